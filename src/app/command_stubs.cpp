@@ -1,0 +1,16 @@
+// Commands whose subsystem is not built yet do nothing. Remove a line here when its
+// subsystem provides the command.
+#include "app/commands.h"
+
+namespace tessary {
+
+void BackupCommand(Host&) {}
+void ExpressCommand(Host&) {}
+void CompareCommand(Host&) {}
+void UninstallCommand(Host&) {}
+void ViewCompareFilesCommand(Host&) {}
+void OptionsCommand(Host&) {}
+void ExpressSequence(Host&) {}
+void PruneSentinoxReports(Host&) {}
+
+}  // namespace tessary

@@ -1,0 +1,136 @@
+#include "app/dialog.h"
+
+#include <vector>
+
+namespace tessary {
+
+void CentreOnScreen(HWND hwnd) {
+  RECT r{};
+  GetWindowRect(hwnd, &r);
+  int width = r.right - r.left;
+  int height = r.bottom - r.top;
+  int left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
+  int top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+  MoveWindow(hwnd, left, top, width, height, FALSE);
+}
+
+Dialog::Dialog(HWND owner, int resourceId) : owner_(owner), resourceId_(resourceId) {}
+
+Dialog::~Dialog() {
+  if (hwnd_ && !modal_) DestroyWindow(hwnd_);
+  if (brush_) DeleteObject(brush_);
+}
+
+INT_PTR Dialog::RunModal() {
+  modal_ = true;
+  return DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(resourceId_), owner_, Proc,
+                         reinterpret_cast<LPARAM>(this));
+}
+
+HWND Dialog::CreateModeless() {
+  modal_ = false;
+  HWND h = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(resourceId_), owner_, Proc,
+                              reinterpret_cast<LPARAM>(this));
+  if (h) ShowWindow(h, SW_SHOW);
+  return h;
+}
+
+INT_PTR CALLBACK Dialog::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  Dialog* self = nullptr;
+  if (message == WM_INITDIALOG) {
+    self = reinterpret_cast<Dialog*>(lParam);
+    self->hwnd_ = hwnd;
+    SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
+  } else {
+    self = reinterpret_cast<Dialog*>(GetWindowLongPtrA(hwnd, DWLP_USER));
+  }
+  if (!self) return FALSE;
+  INT_PTR result = self->Dispatch(message, wParam, lParam);
+  if (message == WM_NCDESTROY) {
+    SetWindowLongPtrA(hwnd, DWLP_USER, 0);
+    self->hwnd_ = nullptr;
+  }
+  return result;
+}
+
+INT_PTR Dialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_INITDIALOG:
+      CentreOnScreen(hwnd_);
+      if (!brush_) brush_ = CreateSolidBrush(kDialogGrey);
+      return OnInit();
+    case WM_CTLCOLORDLG:
+      return reinterpret_cast<INT_PTR>(brush_);
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+      SetBkColor(reinterpret_cast<HDC>(wParam), kDialogGrey);
+      return reinterpret_cast<INT_PTR>(brush_);
+    case WM_COMMAND: {
+      int id = LOWORD(wParam);
+      if (OnCommand(id, HIWORD(wParam), reinterpret_cast<HWND>(lParam))) return TRUE;
+      break;
+    }
+    case WM_DESTROY:
+      OnDestroy();
+      if (brush_) {
+        DeleteObject(brush_);
+        brush_ = nullptr;
+      }
+      break;
+    default:
+      break;
+  }
+  bool handled = false;
+  INT_PTR result = OnMessage(message, wParam, lParam, handled);
+  return handled ? result : FALSE;
+}
+
+bool Dialog::OnCommand(int id, int, HWND) {
+  switch (id) {
+    case IDOK:
+    case IDCANCEL:
+      Close(id);
+      return true;
+    case kIdHelpButton:
+      if (help_) help_->Call(hwnd_, HelpRequest{HELP_KEY, 0, helpKeyword_});
+      return true;
+    default:
+      return false;
+  }
+}
+
+INT_PTR Dialog::OnMessage(UINT, WPARAM, LPARAM, bool& handled) {
+  handled = false;
+  return FALSE;
+}
+
+void Dialog::Close(INT_PTR result) {
+  if (!hwnd_) return;
+  if (modal_) {
+    EndDialog(hwnd_, result);
+  } else {
+    DestroyWindow(hwnd_);
+  }
+}
+
+std::string Dialog::ItemText(int id) const {
+  HWND item = Item(id);
+  int len = item ? GetWindowTextLengthA(item) : 0;
+  std::vector<char> buf(len + 1, '\0');
+  if (item) GetWindowTextA(item, buf.data(), len + 1);
+  return std::string(buf.data());
+}
+
+void Dialog::SetItemText(int id, const std::string& text) const { SetDlgItemTextA(hwnd_, id, text.c_str()); }
+
+bool Dialog::IsChecked(int id) const { return IsDlgButtonChecked(hwnd_, id) == BST_CHECKED; }
+
+void Dialog::SetChecked(int id, bool checked) const {
+  CheckDlgButton(hwnd_, id, checked ? BST_CHECKED : BST_UNCHECKED);
+}
+
+void Dialog::EnableItem(int id, bool enable) const { EnableWindow(Item(id), enable ? TRUE : FALSE); }
+
+void Dialog::ShowItem(int id, bool show) const { ShowWindow(Item(id), show ? SW_SHOW : SW_HIDE); }
+
+}  // namespace tessary

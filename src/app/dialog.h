@@ -1,0 +1,75 @@
+// The dialog base of the main program: one dialog-procedure trampoline that keeps
+// `this` from WM_INITDIALOG and dispatches to virtual handlers. Every dialog centres
+// itself on the screen, paints its background, buttons and static texts with one
+// light-grey brush that it owns, and answers its HELP button (id 9) with a keyword topic.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "app/help.h"
+
+namespace tessary {
+
+constexpr int kIdHelpButton = 9;
+constexpr COLORREF kDialogGrey = RGB(192, 192, 192);
+
+// Centres a window on the screen: left = (screen width - width) / 2, top likewise.
+void CentreOnScreen(HWND hwnd);
+
+class Dialog {
+ public:
+  Dialog(HWND owner, int resourceId);
+  virtual ~Dialog();
+  Dialog(const Dialog&) = delete;
+  Dialog& operator=(const Dialog&) = delete;
+
+  // Runs the dialog modally; returns the result passed to EndDialog (or -1).
+  INT_PTR RunModal();
+  // Creates the dialog modeless and visible; returns its window or null.
+  HWND CreateModeless();
+  HWND hwnd() const { return hwnd_; }
+  HWND owner() const { return owner_; }
+
+  // The HELP button opens this keyword topic of tessary.hlp through this engine.
+  void SetHelp(HelpEngine* engine, std::string keyword) {
+    help_ = engine;
+    helpKeyword_ = std::move(keyword);
+  }
+
+ protected:
+  // Set-up, after centring and the brush. Return FALSE when focus was set.
+  virtual BOOL OnInit() { return TRUE; }
+  // A WM_COMMAND; return true when handled. OK and Cancel end the dialog by default.
+  virtual bool OnCommand(int id, int notifyCode, HWND control);
+  // Any other message; set `handled` to answer it.
+  virtual INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+  // Clean-up, before the brush is released.
+  virtual void OnDestroy() {}
+  // Ends a modal dialog, or destroys a modeless one.
+  virtual void Close(INT_PTR result);
+
+  HWND Item(int id) const { return GetDlgItem(hwnd_, id); }
+  std::string ItemText(int id) const;
+  void SetItemText(int id, const std::string& text) const;
+  bool IsChecked(int id) const;
+  void SetChecked(int id, bool checked) const;
+  void EnableItem(int id, bool enable) const;
+  void ShowItem(int id, bool show) const;
+  bool modal() const { return modal_; }
+
+ private:
+  static INT_PTR CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  INT_PTR Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
+
+  HWND owner_;
+  int resourceId_;
+  HWND hwnd_ = nullptr;
+  HBRUSH brush_ = nullptr;
+  bool modal_ = false;
+  HelpEngine* help_ = nullptr;
+  std::string helpKeyword_;
+};
+
+}  // namespace tessary

@@ -1,0 +1,76 @@
+// The three ways the engine reaches the user and the time of day. The GUI supplies
+// message boxes, the progress dialog and the system clock; tests supply scripted ones.
+// No <windows.h> here: the values below are the Win32 ones, so the GUI passes them on.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/dos_time.h"
+
+namespace tessary {
+
+// Message-box styles (MB_*) and answers (ID*), with their Win32 values.
+namespace mb {
+constexpr unsigned kOk = 0x0, kOkCancel = 0x1, kYesNoCancel = 0x3, kYesNo = 0x4;
+constexpr unsigned kIconStop = 0x10, kIconQuestion = 0x20, kIconExclamation = 0x30, kIconInformation = 0x40;
+constexpr unsigned kDefButton2 = 0x100;
+constexpr unsigned kTaskModal = 0x2000;
+}  // namespace mb
+namespace id {
+constexpr int kOk = 1, kCancel = 2, kYes = 6, kNo = 7;
+}  // namespace id
+
+struct MessageBoxRequest {
+  std::string text;
+  std::string caption;
+  unsigned style = mb::kOk;  // buttons | icon | flags
+  void* owner = nullptr;     // the owning window (an HWND), or none
+};
+
+class Prompter {
+ public:
+  virtual ~Prompter() = default;
+  // Shows one message box and returns the answer (id::kOk, kYes, kNo, kCancel).
+  virtual int Ask(const MessageBoxRequest& request) = 0;
+  // MessageBeep with an MB_ICON* sound.
+  virtual void Beep(unsigned sound) = 0;
+
+  int Ask(std::string text, std::string caption, unsigned style = mb::kOk, void* owner = nullptr) {
+    return Ask(MessageBoxRequest{std::move(text), std::move(caption), style, owner});
+  }
+};
+
+// One progress dialog of a long operation. Destroying the object closes the dialog.
+class Progress {
+ public:
+  virtual ~Progress() = default;
+  virtual void SetMainText(const std::string& text) = 0;
+  virtual void SetDetailText(const std::string& text) = 0;
+  // Lets the waiting window messages through (repaint, a Cancel click).
+  virtual void Pump() = 0;
+  // True once the user has closed the dialog with Cancel.
+  virtual bool Cancelled() = 0;
+};
+
+// Opens progress dialogs. Whether Cancel is enabled, disabled or hidden follows the
+// application state at the moment of opening (run mode, Sentinox pass, hide flag).
+class ProgressFactory {
+ public:
+  virtual ~ProgressFactory() = default;
+  virtual std::unique_ptr<Progress> Open(const std::string& caption) = 0;
+};
+
+struct LocalTime {
+  int year = 1980, month = 1, day = 1;
+  int hour = 0, minute = 0, second = 0;
+  int dayOfWeek = 0;  // 0 = Sunday
+};
+
+class Clock {
+ public:
+  virtual ~Clock() = default;
+  virtual LocalTime Now() = 0;
+};
+
+}  // namespace tessary

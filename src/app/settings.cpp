@@ -1,0 +1,26 @@
+#include "app/settings.h"
+
+#include "platform/ascii.h"
+#include "platform/profile.h"
+
+namespace tessary {
+
+std::string Settings::Read(const SettingKey& key) const {
+  return Read(key, key.defaultValue, key.bufferLength);
+}
+
+std::string Settings::Read(const SettingKey& key, const std::string& defaultValue, unsigned bufferLength) const {
+  return ProfileRead(path_, key.section, key.key, defaultValue, bufferLength);
+}
+
+bool Settings::IsYes(const SettingKey& key) const { return tessary::IsYes(Read(key)); }
+
+bool Settings::Write(const SettingKey& key, const std::string& value) const {
+  return ProfileWrite(path_, key.section, key.key, value);
+}
+
+bool Settings::Delete(const SettingKey& key) const { return ProfileDeleteKey(path_, key.section, key.key); }
+
+void Settings::Flush() const { ProfileFlush(path_); }
+
+}  // namespace tessary

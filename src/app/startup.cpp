@@ -1,0 +1,106 @@
+#include "app/startup.h"
+
+#include "app/startup_logic.h"
+#include "platform/ascii.h"
+#include "platform/files.h"
+#include "platform/profile.h"
+
+namespace tessary {
+
+namespace {
+constexpr int kCmdBackup = 204;
+constexpr int kCmdCompare = 304;
+constexpr int kCmdUninstall = 303;
+}  // namespace
+
+std::string SettingsPathFor(const std::string& windowsDirectory) { return windowsDirectory + "\\tessary.ini"; }
+
+bool TakeStartRequest(const std::string& settingsPath) {
+  Settings settings(settingsPath);
+  bool pass = settings.IsYes(settings::kRunBackup);
+  settings.Delete(settings::kRunBackup);
+  settings.Flush();
+  return pass;
+}
+
+void LoadStartupState(AppState& state, const std::string& windowsDirectory, const std::string& currentDirectory) {
+  state.WindowsDirectory = windowsDirectory;
+  state.SettingsFilePath = SettingsPathFor(windowsDirectory);
+  Settings settings(state.SettingsFilePath);
+  state.BackupDirectory = ToUpperAscii(
+      settings.Read(settings::kDirectory, currentDirectory.substr(0, 255), settings::kDirectory.bufferLength));
+}
+
+std::string LastBackupQuery(const std::string& backupDirectory) {
+  std::optional<DosDateTime> stamp = FileDosDateTime(backupDirectory + "\\windir.tsb");
+  if (!stamp) return NoBackupText(backupDirectory);
+  return FormatLastBackupTime(*stamp);
+}
+
+void OfferFirstBackup(Host& host) {
+  AppState& state = host.State();
+  if (state.LastBackupText.find("No backup") == std::string::npos) return;
+  Settings settings = host.AppSettings();
+  if (!settings.IsYes(settings::kFirstRun)) return;
+  settings.Delete(settings::kFirstRun);
+  int answer = host.Prompts().Ask(
+      "Since this is the first time running this version of Tessary, would you like to do a backup now? A backup is "
+      "necessary before installing a program that you want to monitor or uninstall.",
+      "Perform Backup?", mb::kYesNo, host.MainWindow());
+  if (answer != id::kYes) return;
+  RunMode saved = state.RunMode;
+  state.RunMode = RunMode::Direct;
+  host.RunCommand(kCmdBackup);
+  state.RunMode = saved;
+}
+
+void RunSentinoxPass(Host& host) {
+  if (!host.State().SentinoxPass) return;
+  host.RunCommand(kCmdCompare);
+  host.PruneSentinoxReports();
+}
+
+void ContinueSentinoxPass(Host& host) {
+  AppState& state = host.State();
+  state.SentinoxPass = false;
+  if (!state.LastCompareFile.empty() && FileExists(state.LastCompareFile))
+    host.AppSettings().Write(settings::kLastSNCPath, state.LastCompareFile);
+  if (state.RunMode == RunMode::Sentinox)
+    host.RunCommand(kCmdBackup);
+  else
+    host.Quit();
+}
+
+void IdleStep(Host& host) {
+  AppState& state = host.State();
+  if (state.UninstallRestart) {
+    state.UninstallRestart = false;
+    host.RunCommand(kCmdUninstall);
+  }
+  if (state.StartupDone) return;
+  state.StartupDone = true;
+  if (state.RunMode == RunMode::Interactive) return;
+  state.RunMode = RunMode::Interactive;
+  Settings settings = host.AppSettings();
+  if (EqualsNoCase(settings.Read(settings::kAutoOpenSNC), "no")) {
+    host.Quit();
+    return;
+  }
+  std::string last = settings.Read(settings::kLastSNCPath);
+  if (last.empty()) {
+    host.Quit();
+    host.PumpMessages();
+    return;
+  }
+  if (!FileExists(last)) {
+    host.Prompts().Ask(
+        "Unable to open last SNC file.\nThe last SNC may have reflected no changes, and may be blank.", last,
+        mb::kOk, host.MainWindow());
+    host.Quit();
+    return;
+  }
+  host.PumpMessages();
+  host.OpenInViewer(last);
+}
+
+}  // namespace tessary

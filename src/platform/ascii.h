@@ -1,0 +1,30 @@
+// ASCII-only case folding: every case-insensitive comparison in Tessary folds the
+// letters A-Z and nothing else, whatever the code page.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace tessary {
+
+constexpr char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; }
+constexpr char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
+
+std::string ToUpperAscii(std::string_view s);
+std::string ToLowerAscii(std::string_view s);
+bool EqualsNoCase(std::string_view a, std::string_view b);
+// Position of the first occurrence of `needle` in `hay` ignoring case, or npos.
+std::size_t FindNoCase(std::string_view hay, std::string_view needle);
+// A settings switch is on only when its value is "yes", in any case.
+inline bool IsYes(std::string_view value) { return EqualsNoCase(value, "yes"); }
+
+// For hash sets keyed without regard to case.
+struct NoCaseHash {
+  std::size_t operator()(std::string_view s) const noexcept;
+};
+struct NoCaseEqual {
+  bool operator()(std::string_view a, std::string_view b) const noexcept { return EqualsNoCase(a, b); }
+};
+
+}  // namespace tessary

@@ -1,0 +1,148 @@
+#include "files.h"
+
+#include <lzexpand.h>
+
+namespace tessary {
+
+DirSearch::DirSearch(const std::string& pattern) {
+  handle_ = FindFirstFileA(pattern.c_str(), &data_);
+  pending_ = handle_ != INVALID_HANDLE_VALUE;
+}
+
+DirSearch::~DirSearch() {
+  if (handle_ != INVALID_HANDLE_VALUE) FindClose(handle_);
+}
+
+bool DirSearch::Next(FindEntry& entry) {
+  if (!pending_) return false;
+  entry.name = data_.cFileName;
+  entry.attributes = data_.dwFileAttributes;
+  entry.lastWrite = data_.ftLastWriteTime;
+  entry.size = (std::uint64_t(data_.nFileSizeHigh) << 32) | data_.nFileSizeLow;
+  pending_ = FindNextFileA(handle_, &data_) != FALSE;
+  return true;
+}
+
+DosDateTime ToDosDateTime(const FILETIME& utc) {
+  FILETIME local{};
+  WORD date = 0, time = 0;
+  FileTimeToLocalFileTime(&utc, &local);
+  FileTimeToDosDateTime(&local, &date, &time);
+  return {date, time};
+}
+
+std::optional<DosDateTime> FileDosDateTime(const std::string& path) {
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return std::nullopt;
+  FILETIME write{};
+  BOOL ok = GetFileTime(h, nullptr, nullptr, &write);
+  CloseHandle(h);
+  if (!ok) return std::nullopt;
+  return ToDosDateTime(write);
+}
+
+bool SetFileLastWrite(const std::string& path, const CivilTime& t) {
+  SYSTEMTIME st{};
+  st.wYear = WORD(t.year);
+  st.wMonth = WORD(t.month);
+  st.wDay = WORD(t.day);
+  st.wHour = WORD(t.hour);
+  st.wMinute = WORD(t.minute);
+  st.wSecond = WORD(t.second);
+  FILETIME local{}, utc{};
+  if (!SystemTimeToFileTime(&st, &local) || !LocalFileTimeToFileTime(&local, &utc)) return false;
+  HANDLE h = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  BOOL ok = SetFileTime(h, nullptr, nullptr, &utc);
+  CloseHandle(h);
+  return ok != FALSE;
+}
+
+bool PathExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+bool FileExists(const std::string& path) {
+  DWORD a = GetFileAttributesA(path.c_str());
+  return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool DirectoryExists(const std::string& path) {
+  DWORD a = GetFileAttributesA(path.c_str());
+  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::optional<std::uint64_t> FileSize(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
+  return (std::uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+bool CanWriteFile(const std::string& path) {
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(h);
+  return true;
+}
+
+bool CreateEmptyFile(const std::string& path) {
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                         nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(h);
+  return true;
+}
+
+UINT DriveTypeOf(char letter) {
+  char root[4] = {letter, ':', '\\', '\0'};
+  return GetDriveTypeA(root);
+}
+
+std::optional<std::uint64_t> FreeBytes(const std::string& root) {
+  DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, totalClusters = 0;
+  if (!GetDiskFreeSpaceA(root.c_str(), &sectorsPerCluster, &bytesPerSector, &freeClusters, &totalClusters))
+    return std::nullopt;
+  return std::uint64_t(freeClusters) * sectorsPerCluster * bytesPerSector;
+}
+
+LzCopyResult LzCopyFile(const std::string& source, const std::string& dest) {
+  // _lopen/_lcreat take long paths (LZOpenFileA is limited to 128 characters).
+  HFILE rawSource = _lopen(source.c_str(), OF_READ | OF_SHARE_DENY_NONE);
+  if (rawSource == HFILE_ERROR) return LzCopyResult::SourceOpenFailed;
+  INT lzSource = LZInit(rawSource);
+  if (lzSource < 0) {
+    _lclose(rawSource);
+    return LzCopyResult::SourceOpenFailed;
+  }
+  HFILE rawDest = _lcreat(dest.c_str(), 0);
+  if (rawDest == HFILE_ERROR) {
+    LZClose(lzSource);
+    return LzCopyResult::DestOpenFailed;
+  }
+  LONG copied = LZCopy(lzSource, rawDest);
+  LZClose(lzSource);
+  bool closed = _lclose(rawDest) != HFILE_ERROR;
+  return (copied < 0 || !closed) ? LzCopyResult::CopyFailed : LzCopyResult::Ok;
+}
+
+namespace {
+template <typename F>
+std::string ReadPath(F&& get) {
+  char buf[MAX_PATH + 1] = {};
+  UINT n = get(buf, MAX_PATH + 1);
+  if (n == 0 || n > MAX_PATH) return {};
+  return std::string(buf, n);
+}
+}  // namespace
+
+std::string WindowsDirectory() { return ReadPath([](char* b, UINT n) { return GetWindowsDirectoryA(b, n); }); }
+std::string SystemDirectory() { return ReadPath([](char* b, UINT n) { return GetSystemDirectoryA(b, n); }); }
+std::string TempDirectory() {
+  return ReadPath([](char* b, UINT n) { return static_cast<UINT>(GetTempPathA(n, b)); });
+}
+std::string CurrentDirectory() {
+  return ReadPath([](char* b, UINT n) { return static_cast<UINT>(GetCurrentDirectoryA(n, b)); });
+}
+
+}  // namespace tessary

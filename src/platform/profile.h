@@ -1,0 +1,28 @@
+// Private-profile (INI file) access: the settings file and the Windows INI files are
+// read and written only through these, so their semantics are the system's own.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace tessary {
+
+// Reads `key` of `section` with `defaultValue` into a buffer of `bufferLength`
+// characters: the value (or the default) is cut to bufferLength - 1 characters.
+std::string ProfileRead(const std::string& file, const std::string& section, const std::string& key,
+                        const std::string& defaultValue, unsigned bufferLength);
+// Reads a value whole, however long it is.
+std::string ProfileReadFull(const std::string& file, const std::string& section, const std::string& key,
+                            const std::string& defaultValue);
+bool ProfileWrite(const std::string& file, const std::string& section, const std::string& key,
+                  const std::string& value);
+bool ProfileDeleteKey(const std::string& file, const std::string& section, const std::string& key);
+bool ProfileDeleteSection(const std::string& file, const std::string& section);
+// The names of the keys of a section, in file order.
+std::vector<std::string> ProfileKeys(const std::string& file, const std::string& section);
+// The names of the sections of a file, in file order.
+std::vector<std::string> ProfileSections(const std::string& file);
+// Writes the profile cache of `file` to disk.
+void ProfileFlush(const std::string& file);
+
+}  // namespace tessary

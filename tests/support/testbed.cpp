@@ -1,0 +1,201 @@
+#include "testbed.h"
+
+#include <fstream>
+#include <sstream>
+
+#include "app/startup.h"
+#include "app/startup_logic.h"
+#include "platform/files.h"
+#include "platform/profile.h"
+
+namespace tessary::test {
+
+namespace {
+
+// A name unique to the running test: suite, test and a counter.
+std::string UniqueName() {
+  static int counter = 0;
+  std::string name = "t";
+  if (const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info()) {
+    name = std::string(info->test_suite_name()) + "." + info->name();
+    for (char& c : name)
+      if (c == '/' || c == '\\' || c == ':' || c == '*' || c == '?' || c == '<' || c == '>' || c == '|') c = '_';
+  }
+  return name + "-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter);
+}
+
+class ScriptedProgress : public Progress {
+ public:
+  explicit ScriptedProgress(ScriptedProgressFactory& f) : f_(f) { ++f_.open; }
+  ~ScriptedProgress() override {
+    --f_.open;
+    f_.events.push_back("close");
+  }
+  void SetMainText(const std::string& text) override { f_.events.push_back("main:" + text); }
+  void SetDetailText(const std::string& text) override { f_.events.push_back("detail:" + text); }
+  void Pump() override { ++f_.pumps; }
+  bool Cancelled() override {
+    ++f_.checks;
+    f_.events.push_back("check");
+    return f_.cancelAt > 0 && f_.checks >= f_.cancelAt;
+  }
+
+ private:
+  ScriptedProgressFactory& f_;
+};
+
+std::vector<std::string> EventsWithPrefix(const std::vector<std::string>& events, const std::string& prefix) {
+  std::vector<std::string> out;
+  for (const std::string& e : events)
+    if (e.compare(0, prefix.size(), prefix) == 0) out.push_back(e.substr(prefix.size()));
+  return out;
+}
+
+}  // namespace
+
+ScriptedPrompter::~ScriptedPrompter() {
+  if (!answers_.empty()) ADD_FAILURE() << answers_.size() << " scripted answer(s) were never asked for";
+}
+
+int ScriptedPrompter::Ask(const MessageBoxRequest& request) {
+  Box box{request.text, request.caption, request.style, request.owner, id::kCancel};
+  if (answers_.empty()) {
+    ADD_FAILURE() << "unexpected message box: caption \"" << request.caption << "\", text \"" << request.text << "\"";
+  } else {
+    box.answer = answers_.front();
+    answers_.pop_front();
+  }
+  boxes.push_back(box);
+  return box.answer;
+}
+
+std::unique_ptr<Progress> ScriptedProgressFactory::Open(const std::string& caption) {
+  events.push_back("open:" + caption);
+  return std::make_unique<ScriptedProgress>(*this);
+}
+
+std::vector<std::string> ScriptedProgressFactory::Details() const { return EventsWithPrefix(events, "detail:"); }
+std::vector<std::string> ScriptedProgressFactory::Mains() const { return EventsWithPrefix(events, "main:"); }
+
+void FakeHost::RefreshLastBackup() {
+  ++refreshes;
+  state.LastBackupText = LastBackupQuery(state.BackupDirectory);
+}
+
+void FakeHost::RunCommand(int commandId) {
+  commands.push_back(commandId);
+  auto it = handlers.find(commandId);
+  if (it != handlers.end()) it->second();
+}
+
+TempDir::TempDir() {
+  CreateDirectoryA("C:\\tessary-tests", nullptr);
+  path_ = "C:\\tessary-tests\\" + UniqueName();
+  RemoveTree(path_);
+  if (!CreateDirectoryA(path_.c_str(), nullptr)) ADD_FAILURE() << "cannot create " << path_;
+}
+
+TempDir::~TempDir() { RemoveTree(path_); }
+
+std::string TempDir::MakeDir(const std::string& relative) const {
+  std::string full = path_;
+  std::stringstream parts(relative);
+  std::string part;
+  while (std::getline(parts, part, '\\')) {
+    full += "\\" + part;
+    CreateDirectoryA(full.c_str(), nullptr);
+  }
+  return full;
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  if (!out) ADD_FAILURE() << "cannot write " << path;
+}
+
+std::string ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+bool SetAttributes(const std::string& path, DWORD attributes) {
+  return SetFileAttributesA(path.c_str(), attributes) != FALSE;
+}
+
+bool SetLastWrite(const std::string& path, int year, int month, int day, int hour, int minute, int second) {
+  return SetFileLastWrite(path, CivilTime{year, month, day, hour, minute, second});
+}
+
+void RemoveTree(const std::string& path) {
+  DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return;
+  SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL | (attributes & FILE_ATTRIBUTE_DIRECTORY));
+  if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    DeleteFileA(path.c_str());
+    return;
+  }
+  {
+    DirSearch search(path + "\\*");
+    FindEntry entry;
+    while (search.Next(entry)) {
+      if (entry.name == "." || entry.name == "..") continue;
+      RemoveTree(path + "\\" + entry.name);
+    }
+  }
+  RemoveDirectoryA(path.c_str());
+}
+
+TempRegKey::TempRegKey(HKEY root, const std::string& parent) : root_(root), path_(parent + "\\" + UniqueName()) {
+  Create("");
+}
+
+TempRegKey::~TempRegKey() { RegDeleteTreeA(root_, path_.c_str()); }
+
+namespace {
+// Creates root\base\relative, opening base first: Wine's ANSI registry calls take
+// paths of at most MAX_PATH characters, and only the relative part may be long.
+HKEY CreateBelow(HKEY root, const std::string& base, const std::string& relative) {
+  HKEY parent = nullptr, key = nullptr;
+  if (RegCreateKeyA(root, base.c_str(), &parent) != ERROR_SUCCESS) return nullptr;
+  if (relative.empty()) return parent;
+  LONG rc = RegCreateKeyA(parent, relative.c_str(), &key);
+  RegCloseKey(parent);
+  return rc == ERROR_SUCCESS ? key : nullptr;
+}
+}  // namespace
+
+void TempRegKey::Create(const std::string& relative) const {
+  HKEY key = CreateBelow(root_, path_, relative);
+  if (!key) {
+    ADD_FAILURE() << "cannot create registry key " << path_ << "\\" << relative;
+    return;
+  }
+  RegCloseKey(key);
+}
+
+void TempRegKey::SetString(const std::string& relative, const std::string& value, const std::string& data) const {
+  HKEY key = CreateBelow(root_, path_, relative);
+  if (!key) {
+    ADD_FAILURE() << "cannot create registry key " << path_ << "\\" << relative;
+    return;
+  }
+  RegSetValueExA(key, value.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                 static_cast<DWORD>(data.size() + 1));
+  RegCloseKey(key);
+}
+
+HostTest::HostTest() {
+  backupDir = dir.MakeDir("BACKUP");
+  host.state.WindowsDirectory = WindowsDirectory();
+  host.state.SettingsFilePath = dir / "tessary.ini";
+  host.state.BackupDirectory = backupDir;
+}
+
+void HostTest::Set(const SettingKey& key, const std::string& value) {
+  ProfileWrite(host.state.SettingsFilePath, key.section, key.key, value);
+}
+
+}  // namespace tessary::test

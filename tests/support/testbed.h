@@ -1,0 +1,167 @@
+// The test bed shared by every test executable: scripted seams, a host without a
+// window, and scratch folders, files and registry keys that clean up after themselves.
+// Everything runs inside the build's own sealed Wine prefix.
+#pragma once
+
+#include <windows.h>
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "app/host.h"
+
+namespace tessary::test {
+
+// Records every message box and answers from a queue; a box with no answer queued
+// fails the test. Answers left over at the end fail it too.
+class ScriptedPrompter : public Prompter {
+ public:
+  struct Box {
+    std::string text;
+    std::string caption;
+    unsigned style = 0;
+    void* owner = nullptr;
+    int answer = 0;
+  };
+  ~ScriptedPrompter() override;
+  ScriptedPrompter& Answer(int answer) {
+    answers_.push_back(answer);
+    return *this;
+  }
+  int Ask(const MessageBoxRequest& request) override;
+  void Beep(unsigned sound) override { beeps.push_back(sound); }
+  using Prompter::Ask;
+
+  std::vector<Box> boxes;
+  std::vector<unsigned> beeps;
+
+ private:
+  std::deque<int> answers_;
+};
+
+// Progress dialogs that log what they show. With cancelAt = N, the N-th Cancelled()
+// check (counted over all dialogs) and every later one report a cancel.
+class ScriptedProgressFactory : public ProgressFactory {
+ public:
+  std::unique_ptr<Progress> Open(const std::string& caption) override;
+  // Every event in order: "open:<caption>", "main:<text>", "detail:<text>", "check",
+  // "close". Pump calls are counted, not logged.
+  std::vector<std::string> events;
+  int cancelAt = 0;
+  int checks = 0;
+  int pumps = 0;
+  int open = 0;  // dialogs currently open
+  // The detail texts in order.
+  std::vector<std::string> Details() const;
+  std::vector<std::string> Mains() const;
+};
+
+class FixedClock : public Clock {
+ public:
+  LocalTime now{1996, 12, 7, 9, 5, 10, 6};
+  LocalTime Now() override { return now; }
+};
+
+class RecordingHelp : public HelpEngine {
+ public:
+  int Call(void*, const HelpRequest& request) override {
+    calls.push_back(request);
+    return 1;
+  }
+  std::vector<HelpRequest> calls;
+};
+
+// A Host with scripted seams and no window. Commands run what a test registers for
+// their id and are logged in `commands`.
+class FakeHost : public Host {
+ public:
+  AppState& State() override { return state; }
+  Prompter& Prompts() override { return prompter; }
+  ProgressFactory& Progresses() override { return progress; }
+  Clock& Time() override { return clock; }
+  HelpEngine& Help() override { return help; }
+  void* MainWindow() override { return nullptr; }
+  void PumpMessages() override { ++pumps; }
+  void RefreshLastBackup() override;
+  void OpenInViewer(const std::string& path) override { opened.push_back(path); }
+  void RunCommand(int commandId) override;
+  void ContinueExpress() override { ++expressContinued; }
+  void PruneSentinoxReports() override { ++pruned; }
+  void Quit() override { ++quits; }
+
+  AppState state;
+  ScriptedPrompter prompter;
+  ScriptedProgressFactory progress;
+  FixedClock clock;
+  RecordingHelp help;
+  std::map<int, std::function<void()>> handlers;
+  std::vector<int> commands;
+  std::vector<std::string> opened;
+  int pumps = 0, refreshes = 0, expressContinued = 0, pruned = 0, quits = 0;
+};
+
+// A scratch folder C:\tessary-tests\<test>-<n>, removed with everything in it.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::string& path() const { return path_; }
+  // path + "\" + relative
+  std::string operator/(const std::string& relative) const { return path_ + "\\" + relative; }
+  // Makes a sub-folder (and its parents) and returns its path.
+  std::string MakeDir(const std::string& relative) const;
+
+ private:
+  std::string path_;
+};
+
+void WriteBytes(const std::string& path, const std::string& bytes);
+std::string ReadBytes(const std::string& path);  // "" when missing
+bool SetAttributes(const std::string& path, DWORD attributes);
+// Sets the last-write time (local time).
+bool SetLastWrite(const std::string& path, int year, int month, int day, int hour, int minute, int second);
+// Removes a file or folder tree, clearing read-only and other attributes first.
+void RemoveTree(const std::string& path);
+
+// A registry key HKEY_CURRENT_USER\Software\TessaryTest\<test>-<n> (or below another
+// root), deleted with all its subkeys at the end.
+class TempRegKey {
+ public:
+  explicit TempRegKey(HKEY root = HKEY_CURRENT_USER, const std::string& parent = "Software\\TessaryTest");
+  ~TempRegKey();
+  TempRegKey(const TempRegKey&) = delete;
+  TempRegKey& operator=(const TempRegKey&) = delete;
+  HKEY root() const { return root_; }
+  const std::string& path() const { return path_; }  // relative to the root
+  // Creates path\relative (with its parents).
+  void Create(const std::string& relative) const;
+  void SetString(const std::string& relative, const std::string& value, const std::string& data) const;
+
+ private:
+  HKEY root_;
+  std::string path_;
+};
+
+// A fixture with a fresh folder, a backup directory in it and a settings file of its
+// own; `host.state` points at them.
+class HostTest : public ::testing::Test {
+ protected:
+  HostTest();
+  // Writes a setting into the test's settings file.
+  void Set(const SettingKey& key, const std::string& value);
+  Settings settings() { return Settings(host.state.SettingsFilePath); }
+
+  TempDir dir;
+  std::string backupDir;
+  FakeHost host;
+};
+
+}  // namespace tessary::test
