@@ -1,0 +1,71 @@
+// One compare run: what every section shares. The run (compare_run.cpp) creates the
+// report and the action file, writes the header, runs the sections in their fixed
+// order and handles cancellation; each section appends its lines through a
+// SectionOutput and reports how it ended.
+#pragma once
+
+#include <fstream>
+#include <string>
+
+#include "app/host.h"
+
+namespace tessary {
+
+struct CompareRun {
+  Host& host;
+  Progress& progress;        // the run's progress dialog (caption: the report path)
+  std::string reportPath;    // BackupDirectory\name.TSC (.SNC in a Sentinox pass)
+  std::string actionPath;    // BackupDirectory\name.TSU
+  std::string backupExt;     // copies and listings: "tsb", or "snb" in a Sentinox pass
+  std::string freeSpaceExt;  // free-space records: "tsb" only in Interactive mode
+  bool brief = false;        // [compare] BriefDescription
+  bool sentinox = false;     // SentinoxPass
+  bool noChangesFound = true;
+  bool showRegistryKeys = true;  // [registry] ShowProgress
+
+  AppState& State() { return host.State(); }
+  Settings AppSettings() { return host.AppSettings(); }
+  std::string BackupPath(const std::string& base) const {
+    return host.State().BackupDirectory + "\\" + base + "." + backupExt;
+  }
+  // A check point: lets waiting messages through and tells whether the user cancelled.
+  bool CheckCancelled() {
+    progress.Pump();
+    return progress.Cancelled();
+  }
+};
+
+enum class SectionResult {
+  Done,       // finished (or skipped); the run goes on
+  Cancelled,  // a check point found the progress dialog gone
+  Failed,     // the run must stop (out of memory in a boot file)
+};
+
+// Appends to the report and the action file for the length of one section: both are
+// opened for appending when the section starts and closed when it ends, so the report
+// on disk is complete up to the last finished section. Lines end in CR LF.
+class SectionOutput {
+ public:
+  explicit SectionOutput(CompareRun& run);
+  // Report text as given ("\n" becomes CR LF).
+  void Report(const std::string& text);
+  // One report line (CR LF appended).
+  void ReportLine(const std::string& line) { Report(line + "\n"); }
+  // One action line (CR LF appended).
+  void Action(const std::string& line);
+  bool ok() const { return report_.good() && actions_.good(); }
+
+ private:
+  std::ofstream report_;
+  std::ofstream actions_;
+};
+
+// The sections, in report order. Each sets run.noChangesFound = false when it
+// reports a change (the boot and INI sections leave that to the same-date check).
+SectionResult CompareBootFiles(CompareRun& run);      // AUTOEXEC.BAT, CONFIG.SYS, MSDOS.SYS
+SectionResult CompareIniFiles(CompareRun& run);       // WIN.INI, SYSTEM.INI, PROTOCOL.INI
+SectionResult CompareRegistry(CompareRun& run);       // the enabled branches
+SectionResult CompareDirectories(CompareRun& run);    // standard, root and user directories
+SectionResult CompareFreeSpace(CompareRun& run);      // every fixed drive
+
+}  // namespace tessary

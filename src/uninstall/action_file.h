@@ -1,0 +1,79 @@
+// The uninstall action file (.TSU): one undo action per line, written by Compare and
+// read by Uninstall. This module is the one place the line format is written,
+// classified and parsed. No <windows.h> here.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tessary {
+
+enum class ActionKind { None, Change, Add, RegDatRemove, Remove, RemoveFile };
+
+// Lines without their line end; the caller appends CR LF.
+// CHANGE:key=current>TO:previous>IN:FILE[section]
+std::string FormatChangeAction(const std::string& key, const std::string& currentValue,
+                               const std::string& previousValue, const std::string& file, const std::string& section);
+// ADD:key=value>TO:FILE[section]
+std::string FormatAddAction(const std::string& key, const std::string& value, const std::string& file,
+                            const std::string& section);
+// REMOVE:key=value>FROM:FILE[section]
+std::string FormatRemoveAction(const std::string& key, const std::string& value, const std::string& file,
+                               const std::string& section);
+// REMOVEFILE:name[  (DIR)]>FROM:directory
+std::string FormatRemoveFileAction(const std::string& name, bool isDirectory, const std::string& directory);
+// REG_DAT_REMOVE:ROOT\subkey>FROM:REG.DAT
+std::string FormatRegDatRemoveAction(const std::string& keyPath);
+
+// The kind word at the start of a line (any case), tested in the order CHANGE, ADD,
+// REG_DAT_REMOVE, REMOVE, REMOVEFILE; None for anything else.
+ActionKind ClassifyAction(std::string_view line);
+
+struct IniAction {
+  std::string key;
+  std::string value;     // CHANGE: the value found at compare time; ADD/REMOVE: the value
+  std::string previous;  // CHANGE: the value to put back
+  std::string file;      // "WIN.INI", "SYSTEM.INI", "PROTOCOL.INI"
+  std::string section;
+};
+struct FileAction {
+  std::string path;  // full path of the file or directory
+  bool isDirectory = false;
+};
+struct RegAction {
+  std::string keyPath;  // ROOT\subkey
+  std::string root;     // "HKEY_LOCAL_MACHINE", ...
+  std::string subkey;   // never empty
+};
+
+// Each returns nothing for a malformed line (an integrity error).
+std::optional<IniAction> ParseChangeAction(std::string_view line);
+std::optional<IniAction> ParseAddAction(std::string_view line);
+std::optional<IniAction> ParseRemoveAction(std::string_view line);
+std::optional<FileAction> ParseRemoveFileAction(std::string_view line);
+std::optional<RegAction> ParseRegDatRemoveAction(std::string_view line);
+
+// The DLL name of a REMOVEFILE line: after the first ":" up to the first ">", less
+// its last four characters when longer than four.
+std::string DllNameOf(std::string_view line);
+
+// The action file of a report: its path with the last three characters made "tsu".
+std::string ActionFilePathFor(const std::string& reportPath);
+
+// The lines of an action file as loaded for selection: at most 298 characters a line,
+// line ends removed, upper-cased (a-z only); an empty line stays an empty entry.
+std::vector<std::string> SplitActionLines(std::string_view content);
+
+inline constexpr const char* kTsuIntegrityErrorText =
+    "There is an error in this line of the Tessary Uninstall file (.TSU) for this uninstall. Make sure you have not "
+    "edited/changed this file for any reason. If you have edited the .TSU file, you may not be able to "
+    "uninstall.\nThis line containing the error will be skipped.";
+inline constexpr const char* kTsuIntegrityErrorCaption = "TSU integrity error";
+inline constexpr const char* kTsuReadErrorText =
+    "Error reading uninstall (.TSU) file.\nMake sure this compare file was created with Tessary 1.9 or higher.  Also "
+    "ensure the .TSU has not been deleted or changed.";
+inline constexpr const char* kTsuReadErrorCaption = "File error";
+
+}  // namespace tessary
