@@ -1,0 +1,35 @@
+// The registry snapshot: the names of all keys below seven branches, one key path per
+// line, relative to the branch root. Backup writes all seven (".TSB", ".SNB"); Compare
+// writes the enabled branches (".TST") and holds them against the backup's. Both use
+// the same walk, so two snapshots of an unchanged branch are identical line for line.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "app/host.h"
+
+namespace tessary {
+
+struct RegistryBranch {
+  const char* fileBase;        // "curuser", "locmach", ...
+  HKEY root;                   // HKEY_CURRENT_USER, ...
+  const char* rootName;        // "HKEY_CURRENT_USER", ...
+  const char* subkey;          // "SOFTWARE" or "CLSID" for two branches, else ""
+  const char* leftOut;         // top-level name left out ("SOFTWARE", "CLASSES", "CLSID") or ""
+  const char* progressText;    // "HKEY_LOCAL_MACHINE\SOFTWARE", ...
+  const SettingKey* compareSwitch;  // [registry] key that enables the branch for Compare
+};
+
+// The seven branches in the order they are written.
+extern const RegistryBranch kRegistryBranches[7];
+
+// Writes the backup set's snapshot files (".TSB", or ".SNB" in Sentinox mode, where
+// [registry] CompSentinox "yes" writes none). Returns success.
+bool ExportRegistryForBackup(Host& host, RunMode mode);
+
+// Writes "<base>.TST" in the backup directory for every branch enabled for Compare.
+bool ExportRegistryForCompare(Host& host);
+
+}  // namespace tessary
