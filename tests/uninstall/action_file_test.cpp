@@ -1,0 +1,244 @@
+// The action-file line format: what Compare writes must read back as the same action,
+// and a malformed or tampered line must be refused rather than misread.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "uninstall/logic/action_file.h"
+
+namespace tessary {
+namespace {
+
+TEST(ActionFile, WritesEachKindExactly) {
+  EXPECT_EQ(FormatChangeAction("load", "NEW.EXE", "OLD.EXE", "WIN.INI", "windows"),
+            "CHANGE:load=NEW.EXE>TO:OLD.EXE>IN:WIN.INI[windows]");
+  EXPECT_EQ(FormatAddAction("run", "a.exe", "WIN.INI", "windows"), "ADD:run=a.exe>TO:WIN.INI[windows]");
+  EXPECT_EQ(FormatRemoveAction("load", "newapp.exe", "WIN.INI", "windows"),
+            "REMOVE:load=newapp.exe>FROM:WIN.INI[windows]");
+  EXPECT_EQ(FormatRemoveFileAction("APP", true, "C:\\"), "REMOVEFILE:APP  (DIR)>FROM:C:\\");
+  EXPECT_EQ(FormatRemoveFileAction("NEWAPP.DLL", false, "C:\\WINDOWS\\SYSTEM"),
+            "REMOVEFILE:NEWAPP.DLL>FROM:C:\\WINDOWS\\SYSTEM");
+  EXPECT_EQ(FormatRegDatRemoveAction("HKEY_LOCAL_MACHINE\\Software\\App"),
+            "REG_DAT_REMOVE:HKEY_LOCAL_MACHINE\\Software\\App>FROM:REG.DAT");
+  // A value is cut at ">": a value holding ">IN:" must not redirect the undo.
+  std::string tricky = FormatChangeAction("k", "a>IN:SYSTEM.INI[boot]", "b>x", "WIN.INI", "s");
+  EXPECT_EQ(tricky, "CHANGE:k=a>TO:b>IN:WIN.INI[s]");
+  EXPECT_EQ(FormatAddAction("k", "v>TO:X", "WIN.INI", "s"), "ADD:k=v>TO:WIN.INI[s]");
+}
+
+TEST(ActionFile, ClassifiesInOrderAndAnyCase) {
+  EXPECT_EQ(ClassifyAction("CHANGE:a=b>TO:c>IN:WIN.INI[s]"), ActionKind::Change);
+  EXPECT_EQ(ClassifyAction("add:a=b>to:win.ini[s]"), ActionKind::Add);
+  EXPECT_EQ(ClassifyAction("REG_DAT_REMOVE:HKEY_USERS\\x>FROM:REG.DAT"), ActionKind::RegDatRemove);
+  EXPECT_EQ(ClassifyAction("Remove:a=b>FROM:WIN.INI[s]"), ActionKind::Remove);
+  EXPECT_EQ(ClassifyAction("REMOVEFILE:X>FROM:C:\\"), ActionKind::RemoveFile);
+  EXPECT_EQ(ClassifyAction(""), ActionKind::None);
+  EXPECT_EQ(ClassifyAction("CHANGE"), ActionKind::None);
+  EXPECT_EQ(ClassifyAction(" ADD:a=b>TO:WIN.INI[s]"), ActionKind::None);
+  EXPECT_EQ(ClassifyAction("REMOVEFIL:X"), ActionKind::None);
+}
+
+TEST(ActionFile, ParsesChangeLines) {
+  auto a = ParseChangeAction("CHANGE:LOAD=NEW.EXE>TO:OLD.EXE>IN:WIN.INI[WINDOWS]");
+  ASSERT_TRUE(a);
+  EXPECT_EQ(a->key, "LOAD");
+  EXPECT_EQ(a->value, "NEW.EXE");
+  EXPECT_EQ(a->previous, "OLD.EXE");
+  EXPECT_EQ(a->file, "WIN.INI");
+  EXPECT_EQ(a->section, "WINDOWS");
+  // Empty previous and current values become one blank.
+  auto b = ParseChangeAction("CHANGE:K=>TO:>IN:SYSTEM.INI[386ENH]");
+  ASSERT_TRUE(b);
+  EXPECT_EQ(b->previous, " ");
+  EXPECT_EQ(b->value, " ");
+  EXPECT_EQ(b->section, "386ENH");
+  // A section name with "]" missing runs to the end.
+  auto c = ParseChangeAction("CHANGE:K=V>TO:P>IN:WIN.INI[S");
+  ASSERT_TRUE(c);
+  EXPECT_EQ(c->section, "S");
+}
+
+TEST(ActionFile, ParsesAddAndRemoveLines) {
+  auto a = ParseAddAction("ADD:DEVICE=C:\\X.386=Y>TO:SYSTEM.INI[386ENH]");
+  ASSERT_TRUE(a);
+  EXPECT_EQ(a->key, "DEVICE");
+  EXPECT_EQ(a->value, "C:\\X.386=Y");  // everything after the first "="
+  EXPECT_EQ(a->file, "SYSTEM.INI");
+  EXPECT_EQ(a->section, "386ENH");
+  auto r = ParseRemoveAction("REMOVE:LOAD=NEWAPP.EXE>FROM:WIN.INI[WINDOWS]");
+  ASSERT_TRUE(r);
+  EXPECT_EQ(r->key, "LOAD");
+  EXPECT_EQ(r->value, "NEWAPP.EXE");
+  EXPECT_EQ(r->file, "WIN.INI");
+  // ADD wants ">TO:", REMOVE wants ">FROM:".
+  EXPECT_FALSE(ParseAddAction("ADD:K=V>FROM:WIN.INI[S]"));
+  EXPECT_FALSE(ParseRemoveAction("REMOVE:K=V>TO:WIN.INI[S]"));
+}
+
+TEST(ActionFile, ParsesRemoveFileLines) {
+  auto root = ParseRemoveFileAction("REMOVEFILE:X.DLL>FROM:C:\\");
+  ASSERT_TRUE(root);
+  EXPECT_EQ(root->path, "C:\\X.DLL");
+  EXPECT_FALSE(root->isDirectory);
+  auto dir = ParseRemoveFileAction("REMOVEFILE:APP  (DIR)>FROM:C:\\APPS");
+  ASSERT_TRUE(dir);
+  EXPECT_EQ(dir->path, "C:\\APPS\\APP");
+  EXPECT_TRUE(dir->isDirectory);
+  auto longName = ParseRemoveFileAction("REMOVEFILE:My Long Name.txt>FROM:D:\\PROGRAM FILES\\NEW");
+  ASSERT_TRUE(longName);
+  EXPECT_EQ(longName->path, "D:\\PROGRAM FILES\\NEW\\My Long Name.txt");
+  // "(DIR)" inside a file name does not make it a directory nor shorten the path.
+  auto inside = ParseRemoveFileAction("REMOVEFILE:A(DIR)B.TXT>FROM:C:\\X");
+  ASSERT_TRUE(inside);
+  EXPECT_EQ(inside->path, "C:\\X\\A(DIR)B.TXT");
+  EXPECT_FALSE(inside->isDirectory);
+}
+
+TEST(ActionFile, ParsesRegistryLines) {
+  auto a = ParseRegDatRemoveAction("REG_DAT_REMOVE:HKEY_LOCAL_MACHINE\\SOFTWARE\\NEWVENDOR\\NEWAPP>FROM:REG.DAT");
+  ASSERT_TRUE(a);
+  EXPECT_EQ(a->keyPath, "HKEY_LOCAL_MACHINE\\SOFTWARE\\NEWVENDOR\\NEWAPP");
+  EXPECT_EQ(a->root, "HKEY_LOCAL_MACHINE");
+  EXPECT_EQ(a->subkey, "SOFTWARE\\NEWVENDOR\\NEWAPP");
+  auto dyn = ParseRegDatRemoveAction("REG_DAT_REMOVE:HKEY_DYN_DATA\\PerfStats>FROM:REG.DAT");
+  ASSERT_TRUE(dyn);
+  EXPECT_EQ(dyn->root, "HKEY_DYN_DATA");
+  // A key name may hold ">": the line still names that key, never its parent.
+  std::string line = FormatRegDatRemoveAction("HKEY_CLASSES_ROOT\\.a>b");
+  auto gt = ParseRegDatRemoveAction(line);
+  ASSERT_TRUE(gt);
+  EXPECT_EQ(gt->subkey, ".a>b");
+}
+
+TEST(ActionFile, RefusesMalformedAndTamperedLines) {
+  // Pieces the reader needs are missing.
+  for (const char* line : {"CHANGE", "CHANGE:K=V>IN:WIN.INI[S]", "CHANGE:K=V>TO:P", "CHANGE:K=V>TO:P>IN:WIN.INI",
+                           "CHANGE:KV>TO:P>IN:WIN.INI[S]", "CHANGE:=V>TO:P>IN:WIN.INI[S]"})
+    EXPECT_FALSE(ParseChangeAction(line)) << line;
+  for (const char* line : {"ADD", "ADD:K=V", "ADD:K=V>TO:WIN.INI", "ADD:KV>TO:WIN.INI[S]", "ADD:=V>TO:WIN.INI[S]",
+                           "ADD:K=>TO:WIN.INI[S]"})
+    EXPECT_FALSE(ParseAddAction(line)) << line;
+  for (const char* line : {"REMOVE", "REMOVE:K=V>FROM:WIN.INI", "REMOVE:K=>FROM:WIN.INI[S]"})
+    EXPECT_FALSE(ParseRemoveAction(line)) << line;
+  for (const char* line : {"REG_DAT_REMOVE", "REG_DAT_REMOVE:HKEY_USERS\\X",
+                           // a whole root, an empty subkey piece, an unknown root
+                           "REG_DAT_REMOVE:HKEY_LOCAL_MACHINE>FROM:REG.DAT",
+                           "REG_DAT_REMOVE:HKEY_LOCAL_MACHINE\\>FROM:REG.DAT",
+                           "REG_DAT_REMOVE:HKEY_LOCAL_MACHINE\\\\SOFTWARE>FROM:REG.DAT",
+                           "REG_DAT_REMOVE:HKEY_LOCAL_MACHINE\\SOFTWARE\\>FROM:REG.DAT",
+                           "REG_DAT_REMOVE:HKEY_NOWHERE\\SOFTWARE>FROM:REG.DAT",
+                           "REG_DAT_REMOVE:\\SOFTWARE>FROM:REG.DAT"})
+    EXPECT_FALSE(ParseRegDatRemoveAction(line)) << line;
+  for (const char* line : {"REMOVEFILE", "REMOVEFILE:X.DLL", "REMOVEFILE:X.DLL>C",
+                           // relative, root-relative, climbing, the directory itself, wildcards
+                           "REMOVEFILE:X.DLL>FROM:WINDOWS", "REMOVEFILE:X.DLL>FROM:\\WINDOWS",
+                           "REMOVEFILE:X.DLL>FROM:C:WINDOWS", "REMOVEFILE:X.DLL>FROM:C:\\WINDOWS\\..",
+                           "REMOVEFILE:..  (DIR)>FROM:C:\\WINDOWS", "REMOVEFILE:..>FROM:C:\\WINDOWS",
+                           "REMOVEFILE:.  (DIR)>FROM:C:\\", "REMOVEFILE:>FROM:C:\\",
+                           "REMOVEFILE:  (DIR)>FROM:C:\\WINDOWS", "REMOVEFILE:*.*>FROM:C:\\WINDOWS",
+                           "REMOVEFILE:X>FROM:C:\\A\\..\\B", "REMOVEFILE:X>FROM:"})
+    EXPECT_FALSE(ParseRemoveFileAction(line)) << line;
+  EXPECT_TRUE(ParseRemoveFileAction("REMOVEFILE:X>FROM:\\\\SERVER\\SHARE\\DIR"));
+  EXPECT_FALSE(ParseRemoveFileAction("REMOVEFILE:X>FROM:\\\\SERVER"));
+}
+
+TEST(ActionFile, DllNameAndPaths) {
+  EXPECT_EQ(DllNameOf("REMOVEFILE:NEWAPP.DLL>FROM:C:\\WINDOWS\\SYSTEM"), "NEWAPP");
+  EXPECT_EQ(DllNameOf("REMOVEFILE:.DLL>FROM:C:\\"), ".DLL");
+  EXPECT_EQ(DllNameOf("REMOVEFILE:ABCDE>FROM:C:\\"), "A");
+  EXPECT_EQ(DllNameOf("NOCOLON"), "");
+  EXPECT_EQ(ActionFilePathFor("C:\\BACKUP\\COMPARE.TSC"), "C:\\BACKUP\\COMPARE.tsu");
+  EXPECT_EQ(ActionFilePathFor("C:\\BACKUP\\1207.SNC"), "C:\\BACKUP\\1207.tsu");
+}
+
+TEST(ActionFile, SplitsLinesForSelection) {
+  std::string content = "add:a=b>to:win.ini[s]\r\n\r\nREMOVEFILE:x\xe9.dll>FROM:C:\\\r\nlast";
+  std::vector<std::string> lines = SplitActionLines(content);
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_EQ(lines[0], "ADD:A=B>TO:WIN.INI[S]");
+  EXPECT_EQ(lines[1], "");  // a blank line stays an entry
+  EXPECT_EQ(lines[2], "REMOVEFILE:X\xe9.DLL>FROM:C:\\");  // only a-z change
+  EXPECT_EQ(lines[3], "LAST");
+  EXPECT_TRUE(SplitActionLines("").empty());
+  EXPECT_EQ(SplitActionLines("A\r\n").size(), 1u);
+  // A long line stays whole, so no tail of it turns into an action of its own.
+  std::string longLine = "REMOVEFILE:" + std::string(300, 'N') + ">FROM:C:\\REMOVEFILE:X>FROM:C:\\";
+  lines = SplitActionLines(longLine + "\r\n");
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0], longLine);
+}
+
+TEST(ActionFile, WrittenLinesReadBackTheSame) {
+  auto change = ParseChangeAction(FormatChangeAction("K", "A=B", "", "PROTOCOL.INI", "NETBEUI$"));
+  ASSERT_TRUE(change);
+  EXPECT_EQ(change->value, "A=B");
+  EXPECT_EQ(change->previous, " ");
+  EXPECT_EQ(change->section, "NETBEUI$");
+  auto file = ParseRemoveFileAction(FormatRemoveFileAction("SUB DIR", true, "C:\\PROGRAM FILES"));
+  ASSERT_TRUE(file);
+  EXPECT_EQ(file->path, "C:\\PROGRAM FILES\\SUB DIR");
+  EXPECT_TRUE(file->isDirectory);
+}
+
+// Random and mutated lines: parsing never crashes, and whatever it accepts stays
+// within what the line plainly names.
+TEST(ActionFile, FuzzedLinesNeverCrashOrEscape) {
+  const std::vector<std::string> seeds = {
+      "CHANGE:LOAD=NEW.EXE>TO:OLD.EXE>IN:WIN.INI[WINDOWS]", "ADD:RUN=A.EXE>TO:WIN.INI[WINDOWS]",
+      "REMOVE:LOAD=N.EXE>FROM:WIN.INI[WINDOWS]",            "REMOVEFILE:APP  (DIR)>FROM:C:\\APPS",
+      "REG_DAT_REMOVE:HKEY_LOCAL_MACHINE\\SOFTWARE\\APP>FROM:REG.DAT"};
+  const std::string alphabet = ":=>[]\\/.( )ABCDEFGHIJKLMNOPQRSTUVWXYZ*?\r\t";
+  std::mt19937 rng(12345);
+  auto pick = [&](std::size_t n) { return std::uniform_int_distribution<std::size_t>(0, n - 1)(rng); };
+  for (int i = 0; i < 200000; ++i) {
+    std::string line = seeds[pick(seeds.size())];
+    int edits = 1 + int(pick(6));
+    for (int e = 0; e < edits; ++e) {
+      std::size_t at = line.empty() ? 0 : pick(line.size() + 1);
+      switch (pick(4)) {
+        case 0: line.insert(line.begin() + at, alphabet[pick(alphabet.size())]); break;
+        case 1: if (at < line.size()) line.erase(at, 1 + pick(8)); break;
+        case 2: if (at < line.size()) line[at] = alphabet[pick(alphabet.size())]; break;
+        default: line = line.substr(0, at); break;
+      }
+    }
+    switch (ClassifyAction(line)) {
+      case ActionKind::Change:
+        if (auto a = ParseChangeAction(line)) {
+          EXPECT_FALSE(a->key.empty()) << line;
+        }
+        break;
+      case ActionKind::Add:
+        if (auto a = ParseAddAction(line)) {
+          EXPECT_FALSE(a->key.empty() || a->value.empty()) << line;
+        }
+        break;
+      case ActionKind::Remove:
+        if (auto a = ParseRemoveAction(line)) {
+          EXPECT_FALSE(a->key.empty() || a->value.empty()) << line;
+        }
+        break;
+      case ActionKind::RemoveFile:
+        if (auto a = ParseRemoveFileAction(line)) {
+          EXPECT_EQ((a->path + "\\").find("\\..\\"), std::string::npos) << line;
+          EXPECT_GT(a->path.size(), 3u) << line;
+          EXPECT_EQ(a->path.find_first_of("*?"), std::string::npos) << line;
+        }
+        break;
+      case ActionKind::RegDatRemove:
+        if (auto a = ParseRegDatRemoveAction(line)) {
+          EXPECT_FALSE(a->subkey.empty()) << line;
+          EXPECT_NE(a->subkey.front(), '\\') << line;
+          EXPECT_NE(a->subkey.back(), '\\') << line;
+        }
+        break;
+      case ActionKind::None:
+        break;
+    }
+    (void)DllNameOf(line);
+    (void)SplitActionLines(line);
+  }
+}
+
+}  // namespace
+}  // namespace tessary
