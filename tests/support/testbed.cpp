@@ -88,6 +88,14 @@ void FakeHost::RunCommand(int commandId) {
   if (it != handlers.end()) it->second();
 }
 
+std::string BuildPath(const std::string& hostPath) {
+  std::string root = TESSARY_BUILD_DIR;
+  std::string rest = hostPath.compare(0, root.size(), root) == 0 ? hostPath.substr(root.size()) : hostPath;
+  for (char& c : rest)
+    if (c == '/') c = '\\';
+  return "B:" + rest;
+}
+
 TempDir::TempDir() {
   CreateDirectoryA("C:\\tessary-tests", nullptr);
   path_ = "C:\\tessary-tests\\" + UniqueName();

@@ -106,6 +106,10 @@ class FakeHost : public Host {
   int pumps = 0, refreshes = 0, expressContinued = 0, pruned = 0, quits = 0;
 };
 
+// A file of the build folder as the test sees it: the build folder is drive B: of the
+// test prefix. `hostPath` is an absolute path below the build folder.
+std::string BuildPath(const std::string& hostPath);
+
 // A scratch folder C:\tessary-tests\<test>-<n>, removed with everything in it.
 class TempDir {
  public:

@@ -1,0 +1,40 @@
+// sentinox.exe, run for real: it writes the start request into tessary.ini of the
+// Windows directory, starts tessary.exe from its own folder, and stays until its
+// "Sentinox" window is closed.
+#include <gtest/gtest.h>
+
+#include "app/startup.h"
+#include "platform/files.h"
+#include "platform/profile.h"
+#include "platform/shell.h"
+#include "testbed.h"
+
+namespace tessary {
+namespace {
+
+TEST(SentinoxCompanion, RequestsAPassStartsTessaryAndClosesOnRequest) {
+  test::TempDir dir;
+  ASSERT_TRUE(CopyFileA(test::BuildPath(SENTINOX_EXE).c_str(), (dir / "sentinox.exe").c_str(), FALSE));
+  ASSERT_TRUE(CopyFileA(test::BuildPath(FAKE_TESSARY_EXE).c_str(), (dir / "tessary.exe").c_str(), FALSE));
+  std::string ini = SettingsPathFor(WindowsDirectory());
+  ProfileDeleteKey(ini, "sentinox", "RunBackup");
+
+  ChildProcess companion;
+  ASSERT_TRUE(companion.Start("\"" + (dir / "sentinox.exe") + "\"", SW_HIDE));
+  // The stand-in records the request it found when it started.
+  for (int i = 0; i < 200 && !FileExists(dir / "started.txt"); ++i) Sleep(50);
+  Sleep(100);
+  EXPECT_EQ(test::ReadBytes(dir / "started.txt"), "yes");
+  EXPECT_TRUE(TakeStartRequest(ini));
+
+  HWND window = nullptr;
+  for (int i = 0; i < 100 && !(window = FindWindowA("Sentinox", "Sentinox")); ++i) Sleep(50);
+  ASSERT_NE(window, nullptr);
+  EXPECT_TRUE(companion.Running());
+  PostMessageA(window, WM_CLOSE, 0, 0);
+  EXPECT_EQ(WaitForSingleObject(companion.handle(), 10000), WAIT_OBJECT_0);
+  EXPECT_EQ(companion.ExitCode(), 0u);
+}
+
+}  // namespace
+}  // namespace tessary

@@ -1,0 +1,221 @@
+// Start-up: the start request, the state read at start-up, the last-backup text and
+// label, the first-run prompt, and the idle step that ends a Sentinox pass.
+#include <gtest/gtest.h>
+
+#include "app/startup.h"
+#include "app/startup_logic.h"
+#include "platform/files.h"
+#include "platform/profile.h"
+#include "testbed.h"
+
+namespace tessary {
+namespace {
+
+using test::HostTest;
+using test::ReadBytes;
+using test::TempDir;
+using test::WriteBytes;
+
+constexpr int kBackup = 204, kCompare = 304, kUninstall = 303;
+
+TEST(StartRequest, IsHonouredExactlyOnceInAnyCase) {
+  TempDir dir;
+  std::string ini = dir / "tessary.ini";
+  ProfileWrite(ini, "sentinox", "RunBackup", "YES");
+  ProfileWrite(ini, "sentinox", "AutoOpenSNC", "yes");
+  EXPECT_TRUE(TakeStartRequest(ini));
+  EXPECT_EQ(ProfileRead(ini, "sentinox", "RunBackup", "gone", 9), "gone");
+  EXPECT_FALSE(TakeStartRequest(ini));
+  // The rest of the section stays.
+  EXPECT_EQ(ProfileRead(ini, "sentinox", "AutoOpenSNC", "", 5), "yes");
+}
+
+TEST(StartRequest, AnyOtherValueStartsInteractivelyAndIsRemovedToo) {
+  TempDir dir;
+  std::string ini = dir / "tessary.ini";
+  for (const char* value : {"no", "yess", "y", ""}) {
+    ProfileWrite(ini, "sentinox", "RunBackup", value);
+    EXPECT_FALSE(TakeStartRequest(ini)) << value;
+    EXPECT_EQ(ProfileRead(ini, "sentinox", "RunBackup", "gone", 9), "gone") << value;
+  }
+  EXPECT_FALSE(TakeStartRequest(dir / "missing.ini"));
+}
+
+TEST(ShowCommand, FollowsShowMaxAndTheSentinoxRules) {
+  // Interactive: only "no" keeps the window normal; hidden and minimised-inactive stay.
+  EXPECT_EQ(ChooseShowCommand(1, "no", false, "no"), 1);
+  EXPECT_EQ(ChooseShowCommand(10, "NO", false, "no"), 1);
+  EXPECT_EQ(ChooseShowCommand(1, "yes", false, "no"), 3);
+  EXPECT_EQ(ChooseShowCommand(1, "maybe", false, "no"), 3);
+  EXPECT_EQ(ChooseShowCommand(0, "yes", false, "no"), 0);
+  EXPECT_EQ(ChooseShowCommand(7, "no", false, "no"), 7);
+  // Sentinox: minimised unless the report is to be opened; only "yes" maximises.
+  EXPECT_EQ(ChooseShowCommand(1, "no", true, "no"), 2);
+  EXPECT_EQ(ChooseShowCommand(1, "no", true, "YES"), 1);
+  EXPECT_EQ(ChooseShowCommand(1, "maybe", true, "no"), 2);
+  EXPECT_EQ(ChooseShowCommand(0, "Yes", true, "no"), 3);
+}
+
+TEST(LastBackup, TextAndLabel) {
+  EXPECT_EQ(FormatLastBackupTime(PackDos({1996, 12, 7, 9, 5, 10})), "09:05  7 Dec 1996");
+  EXPECT_EQ(FormatLastBackupTime(PackDos({2026, 1, 31, 23, 59, 58})), "23:59  31 Jan 2026");
+  EXPECT_EQ(LastBackupLabel("09:05  7 Dec 1996", "C:\\TESSARY"), "LAST BACKUP IN:C:\\TESSARY AT 09:05  7 DEC 1996");
+  EXPECT_EQ(LastBackupLabel(NoBackupText("C:\\Tess"), "C:\\Tess"), "NO BACKUP FOUND IN C:\\TESS DIRECTORY");
+}
+
+TEST(LastBackup, LongBackupDirectoriesStayWithinTheTextLimit) {
+  std::string dir = "C:\\" + std::string(240, 'D');
+  std::string text = NoBackupText(dir);
+  EXPECT_LE(text.size(), kLastBackupTextMax);
+  EXPECT_NE(text.find("No backup"), std::string::npos);  // still read as "no backup"
+  EXPECT_EQ(LastBackupLabel(text, dir).find("NO BACKUP"), 0u);
+}
+
+class StartupTest : public HostTest {};
+
+TEST_F(StartupTest, LastBackupQueryReadsOnlyTheInteractiveWindowsListing) {
+  EXPECT_EQ(LastBackupQuery(backupDir), "No backup found in " + backupDir + " directory");
+  WriteBytes(backupDir + "\\windir.snb", "");  // a Sentinox backup does not count
+  EXPECT_EQ(LastBackupQuery(backupDir), "No backup found in " + backupDir + " directory");
+  WriteBytes(backupDir + "\\windir.tsb", "");
+  ASSERT_TRUE(test::SetLastWrite(backupDir + "\\windir.tsb", 1996, 12, 7, 9, 5, 10));
+  EXPECT_EQ(LastBackupQuery(backupDir), "09:05  7 Dec 1996");
+}
+
+TEST_F(StartupTest, LoadStateTakesTheDirectorySettingInUpperCaseOrTheCurrentDirectory) {
+  AppState state;
+  LoadStartupState(state, dir.path(), "c:\\work\\here");
+  EXPECT_EQ(state.SettingsFilePath, dir / "tessary.ini");
+  EXPECT_EQ(state.WindowsDirectory, dir.path());
+  EXPECT_EQ(state.BackupDirectory, "C:\\WORK\\HERE");
+  ProfileWrite(dir / "tessary.ini", "Tessary", "directory", "d:\\backups\\tess");
+  LoadStartupState(state, dir.path(), "c:\\work\\here");
+  EXPECT_EQ(state.BackupDirectory, "D:\\BACKUPS\\TESS");
+}
+
+TEST_F(StartupTest, FirstRunPromptRunsADirectBackupOnYes) {
+  Set(settings::kFirstRun, "yes");
+  host.state.LastBackupText = NoBackupText(backupDir);
+  RunMode modeDuringBackup = RunMode::Interactive;
+  host.handlers[kBackup] = [&] { modeDuringBackup = host.state.RunMode; };
+  host.prompter.Answer(id::kYes);
+  OfferFirstBackup(host);
+  ASSERT_EQ(host.prompter.boxes.size(), 1u);
+  EXPECT_EQ(host.prompter.boxes[0].caption, "Perform Backup?");
+  EXPECT_EQ(host.prompter.boxes[0].text,
+            "Since this is the first time running this version of Tessary, would you like to do a backup now? A "
+            "backup is necessary before installing a program that you want to monitor or uninstall.");
+  EXPECT_EQ(host.prompter.boxes[0].style, mb::kYesNo);
+  EXPECT_EQ(host.commands, std::vector<int>{kBackup});
+  EXPECT_EQ(modeDuringBackup, RunMode::Direct);
+  EXPECT_EQ(host.state.RunMode, RunMode::Interactive);
+  EXPECT_EQ(settings().Read(settings::kFirstRun, "gone", 10), "gone");
+}
+
+TEST_F(StartupTest, DecliningTheFirstRunPromptStillRemovesIt) {
+  Set(settings::kFirstRun, "YES");
+  host.state.LastBackupText = NoBackupText(backupDir);
+  host.prompter.Answer(id::kNo);
+  OfferFirstBackup(host);
+  EXPECT_TRUE(host.commands.empty());
+  EXPECT_EQ(settings().Read(settings::kFirstRun, "gone", 10), "gone");
+  OfferFirstBackup(host);  // no second prompt
+  EXPECT_EQ(host.prompter.boxes.size(), 1u);
+}
+
+TEST_F(StartupTest, NoFirstRunPromptWhenABackupExists) {
+  Set(settings::kFirstRun, "yes");
+  host.state.LastBackupText = "09:05  7 Dec 1996";
+  OfferFirstBackup(host);
+  EXPECT_TRUE(host.prompter.boxes.empty());
+  EXPECT_EQ(settings().Read(settings::kFirstRun), "yes");  // kept for a later start
+}
+
+class SentinoxPassTest : public HostTest {
+ protected:
+  SentinoxPassTest() {
+    host.state.RunMode = RunMode::Sentinox;
+    host.state.SentinoxPass = true;
+  }
+};
+
+TEST_F(SentinoxPassTest, ComparesThenBacksUpThenPrunes) {
+  std::string report = backupDir + "\\12071405.SNC";
+  WriteBytes(report, "report");
+  host.handlers[kCompare] = [&] {
+    host.state.LastCompareFile = report;
+    ContinueSentinoxPass(host);
+  };
+  RunSentinoxPass(host);
+  EXPECT_EQ(host.commands, (std::vector<int>{kCompare, kBackup}));
+  EXPECT_EQ(host.pruned, 1);
+  EXPECT_FALSE(host.state.SentinoxPass);
+  EXPECT_EQ(settings().Read(settings::kLastSNCPath), report);
+}
+
+TEST_F(SentinoxPassTest, AReportThatWasNotWrittenKeepsTheLastPath) {
+  Set(settings::kLastSNCPath, "C:\\OLD.SNC");
+  host.state.LastCompareFile = "";
+  ContinueSentinoxPass(host);
+  EXPECT_EQ(settings().Read(settings::kLastSNCPath), "C:\\OLD.SNC");
+  host.state.LastCompareFile = backupDir + "\\missing.SNC";
+  ContinueSentinoxPass(host);
+  EXPECT_EQ(settings().Read(settings::kLastSNCPath), "C:\\OLD.SNC");
+}
+
+TEST_F(SentinoxPassTest, AnInteractiveProgramQuitsInsteadOfBackingUp) {
+  host.state.RunMode = RunMode::Interactive;
+  ContinueSentinoxPass(host);
+  EXPECT_TRUE(host.commands.empty());
+  EXPECT_EQ(host.quits, 1);
+}
+
+TEST_F(SentinoxPassTest, FirstIdleQuitsWhenTheReportIsNotToBeOpened) {
+  IdleStep(host);
+  EXPECT_EQ(host.quits, 1);
+  EXPECT_EQ(host.state.RunMode, RunMode::Interactive);
+  EXPECT_TRUE(host.state.StartupDone);
+  IdleStep(host);  // later idle passes do nothing more
+  EXPECT_EQ(host.quits, 1);
+}
+
+TEST_F(SentinoxPassTest, FirstIdleOpensTheNewestReport) {
+  std::string report = backupDir + "\\12071405.SNC";
+  WriteBytes(report, "report");
+  Set(settings::kAutoOpenSNC, "Yes");
+  Set(settings::kLastSNCPath, report);
+  IdleStep(host);
+  EXPECT_EQ(host.opened, std::vector<std::string>{report});
+  EXPECT_EQ(host.quits, 0);
+}
+
+TEST_F(SentinoxPassTest, FirstIdleQuitsSilentlyWithoutAReportPath) {
+  Set(settings::kAutoOpenSNC, "yes");
+  IdleStep(host);
+  EXPECT_EQ(host.quits, 1);
+  EXPECT_TRUE(host.opened.empty());
+}
+
+TEST_F(SentinoxPassTest, FirstIdleReportsAMissingReportThenQuits) {
+  Set(settings::kAutoOpenSNC, "yes");
+  Set(settings::kLastSNCPath, "C:\\GONE.SNC");
+  host.prompter.Answer(id::kOk);
+  IdleStep(host);
+  ASSERT_EQ(host.prompter.boxes.size(), 1u);
+  EXPECT_EQ(host.prompter.boxes[0].text,
+            "Unable to open last SNC file.\nThe last SNC may have reflected no changes, and may be blank.");
+  EXPECT_EQ(host.prompter.boxes[0].caption, "C:\\GONE.SNC");
+  EXPECT_EQ(host.quits, 1);
+  EXPECT_TRUE(host.opened.empty());
+}
+
+TEST_F(StartupTest, IdleRestartsUninstallWhenAsked) {
+  host.state.UninstallRestart = true;
+  IdleStep(host);
+  EXPECT_EQ(host.commands, std::vector<int>{kUninstall});
+  EXPECT_FALSE(host.state.UninstallRestart);
+  EXPECT_EQ(host.quits, 0);  // an interactive start ends nothing at idle
+}
+
+}  // namespace
+}  // namespace tessary
