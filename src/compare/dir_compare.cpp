@@ -1,0 +1,207 @@
+// The directory sections of a compare run.
+#include "compare/dir_compare.h"
+
+#include <windows.h>
+
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <new>
+#include <sstream>
+
+#include "compare/logic/dir_logic.h"
+#include "platform/files.h"
+#include "platform/registry.h"
+#include "uninstall/logic/action_file.h"
+
+namespace tessary {
+
+namespace {
+
+bool CanAppend(const std::string& path) {
+  std::ofstream probe(path, std::ios::binary | std::ios::app);
+  return probe.is_open();
+}
+
+struct StandardDirectory {
+  const char* title;
+  const SettingKey* setting;
+  const char* relative;  // below the Windows directory; nullptr for Program Files
+  const char* listingBase;
+  const char* notScanned;
+};
+
+const StandardDirectory kStandardDirectories[] = {
+    {"Comparing Windows Directory", &settings::kDirWin, "", "windir",
+     "--Windows Directory not scanned. User has disabled scanning of this Directory.\n"},
+    {"Comparing System Directory", &settings::kDirSys, "\\SYSTEM", "sysdir",
+     "--System Directory not scanned. User has disabled scanning of this Directory.\n"},
+    {"Comparing Fonts Directory", &settings::kDirFonts, "\\FONTS", "fontdir",
+     "--Fonts Directory not scanned. User has disabled scanning of this Directory.\n"},
+    {"Comparing Inf Directory", &settings::kDirInf, "\\inf", "infdir",
+     "--Inf Directory not scanned. User has disabled scanning of this Directory.\n"},
+    {"Comparing Help Directory", &settings::kDirHelp, "\\HELP", "helpdir",
+     "--Help Directory not scanned. User has disabled scanning of this Directory.\n"},
+    {"Comparing Program Files Directory", &settings::kDirProg, nullptr, "prgsdir",
+     "--Program Files Directory not scanned. User has disabled scanning of this Directory.\n"},
+};
+
+constexpr const char* kRootsNotScanned =
+    "--Root Directories not scanned. User has disabled scanning of these Directories.\n";
+
+// Shows a section's title and tests for cancellation, as every section starts.
+bool StartSection(CompareRun& run, const std::string& title) {
+  run.progress.SetMainText(title);
+  run.progress.SetDetailText("");
+  return !run.CheckCancelled();
+}
+
+void ReportOnly(CompareRun& run, const std::string& text) {
+  SectionOutput out(run);
+  out.Report(text);
+}
+
+}  // namespace
+
+std::optional<std::string> ReadWholeFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::ostringstream content;
+  content << in.rdbuf();
+  return content.str();
+}
+
+std::string ShellFolder(const char* valueName, const std::string& fallback) {
+  RegKey key = RegKey::Open(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders");
+  std::string value;
+  if (!key || !key.QueryString(valueName, value, 256) || value.empty()) return fallback;
+  return value;
+}
+
+SectionResult CompareOneDirectory(CompareRun& run, const std::string& directory, const std::string& listingPath) {
+  Prompter& prompts = run.host.Prompts();
+  Settings settings = run.AppSettings();
+  bool excludeIni = settings.IsYes(settings::kExcludeIni);
+  bool excludeGrp = settings.IsYes(settings::kExcludeGrp);
+
+  std::unique_ptr<BackupListing> listing;
+  try {
+    std::optional<std::string> content = ReadWholeFile(listingPath);
+    if (!content) {
+      prompts.Ask("Error opening backup file.", listingPath);
+      return SectionResult::Done;
+    }
+    listing = std::make_unique<BackupListing>(std::move(*content));
+  } catch (const std::bad_alloc&) {
+    prompts.Ask("Not enough memory.", "Out of memory error.");
+    return SectionResult::Done;
+  }
+  if (!CanAppend(run.reportPath)) {
+    prompts.Ask("Error opening compare file.", "File error");
+    return SectionResult::Done;
+  }
+  if (!CanAppend(run.actionPath)) {
+    prompts.Ask("Error opening uninstall file.", "File error");
+    return SectionResult::Done;
+  }
+
+  const std::string reportDir = ReportDirectory(directory);
+  const std::string searchPath =
+      (!directory.empty() && directory.back() == '\\' ? directory : directory + "\\") + "*.*";
+  SectionOutput out(run);
+  bool headed = false;
+  DirSearch search(searchPath);
+  FindEntry entry;
+  while (search.Next(entry)) {
+    bool isDirectory = (entry.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    if (!isDirectory && (entry.attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM))) continue;
+    // Only a plain directory (no other attribute) carries the marker; any other is
+    // compared as a file, as the listing records it.
+    bool marked = entry.attributes == FILE_ATTRIBUTE_DIRECTORY;
+    if (run.CheckCancelled()) return SectionResult::Cancelled;
+    run.progress.SetDetailText(marked ? entry.name + std::string(kDirMarker) : entry.name);
+    DosDateTime now = ToDosDateTime(entry.lastWrite);
+    EntryCheck check = CheckEntry(*listing, entry.name, marked, now, excludeIni, excludeGrp);
+    if (check.finding == EntryFinding::Unchanged) continue;
+    if (!headed) {
+      out.Report("===============\n" + reportDir + " Directory\n");
+      run.noChangesFound = false;
+      headed = true;
+    }
+    if (check.finding == EntryFinding::Updated) {
+      out.ReportLine(UpdatedLine(entry.name, now, ParseListingDateTime(check.oldDateTime)));
+    } else {
+      out.ReportLine(AddedLine(entry.name, marked));
+      out.Action(FormatRemoveFileAction(entry.name, marked, reportDir));
+    }
+  }
+  return SectionResult::Done;
+}
+
+SectionResult CompareDirectories(CompareRun& run) {
+  AppState& state = run.State();
+  Settings settings = run.AppSettings();
+  const std::string& windows = state.WindowsDirectory;
+
+  for (const StandardDirectory& d : kStandardDirectories) {
+    std::string listing = run.BackupPath(d.listingBase);
+    if (!settings.IsYes(*d.setting)) {
+      ReportOnly(run, d.notScanned);
+      continue;
+    }
+    if (!FileExists(listing)) continue;
+    std::string directory = d.relative ? windows + d.relative : windows.substr(0, 2) + "\\Program Files";
+    if (!StartSection(run, d.title)) return SectionResult::Cancelled;
+    if (CompareOneDirectory(run, directory, listing) == SectionResult::Cancelled) return SectionResult::Cancelled;
+  }
+
+  // The Start Menu is always compared; a missing listing gives its open error.
+  if (!StartSection(run, "Comparing Start Menu")) return SectionResult::Cancelled;
+  if (CompareOneDirectory(run, ShellFolder("Programs", windows + "\\Start Menu\\Programs"),
+                          run.BackupPath("startdir")) == SectionResult::Cancelled)
+    return SectionResult::Cancelled;
+
+  if (FileExists(run.BackupPath("msdos"))) {
+    if (!StartSection(run, "Comparing Desktop")) return SectionResult::Cancelled;
+    if (CompareOneDirectory(run, ShellFolder("Desktop", windows + "\\Desktop"), run.BackupPath("desktop")) ==
+        SectionResult::Cancelled)
+      return SectionResult::Cancelled;
+  }
+
+  if (!settings.IsYes(settings::kDirRoots)) {
+    ReportOnly(run, kRootsNotScanned);
+  } else {
+    bool titled = false;
+    for (char letter = 'C'; letter <= 'Z'; ++letter) {
+      if (DriveTypeOf(letter) != DRIVE_FIXED) continue;
+      std::string listing = run.BackupPath(std::string("rootdir") + letter);
+      if (!FileExists(listing)) continue;
+      if (!titled) {
+        if (!StartSection(run, "Comparing Root Directories")) return SectionResult::Cancelled;
+        titled = true;
+      } else if (run.CheckCancelled()) {
+        return SectionResult::Cancelled;
+      }
+      if (CompareOneDirectory(run, std::string(1, letter) + ":", listing) == SectionResult::Cancelled)
+        return SectionResult::Cancelled;
+    }
+  }
+
+  for (int n = 1; n <= 5; ++n) {
+    std::string directory = settings.Read(settings::kOptDir[n - 1]);
+    if (directory.empty() || !DirectoryExists(directory)) continue;
+    std::string nameFile = state.BackupDirectory + "\\optdir" + std::to_string(n) + ".nam";
+    std::optional<std::string> named = ReadWholeFile(nameFile);
+    std::string firstWord = named ? named->substr(0, named->find(' ')) : std::string();
+    if (!named || !EqualsNoCase(firstWord, directory)) {
+      run.host.Prompts().Ask(kUserDirMismatchText, directory);
+      continue;
+    }
+    std::string listing = run.BackupPath("optdir" + std::to_string(n));
+    if (!StartSection(run, "Comparing " + directory + " Directory")) return SectionResult::Cancelled;
+    if (CompareOneDirectory(run, directory, listing) == SectionResult::Cancelled) return SectionResult::Cancelled;
+  }
+  return SectionResult::Done;
+}
+
+}  // namespace tessary

@@ -1,0 +1,173 @@
+// Pure pieces of the directory and free-space comparison.
+#include "compare/logic/dir_logic.h"
+
+#include <cstdio>
+
+namespace tessary {
+
+namespace {
+
+constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                   "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+
+std::uint16_t LeadingNumber(std::string_view text) {
+  unsigned value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') break;
+    value = (value * 10 + unsigned(c - '0')) & 0xFFFFFu;
+  }
+  return static_cast<std::uint16_t>(value);
+}
+
+bool ContainsUpper(const std::string& name, std::string_view what) {
+  return ToUpperAscii(name).find(what) != std::string::npos;
+}
+
+}  // namespace
+
+std::string GroupDigits(std::uint64_t value) {
+  std::string digits = std::to_string(value);
+  std::string out;
+  out.reserve(digits.size() + digits.size() / 3);
+  for (std::size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0) out += ',';
+    out += digits[i];
+  }
+  return out;
+}
+
+std::string FormatReportDate(DosDateTime when) {
+  CivilTime t = UnpackDos(when);
+  // A month outside 1 to 12 (a garbled listing) has no name.
+  const char* month = (t.month >= 1 && t.month <= 12) ? kMonths[t.month - 1] : "???";
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, "%02d:%02d  %d %s %d", t.hour, t.minute, t.day, month, t.year);
+  return buffer;
+}
+
+BackupListing::BackupListing(std::string content) : content_(std::move(content)) {
+  std::string_view all(content_);
+  std::size_t start = 0;
+  while (start < all.size()) {
+    std::size_t end = all.find('\n', start);
+    std::size_t next = end == std::string_view::npos ? all.size() : end + 1;
+    if (end == std::string_view::npos) end = all.size();
+    std::string_view line = all.substr(start, end - start);
+    start = next;
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    // A line is name, ",", date, ",", time. The name itself may hold commas, so the
+    // two number fields are found from the right; a line with fewer fields keys on
+    // the text before its first comma.
+    std::size_t timeComma = line.rfind(',');
+    std::size_t keyEnd = timeComma;
+    if (timeComma != std::string_view::npos && timeComma > 0) {
+      std::size_t dateComma = line.rfind(',', timeComma - 1);
+      if (dateComma != std::string_view::npos) keyEnd = dateComma;
+    }
+    std::string_view key = keyEnd == std::string_view::npos ? line : line.substr(0, keyEnd);
+    std::string_view dateTime = keyEnd == std::string_view::npos ? std::string_view() : line.substr(keyEnd + 1);
+    index_.emplace(key, dateTime);  // the first line of a key wins
+  }
+}
+
+std::optional<std::string_view> BackupListing::Find(std::string_view key) const {
+  auto it = index_.find(key);
+  if (it == index_.end()) return std::nullopt;
+  return it->second;
+}
+
+DosDateTime ParseListingDateTime(std::string_view dateTime) {
+  DosDateTime result;
+  result.date = LeadingNumber(dateTime);
+  std::size_t comma = dateTime.find(',');
+  if (comma != std::string_view::npos) result.time = LeadingNumber(dateTime.substr(comma + 1));
+  return result;
+}
+
+std::string ListingDateTime(DosDateTime when) {
+  return std::to_string(when.date) + "," + std::to_string(when.time);
+}
+
+EntryCheck CheckEntry(const BackupListing& listing, const std::string& name, bool isDirectory, DosDateTime now,
+                      bool excludeIni, bool excludeGrp) {
+  EntryCheck check;
+  auto found = listing.Find(isDirectory ? name + std::string(kDirMarker) : name);
+  if (!found) {
+    check.finding = EntryFinding::Added;
+    return check;
+  }
+  if (*found == ListingDateTime(now)) return check;
+  // A directory's date is never news; excluded INI and swap files are passed over.
+  if (isDirectory) return check;
+  if (excludeGrp && ContainsUpper(name, ".SWP")) return check;
+  if (excludeIni && ContainsUpper(name, ".INI")) return check;
+  check.finding = EntryFinding::Updated;
+  check.oldDateTime = *found;
+  return check;
+}
+
+std::string UpdatedLine(const std::string& name, DosDateTime now, DosDateTime old) {
+  std::string line = "UPDATED: " + name;
+  if (name.size() < 7) {
+    line += '\t';
+    if (name.find("ini") != std::string::npos) line += '\t';
+  }
+  line += "\tNEW:" + FormatReportDate(now) + "\tOLD:" + FormatReportDate(old);
+  return line;
+}
+
+std::string AddedLine(const std::string& name, bool isDirectory) {
+  std::string line = "ADDED  : " + name;
+  if (isDirectory) line += kDirMarker;
+  return line;
+}
+
+std::string ReportDirectory(const std::string& directory) {
+  if (directory.size() == 2 && directory[1] == ':') return directory + "\\";
+  return directory;
+}
+
+std::optional<std::uint64_t> ParseFreeSpaceRecord(std::string_view content) {
+  std::size_t start = content.find_first_not_of(" \t\r\n");
+  if (start == std::string_view::npos) return std::nullopt;
+  content.remove_prefix(start);
+  bool negative = !content.empty() && content.front() == '-';
+  if (negative) content.remove_prefix(1);
+  std::uint64_t value = 0;
+  std::size_t digits = 0;
+  for (char c : content) {
+    if (c < '0' || c > '9') break;
+    std::uint64_t digit = std::uint64_t(c - '0');
+    if (value > (UINT64_MAX - digit) / 10) return std::nullopt;
+    value = value * 10 + digit;
+    ++digits;
+  }
+  if (digits == 0) return std::nullopt;
+  if (negative) {
+    // An older backup wrote its 32-bit count as a signed number.
+    if (value == 0) return 0;
+    if (value > 0x80000000ull) return std::nullopt;
+    return (std::uint64_t(1) << 32) - value;
+  }
+  return value;
+}
+
+std::string FreeSpaceChangeLine(char letter, std::uint64_t before, std::uint64_t now) {
+  if (before == now) return "";
+  bool increase = now > before;
+  std::uint64_t amount = increase ? now - before : before - now;
+  std::string line = increase ? "Increase in free disk space on drive " : "Decrease in free disk space on drive ";
+  line += letter;
+  line += ":  " + GroupDigits(amount) + " Bytes. Free before: " + GroupDigits(before) +
+          ". Free now: " + GroupDigits(now) + ".\n";
+  return line;
+}
+
+std::string PagingNote(char letter) {
+  std::string note = "* * Windows Paging (swap) file located on this drive (";
+  note += letter;
+  note += ":) \n* * Reported change in free space may not be accurate due to dynamic paging.\n";
+  return note;
+}
+
+}  // namespace tessary

@@ -1,0 +1,334 @@
+// Directory and free-space sections against real folders of the test prefix.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "compare/compare_run.h"
+#include "compare/dir_compare.h"
+#include "compare/logic/dir_logic.h"
+#include "platform/files.h"
+#include "platform/profile.h"
+#include "testbed.h"
+
+namespace tessary {
+namespace {
+
+using test::ReadBytes;
+using test::SetAttributes;
+using test::SetLastWrite;
+using test::WriteBytes;
+
+// --- pure pieces ---------------------------------------------------------------
+
+TEST(DirLogic, GroupsDigitsFromTheRight) {
+  EXPECT_EQ(GroupDigits(0), "0");
+  EXPECT_EQ(GroupDigits(512), "512");
+  EXPECT_EQ(GroupDigits(1000), "1,000");
+  EXPECT_EQ(GroupDigits(1234567), "1,234,567");
+  EXPECT_EQ(GroupDigits(123456), "123,456");
+  EXPECT_EQ(GroupDigits(18446744073709551615ull), "18,446,744,073,709,551,615");
+}
+
+TEST(DirLogic, WritesTheReportLinesOfTheExamples) {
+  DosDateTime newDate{PackDosDate(1996, 12, 3), PackDosTime(15, 0, 0)};
+  DosDateTime oldDate{PackDosDate(1995, 7, 1), PackDosTime(9, 30, 0)};
+  EXPECT_EQ(FormatReportDate(newDate), "15:00  3 Dec 1996");
+  EXPECT_EQ(UpdatedLine("USER.EXE", newDate, oldDate), "UPDATED: USER.EXE\tNEW:15:00  3 Dec 1996\tOLD:09:30  1 Jul 1995");
+  EXPECT_EQ(UpdatedLine("WIN.INI", newDate, oldDate), "UPDATED: WIN.INI\tNEW:15:00  3 Dec 1996\tOLD:09:30  1 Jul 1995");
+  EXPECT_EQ(UpdatedLine("a.ini", newDate, oldDate), "UPDATED: a.ini\t\t\tNEW:15:00  3 Dec 1996\tOLD:09:30  1 Jul 1995");
+  EXPECT_EQ(UpdatedLine("A.INI", newDate, oldDate), "UPDATED: A.INI\t\tNEW:15:00  3 Dec 1996\tOLD:09:30  1 Jul 1995");
+  EXPECT_EQ(AddedLine("NEWAPP", true), "ADDED  : NEWAPP  (DIR)");
+  EXPECT_EQ(ReportDirectory("C:"), "C:\\");
+  EXPECT_EQ(ReportDirectory("C:\\WINDOWS"), "C:\\WINDOWS");
+  EXPECT_EQ(FreeSpaceChangeLine('D', 104857600, 103809024),
+            "Decrease in free disk space on drive D:  1,048,576 Bytes. Free before: 104,857,600. Free now: "
+            "103,809,024.\n");
+  EXPECT_EQ(FreeSpaceChangeLine('C', 1000, 1512),
+            "Increase in free disk space on drive C:  512 Bytes. Free before: 1,000. Free now: 1,512.\n");
+  EXPECT_EQ(FreeSpaceChangeLine('C', 1000, 1000), "");
+  EXPECT_EQ(PagingNote('C'),
+            "* * Windows Paging (swap) file located on this drive (C:) \n* * Reported change in free space may not "
+            "be accurate due to dynamic paging.\n");
+  // A month outside 1 to 12 from a garbled listing does not read past the names.
+  EXPECT_EQ(FormatReportDate({std::uint16_t((16 << 9) | (13 << 5) | 1), 0}), "00:00  1 ??? 1996");
+}
+
+TEST(DirLogic, ListingLookupKeepsFirstMatchAndIgnoresCase) {
+  BackupListing listing("USER.EXE,8579,30720\r\nSYSTEM  (DIR),8583,18597\r\nuser.exe,1,1\r\n"
+                        "a,b.txt,8579,30720\r\nshort,5\r\n");
+  EXPECT_EQ(*listing.Find("user.exe"), "8579,30720");
+  EXPECT_EQ(*listing.Find("system  (dir)"), "8583,18597");
+  EXPECT_FALSE(listing.Find("SYSTEM"));
+  EXPECT_EQ(*listing.Find("A,B.TXT"), "8579,30720");  // a comma in a name
+  EXPECT_EQ(*listing.Find("short"), "5");
+  DosDateTime when{8579, 30720};
+  EXPECT_EQ(CheckEntry(listing, "User.Exe", false, when, false, false).finding, EntryFinding::Unchanged);
+  EntryCheck changed = CheckEntry(listing, "USER.EXE", false, {8579, 30722}, false, false);
+  EXPECT_EQ(changed.finding, EntryFinding::Updated);
+  EXPECT_EQ(ParseListingDateTime(changed.oldDateTime), when);
+  EXPECT_EQ(CheckEntry(listing, "SYSTEM", true, {1, 1}, false, false).finding, EntryFinding::Unchanged);
+  EXPECT_EQ(CheckEntry(listing, "SYSTEM", false, {1, 1}, false, false).finding, EntryFinding::Added);
+  BackupListing inis("SYSTEM.INI,1,1\r\nWIN386.SWP,1,1\r\n");
+  EXPECT_EQ(CheckEntry(inis, "system.ini", false, {2, 2}, true, false).finding, EntryFinding::Unchanged);
+  EXPECT_EQ(CheckEntry(inis, "system.ini", false, {2, 2}, false, true).finding, EntryFinding::Updated);
+  EXPECT_EQ(CheckEntry(inis, "win386.swp", false, {2, 2}, false, true).finding, EntryFinding::Unchanged);
+  EXPECT_EQ(CheckEntry(inis, "NEW.INI", false, {2, 2}, true, true).finding, EntryFinding::Added);
+}
+
+TEST(DirLogic, ReadsNewAndOldFreeSpaceRecords) {
+  EXPECT_EQ(*ParseFreeSpaceRecord("104857600"), 104857600u);
+  EXPECT_EQ(*ParseFreeSpaceRecord("6442450944"), 6442450944u);  // beyond 32 bits
+  EXPECT_EQ(*ParseFreeSpaceRecord("-1073741824"), 3221225472u);  // an older 3 GiB record
+  EXPECT_EQ(*ParseFreeSpaceRecord("-2147483648"), 2147483648u);
+  EXPECT_EQ(*ParseFreeSpaceRecord("12 trailing words"), 12u);
+  EXPECT_FALSE(ParseFreeSpaceRecord(""));
+  EXPECT_FALSE(ParseFreeSpaceRecord("garbage"));
+  EXPECT_FALSE(ParseFreeSpaceRecord("-"));
+  EXPECT_FALSE(ParseFreeSpaceRecord("99999999999999999999999"));
+}
+
+// --- sections against the file system ----------------------------------------
+
+// Writes a listing of `directory` the way a backup does.
+void WriteListing(const std::string& directory, const std::string& listingPath) {
+  std::string out;
+  DirSearch search(directory + "\\*.*");
+  FindEntry e;
+  while (search.Next(e)) {
+    bool isDir = (e.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    if (!isDir && (e.attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM))) continue;
+    DosDateTime d = ToDosDateTime(e.lastWrite);
+    out += e.name + (e.attributes == FILE_ATTRIBUTE_DIRECTORY ? "  (DIR)" : "") + "," + std::to_string(d.date) +
+           "," + std::to_string(d.time) + "\r\n";
+  }
+  WriteBytes(listingPath, out);
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find("\r\n", start);
+    if (end == std::string::npos) end = text.size();
+    lines.push_back(text.substr(start, end - start));
+    start = end + 2;
+  }
+  return lines;
+}
+
+class DirCompareTest : public test::HostTest {
+ protected:
+  DirCompareTest() : progress(host.progress.Open("C:\\BACKUP\\X.TSC")), run{host, *progress, "", "", "", ""} {
+    run.reportPath = backupDir + "\\X.TSC";
+    run.actionPath = backupDir + "\\X.TSU";
+    run.backupExt = "tsb";
+    run.freeSpaceExt = "tsb";
+    WriteBytes(run.reportPath, "");
+    WriteBytes(run.actionPath, "");
+  }
+  std::string Report() { return ReadBytes(run.reportPath); }
+  std::string Actions() { return ReadBytes(run.actionPath); }
+
+  std::unique_ptr<Progress> progress;
+  CompareRun run;
+};
+
+TEST_F(DirCompareTest, ReportsAddedAndUpdatedEntriesWithActions) {
+  std::string win = dir.MakeDir("WINDOWS");
+  WriteBytes(win + "\\USER.EXE", "x");
+  SetLastWrite(win + "\\USER.EXE", 1995, 7, 1, 9, 30, 0);
+  WriteBytes(win + "\\GONE.DLL", "x");
+  std::string sub = dir.MakeDir("WINDOWS\\OLDDIR");
+  WriteBytes(win + "\\SAME.TXT", "x");
+  WriteListing(win, backupDir + "\\windir.tsb");
+
+  SetLastWrite(win + "\\USER.EXE", 1996, 12, 3, 15, 0, 0);
+  DeleteFileA((win + "\\GONE.DLL").c_str());
+  dir.MakeDir("WINDOWS\\NEWAPP");
+  WriteBytes(sub + "\\INSIDE.TXT", "changes the directory's date");  // never UPDATED
+  WriteBytes(win + "\\HIDDEN.DAT", "x");
+  SetAttributes(win + "\\HIDDEN.DAT", FILE_ATTRIBUTE_HIDDEN);
+  std::string ro = dir.MakeDir("WINDOWS\\RODIR");
+  SetAttributes(ro, FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN);
+
+  EXPECT_EQ(CompareOneDirectory(run, win, backupDir + "\\windir.tsb"), SectionResult::Done);
+  EXPECT_FALSE(run.noChangesFound);
+  std::vector<std::string> lines = Lines(Report());
+  ASSERT_EQ(lines.size(), 5u) << Report();
+  EXPECT_EQ(lines[0], "===============");
+  EXPECT_EQ(lines[1], win + " Directory");
+  std::vector<std::string> findings(lines.begin() + 2, lines.end());
+  std::sort(findings.begin(), findings.end());
+  EXPECT_EQ(findings[0], "ADDED  : NEWAPP  (DIR)");
+  EXPECT_EQ(findings[1], "ADDED  : RODIR");  // hidden, not exactly "directory": no marker
+  EXPECT_EQ(findings[2], "UPDATED: USER.EXE\tNEW:15:00  3 Dec 1996\tOLD:09:30  1 Jul 1995");
+  std::vector<std::string> actions = Lines(Actions());
+  std::sort(actions.begin(), actions.end());
+  ASSERT_EQ(actions.size(), 2u);
+  EXPECT_EQ(actions[0], "REMOVEFILE:NEWAPP  (DIR)>FROM:" + win);
+  EXPECT_EQ(actions[1], "REMOVEFILE:RODIR>FROM:" + win);
+  EXPECT_EQ(Report().substr(Report().size() - 2), "\r\n");
+  SetAttributes(ro, FILE_ATTRIBUTE_DIRECTORY);
+}
+
+TEST_F(DirCompareTest, UnchangedDirectoryWritesNothingAndExcludesApply) {
+  std::string d = dir.MakeDir("D");
+  WriteBytes(d + "\\SYSTEM.INI", "x");
+  SetLastWrite(d + "\\SYSTEM.INI", 1996, 1, 1, 8, 0, 0);
+  WriteListing(d, backupDir + "\\d.tsb");
+  EXPECT_EQ(CompareOneDirectory(run, d, backupDir + "\\d.tsb"), SectionResult::Done);
+  EXPECT_EQ(Report(), "");
+  EXPECT_TRUE(run.noChangesFound);
+
+  Set(settings::kExcludeIni, "YES");
+  SetLastWrite(d + "\\SYSTEM.INI", 1996, 1, 2, 8, 0, 0);
+  WriteBytes(d + "\\NEW.INI", "x");
+  EXPECT_EQ(CompareOneDirectory(run, d, backupDir + "\\d.tsb"), SectionResult::Done);
+  EXPECT_EQ(Report(), "===============\r\n" + d + " Directory\r\nADDED  : NEW.INI\r\n");
+  EXPECT_EQ(Actions(), "REMOVEFILE:NEW.INI>FROM:" + d + "\r\n");
+}
+
+TEST_F(DirCompareTest, ListingAndOutputErrorsSkipTheDirectory) {
+  std::string d = dir.MakeDir("D");
+  host.prompter.Answer(id::kOk);
+  EXPECT_EQ(CompareOneDirectory(run, d, backupDir + "\\missing.tsb"), SectionResult::Done);
+  ASSERT_EQ(host.prompter.boxes.size(), 1u);
+  EXPECT_EQ(host.prompter.boxes[0].text, "Error opening backup file.");
+  EXPECT_EQ(host.prompter.boxes[0].caption, backupDir + "\\missing.tsb");
+
+  WriteBytes(backupDir + "\\d.tsb", "");
+  run.actionPath = dir / "NOFOLDER\\X.TSU";
+  host.prompter.Answer(id::kOk);
+  EXPECT_EQ(CompareOneDirectory(run, d, backupDir + "\\d.tsb"), SectionResult::Done);
+  ASSERT_EQ(host.prompter.boxes.size(), 2u);
+  EXPECT_EQ(host.prompter.boxes[1].text, "Error opening uninstall file.");
+  EXPECT_EQ(host.prompter.boxes[1].caption, "File error");
+  EXPECT_EQ(Report(), "");  // nothing written for a skipped directory
+}
+
+TEST_F(DirCompareTest, CancelDuringEntriesStopsTheSection) {
+  std::string d = dir.MakeDir("D");
+  for (int i = 0; i < 5; ++i) WriteBytes(d + "\\F" + std::to_string(i), "x");
+  WriteBytes(backupDir + "\\d.tsb", "");
+  host.progress.cancelAt = 3;
+  EXPECT_EQ(CompareOneDirectory(run, d, backupDir + "\\d.tsb"), SectionResult::Cancelled);
+  // Two entries were examined before the third check saw the cancel.
+  EXPECT_EQ(Lines(Report()).size(), 4u);
+}
+
+TEST_F(DirCompareTest, DisabledSectionsWriteTheirNotScannedLines) {
+  std::string win = dir.MakeDir("WINDOWS");
+  host.state.WindowsDirectory = win;
+  for (const SettingKey* key : {&settings::kDirWin, &settings::kDirSys, &settings::kDirFonts, &settings::kDirInf,
+                                &settings::kDirHelp, &settings::kDirProg, &settings::kDirRoots})
+    Set(*key, "no");
+  // The Start Menu is compared always: its missing listing gives the open error.
+  host.prompter.Answer(id::kOk);
+  EXPECT_EQ(CompareDirectories(run), SectionResult::Done);
+  EXPECT_EQ(Report(),
+            "--Windows Directory not scanned. User has disabled scanning of this Directory.\r\n"
+            "--System Directory not scanned. User has disabled scanning of this Directory.\r\n"
+            "--Fonts Directory not scanned. User has disabled scanning of this Directory.\r\n"
+            "--Inf Directory not scanned. User has disabled scanning of this Directory.\r\n"
+            "--Help Directory not scanned. User has disabled scanning of this Directory.\r\n"
+            "--Program Files Directory not scanned. User has disabled scanning of this Directory.\r\n"
+            "--Root Directories not scanned. User has disabled scanning of these Directories.\r\n");
+  ASSERT_EQ(host.prompter.boxes.size(), 1u);
+  EXPECT_EQ(host.prompter.boxes[0].text, "Error opening backup file.");
+  EXPECT_EQ(host.prompter.boxes[0].caption, backupDir + "\\startdir.tsb");
+  EXPECT_TRUE(run.noChangesFound);
+}
+
+TEST_F(DirCompareTest, SectionsRunInOrderWithTheirTitles) {
+  std::string win = dir.MakeDir("WINDOWS");
+  host.state.WindowsDirectory = win;
+  std::string system = dir.MakeDir("WINDOWS\\SYSTEM");
+  WriteListing(win, backupDir + "\\windir.tsb");
+  WriteListing(system, backupDir + "\\sysdir.tsb");
+  WriteBytes(backupDir + "\\startdir.tsb", "");
+  WriteBytes(system + "\\NEW.DLL", "x");
+  Set(settings::kDirRoots, "no");
+  EXPECT_EQ(CompareDirectories(run), SectionResult::Done);
+  std::vector<std::string> mains = host.progress.Mains();
+  ASSERT_GE(mains.size(), 3u);
+  EXPECT_EQ(mains[0], "Comparing Windows Directory");
+  EXPECT_EQ(mains[1], "Comparing System Directory");
+  EXPECT_EQ(mains[2], "Comparing Start Menu");
+  std::string report = Report();
+  // WINDOWS gained the SYSTEM folder's date change only; SYSTEM gained NEW.DLL.
+  EXPECT_NE(report.find("===============\r\n" + system + " Directory\r\nADDED  : NEW.DLL\r\n"), std::string::npos)
+      << report;
+  EXPECT_NE(Actions().find("REMOVEFILE:NEW.DLL>FROM:" + system + "\r\n"), std::string::npos);
+}
+
+TEST_F(DirCompareTest, UserDirectoryNeedsAMatchingNameFile) {
+  std::string win = dir.MakeDir("WINDOWS");
+  host.state.WindowsDirectory = win;
+  for (const SettingKey* key : {&settings::kDirWin, &settings::kDirSys, &settings::kDirFonts, &settings::kDirInf,
+                                &settings::kDirHelp, &settings::kDirProg, &settings::kDirRoots})
+    Set(*key, "no");
+  WriteBytes(backupDir + "\\startdir.tsb", "");
+  std::string user = dir.MakeDir("USERDIR");
+  std::string blank = dir.MakeDir("USER DIR");
+  Set(settings::kOptDir[0], user);
+  Set(settings::kOptDir[1], blank);
+  Set(settings::kOptDir[2], dir / "NOTTHERE");
+  WriteBytes(backupDir + "\\optdir2.nam", blank);
+  // Directory 1 has no name file yet; directory 2 holds a blank: both refused.
+  host.prompter.Answer(id::kOk).Answer(id::kOk);
+  EXPECT_EQ(CompareDirectories(run), SectionResult::Done);
+  ASSERT_EQ(host.prompter.boxes.size(), 2u);
+  EXPECT_EQ(host.prompter.boxes[0].text, kUserDirMismatchText);
+  EXPECT_EQ(host.prompter.boxes[0].caption, user);
+  EXPECT_EQ(host.prompter.boxes[1].caption, blank);
+
+  WriteBytes(backupDir + "\\optdir1.nam", user);
+  WriteListing(user, backupDir + "\\optdir1.tsb");
+  WriteBytes(user + "\\ADDED.TXT", "x");
+  host.prompter.Answer(id::kOk);
+  EXPECT_EQ(CompareDirectories(run), SectionResult::Done);
+  EXPECT_EQ(host.prompter.boxes.size(), 3u);
+  EXPECT_NE(Report().find(user + " Directory\r\nADDED  : ADDED.TXT\r\n"), std::string::npos) << Report();
+  EXPECT_EQ(host.progress.Mains().back(), "Comparing " + user + " Directory");
+}
+
+TEST_F(DirCompareTest, FreeSpaceReportsEachRecordedFixedDrive) {
+  std::string win = dir.MakeDir("WINDOWS");
+  host.state.WindowsDirectory = win;
+  ProfileWrite(win + "\\system.ini", "386enh", "PagingDrive", "C:");
+  ProfileWrite(win + "\\system.ini", "386enh", "PagingFile", dir / "none.swp");
+  // No record: the section is only its two rulers.
+  EXPECT_EQ(CompareFreeSpace(run), SectionResult::Done);
+  EXPECT_EQ(Report(), "- - - - -\r\n- - - - -\r\n");
+
+  // Far more free before than any disk has now: a decrease with the paging note.
+  WriteBytes(backupDir + "\\C_free.tsb", "999999999999999");
+  WriteBytes(run.reportPath, "");
+  EXPECT_EQ(CompareFreeSpace(run), SectionResult::Done);
+  std::string report = Report();
+  EXPECT_EQ(report.rfind("- - - - -\r\nDecrease in free disk space on drive C:  ", 0), 0u) << report;
+  EXPECT_NE(report.find(" Bytes. Free before: 999,999,999,999,999. Free now: "), std::string::npos);
+  EXPECT_NE(report.find(".\r\n* * Windows Paging (swap) file located on this drive (C:) \r\n* * Reported change in "
+                        "free space may not be accurate due to dynamic paging.\r\n- - - - -\r\n"),
+            std::string::npos);
+
+  // An older negative record reads as its unsigned 32-bit count; a record of 0 is
+  // an increase; without a paging drive the increase falls back to the Windows
+  // directory's drive for its note, the decrease has no note.
+  ProfileDeleteKey(win + "\\system.ini", "386enh", "PagingDrive");
+  WriteBytes(backupDir + "\\C_free.tsb", "0");
+  WriteBytes(run.reportPath, "");
+  EXPECT_EQ(CompareFreeSpace(run), SectionResult::Done);
+  report = Report();
+  EXPECT_EQ(report.rfind("- - - - -\r\nIncrease in free disk space on drive C:  ", 0), 0u) << report;
+  EXPECT_NE(report.find("Free before: 0. Free now: "), std::string::npos);
+  EXPECT_NE(report.find("* * Windows Paging (swap) file located on this drive (C:) "), std::string::npos);
+
+  WriteBytes(backupDir + "\\C_free.tsb", "not a number");
+  WriteBytes(run.reportPath, "");
+  EXPECT_EQ(CompareFreeSpace(run), SectionResult::Done);
+  EXPECT_EQ(Report(), "- - - - -\r\n- - - - -\r\n");
+}
+
+}  // namespace
+}  // namespace tessary
