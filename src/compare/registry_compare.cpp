@@ -1,0 +1,172 @@
+// The registry section of a compare run.
+//
+// The fresh snapshot that the Compare export writes at the start of the section is
+// the same depth-first walk of the live branch that the comparison needs, in the
+// same order, so the comparison reads it back instead of walking the registry a
+// second time: every key of a changed branch is looked up once in a hash set of the
+// backup snapshot's lines, and the section costs little more than the export.
+#include "compare/registry_compare.h"
+
+#include <windows.h>
+
+#include <memory>
+#include <new>
+#include <optional>
+
+#include "compare/dir_compare.h"
+#include "compare/logic/registry_logic.h"
+#include "platform/ascii.h"
+#include "platform/files.h"
+#include "snapshot/registry_export.h"
+#include "uninstall/logic/action_file.h"
+
+namespace tessary {
+
+namespace {
+
+struct BranchTexts {
+  const char* missingText;
+  const char* missingCaption;
+  const char* disabledLine;
+};
+
+// In the order of kRegistryBranches.
+const BranchTexts kBranchTexts[7] = {
+    {"Unable to find CURUSER.TST/CURUSER.TSB/CURUSER.SNB in the Tessary compare directory. Please ensure this file "
+     "has not been deleted.",
+     "Registry Compare (Current_User) File Error",
+     "***User has disabled compare of: HKEY_CURRENT_USER Registry Branch.\n"},
+    {"Unable to find locmach.TST/locmach.TSB/locmach.SNB in the Tessary compare directory. Please ensure this file "
+     "has not been deleted.",
+     "Registry Compare (Local_Machine) File Error",
+     "***User has disabled compare of: HKEY_LOCAL_MACHINE Registry Branch.\n"},
+    {"Unable to find software.TST/software.TSB/software.SNB in the Tessary compare directory. Please ensure this "
+     "file has not been deleted.",
+     "Registry Compare (Software) File Error",
+     "***User has disabled compare of: HKEY_LOCAL_MACHINE\\SOFTWARE Registry Branch.\n"},
+    {"Unable to find classes.TST/classes.TSB/classes.SNB in the Tessary compare directory. Please ensure this file "
+     "has not been deleted.",
+     "Registry Compare (Classes) File Error",
+     "***User has disabled compare of: HKEY_CLASSES_ROOT Registry Branch.\n"},
+    {"Unable to find clsid.TST/clsid.TSB/clsid.SNB in the Tessary compare directory. Please ensure this file has "
+     "not been deleted.",
+     "Registry Compare (CLSID) File Error",
+     "***User has disabled compare of: HKEY_CLASSES_ROOT\\CLSID Registry Branch.\n"},
+    {"Unable to find users.TST/users.TSB/users.SNB in the Tessary compare directory. Please ensure this file has "
+     "not been deleted.",
+     "Registry Compare (Users) File Error",
+     "***User has disabled compare of: HKEY_USERS Registry Branch.\n"},
+    {"Unable to find crconfig.TST/crconfig.TSB/crconfig.SNB in the Tessary compare directory. Please ensure this "
+     "file has not been deleted.",
+     "Registry Compare (Current_Config) File Error",
+     "***User has disabled compare of: HKEY_CURRENT_CONFIG Registry Branch.\n"},
+};
+
+enum class BranchPlan { Disabled, Unchanged, Walk };
+
+// Writes the keys of the current snapshot that the backup snapshot lacks.
+void ReportAddedKeys(CompareRun& run, SectionOutput& out, const RegistryBranch& branch,
+                     const std::string& currentPath, const std::string& backupPath) {
+  std::unique_ptr<SnapshotKeySet> backupKeys;
+  std::optional<std::string> current;
+  try {
+    std::optional<std::string> backup = ReadWholeFile(backupPath);
+    current = ReadWholeFile(currentPath);
+    if (!backup || !current) return;  // gone since the test: nothing to hold against
+    backupKeys = std::make_unique<SnapshotKeySet>(std::move(*backup));
+  } catch (const std::bad_alloc&) {
+    run.host.Prompts().Ask("Not enough memory.", "Out of memory error.");
+    return;
+  }
+  const std::string prefix = std::string(branch.progressText) + "\\";
+  std::string_view all(*current);
+  std::size_t start = 0;
+  while (start < all.size()) {
+    std::size_t end = all.find('\n', start);
+    std::size_t next = end == std::string_view::npos ? all.size() : end + 1;
+    if (end == std::string_view::npos) end = all.size();
+    std::string_view key = all.substr(start, end - start);
+    start = next;
+    if (!key.empty() && key.back() == '\r') key.remove_suffix(1);
+    if (key.empty()) continue;
+    bool topLevel = key.find('\\') == std::string_view::npos;
+    if (topLevel || run.showRegistryKeys) run.progress.SetDetailText(std::string(key));
+    run.progress.Pump();
+    if (backupKeys->Contains(key)) continue;
+    std::string path = prefix + std::string(key);
+    out.ReportLine(path);
+    out.Action(FormatRegDatRemoveAction(path));
+    run.noChangesFound = false;
+  }
+}
+
+}  // namespace
+
+void DeleteCompareSnapshots(const std::string& backupDirectory) {
+  // Only names that really end in ".TST": a wildcard delete would also take names
+  // such as "x.TSTX" whose short name ends in ".TST".
+  std::vector<std::string> doomed;
+  {
+    DirSearch search(backupDirectory + "\\*.TST");
+    FindEntry entry;
+    while (search.Next(entry)) {
+      if (entry.attributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+      if (entry.name.size() >= 4 && EqualsNoCase(std::string_view(entry.name).substr(entry.name.size() - 4), ".TST"))
+        doomed.push_back(backupDirectory + "\\" + entry.name);
+    }
+  }
+  for (const std::string& path : doomed) DeleteFileA(path.c_str());
+}
+
+SectionResult CompareRegistrySnapshots(CompareRun& run) {
+  AppState& state = run.State();
+  Settings settings = run.AppSettings();
+  run.showRegistryKeys = settings.IsYes(settings::kShowProgress);
+  const std::string backupExt = state.RunMode == RunMode::Sentinox ? ".SNB" : ".TSB";
+
+  BranchPlan plans[7];
+  for (int i = 0; i < 7; ++i) {
+    const RegistryBranch& branch = kRegistryBranches[i];
+    if (!settings.IsYes(*branch.compareSwitch)) {
+      plans[i] = BranchPlan::Disabled;
+      continue;
+    }
+    std::string current = state.BackupDirectory + "\\" + branch.fileBase + ".TST";
+    std::string backup = state.BackupDirectory + "\\" + branch.fileBase + backupExt;
+    std::optional<std::string> currentText = ReadWholeFile(current);
+    std::optional<std::string> backupText = currentText ? ReadWholeFile(backup) : std::nullopt;
+    if (!currentText || !backupText) {
+      run.host.Prompts().Ask(kBranchTexts[i].missingText, kBranchTexts[i].missingCaption);
+      return SectionResult::Done;
+    }
+    plans[i] = SnapshotsSame(*currentText, *backupText) ? BranchPlan::Unchanged : BranchPlan::Walk;
+  }
+
+  {
+    SectionOutput out(run);
+    out.Report("================\nRegistry keys ADDED:\n- - - - -\n");
+    for (int i = 0; i < 7; ++i) {
+      const RegistryBranch& branch = kRegistryBranches[i];
+      run.progress.SetDetailText(branch.progressText);
+      run.progress.Pump();
+      if (plans[i] == BranchPlan::Disabled) {
+        out.Report(kBranchTexts[i].disabledLine);
+      } else if (plans[i] == BranchPlan::Walk) {
+        ReportAddedKeys(run, out, branch, state.BackupDirectory + "\\" + branch.fileBase + ".TST",
+                        state.BackupDirectory + "\\" + branch.fileBase + backupExt);
+      }
+    }
+    out.Report("================\n");
+  }
+  DeleteCompareSnapshots(state.BackupDirectory);
+  return run.CheckCancelled() ? SectionResult::Cancelled : SectionResult::Done;
+}
+
+SectionResult CompareRegistry(CompareRun& run) {
+  run.progress.SetDetailText("Preparing to scan Registry...");
+  ExportRegistryForCompare(run.host);
+  run.progress.SetDetailText("Preparing to compare Registry...");
+  return CompareRegistrySnapshots(run);
+}
+
+}  // namespace tessary

@@ -1,0 +1,175 @@
+// The registry section: the unchanged-snapshot test, exact lookups, the report and
+// action lines, missing snapshots and disabled branches.
+#include <gtest/gtest.h>
+
+#include "compare/compare_run.h"
+#include "compare/logic/registry_logic.h"
+#include "compare/registry_compare.h"
+#include "platform/files.h"
+#include "testbed.h"
+
+namespace tessary {
+namespace {
+
+using test::ReadBytes;
+using test::WriteBytes;
+
+TEST(RegistryLogic, UnchangedSnapshotTestIgnoresCaseAndExtraBackupLines) {
+  EXPECT_TRUE(SnapshotsSame("A\r\nA\\B\r\n", "A\r\nA\\B\r\n"));
+  EXPECT_TRUE(SnapshotsSame("A\r\nVENDOR\r\n", "a\r\nVendor\r\n"));
+  EXPECT_TRUE(SnapshotsSame("A\r\n", "A\r\nDELETED\r\nLAST\r\n"));  // keys deleted last
+  EXPECT_TRUE(SnapshotsSame("", ""));
+  EXPECT_FALSE(SnapshotsSame("A\r\nB\r\n", "A\r\n"));
+  EXPECT_FALSE(SnapshotsSame("A\r\nC\r\n", "A\r\nB\r\n"));
+  EXPECT_FALSE(SnapshotsSame("B\r\nA\r\n", "A\r\nB\r\n"));  // same set, other order
+}
+
+TEST(RegistryLogic, KeySetMatchesWholeLinesWithCase) {
+  SnapshotKeySet keys("Software\r\nSoftware\\Vendor\r\nlast");
+  EXPECT_TRUE(keys.Contains("Software"));
+  EXPECT_TRUE(keys.Contains("Software\\Vendor"));
+  EXPECT_TRUE(keys.Contains("last"));
+  EXPECT_FALSE(keys.Contains("Software\\VENDOR"));
+  EXPECT_FALSE(keys.Contains("Soft"));
+  EXPECT_FALSE(keys.Contains("Software\\Vendor\r"));
+  // A long path (beyond the old 398-character pieces) is still one key.
+  std::string deep(600, 'k');
+  SnapshotKeySet longKeys(deep + "\r\n");
+  EXPECT_TRUE(longKeys.Contains(deep));
+  EXPECT_FALSE(longKeys.Contains(deep.substr(0, 397)));
+}
+
+class RegistryCompareTest : public test::HostTest {
+ protected:
+  RegistryCompareTest() : progress(host.progress.Open("X.TSC")), run{host, *progress, "", "", "", ""} {
+    run.reportPath = backupDir + "\\X.TSC";
+    run.actionPath = backupDir + "\\X.TSU";
+    run.backupExt = "tsb";
+    run.freeSpaceExt = "tsb";
+    WriteBytes(run.reportPath, "");
+    WriteBytes(run.actionPath, "");
+  }
+  void Snapshot(const std::string& name, const std::string& content) { WriteBytes(backupDir + "\\" + name, content); }
+
+  std::unique_ptr<Progress> progress;
+  CompareRun run;
+};
+
+constexpr const char* kAllDisabled =
+    "================\r\nRegistry keys ADDED:\r\n- - - - -\r\n"
+    "***User has disabled compare of: HKEY_CURRENT_USER Registry Branch.\r\n"
+    "***User has disabled compare of: HKEY_LOCAL_MACHINE Registry Branch.\r\n"
+    "***User has disabled compare of: HKEY_LOCAL_MACHINE\\SOFTWARE Registry Branch.\r\n"
+    "***User has disabled compare of: HKEY_CLASSES_ROOT Registry Branch.\r\n"
+    "***User has disabled compare of: HKEY_CLASSES_ROOT\\CLSID Registry Branch.\r\n"
+    "***User has disabled compare of: HKEY_USERS Registry Branch.\r\n"
+    "***User has disabled compare of: HKEY_CURRENT_CONFIG Registry Branch.\r\n"
+    "================\r\n";
+
+TEST_F(RegistryCompareTest, AllBranchesDisabledByDefault) {
+  Snapshot("stale.TST", "x");
+  EXPECT_EQ(CompareRegistrySnapshots(run), SectionResult::Done);
+  EXPECT_EQ(ReadBytes(run.reportPath), kAllDisabled);
+  EXPECT_EQ(ReadBytes(run.actionPath), "");
+  EXPECT_FALSE(FileExists(backupDir + "\\stale.TST"));  // every TST goes at the end
+}
+
+TEST_F(RegistryCompareTest, ReportsNewKeysOfTheSoftwareBranchInWalkOrder) {
+  Set(settings::kCSoftware, "yes");
+  Set(settings::kCClsid, "YES");
+  Snapshot("software.TSB", "Microsoft\r\nMicrosoft\\Windows\r\nVendor\r\n");
+  Snapshot("software.TST", "Microsoft\r\nNewVendor\r\nNewVendor\\NewApp\r\nMicrosoft\\Windows\r\nVENDOR\r\n");
+  Snapshot("clsid.TSB", "{1}\r\n{2}\r\n");
+  Snapshot("clsid.TST", "{1}\r\n");  // a key deleted last: unchanged
+  Snapshot("keep.TSTX", "not a compare snapshot");
+  EXPECT_EQ(CompareRegistrySnapshots(run), SectionResult::Done);
+  std::string expected = kAllDisabled;
+  expected.replace(expected.find("***User has disabled compare of: HKEY_LOCAL_MACHINE\\SOFTWARE"),
+                   std::string("***User has disabled compare of: HKEY_LOCAL_MACHINE\\SOFTWARE Registry Branch.\r\n").size(),
+                   "HKEY_LOCAL_MACHINE\\SOFTWARE\\NewVendor\r\n"
+                   "HKEY_LOCAL_MACHINE\\SOFTWARE\\NewVendor\\NewApp\r\n"
+                   "HKEY_LOCAL_MACHINE\\SOFTWARE\\VENDOR\r\n");
+  expected.erase(expected.find("***User has disabled compare of: HKEY_CLASSES_ROOT\\CLSID"),
+                 std::string("***User has disabled compare of: HKEY_CLASSES_ROOT\\CLSID Registry Branch.\r\n").size());
+  EXPECT_EQ(ReadBytes(run.reportPath), expected);
+  EXPECT_EQ(ReadBytes(run.actionPath),
+            "REG_DAT_REMOVE:HKEY_LOCAL_MACHINE\\SOFTWARE\\NewVendor>FROM:REG.DAT\r\n"
+            "REG_DAT_REMOVE:HKEY_LOCAL_MACHINE\\SOFTWARE\\NewVendor\\NewApp>FROM:REG.DAT\r\n"
+            "REG_DAT_REMOVE:HKEY_LOCAL_MACHINE\\SOFTWARE\\VENDOR>FROM:REG.DAT\r\n");
+  EXPECT_FALSE(FileExists(backupDir + "\\software.TST"));
+  EXPECT_TRUE(FileExists(backupDir + "\\software.TSB"));
+  EXPECT_TRUE(FileExists(backupDir + "\\keep.TSTX"));
+}
+
+TEST_F(RegistryCompareTest, CaseOnlyChangeIsUnchangedWhenItIsTheOnlyChange) {
+  Set(settings::kCuruser, "yes");
+  Snapshot("curuser.TSB", "Software\r\nSoftware\\Vendor\r\n");
+  Snapshot("curuser.TST", "Software\r\nSoftware\\VENDOR\r\n");
+  EXPECT_EQ(CompareRegistrySnapshots(run), SectionResult::Done);
+  std::string expected = kAllDisabled;
+  expected.erase(expected.find("***User has disabled compare of: HKEY_CURRENT_USER "),
+                 std::string("***User has disabled compare of: HKEY_CURRENT_USER Registry Branch.\r\n").size());
+  EXPECT_EQ(ReadBytes(run.reportPath), expected);
+}
+
+TEST_F(RegistryCompareTest, SentinoxRunsReadTheSentinoxSnapshot) {
+  host.state.RunMode = RunMode::Sentinox;
+  Set(settings::kCUsers, "yes");
+  Snapshot("users.TSB", "");
+  Snapshot("users.SNB", ".DEFAULT\r\n");
+  Snapshot("users.TST", ".DEFAULT\r\n");
+  EXPECT_EQ(CompareRegistrySnapshots(run), SectionResult::Done);
+  EXPECT_EQ(ReadBytes(run.actionPath), "");
+}
+
+TEST_F(RegistryCompareTest, MissingSnapshotEndsTheSectionBeforeWritingAnything) {
+  Set(settings::kCuruser, "yes");
+  Set(settings::kCLocmach, "yes");
+  Snapshot("curuser.TSB", "A\r\n");
+  Snapshot("curuser.TST", "A\r\nB\r\n");
+  Snapshot("locmach.TST", "HARDWARE\r\n");  // its backup is gone
+  host.prompter.Answer(id::kOk);
+  EXPECT_EQ(CompareRegistrySnapshots(run), SectionResult::Done);
+  ASSERT_EQ(host.prompter.boxes.size(), 1u);
+  EXPECT_EQ(host.prompter.boxes[0].text,
+            "Unable to find locmach.TST/locmach.TSB/locmach.SNB in the Tessary compare directory. Please ensure this "
+            "file has not been deleted.");
+  EXPECT_EQ(host.prompter.boxes[0].caption, "Registry Compare (Local_Machine) File Error");
+  EXPECT_EQ(ReadBytes(run.reportPath), "");
+  EXPECT_EQ(ReadBytes(run.actionPath), "");
+  EXPECT_TRUE(FileExists(backupDir + "\\curuser.TST"));  // left in place
+
+  std::remove((backupDir + "\\curuser.TST").c_str());
+  host.prompter.Answer(id::kOk);
+  EXPECT_EQ(CompareRegistrySnapshots(run), SectionResult::Done);
+  EXPECT_EQ(host.prompter.boxes[1].caption, "Registry Compare (Current_User) File Error");
+  EXPECT_EQ(host.prompter.boxes[1].text,
+            "Unable to find CURUSER.TST/CURUSER.TSB/CURUSER.SNB in the Tessary compare directory. Please ensure this "
+            "file has not been deleted.");
+}
+
+TEST_F(RegistryCompareTest, ShowProgressChoosesWhichPathsAreShown) {
+  Set(settings::kCUsers, "yes");
+  Set(settings::kShowProgress, "no");
+  Snapshot("users.TSB", "A\r\n");
+  Snapshot("users.TST", "A\r\nA\\B\r\nC\r\n");
+  EXPECT_EQ(CompareRegistrySnapshots(run), SectionResult::Done);
+  EXPECT_FALSE(run.showRegistryKeys);
+  std::vector<std::string> details = host.progress.Details();
+  EXPECT_NE(std::find(details.begin(), details.end(), "C"), details.end());
+  EXPECT_EQ(std::find(details.begin(), details.end(), "A\\B"), details.end());
+  EXPECT_NE(std::find(details.begin(), details.end(), "HKEY_CURRENT_CONFIG"), details.end());
+}
+
+TEST_F(RegistryCompareTest, CancelIsSeenWhenTheSectionHasFinished) {
+  Set(settings::kCUsers, "yes");
+  Snapshot("users.TSB", "A\r\n");
+  Snapshot("users.TST", "A\r\nNEW\r\n");
+  host.progress.cancelAt = 1;
+  EXPECT_EQ(CompareRegistrySnapshots(run), SectionResult::Cancelled);
+  // The walk itself is not cut short.
+  EXPECT_EQ(ReadBytes(run.actionPath), "REG_DAT_REMOVE:HKEY_USERS\\NEW>FROM:REG.DAT\r\n");
+}
+
+}  // namespace
+}  // namespace tessary
