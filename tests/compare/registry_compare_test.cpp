@@ -5,6 +5,7 @@
 #include "compare/compare_run.h"
 #include "compare/logic/registry_logic.h"
 #include "compare/registry_compare.h"
+#include "snapshot/registry_export.h"
 #include "platform/files.h"
 #include "testbed.h"
 
@@ -169,6 +170,38 @@ TEST_F(RegistryCompareTest, CancelIsSeenWhenTheSectionHasFinished) {
   EXPECT_EQ(CompareRegistrySnapshots(run), SectionResult::Cancelled);
   // The walk itself is not cut short.
   EXPECT_EQ(ReadBytes(run.actionPath), "REG_DAT_REMOVE:HKEY_USERS\\NEW>FROM:REG.DAT\r\n");
+}
+
+}  // namespace
+}  // namespace tessary
+
+namespace tessary {
+namespace {
+
+// Against the live registry of the test prefix: a program that creates
+// NewVendor\NewApp below a key of the current user.
+TEST_F(RegistryCompareTest, FindsKeysCreatedSinceTheBackup) {
+  test::TempRegKey base;
+  base.Create("Vendor\\OldApp");
+  Set(settings::kCuruser, "yes");
+  ExportRegistryForCompare(host);
+  ASSERT_TRUE(MoveFileA((backupDir + "\\curuser.TST").c_str(), (backupDir + "\\curuser.TSB").c_str()));
+  base.Create("NewVendor\\NewApp");
+  base.Create("VENDOR\\OldApp\\Deeper");
+
+  EXPECT_EQ(CompareRegistry(run), SectionResult::Done);
+  const std::string prefix = "HKEY_CURRENT_USER\\" + base.path() + "\\";
+  std::string report = ReadBytes(run.reportPath);
+  EXPECT_NE(report.find(prefix + "NewVendor\r\n" + prefix + "NewVendor\\NewApp\r\n"), std::string::npos) << report;
+  // The branch enumerates the existing "Vendor" key under its stored name.
+  EXPECT_NE(report.find(prefix + "Vendor\\OldApp\\Deeper\r\n"), std::string::npos) << report;
+  std::string actions = ReadBytes(run.actionPath);
+  EXPECT_NE(actions.find("REG_DAT_REMOVE:" + prefix + "NewVendor>FROM:REG.DAT\r\nREG_DAT_REMOVE:" + prefix +
+                         "NewVendor\\NewApp>FROM:REG.DAT\r\n"),
+            std::string::npos)
+      << actions;
+  EXPECT_EQ(actions.find(prefix + "Vendor\\OldApp>"), std::string::npos);
+  EXPECT_FALSE(FileExists(backupDir + "\\curuser.TST"));
 }
 
 }  // namespace
