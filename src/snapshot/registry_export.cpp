@@ -56,23 +56,37 @@ class LineWriter {
   bool ok_ = true;
 };
 
-// Lists the subkeys of `key` below `path`, each line before its subtree. Every child
-// is opened once, relative to its open parent, so no path from the root is ever
-// handed to the registry (and deep paths are no problem).
-void WalkChildren(const RegKey& key, std::string& path, const char* leftOut, LineWriter& out, Progress& progress) {
-  std::string name;
-  for (DWORD index = 0; key.EnumKey(index, name) == RegKey::Enum::Ok; ++index) {
-    if (leftOut && *leftOut && EqualsNoCase(name, leftOut)) continue;
-    const std::size_t mark = path.size();
-    if (!path.empty()) path += '\\';
-    path += name;
-    out.Line(path);
-    progress.Pump();
-    RegKey child = RegKey::Open(key.get(), name);
-    if (child) WalkChildren(child, path, nullptr, out, progress);
-    path.resize(mark);
+// The walk lets waiting messages through every so many keys: often enough for the
+// progress dialog to repaint, rarely enough not to slow the walk itself.
+constexpr unsigned kKeysPerPump = 64;
+
+struct Walk {
+  LineWriter& out;
+  Progress& progress;
+  std::string path;
+  unsigned sincePump = 0;
+
+  // Lists the subkeys of `key` below `path`, each line before its subtree. Every
+  // child is opened once, relative to its open parent, so no path from the root is
+  // ever handed to the registry (and deep paths are no problem).
+  void Children(const RegKey& key, const char* leftOut) {
+    std::string name;
+    for (DWORD index = 0; key.EnumKey(index, name) == RegKey::Enum::Ok; ++index) {
+      if (leftOut && *leftOut && EqualsNoCase(name, leftOut)) continue;
+      const std::size_t mark = path.size();
+      if (!path.empty()) path += '\\';
+      path += name;
+      out.Line(path);
+      if (++sincePump == kKeysPerPump) {
+        sincePump = 0;
+        progress.Pump();
+      }
+      RegKey child = RegKey::Open(key.get(), name);
+      if (child) Children(child, nullptr);
+      path.resize(mark);
+    }
   }
-}
+};
 
 bool Export(Host& host, const char* mainText, const std::string& ext, bool enabledOnly) {
   std::unique_ptr<Progress> progress = host.Progresses().Open("Please wait...");
@@ -96,9 +110,9 @@ bool WriteBranchFile(const RegistryBranch& branch, const std::string& path, Prog
   if (!out.opened()) return false;
   RegKey root = (branch.subkey && *branch.subkey) ? RegKey::Open(branch.root, branch.subkey) : RegKey::Root(branch.root);
   if (root) {
-    std::string keyPath;
-    keyPath.reserve(512);
-    WalkChildren(root, keyPath, branch.leftOut, out, progress);
+    Walk walk{out, progress, std::string(), 0};
+    walk.path.reserve(512);
+    walk.Children(root, branch.leftOut);
   }
   return out.Close();
 }

@@ -37,7 +37,7 @@ bool ExportRegistryForCompare(Host& host);
 // the branch's root (or its `subkey`, when it has one), depth first, each key's line
 // before its subkeys', leaving out the branch's top-level `leftOut` name (without
 // regard to case). A subkey that cannot be opened leaves the file empty. Lets waiting
-// messages through `progress` before each key. False when the file cannot be created
+// messages through `progress` as it goes. False when the file cannot be created
 // or written.
 bool WriteBranchFile(const RegistryBranch& branch, const std::string& path, Progress& progress);
 

@@ -58,7 +58,6 @@ TEST_F(BranchWalk, DepthFirstLinesRelativeToTheRootLeavingOutTheTopLevelName) {
             "Zed\r\n"
             "Zed\\software\r\n"
             "Zed\\software\\inner\r\n");
-  EXPECT_GE(progresses.pumps, 9);  // messages go through while the branch is walked
 }
 
 TEST_F(BranchWalk, SubkeyBranchAndItsLeftOutName) {
@@ -113,6 +112,7 @@ TEST_F(BranchWalk, LargeBranchIsWrittenWhole) {
   std::string expected;
   for (int i = 0; i < 400; ++i) expected += pad + std::to_string(1000 + i) + "\r\n";
   EXPECT_EQ(ReadBytes(out), expected);
+  EXPECT_GE(progresses.pumps, 6);  // messages go through while the branch is walked
 }
 
 TEST(RegistryBranches, TableInWritingOrder) {
