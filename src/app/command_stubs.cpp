@@ -4,7 +4,6 @@
 
 namespace tessary {
 
-void BackupCommand(Host&) {}
 void ExpressCommand(Host&) {}
 void CompareCommand(Host&) {}
 void UninstallCommand(Host&) {}

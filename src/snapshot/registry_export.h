@@ -32,4 +32,13 @@ bool ExportRegistryForBackup(Host& host, RunMode mode);
 // Writes "<base>.TST" in the backup directory for every branch enabled for Compare.
 bool ExportRegistryForCompare(Host& host);
 
+
+// Writes one branch file at `path` (created empty first): the lines of every key below
+// the branch's root (or its `subkey`, when it has one), depth first, each key's line
+// before its subkeys', leaving out the branch's top-level `leftOut` name (without
+// regard to case). A subkey that cannot be opened leaves the file empty. Lets waiting
+// messages through `progress` as it goes. False when the file cannot be created
+// or written.
+bool WriteBranchFile(const RegistryBranch& branch, const std::string& path, Progress& progress);
+
 }  // namespace tessary

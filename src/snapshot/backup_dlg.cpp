@@ -1,0 +1,37 @@
+#include "snapshot/backup_dlg.h"
+
+#include "app/commands.h"
+#include "resources/ids.h"
+#include "snapshot/backup_dlg_ids.h"
+#include "snapshot/backup_run.h"
+
+namespace tessary {
+
+TBackupDlg::TBackupDlg(Host& host) : Dialog(static_cast<HWND>(host.MainWindow()), IDD_BACKUP), host_(host) {
+  SetHelp(&host.Help(), "Backup");
+}
+
+BOOL TBackupDlg::OnInit() {
+  SetItemText(IDC_BACKUP_LASTTIME, host_.State().LastBackupText);
+  SetItemText(IDC_BACKUP_DIRECTORY, host_.State().BackupDirectory);
+  if (BackupDialogAutoStart(host_, hwnd())) Close(IDCANCEL);
+  return TRUE;
+}
+
+bool TBackupDlg::OnCommand(int id, int notifyCode, HWND control) {
+  if (id == IDC_BACKUP_EXPRESS) {
+    host_.State().ExpressPending = true;
+    Close(IDOK);
+    return true;
+  }
+  return Dialog::OnCommand(id, notifyCode, control);
+}
+
+void BackupCommand(Host& host) {
+  RunBackupCommand(host, [](Host& h) {
+    TBackupDlg dialog(h);
+    return static_cast<int>(dialog.RunModal());
+  });
+}
+
+}  // namespace tessary

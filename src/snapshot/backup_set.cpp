@@ -1,0 +1,126 @@
+#include "snapshot/backup_set.h"
+
+#include <fstream>
+
+#include "platform/ascii.h"
+#include "platform/files.h"
+#include "platform/profile.h"
+#include "platform/registry.h"
+
+namespace tessary {
+
+namespace {
+
+constexpr char kCopyError[] =
+    "Error copying file.\nMake sure there is enough disk space, and that this file has not been deleted.";
+constexpr char kShellFoldersKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+
+bool IsDriveRoot(const std::string& path) {
+  return (path.size() == 2 || (path.size() == 3 && path[2] == '\\')) && path[1] == ':';
+}
+
+bool WriteWhole(const std::string& path, const std::string& content) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  if (!out) return false;
+  out.write(content.data(), static_cast<std::streamsize>(content.size()));
+  out.close();
+  return !out.fail();
+}
+
+}  // namespace
+
+std::string BackupFilePath(const AppState& state, const std::string& base, const std::string& ext) {
+  return state.BackupDirectory + "\\" + base + "." + ext;
+}
+
+bool CopyIntoBackup(Host& host, const std::string& source, const std::string& dest, void* owner) {
+  bool ok;
+  if (!FileExists(source)) {
+    // Compare always finds a copy: an absent live file is backed up as an empty one.
+    ok = CreateEmptyFile(dest);
+  } else {
+    ok = LzCopyFile(source, dest) == LzCopyResult::Ok;
+  }
+  if (!ok) host.Prompts().Ask(kCopyError, source, mb::kOk, owner);
+  return ok;
+}
+
+bool WriteListing(const std::string& directory, const std::string& outPath) {
+  std::ofstream out(outPath, std::ios::binary | std::ios::trunc);
+  if (!out) return false;
+  const bool root = IsDriveRoot(directory);
+  std::string pattern = directory;
+  if (pattern.empty() || pattern.back() != '\\') pattern += '\\';
+  pattern += "*.*";
+  std::string text;
+  DirSearch search(pattern);
+  FindEntry entry;
+  while (search.Next(entry)) {
+    if (!ListedInBackup(entry.attributes)) continue;
+    if (root && (entry.name == "." || entry.name == "..")) continue;  // a root has neither
+    text += ListingRecord(entry.name, entry.attributes, ToDosDateTime(entry.lastWrite));
+  }
+  out.write(text.data(), static_cast<std::streamsize>(text.size()));
+  out.close();
+  return !out.fail();
+}
+
+std::string ShellFolder(HKEY root, const std::string& keyPath, const char* valueName, const std::string& fallback) {
+  RegKey key = RegKey::Open(root, keyPath);
+  std::string folder;
+  if (!key || !key.QueryString(valueName, folder, 255) || folder.empty()) return fallback;
+  return folder;
+}
+
+std::string StartMenuProgramsFolder(const std::string& windowsDirectory) {
+  return ShellFolder(HKEY_CURRENT_USER, kShellFoldersKey, "Programs", windowsDirectory + "\\Start Menu\\Programs");
+}
+
+std::string DesktopFolder(const std::string& windowsDirectory) {
+  return ShellFolder(HKEY_CURRENT_USER, kShellFoldersKey, "Desktop", windowsDirectory + "\\Desktop");
+}
+
+std::uint64_t SwapFileSize(const std::string& systemIni, const std::string& windowsDirectory, char letter) {
+  std::string pagingDrive = ProfileRead(systemIni, "386enh", "PagingDrive", "C:", 9);
+  std::string pagingFile = ProfileReadFull(systemIni, "386enh", "PagingFile", "none");
+  if (pagingDrive.empty() || AsciiUpper(pagingDrive[0]) != AsciiUpper(letter)) return 0;
+  std::string candidate;
+  if (pagingFile != "none") {
+    candidate = pagingFile;
+  } else {
+    std::string onPagingDrive = pagingDrive + "\\win386.swp";
+    if (FileExists(onPagingDrive)) candidate = onPagingDrive;
+    if (!windowsDirectory.empty() && windowsDirectory[0] == pagingDrive[0]) {
+      std::string inWindows = windowsDirectory + "\\win386.swp";
+      if (FileExists(inWindows)) candidate = inWindows;
+    }
+  }
+  if (candidate.empty()) return 0;
+  return FileSize(candidate).value_or(0);
+}
+
+std::uint64_t FreeSpaceWithSwap(const std::string& windowsDirectory, char letter) {
+  std::string root{letter, ':', '\\'};
+  std::uint64_t free = FreeBytes(root).value_or(0);
+  return free + SwapFileSize(windowsDirectory + "\\system.ini", windowsDirectory, letter);
+}
+
+bool WriteFreeSpaceRecord(const AppState& state, char letter, const std::string& ext) {
+  std::string path = state.BackupDirectory + "\\" + std::string(1, letter) + "_free." + ext;
+  return WriteWhole(path, FreeSpaceRecord(FreeSpaceWithSwap(state.WindowsDirectory, letter)));
+}
+
+bool WriteOptionalDirectories(Host& host, const std::string& ext) {
+  Settings settings = host.AppSettings();
+  bool ok = true;
+  for (int n = 1; n <= 5; ++n) {
+    std::string dir = settings.Read(settings::kOptDir[n - 1]);
+    if (dir.empty() || !DirectoryExists(dir)) continue;
+    std::string base = host.State().BackupDirectory + "\\optdir" + std::to_string(n);
+    ok &= WriteWhole(base + ".nam", dir);
+    ok &= WriteListing(dir, base + "." + ext);
+  }
+  return ok;
+}
+
+}  // namespace tessary

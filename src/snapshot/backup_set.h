@@ -1,0 +1,53 @@
+// The writers of the backup set: file copies, directory listings, optional-directory
+// name files and free-space records, all directly in the backup directory. Compare
+// reads the same names back, and uses the swap-file rule below for the live side.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+#include "app/host.h"
+#include "snapshot/logic/backup_names.h"
+
+namespace tessary {
+
+// BackupDirectory + "\" + base + "." + ext
+std::string BackupFilePath(const AppState& state, const std::string& base, const std::string& ext);
+
+// Copies a live file into the backup set through the LZ copy, keeping its last-write
+// time. A missing live file gives an empty backup file. When the copy cannot be made
+// (source or destination cannot be opened, or the copy itself fails) it shows the copy
+// message with the source path as caption and returns false.
+bool CopyIntoBackup(Host& host, const std::string& source, const std::string& dest, void* owner);
+
+// Writes the listing of `directory` (a non-recursive scan of directory + "\*.*") to
+// `outPath`. A directory that does not exist gives an empty listing. False when the
+// output could not be written.
+bool WriteListing(const std::string& directory, const std::string& outPath);
+
+// The per-user folder named by `valueName` ("Programs", "Desktop") under
+// root\keyPath, or `fallback` when the key or value is missing or empty.
+std::string ShellFolder(HKEY root, const std::string& keyPath, const char* valueName, const std::string& fallback);
+// The Start-menu programs folder and the desktop folder of the current user.
+std::string StartMenuProgramsFolder(const std::string& windowsDirectory);
+std::string DesktopFolder(const std::string& windowsDirectory);
+
+// The swap-file rule: the size of the Windows swap file when it lies on drive `letter`,
+// read from [386enh] PagingDrive and PagingFile of `systemIni`; 0 when it is elsewhere
+// or cannot be found.
+std::uint64_t SwapFileSize(const std::string& systemIni, const std::string& windowsDirectory, char letter);
+
+// The free bytes of drive `letter` plus the swap file on it, in 64-bit arithmetic.
+std::uint64_t FreeSpaceWithSwap(const std::string& windowsDirectory, char letter);
+
+// Writes "\<L>_free.<ext>" with the free-space record of drive `letter`.
+bool WriteFreeSpaceRecord(const AppState& state, char letter, const std::string& ext);
+
+// Writes "\optdirN.nam" (the directory as the setting holds it, no line end) and the
+// listing "\optdirN.<ext>" for each [Directories] OptN that is set and names an
+// existing directory. False when some file could not be written.
+bool WriteOptionalDirectories(Host& host, const std::string& ext);
+
+}  // namespace tessary

@@ -1,0 +1,36 @@
+// Names and records of the backup set that do not need the system: the extensions by
+// run mode, and the text of one listing line and of one free-space record.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "app/app_state.h"
+#include "platform/dos_time.h"
+
+namespace tessary {
+
+// File copies and directory listings: "snb" in Sentinox mode, else "tsb".
+std::string BackupExtension(RunMode mode);
+// Free-space records: "tsb" only in Interactive mode, else "snb" (a backup that the
+// program starts by itself writes them with "snb").
+std::string FreeSpaceExtension(RunMode mode);
+// Registry snapshot files of a backup: "SNB" in Sentinox mode, else "TSB".
+std::string RegistryBackupExtension(RunMode mode);
+
+// File attribute bits as the directory search reports them.
+namespace attr {
+constexpr std::uint32_t kReadOnly = 0x01, kHidden = 0x02, kSystem = 0x04, kDirectory = 0x10, kArchive = 0x20;
+}
+
+// Whether a directory entry is listed: hidden and system files are left out, every
+// directory is kept.
+bool ListedInBackup(std::uint32_t attributes);
+// One listing line with its CR LF: name, "  (DIR)" when the attributes are exactly
+// the directory attribute, then the packed date and time as unsigned decimals.
+std::string ListingRecord(const std::string& name, std::uint32_t attributes, DosDateTime stamp);
+
+// The content of a free-space record: the byte count as an unsigned decimal, no line end.
+std::string FreeSpaceRecord(std::uint64_t bytes);
+
+}  // namespace tessary

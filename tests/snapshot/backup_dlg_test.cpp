@@ -1,0 +1,79 @@
+// TBackupDlg as a real dialog: its texts, EXPRESS, and the hidden self-running instance.
+#include <windows.h>
+
+#include <thread>
+
+#include "platform/files.h"
+#include "snapshot/backup_dlg.h"
+#include "snapshot/backup_dlg_ids.h"
+#include "testbed.h"
+
+namespace tessary {
+namespace {
+
+class BackupDialog : public test::HostTest {};
+
+// Waits for the dialog captioned "Backup" of this process, reads its texts and
+// presses `button`.
+struct Clicker {
+  explicit Clicker(int button) {
+    thread = std::thread([this, button] {
+      // The dialog is shown once its set-up step has run.
+      for (int i = 0; i < 200; ++i) {
+        window = FindWindowA("#32770", "Backup");
+        if (window && IsWindowVisible(window)) break;
+        Sleep(25);
+      }
+      if (!window) return;
+      char buf[300] = {};
+      GetDlgItemTextA(window, IDC_BACKUP_LASTTIME, buf, sizeof buf);
+      lastTime = buf;
+      GetDlgItemTextA(window, IDC_BACKUP_DIRECTORY, buf, sizeof buf);
+      directory = buf;
+      visible = IsWindowVisible(window) != FALSE;
+      PostMessageA(window, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+    });
+  }
+  ~Clicker() {
+    if (thread.joinable()) thread.join();
+  }
+  std::thread thread;
+  HWND window = nullptr;
+  bool visible = false;
+  std::string lastTime, directory;
+};
+
+TEST_F(BackupDialog, ShowsTheLastBackupAndAnswersExpress) {
+  host.state.LastBackupText = "09:05  7 Dec 1996";
+  {
+    TBackupDlg dialog(host);
+    Clicker clicker(IDC_BACKUP_EXPRESS);
+    EXPECT_EQ(dialog.RunModal(), IDOK);
+    clicker.thread.join();
+    ASSERT_TRUE(clicker.window);
+    EXPECT_TRUE(clicker.visible);
+    EXPECT_EQ(clicker.lastTime, "09:05  7 Dec 1996");
+    EXPECT_EQ(clicker.directory, backupDir);
+  }
+  EXPECT_TRUE(host.state.ExpressPending);
+  EXPECT_FALSE(PathExists(backupDir + "\\windir.tsb"));
+
+  host.state.ExpressPending = false;
+  TBackupDlg dialog(host);
+  Clicker clicker(IDCANCEL);
+  EXPECT_EQ(dialog.RunModal(), IDCANCEL);
+  EXPECT_FALSE(host.state.ExpressPending);
+}
+
+TEST_F(BackupDialog, AutoStartRunsTheBackupAndClosesUnseen) {
+  host.state.AutoStartBackup = true;
+  host.state.RunMode = RunMode::Sentinox;  // CompSentinox keeps the registry out
+  TBackupDlg dialog(host);
+  EXPECT_EQ(dialog.RunModal(), IDCANCEL);
+  EXPECT_FALSE(host.state.AutoStartBackup);
+  EXPECT_TRUE(FileExists(backupDir + "\\windir.snb"));
+  EXPECT_TRUE(FileExists(backupDir + "\\C_free.snb"));
+}
+
+}  // namespace
+}  // namespace tessary
