@@ -26,11 +26,11 @@ struct CompareRun {
   // Where the live files are: the boot files in bootDirectory ("C:"), the INI files in
   // windowsDirectory (the state's WindowsDirectory). Tests point them at folders of their own.
   std::string bootDirectory = "C:";
-  std::string windowsDirectory;
+  std::string windowsDirectory = {};
   // The same-date check of the six copied files, made before the sections run.
   struct SameDates {
     bool autoexec = true, config = true, msdos = true, win = true, system = true, protocol = true;
-  } sameDate;
+  } sameDate = {};
 
   AppState& State() { return host.State(); }
   Settings AppSettings() { return host.AppSettings(); }
@@ -82,7 +82,9 @@ SectionResult CompareFreeSpace(CompareRun& run);      // every fixed drive
 
 // The whole comparison for the name in State().LastCompareFile (already cut to 48
 // characters). `beforeProgress` runs just before the progress dialog opens (the
-// Compare dialog moves itself out of sight there). True when the run finished.
-bool RunCompare(Host& host, const std::function<void()>& beforeProgress = {});
+// Compare dialog moves itself out of sight there). The boot files are read from
+// `bootDirectory`. True when the run finished.
+bool RunCompare(Host& host, const std::function<void()>& beforeProgress = {},
+                const std::string& bootDirectory = "C:");
 
 }  // namespace tessary
