@@ -48,6 +48,11 @@ void SectionOutput::Action(const std::string& line) {
   actions_.flush();
 }
 
+void AppendVerdict(CompareRun& run) {
+  if (run.noChangesFound && !EqualsNoCase(run.AppSettings().Read(settings::kKeepBlank), "no"))
+    AppendToReport(run.reportPath, kNoChangesLine);
+}
+
 // The sections in their fixed order, then the verdict. False when the run stopped.
 bool RunSections(CompareRun& run) {
   auto stop = [&](SectionResult result) {
@@ -72,8 +77,7 @@ bool RunSections(CompareRun& run) {
   result = CompareFreeSpace(run);
   if (result != SectionResult::Done) return stop(result);
 
-  if (run.noChangesFound && !EqualsNoCase(settings.Read(settings::kKeepBlank), "no"))
-    AppendToReport(run.reportPath, kNoChangesLine);
+  AppendVerdict(run);
   return true;
 }
 

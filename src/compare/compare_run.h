@@ -80,6 +80,10 @@ SectionResult CompareRegistry(CompareRun& run);       // the enabled branches
 SectionResult CompareDirectories(CompareRun& run);    // standard, root and user directories
 SectionResult CompareFreeSpace(CompareRun& run);      // every fixed drive
 
+// The end of a finished run: "---No Changes found---" when nothing was found, unless
+// [compare] KeepBlank is "no".
+void AppendVerdict(CompareRun& run);
+
 // The whole comparison for the name in State().LastCompareFile (already cut to 48
 // characters). `beforeProgress` runs just before the progress dialog opens (the
 // Compare dialog moves itself out of sight there). The boot files are read from
