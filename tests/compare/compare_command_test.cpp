@@ -23,6 +23,7 @@ class CompareCommandTest : public test::HostTest {
     host.state.WindowsDirectory = winDir;
     WriteBytes(winDir + "\\win.ini", "[TessA]\r\n");
     WriteBytes(winDir + "\\system.ini", "[TessS]\r\n");
+    WriteBytes(backupDir + "\\startdir.tsb", "");  // the Start Menu section always reads it
   }
   // Presses a button of the "Compare" dialog once it shows.
   void PressWhenShown(int button) {
