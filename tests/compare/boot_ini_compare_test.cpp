@@ -90,6 +90,10 @@ TEST_F(SectionTest, LongLinesAreComparedInPiecesOf248) {
   EXPECT_EQ(pieces[1], std::string(52, 'A') + "\n");
   EXPECT_EQ(pieces[2], std::string(247, 'B') + "\n");
   EXPECT_EQ(pieces[3], "last");
+  // 248 characters and a line end: the line end is a piece of its own.
+  pieces = SplitLinePieces(std::string(248, 'C') + "\r\n");
+  ASSERT_EQ(pieces.size(), 2u);
+  EXPECT_EQ(pieces[1], "\n");
   // Only the tail of a long line changed: the first piece still matches.
   Boot(head + "TAIL1\r\n", head + "TAIL2\r\n");
   EXPECT_EQ(CompareBootFile(run, kAutoexec, false, true), SectionResult::Done);
@@ -166,6 +170,17 @@ TEST_F(SectionTest, IniChangedDeletedCommentedAndIgnored) {
   EXPECT_EQ(Actions(),
             "CHANGE:Size=20>TO:10>IN:WIN.INI[TessA]\r\nCHANGE:Twice=2>TO:1>IN:WIN.INI[TessA]\r\n"
             "REMOVE:New=x>FROM:WIN.INI[TessB]\r\nADD:Gone=1>TO:WIN.INI[TessA]\r\n");
+}
+
+TEST_F(SectionTest, LastLineWithoutLineEndKeepsItsLastCharacter) {
+  // Neither the section name nor the value loses a character to a missing line end.
+  Ini("win.ini", "win", "[TessA]\r\nK=12\r\n[TessB]", "[TessA]\r\nK=12");
+  EXPECT_EQ(CompareIniFiles(run), SectionResult::Done);
+  EXPECT_EQ(Report(), std::string(kWinIniHeading) + "No Added or Changed lines found.\r\n" + kDeletedHeading +
+                          "No Deleted lines found.\r\n");
+  EXPECT_EQ(ClassifyIniLine("[TessB]").name, "TessB");
+  EXPECT_EQ(ClassifyIniLine("K=12").value, "12");
+  EXPECT_EQ(ClassifyIniLine("[TessB]\n").name, "TessB");
 }
 
 TEST_F(SectionTest, DeviceLinesAreSearchedInThe386EnhSection) {
