@@ -5,6 +5,7 @@
 #pragma once
 
 #include <fstream>
+#include <functional>
 #include <string>
 
 #include "app/host.h"
@@ -22,6 +23,14 @@ struct CompareRun {
   bool sentinox = false;     // SentinoxPass
   bool noChangesFound = true;
   bool showRegistryKeys = true;  // [registry] ShowProgress
+  // Where the live files are: the boot files in bootDirectory ("C:"), the INI files in
+  // windowsDirectory (the state's WindowsDirectory). Tests point them at folders of their own.
+  std::string bootDirectory = "C:";
+  std::string windowsDirectory = {};
+  // The same-date check of the six copied files, made before the sections run.
+  struct SameDates {
+    bool autoexec = true, config = true, msdos = true, win = true, system = true, protocol = true;
+  } sameDate = {};
 
   AppState& State() { return host.State(); }
   Settings AppSettings() { return host.AppSettings(); }
@@ -39,6 +48,9 @@ enum class SectionResult {
   Done,       // finished (or skipped); the run goes on
   Cancelled,  // a check point found the progress dialog gone
   Failed,     // the run must stop (out of memory in a boot file)
+  // The check at the very start of the AUTOEXEC.BAT section found the dialog gone:
+  // the run fails without appending the cancellation line.
+  CancelledQuietly,
 };
 
 // Appends to the report and the action file for the length of one section: both are
@@ -67,5 +79,16 @@ SectionResult CompareIniFiles(CompareRun& run);       // WIN.INI, SYSTEM.INI, PR
 SectionResult CompareRegistry(CompareRun& run);       // the enabled branches
 SectionResult CompareDirectories(CompareRun& run);    // standard, root and user directories
 SectionResult CompareFreeSpace(CompareRun& run);      // every fixed drive
+
+// The end of a finished run: "---No Changes found---" when nothing was found, unless
+// [compare] KeepBlank is "no".
+void AppendVerdict(CompareRun& run);
+
+// The whole comparison for the name in State().LastCompareFile (already cut to 48
+// characters). `beforeProgress` runs just before the progress dialog opens (the
+// Compare dialog moves itself out of sight there). The boot files are read from
+// `bootDirectory`. True when the run finished.
+bool RunCompare(Host& host, const std::function<void()>& beforeProgress = {},
+                const std::string& bootDirectory = "C:");
 
 }  // namespace tessary

@@ -1,0 +1,137 @@
+#include "compare/boot_compare.h"
+
+#include <new>
+#include <string_view>
+#include <unordered_set>
+#include <vector>
+
+#include "compare/logic/compare_text.h"
+#include "platform/ascii.h"
+#include "platform/files.h"
+
+namespace tessary {
+namespace {
+
+constexpr const char* kSeparator = "====================\n";
+
+const BootFile kBootFiles[] = {
+    {"Comparing Autoexec.bat", "AUTOEXEC.BAT", "autoexec.bat", "autoexec", "Error opening autoexec.bat file",
+     "Error opening autoexec backup file"},
+    {"Comparing Config.sys", "CONFIG.SYS", "config.sys", "config", "Error opening config.sys file",
+     "Error opening config backup file"},
+    {"Comparing msdos.sys", "MSDOS.SYS", "msdos.sys", "msdos", "Error opening msdos.sys file",
+     "Error opening msdos.sys backup file"},
+};
+
+bool ReadWhole(const std::string& path, std::string& bytes) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return true;
+}
+
+std::string WithLineEnd(const std::string& text) {
+  return (!text.empty() && text.back() == '\n') ? text : text + "\n";
+}
+
+using LineSet = std::unordered_set<std::string_view, NoCaseHash, NoCaseEqual>;
+
+// One pass: the entries of `scanned` that no entry of `other` equals without regard to
+// case. Returns Cancelled when a check point found the dialog gone.
+SectionResult BootPass(CompareRun& run, SectionOutput& out, const std::vector<std::string>& scanned,
+                       const std::vector<std::string>& other, const std::function<void()>& heading, bool& found) {
+  LineSet set(other.begin(), other.end(), other.size() * 2 + 1);
+  std::string currentLabel;
+  std::string lastLabelWritten;
+  bool anyLabelWritten = false;  // the last label written starts equal to no label
+  found = false;
+  for (const std::string& entry : scanned) {
+    run.progress.SetDetailText(entry);
+    if (run.CheckCancelled()) return SectionResult::Cancelled;
+    if (!entry.empty() && entry.front() == ':') currentLabel = entry;
+    if (set.count(entry) != 0) continue;
+    if (!found) {
+      heading();
+      found = true;
+    }
+    if (!currentLabel.empty() && (!anyLabelWritten || currentLabel != lastLabelWritten)) {
+      out.Report(WithLineEnd(currentLabel));
+      lastLabelWritten = currentLabel;
+      anyLabelWritten = true;
+    }
+    out.Report(WithLineEnd(entry));
+  }
+  return SectionResult::Done;
+}
+
+}  // namespace
+
+bool SameDateCheck(const std::string& currentPath, const std::string& backupPath) {
+  if (!FileExists(currentPath) || !FileExists(backupPath)) return true;
+  auto current = FileDosDateTime(currentPath);
+  auto backup = FileDosDateTime(backupPath);
+  if (!current || !backup) return true;
+  return current->date == backup->date && current->time == backup->time;
+}
+
+SectionResult CompareBootFile(CompareRun& run, const BootFile& file, bool same, bool firstOfRun) {
+  const std::string backupPath = run.BackupPath(file.base);
+  if (!FileExists(backupPath)) return SectionResult::Done;
+  run.progress.SetMainText(file.title);
+  run.progress.SetDetailText("");
+  if (run.CheckCancelled()) return firstOfRun ? SectionResult::CancelledQuietly : SectionResult::Cancelled;
+
+  Prompter& prompts = run.host.Prompts();
+  SectionOutput out(run);
+  if (!out.ok()) {
+    prompts.Ask("Error opening compare file", "File error", mb::kOk | mb::kIconExclamation);
+    return SectionResult::Failed;
+  }
+  if (same) {
+    if (!run.brief) out.Report(std::string(kSeparator) + file.name + " - No changes made (File has same date/time)\n");
+    return SectionResult::Done;
+  }
+  const std::string currentPath = run.bootDirectory + "\\" + file.fileName;
+  try {
+    std::string bytes;
+    if (!ReadWhole(currentPath, bytes)) {
+      prompts.Ask(file.currentError, "File error", mb::kOk | mb::kIconExclamation);
+      return SectionResult::Failed;
+    }
+    std::vector<std::string> current = SplitLinePieces(bytes);
+    if (!ReadWhole(backupPath, bytes)) {
+      prompts.Ask(file.backupError, "File error", mb::kOk | mb::kIconExclamation);
+      return SectionResult::Failed;
+    }
+    std::vector<std::string> backup = SplitLinePieces(bytes);
+    bytes.clear();
+
+    bool added = false;
+    SectionResult result = BootPass(
+        run, out, current, backup,
+        [&] { out.Report(std::string(kSeparator) + file.name + " File\nLines added or modified:\n"); }, added);
+    if (result != SectionResult::Done) return result;
+    bool deleted = false;
+    return BootPass(
+        run, out, backup, current,
+        [&] {
+          if (!added) out.Report(std::string(kSeparator) + file.name + " File\nNo lines added or modified.\n");
+          out.Report("- - -\nLines deleted or modified:\n");
+        },
+        deleted);
+  } catch (const std::bad_alloc&) {
+    prompts.Ask("Not enough memory.", "Out of memory error.", mb::kOk | mb::kIconStop);
+    return SectionResult::Failed;
+  }
+}
+
+SectionResult CompareBootFiles(CompareRun& run) {
+  const bool same[] = {run.sameDate.autoexec, run.sameDate.config, run.sameDate.msdos};
+  for (int i = 0; i < 3; ++i) {
+    SectionResult result = CompareBootFile(run, kBootFiles[i], same[i], i == 0);
+    if (result != SectionResult::Done) return result;
+  }
+  return SectionResult::Done;
+}
+
+}  // namespace tessary

@@ -1,0 +1,96 @@
+#include "compare/compare_dlg.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "app/commands.h"
+#include "app/startup.h"
+#include "compare/compare_run.h"
+#include "platform/ascii.h"
+#include "platform/files.h"
+#include "resources/ids.h"
+
+namespace tessary {
+
+std::string ProposeCompareName(Host& host) {
+  const std::string defaultName = host.AppSettings().Read(settings::kDefaultName);
+  if (EqualsNoCase(defaultName, "Compare") && !host.State().SentinoxPass) return "COMPARE";
+  const LocalTime now = host.Time().Now();
+  char text[32];
+  std::snprintf(text, sizeof text, "%02d%02d%02d%02d", now.month, now.day, now.hour, now.minute);
+  return text;
+}
+
+bool CompareOk(Host& host, const std::string& fieldText, void* owner, const std::function<void()>& beforeProgress,
+               const std::string& bootDirectory) {
+  AppState& state = host.State();
+  state.LastCompareFile = fieldText.substr(0, std::min(fieldText.size(), kCompareNameLimit));
+  const std::string reportPath =
+      state.BackupDirectory + "\\" + state.LastCompareFile + (state.SentinoxPass ? ".SNC" : ".TSC");
+  if (FileExists(reportPath)) {
+    int answer = host.Prompts().Ask("Filename already exists, overwrite file?", reportPath,
+                                    mb::kYesNo | mb::kIconQuestion, owner);
+    if (answer != id::kYes) {
+      state.LastCompareFile.clear();
+      return false;
+    }
+  }
+  host.PumpMessages();
+  const bool ok = RunCompare(host, beforeProgress, bootDirectory);
+  state.LastCompareFile = ok ? reportPath : std::string();
+  return true;
+}
+
+TCompareDlg::TCompareDlg(HWND owner, Host& host) : Dialog(owner, IDD_COMPARE), host_(host) {
+  SetHelp(&host.Help(), "Compare");
+}
+
+BOOL TCompareDlg::OnInit() {
+  SendMessageA(Item(kIdCompareName), EM_LIMITTEXT, 255, 0);
+  host_.State().LastBackupText = LastBackupQuery(host_.State().BackupDirectory);
+  SetItemText(kIdCompareLastBackup, host_.State().LastBackupText);
+  SetItemText(kIdCompareBackupDir, host_.State().BackupDirectory);
+  SetItemText(kIdCompareName, ProposeCompareName(host_));
+  if (host_.State().SentinoxPass) PostMessageA(hwnd(), WM_COMMAND, IDOK, 0);
+  return TRUE;
+}
+
+bool TCompareDlg::OnCommand(int id, int notifyCode, HWND control) {
+  if (id == IDOK) {
+    RunOk();
+    return true;
+  }
+  return Dialog::OnCommand(id, notifyCode, control);
+}
+
+void TCompareDlg::RunOk() {
+  const std::string name = ItemText(kIdCompareName);
+  HCURSOR oldCursor = nullptr;
+  auto hide = [&] {
+    RECT rect{};
+    GetWindowRect(hwnd(), &rect);
+    MoveWindow(hwnd(), 1280, 1024, rect.right - rect.left, rect.bottom - rect.top, TRUE);
+    oldCursor = SetCursor(LoadCursor(nullptr, IDC_WAIT));
+  };
+  InvalidateRect(hwnd(), nullptr, TRUE);
+  UpdateWindow(hwnd());
+  if (!CompareOk(host_, name, hwnd(), hide)) return;
+  SetCursor(LoadCursor(nullptr, IDC_ARROW));
+  Close(IDOK);
+}
+
+void CompareCommand(Host& host) {
+  AppState& state = host.State();
+  state.LastCompareFile.clear();
+  {
+    TCompareDlg dialog(static_cast<HWND>(host.MainWindow()), host);
+    dialog.RunModal();
+  }
+  if (state.SentinoxPass) {
+    ContinueSentinoxPass(host);
+    return;
+  }
+  if (!state.LastCompareFile.empty() && FileExists(state.LastCompareFile)) host.OpenInViewer(state.LastCompareFile);
+}
+
+}  // namespace tessary

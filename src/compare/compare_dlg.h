@@ -1,0 +1,43 @@
+// TCompareDlg: the Compare dialog (resource 217). It proposes a report name, asks
+// before overwriting a report, and hands the run to RunCompare.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "app/dialog.h"
+#include "app/host.h"
+
+namespace tessary {
+
+constexpr int kIdCompareName = 210;        // edit: the compare file name
+constexpr int kIdCompareBackupDir = 336;   // static: BackupDirectory
+constexpr int kIdCompareLastBackup = 560;  // static: LastBackupText
+constexpr int kIdCompareGroup = 211;
+constexpr std::size_t kCompareNameLimit = 48;
+
+// The name the dialog proposes: "COMPARE", or the date name ("%02d%02d%02d%02d" of
+// month, day, hour, minute) when [compare] DefaultName is not "Compare" or in a
+// Sentinox pass.
+std::string ProposeCompareName(Host& host);
+
+// The OK operation with the text of the name field. Returns false when the dialog
+// stays open (the user declined to overwrite), true when it closes; LastCompareFile
+// then holds the report path, or is empty after a failed run.
+bool CompareOk(Host& host, const std::string& fieldText, void* owner = nullptr,
+               const std::function<void()>& beforeProgress = {}, const std::string& bootDirectory = "C:");
+
+class TCompareDlg : public Dialog {
+ public:
+  TCompareDlg(HWND owner, Host& host);
+
+ protected:
+  BOOL OnInit() override;
+  bool OnCommand(int id, int notifyCode, HWND control) override;
+
+ private:
+  void RunOk();
+  Host& host_;
+};
+
+}  // namespace tessary
