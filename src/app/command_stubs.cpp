@@ -7,7 +7,6 @@ namespace tessary {
 void BackupCommand(Host&) {}
 void ExpressCommand(Host&) {}
 void CompareCommand(Host&) {}
-void UninstallCommand(Host&) {}
 void ViewCompareFilesCommand(Host&) {}
 void OptionsCommand(Host&) {}
 void ExpressSequence(Host&) {}
