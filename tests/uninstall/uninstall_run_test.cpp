@@ -141,6 +141,14 @@ TEST_F(UninstallRunTest, FailedRemovalRewriteKeepsSystemIniAndEndsTheRun) {
   RemoveDirectoryA((Ini("system.ini") + ".new").c_str());
 }
 
+TEST_F(UninstallRunTest, FailedIniWriteIsLoggedAsNotDone) {
+  CreateDirectoryA(Ini("BAD.INI").c_str(), nullptr);  // the INI functions cannot write a folder
+  const std::string line = "CHANGE:K=NEW>TO:OLD>IN:BAD.INI[S]";
+  host.prompter.Answer(id::kYes).Answer(id::kNo);
+  RunAll({line});
+  EXPECT_EQ(Log(), std::string(kHeader) + "NOT DONE(ERROR):" + line + "\r\n");
+}
+
 TEST_F(UninstallRunTest, RegistryKeysAreDeletedWithTheirSubkeys) {
   test::TempRegKey key;
   key.Create("App\\Sub\\Deeper");
