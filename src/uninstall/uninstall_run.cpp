@@ -64,6 +64,33 @@ bool ReplaceFileContent(const std::string& target, const std::string& content) {
   return true;
 }
 
+// Deletes root\subkey with all its subkeys. The parent is opened one level at a time,
+// since the registry functions take paths of limited length.
+// An empty name anywhere (a trailing or doubled backslash) is refused: the tree delete
+// of an empty name would empty the parent key.
+bool DeleteRegistryTree(HKEY root, const std::string& subkey) {
+  if (subkey.empty() || subkey.front() == '\\' || subkey.back() == '\\' || subkey.find("\\\\") != std::string::npos)
+    return false;
+  const auto slash = subkey.rfind('\\');
+  if (slash == std::string::npos) return RegDeleteTreeA(root, subkey.c_str()) == ERROR_SUCCESS;
+  HKEY parent = root;
+  std::size_t start = 0;
+  bool ok = true;
+  while (ok && start < slash) {
+    auto end = subkey.find('\\', start);
+    if (end == std::string::npos || end > slash) end = slash;
+    HKEY next = nullptr;
+    ok = RegOpenKeyExA(parent, subkey.substr(start, end - start).c_str(), 0, KEY_ALL_ACCESS, &next) == ERROR_SUCCESS;
+    if (parent != root) RegCloseKey(parent);
+    parent = ok ? next : root;
+    start = end + 1;
+  }
+  if (!ok) return false;
+  const bool deleted = RegDeleteTreeA(parent, subkey.substr(slash + 1).c_str()) == ERROR_SUCCESS;
+  if (parent != root) RegCloseKey(parent);
+  return deleted;
+}
+
 enum class StepResult { Done, Failed, Stopped };
 
 class Run {
@@ -280,7 +307,7 @@ bool Run::DoRegistry(const std::string& line) {
   bool ok = false;
   for (const auto& root : kRoots) {
     if (!EqualsNoCase(a->root, root.name)) continue;
-    ok = !a->subkey.empty() && RegDeleteTreeA(root.key, a->subkey.c_str()) == ERROR_SUCCESS;
+    ok = !a->subkey.empty() && DeleteRegistryTree(root.key, a->subkey);
     break;
   }
   if (!ok) prompts_.Ask("Error removing Registry entry. This entry may have already been removed.", a->keyPath);

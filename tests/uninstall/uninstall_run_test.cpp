@@ -155,11 +155,19 @@ TEST_F(UninstallRunTest, RegistryKeysAreDeletedWithTheirSubkeys) {
   const std::string line = "REG_DAT_REMOVE:HKEY_CURRENT_USER\\" + key.path() + "\\APP>FROM:REG.DAT";
   host.prompter.Answer(id::kYes).Answer(id::kOk).Answer(id::kNo);
   RunAll({line, "REG_DAT_REMOVE:HKEY_CURRENT_USER\\" + key.path() + "\\NONE>FROM:REG.DAT"});
-  HKEY h = nullptr;
-  EXPECT_NE(RegOpenKeyExA(HKEY_CURRENT_USER, (key.path() + "\\App").c_str(), 0, KEY_READ, &h), ERROR_SUCCESS);
-  EXPECT_EQ(host.prompter.boxes[1].text, "Error removing Registry entry. This entry may have already been removed.");
   EXPECT_EQ(Log(), std::string(kHeader) + "DONE:" + line + "\r\nNOT DONE(ERROR):REG_DAT_REMOVE:HKEY_CURRENT_USER\\" +
                        key.path() + "\\NONE>FROM:REG.DAT\r\n");
+  HKEY h = nullptr;
+  EXPECT_NE(RegOpenKeyExA(HKEY_CURRENT_USER, (key.path() + "\\App").c_str(), 0, KEY_READ, &h), ERROR_SUCCESS);
+
+  // A trailing backslash names no key: nothing below the parent is touched.
+  EXPECT_EQ(host.prompter.boxes[1].text, "Error removing Registry entry. This entry may have already been removed.");
+  key.Create("Keep\\Sub");
+  host.prompter.boxes.clear();
+  host.prompter.Answer(id::kYes).Answer(id::kOk).Answer(id::kNo);
+  RunAll({"REG_DAT_REMOVE:HKEY_CURRENT_USER\\" + key.path() + "\\>FROM:REG.DAT"});
+  EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, (key.path() + "\\Keep\\Sub").c_str(), 0, KEY_READ, &h), ERROR_SUCCESS);
+  RegCloseKey(h);
 }
 
 TEST_F(UninstallRunTest, TamperedLinesAreSkippedAsIntegrityErrors) {
