@@ -114,9 +114,13 @@ class Scanner {
 }  // namespace
 
 std::vector<std::string> LocalScanRoots() {
+  return ScanRootsFrom([](char letter) { return static_cast<unsigned>(DriveTypeOf(letter)); });
+}
+
+std::vector<std::string> ScanRootsFrom(const std::function<unsigned(char letter)>& driveType) {
   std::vector<std::string> roots;
   for (char letter = 'C'; letter <= 'Z'; ++letter) {
-    const UINT type = DriveTypeOf(letter);
+    const unsigned type = driveType(letter);
     if (type == DRIVE_NO_ROOT_DIR) break;
     if (type == DRIVE_UNKNOWN || type == DRIVE_REMOTE || type == DRIVE_CDROM || type == DRIVE_RAMDISK) continue;
     roots.push_back(std::string(1, letter) + ":\\");

@@ -16,6 +16,8 @@ inline constexpr const char* kDllReferenceListFile = "dll01234.tmp";
 // The roots the scan walks: C:\ to Z:\ in order, ending at the first missing drive and
 // leaving out remote, CD-ROM, RAM-disk and unknown drives.
 std::vector<std::string> LocalScanRoots();
+// The same rule over any drive-type query (GetDriveType values).
+std::vector<std::string> ScanRootsFrom(const std::function<unsigned(char letter)>& driveType);
 
 // Scans each root (its files, then its plain subdirectories recursively) and writes the
 // reference list into backupDirectory from the DLL name list there. Returns true when

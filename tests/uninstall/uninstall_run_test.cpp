@@ -250,6 +250,33 @@ TEST_F(UninstallRunTest, CancelledScanStillRunsThenClosesWithCancel) {
   EXPECT_FALSE(PathExists(dir / "MYLIB.DLL"));
 }
 
+TEST(DllScanRoots, StopAtTheFirstMissingDriveAndSkipNonLocalOnes) {
+  auto roots = ScanRootsFrom([](char letter) -> unsigned {
+    switch (letter) {
+      case 'C': return DRIVE_FIXED;
+      case 'D': return DRIVE_CDROM;
+      case 'E': return DRIVE_REMOVABLE;
+      case 'F': return DRIVE_REMOTE;
+      case 'G': return DRIVE_RAMDISK;
+      case 'H': return DRIVE_FIXED;
+      case 'I': return DRIVE_NO_ROOT_DIR;
+      default: return DRIVE_FIXED;
+    }
+  });
+  EXPECT_EQ(roots, (std::vector<std::string>{"C:\\", "E:\\", "H:\\"}));
+}
+
+TEST_F(UninstallRunTest, MissingSystemIniStopsBeforeAnything) {
+  DeleteFileA(Ini("system.ini").c_str());
+  host.prompter.Answer(id::kOk);
+  EXPECT_EQ(RunAll({"ADD:B=2>TO:WIN.INI[KEEP]"}), RunOutcome::Stay);
+  EXPECT_EQ(host.prompter.boxes[0].caption, Ini("system.ini"));
+  EXPECT_EQ(host.prompter.boxes[0].text,
+            "Error copying file.\nMake sure there is enough disk space, and that this file has not been deleted.");
+  EXPECT_FALSE(PathExists(backupDir + "\\X.log"));
+  EXPECT_EQ(ProfileReadFull(Ini("win.ini"), "KEEP", "B", "?"), "?");
+}
+
 TEST_F(UninstallRunTest, CompareFileListTagsSentinoxReports) {
   WriteBytes(backupDir + "\\A.TSC", "");
   WriteBytes(backupDir + "\\B.SNC", "");
