@@ -101,6 +101,15 @@ TEST_F(UninstallRunTest, VerifyAnswersUnselectedEntriesAndSectionRemoval) {
   EXPECT_EQ(ProfileReadFull(Ini("win.ini"), "KEEP", "C", "?"), "?");
 }
 
+TEST_F(UninstallRunTest, AddRemovesTheCommentedOutTwin) {
+  WriteBytes(Ini("win.ini"), "[keep]\r\n;B=2\r\na=1\r\n");
+  host.prompter.Answer(id::kYes).Answer(id::kNo);
+  RunAll({"ADD:B=2>TO:WIN.INI[KEEP]"});
+  EXPECT_EQ(ReadBytes(Ini("win.ini")).find(";B"), std::string::npos);
+  EXPECT_EQ(ProfileReadFull(Ini("win.ini"), "KEEP", "B", "?"), "2");
+  EXPECT_EQ(ProfileReadFull(Ini("win.ini"), "KEEP", "a", "?"), "1");
+}
+
 TEST_F(UninstallRunTest, CancelEndsTheRunAndKeepsTheDialog) {
   const std::vector<std::string> lines{"ADD:B=2>TO:WIN.INI[KEEP]", "ADD:C=3>TO:WIN.INI[KEEP]"};
   host.prompter.Answer(id::kCancel);
