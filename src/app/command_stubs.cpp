@@ -5,7 +5,6 @@
 namespace tessary {
 
 void ExpressCommand(Host&) {}
-void UninstallCommand(Host&) {}
 void ViewCompareFilesCommand(Host&) {}
 void OptionsCommand(Host&) {}
 void ExpressSequence(Host&) {}

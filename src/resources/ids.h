@@ -50,3 +50,6 @@
 #define IDD_DIRS 231
 #define IDD_EXPRESS 232
 #define IDD_REGISTRY 233
+#define IDD_UNINSTALL 221
+#define IDD_LIST 222
+#define IDD_FINDDLL 230

@@ -1,0 +1,29 @@
+#include "uninstall/compare_file_list.h"
+
+#include "platform/files.h"
+
+namespace tessary {
+
+namespace {
+void AddMatches(const std::string& pattern, const char* suffix, std::vector<std::string>& out) {
+  DirSearch search(pattern);
+  FindEntry entry;
+  while (search.Next(entry)) {
+    if (entry.attributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+    out.push_back(entry.name + suffix);
+  }
+}
+}  // namespace
+
+std::vector<std::string> CompareFileList(const std::string& backupDirectory, bool showTsc, bool showSnc) {
+  std::vector<std::string> names;
+  if (showTsc) AddMatches(backupDirectory + "\\*.tsc", "", names);
+  if (showSnc) AddMatches(backupDirectory + "\\*.snc", kSentinoxCompareTag, names);
+  return names;
+}
+
+std::string CompareFileNameOf(const std::string& entry) {
+  return entry.substr(0, entry.find('\t'));
+}
+
+}  // namespace tessary

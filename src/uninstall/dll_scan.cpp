@@ -1,0 +1,186 @@
+#include "uninstall/dll_scan.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <fstream>
+#include <memory>
+
+#include "platform/ascii.h"
+#include "platform/files.h"
+#include "uninstall/logic/uninstall_logic.h"
+
+namespace tessary {
+
+namespace {
+
+constexpr const char* kCancelText =
+    "DLL dependency check cancelled.\n You will be shown the dependent files found up to the point where you "
+    "cancelled.";
+constexpr const char* kCancelCaption = "Dependency Check Cancelled";
+
+struct FileCloser {
+  void operator()(std::FILE* f) const {
+    if (f) std::fclose(f);
+  }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+class Scanner {
+ public:
+  Scanner(Host& host, Progress& progress, std::FILE* out, std::vector<std::string> dlls)
+      : host_(host), progress_(progress), out_(out), dlls_(std::move(dlls)) {}
+
+  void ExamineFiles(const std::string& dir, bool isRoot) {
+    DirSearch search(isRoot ? dir + "*.*" : dir + "\\*.*");
+    FindEntry entry;
+    while (search.Next(entry)) {
+      if (entry.attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY)) continue;
+      const std::string upper = ToUpperAscii(entry.name);
+      if (upper.find(".EXE") == std::string::npos && upper.find(".DLL") == std::string::npos) continue;
+      Examine(isRoot ? dir + entry.name : dir + "\\" + entry.name);
+    }
+  }
+
+  // Files of dir, then (unless a root) its plain subdirectories; false when cancelled.
+  bool ScanDirectory(const std::string& dir, bool isRoot) {
+    ExamineFiles(dir, isRoot);
+    if (isRoot) return true;
+    return ScanSubdirectories(dir + "\\");
+  }
+
+  bool ScanSubdirectories(const std::string& prefix) {
+    std::vector<std::string> subdirs;
+    {
+      DirSearch search(prefix + "*.*");
+      FindEntry entry;
+      while (search.Next(entry)) {
+        if (entry.attributes != FILE_ATTRIBUTE_DIRECTORY || entry.name == "." || entry.name == "..") continue;
+        subdirs.push_back(prefix + entry.name);
+      }
+    }
+    for (const auto& path : subdirs) {
+      progress_.SetDetailText(path);
+      progress_.Pump();
+      host_.PumpMessages();
+      if (progress_.Cancelled()) {
+        host_.Prompts().Ask(kCancelText, kCancelCaption);
+        return false;
+      }
+      if (!ScanDirectory(path, false)) return false;
+    }
+    return true;
+  }
+
+ private:
+  void Examine(const std::string& path) {
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                           FILE_FLAG_RANDOM_ACCESS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+      host_.Prompts().Ask("Error opening file.", "");
+      return;
+    }
+    LARGE_INTEGER size{};
+    GetFileSizeEx(h, &size);
+    auto readAt = [h](std::uint64_t offset, std::size_t count) {
+      std::string buf(count, '\0');
+      OVERLAPPED ov{};
+      ov.Offset = static_cast<DWORD>(offset);
+      ov.OffsetHigh = static_cast<DWORD>(offset >> 32);
+      DWORD got = 0;
+      if (!ReadFile(h, buf.data(), static_cast<DWORD>(count), &got, &ov)) got = 0;
+      buf.resize(got);
+      return buf;
+    };
+    const auto modules = NeImportedModules(readAt, static_cast<std::uint64_t>(size.QuadPart));
+    CloseHandle(h);
+    for (const auto& module : modules) {
+      for (const auto& dll : dlls_) {
+        if (!ModuleRefersToDll(module, dll)) continue;
+        std::fprintf(out_, "%s %s\n", module.c_str(), path.c_str());
+        ++references_;
+        progress_.SetMainText("References found: " + std::to_string(references_));
+      }
+    }
+  }
+
+  Host& host_;
+  Progress& progress_;
+  std::FILE* out_;
+  std::vector<std::string> dlls_;
+  int references_ = 0;
+};
+
+}  // namespace
+
+std::vector<std::string> LocalScanRoots() {
+  return ScanRootsFrom([](char letter) { return static_cast<unsigned>(DriveTypeOf(letter)); });
+}
+
+std::vector<std::string> ScanRootsFrom(const std::function<unsigned(char letter)>& driveType) {
+  std::vector<std::string> roots;
+  for (char letter = 'C'; letter <= 'Z'; ++letter) {
+    const unsigned type = driveType(letter);
+    if (type == DRIVE_NO_ROOT_DIR) break;
+    if (type == DRIVE_UNKNOWN || type == DRIVE_REMOTE || type == DRIVE_CDROM || type == DRIVE_RAMDISK) continue;
+    roots.push_back(std::string(1, letter) + ":\\");
+  }
+  return roots;
+}
+
+bool ScanDllReferences(Host& host, const std::string& backupDirectory, const std::vector<std::string>& roots,
+                       const std::function<void()>& beforeScan) {
+  Prompter& prompts = host.Prompts();
+  const std::string refPath = backupDirectory + "\\" + kDllReferenceListFile;
+  FilePtr out(std::fopen(refPath.c_str(), "w"));
+  if (!out || std::fputs("\n", out.get()) < 0) {
+    prompts.Ask("Unable to create DLL List file. Make sure the disk is not full.", "");
+    return false;
+  }
+  const std::string namePath = backupDirectory + "\\" + kDllNameListFile;
+  std::ifstream names(namePath);
+  if (!names) {
+    prompts.Ask("Can't open dll list file.", namePath);
+    return false;
+  }
+  std::vector<std::string> dlls;
+  for (std::string line; std::getline(names, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.size() > 12) line.resize(12);  // the list holds 12 characters a line
+    if (!line.empty()) dlls.push_back(line);
+  }
+  if (beforeScan) beforeScan();
+  host.PumpMessages();
+  auto progress = host.Progresses().Open("Dll Dependancy Check");
+  progress->Pump();
+  if (progress->Cancelled()) {
+    prompts.Ask(kCancelText, kCancelCaption);
+    return false;
+  }
+  progress->SetMainText("Scanning DLL file Dependencies...");
+  Scanner scanner(host, *progress, out.get(), std::move(dlls));
+  for (const auto& root : roots) {
+    progress->SetDetailText(root);
+    scanner.ExamineFiles(root, true);
+    if (!scanner.ScanSubdirectories(root)) return false;
+  }
+  return true;
+}
+
+std::vector<std::string> ReferencesOfDll(Host& host, const std::string& backupDirectory, const std::string& dllPath) {
+  std::vector<std::string> found;
+  std::ifstream in(backupDirectory + "\\" + kDllReferenceListFile);
+  if (!in) {
+    host.Prompts().Ask("Unable to open dll dependancy list file.", "");
+    return found;
+  }
+  const std::string base = DllBaseOfPath(dllPath);
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    std::string path = ReferencingPathOf(line, base);
+    if (!path.empty()) found.push_back(std::move(path));
+  }
+  return found;
+}
+
+}  // namespace tessary

@@ -1,0 +1,49 @@
+// Pure pieces of the uninstall: the NE module-reference reader, the DLL name matching
+// rules, the device= rewrite of system.ini and the log header. No <windows.h> here.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/seams.h"
+
+namespace tessary {
+
+// Reads up to count bytes at an absolute offset; fewer at the end of the file.
+using ReadAtFn = std::function<std::string(std::uint64_t offset, std::size_t count)>;
+
+// The module names (1 to 8 characters) of the imported-names table of a 16-bit NE
+// executable of the given size; empty for any other format or a file too short for
+// the offsets it names.
+std::vector<std::string> NeImportedModules(const ReadAtFn& readAt, std::uint64_t size);
+
+// The scan records a reference when the DLL base name begins with the module name
+// (ignoring case, over the module name's length); one-character names never match.
+bool ModuleRefersToDll(const std::string& module, const std::string& dllBase);
+
+// A reference-list line "MODULE path" belongs to a DLL when it begins with the DLL's
+// base name (ignoring case, over the base name's length). Returns the referring path
+// (the text after the first blank) or "" when the line does not belong or is too short.
+std::string ReferencingPathOf(const std::string& line, const std::string& dllBase);
+
+// The base name of a DLL path: after the last backslash, without the last four characters.
+std::string DllBaseOfPath(const std::string& dllPath);
+
+// system.ini lines (without line ends) with "device=value" inserted after every line
+// that begins with "[386enh]" (ignoring case).
+std::vector<std::string> InsertDeviceLine(const std::vector<std::string>& lines, const std::string& value);
+// system.ini lines without every line equal to "device=value" (ignoring case) in the
+// first [386enh] section; a line beginning with "[" ends that section.
+std::vector<std::string> RemoveDeviceLine(const std::vector<std::string>& lines, const std::string& value);
+
+// Text split at line ends (LF or CR LF); a final line without a line end is kept.
+std::vector<std::string> SplitTextLines(const std::string& text);
+// Lines joined, each ended by CR LF.
+std::string JoinTextLines(const std::vector<std::string>& lines);
+
+// The first two lines of a log block, each with its CR LF.
+std::string UninstallLogHeader(const LocalTime& now);
+
+}  // namespace tessary

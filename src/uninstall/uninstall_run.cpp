@@ -1,0 +1,393 @@
+#include "uninstall/uninstall_run.h"
+
+#include <windows.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "app/settings_table.h"
+#include "platform/ascii.h"
+#include "platform/files.h"
+#include "platform/profile.h"
+#include "platform/shell.h"
+#include "uninstall/dll_scan.h"
+#include "uninstall/logic/action_file.h"
+#include "uninstall/logic/uninstall_logic.h"
+
+namespace tessary {
+
+namespace {
+
+constexpr const char* kVerifyCaption = "Verify this action:";
+constexpr const char* kCopyErrorText =
+    "Error copying file.\nMake sure there is enough disk space, and that this file has not been deleted.";
+constexpr const char* kInUseText = "This file could not be deleted. This file is probably in use by Windows";
+
+bool StartsWithNoCase(const std::string& text, const std::string& prefix) {
+  return text.size() >= prefix.size() && EqualsNoCase(std::string_view(text).substr(0, prefix.size()), prefix);
+}
+bool ContainsNoCase(const std::string& text, const std::string& part) {
+  return ToUpperAscii(text).find(ToUpperAscii(part)) != std::string::npos;
+}
+
+std::string ReplaceLastThree(const std::string& path, const char* ext) {
+  return path.size() >= 3 ? path.substr(0, path.size() - 3) + ext : path;
+}
+
+bool ReadWholeFile(const std::string& path, std::string& out) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::ostringstream ss;
+  ss << in.rdbuf();
+  out = ss.str();
+  return !in.bad();
+}
+
+// Writes content beside target and moves it over target only once it is complete.
+bool ReplaceFileContent(const std::string& target, const std::string& content) {
+  const std::string temp = target + ".new";
+  {
+    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+    if (!out) return false;
+    out.write(content.data(), static_cast<std::streamsize>(content.size()));
+    out.flush();
+    if (!out) {
+      out.close();
+      DeleteFileA(temp.c_str());
+      return false;
+    }
+  }
+  if (!MoveFileExA(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    DeleteFileA(temp.c_str());
+    return false;
+  }
+  return true;
+}
+
+// Deletes root\subkey with all its subkeys. The parent is opened one level at a time,
+// since the registry functions take paths of limited length.
+// An empty name anywhere (a trailing or doubled backslash) is refused: the tree delete
+// of an empty name would empty the parent key.
+bool DeleteRegistryTree(HKEY root, const std::string& subkey) {
+  if (subkey.empty() || subkey.front() == '\\' || subkey.back() == '\\' || subkey.find("\\\\") != std::string::npos)
+    return false;
+  const auto slash = subkey.rfind('\\');
+  if (slash == std::string::npos) return RegDeleteTreeA(root, subkey.c_str()) == ERROR_SUCCESS;
+  HKEY parent = root;
+  std::size_t start = 0;
+  bool ok = true;
+  while (ok && start < slash) {
+    auto end = subkey.find('\\', start);
+    if (end == std::string::npos || end > slash) end = slash;
+    HKEY next = nullptr;
+    ok = RegOpenKeyExA(parent, subkey.substr(start, end - start).c_str(), 0, KEY_ALL_ACCESS, &next) == ERROR_SUCCESS;
+    if (parent != root) RegCloseKey(parent);
+    parent = ok ? next : root;
+    start = end + 1;
+  }
+  if (!ok) return false;
+  const bool deleted = RegDeleteTreeA(parent, subkey.substr(slash + 1).c_str()) == ERROR_SUCCESS;
+  if (parent != root) RegCloseKey(parent);
+  return deleted;
+}
+
+enum class StepResult { Done, Failed, Stopped };
+
+class Run {
+ public:
+  Run(Host& host, const UninstallSelection& sel, const UninstallEnvironment& env)
+      : host_(host), sel_(sel), env_(env), prompts_(host.Prompts()) {}
+
+  RunOutcome Execute();
+
+ private:
+  std::string IniPath(const std::string& file) const { return env_.windowsDirectory + "\\" + file; }
+  void Log(const std::string& prefix, const std::string& line) { log_ << prefix << line << "\r\n"; }
+  // The verification question, or Yes when verify is off.
+  int Verify(const std::string& question) {
+    return verify_ ? prompts_.Ask(question, kVerifyCaption, mb::kYesNoCancel) : id::kYes;
+  }
+  // False when the run ends (Cancel).
+  bool DoChange(const std::string& line);
+  bool DoAdd(const std::string& line);
+  bool DoRemove(const std::string& line);
+  bool DoRegistry(const std::string& line);
+  bool DoRemoveFile(const std::string& line);
+  StepResult RewriteSystemIni(bool insert, const std::string& value);
+  void RemoveTree(const std::string& pathWithMarker);
+  void IntegrityError() { prompts_.Ask(kTsuIntegrityErrorText, kTsuIntegrityErrorCaption); }
+  void LogIniEdit(bool ok, const std::string& line) { Log(ok ? "DONE:" : "NOT DONE(ERROR):", line); }
+
+  Host& host_;
+  const UninstallSelection& sel_;
+  const UninstallEnvironment& env_;
+  Prompter& prompts_;
+  std::ofstream log_;
+  bool verify_ = true;
+  bool dllCheck_ = true;
+  bool closeWithCancel_ = false;
+};
+
+RunOutcome Run::Execute() {
+  AppState& state = host_.State();
+  bool any = false;
+  for (std::size_t i = 0; i < sel_.entries.size(); ++i) any = any || (i < sel_.selected.size() && sel_.selected[i]);
+  if (!any) {
+    prompts_.Ask("No uninstall actions selected.  You must select at least one action to be performed.",
+                 "No actions selected");
+    return RunOutcome::Stay;
+  }
+  Settings settings = host_.AppSettings();
+  settings.WriteYesNo(settings::kVerifyAllUninstall, sel_.verifyBox);
+  settings.WriteYesNo(settings::kDLLDepend, sel_.dllCheckBox);
+  dllCheck_ = sel_.dllCheckBox;
+
+  // Safety copies; only win.ini and system.ini are required.
+  const char* copies[][2] = {{"win.ini", "win.uib"}, {"system.ini", "system.uib"}, {"protocol.ini", "protocol.uib"}};
+  for (int i = 0; i < 3; ++i) {
+    const std::string from = IniPath(copies[i][0]);
+    if (!CopyFileA(from.c_str(), IniPath(copies[i][1]).c_str(), FALSE) && i < 2) {
+      prompts_.Ask(kCopyErrorText, from);
+      return RunOutcome::Stay;
+    }
+  }
+  CopyFileA("c:\\msdos.sys", "c:\\msdos.uib", FALSE);
+
+  const std::string logPath = ReplaceLastThree(state.UninstallFile, "log");
+  log_.open(logPath, std::ios::binary | std::ios::app);
+  if (!log_) {
+    prompts_.Ask("Unable to open uninstall log file", "File error");
+    return RunOutcome::CloseOk;
+  }
+  verify_ = IsYes(settings.Read(settings::kVerifyAllUninstall));
+  if (!verify_ &&
+      prompts_.Ask("Are you sure you want to carry out ALL selected uninstall actions without further interaction?",
+                   "No verify uninstall", mb::kYesNo) == id::kNo)
+    return RunOutcome::CloseCancel;
+
+  if (dllCheck_ && sel_.dllLinesPresent) {
+    const std::string namePath = state.BackupDirectory + "\\" + kDllNameListFile;
+    std::ofstream names(namePath, std::ios::binary | std::ios::trunc);
+    int written = 0;
+    for (std::size_t i = 0; i < sel_.entries.size(); ++i) {
+      const std::string& e = sel_.entries[i];
+      if (!sel_.selected[i] || !StartsWithNoCase(e, "REMOVEFILE") || !ContainsNoCase(e, ".DLL")) continue;
+      names << DllNameOf(e) << "\r\n";
+      ++written;
+    }
+    names.close();
+    if (written > 0) {
+      const auto roots = env_.scanRoots ? env_.scanRoots() : LocalScanRoots();
+      if (!ScanDllReferences(host_, state.BackupDirectory, roots, env_.moveAway)) closeWithCancel_ = true;
+    }
+  }
+
+  log_ << UninstallLogHeader(host_.Time().Now());
+  for (std::size_t i = 0; i < sel_.entries.size(); ++i) {
+    if (!sel_.selected[i]) continue;
+    const std::string& line = sel_.entries[i];
+    bool goOn = true;
+    switch (ClassifyAction(line)) {
+      case ActionKind::Change: goOn = DoChange(line); break;
+      case ActionKind::Add: goOn = DoAdd(line); break;
+      case ActionKind::RegDatRemove: goOn = DoRegistry(line); break;
+      case ActionKind::Remove: goOn = DoRemove(line); break;
+      case ActionKind::RemoveFile: goOn = DoRemoveFile(line); break;
+      case ActionKind::None: break;
+    }
+    log_.flush();
+    if (!goOn) return closeWithCancel_ ? RunOutcome::CloseCancel : RunOutcome::Stay;
+  }
+  const bool view = prompts_.Ask("Would you like to view the uninstall log file, which shows all actions done/not done?",
+                                 "Uninstall Complete", mb::kYesNo) == id::kYes;
+  for (std::size_t i = 0; i < sel_.entries.size(); ++i) {
+    const std::string& e = sel_.entries[i];
+    if (sel_.selected[i]) continue;
+    if (StartsWithNoCase(e, "CHANGE") || StartsWithNoCase(e, "ADD") || StartsWithNoCase(e, "REG_DAT_REMOVE") ||
+        StartsWithNoCase(e, "REMOVE"))
+      Log("NOT DONE:", e);
+  }
+  log_.close();
+  state.FileToOpen = view ? logPath : "";
+  return closeWithCancel_ ? RunOutcome::CloseCancel : RunOutcome::CloseOk;
+}
+
+bool Run::DoChange(const std::string& line) {
+  auto a = ParseChangeAction(line);
+  if (!a) return IntegrityError(), true;
+  const int answer = Verify("Do you want to CHANGE the '" + a->key + "' entry from '" + a->value + "' to '" +
+                            a->previous + "' in the '" + a->section + "' section of your " + a->file + " file?");
+  if (answer == id::kCancel) return false;
+  if (answer == id::kNo) return Log("NOT DONE:", line), true;
+  const bool ok = ProfileWrite(IniPath(a->file), a->section, a->key, a->previous);
+  LogIniEdit(ok, line);
+  return true;
+}
+
+bool Run::DoAdd(const std::string& line) {
+  auto a = ParseAddAction(line);
+  if (!a) return IntegrityError(), true;
+  const int answer = Verify("Do you want to ADD the '" + a->key + "=" + a->value + "' entry to the '" + a->section +
+                            "' section of your " + a->file + " file?");
+  if (answer == id::kCancel) return false;
+  if (answer == id::kNo) return Log("NOT DONE:", line), true;
+  const std::string ini = IniPath(a->file);
+  const std::string twin = ";" + a->key;
+  bool ok = true;
+  if (!EqualsNoCase(ProfileRead(ini, a->section, twin, "Notfound", 300), "NotFound"))
+    ok = ProfileDeleteKey(ini, a->section, twin);
+  if (EqualsNoCase(a->section, "386enh") && EqualsNoCase(a->key, "device")) {
+    ProfileFlush(ini);
+    ok = RewriteSystemIni(true, a->value) == StepResult::Done && ok;
+  } else {
+    ok = ProfileWrite(ini, a->section, a->key, a->value) && ok;
+  }
+  LogIniEdit(ok, line);
+  return true;
+}
+
+bool Run::DoRemove(const std::string& line) {
+  auto a = ParseRemoveAction(line);
+  if (!a) return IntegrityError(), true;
+  const int answer = Verify("Do you want to REMOVE the '" + a->key + "=" + a->value + "' entry from the '" +
+                            a->section + "' section of your " + a->file + " file?");
+  if (answer == id::kCancel) return false;
+  if (answer == id::kNo) return Log("NOT DONE:", line), true;
+  const std::string ini = IniPath(a->file);
+  if (EqualsNoCase(a->section, "386enh") && EqualsNoCase(a->key, "device")) {
+    ProfileFlush(ini);
+    const StepResult r = RewriteSystemIni(false, a->value);
+    LogIniEdit(r == StepResult::Done, line);
+    return r != StepResult::Stopped;
+  }
+  bool ok = ProfileDeleteKey(ini, a->section, a->key);
+  if (ok && ProfileKeys(ini, a->section).empty()) ok = ProfileDeleteSection(ini, a->section);
+  LogIniEdit(ok, line);
+  return true;
+}
+
+// The device= lines of system.ini's [386Enh] sections. The new content is written
+// beside system.ini and replaces it only when complete, so a failure leaves the file
+// as it was; system.tsd holds the old content while the rewrite runs.
+StepResult Run::RewriteSystemIni(bool insert, const std::string& value) {
+  const std::string ini = IniPath("system.ini");
+  const std::string safety = IniPath("system.tsd");
+  if (!CopyFileA(ini.c_str(), safety.c_str(), FALSE)) {
+    prompts_.Ask(kCopyErrorText, ini);
+    return insert ? StepResult::Failed : StepResult::Stopped;
+  }
+  std::string content;
+  if (!ReadWholeFile(safety, content)) {
+    prompts_.Ask(insert ? "Error creating system.ini backup file." : "Error opening system.ini backup file.",
+                 "File Error");
+    return insert ? StepResult::Failed : StepResult::Stopped;
+  }
+  const auto lines = SplitTextLines(content);
+  const auto rewritten = insert ? InsertDeviceLine(lines, value) : RemoveDeviceLine(lines, value);
+  if (!ReplaceFileContent(ini, JoinTextLines(rewritten))) {
+    prompts_.Ask("Error opening system.ini. Backup file is system.tsd.", "File Error");
+    return insert ? StepResult::Failed : StepResult::Stopped;
+  }
+  DeleteFileA(safety.c_str());
+  return StepResult::Done;
+}
+
+bool Run::DoRegistry(const std::string& line) {
+  auto a = ParseRegDatRemoveAction(line);
+  if (!a) return IntegrityError(), true;
+  const int answer = Verify("Do you want to REMOVE the '" + a->keyPath + "' key from your Registry file?");
+  if (answer == id::kCancel) return false;
+  if (answer == id::kNo) return Log("NOT DONE:", line), true;
+  static const struct {
+    const char* name;
+    HKEY key;
+  } kRoots[] = {{"HKEY_CLASSES_ROOT", HKEY_CLASSES_ROOT},   {"HKEY_LOCAL_MACHINE", HKEY_LOCAL_MACHINE},
+                {"HKEY_CURRENT_USER", HKEY_CURRENT_USER},   {"HKEY_USERS", HKEY_USERS},
+                {"HKEY_CURRENT_CONFIG", HKEY_CURRENT_CONFIG}, {"HKEY_DYN_DATA", HKEY_DYN_DATA}};
+  bool ok = false;
+  for (const auto& root : kRoots) {
+    if (!EqualsNoCase(a->root, root.name)) continue;
+    ok = !a->subkey.empty() && DeleteRegistryTree(root.key, a->subkey);
+    break;
+  }
+  if (!ok) prompts_.Ask("Error removing Registry entry. This entry may have already been removed.", a->keyPath);
+  Log(ok ? "DONE:" : "NOT DONE(ERROR):", line);
+  return true;
+}
+
+bool Run::DoRemoveFile(const std::string& line) {
+  auto a = ParseRemoveFileAction(line);
+  if (!a) return IntegrityError(), true;
+  const std::string withMarker = a->isDirectory ? a->path + "  (DIR)" : a->path;
+  if (!PathExists(a->path)) {
+    prompts_.Ask("This file/directory could not be found. It may have already been removed.", a->path);
+    Log("NOT DONE(File not found):", line);
+    return true;
+  }
+  int answer = id::kYes;
+  if (verify_) {
+    if (dllCheck_ && ContainsNoCase(withMarker, ".DLL")) {
+      host_.State().FileToOpen = a->path;
+      answer = env_.askDll ? env_.askDll(a->path) : id::kNo;
+      host_.State().FileToOpen.clear();
+      if (answer == id::kCancel) {
+        if (env_.moveBack) env_.moveBack();
+        closeWithCancel_ = true;
+      }
+    } else {
+      answer = prompts_.Ask("Do you want to DELETE the file/directory '" + withMarker + "'?", kVerifyCaption,
+                            mb::kYesNoCancel);
+    }
+  }
+  if (answer == id::kCancel) return false;
+  if (answer == id::kNo) return Log("NOT DONE:", line), true;
+  Log("DONE:", line);
+  log_.flush();
+  if (a->isDirectory) {
+    const int sure = prompts_.Ask(
+        "This directory, all its files and all sub-directories and their files will be removed.\n Are you sure?",
+        withMarker, mb::kYesNoCancel);
+    if (sure == id::kCancel) return false;
+    if (sure == id::kYes) RemoveTree(a->path);
+    return true;
+  }
+  if (CanWriteFile(a->path)) DeleteToRecycleBin(a->path);
+  if (PathExists(a->path)) {
+    prompts_.Ask(kInUseText, a->path);
+    log_ << "Above file possibly in use by Windows: unable to delete during uninstall\r\n";
+  }
+  return true;
+}
+
+void Run::RemoveTree(const std::string& dir) {
+  std::vector<FindEntry> entries;
+  {
+    DirSearch search(dir + "\\*.*");
+    FindEntry entry;
+    while (search.Next(entry))
+      if (entry.name != "." && entry.name != "..") entries.push_back(entry);
+  }
+  for (const auto& entry : entries) {
+    const std::string path = dir + "\\" + entry.name;
+    if (entry.attributes != FILE_ATTRIBUTE_DIRECTORY) SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteToRecycleBin(path);
+    if (PathExists(path)) prompts_.Ask(kInUseText, dir);
+  }
+  DeleteToRecycleBin(dir);
+}
+
+}  // namespace
+
+UninstallEnvironment DefaultUninstallEnvironment(Host& host, std::function<int(const std::string&)> askDll) {
+  UninstallEnvironment env;
+  env.windowsDirectory = host.State().WindowsDirectory;
+  env.askDll = std::move(askDll);
+  env.scanRoots = LocalScanRoots;
+  return env;
+}
+
+RunOutcome RunUninstall(Host& host, const UninstallSelection& selection, const UninstallEnvironment& env) {
+  return Run(host, selection, env).Execute();
+}
+
+}  // namespace tessary

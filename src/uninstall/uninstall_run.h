@@ -1,0 +1,46 @@
+// The uninstall executor: carries out the selected lines of an uninstall action file,
+// asks what the user wants verified and appends one block to the uninstall log.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/host.h"
+
+namespace tessary {
+
+struct UninstallSelection {
+  std::vector<std::string> entries;  // the list entries in list (sorted) order
+  std::vector<bool> selected;        // one flag per entry
+  bool verifyBox = true;             // "&Verify all actions"
+  bool dllCheckBox = true;           // "&Check DLL Dependencies"
+  bool dllLinesPresent = false;      // the file holds a REMOVEFILE line naming a .DLL
+};
+
+// What the dialog does after a run.
+enum class RunOutcome {
+  Stay,         // nothing selected, a safety copy failed or a Cancel: the dialog stays
+  CloseOk,      // normal end
+  CloseCancel,  // the dialog closes with Cancel
+};
+
+// The parts of a run that belong to the dialog or the machine; tests replace them.
+struct UninstallEnvironment {
+  // The Windows directory holding win.ini, system.ini and protocol.ini.
+  std::string windowsDirectory;
+  // The DLL Dependencies dialog for one DLL: id::kYes, kNo or kCancel.
+  std::function<int(const std::string& dllPath)> askDll;
+  // The drive roots the dependency scan walks.
+  std::function<std::vector<std::string>()> scanRoots;
+  // Moves the actions dialog out of the way for the scan, and back after a DLL Cancel.
+  std::function<void()> moveAway, moveBack;
+};
+
+// The environment of the running program: the real Windows directory and drives.
+UninstallEnvironment DefaultUninstallEnvironment(Host& host, std::function<int(const std::string&)> askDll);
+
+// One press of OK in the Uninstall Actions dialog.
+RunOutcome RunUninstall(Host& host, const UninstallSelection& selection, const UninstallEnvironment& env);
+
+}  // namespace tessary

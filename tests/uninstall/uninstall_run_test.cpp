@@ -1,0 +1,301 @@
+#include <gtest/gtest.h>
+
+#include "platform/files.h"
+#include "platform/profile.h"
+#include "testbed.h"
+#include "uninstall/compare_file_list.h"
+#include "uninstall/dll_scan.h"
+#include "uninstall/uninstall_run.h"
+
+namespace tessary {
+namespace {
+
+using test::ReadBytes;
+using test::WriteBytes;
+
+const char* kHeader = "-----------UNINSTALL LOG FOR:\r\n12/7/1996  9:05:10\r\n";
+
+class UninstallRunTest : public test::HostTest {
+ protected:
+  UninstallRunTest() {
+    win = dir.MakeDir("WIN");
+    WriteBytes(win + "\\win.ini", "[tessarytest]\r\nload=NEW.EXE\r\n");
+    WriteBytes(win + "\\system.ini", "[boot]\r\nshell=x\r\n[386Enh]\r\ndevice=OLD.386\r\n");
+    WriteBytes(win + "\\protocol.ini", "");
+    host.state.UninstallFile = backupDir + "\\X.tsu";
+    env.windowsDirectory = win;
+    env.scanRoots = [this] { return scanRoots; };
+    env.askDll = [this](const std::string& path) {
+      dllAsked.push_back(path);
+      return dllAnswer;
+    };
+  }
+  RunOutcome RunAll(std::vector<std::string> lines, std::vector<bool> selected = {}, bool verify = false) {
+    UninstallSelection sel;
+    sel.entries = std::move(lines);
+    sel.selected = selected.empty() ? std::vector<bool>(sel.entries.size(), true) : selected;
+    sel.verifyBox = verify;
+    for (const auto& e : sel.entries)
+      if (e.find("REMOVEFILE") != std::string::npos && e.find(".DLL") != std::string::npos) sel.dllLinesPresent = true;
+    return RunUninstall(host, sel, env);
+  }
+  std::string Log() { return ReadBytes(backupDir + "\\X.log"); }
+  std::string Ini(const std::string& f) { return win + "\\" + f; }
+  std::vector<std::string> Captions() {
+    std::vector<std::string> out;
+    for (const auto& b : host.prompter.boxes) out.push_back(b.caption);
+    return out;
+  }
+
+  std::string win;
+  UninstallEnvironment env;
+  std::vector<std::string> scanRoots;
+  std::vector<std::string> dllAsked;
+  int dllAnswer = id::kNo;
+};
+
+TEST_F(UninstallRunTest, VerifyOffRunsEveryActionAndAppendsBlocks) {
+  const std::string file = dir / "NEW.DLL";
+  WriteBytes(file, "x");
+  const std::vector<std::string> lines{
+      "ADD:OLDKEY=A=B>TO:WIN.INI[TESSARYTEST]",
+      "CHANGE:LOAD=NEW.EXE>TO:>IN:WIN.INI[TESSARYTEST]",
+      "REMOVEFILE:NEW.DLL>FROM:" + dir.path(),
+  };
+  host.prompter.Answer(id::kYes).Answer(id::kNo);
+  EXPECT_EQ(RunAll(lines), RunOutcome::CloseOk);
+  EXPECT_EQ(ProfileReadFull(Ini("win.ini"), "TESSARYTEST", "OLDKEY", "?"), "A=B");
+  EXPECT_EQ(ProfileReadFull(Ini("win.ini"), "TESSARYTEST", "LOAD", "?"), "");  // a single blank, trimmed on read
+  EXPECT_FALSE(PathExists(file));
+  EXPECT_TRUE(FileExists(win + "\\win.uib"));
+  EXPECT_TRUE(FileExists(win + "\\system.uib"));
+  std::string block = std::string(kHeader) + "DONE:" + lines[0] + "\r\nDONE:" + lines[1] + "\r\nDONE:" + lines[2] +
+                      "\r\n";
+  EXPECT_EQ(Log(), block);
+  EXPECT_EQ(host.state.FileToOpen, "");
+  EXPECT_EQ(settings().Read(settings::kVerifyAllUninstall), "no");
+
+  // A second run: the file is gone now, the block is appended.
+  host.prompter.boxes.clear();
+  host.prompter.Answer(id::kYes).Answer(id::kOk).Answer(id::kYes);
+  EXPECT_EQ(RunAll({lines[2]}), RunOutcome::CloseOk);
+  EXPECT_EQ(Log(), block + kHeader + "NOT DONE(File not found):" + lines[2] + "\r\n");
+  EXPECT_EQ(host.state.FileToOpen, backupDir + "\\X.log");
+  EXPECT_TRUE(dllAsked.empty());
+}
+
+TEST_F(UninstallRunTest, VerifyAnswersUnselectedEntriesAndSectionRemoval) {
+  WriteBytes(Ini("win.ini"), "[keep]\r\na=1\r\n[gone]\r\nnew=1\r\n");
+  const std::vector<std::string> lines{"", "ADD:B=2>TO:WIN.INI[KEEP]", "ADD:C=3>TO:WIN.INI[KEEP]",
+                                       "REMOVE:NEW=1>FROM:WIN.INI[GONE]", "XYZ"};
+  host.prompter.Answer(id::kNo).Answer(id::kYes).Answer(id::kNo);
+  EXPECT_EQ(RunAll(lines, {false, true, false, true, false}, true), RunOutcome::CloseOk);
+  EXPECT_EQ(host.prompter.boxes[0].text, "Do you want to ADD the 'B=2' entry to the 'KEEP' section of your WIN.INI file?");
+  EXPECT_EQ(host.prompter.boxes[0].caption, "Verify this action:");
+  EXPECT_EQ(host.prompter.boxes[1].text,
+            "Do you want to REMOVE the 'NEW=1' entry from the 'GONE' section of your WIN.INI file?");
+  EXPECT_EQ(Log(), std::string(kHeader) + "NOT DONE:" + lines[1] + "\r\nDONE:" + lines[3] + "\r\nNOT DONE:" +
+                       lines[2] + "\r\n");
+  EXPECT_TRUE(ProfileKeys(Ini("win.ini"), "GONE").empty());
+  EXPECT_EQ(ReadBytes(Ini("win.ini")).find("[gone]"), std::string::npos);
+  EXPECT_EQ(ProfileReadFull(Ini("win.ini"), "KEEP", "C", "?"), "?");
+}
+
+TEST_F(UninstallRunTest, AddRemovesTheCommentedOutTwin) {
+  WriteBytes(Ini("win.ini"), "[keep]\r\n;B=2\r\na=1\r\n");
+  host.prompter.Answer(id::kYes).Answer(id::kNo);
+  RunAll({"ADD:B=2>TO:WIN.INI[KEEP]"});
+  EXPECT_EQ(ReadBytes(Ini("win.ini")).find(";B"), std::string::npos);
+  EXPECT_EQ(ProfileReadFull(Ini("win.ini"), "KEEP", "B", "?"), "2");
+  EXPECT_EQ(ProfileReadFull(Ini("win.ini"), "KEEP", "a", "?"), "1");
+}
+
+TEST_F(UninstallRunTest, CancelEndsTheRunAndKeepsTheDialog) {
+  const std::vector<std::string> lines{"ADD:B=2>TO:WIN.INI[KEEP]", "ADD:C=3>TO:WIN.INI[KEEP]"};
+  host.prompter.Answer(id::kCancel);
+  EXPECT_EQ(RunAll(lines, {}, true), RunOutcome::Stay);
+  EXPECT_EQ(Log(), kHeader);
+  EXPECT_EQ(ProfileReadFull(Ini("win.ini"), "KEEP", "B", "?"), "?");
+}
+
+TEST_F(UninstallRunTest, NothingSelectedAndNoVerifyRefused) {
+  host.prompter.Answer(id::kOk);
+  EXPECT_EQ(RunAll({"ADD:B=2>TO:WIN.INI[KEEP]"}, {false}), RunOutcome::Stay);
+  EXPECT_EQ(Captions(), (std::vector<std::string>{"No actions selected"}));
+  host.prompter.Answer(id::kNo);
+  EXPECT_EQ(RunAll({"ADD:B=2>TO:WIN.INI[KEEP]"}), RunOutcome::CloseCancel);
+  EXPECT_EQ(Log(), "");
+}
+
+TEST_F(UninstallRunTest, DeviceLinesAreRewrittenInSystemIni) {
+  WriteBytes(Ini("system.ini"), "[386Enh]\r\ndevice=OLD.386\r\n[x]\r\n[386enh]\r\nk=1\r\n");
+  host.prompter.Answer(id::kYes).Answer(id::kNo);
+  RunAll({"ADD:DEVICE=NEW.386>TO:SYSTEM.INI[386ENH]", "REMOVE:DEVICE=OLD.386>FROM:SYSTEM.INI[386ENH]"});
+  EXPECT_EQ(ReadBytes(Ini("system.ini")),
+            "[386Enh]\r\ndevice=NEW.386\r\n[x]\r\n[386enh]\r\ndevice=NEW.386\r\nk=1\r\n");
+  EXPECT_FALSE(PathExists(Ini("system.tsd")));
+  EXPECT_EQ(ReadBytes(Ini("system.uib")), "[386Enh]\r\ndevice=OLD.386\r\n[x]\r\n[386enh]\r\nk=1\r\n");
+}
+
+TEST_F(UninstallRunTest, FailedRemovalRewriteKeepsSystemIniAndEndsTheRun) {
+  // A directory where the new content would be written makes the rewrite fail.
+  CreateDirectoryA((Ini("system.ini") + ".new").c_str(), nullptr);
+  const std::string before = ReadBytes(Ini("system.ini"));
+  const std::vector<std::string> lines{"REMOVE:DEVICE=OLD.386>FROM:SYSTEM.INI[386ENH]", "REMOVE:X=1>FROM:WIN.INI[A]"};
+  host.prompter.Answer(id::kYes).Answer(id::kOk);
+  EXPECT_EQ(RunAll(lines), RunOutcome::Stay);
+  EXPECT_EQ(ReadBytes(Ini("system.ini")), before);
+  EXPECT_EQ(host.prompter.boxes.back().text, "Error opening system.ini. Backup file is system.tsd.");
+  EXPECT_EQ(Log(), std::string(kHeader) + "NOT DONE(ERROR):" + lines[0] + "\r\n");
+  RemoveDirectoryA((Ini("system.ini") + ".new").c_str());
+}
+
+TEST_F(UninstallRunTest, FailedIniWriteIsLoggedAsNotDone) {
+  CreateDirectoryA(Ini("BAD.INI").c_str(), nullptr);  // the INI functions cannot write a folder
+  const std::string line = "CHANGE:K=NEW>TO:OLD>IN:BAD.INI[S]";
+  host.prompter.Answer(id::kYes).Answer(id::kNo);
+  RunAll({line});
+  EXPECT_EQ(Log(), std::string(kHeader) + "NOT DONE(ERROR):" + line + "\r\n");
+}
+
+TEST_F(UninstallRunTest, RegistryKeysAreDeletedWithTheirSubkeys) {
+  test::TempRegKey key;
+  key.Create("App\\Sub\\Deeper");
+  const std::string line = "REG_DAT_REMOVE:HKEY_CURRENT_USER\\" + key.path() + "\\APP>FROM:REG.DAT";
+  host.prompter.Answer(id::kYes).Answer(id::kOk).Answer(id::kNo);
+  RunAll({line, "REG_DAT_REMOVE:HKEY_CURRENT_USER\\" + key.path() + "\\NONE>FROM:REG.DAT"});
+  EXPECT_EQ(Log(), std::string(kHeader) + "DONE:" + line + "\r\nNOT DONE(ERROR):REG_DAT_REMOVE:HKEY_CURRENT_USER\\" +
+                       key.path() + "\\NONE>FROM:REG.DAT\r\n");
+  HKEY h = nullptr;
+  EXPECT_NE(RegOpenKeyExA(HKEY_CURRENT_USER, (key.path() + "\\App").c_str(), 0, KEY_READ, &h), ERROR_SUCCESS);
+
+  // A trailing backslash names no key: nothing below the parent is touched.
+  EXPECT_EQ(host.prompter.boxes[1].text, "Error removing Registry entry. This entry may have already been removed.");
+  key.Create("Keep\\Sub");
+  host.prompter.boxes.clear();
+  host.prompter.Answer(id::kYes).Answer(id::kOk).Answer(id::kNo);
+  RunAll({"REG_DAT_REMOVE:HKEY_CURRENT_USER\\" + key.path() + "\\>FROM:REG.DAT"});
+  EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, (key.path() + "\\Keep\\Sub").c_str(), 0, KEY_READ, &h), ERROR_SUCCESS);
+  RegCloseKey(h);
+}
+
+TEST_F(UninstallRunTest, TamperedLinesAreSkippedAsIntegrityErrors) {
+  const std::vector<std::string> lines{"REG_DAT_REMOVE:HKEY_CURRENT_USER>FROM:REG.DAT",
+                                       "REMOVEFILE:..\\..>FROM:" + dir.path()};
+  host.prompter.Answer(id::kYes).Answer(id::kOk).Answer(id::kOk).Answer(id::kNo);
+  RunAll(lines);
+  EXPECT_EQ(Captions(), (std::vector<std::string>{"No verify uninstall", "TSU integrity error", "TSU integrity error",
+                                                  "Uninstall Complete"}));
+  EXPECT_EQ(Log(), kHeader);
+}
+
+TEST_F(UninstallRunTest, DirectoryTreeNeedsItsOwnConfirmation) {
+  dir.MakeDir("APP\\SUB");
+  WriteBytes(dir / "APP\\SUB\\f.txt", "x");
+  WriteBytes(dir / "APP\\ro.txt", "x");
+  test::SetAttributes(dir / "APP\\ro.txt", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
+  const std::string line = "REMOVEFILE:APP  (DIR)>FROM:" + dir.path();
+  host.prompter.Answer(id::kYes).Answer(id::kNo).Answer(id::kNo);
+  RunAll({line});
+  EXPECT_TRUE(DirectoryExists(dir / "APP"));
+  host.prompter.Answer(id::kYes).Answer(id::kYes).Answer(id::kNo);
+  RunAll({line});
+  EXPECT_FALSE(PathExists(dir / "APP"));
+  EXPECT_EQ(host.prompter.boxes[1].caption, dir / "APP  (DIR)");
+}
+
+// A DLL, a 16-bit program that imports it, a 32-bit one that does not count.
+std::string NeImporting(const std::string& module) {
+  std::string f(0x80, '\0');
+  f[0] = 'M', f[1] = 'Z', f[24] = 0x40, f[60] = static_cast<char>(0x80);
+  std::string ne(0x40, '\0');
+  ne[0] = 'N', ne[1] = 'E', ne[30] = 1, ne[42] = 0x40;
+  return f + ne + std::string(1, '\0') + static_cast<char>(module.size()) + module;
+}
+
+TEST_F(UninstallRunTest, DllCheckScansAndAsksPerDll) {
+  const std::string root = dir.MakeDir("DRIVE") + "\\";
+  dir.MakeDir("DRIVE\\APPS\\DEEP");
+  dir.MakeDir("DRIVE\\HID");
+  WriteBytes(dir / "DRIVE\\APPS\\DEEP\\USES.EXE", NeImporting("MYLIB"));
+  WriteBytes(dir / "DRIVE\\TOP.EXE", NeImporting("MYL"));
+  std::string pe = NeImporting("MYLIB");
+  pe[0x80] = 'P';
+  WriteBytes(dir / "DRIVE\\APPS\\PE.EXE", pe);
+  WriteBytes(dir / "DRIVE\\HID\\H.EXE", NeImporting("MYLIB"));
+  test::SetAttributes(dir / "DRIVE\\HID", FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN);
+  scanRoots = {root};
+  WriteBytes(dir / "MYLIB.DLL", "x");
+  const std::string line = "REMOVEFILE:MYLIB.DLL>FROM:" + dir.path();
+  host.prompter.Answer(id::kNo);
+  RunAll({line}, {}, true);
+  EXPECT_EQ(dllAsked, (std::vector<std::string>{dir / "MYLIB.DLL"}));
+  EXPECT_TRUE(FileExists(dir / "MYLIB.DLL"));
+  EXPECT_EQ(Log(), std::string(kHeader) + "NOT DONE:" + line + "\r\n");
+  EXPECT_EQ(ReadBytes(backupDir + "\\dll0list.tmp"), "MYLIB\r\n");
+  EXPECT_EQ(ReadBytes(backupDir + "\\dll01234.tmp"),
+            "\r\nMYL " + root + "TOP.EXE\r\nMYLIB " + root + "APPS\\DEEP\\USES.EXE\r\n");
+  EXPECT_EQ(ReferencesOfDll(host, backupDir, dir / "MYLIB.DLL"),
+            (std::vector<std::string>{root + "APPS\\DEEP\\USES.EXE"}));
+  EXPECT_EQ(host.progress.Mains().back(), "References found: 2");
+
+  // Cancel in the DLL dialog closes the actions dialog.
+  dllAnswer = id::kCancel;
+  bool movedBack = false;
+  env.moveBack = [&] { movedBack = true; };
+  EXPECT_EQ(RunAll({line}, {}, true), RunOutcome::CloseCancel);
+  EXPECT_TRUE(movedBack);
+  EXPECT_EQ(host.state.FileToOpen, "");
+}
+
+TEST_F(UninstallRunTest, CancelledScanStillRunsThenClosesWithCancel) {
+  scanRoots = {dir.MakeDir("R") + "\\"};
+  dir.MakeDir("R\\A");
+  WriteBytes(dir / "MYLIB.DLL", "x");
+  host.progress.cancelAt = 1;
+  host.prompter.Answer(id::kYes).Answer(id::kOk).Answer(id::kNo);
+  EXPECT_EQ(RunAll({"REMOVEFILE:MYLIB.DLL>FROM:" + dir.path()}), RunOutcome::CloseCancel);
+  EXPECT_EQ(host.prompter.boxes[1].caption, "Dependency Check Cancelled");
+  EXPECT_FALSE(PathExists(dir / "MYLIB.DLL"));
+}
+
+TEST(DllScanRoots, StopAtTheFirstMissingDriveAndSkipNonLocalOnes) {
+  auto roots = ScanRootsFrom([](char letter) -> unsigned {
+    switch (letter) {
+      case 'C': return DRIVE_FIXED;
+      case 'D': return DRIVE_CDROM;
+      case 'E': return DRIVE_REMOVABLE;
+      case 'F': return DRIVE_REMOTE;
+      case 'G': return DRIVE_RAMDISK;
+      case 'H': return DRIVE_FIXED;
+      case 'I': return DRIVE_NO_ROOT_DIR;
+      default: return DRIVE_FIXED;
+    }
+  });
+  EXPECT_EQ(roots, (std::vector<std::string>{"C:\\", "E:\\", "H:\\"}));
+}
+
+TEST_F(UninstallRunTest, MissingSystemIniStopsBeforeAnything) {
+  DeleteFileA(Ini("system.ini").c_str());
+  host.prompter.Answer(id::kOk);
+  EXPECT_EQ(RunAll({"ADD:B=2>TO:WIN.INI[KEEP]"}), RunOutcome::Stay);
+  EXPECT_EQ(host.prompter.boxes[0].caption, Ini("system.ini"));
+  EXPECT_EQ(host.prompter.boxes[0].text,
+            "Error copying file.\nMake sure there is enough disk space, and that this file has not been deleted.");
+  EXPECT_FALSE(PathExists(backupDir + "\\X.log"));
+  EXPECT_EQ(ProfileReadFull(Ini("win.ini"), "KEEP", "B", "?"), "?");
+}
+
+TEST_F(UninstallRunTest, CompareFileListTagsSentinoxReports) {
+  WriteBytes(backupDir + "\\A.TSC", "");
+  WriteBytes(backupDir + "\\B.SNC", "");
+  WriteBytes(backupDir + "\\C.TXT", "");
+  EXPECT_EQ(CompareFileList(backupDir, true, true),
+            (std::vector<std::string>{"A.TSC", "B.SNC\tSentinox Compare File"}));
+  EXPECT_EQ(CompareFileList(backupDir, false, true), (std::vector<std::string>{"B.SNC\tSentinox Compare File"}));
+  EXPECT_TRUE(CompareFileList(backupDir, false, false).empty());
+  EXPECT_EQ(CompareFileNameOf("B.SNC\tSentinox Compare File"), "B.SNC");
+}
+
+}  // namespace
+}  // namespace tessary
