@@ -9,8 +9,6 @@ void ExpressCommand(Host&) {}
 void CompareCommand(Host&) {}
 void UninstallCommand(Host&) {}
 void ViewCompareFilesCommand(Host&) {}
-void OptionsCommand(Host&) {}
 void ExpressSequence(Host&) {}
-void PruneSentinoxReports(Host&) {}
 
 }  // namespace tessary
