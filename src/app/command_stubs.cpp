@@ -5,10 +5,8 @@
 namespace tessary {
 
 void BackupCommand(Host&) {}
-void ExpressCommand(Host&) {}
 void CompareCommand(Host&) {}
 void UninstallCommand(Host&) {}
 void ViewCompareFilesCommand(Host&) {}
-void ExpressSequence(Host&) {}
 
 }  // namespace tessary
