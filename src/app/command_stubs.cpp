@@ -7,6 +7,5 @@ namespace tessary {
 void BackupCommand(Host&) {}
 void CompareCommand(Host&) {}
 void UninstallCommand(Host&) {}
-void ViewCompareFilesCommand(Host&) {}
 
 }  // namespace tessary
