@@ -71,6 +71,9 @@ TEST_F(OptionsGuiTest, OptionsDialogOpensWithItsTextsAndRules) {
   EXPECT_EQ(Text(h, IDCANCEL), "CANCEL");
   EXPECT_EQ(Text(h, IDC_SETUP_BACKUPTO), base);
   EXPECT_TRUE(Checked(h, IDC_SETUP_NAMECOMPARE));
+  Click(h, 9);
+  ASSERT_EQ(host.help.calls.size(), 1u);
+  EXPECT_EQ(host.help.calls[0].keyword, "Tessary Options");
   EXPECT_TRUE(Checked(h, IDC_SETUP_KEEPBLANK));
   // Tracking off: the five Sentinox controls are disabled.
   for (int id : {IDC_SETUP_KEEPCOUNT, IDC_SETUP_KEEPLATEST, IDC_SETUP_KEEPLABEL, IDC_SETUP_AUTOOPEN,
@@ -135,6 +138,9 @@ TEST_F(OptionsGuiTest, DirectoriesDialogShowsThePathsAndStaysOpenOnABadEntry) {
   EXPECT_TRUE(Checked(h, IDC_DIRS_WIN));
   EXPECT_FALSE(Checked(h, IDC_DIRS_INF));
   EXPECT_EQ(Text(h, IDC_DIRS_OPT1), dir.path());
+  Click(h, 9);
+  ASSERT_EQ(host.help.calls.size(), 1u);
+  EXPECT_EQ(host.help.calls[0].keyword, "Directories");
   SetDlgItemTextA(h, IDC_DIRS_OPT1 + 2, (dir / "missing").c_str());
   host.prompter.Answer(id::kOk);
   Click(h, IDOK);
@@ -161,6 +167,9 @@ TEST_F(OptionsGuiTest, RegistryDialogHidesDynDataButKeepsIt) {
   EXPECT_TRUE(Checked(h, IDC_REG_PROGRESS));
   EXPECT_TRUE(Checked(h, IDC_REG_SENTINOX));
   EXPECT_FALSE(Checked(h, IDC_REG_CURUSER));
+  Click(h, 9);
+  ASSERT_EQ(host.help.calls.size(), 1u);
+  EXPECT_EQ(host.help.calls[0].keyword, "Registration Database");
   Click(h, IDC_REG_CLSID);
   Click(h, IDOK);
   EXPECT_FALSE(IsWindow(h));

@@ -87,6 +87,9 @@ TEST_F(ViewDlgTest, ListsBothKindsSortedWithTheSentinoxTag) {
   EXPECT_EQ(Text(h, IDC_VIEW_SNC), "Sentinox Compare (.SNC)");
   EXPECT_EQ(Text(h, IDC_VIEW_TYPEGROUP), "Show files of type:");
   EXPECT_EQ(SendMessageA(list(), LB_GETHORIZONTALEXTENT, 0, 0), 500);
+  Click(9);
+  ASSERT_EQ(host.help.calls.size(), 1u);
+  EXPECT_EQ(host.help.calls[0].keyword, "View");
   EXPECT_EQ(ListLines(list()), (std::vector<std::string>{"A.TSC", "B.SNC\tSentinox Compare File",
                                                          "C.SNC\tSentinox Compare File", "COMPARE.TSC"}));
   // A click on a type writes its setting at once and refills the list.
