@@ -1,5 +1,6 @@
 #include "reports/catalogue.h"
 
+#if !__has_include("uninstall/compare_file_list.h")
 #include "platform/files.h"
 
 namespace tessary {
@@ -15,13 +16,14 @@ void AddReports(std::vector<std::string>& lines, const std::string& pattern, con
 }
 }  // namespace
 
-std::vector<std::string> CompareFileLines(const std::string& directory, bool showTsc, bool showSnc) {
+std::vector<std::string> CompareFileList(const std::string& backupDirectory, bool showTsc, bool showSnc) {
   std::vector<std::string> lines;
-  if (showTsc) AddReports(lines, directory + "\\*.tsc", "");
-  if (showSnc) AddReports(lines, directory + "\\*.snc", kSentinoxCompareTag);
+  if (showTsc) AddReports(lines, backupDirectory + "\\*.tsc", "");
+  if (showSnc) AddReports(lines, backupDirectory + "\\*.snc", kSentinoxCompareTag);
   return lines;
 }
 
-std::string CompareFileName(const std::string& line) { return line.substr(0, line.find('\t')); }
+std::string CompareFileNameOf(const std::string& entry) { return entry.substr(0, entry.find('\t')); }
 
 }  // namespace tessary
+#endif

@@ -33,7 +33,7 @@ void TViewDlg::FillList() {
   const std::string& dir = host_.State().BackupDirectory;
   SetItemText(IDC_VIEW_DIRECTORY, dir);
   try {
-    for (const std::string& line : CompareFileLines(dir, showTsc_, showSnc_))
+    for (const std::string& line : CompareFileList(dir, showTsc_, showSnc_))
       SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
   } catch (const std::bad_alloc&) {
     host_.Prompts().Ask("Not enough memory.", "Out of memory error.", mb::kOk, hwnd());
@@ -65,7 +65,7 @@ void TViewDlg::View() {
   std::string line(len > 0 ? static_cast<std::size_t>(len) : 0, '\0');
   std::vector<char> buf(line.size() + 1, '\0');
   SendMessageA(list, LB_GETTEXT, sel, reinterpret_cast<LPARAM>(buf.data()));
-  host_.State().FileToOpen = host_.State().BackupDirectory + "\\" + CompareFileName(buf.data());
+  host_.State().FileToOpen = host_.State().BackupDirectory + "\\" + CompareFileNameOf(buf.data());
   Close(IDOK);
 }
 
