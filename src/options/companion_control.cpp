@@ -1,0 +1,33 @@
+#include <windows.h>
+
+#include "options/options_engine.h"
+#include "platform/files.h"
+#include "platform/registry.h"
+#include "platform/shell.h"
+
+namespace tessary {
+
+namespace {
+constexpr char kCompanionName[] = "Sentinox";
+}
+
+std::string SystemCompanions::StartupFolder() {
+  RegKey key = RegKey::Open(HKEY_CURRENT_USER, "software\\microsoft\\windows\\currentversion\\explorer\\shell folders");
+  std::string folder;
+  if (!key || !key.QueryString("Startup", folder, 255)) return std::string();
+  return folder;
+}
+
+unsigned SystemCompanions::Start(const std::string& commandLine) { return StartProgram(commandLine, SW_SHOWNORMAL); }
+
+bool SystemCompanions::CompanionRunning() { return FindWindowA(kCompanionName, kCompanionName) != nullptr; }
+
+void SystemCompanions::CloseCompanion() {
+  if (HWND window = FindWindowA(kCompanionName, kCompanionName)) PostMessageA(window, WM_CLOSE, 0, 0);
+}
+
+void SystemCompanions::RemoveShortcut(const std::string& path) {
+  if (FileExists(path) && CanWriteFile(path)) DeleteToRecycleBin(path);
+}
+
+}  // namespace tessary

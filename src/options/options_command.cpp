@@ -1,0 +1,12 @@
+#include "app/commands.h"
+#include "options/setup_dlg.h"
+
+namespace tessary {
+
+void OptionsCommand(Host& host) {
+  SystemCompanions companions;
+  TSetupDlg(static_cast<HWND>(host.MainWindow()), host, companions).RunModal();
+  host.RefreshLastBackup();
+}
+
+}  // namespace tessary

@@ -1,0 +1,165 @@
+#include "options/setup_dlg.h"
+
+#include <vector>
+
+#include "options/dirs_dlg.h"
+#include "options/logic/options_logic.h"
+#include "options/registry_dlg.h"
+#include "options_ids.h"
+#include "platform/files.h"
+#include "resources/ids.h"
+
+namespace tessary {
+
+std::string FullPath(const std::string& path) {
+  DWORD needed = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
+  if (needed == 0) return path;
+  std::vector<char> buf(needed + 1, '\0');
+  DWORD n = GetFullPathNameA(path.c_str(), static_cast<DWORD>(buf.size()), buf.data(), nullptr);
+  if (n == 0 || n >= buf.size()) return path;
+  return std::string(buf.data(), n);
+}
+
+TSetupDlg::TSetupDlg(HWND owner, Host& host, CompanionControl& companions)
+    : Dialog(owner, IDD_OPTIONS), host_(host), companions_(companions) {
+  SetHelp(&host.Help(), "Tessary Options");
+}
+
+BOOL TSetupDlg::OnInit() {
+  SetupForm f = LoadSetupForm(host_);
+  SetChecked(IDC_SETUP_NAMECOMPARE, f.nameCompare);
+  SetChecked(IDC_SETUP_NAMEDATE, !f.nameCompare);
+  SetChecked(IDC_SETUP_BRIEF, f.brief);
+  SetChecked(IDC_SETUP_KEEPBLANK, f.keepBlank);
+  SetChecked(IDC_SETUP_EXCLUDEGRP, f.excludeGrp);
+  SetChecked(IDC_SETUP_EXCLUDEINI, f.excludeIni);
+  SetChecked(IDC_SETUP_SHOWMAX, f.showMax);
+  SetChecked(IDC_SETUP_DOCMAX, f.docMax);
+  SetChecked(IDC_SETUP_LARGEICON, f.largeIcon);
+  SetChecked(IDC_SETUP_DLLDEPEND, f.dllDepend);
+  SetChecked(IDC_SETUP_VERIFY, f.verifyAll);
+  SetChecked(IDC_SETUP_AUTOOPEN, f.autoOpenSnc);
+
+  // Retention.
+  SetChecked(IDC_SETUP_KEEPLATEST, f.keepLastSnc);
+  SetItemText(IDC_SETUP_KEEPCOUNT, f.numberBox);
+  if (!f.keepLastSnc) {
+    EnableItem(IDC_SETUP_KEEPCOUNT, false);
+    EnableItem(IDC_SETUP_CONFIRMDEL, false);
+  }
+  SetChecked(IDC_SETUP_CONFIRMDEL, f.confirmSncDelete);
+
+  // Tracking.
+  if (f.useSentinox) {
+    SetChecked(IDC_SETUP_AUTOTRACK, true);
+  } else {
+    for (int id : {IDC_SETUP_KEEPCOUNT, IDC_SETUP_KEEPLATEST, IDC_SETUP_KEEPLABEL, IDC_SETUP_AUTOOPEN,
+                   IDC_SETUP_CONFIRMDEL})
+      EnableItem(id, false);
+  }
+
+  SetItemText(IDC_SETUP_BACKUPTO, f.backupTo);
+  browsePath_ = f.backupTo;
+  FillBrowser();
+  return TRUE;
+}
+
+void TSetupDlg::FillBrowser() {
+  HWND list = Item(IDC_SETUP_BROWSER);
+  SendMessageA(list, LB_RESETCONTENT, 0, 0);
+  DirSearch search(BrowserPattern(browsePath_));
+  FindEntry entry;
+  while (search.Next(entry)) {
+    if (!(entry.attributes & FILE_ATTRIBUTE_DIRECTORY) || entry.name == ".") continue;
+    std::string line = BrowserDirectoryLine(entry.name);
+    SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+  }
+  for (char letter = 'C'; letter <= 'Z'; ++letter) {
+    if (DriveTypeOf(letter) != DRIVE_FIXED) continue;
+    std::string line = BrowserDriveLine(letter);
+    SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+  }
+}
+
+void TSetupDlg::BrowseTo(const std::string& line) {
+  browsePath_ = FullPath(BrowserStep(browsePath_, line));
+  SetItemText(IDC_SETUP_BACKUPTO, browsePath_);
+  FillBrowser();
+}
+
+void TSetupDlg::KeepLatestClicked() {
+  bool on = IsChecked(IDC_SETUP_KEEPLATEST);
+  if (on) SetItemText(IDC_SETUP_KEEPCOUNT, host_.AppSettings().Read(settings::kLastSNC, kDefaultKeptReports, 5));
+  EnableItem(IDC_SETUP_CONFIRMDEL, on);
+  EnableItem(IDC_SETUP_KEEPCOUNT, on);
+}
+
+void TSetupDlg::AutoTrackingClicked() {
+  bool on = IsChecked(IDC_SETUP_AUTOTRACK);
+  EnableItem(IDC_SETUP_KEEPLATEST, on);
+  EnableItem(IDC_SETUP_KEEPLABEL, on);
+  EnableItem(IDC_SETUP_AUTOOPEN, on);
+  bool keep = on && IsChecked(IDC_SETUP_KEEPLATEST);
+  EnableItem(IDC_SETUP_KEEPCOUNT, keep);
+  EnableItem(IDC_SETUP_CONFIRMDEL, keep);
+}
+
+void TSetupDlg::Save() {
+  SetupForm f;
+  f.backupTo = ItemText(IDC_SETUP_BACKUPTO);
+  f.useSentinox = IsChecked(IDC_SETUP_AUTOTRACK);
+  f.autoOpenSnc = IsChecked(IDC_SETUP_AUTOOPEN);
+  f.keepLastSnc = IsChecked(IDC_SETUP_KEEPLATEST);
+  f.numberBox = ItemText(IDC_SETUP_KEEPCOUNT);
+  f.confirmSncDelete = IsChecked(IDC_SETUP_CONFIRMDEL);
+  f.brief = IsChecked(IDC_SETUP_BRIEF);
+  f.keepBlank = IsChecked(IDC_SETUP_KEEPBLANK);
+  f.excludeGrp = IsChecked(IDC_SETUP_EXCLUDEGRP);
+  f.excludeIni = IsChecked(IDC_SETUP_EXCLUDEINI);
+  f.nameCompare = IsChecked(IDC_SETUP_NAMECOMPARE);
+  f.showMax = IsChecked(IDC_SETUP_SHOWMAX);
+  f.docMax = IsChecked(IDC_SETUP_DOCMAX);
+  f.largeIcon = IsChecked(IDC_SETUP_LARGEICON);
+  f.verifyAll = IsChecked(IDC_SETUP_VERIFY);
+  f.dllDepend = IsChecked(IDC_SETUP_DLLDEPEND);
+  if (SaveSetupForm(host_, f, companions_, hwnd()) == SetupSave::StayOpen) {
+    SetItemText(IDC_SETUP_KEEPCOUNT, f.numberBox);
+    return;
+  }
+  Close(IDOK);
+}
+
+bool TSetupDlg::OnCommand(int id, int notifyCode, HWND control) {
+  switch (id) {
+    case IDOK:
+      Save();
+      return true;
+    case IDC_SETUP_BROWSER:
+      if (notifyCode == LBN_DBLCLK) {
+        HWND list = Item(IDC_SETUP_BROWSER);
+        LRESULT sel = SendMessageA(list, LB_GETCURSEL, 0, 0);
+        if (sel == LB_ERR) return true;
+        LRESULT len = SendMessageA(list, LB_GETTEXTLEN, sel, 0);
+        std::vector<char> buf(len > 0 ? len + 1 : 1, '\0');
+        SendMessageA(list, LB_GETTEXT, sel, reinterpret_cast<LPARAM>(buf.data()));
+        BrowseTo(std::string(buf.data()));
+      }
+      return true;
+    case IDC_SETUP_KEEPLATEST:
+      if (notifyCode == BN_CLICKED) KeepLatestClicked();
+      return true;
+    case IDC_SETUP_AUTOTRACK:
+      if (notifyCode == BN_CLICKED) AutoTrackingClicked();
+      return true;
+    case IDC_SETUP_REGISTRY:
+      TRegistryDlg(hwnd(), host_).RunModal();
+      return true;
+    case IDC_SETUP_DIRECTORIES:
+      TDirsDlg(hwnd(), host_).RunModal();
+      return true;
+    default:
+      return Dialog::OnCommand(id, notifyCode, control);
+  }
+}
+
+}  // namespace tessary

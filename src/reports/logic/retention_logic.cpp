@@ -1,0 +1,43 @@
+#include "reports/logic/retention_logic.h"
+
+#include <utility>
+
+namespace tessary {
+
+int DecimalPrefix(const std::string& text) {
+  int value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') break;
+    if (value > 100000000) break;  // far beyond any accepted count; no overflow
+    value = value * 10 + (c - '0');
+  }
+  return value;
+}
+
+std::optional<int> RetentionKeepCount(const std::string& lastSnc) {
+  if (lastSnc.empty()) return std::nullopt;
+  int k = DecimalPrefix(lastSnc);
+  if (k < 10 || k > 200) return std::nullopt;
+  return k;
+}
+
+namespace {
+bool Newer(const RetentionRecord& a, const RetentionRecord& b) {
+  return a.date > b.date || (a.date == b.date && a.time > b.time);
+}
+}  // namespace
+
+void OrderNewestFirst(std::vector<RetentionRecord>& records) {
+  for (std::size_t j = 0; j + 1 < records.size(); ++j) {
+    for (std::size_t k = j + 1; k < records.size(); ++k) {
+      if (Newer(records[k], records[j])) std::swap(records[j], records[k]);
+    }
+  }
+}
+
+std::string ActionFilePathFor(const std::string& reportPath) {
+  if (reportPath.size() < 3) return reportPath;
+  return reportPath.substr(0, reportPath.size() - 3) + "tsu";
+}
+
+}  // namespace tessary

@@ -1,0 +1,99 @@
+#include "reports/view_dlg.h"
+
+#include <new>
+
+#include "app/commands.h"
+#include "reports/catalogue.h"
+#include "reports_ids.h"
+#include "resources/ids.h"
+
+namespace tessary {
+
+TViewDlg::TViewDlg(HWND owner, Host& host) : Dialog(owner, IDD_VIEW), host_(host) { SetHelp(&host.Help(), "View"); }
+
+BOOL TViewDlg::OnInit() {
+  SendMessageA(Item(IDC_VIEW_LIST), LB_SETHORIZONTALEXTENT, 500, 0);
+  Settings s = host_.AppSettings();
+  showTsc_ = s.IsYes(settings::kViewTSC);
+  showSnc_ = s.IsYes(settings::kViewSNC);
+  if (!showTsc_ && !showSnc_) {
+    // At least the interactive reports are listed when the dialog opens.
+    showTsc_ = true;
+    s.Write(settings::kViewTSC, "yes");
+  }
+  SetChecked(IDC_VIEW_TSC, showTsc_);
+  SetChecked(IDC_VIEW_SNC, showSnc_);
+  FillList();
+  return TRUE;
+}
+
+void TViewDlg::FillList() {
+  HWND list = Item(IDC_VIEW_LIST);
+  SendMessageA(list, LB_RESETCONTENT, 0, 0);
+  const std::string& dir = host_.State().BackupDirectory;
+  SetItemText(IDC_VIEW_DIRECTORY, dir);
+  try {
+    for (const std::string& line : CompareFileList(dir, showTsc_, showSnc_))
+      SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+  } catch (const std::bad_alloc&) {
+    host_.Prompts().Ask("Not enough memory.", "Out of memory error.", mb::kOk, hwnd());
+  }
+}
+
+void TViewDlg::TypeClicked(int id) {
+  bool on = IsChecked(id);
+  Settings s = host_.AppSettings();
+  if (id == IDC_VIEW_TSC) {
+    showTsc_ = on;
+    s.WriteYesNo(settings::kViewTSC, on);
+  } else {
+    showSnc_ = on;
+    s.WriteYesNo(settings::kViewSNC, on);
+  }
+  FillList();
+}
+
+void TViewDlg::View() {
+  HWND list = Item(IDC_VIEW_LIST);
+  LRESULT sel = SendMessageA(list, LB_GETCURSEL, 0, 0);
+  if (sel == LB_ERR) {
+    host_.Prompts().Ask("You must select a compare file to view from the list.\nSelect Cancel to leave this dialog.",
+                        "View", mb::kOk, hwnd());
+    return;
+  }
+  LRESULT len = SendMessageA(list, LB_GETTEXTLEN, sel, 0);
+  std::string line(len > 0 ? static_cast<std::size_t>(len) : 0, '\0');
+  std::vector<char> buf(line.size() + 1, '\0');
+  SendMessageA(list, LB_GETTEXT, sel, reinterpret_cast<LPARAM>(buf.data()));
+  host_.State().FileToOpen = host_.State().BackupDirectory + "\\" + CompareFileNameOf(buf.data());
+  Close(IDOK);
+}
+
+bool TViewDlg::OnCommand(int id, int notifyCode, HWND control) {
+  switch (id) {
+    case IDOK:
+      View();
+      return true;
+    case IDCANCEL:
+      host_.State().FileToOpen.clear();
+      Close(IDCANCEL);
+      return true;
+    case IDC_VIEW_LIST:
+      if (notifyCode == LBN_DBLCLK) View();
+      return true;
+    case IDC_VIEW_TSC:
+    case IDC_VIEW_SNC:
+      if (notifyCode == BN_CLICKED) TypeClicked(id);
+      return true;
+    default:
+      return Dialog::OnCommand(id, notifyCode, control);
+  }
+}
+
+void ViewCompareFilesCommand(Host& host) {
+  host.State().FileToOpen.clear();
+  TViewDlg(static_cast<HWND>(host.MainWindow()), host).RunModal();
+  if (host.State().FileToOpen.size() > 1) host.OpenInViewer(host.State().FileToOpen);
+}
+
+}  // namespace tessary

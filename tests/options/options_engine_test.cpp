@@ -1,0 +1,299 @@
+// Loading and saving the three option dialogs, tracking on and off, without windows.
+#include <gtest/gtest.h>
+
+#include "options/options_engine.h"
+#include "platform/files.h"
+#include "platform/profile.h"
+#include "testbed.h"
+
+namespace tessary {
+namespace {
+
+const char* const kDir2Message =
+    "Directory #2 is invalid. Ensure you specify the drive and full path, and don't place a backslash on the end.";
+
+class FakeCompanions : public CompanionControl {
+ public:
+  std::string StartupFolder() override { return startup; }
+  unsigned Start(const std::string& commandLine) override {
+    started.push_back(commandLine);
+    return startResult;
+  }
+  bool CompanionRunning() override { return running; }
+  void CloseCompanion() override { ++closes; }
+  void RemoveShortcut(const std::string& path) override { removed.push_back(path); }
+
+  std::string startup = "C:\\windows\\Start Menu\\Programs\\StartUp";
+  unsigned startResult = 33;
+  bool running = false;
+  int closes = 0;
+  std::vector<std::string> started, removed;
+};
+
+class OptionsTest : public test::HostTest {
+ protected:
+  std::string Get(const char* section, const char* key) {
+    return ProfileRead(host.state.SettingsFilePath, section, key, "<absent>", 300);
+  }
+};
+
+// ---- Directories to Compare ----
+
+TEST_F(OptionsTest, FreshDirectoriesAreAllOnAndEmpty) {
+  DirsForm f = LoadDirsForm(settings());
+  EXPECT_TRUE(f.win && f.sys && f.roots && f.prog && f.fonts && f.inf && f.help);
+  for (const auto& o : f.optional) EXPECT_EQ(o, "");
+}
+
+TEST_F(OptionsTest, MissingSecondDirectorySavesFirstAndSwitchesOnly) {
+  Set(settings::kOptDir[1], "C:\\OLD2");
+  Set(settings::kOptDir[2], "C:\\OLD3");
+  std::string one = dir.MakeDir("ONE");
+  DirsForm f;
+  f.roots = false;
+  f.help = false;
+  f.optional = {one + "\\", dir / "MISSING", dir.path(), "", ""};
+  host.prompter.Answer(id::kOk);
+  EXPECT_FALSE(SaveDirsForm(settings(), host.prompter, f, nullptr));
+  ASSERT_EQ(host.prompter.boxes.size(), 1u);
+  EXPECT_EQ(host.prompter.boxes[0].text, kDir2Message);
+  EXPECT_EQ(host.prompter.boxes[0].caption, "Invalid Path.");
+  EXPECT_EQ(Get("Directories", "Opt1"), one);  // saved without its backslash
+  EXPECT_EQ(Get("Directories", "Roots"), "no");
+  EXPECT_EQ(Get("Directories", "Help"), "no");
+  EXPECT_EQ(Get("Directories", "Win"), "yes");
+  EXPECT_EQ(Get("Directories", "Opt2"), "C:\\OLD2");
+  EXPECT_EQ(Get("Directories", "Opt3"), "C:\\OLD3");
+}
+
+TEST_F(OptionsTest, BlankSlotsFilesAndDriveRootsPass) {
+  std::string file = dir / "a.txt";
+  test::WriteBytes(file, "x");
+  DirsForm f;
+  f.optional = {"C:\\", "", file, "", dir.path() + "\\"};
+  EXPECT_TRUE(SaveDirsForm(settings(), host.prompter, f, nullptr));
+  EXPECT_EQ(Get("Directories", "Opt1"), "C:\\");
+  EXPECT_EQ(Get("Directories", "Opt2"), "");  // the key stays, empty
+  EXPECT_EQ(Get("Directories", "Opt3"), file);
+  EXPECT_EQ(Get("Directories", "Opt5"), dir.path());
+  EXPECT_EQ(LoadDirsForm(settings()).optional[4], dir.path());
+}
+
+// ---- Branches to Compare in Registry ----
+
+TEST_F(OptionsTest, RegistryDefaultsAndTheHiddenDynDataRoundTrip) {
+  RegistryForm fresh = LoadRegistryForm(settings());
+  EXPECT_TRUE(fresh.showProgress && fresh.compSentinox);
+  EXPECT_FALSE(fresh.curuser || fresh.cusers || fresh.clocmach || fresh.csoftware || fresh.cclasses ||
+               fresh.cclsid || fresh.ccrconfig || fresh.cdyndata);
+
+  Set(settings::kCDynData, "YES");
+  RegistryForm f = LoadRegistryForm(settings());
+  EXPECT_TRUE(f.cdyndata);
+  f.cclsid = true;  // CLSID without its parent branch is accepted
+  f.compSentinox = false;
+  SaveRegistryForm(settings(), f);
+  EXPECT_EQ(Get("registry", "CDynData"), "yes");
+  EXPECT_EQ(Get("registry", "CClsid"), "yes");
+  EXPECT_EQ(Get("registry", "CClasses"), "no");
+  EXPECT_EQ(Get("registry", "CompSentinox"), "no");
+  EXPECT_NE(test::ReadBytes(host.state.SettingsFilePath).find("curuser=no"), std::string::npos);
+}
+
+// ---- Options ----
+
+TEST_F(OptionsTest, OpeningReadsDefaultsAndTheRetentionBox) {
+  Set(settings::kDirectory, dir.path());
+  SetupForm f = LoadSetupForm(host);
+  EXPECT_EQ(host.state.BackupDirectory, dir.path());
+  EXPECT_EQ(f.backupTo, dir.path());
+  EXPECT_TRUE(f.nameCompare && f.keepBlank && f.verifyAll && f.dllDepend && f.confirmSncDelete);
+  EXPECT_FALSE(f.useSentinox || f.keepLastSnc || f.brief || f.showMax || f.largeIcon);
+  EXPECT_EQ(f.numberBox, "");  // retention off: the box is empty
+
+  Set(settings::kKeepLastSNC, "Yes");
+  Set(settings::kDefaultName, "date");
+  f = LoadSetupForm(host);
+  EXPECT_EQ(f.numberBox, "40");
+  EXPECT_FALSE(f.nameCompare);
+  Set(settings::kLastSNC, "123456");
+  EXPECT_EQ(LoadSetupForm(host).numberBox, "1234");
+}
+
+TEST_F(OptionsTest, OutOfRangeNumberStopsTheSaveUntilTheSecondOk) {
+  FakeCompanions companions;
+  Set(settings::kShowMax, "no");
+  Set(settings::kLastSNC, "25");
+  SetupForm f = LoadSetupForm(host);
+  f.backupTo = dir.path();
+  f.keepLastSnc = true;
+  f.numberBox = "500";
+  f.showMax = true;
+  host.prompter.Answer(id::kOk);
+  EXPECT_EQ(SaveSetupForm(host, f, companions, nullptr), SetupSave::StayOpen);
+  ASSERT_EQ(host.prompter.boxes.size(), 1u);
+  EXPECT_EQ(host.prompter.boxes[0].text,
+            "Number of SNC files retained must be at least 10, and no more than 200. Resetting to default of 40.");
+  EXPECT_EQ(f.numberBox, "40");
+  EXPECT_EQ(Get("sentinox", "KeepLastSNC"), "yes");
+  EXPECT_EQ(Get("sentinox", "LastSNC"), "25");
+  EXPECT_EQ(Get("tessary", "ShowMax"), "no");
+  EXPECT_EQ(Get("tessary", "Directory"), "<absent>");
+  EXPECT_TRUE(companions.started.empty());
+
+  EXPECT_EQ(SaveSetupForm(host, f, companions, nullptr), SetupSave::Saved);
+  EXPECT_EQ(Get("sentinox", "LastSNC"), "40");
+  EXPECT_EQ(Get("tessary", "ShowMax"), "yes");
+  EXPECT_EQ(Get("tessary", "Directory"), dir.path());
+  EXPECT_EQ(host.state.BackupDirectory, dir.path());
+}
+
+TEST_F(OptionsTest, UncheckedRetentionKeepsTheOldNumberAndWritesEverySwitch) {
+  FakeCompanions companions;
+  Set(settings::kLastSNC, "77");
+  SetupForm f = LoadSetupForm(host);
+  f.backupTo = "C:\\ELSEWHERE";
+  f.nameCompare = false;
+  f.brief = true;
+  f.keepBlank = false;
+  f.excludeIni = true;
+  f.verifyAll = false;
+  EXPECT_EQ(SaveSetupForm(host, f, companions, nullptr), SetupSave::Saved);
+  EXPECT_TRUE(host.prompter.boxes.empty());
+  EXPECT_EQ(Get("sentinox", "KeepLastSNC"), "no");
+  EXPECT_EQ(Get("sentinox", "LastSNC"), "77");
+  EXPECT_EQ(Get("compare", "DefaultName"), "date");
+  EXPECT_EQ(Get("compare", "BriefDescription"), "yes");
+  EXPECT_EQ(Get("compare", "KeepBlank"), "no");
+  EXPECT_EQ(Get("compare", "ExcludeIni"), "yes");
+  EXPECT_EQ(Get("compare", "ExcludeGrp"), "no");
+  EXPECT_EQ(Get("uninstall", "VerifyAllUninstall"), "no");
+  EXPECT_EQ(Get("uninstall", "DLLDepend"), "yes");
+  EXPECT_EQ(Get("sentinox", "ConfirmSNCDelete"), "yes");
+  EXPECT_EQ(Get("tessary", "Directory"), "C:\\ELSEWHERE");
+  // Tracking off on every OK: the shortcut is removed even though it was never on.
+  EXPECT_EQ(Get("sentinox", "UseSentinox"), "no");
+  ASSERT_EQ(companions.removed.size(), 1u);
+  EXPECT_EQ(companions.removed[0], companions.startup + "\\sentinox.lnk");
+}
+
+TEST_F(OptionsTest, IconNoticesOnlyWhenTheChoiceChanges) {
+  FakeCompanions companions;
+  SetupForm f = LoadSetupForm(host);
+  f.largeIcon = true;
+  host.prompter.Answer(id::kOk);
+  SaveSetupForm(host, f, companions, nullptr);
+  ASSERT_EQ(host.prompter.boxes.size(), 1u);
+  EXPECT_EQ(host.prompter.boxes[0].caption, "Large icons enabled.");
+  EXPECT_EQ(host.prompter.boxes[0].text, "Large Icons will be shown the next time you start Tessary.");
+  EXPECT_EQ(Get("tessary", "LargeIcon"), "yes");
+
+  SaveSetupForm(host, f, companions, nullptr);  // unchanged: no notice
+  EXPECT_EQ(host.prompter.boxes.size(), 1u);
+
+  f.largeIcon = false;
+  host.prompter.Answer(id::kOk);
+  SaveSetupForm(host, f, companions, nullptr);
+  ASSERT_EQ(host.prompter.boxes.size(), 2u);
+  EXPECT_EQ(host.prompter.boxes[1].caption, "Small icons enabled.");
+  EXPECT_EQ(Get("tessary", "LargeIcon"), "no");
+}
+
+TEST_F(OptionsTest, EnablingWritesTheShortcutKeysStartsCorvelAndNotifiesOncePerEnabling) {
+  FakeCompanions companions;
+  Set(settings::kLocation, "C:\\Program Files\\Tessary");
+  SetupForm f = LoadSetupForm(host);
+  f.useSentinox = true;
+  host.prompter.Answer(id::kOk);
+  SaveSetupForm(host, f, companions, nullptr);
+  ASSERT_EQ(host.prompter.boxes.size(), 1u);
+  EXPECT_EQ(host.prompter.boxes[0].text, "Sentinox will be run the next time you start Windows.");
+  EXPECT_EQ(host.prompter.boxes[0].caption, "Sentinox Enabled");
+  EXPECT_EQ(Get("sentinox", "UseSentinox"), "yes");
+  EXPECT_EQ(Get("sentinox", "EnableMessage"), "yes");
+  EXPECT_EQ(Get("tessary", "LPath"), companions.startup + "\\Sentinox.lnk");
+  EXPECT_EQ(Get("tessary", "WorkDir"), "C:\\Program Files\\Tessary");
+  EXPECT_EQ(Get("tessary", "LDesc"), "Sentinox");
+  EXPECT_EQ(Get("tessary", "EXEPath"), "C:\\Program Files\\Tessary\\sentinox.exe");
+  ASSERT_EQ(companions.started.size(), 1u);
+  EXPECT_EQ(companions.started[0], "\"C:\\Program Files\\Tessary\\corvel.exe\"");
+
+  SaveSetupForm(host, f, companions, nullptr);  // on again: no second notice
+  EXPECT_EQ(host.prompter.boxes.size(), 1u);
+
+  f.useSentinox = false;
+  SaveSetupForm(host, f, companions, nullptr);
+  EXPECT_EQ(Get("sentinox", "EnableMessage"), "<absent>");
+  f.useSentinox = true;
+  host.prompter.Answer(id::kOk);
+  SaveSetupForm(host, f, companions, nullptr);  // off and on again: the notice returns
+  EXPECT_EQ(host.prompter.boxes.size(), 2u);
+}
+
+TEST_F(OptionsTest, NoNoticeWhileTheCompanionRunsAndAFailedStartIsReported) {
+  FakeCompanions companions;
+  companions.running = true;
+  companions.startResult = 2;
+  SetupForm f = LoadSetupForm(host);
+  f.useSentinox = true;
+  host.prompter.Answer(id::kOk);
+  EXPECT_EQ(SaveSetupForm(host, f, companions, nullptr), SetupSave::Saved);
+  ASSERT_EQ(host.prompter.boxes.size(), 1u);
+  EXPECT_EQ(host.prompter.boxes[0].text,
+            "Unable to create link. Make sure you haven't deleted any Tessary Executables");
+  EXPECT_EQ(host.prompter.boxes[0].caption, "Error");
+  EXPECT_EQ(Get("sentinox", "EnableMessage"), "<absent>");
+  EXPECT_EQ(Get("uninstall", "VerifyAllUninstall"), "yes");  // the rest is still saved
+  // Without Location the programs are looked for in the current directory.
+  EXPECT_EQ(Get("tessary", "WorkDir"), CurrentDirectory());
+}
+
+TEST_F(OptionsTest, DisablingClosesARunningCompanion) {
+  FakeCompanions companions;
+  companions.running = true;
+  companions.startup = "";  // no Startup folder: the root of the current drive
+  Set(settings::kEnableMessage, "yes");
+  SetupForm f = LoadSetupForm(host);
+  SaveSetupForm(host, f, companions, nullptr);
+  EXPECT_EQ(companions.closes, 1);
+  EXPECT_EQ(companions.removed, std::vector<std::string>{"\\sentinox.lnk"});
+  EXPECT_EQ(Get("sentinox", "EnableMessage"), "<absent>");
+}
+
+// The real companion control: a window of the companion's class and title is found
+// and closed; the shortcut is deleted.
+LRESULT CALLBACK CompanionWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+TEST(SystemCompanionsTest, FindsAndClosesTheCompanionWindowAndDeletesTheShortcut) {
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = CompanionWindowProc;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = "Sentinox";
+  RegisterClassA(&wc);
+  SystemCompanions companions;
+  EXPECT_FALSE(companions.CompanionRunning());
+  HWND window = CreateWindowA("Sentinox", "Sentinox", WS_OVERLAPPED, 0, 0, 50, 50, nullptr, nullptr,
+                              GetModuleHandleA(nullptr), nullptr);
+  ASSERT_NE(window, nullptr);
+  EXPECT_TRUE(companions.CompanionRunning());
+  companions.CloseCompanion();
+  MSG msg;
+  for (int i = 0; i < 50 && IsWindow(window); ++i) {
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    Sleep(10);
+  }
+  EXPECT_FALSE(IsWindow(window));
+  EXPECT_FALSE(companions.CompanionRunning());
+
+  test::TempDir dir;
+  std::string link = dir / "sentinox.lnk";
+  test::WriteBytes(link, "link");
+  companions.RemoveShortcut(link);
+  EXPECT_FALSE(FileExists(link));
+  companions.RemoveShortcut(link);  // gone already: nothing happens
+}
+
+}  // namespace
+}  // namespace tessary

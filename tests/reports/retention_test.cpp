@@ -1,0 +1,145 @@
+// Retention of Sentinox reports: the keep count, the exchange ordering and the
+// deletions with their questions.
+#include <gtest/gtest.h>
+
+#include "app/commands.h"
+#include "platform/files.h"
+#include "reports/logic/retention_logic.h"
+#include "testbed.h"
+
+namespace tessary {
+namespace {
+
+std::vector<std::string> Names(const std::vector<RetentionRecord>& records) {
+  std::vector<std::string> names;
+  for (const auto& r : records) names.push_back(r.name);
+  return names;
+}
+
+TEST(RetentionRules, KeepCountOnlyInRange) {
+  EXPECT_EQ(RetentionKeepCount("10"), 10);
+  EXPECT_EQ(RetentionKeepCount("200"), 200);
+  EXPECT_EQ(RetentionKeepCount("40ab"), 40);
+  EXPECT_FALSE(RetentionKeepCount("9"));
+  EXPECT_FALSE(RetentionKeepCount("201"));
+  EXPECT_FALSE(RetentionKeepCount("abc"));
+  EXPECT_FALSE(RetentionKeepCount(""));
+  EXPECT_FALSE(RetentionKeepCount("-20"));
+  EXPECT_EQ(ActionFilePathFor("C:\\B\\0412.SNC"), "C:\\B\\0412.tsu");
+}
+
+TEST(RetentionRules, NewestFirstByDateThenTime) {
+  std::vector<RetentionRecord> r = {{"a", 10, 5}, {"b", 11, 1}, {"c", 10, 9}, {"d", 12, 0}, {"e", 9, 60000}};
+  OrderNewestFirst(r);
+  EXPECT_EQ(Names(r), (std::vector<std::string>{"d", "b", "c", "a", "e"}));
+}
+
+TEST(RetentionRules, EqualStampsFollowTheExchangesNotTheNames) {
+  // A and B share a stamp; A comes first from the search. The exchanges carry A to the
+  // back, so B is kept and A is deleted when two are kept.
+  std::vector<RetentionRecord> r = {{"A", 20, 0}, {"X", 1, 0}, {"B", 20, 0}, {"C", 30, 0}};
+  OrderNewestFirst(r);
+  EXPECT_EQ(Names(r), (std::vector<std::string>{"C", "B", "A", "X"}));
+  // Equal stamps never trade places with each other.
+  std::vector<RetentionRecord> same = {{"P", 5, 5}, {"Q", 5, 5}, {"R", 5, 5}};
+  OrderNewestFirst(same);
+  EXPECT_EQ(Names(same), (std::vector<std::string>{"P", "Q", "R"}));
+}
+
+class RetentionTest : public test::HostTest {
+ protected:
+  // Twelve reports 01..12, report NN written on day NN, each with its .tsu and .log.
+  void MakeReports(int count) {
+    for (int i = 1; i <= count; ++i) {
+      char base[16];
+      std::snprintf(base, sizeof base, "S%02d", i);
+      for (const char* ext : {".SNC", ".TSU", ".LOG"}) {
+        std::string path = backupDir + "\\" + base + ext;
+        test::WriteBytes(path, "x");
+        test::SetLastWrite(path, 1997, 3, i, 10, 0, 0);
+      }
+    }
+  }
+  bool Has(const std::string& name) { return FileExists(backupDir + "\\" + name); }
+  int CountReports() {
+    int n = 0;
+    DirSearch s(backupDir + "\\*.SNC");
+    FindEntry e;
+    while (s.Next(e)) ++n;
+    return n;
+  }
+};
+
+TEST_F(RetentionTest, InvalidSettingsDeleteNothingSilently) {
+  MakeReports(12);
+  Set(settings::kKeepLastSNC, "yes");
+  Set(settings::kConfirmSNCDelete, "no");
+  for (const char* value : {"9", "201", "abc", ""}) {
+    Set(settings::kLastSNC, value);
+    PruneSentinoxReports(host);
+    EXPECT_EQ(CountReports(), 12) << value;
+  }
+  Set(settings::kLastSNC, "10");
+  Set(settings::kKeepLastSNC, "no");
+  PruneSentinoxReports(host);
+  EXPECT_EQ(CountReports(), 12);
+  EXPECT_TRUE(host.prompter.boxes.empty());
+}
+
+TEST_F(RetentionTest, KeepsTheTenNewestAndTheLogsOfTheDeleted) {
+  MakeReports(12);
+  Set(settings::kKeepLastSNC, "YES");
+  Set(settings::kLastSNC, "10");
+  Set(settings::kConfirmSNCDelete, "no");
+  PruneSentinoxReports(host);
+  EXPECT_EQ(CountReports(), 10);
+  for (const char* gone : {"S01.SNC", "S01.TSU", "S02.SNC", "S02.TSU"}) EXPECT_FALSE(Has(gone)) << gone;
+  for (const char* kept : {"S01.LOG", "S02.LOG", "S03.SNC", "S03.TSU", "S12.SNC"}) EXPECT_TRUE(Has(kept)) << kept;
+  EXPECT_TRUE(host.prompter.boxes.empty());
+  PruneSentinoxReports(host);  // at the limit: nothing more
+  EXPECT_EQ(CountReports(), 10);
+}
+
+TEST_F(RetentionTest, AsksForEachOldReportAndCancelStopsAtOnce) {
+  MakeReports(13);
+  Set(settings::kKeepLastSNC, "yes");
+  Set(settings::kLastSNC, "10");
+  host.prompter.Answer(id::kNo).Answer(id::kCancel);
+  PruneSentinoxReports(host);
+  EXPECT_EQ(CountReports(), 13);
+  ASSERT_EQ(host.prompter.boxes.size(), 2u);
+  const auto& box = host.prompter.boxes[0];
+  EXPECT_EQ(box.text,
+            "This file is tagged for automatic deletion with the 'Keep only latest...' option.\n"
+            "This dialog can be disabled through the 'Confirm SNC Deletions' Option.\n"
+            "Delete this file?");
+  EXPECT_EQ(box.caption, backupDir + "\\S03.SNC");  // the newest of the three past the limit
+  EXPECT_EQ(box.style, mb::kYesNoCancel);
+  EXPECT_EQ(box.owner, nullptr);
+  EXPECT_EQ(host.prompter.boxes[1].caption, backupDir + "\\S02.SNC");
+
+  host.prompter.Answer(id::kYes).Answer(id::kNo).Answer(id::kYes);
+  PruneSentinoxReports(host);
+  EXPECT_FALSE(Has("S03.SNC"));
+  EXPECT_TRUE(Has("S02.SNC"));
+  EXPECT_FALSE(Has("S01.SNC"));
+  EXPECT_FALSE(Has("S01.TSU"));
+}
+
+TEST_F(RetentionTest, HiddenReportsAreNeitherCountedNorDeleted) {
+  MakeReports(11);
+  test::SetAttributes(backupDir + "\\S01.SNC", FILE_ATTRIBUTE_HIDDEN);
+  if (!(GetFileAttributesA((backupDir + "\\S01.SNC").c_str()) & FILE_ATTRIBUTE_HIDDEN))
+    GTEST_SKIP() << "this file system keeps no hidden attribute";
+  Set(settings::kKeepLastSNC, "yes");
+  Set(settings::kLastSNC, "10");
+  Set(settings::kConfirmSNCDelete, "no");
+  PruneSentinoxReports(host);
+  EXPECT_TRUE(Has("S01.SNC"));
+  EXPECT_TRUE(Has("S02.SNC"));
+  host.state.BackupDirectory = dir / "missing";
+  PruneSentinoxReports(host);  // a missing directory: nothing, no message
+}
+
+}  // namespace
+}  // namespace tessary
