@@ -3,7 +3,7 @@
 #include <new>
 
 #include "app/commands.h"
-#include "reports/catalogue.h"
+#include "uninstall/compare_file_list.h"
 #include "reports_ids.h"
 #include "resources/ids.h"
 
