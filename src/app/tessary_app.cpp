@@ -112,6 +112,8 @@ TessaryApp::TessaryApp(bool sentinoxPass)
 }
 
 TessaryApp::~TessaryApp() {
+  if (frame_ && IsWindow(frame_)) DestroyWindow(frame_);
+  if (images_) ImageList_Destroy(images_);
   if (gadgetFont_) DeleteObject(gadgetFont_);
 }
 
@@ -219,6 +221,10 @@ void TessaryApp::BuildToolBar(bool large) {
   int size = large ? 32 : 16;
   SendMessageA(toolbar_, TB_SETBITMAPSIZE, 0, MAKELPARAM(size, size));
   SendMessageA(toolbar_, TB_SETBUTTONSIZE, 0, MAKELPARAM(size + 8, size + 7));
+  // The light grey of the drawings is the transparent colour, so that a disabled
+  // button shows the embossed outline of its picture.
+  images_ = ImageList_Create(size, size, ILC_COLOR24 | ILC_MASK, 20, 0);
+  if (images_) SendMessageA(toolbar_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images_));
   std::vector<TBBUTTON> buttons;
   for (const ToolButton& b : kToolBar) {
     TBBUTTON button{};
@@ -226,8 +232,11 @@ void TessaryApp::BuildToolBar(bool large) {
       button.iBitmap = kSeparatorWidth;
       button.fsStyle = TBSTYLE_SEP;
     } else {
-      TBADDBITMAP bitmap{instance, static_cast<UINT_PTR>(large ? b.command : b.smallBitmap)};
-      button.iBitmap = static_cast<int>(SendMessageA(toolbar_, TB_ADDBITMAP, 1, reinterpret_cast<LPARAM>(&bitmap)));
+      int resource = large ? b.command : b.smallBitmap;
+      HBITMAP bitmap = static_cast<HBITMAP>(
+          LoadImageA(instance, MAKEINTRESOURCEA(resource), IMAGE_BITMAP, size, size, LR_CREATEDIBSECTION));
+      button.iBitmap = images_ && bitmap ? ImageList_AddMasked(images_, bitmap, RGB(192, 192, 192)) : -1;
+      if (bitmap) DeleteObject(bitmap);
       button.idCommand = b.command;
       button.fsState = IsEditorCommand(b.command) || b.command == CM_FILEPRINT ? 0 : TBSTATE_ENABLED;
       button.fsStyle = TBSTYLE_BUTTON;

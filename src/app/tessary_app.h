@@ -5,6 +5,7 @@
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 #include <commdlg.h>
 
 #include <memory>
@@ -95,6 +96,7 @@ class TessaryApp : public Host, public ViewerHost {
   HWND toolbar_ = nullptr;
   HWND status_ = nullptr;
   HFONT gadgetFont_ = nullptr;
+  HIMAGELIST images_ = nullptr;
   HACCEL accelerators_ = nullptr;
   std::string statusLabel_;
   int helpUsed_ = 0;

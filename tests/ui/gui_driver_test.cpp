@@ -246,6 +246,15 @@ TEST_F(GuiTest, MenuAndToolBarCommandsReachTheirHandlers) {
   ASSERT_NE(status, nullptr);
   EXPECT_EQ(TextOf(status), "NO BACKUP FOUND IN " + ToUpperAscii(backup_) + " DIRECTORY");
 
+  // Pointing at a menu item shows its hint; leaving the menu brings the label back.
+  std::string label = TextOf(status);
+  PostMessageA(app.frame(), WM_MENUSELECT, MAKEWPARAM(CM_BACKUP, MF_HILITE), 1);
+  EXPECT_TRUE(WaitFor([&] { return TextOf(status) == "Backs up configuration files prior to a program installation."; }));
+  PostMessageA(app.frame(), WM_MENUSELECT, MAKEWPARAM(CM_EDITCLEAR, MF_HILITE), 1);
+  EXPECT_TRUE(WaitFor([&] { return TextOf(status) == "Clear the document"; }));
+  PostMessageA(app.frame(), WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
+  EXPECT_TRUE(WaitFor([&] { return TextOf(status) == label; }));
+
   // Tool-bar buttons of the subsystems reach the frame's command handler. A dialog that
   // a command opens is cancelled (or declined) so the next can run.
   for (int id : {CM_BACKUP, CM_EXPRESS, CM_COMPARE, CM_UNINSTALL, CM_VIEWCOMPARE, CM_OPTIONS}) {
@@ -470,8 +479,13 @@ TEST_F(GuiTest, ScreenshotWithAReport) {
                    "  NEWAPP.INI  added\r\n"
                    "Comparing System Directory\r\n"
                    "  NEWAPP32.DLL  added\r\n");
+  // A backup taken earlier, for the status bar's label.
+  test::WriteBytes(backup_ + "\\windir.tsb", "x\r\n");
+  test::SetLastWrite(backup_ + "\\windir.tsb", 1996, 12, 7, 9, 5, 0);
   TessaryProcess app(dir_.path());
   ASSERT_NE(app.frame(), nullptr);
+  HWND status = FindWindowExA(app.frame(), nullptr, "msctls_statusbar32", nullptr);
+  EXPECT_EQ(TextOf(status), "LAST BACKUP IN:" + ToUpperAscii(backup_) + " AT 09:05  7 DEC 1996");
   MoveWindow(app.frame(), 0, 0, 760, 520, TRUE);
   OpenThroughDialog(app, report);
   ASSERT_TRUE(WaitFor([&] { return app.ViewerChildren().size() == 1; }));
