@@ -366,6 +366,11 @@ LRESULT TessaryApp::OnFrameMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return TRUE;
       }
       break;
+    case WM_INITMENU:
+      // Opening a menu in help mode keeps the help cursor.
+      if (contextHelp_.InHelpMode())
+        SetCursor(LoadCursorA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDC_HELPCURSOR)));
+      break;
     case WM_INITMENUPOPUP:
       if (!HIWORD(lParam)) UpdateMenu(reinterpret_cast<HMENU>(wParam));
       break;
@@ -431,7 +436,8 @@ bool TessaryApp::CanClose() {
 
 int TessaryApp::CallHelp(const HelpRequest& request) {
   int result = help_->Call(frame_, request);
-  // Any open help window is closed when the program ends.
+  // The help-used mark: once any help call has succeeded, the help file is closed when
+  // the program ends (a later failed call does not clear the mark).
   if (result) helpUsed_ = result;
   return result;
 }
@@ -473,10 +479,10 @@ void TessaryApp::RunCommand(int commandId) {
       RunProgram("sysedit.exe", "Unable to load SYSEDIT.EXE.\n Ensure this file has not been deleted.", "sysedit.exe");
       break;
     case CM_HELPCONTENTS:
-      helpUsed_ = CallHelp(HelpRequest{HELP_INDEX, 0, {}});
+      CallHelp(HelpRequest{HELP_INDEX, 0, {}});
       break;
     case CM_HELPUSING:
-      helpUsed_ = CallHelp(HelpRequest{HELP_HELPONHELP, 0, {}});
+      CallHelp(HelpRequest{HELP_HELPONHELP, 0, {}});
       break;
     case CM_HELPABOUT:
       TAboutDlg(frame_).RunModal();

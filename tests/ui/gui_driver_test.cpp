@@ -308,20 +308,47 @@ TEST_F(GuiTest, MenuAndToolBarCommandsReachTheirHandlers) {
   EXPECT_TRUE(Traced("help 2 0 "));  // HELP_QUIT
 }
 
-TEST_F(GuiTest, ShiftF1ThenBackupButtonAsksForHelpAndRunsNoBackup) {
+// Presses the keys in order and lets them go in reverse order, as real input.
+bool PressKeys(std::initializer_list<WORD> keys) {
+  std::vector<INPUT> input;
+  for (WORD key : keys) {
+    INPUT i{};
+    i.type = INPUT_KEYBOARD;
+    i.ki.wVk = key;
+    input.push_back(i);
+  }
+  for (auto it = keys.end(); it != keys.begin();) {
+    INPUT i{};
+    i.type = INPUT_KEYBOARD;
+    i.ki.wVk = *--it;
+    i.ki.dwFlags = KEYEVENTF_KEYUP;
+    input.push_back(i);
+  }
+  return SendInput(static_cast<UINT>(input.size()), input.data(), sizeof(INPUT)) == input.size();
+}
+
+TEST_F(GuiTest, ContextHelpKeysAndTheBackupButton) {
   TessaryProcess app(dir_.path());
   ASSERT_NE(app.frame(), nullptr);
   SetForegroundWindow(app.frame());
   app.Settle();
-  INPUT keys[4] = {};
-  for (INPUT& k : keys) k.type = INPUT_KEYBOARD;
-  keys[0].ki.wVk = VK_SHIFT;
-  keys[1].ki.wVk = VK_F1;
-  keys[2].ki.wVk = VK_F1;
-  keys[2].ki.dwFlags = KEYEVENTF_KEYUP;
-  keys[3].ki.wVk = VK_SHIFT;
-  keys[3].ki.dwFlags = KEYEVENTF_KEYUP;
-  ASSERT_EQ(SendInput(4, keys, sizeof(INPUT)), 4u);
+  // F1 alone: the help contents.
+  ASSERT_TRUE(PressKeys({VK_F1}));
+  EXPECT_TRUE(WaitFor([&] { return Traced("help 3 0 "); }));
+  // Shift+F1, then Escape: the mode ends and the button runs its command.
+  ASSERT_TRUE(PressKeys({VK_SHIFT, VK_F1}));
+  ASSERT_TRUE(PressKeys({VK_ESCAPE}));
+  app.Settle();
+  app.ClickToolButton(CM_VIEWCOMPARE);
+  EXPECT_TRUE(WaitFor([&] { return Traced("command 302"); }));
+  WaitFor([&] {
+    if (IsWindowEnabled(app.frame())) return true;
+    if (HWND box = app.Box()) TessaryProcess::Press(box, IDCANCEL);
+    return false;
+  });
+  SetForegroundWindow(app.frame());
+  // Shift+F1, then the Backup button: its help topic and no backup.
+  ASSERT_TRUE(PressKeys({VK_SHIFT, VK_F1}));
   app.Settle();
   app.ClickToolButton(CM_BACKUP);
   EXPECT_TRUE(WaitFor([&] { return Traced("help 1 204 "); }));  // HELP_CONTEXT 204
