@@ -532,7 +532,7 @@ void TessaryApp::StartFind(HWND editor, bool replace) {
   find_ = FINDREPLACEA{};
   find_.lStructSize = sizeof find_;
   find_.hwndOwner = frame_;
-  find_.Flags = FR_DOWN | (find_.Flags & (FR_MATCHCASE | FR_WHOLEWORD));
+  find_.Flags = FR_DOWN | (searchFlags_ & (FR_MATCHCASE | FR_WHOLEWORD));
   find_.lpstrFindWhat = findWhat_;
   find_.wFindWhatLen = sizeof findWhat_;
   find_.lpstrReplaceWith = replaceWith_;
@@ -543,7 +543,7 @@ void TessaryApp::StartFind(HWND editor, bool replace) {
 bool TessaryApp::FindNext(HWND editor) {
   if (!haveSearch_ || findWhat_[0] == '\0') return false;
   findTarget_ = editor;
-  Search(editor, (find_.Flags & FR_DOWN) != 0);
+  Search(editor, (searchFlags_ & FR_DOWN) != 0);
   return true;
 }
 
@@ -553,8 +553,8 @@ bool TessaryApp::Search(HWND editor, bool forward) {
   text.resize(static_cast<std::size_t>(std::max(0, GetWindowTextA(editor, text.data(), length + 1))));
   DWORD start = 0, end = 0;
   SendMessageA(editor, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
-  std::size_t at = FindInText(text, findWhat_, forward ? end : start, forward, (find_.Flags & FR_MATCHCASE) != 0,
-                              (find_.Flags & FR_WHOLEWORD) != 0);
+  std::size_t at = FindInText(text, findWhat_, forward ? end : start, forward, (searchFlags_ & FR_MATCHCASE) != 0,
+                              (searchFlags_ & FR_WHOLEWORD) != 0);
   if (at == std::string::npos) {
     prompter_.Ask(std::string("Cannot find \"") + findWhat_ + "\".", kAppName, mb::kOk | mb::kIconInformation,
                   findDialog_ ? findDialog_ : frame_);
@@ -577,6 +577,8 @@ void TessaryApp::OnFindMessage(const FINDREPLACEA& fr) {
   }
   if (!editor) return;
   haveSearch_ = true;
+  // The dialog clears its options when it closes; Find Next keeps using them.
+  searchFlags_ = fr.Flags & (FR_DOWN | FR_MATCHCASE | FR_WHOLEWORD);
   bool forward = (fr.Flags & FR_DOWN) != 0 || (fr.Flags & (FR_REPLACE | FR_REPLACEALL));
   if (fr.Flags & FR_FINDNEXT) {
     Search(editor, forward);

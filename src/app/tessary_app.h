@@ -108,6 +108,7 @@ class TessaryApp : public Host, public ViewerHost {
   HWND findDialog_ = nullptr;
   HWND findTarget_ = nullptr;
   bool haveSearch_ = false;
+  DWORD searchFlags_ = FR_DOWN;
   UINT findMessage_ = 0;
 };
 

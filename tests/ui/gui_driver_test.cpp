@@ -491,6 +491,57 @@ TEST_F(GuiTest, ClosingAModifiedEditorAsks) {
   EXPECT_TRUE(WaitFor([&] { return app.ViewerChildren().empty(); }));
 }
 
+TEST_F(GuiTest, SaveAsWritesANewFileAndFindWalksTheMatches) {
+  TessaryProcess app(dir_.path());
+  ASSERT_NE(app.frame(), nullptr);
+  app.Command(CM_FILENEW);
+  ASSERT_TRUE(WaitFor([&] { return app.ViewerChildren().size() == 1; }));
+  HWND child = app.ViewerChildren()[0];
+  HWND edit = EditorOf(child);
+  std::string text = "device=a.386\r\nDEVICE=b.386\r\nnodevice=c\r\n";
+  SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  SendMessageA(edit, EM_SETMODIFY, TRUE, 0);
+
+  // Save of an untitled document asks for a name; a file that does not exist yet is fine.
+  std::string saved = backup_ + "\\NOTES.LOG";
+  app.Command(CM_FILESAVE);
+  HWND dialog = app.WaitBox("Save As");
+  ASSERT_NE(dialog, nullptr);
+  HWND name = GetDlgItem(dialog, 0x47c);
+  if (!name) name = GetDlgItem(dialog, 0x480);
+  ASSERT_NE(name, nullptr);
+  SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(saved.c_str()));
+  TessaryProcess::Press(dialog, IDOK);
+  ASSERT_TRUE(WaitFor([&] { return FileExists(saved) && test::ReadBytes(saved) == text; }));
+  EXPECT_TRUE(WaitFor([&] { return TextOf(child) == "0 - " + saved; }));
+  EXPECT_EQ(SendMessageA(edit, EM_GETMODIFY, 0, 0), 0);
+
+  // Find "device" as a whole word, then Find next (F3) moves to the second match.
+  SendMessageA(edit, EM_SETSEL, 0, 0);
+  app.Command(CM_EDITFIND);
+  HWND find = app.WaitBox("Find");
+  ASSERT_NE(find, nullptr);
+  SendMessageA(GetDlgItem(find, 0x480), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("device"));
+  SendMessageA(GetDlgItem(find, 0x410), BM_SETCHECK, BST_CHECKED, 0);  // whole word
+  TessaryProcess::Press(find, IDOK);
+  auto selection = [&] {
+    LRESULT sel = SendMessageA(edit, EM_GETSEL, 0, 0);
+    return std::make_pair(LOWORD(sel), HIWORD(sel));
+  };
+  EXPECT_TRUE(WaitFor([&] { return selection() == std::make_pair<WORD, WORD>(0, 6); }));
+  TessaryProcess::Press(find, IDCANCEL);
+  ASSERT_TRUE(WaitFor([&] { return app.Box("Find") == nullptr; }));
+  app.Command(CM_EDITFINDNEXT);
+  EXPECT_TRUE(WaitFor([&] { return selection() == std::make_pair<WORD, WORD>(14, 20); }));
+  // "nodevice" is no whole word: the next search finds nothing and says so.
+  app.Command(CM_EDITFINDNEXT);
+  HWND none = app.WaitBox("Tessary");
+  ASSERT_NE(none, nullptr);
+  EXPECT_NE(StaticTexts(none).find("Cannot find \"device\"."), std::string::npos);
+  TessaryProcess::Press(none, IDOK);
+  ASSERT_TRUE(WaitFor([&] { return app.Box("Tessary") == nullptr; }));
+}
+
 // A picture of the main window with a report open, for the documentation.
 TEST_F(GuiTest, ScreenshotWithAReport) {
   std::string report = backup_ + "\\COMPARE.TSC";
