@@ -56,6 +56,11 @@ void ContextHelp::OnMenuIdle(HWND menuWindow) {
   PostMessageA(menuWindow, WM_KEYDOWN, VK_RETURN, 0);
 }
 
+void ContextHelp::OnMenuHelp(HWND menuWindow) {
+  Enter();
+  PostMessageA(menuWindow, WM_KEYDOWN, VK_RETURN, 0);
+}
+
 bool ContextHelp::InterceptCommand(int commandId) {
   if (!mode_ && !keyDown_(VK_F1)) return false;
   Leave();

@@ -28,6 +28,9 @@ class ContextHelp {
   bool PreProcess(const MSG& msg);
   // WM_ENTERIDLE of a menu: F1 held on a highlighted item picks it in help mode.
   void OnMenuIdle(HWND menuWindow);
+  // F1 pressed on a highlighted menu item (the menu reports it as WM_HELP): enter the
+  // mode and post Enter, so that the item sends its command.
+  void OnMenuHelp(HWND menuWindow);
   // True when the command was turned into a help request (and must not run).
   bool InterceptCommand(int commandId);
   bool InHelpMode() const { return mode_; }

@@ -393,6 +393,29 @@ LRESULT TessaryApp::OnFrameMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_EXITMENULOOP:
       RestoreStatusLabel();
       break;
+    case WM_HELP: {
+      auto* info = reinterpret_cast<HELPINFO*>(lParam);
+      if (info->iContextType != HELPINFO_MENUITEM) break;
+      // The open popup of this thread takes the Enter; the menu loop reads it.
+      HWND popup = nullptr;
+      EnumThreadWindows(
+          GetCurrentThreadId(),
+          [](HWND hwnd, LPARAM lp) -> BOOL {
+            char cls[16] = {};
+            GetClassNameA(hwnd, cls, sizeof cls);
+            if (std::string(cls) != "#32768" || !IsWindowVisible(hwnd)) return TRUE;
+            *reinterpret_cast<HWND*>(lp) = hwnd;
+            return FALSE;
+          },
+          reinterpret_cast<LPARAM>(&popup));
+      // Wine's menu loop leaves the F1 key in the queue and would report it again and
+      // again; take it out so that the Enter comes next.
+      MSG pending;
+      if (PeekMessageA(&pending, nullptr, WM_KEYDOWN, WM_KEYDOWN, PM_NOREMOVE) && pending.wParam == VK_F1)
+        PeekMessageA(&pending, nullptr, WM_KEYDOWN, WM_KEYDOWN, PM_REMOVE);
+      contextHelp_.OnMenuHelp(popup ? popup : frame_);
+      return TRUE;
+    }
     case WM_ENTERIDLE:
       if (wParam == MSGF_MENU) contextHelp_.OnMenuIdle(reinterpret_cast<HWND>(lParam));
       break;

@@ -358,6 +358,15 @@ TEST_F(GuiTest, ContextHelpKeysAndTheBackupButton) {
     return false;
   });
   SetForegroundWindow(app.frame());
+  // F1 on a highlighted menu item (File, New): the item's help topic, no new window.
+  ASSERT_TRUE(PressKeys({VK_MENU}));
+  ASSERT_TRUE(PressKeys({VK_DOWN}));
+  app.Settle();
+  EXPECT_TRUE(WaitFor([&] { return FindTop(app.pid(), "#32768") != nullptr; }, 3000)) << "no menu";
+  ASSERT_TRUE(PressKeys({VK_F1}));
+  EXPECT_TRUE(WaitFor([&] { return Traced("help 1 24331 "); }, 5000)) << test::ReadBytes(trace_);
+  EXPECT_TRUE(app.ViewerChildren().empty());
+  SetForegroundWindow(app.frame());
   // Shift+F1, then the Backup button: its help topic and no backup.
   ASSERT_TRUE(PressKeys({VK_SHIFT, VK_F1}));
   app.Settle();
