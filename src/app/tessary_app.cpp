@@ -1,65 +1,157 @@
 #include "app/tessary_app.h"
 
 #include <commctrl.h>
+#include <winspool.h>
 
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/about_dlg.h"
 #include "app/commands.h"
+#include "app/progress_dialog.h"
 #include "app/startup.h"
 #include "app/startup_logic.h"
+#include "app/viewer_logic.h"
 #include "platform/files.h"
+#include "platform/shell.h"
 #include "resources/ids.h"
 
 namespace tessary {
 
 namespace {
 
-constexpr char kFrameClass[] = "tessaryFrame";
+constexpr char kFrameClass[] = "tessaryApp";
 constexpr char kAppName[] = "Tessary";
 
-// Until the progress dialog exists, long operations only keep the window alive.
-class PumpOnlyProgress : public Progress {
- public:
-  explicit PumpOnlyProgress(Host& host) : host_(host) {}
-  void SetMainText(const std::string&) override {}
-  void SetDetailText(const std::string&) override {}
-  void Pump() override { host_.PumpMessages(); }
-  bool Cancelled() override { return false; }
+// A test-only hook: with TESSARY_TRACE naming a file, help calls are written there
+// instead of going to the help engine, and every command of the frame is logged, so
+// that a test driving the real program can see what happened.
+std::string TraceFile() {
+  const char* path = std::getenv("TESSARY_TRACE");
+  return path ? std::string(path) : std::string();
+}
 
- private:
-  Host& host_;
+void Trace(const std::string& line) {
+  static const std::string file = TraceFile();
+  if (file.empty()) return;
+  if (FILE* f = std::fopen(file.c_str(), "ab")) {
+    std::fputs((line + "\r\n").c_str(), f);
+    std::fclose(f);
+  }
+}
+
+class TraceHelpEngine : public HelpEngine {
+ public:
+  int Call(void*, const HelpRequest& request) override {
+    Trace("help " + std::to_string(request.command) + " " + std::to_string(request.context) + " " + request.keyword);
+    return 1;
+  }
 };
 
-class PumpOnlyProgressFactory : public ProgressFactory {
- public:
-  explicit PumpOnlyProgressFactory(Host& host) : host_(host) {}
-  std::unique_ptr<Progress> Open(const std::string&) override { return std::make_unique<PumpOnlyProgress>(host_); }
-
- private:
-  Host& host_;
+struct ToolButton {
+  int command;
+  int smallBitmap;
 };
+// Zero marks a separator.
+constexpr ToolButton kToolBar[] = {
+    {CM_EXIT, IDB_EXIT},         {0, 0},
+    {CM_FILENEW, IDB_NEW},       {CM_FILEOPEN, IDB_OPEN},
+    {CM_FILESAVE, IDB_SAVE},     {0, 0},
+    {CM_BACKUP, IDB_BACKUP},     {CM_EXPRESS, IDB_EXPRESS},
+    {CM_COMPARE, IDB_COMPARE},   {CM_UNINSTALL, IDB_UNINSTALL},
+    {CM_VIEWCOMPARE, IDB_VIEWCOMPARE}, {0, 0},
+    {CM_EDITCUT, IDB_CUT},       {CM_EDITCOPY, IDB_COPY},
+    {CM_EDITPASTE, IDB_PASTE},   {0, 0},
+    {CM_EDITUNDO, IDB_UNDO},     {0, 0},
+    {CM_EDITFIND, IDB_FIND},     {CM_EDITFINDNEXT, IDB_FINDNEXT},
+    {0, 0},                      {CM_FILEPRINT, IDB_PRINT},
+    {0, 0},                      {CM_OPTIONS, IDB_OPTIONS},
+    {0, 0},                      {CM_HELPCONTENTS, IDB_HELP},
+};
+constexpr int kSeparatorWidth = 6;
+
+// Commands that need an active editor (greyed otherwise).
+bool IsEditorCommand(int id) {
+  switch (id) {
+    case CM_FILESAVE:
+    case CM_FILESAVEAS:
+    case CM_EDITUNDO:
+    case CM_EDITCUT:
+    case CM_EDITCOPY:
+    case CM_EDITPASTE:
+    case CM_EDITDELETE:
+    case CM_EDITCLEAR:
+    case CM_EDITFIND:
+    case CM_EDITREPLACE:
+    case CM_EDITFINDNEXT:
+      return true;
+    default:
+      return false;
+  }
+}
 
 }  // namespace
 
-TessaryApp::TessaryApp(bool sentinoxPass) {
-  state_.RunMode = sentinoxPass ? RunMode::Sentinox : RunMode::Interactive;
-  state_.SentinoxPass = sentinoxPass;
-  progress_ = std::make_unique<PumpOnlyProgressFactory>(*this);
+PrinterObject::PrinterObject() {
+  DWORD size = 0;
+  GetDefaultPrinterA(nullptr, &size);
+  error_ = size == 0;
 }
 
-TessaryApp::~TessaryApp() = default;
+TessaryApp::TessaryApp(bool sentinoxPass)
+    : contextHelp_([this](const HelpRequest& request) { return CallHelp(request); }) {
+  state_.RunMode = sentinoxPass ? RunMode::Sentinox : RunMode::Interactive;
+  state_.SentinoxPass = sentinoxPass;
+  if (TraceFile().empty()) {
+    help_ = std::make_unique<WinHelpEngine>();
+  } else {
+    help_ = std::make_unique<TraceHelpEngine>();
+  }
+  progress_ = std::make_unique<DialogProgressFactory>(*this);
+  findMessage_ = RegisterWindowMessageA(FINDMSGSTRINGA);
+}
+
+TessaryApp::~TessaryApp() {
+  if (frame_ && IsWindow(frame_)) DestroyWindow(frame_);
+  if (images_) ImageList_Destroy(images_);
+  if (gadgetFont_) DeleteObject(gadgetFont_);
+}
 
 int TessaryApp::Run(int showCommand) {
   if (!InitMainWindow(showCommand)) return 1;
-  MSG msg;
+  MSG msg{};
   for (;;) {
     // Idle processing runs once the queue is empty, then waits for the next message.
-    if (!PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) IdleStep(*this);
+    if (!PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+      IdleStep(*this);
+      UpdateToolBar();
+    }
     BOOL got = GetMessageA(&msg, nullptr, 0, 0);
     if (got == 0 || got == -1) break;
-    if (client_ && TranslateMDISysAccel(client_, &msg)) continue;
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    Dispatch(msg);
   }
   return static_cast<int>(msg.wParam);
+}
+
+void TessaryApp::Dispatch(MSG& msg) {
+  if (findDialog_ && IsDialogMessageA(findDialog_, &msg)) return;
+  if (contextHelp_.PreProcess(msg)) return;
+  if (client_ && TranslateMDISysAccel(client_->hwnd(), &msg)) return;
+  if (frame_ && accelerators_ && TranslateAcceleratorA(frame_, accelerators_, &msg)) return;
+  TranslateMessage(&msg);
+  DispatchMessageA(&msg);
+}
+
+void TessaryApp::PumpMessages() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      // Leave the quit to the main loop.
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      return;
+    }
+    Dispatch(msg);
+  }
 }
 
 bool TessaryApp::InitMainWindow(int showCommand) {
@@ -72,27 +164,166 @@ bool TessaryApp::InitMainWindow(int showCommand) {
   int show = ChooseShowCommand(showCommand, settings.Read(settings::kShowMax), state_.RunMode == RunMode::Sentinox,
                                settings.Read(settings::kAutoOpenSNC));
 
+  HINSTANCE instance = GetModuleHandleA(nullptr);
+  if (!TMDIClient::RegisterClasses(instance)) return false;
   WNDCLASSEXA wc{};
   wc.cbSize = sizeof wc;
   wc.lpfnWndProc = FrameProc;
-  wc.hInstance = GetModuleHandleA(nullptr);
-  wc.hIcon = LoadIconA(wc.hInstance, MAKEINTRESOURCEA(IDI_TESSARY));
+  wc.hInstance = instance;
+  wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_TESSARY));
   wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1);
   wc.lpszClassName = kFrameClass;
   RegisterClassExA(&wc);
+  accelerators_ = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDA_MAIN));
+  HMENU menu = BuildMenu();
   frame_ = CreateWindowExA(0, kFrameClass, kAppName, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
-                           CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, wc.hInstance, this);
+                           CW_USEDEFAULT, 640, 480, nullptr, menu, instance, this);
   if (!frame_) return false;
+  BuildToolBar(settings.IsYes(settings::kLargeIcon));
+  BuildStatusBar();
+  RECT rc{};
+  GetClientRect(frame_, &rc);
+  LayoutFrame(rc.right, rc.bottom);
 
   state_.LastBackupText = LastBackupQuery(state_.BackupDirectory);
   OfferFirstBackup(*this);
-  SetStatusText(LastBackupLabel(state_.LastBackupText, state_.BackupDirectory));
+  statusLabel_ = LastBackupLabel(state_.LastBackupText, state_.BackupDirectory);
+  RestoreStatusLabel();
   RunSentinoxPass(*this);
 
   ShowWindow(frame_, show);
   UpdateWindow(frame_);
   return true;
+}
+
+HMENU TessaryApp::BuildMenu() {
+  HMENU menu = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDM_MAIN));
+  if (!menu) return nullptr;
+  // The separators between the popups only mark the menu groups; the bar shows none.
+  for (int i = GetMenuItemCount(menu) - 1; i >= 0; --i) {
+    MENUITEMINFOA info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_FTYPE;
+    if (GetMenuItemInfoA(menu, static_cast<UINT>(i), TRUE, &info) && (info.fType & MFT_SEPARATOR))
+      DeleteMenu(menu, static_cast<UINT>(i), MF_BYPOSITION);
+  }
+  return menu;
+}
+
+void TessaryApp::BuildToolBar(bool large) {
+  HINSTANCE instance = GetModuleHandleA(nullptr);
+  toolbar_ = CreateWindowExA(0, TOOLBARCLASSNAMEA, nullptr,
+                             WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | TBSTYLE_FLAT | CCS_TOP | CCS_NODIVIDER, 0, 0, 0,
+                             0, frame_, nullptr, instance, nullptr);
+  if (!toolbar_) return;
+  SendMessageA(toolbar_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+  int size = large ? 32 : 16;
+  SendMessageA(toolbar_, TB_SETBITMAPSIZE, 0, MAKELPARAM(size, size));
+  SendMessageA(toolbar_, TB_SETBUTTONSIZE, 0, MAKELPARAM(size + 8, size + 7));
+  // The light grey of the drawings is the transparent colour, so that a disabled
+  // button shows the embossed outline of its picture.
+  images_ = ImageList_Create(size, size, ILC_COLOR24 | ILC_MASK, 20, 0);
+  if (images_) SendMessageA(toolbar_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images_));
+  std::vector<TBBUTTON> buttons;
+  for (const ToolButton& b : kToolBar) {
+    TBBUTTON button{};
+    if (b.command == 0) {
+      button.iBitmap = kSeparatorWidth;
+      button.fsStyle = TBSTYLE_SEP;
+    } else {
+      int resource = large ? b.command : b.smallBitmap;
+      HBITMAP bitmap = static_cast<HBITMAP>(
+          LoadImageA(instance, MAKEINTRESOURCEA(resource), IMAGE_BITMAP, size, size, LR_CREATEDIBSECTION));
+      button.iBitmap = images_ && bitmap ? ImageList_AddMasked(images_, bitmap, RGB(192, 192, 192)) : -1;
+      if (bitmap) DeleteObject(bitmap);
+      button.idCommand = b.command;
+      button.fsState = IsEditorCommand(b.command) || b.command == CM_FILEPRINT ? 0 : TBSTATE_ENABLED;
+      button.fsStyle = TBSTYLE_BUTTON;
+    }
+    buttons.push_back(button);
+  }
+  SendMessageA(toolbar_, TB_ADDBUTTONSA, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()));
+  SendMessageA(toolbar_, TB_AUTOSIZE, 0, 0);
+}
+
+void TessaryApp::BuildStatusBar() {
+  status_ = CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 0, 0, frame_,
+                            nullptr, GetModuleHandleA(nullptr), nullptr);
+  if (!status_) return;
+  HDC dc = GetDC(frame_);
+  int height = -MulDiv(10, GetDeviceCaps(dc, LOGPIXELSY), 72);
+  ReleaseDC(frame_, dc);
+  gadgetFont_ = CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                            CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, "MS Sans Serif");
+  if (gadgetFont_) SendMessageA(status_, WM_SETFONT, reinterpret_cast<WPARAM>(gadgetFont_), FALSE);
+  // One embossed part across the bar.
+  int parts[1] = {-1};
+  SendMessageA(status_, SB_SETPARTS, 1, reinterpret_cast<LPARAM>(parts));
+}
+
+void TessaryApp::LayoutFrame(int width, int height) {
+  int top = 0, bottom = height;
+  if (toolbar_) {
+    SendMessageA(toolbar_, TB_AUTOSIZE, 0, 0);
+    RECT r{};
+    GetWindowRect(toolbar_, &r);
+    top = r.bottom - r.top;
+  }
+  if (status_) {
+    SendMessageA(status_, WM_SIZE, 0, 0);
+    RECT r{};
+    GetWindowRect(status_, &r);
+    bottom -= r.bottom - r.top;
+  }
+  if (client_) MoveWindow(client_->hwnd(), 0, top, width, bottom > top ? bottom - top : 0, TRUE);
+}
+
+void TessaryApp::SetStatusText(const std::string& text) {
+  if (status_) SendMessageA(status_, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void TessaryApp::ShowHint(int id) {
+  char hint[256] = {};
+  if (id == 0 || !LoadStringA(GetModuleHandleA(nullptr), static_cast<UINT>(id), hint, sizeof hint)) hint[0] = '\0';
+  SetStatusText(hint);
+}
+
+void TessaryApp::RefreshLastBackup() {
+  state_.LastBackupText = LastBackupQuery(state_.BackupDirectory);
+  statusLabel_ = LastBackupLabel(state_.LastBackupText, state_.BackupDirectory);
+  RestoreStatusLabel();
+}
+
+bool TessaryApp::PrintAvailable() {
+  if (!client_ || !client_->ActiveChild()) return false;
+  if (!printer_) printer_ = std::make_unique<PrinterObject>();
+  return !printer_->Error();
+}
+
+bool TessaryApp::CommandEnabled(int id) {
+  if (id == CM_FILEPRINT) return PrintAvailable();
+  if (!IsEditorCommand(id)) return true;
+  TEditFile* editor = client_ ? client_->ActiveEditor() : nullptr;
+  return editor && editor->CommandEnabled(id);
+}
+
+void TessaryApp::UpdateToolBar() {
+  if (!toolbar_) return;
+  for (const ToolButton& b : kToolBar) {
+    if (b.command == 0) continue;
+    if (!IsEditorCommand(b.command) && b.command != CM_FILEPRINT) continue;
+    SendMessageA(toolbar_, TB_ENABLEBUTTON, b.command, MAKELPARAM(CommandEnabled(b.command) ? TRUE : FALSE, 0));
+  }
+}
+
+void TessaryApp::UpdateMenu(HMENU popup) {
+  for (int i = 0, n = GetMenuItemCount(popup); i < n; ++i) {
+    UINT id = GetMenuItemID(popup, i);
+    if (id == static_cast<UINT>(-1) || id == 0) continue;
+    if (!IsEditorCommand(static_cast<int>(id)) && id != CM_FILEPRINT) continue;
+    EnableMenuItem(popup, id, MF_BYCOMMAND | (CommandEnabled(static_cast<int>(id)) ? MF_ENABLED : MF_GRAYED));
+  }
 }
 
 LRESULT CALLBACK TessaryApp::FrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -108,31 +339,105 @@ LRESULT CALLBACK TessaryApp::FrameProc(HWND hwnd, UINT message, WPARAM wParam, L
   return self->OnFrameMessage(message, wParam, lParam);
 }
 
+LRESULT TessaryApp::DefaultFrame(UINT message, WPARAM wParam, LPARAM lParam) {
+  return DefFrameProcA(frame_, client_ ? client_->hwnd() : nullptr, message, wParam, lParam);
+}
+
 LRESULT TessaryApp::OnFrameMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == findMessage_ && findMessage_ != 0) {
+    OnFindMessage(*reinterpret_cast<FINDREPLACEA*>(lParam));
+    return 0;
+  }
   switch (message) {
     case WM_CREATE: {
-      CLIENTCREATESTRUCT ccs{};
-      ccs.idFirstChild = 0xFF00;
-      client_ = CreateWindowExA(WS_EX_CLIENTEDGE, "MDICLIENT", nullptr,
-                                WS_CHILD | WS_CLIPCHILDREN | WS_VSCROLL | WS_HSCROLL | WS_VISIBLE, 0, 0, 0, 0, frame_,
-                                nullptr, GetModuleHandleA(nullptr), &ccs);
-      status_ = CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, frame_, nullptr,
-                                GetModuleHandleA(nullptr), nullptr);
+      HMENU menu = GetMenu(frame_);
+      int count = menu ? GetMenuItemCount(menu) : 0;
+      // The Window popup lists the children; it is the one before Help.
+      HMENU windowMenu = count >= 2 ? GetSubMenu(menu, count - 2) : nullptr;
+      client_ = std::make_unique<TMDIClient>(*this, frame_, windowMenu);
+      return client_->hwnd() ? 0 : -1;
+    }
+    case WM_SIZE:
+      LayoutFrame(LOWORD(lParam), HIWORD(lParam));
+      return 0;
+    case WM_SETCURSOR:
+      if (contextHelp_.InHelpMode()) {
+        SetCursor(LoadCursorA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDC_HELPCURSOR)));
+        return TRUE;
+      }
+      break;
+    case WM_INITMENU:
+      // Opening a menu in help mode keeps the help cursor.
+      if (contextHelp_.InHelpMode())
+        SetCursor(LoadCursorA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDC_HELPCURSOR)));
+      break;
+    case WM_INITMENUPOPUP:
+      if (!HIWORD(lParam)) UpdateMenu(reinterpret_cast<HMENU>(wParam));
+      break;
+    case WM_MENUSELECT: {
+      UINT flags = HIWORD(wParam);
+      if (flags == 0xFFFF && lParam == 0) {
+        RestoreStatusLabel();
+      } else if (flags & MF_POPUP) {
+        // The Edit and Help popups have hints of their own.
+        HMENU sub = GetSubMenu(reinterpret_cast<HMENU>(lParam), LOWORD(wParam));
+        int first = sub && GetMenuItemCount(sub) > 0 ? static_cast<int>(GetMenuItemID(sub, 0)) : 0;
+        ShowHint(first == CM_EDITUNDO ? IDS_EDITGROUP : first == CM_HELPCONTENTS ? IDS_HELP : 0);
+      } else if (flags & MF_SEPARATOR) {
+        ShowHint(0);
+      } else {
+        ShowHint(LOWORD(wParam));
+      }
+      break;
+    }
+    case WM_EXITMENULOOP:
+      RestoreStatusLabel();
+      break;
+    case WM_HELP: {
+      auto* info = reinterpret_cast<HELPINFO*>(lParam);
+      if (info->iContextType != HELPINFO_MENUITEM) break;
+      // The open popup of this thread takes the Enter; the menu loop reads it.
+      HWND popup = nullptr;
+      EnumThreadWindows(
+          GetCurrentThreadId(),
+          [](HWND hwnd, LPARAM lp) -> BOOL {
+            char cls[16] = {};
+            GetClassNameA(hwnd, cls, sizeof cls);
+            if (std::string(cls) != "#32768" || !IsWindowVisible(hwnd)) return TRUE;
+            *reinterpret_cast<HWND*>(lp) = hwnd;
+            return FALSE;
+          },
+          reinterpret_cast<LPARAM>(&popup));
+      // Wine's menu loop leaves the F1 key in the queue and would report it again and
+      // again; take it out so that the Enter comes next.
+      MSG pending;
+      if (PeekMessageA(&pending, nullptr, WM_KEYDOWN, WM_KEYDOWN, PM_NOREMOVE) && pending.wParam == VK_F1)
+        PeekMessageA(&pending, nullptr, WM_KEYDOWN, WM_KEYDOWN, PM_REMOVE);
+      contextHelp_.OnMenuHelp(popup ? popup : frame_);
+      return TRUE;
+    }
+    case WM_ENTERIDLE:
+      if (wParam == MSGF_MENU) contextHelp_.OnMenuIdle(reinterpret_cast<HWND>(lParam));
+      break;
+    case WM_NOTIFY: {
+      auto* hdr = reinterpret_cast<NMHDR*>(lParam);
+      if (hdr->hwndFrom == toolbar_ && hdr->code == TBN_HOTITEMCHANGE) {
+        auto* hot = reinterpret_cast<NMTBHOTITEM*>(lParam);
+        if (hot->dwFlags & HICF_LEAVING) {
+          RestoreStatusLabel();
+        } else {
+          ShowHint(hot->idNew);
+        }
+      }
+      break;
+    }
+    case WM_COMMAND: {
+      int id = LOWORD(wParam);
+      // A command while in help mode (or with F1 held) opens its help topic instead.
+      if (contextHelp_.InterceptCommand(id)) return 0;
+      RunCommand(id);
       return 0;
     }
-    case WM_SIZE: {
-      if (status_) SendMessageA(status_, WM_SIZE, 0, 0);
-      RECT sr{};
-      if (status_) GetWindowRect(status_, &sr);
-      int statusHeight = sr.bottom - sr.top;
-      if (client_)
-        MoveWindow(client_, 0, 0, LOWORD(lParam), HIWORD(lParam) > statusHeight ? HIWORD(lParam) - statusHeight : 0,
-                   TRUE);
-      return 0;
-    }
-    case WM_COMMAND:
-      RunCommand(LOWORD(wParam));
-      return 0;
     case WM_CLOSE:
       if (!CanClose()) return 0;
       DestroyWindow(frame_);
@@ -143,39 +448,33 @@ LRESULT TessaryApp::OnFrameMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     default:
       break;
   }
-  return DefFrameProcA(frame_, client_, message, wParam, lParam);
+  return DefaultFrame(message, wParam, lParam);
 }
 
 bool TessaryApp::CanClose() {
-  if (helpUsed_) help_.Call(frame_, HelpRequest{HELP_QUIT, 0, {}});
+  if (client_ && !client_->CanCloseAll()) return false;
+  if (helpUsed_) help_->Call(frame_, HelpRequest{HELP_QUIT, 0, {}});
   return true;
 }
 
-void TessaryApp::PumpMessages() {
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    if (msg.message == WM_QUIT) {
-      // Leave the quit to the main loop.
-      PostQuitMessage(static_cast<int>(msg.wParam));
-      return;
-    }
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
+int TessaryApp::CallHelp(const HelpRequest& request) {
+  int result = help_->Call(frame_, request);
+  // The help-used mark: once any help call has succeeded, the help file is closed when
+  // the program ends (a later failed call does not clear the mark).
+  if (result) helpUsed_ = result;
+  return result;
 }
 
-void TessaryApp::SetStatusText(const std::string& text) {
-  if (status_) SendMessageA(status_, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(text.c_str()));
+void TessaryApp::RunProgram(const char* program, const char* failure, const char* caption) {
+  if (StartProgram(program, SW_SHOWNORMAL) < 32) prompter_.Ask(failure, caption, mb::kOk, frame_);
 }
 
-void TessaryApp::RefreshLastBackup() {
-  state_.LastBackupText = LastBackupQuery(state_.BackupDirectory);
-  SetStatusText(LastBackupLabel(state_.LastBackupText, state_.BackupDirectory));
+void TessaryApp::OpenInViewer(const std::string& path) {
+  if (client_) client_->OpenInViewer(path);
 }
-
-void TessaryApp::OpenInViewer(const std::string&) {}
 
 void TessaryApp::RunCommand(int commandId) {
+  Trace("command " + std::to_string(commandId));
   switch (commandId) {
     case CM_BACKUP:
       BackupCommand(*this);
@@ -196,11 +495,153 @@ void TessaryApp::RunCommand(int commandId) {
       OptionsCommand(*this);
       RefreshLastBackup();
       break;
+    case CM_RUNREGEDIT:
+      RunProgram("regedit.exe", "Unable to load Regedit.exe.", "Program load error.");
+      break;
+    case CM_RUNSYSEDIT:
+      RunProgram("sysedit.exe", "Unable to load SYSEDIT.EXE.\n Ensure this file has not been deleted.", "sysedit.exe");
+      break;
+    case CM_HELPCONTENTS:
+      CallHelp(HelpRequest{HELP_INDEX, 0, {}});
+      break;
+    case CM_HELPUSING:
+      CallHelp(HelpRequest{HELP_HELPONHELP, 0, {}});
+      break;
+    case CM_HELPABOUT:
+      TAboutDlg(frame_).RunModal();
+      break;
     case CM_EXIT:
       PostMessageA(frame_, WM_CLOSE, 0, 0);
       break;
-    default:
+    case CM_FILEPRINT:
+      // Print is the active editor's; without one there is nothing to print.
+      if (client_)
+        if (HWND child = client_->ActiveChild()) SendMessageA(child, WM_COMMAND, CM_FILEPRINT, 0);
       break;
+    default:
+      if (client_ && client_->OnCommand(commandId)) break;
+      if (client_)
+        if (HWND child = client_->ActiveChild()) {
+          SendMessageA(child, WM_COMMAND, static_cast<WPARAM>(commandId), 0);
+          break;
+        }
+      // Window-list entries and the system commands of maximised children.
+      DefaultFrame(WM_COMMAND, static_cast<WPARAM>(commandId), 0);
+      break;
+  }
+}
+
+// ---- Find and Replace ----
+
+void TessaryApp::StartFind(HWND editor, bool replace) {
+  findTarget_ = editor;
+  if (findDialog_) {
+    DestroyWindow(findDialog_);
+    findDialog_ = nullptr;
+  }
+  // Start with the selected text when there is a short one.
+  DWORD start = 0, end = 0;
+  SendMessageA(editor, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  if (end > start && end - start < sizeof findWhat_) {
+    int length = GetWindowTextLengthA(editor);
+    std::string text(static_cast<std::size_t>(length) + 1, '\0');
+    GetWindowTextA(editor, text.data(), length + 1);
+    std::string selected = text.substr(start, end - start);
+    if (selected.find('\n') == std::string::npos) {
+      selected.copy(findWhat_, sizeof findWhat_ - 1);
+      findWhat_[selected.size()] = '\0';
+    }
+  }
+  find_ = FINDREPLACEA{};
+  find_.lStructSize = sizeof find_;
+  find_.hwndOwner = frame_;
+  find_.Flags = FR_DOWN | (searchFlags_ & (FR_MATCHCASE | FR_WHOLEWORD));
+  find_.lpstrFindWhat = findWhat_;
+  find_.wFindWhatLen = sizeof findWhat_;
+  find_.lpstrReplaceWith = replaceWith_;
+  find_.wReplaceWithLen = sizeof replaceWith_;
+  findDialog_ = replace ? ReplaceTextA(&find_) : FindTextA(&find_);
+}
+
+bool TessaryApp::FindNext(HWND editor) {
+  if (!haveSearch_ || findWhat_[0] == '\0') return false;
+  findTarget_ = editor;
+  Search(editor, (searchFlags_ & FR_DOWN) != 0);
+  return true;
+}
+
+bool TessaryApp::Search(HWND editor, bool forward) {
+  int length = GetWindowTextLengthA(editor);
+  std::string text(static_cast<std::size_t>(length) + 1, '\0');
+  text.resize(static_cast<std::size_t>(std::max(0, GetWindowTextA(editor, text.data(), length + 1))));
+  DWORD start = 0, end = 0;
+  SendMessageA(editor, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  std::size_t at = FindInText(text, findWhat_, forward ? end : start, forward, (searchFlags_ & FR_MATCHCASE) != 0,
+                              (searchFlags_ & FR_WHOLEWORD) != 0);
+  if (at == std::string::npos) {
+    prompter_.Ask(std::string("Cannot find \"") + findWhat_ + "\".", kAppName, mb::kOk | mb::kIconInformation,
+                  findDialog_ ? findDialog_ : frame_);
+    return false;
+  }
+  SendMessageA(editor, EM_SETSEL, at, at + std::string(findWhat_).size());
+  SendMessageA(editor, EM_SCROLLCARET, 0, 0);
+  return true;
+}
+
+void TessaryApp::OnFindMessage(const FINDREPLACEA& fr) {
+  if (fr.Flags & FR_DIALOGTERM) {
+    findDialog_ = nullptr;
+    return;
+  }
+  HWND editor = IsWindow(findTarget_) ? findTarget_ : nullptr;
+  if (!editor) {
+    TEditFile* active = client_ ? client_->ActiveEditor() : nullptr;
+    editor = active ? active->hwnd() : nullptr;
+  }
+  if (!editor) return;
+  haveSearch_ = true;
+  // The dialog clears its options when it closes; Find Next keeps using them.
+  searchFlags_ = fr.Flags & (FR_DOWN | FR_MATCHCASE | FR_WHOLEWORD);
+  bool forward = (fr.Flags & FR_DOWN) != 0 || (fr.Flags & (FR_REPLACE | FR_REPLACEALL));
+  if (fr.Flags & FR_FINDNEXT) {
+    Search(editor, forward);
+  } else if (fr.Flags & FR_REPLACE) {
+    // Replace the current match (if the selection is one), then find the next.
+    DWORD start = 0, end = 0;
+    SendMessageA(editor, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    if (end - start == std::string(findWhat_).size()) {
+      int length = GetWindowTextLengthA(editor);
+      std::string text(static_cast<std::size_t>(length) + 1, '\0');
+      GetWindowTextA(editor, text.data(), length + 1);
+      if (FindInText(text, findWhat_, start, true, (fr.Flags & FR_MATCHCASE) != 0, (fr.Flags & FR_WHOLEWORD) != 0) ==
+          start)
+        SendMessageA(editor, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(replaceWith_));
+    }
+    Search(editor, true);
+  } else if (fr.Flags & FR_REPLACEALL) {
+    SendMessageA(editor, EM_SETSEL, 0, 0);
+    int length = GetWindowTextLengthA(editor);
+    std::string text(static_cast<std::size_t>(length) + 1, '\0');
+    text.resize(static_cast<std::size_t>(std::max(0, GetWindowTextA(editor, text.data(), length + 1))));
+    std::string what = findWhat_, with = replaceWith_, result;
+    std::size_t from = 0;
+    bool any = false;
+    for (;;) {
+      std::size_t at = FindInText(text, what, from, true, (fr.Flags & FR_MATCHCASE) != 0,
+                                  (fr.Flags & FR_WHOLEWORD) != 0);
+      if (at == std::string::npos) break;
+      result += text.substr(from, at - from) + with;
+      from = at + what.size();
+      any = true;
+    }
+    if (any) {
+      result += text.substr(from);
+      SendMessageA(editor, EM_SETSEL, 0, -1);
+      SendMessageA(editor, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(result.c_str()));
+    } else {
+      prompter_.Ask("Cannot find \"" + what + "\".", kAppName, mb::kOk | mb::kIconInformation,
+                    findDialog_ ? findDialog_ : frame_);
+    }
   }
 }
 

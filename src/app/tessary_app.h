@@ -1,18 +1,35 @@
 // tessaryApp: the application object. Owns the process-wide state and the GUI seams,
-// builds the main window, runs the message loop with its idle step, and serves the
-// commands as the Host of every subsystem.
+// builds the main window (the MDI frame with menu, tool bar and status bar), runs the
+// message loop with context help and its idle step, and serves the commands as the
+// Host of every subsystem.
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
+#include <commdlg.h>
 
 #include <memory>
+#include <string>
 
+#include "app/context_help.h"
 #include "app/gui_seams.h"
 #include "app/host.h"
+#include "app/mdi.h"
 
 namespace tessary {
 
-class TessaryApp : public Host {
+// The printer object: created on first need, it reports whether a default printer is
+// available.
+class PrinterObject {
+ public:
+  PrinterObject();
+  bool Error() const { return error_; }
+
+ private:
+  bool error_ = true;
+};
+
+class TessaryApp : public Host, public ViewerHost {
  public:
   explicit TessaryApp(bool sentinoxPass);
   ~TessaryApp() override;
@@ -25,7 +42,7 @@ class TessaryApp : public Host {
   Prompter& Prompts() override { return prompter_; }
   ProgressFactory& Progresses() override { return *progress_; }
   Clock& Time() override { return clock_; }
-  HelpEngine& Help() override { return help_; }
+  HelpEngine& Help() override { return *help_; }
   void* MainWindow() override { return frame_; }
   void PumpMessages() override;
   void RefreshLastBackup() override;
@@ -36,22 +53,63 @@ class TessaryApp : public Host {
   void Quit() override { PostQuitMessage(0); }
 
  private:
+  // ViewerHost
+  Host& host() override { return *this; }
+  FileDialogData& SharedFileData() override { return fileData_; }
+  void StartFind(HWND editor, bool replace) override;
+  bool FindNext(HWND editor) override;
+
   bool InitMainWindow(int showCommand);
+  HMENU BuildMenu();
+  void BuildToolBar(bool large);
+  void BuildStatusBar();
+  void LayoutFrame(int width, int height);
   void SetStatusText(const std::string& text);
+  void ShowHint(int id);
+  void RestoreStatusLabel() { SetStatusText(statusLabel_); }
+  void UpdateToolBar();
+  void UpdateMenu(HMENU popup);
+  bool CommandEnabled(int id);
+  bool PrintAvailable();
+  // One message of the loop or of a pump, with context help and the accelerators.
+  void Dispatch(MSG& msg);
   bool CanClose();
+  int CallHelp(const HelpRequest& request);
+  void RunProgram(const char* program, const char* failure, const char* caption);
+  void OnFindMessage(const FINDREPLACEA& fr);
+  bool Search(HWND editor, bool forward);
+
   static LRESULT CALLBACK FrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT OnFrameMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT DefaultFrame(UINT message, WPARAM wParam, LPARAM lParam);
 
   AppState state_;
   MessageBoxPrompter prompter_;
   SystemClock clock_;
-  WinHelpEngine help_;
+  std::unique_ptr<HelpEngine> help_;
   std::unique_ptr<ProgressFactory> progress_;
+  ContextHelp contextHelp_;
+  FileDialogData fileData_;
+  std::unique_ptr<PrinterObject> printer_;
+  std::unique_ptr<TMDIClient> client_;
   HWND frame_ = nullptr;
-  HWND client_ = nullptr;
+  HWND toolbar_ = nullptr;
   HWND status_ = nullptr;
+  HFONT gadgetFont_ = nullptr;
+  HIMAGELIST images_ = nullptr;
+  HACCEL accelerators_ = nullptr;
+  std::string statusLabel_;
   int helpUsed_ = 0;
-  bool quitting_ = false;
+
+  // The modeless Find / Replace dialog and the last search.
+  FINDREPLACEA find_{};
+  char findWhat_[256] = {};
+  char replaceWith_[256] = {};
+  HWND findDialog_ = nullptr;
+  HWND findTarget_ = nullptr;
+  bool haveSearch_ = false;
+  DWORD searchFlags_ = FR_DOWN;
+  UINT findMessage_ = 0;
 };
 
 }  // namespace tessary

@@ -53,3 +53,39 @@
 #define IDD_UNINSTALL 221
 #define IDD_LIST 222
 #define IDD_FINDDLL 230
+
+// Accelerators of the main window.
+#define IDA_MAIN 100
+
+// Small tool-bar bitmaps (the large ones carry their command's id).
+#define IDB_EXIT 401
+#define IDB_BACKUP 402
+#define IDB_EXPRESS 403
+#define IDB_OPTIONS 404
+#define IDB_VIEWCOMPARE 405
+#define IDB_UNINSTALL 406
+#define IDB_COMPARE 407
+#define IDB_UNDO 408
+#define IDB_HELP 409
+#define IDB_CUT 410
+#define IDB_COPY 411
+#define IDB_PASTE 412
+#define IDB_NEW 413
+#define IDB_OPEN 414
+#define IDB_SAVE 415
+#define IDB_PRINT 416
+#define IDB_PRINTSETUP 417
+#define IDB_FIND 418
+#define IDB_FINDNEXT 419
+
+// Hints of menu groups (status bar).
+#define IDS_HELP 2000
+#define IDS_EDITGROUP 24320
+
+// Progress dialog controls.
+#define IDC_PROGRESS_MAIN 356
+#define IDC_PROGRESS_DETAIL 357
+
+// About dialog controls.
+#define IDC_ABOUT_TITLE 101
+#define IDC_ABOUT_TEXT 102

@@ -1,0 +1,13 @@
+// TAboutDlg: the program's name, release and purpose, with its icon on both sides.
+#pragma once
+
+#include "app/dialog.h"
+
+namespace tessary {
+
+class TAboutDlg : public Dialog {
+ public:
+  explicit TAboutDlg(HWND owner);
+};
+
+}  // namespace tessary

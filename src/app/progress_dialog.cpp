@@ -1,0 +1,76 @@
+#include "app/progress_dialog.h"
+
+#include "app/host.h"
+#include "resources/ids.h"
+
+namespace tessary {
+
+CancelButtonState CancelButtonFor(const AppState& state) {
+  CancelButtonState result;
+  if (state.SentinoxPass || state.RunMode != RunMode::Interactive || state.HideProgressCancel) result.enabled = false;
+  if (state.HideProgressCancel) result.visible = false;
+  return result;
+}
+
+ProgressDialog::ProgressDialog(HWND owner, std::string caption, const AppState& state)
+    : Dialog(owner, IDD_PROGRESS), caption_(std::move(caption)), state_(state) {}
+
+ProgressDialog::~ProgressDialog() {
+  // Through Destroy, so that the owner is enabled again even when the caller never
+  // destroyed the window itself.
+  Destroy();
+}
+
+bool ProgressDialog::Create() { return CreateModeless() != nullptr; }
+
+BOOL ProgressDialog::OnInit() {
+  // The base has centred the dialog and made its grey brush.
+  SetWindowTextA(hwnd(), caption_.c_str());
+  CancelButtonState cancel = CancelButtonFor(state_);
+  EnableItem(IDCANCEL, cancel.enabled);
+  if (!cancel.visible) ShowItem(IDCANCEL, false);
+  if (owner()) EnableWindow(owner(), FALSE);
+  return TRUE;
+}
+
+void ProgressDialog::Close(INT_PTR) {
+  if (!hwnd()) return;
+  // Enabling is idempotent: a dialog closed by Cancel and later deleted by its caller
+  // enables the owner only while its window still exists, once.
+  if (owner()) EnableWindow(owner(), TRUE);
+  DestroyWindow(hwnd());
+}
+
+void ProgressDialog::SetMainText(const std::string& text) {
+  if (hwnd()) SetItemText(IDC_PROGRESS_MAIN, text);
+}
+
+void ProgressDialog::SetDetailText(const std::string& text) {
+  if (hwnd()) SetItemText(IDC_PROGRESS_DETAIL, text);
+}
+
+namespace {
+
+class DialogProgress : public Progress {
+ public:
+  DialogProgress(Host& host, const std::string& caption)
+      : host_(host), dialog_(static_cast<HWND>(host.MainWindow()), caption, host.State()) {
+    dialog_.Create();
+  }
+  void SetMainText(const std::string& text) override { dialog_.SetMainText(text); }
+  void SetDetailText(const std::string& text) override { dialog_.SetDetailText(text); }
+  void Pump() override { host_.PumpMessages(); }
+  bool Cancelled() override { return !dialog_.Exists(); }
+
+ private:
+  Host& host_;
+  ProgressDialog dialog_;
+};
+
+}  // namespace
+
+std::unique_ptr<Progress> DialogProgressFactory::Open(const std::string& caption) {
+  return std::make_unique<DialogProgress>(host_, caption);
+}
+
+}  // namespace tessary
