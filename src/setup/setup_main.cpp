@@ -1,0 +1,97 @@
+// setup.exe: installs Tessary from its install disk (the current directory). One
+// modeless dialog, "Main", driven by the program's own message loop.
+#include <windows.h>
+
+#include <string>
+
+#include "setup_ids.h"
+#include "setup_install.h"
+
+namespace {
+
+using namespace tessary::setup;
+
+class DialogUi : public SetupUi {
+ public:
+  explicit DialogUi(HWND dialog) : dialog_(dialog) {}
+  int Ask(const std::string& text, const std::string& caption, unsigned style) override {
+    return MessageBoxA(dialog_, text.c_str(), caption.c_str(), style);
+  }
+  void Status(const std::string& text) override {
+    SetDlgItemTextA(dialog_, kIdStatus, text.c_str());
+    UpdateWindow(GetDlgItem(dialog_, kIdStatus));
+  }
+  void Start(const std::string& commandLine, int show) override { WinExec(commandLine.c_str(), show); }
+
+ private:
+  HWND dialog_;
+};
+
+std::string EditText(HWND dialog) {
+  char buf[kMaxDirectory + 1] = {};
+  int n = GetDlgItemTextA(dialog, kIdDirectory, buf, sizeof buf);
+  return std::string(buf, n > 0 ? n : 0);
+}
+
+void OnOk(HWND dialog) {
+  SetupContext ctx = SetupContext::Default();
+  DialogUi ui(dialog);
+  std::string directory = EditText(dialog);
+  if (!ConfirmDirectory(ctx, ui, directory)) return;
+  HCURSOR old = SetCursor(LoadCursor(nullptr, IDC_WAIT));
+  ui.Status(kCopying);
+  bool ok = Install(ctx, ui, directory);
+  SetCursor(old);
+  if (ok) {
+    DestroyWindow(dialog);
+    return;
+  }
+  MessageBoxA(dialog, kInstallErrorText, kInstallErrorCaption, MB_OK);
+  SetDlgItemTextA(dialog, kIdStatus, kDescription);
+}
+
+INT_PTR CALLBACK MainProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+  switch (message) {
+    case WM_INITDIALOG:
+      SendDlgItemMessageA(dialog, kIdDirectory, EM_LIMITTEXT, kMaxDirectory, 0);
+      return TRUE;
+    case WM_COMMAND:
+      switch (LOWORD(wParam)) {
+        case IDOK:
+          OnOk(dialog);
+          return TRUE;
+        case IDCANCEL:
+          DestroyWindow(dialog);
+          return TRUE;
+      }
+      break;
+    case WM_CLOSE:
+      DestroyWindow(dialog);
+      return TRUE;
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return TRUE;
+  }
+  return FALSE;
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
+  HWND dialog = CreateDialogParamA(instance, "Main", nullptr, MainProc, 0);
+  if (!dialog) {
+    MessageBoxA(nullptr, "Unable to display main dialog", "System Error", MB_OK);
+    return 1;
+  }
+  ShowWindow(dialog, show == SW_HIDE ? SW_SHOWNORMAL : show);
+  UpdateWindow(dialog);
+  SetDlgItemTextA(dialog, kIdDirectory, ReadLocation(SetupContext::Default()).c_str());
+
+  MSG msg;
+  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    if (IsWindow(dialog) && IsDialogMessageA(dialog, &msg)) continue;
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  return static_cast<int>(msg.wParam);
+}
