@@ -202,4 +202,16 @@ bool Install(const SetupContext& ctx, SetupUi& ui, std::string directory) {
   return true;
 }
 
+bool OkClicked(const SetupContext& ctx, SetupUi& ui, const std::string& directory) {
+  if (!ConfirmDirectory(ctx, ui, directory)) return false;
+  ui.Busy(true);
+  ui.Status(kCopying);
+  bool ok = Install(ctx, ui, directory);
+  ui.Busy(false);
+  if (ok) return true;
+  ui.Ask(kInstallErrorText, kInstallErrorCaption, 0);
+  ui.Status(kDescription);
+  return false;
+}
+
 }  // namespace tessary::setup

@@ -40,6 +40,7 @@ class SetupUi {
   virtual int Ask(const std::string& text, const std::string& caption, unsigned style) = 0;
   virtual void Status(const std::string& text) = 0;
   virtual void Start(const std::string& commandLine, int show) = 0;
+  virtual void Busy(bool) {}  // the wait cursor
 };
 
 // Where the installer reads and writes. The program uses Default(); tests may point
@@ -58,6 +59,10 @@ bool ConfirmDirectory(const SetupContext& ctx, SetupUi& ui, const std::string& d
 
 // The install steps; true on success. On failure the caller shows the general error.
 bool Install(const SetupContext& ctx, SetupUi& ui, std::string directory);
+
+// OK of the "Main" dialog: the directory question, the install, and after a failure
+// the general error with the description put back. True when the program should end.
+bool OkClicked(const SetupContext& ctx, SetupUi& ui, const std::string& directory);
 
 // The general installation error, shown by the dialog after a failed Install.
 constexpr char kInstallErrorText[] =

@@ -22,9 +22,17 @@ class DialogUi : public SetupUi {
     UpdateWindow(GetDlgItem(dialog_, kIdStatus));
   }
   void Start(const std::string& commandLine, int show) override { WinExec(commandLine.c_str(), show); }
+  void Busy(bool busy) override {
+    if (busy) {
+      old_ = SetCursor(LoadCursor(nullptr, IDC_WAIT));
+    } else {
+      SetCursor(old_);
+    }
+  }
 
  private:
   HWND dialog_;
+  HCURSOR old_ = nullptr;
 };
 
 std::string EditText(HWND dialog) {
@@ -34,20 +42,8 @@ std::string EditText(HWND dialog) {
 }
 
 void OnOk(HWND dialog) {
-  SetupContext ctx = SetupContext::Default();
   DialogUi ui(dialog);
-  std::string directory = EditText(dialog);
-  if (!ConfirmDirectory(ctx, ui, directory)) return;
-  HCURSOR old = SetCursor(LoadCursor(nullptr, IDC_WAIT));
-  ui.Status(kCopying);
-  bool ok = Install(ctx, ui, directory);
-  SetCursor(old);
-  if (ok) {
-    DestroyWindow(dialog);
-    return;
-  }
-  MessageBoxA(dialog, kInstallErrorText, kInstallErrorCaption, MB_OK);
-  SetDlgItemTextA(dialog, kIdStatus, kDescription);
+  if (OkClicked(SetupContext::Default(), ui, EditText(dialog))) DestroyWindow(dialog);
 }
 
 INT_PTR CALLBACK MainProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {

@@ -1,0 +1,286 @@
+// setup.exe's install steps against the real install disk, and ostrel.exe removing
+// what they installed.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <objbase.h>
+#include <shlobj.h>
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "setup_install.h"
+#include "testbed.h"
+
+namespace tessary::setup {
+namespace {
+
+struct Box {
+  std::string text, caption;
+  unsigned style;
+};
+
+class ScriptedUi : public SetupUi {
+ public:
+  int Ask(const std::string& text, const std::string& caption, unsigned style) override {
+    boxes.push_back({text, caption, style});
+    if (answers.empty()) return kAnswerNo;
+    int a = answers.front();
+    answers.pop_front();
+    return a;
+  }
+  void Status(const std::string& text) override { statuses.push_back(text); }
+  void Start(const std::string& commandLine, int show) override { starts.push_back({commandLine, show}); }
+  std::deque<int> answers;
+  std::vector<Box> boxes;
+  std::vector<std::string> statuses;
+  std::vector<std::pair<std::string, int>> starts;
+};
+
+std::string Ini(const std::string& file, const char* section, const char* key) {
+  char buf[300] = {};
+  GetPrivateProfileStringA(section, key, "<absent>", buf, sizeof buf, file.c_str());
+  return buf;
+}
+
+std::string ProgramsFolder() {
+  char buf[MAX_PATH] = {};
+  DWORD size = sizeof buf;
+  RegGetValueA(HKEY_CURRENT_USER, "software\\microsoft\\windows\\currentversion\\explorer\\shell folders",
+               "Programs", RRF_RT_REG_SZ, nullptr, buf, &size);
+  return buf;
+}
+
+// The uninstall entry's value, with its stored length.
+std::string UninstallValue(const char* name) {
+  HKEY key = nullptr;
+  std::string value;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "software\\microsoft\\windows\\currentversion\\uninstall\\Tessary", 0,
+                    KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+    return "<absent>";
+  char buf[600] = {};
+  DWORD size = sizeof buf, type = 0;
+  if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buf), &size) == ERROR_SUCCESS &&
+      type == REG_SZ)
+    value.assign(buf, size);
+  RegCloseKey(key);
+  return value;
+}
+
+void RemoveProductTraces() {
+  RegDeleteTreeA(HKEY_LOCAL_MACHINE, "software\\microsoft\\windows\\currentversion\\uninstall\\Tessary");
+  std::string programs = ProgramsFolder();
+  if (!programs.empty()) test::RemoveTree(programs + "\\Tessary 95");
+}
+
+class SetupTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    RemoveProductTraces();
+    GetCurrentDirectoryA(MAX_PATH, cwd_);
+    // A copy of the install disk; until corvel.exe is built, a plain stand-in takes
+    // its place (the LZ copy passes uncompressed files through unchanged).
+    std::string built = test::BuildPath(DISK_DIR);
+    ctx.sourceDir = dir.MakeDir("disk-copy");
+    for (const char* name : {"SETUP.EXE", "TESSARY.EX_", "TESSARY.HL_", "SENTINOX.EX_", "README.TXT", "OSTREL.EX_",
+                             "CORVEL.EX_"})
+      CopyFileA((built + "\\" + name).c_str(), (ctx.sourceDir + "\\" + name).c_str(), FALSE);
+    if (!std::string(CORVEL_EXE).size()) test::WriteBytes(ctx.sourceDir + "\\CORVEL.EX_", "stand-in corvel");
+    ctx.settingsPath = dir / "tessary.ini";
+  }
+  void TearDown() override {
+    SetCurrentDirectoryA(cwd_);
+    RemoveProductTraces();
+  }
+  test::TempDir dir;
+  SetupContext ctx;
+  ScriptedUi ui;
+
+ private:
+  char cwd_[MAX_PATH] = {};
+};
+
+TEST_F(SetupTest, FreshInstallExpandsEveryFileAndWritesLinkEntryAndSettings) {
+  std::string target = dir / "Product";
+  ui.answers = {kAnswerYes, kAnswerNo, kAnswerNo};  // different directory; no read-me; no run
+  ASSERT_TRUE(OkClicked(ctx, ui, target));
+
+  // A first installation has no Location: the default stands in and the question comes.
+  ASSERT_EQ(ui.boxes.size(), 3u);
+  EXPECT_EQ(ui.boxes[0].caption, "Directory confirm");
+  EXPECT_EQ(ui.boxes[0].style, kYesNo);
+  EXPECT_EQ(ui.boxes[1].caption, "Install Complete");
+  EXPECT_EQ(ui.boxes[1].style, kYesNo | kIconInformation);
+  EXPECT_EQ(ui.boxes[2].text, "Would you like to run Tessary now?");
+  EXPECT_TRUE(ui.starts.empty());
+
+  struct Expect {
+    const char* name;
+    std::string original;
+  };
+  std::vector<Expect> files = {{"TESSARY.EXE", TESSARY_EXE}, {"TESSARY.HLP", HELP_FILE},
+                               {"SENTINOX.EXE", SENTINOX_EXE}, {"README.TXT", README_FILE},
+                               {"OSTREL.EXE", OSTREL_EXE}};
+  if (std::string(CORVEL_EXE).size()) files.push_back({"CORVEL.EXE", CORVEL_EXE});
+  else EXPECT_EQ(test::ReadBytes(target + "\\CORVEL.EXE"), "stand-in corvel");
+  for (const Expect& f : files) {
+    std::string original = test::ReadBytes(test::BuildPath(f.original));
+    ASSERT_FALSE(original.empty()) << f.name;
+    EXPECT_TRUE(test::ReadBytes(target + "\\" + f.name) == original) << f.name << " differs from the built file";
+  }
+  ASSERT_GE(ui.statuses.size(), 7u);
+  EXPECT_EQ(ui.statuses[0], kCopying);
+  EXPECT_EQ(ui.statuses[1], std::string(kCopying) + "\n" + target + "\\TESSARY.EXE");
+  EXPECT_EQ(ui.statuses[6], std::string(kCopying) + "\n" + target + "\\CORVEL.EXE");
+
+  EXPECT_EQ(Ini(ctx.settingsPath, "tessary", "Location"), target);
+  EXPECT_EQ(Ini(ctx.settingsPath, "tessary", "Directory"), target);
+  EXPECT_EQ(Ini(ctx.settingsPath, "tessary", "Version"), "95.1.3");
+  EXPECT_EQ(Ini(ctx.settingsPath, "tessary", "FirstRun"), "Yes");
+
+  EXPECT_EQ(UninstallValue("DisplayName"), std::string("Tessary 95", 11));
+  EXPECT_EQ(UninstallValue("UninstallString"), target + "\\ostrel.exe" + std::string(1, '\0'));
+
+  std::string link = ProgramsFolder() + "\\Tessary 95\\Tessary.lnk";
+  ASSERT_NE(GetFileAttributesA(link.c_str()), INVALID_FILE_ATTRIBUTES);
+  CoInitialize(nullptr);
+  IShellLinkA* shellLink = nullptr;
+  ASSERT_TRUE(SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                         reinterpret_cast<void**>(&shellLink))));
+  IPersistFile* file = nullptr;
+  ASSERT_TRUE(SUCCEEDED(shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))));
+  std::wstring wide(link.begin(), link.end());
+  ASSERT_TRUE(SUCCEEDED(file->Load(wide.c_str(), STGM_READ)));
+  char buf[MAX_PATH] = {};
+  shellLink->GetPath(buf, MAX_PATH, nullptr, SLGP_RAWPATH);
+  EXPECT_STREQ(buf, (target + "\\Tessary.exe").c_str());
+  shellLink->GetWorkingDirectory(buf, MAX_PATH);
+  EXPECT_STREQ(buf, target.c_str());
+  shellLink->GetDescription(buf, MAX_PATH);
+  EXPECT_STREQ(buf, "Tessary 95");
+  file->Release();
+  shellLink->Release();
+  CoUninitialize();
+
+  // The same directory again asks nothing about the directory.
+  ScriptedUi again;
+  EXPECT_TRUE(ConfirmDirectory(ctx, again, target));
+  EXPECT_TRUE(again.boxes.empty());
+  EXPECT_TRUE(ConfirmDirectory(ctx, again, target + "X") == false);
+}
+
+TEST_F(SetupTest, NoToTheDirectoryQuestionDoesNothing) {
+  ui.answers = {kAnswerNo};
+  EXPECT_FALSE(OkClicked(ctx, ui, dir / "Other"));
+  EXPECT_EQ(ui.boxes.size(), 1u);
+  EXPECT_TRUE(ui.statuses.empty());
+  EXPECT_EQ(GetFileAttributesA((dir / "Other").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(SetupTest, DirectoryWithoutDriveGoesUnderTheRootOfC) {
+  std::string relative = dir.path().substr(3) + "\\Rel";  // "tessary-tests\<test>\Rel"
+  ui.answers = {kAnswerNo, kAnswerNo};
+  ASSERT_TRUE(Install(ctx, ui, relative));
+  EXPECT_NE(GetFileAttributesA((dir / "Rel\\TESSARY.EXE").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(Ini(ctx.settingsPath, "tessary", "Location"), "C:\\" + relative);
+}
+
+TEST_F(SetupTest, MissingParentFailsWithBothMessagesAndRestoresTheDescription) {
+  ui.answers = {kAnswerYes};
+  EXPECT_FALSE(OkClicked(ctx, ui, dir / "no-such\\Product"));
+  ASSERT_EQ(ui.boxes.size(), 3u);
+  EXPECT_EQ(ui.boxes[1].text,
+            "Unable to create tessary directory. Ensure you have entered a valid path for the installation "
+            "directory.");
+  EXPECT_EQ(ui.boxes[1].caption, "File error");
+  EXPECT_EQ(ui.boxes[1].style, kIconWarning);
+  EXPECT_EQ(ui.boxes[2].text, kInstallErrorText);
+  EXPECT_EQ(ui.boxes[2].caption, "Installation Error");
+  EXPECT_EQ(ui.statuses.back(), kDescription);
+  EXPECT_EQ(Ini(ctx.settingsPath, "tessary", "Location"), "<absent>");
+}
+
+TEST_F(SetupTest, MissingSourceNamesTheTargetAndStops) {
+  // A disk without CORVEL.EX_: the five files before it are copied, then the install stops.
+  std::string disk = dir.MakeDir("disk");
+  for (const char* name : {"TESSARY.EX_", "TESSARY.HL_", "SENTINOX.EX_", "README.TXT", "OSTREL.EX_"})
+    ASSERT_TRUE(CopyFileA((ctx.sourceDir + "\\" + name).c_str(), (disk + "\\" + name).c_str(), FALSE));
+  ctx.sourceDir = disk;
+  EXPECT_FALSE(Install(ctx, ui, dir / "Product"));
+  ASSERT_EQ(ui.boxes.size(), 1u);
+  EXPECT_EQ(ui.boxes[0].text, "Unable to find file to copy. Please make sure this file is on the install disk.");
+  EXPECT_EQ(ui.boxes[0].caption, "CORVEL.EXE");
+  EXPECT_NE(GetFileAttributesA((dir / "Product\\OSTREL.EXE").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(UninstallValue("DisplayName"), "<absent>");
+}
+
+TEST_F(SetupTest, ReinstallMovesOldKeysButKeepsUserChoices) {
+  std::string target = dir / "Product";
+  test::WriteBytes(ctx.settingsPath,
+                   "[tessary]\r\nLocation=" + target + "\r\nDirectory=D:\\MYBACKUPS\r\nusesentinox=no\r\n"
+                   "briefdescription=yes\r\nverifyalluninstall=no\r\nFirstRun=no\r\n"
+                   "[sentinox]\r\nusesentinox=yes\r\n");
+  ui.answers = {kAnswerNo, kAnswerYes};  // no read-me, but run it
+  ASSERT_TRUE(OkClicked(ctx, ui, target));
+  EXPECT_EQ(ui.boxes.size(), 2u);  // same Location: no directory question
+  EXPECT_EQ(Ini(ctx.settingsPath, "tessary", "Directory"), "D:\\MYBACKUPS");
+  EXPECT_EQ(Ini(ctx.settingsPath, "sentinox", "usesentinox"), "yes");
+  EXPECT_EQ(Ini(ctx.settingsPath, "compare", "briefdescription"), "yes");
+  EXPECT_EQ(Ini(ctx.settingsPath, "uninstall", "verifyalluninstall"), "no");
+  for (const char* key : {"usesentinox", "briefdescription", "verifyalluninstall"})
+    EXPECT_EQ(Ini(ctx.settingsPath, "tessary", key), "<absent>") << key;
+  EXPECT_EQ(Ini(ctx.settingsPath, "tessary", "FirstRun"), "Yes");
+  // No to the read-me still offers to run, and Yes starts the installed program.
+  ASSERT_EQ(ui.starts.size(), 1u);
+  EXPECT_EQ(ui.starts[0].first, target + "\\Tessary.exe");
+  EXPECT_EQ(ui.starts[0].second, SW_SHOWNORMAL);
+}
+
+TEST_F(SetupTest, ReadMeOpensInNotepadFromTheInstallDirectory) {
+  ui.answers = {kAnswerYes, kAnswerNo};
+  ASSERT_TRUE(Install(ctx, ui, dir / "Product"));
+  ASSERT_EQ(ui.starts.size(), 1u);
+  EXPECT_EQ(ui.starts[0].first, "notepad.exe readme.txt");
+  EXPECT_EQ(ui.starts[0].second, SW_SHOWMAXIMIZED);
+  char cwd[MAX_PATH] = {};
+  GetCurrentDirectoryA(MAX_PATH, cwd);
+  EXPECT_STREQ(cwd, (dir / "Product").c_str());
+}
+
+int RunAndWait(const std::string& commandLine, const std::string& workDir, DWORD ms = 60000) {
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  std::vector<char> line(commandLine.begin(), commandLine.end());
+  line.push_back('\0');
+  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, workDir.c_str(), &si, &pi))
+    return -1;
+  CloseHandle(pi.hThread);
+  DWORD code = 259;
+  if (WaitForSingleObject(pi.hProcess, ms) == WAIT_OBJECT_0) GetExitCodeProcess(pi.hProcess, &code);
+  CloseHandle(pi.hProcess);
+  return static_cast<int>(code);
+}
+
+TEST_F(SetupTest, OstrelRemovesTheProductAndNothingElse) {
+  std::string target = dir / "Product";
+  ui.answers = {kAnswerNo, kAnswerNo};
+  ASSERT_TRUE(Install(ctx, ui, target));
+  SetCurrentDirectoryA(dir.path().c_str());
+  test::WriteBytes(target + "\\windir.tsb", "a backup listing\r\n");  // the user's backup stays
+  std::string programs = ProgramsFolder();
+  test::WriteBytes(programs + "\\Other.lnk", "not ours");
+
+  EXPECT_EQ(RunAndWait("\"" + target + "\\OSTREL.EXE\" /s", dir.path()), 0);
+  for (const char* name : {"TESSARY.EXE", "TESSARY.HLP", "SENTINOX.EXE", "README.TXT", "CORVEL.EXE"})
+    EXPECT_EQ(GetFileAttributesA((target + "\\" + name).c_str()), INVALID_FILE_ATTRIBUTES) << name;
+  EXPECT_EQ(test::ReadBytes(target + "\\windir.tsb"), "a backup listing\r\n");
+  EXPECT_EQ(GetFileAttributesA((programs + "\\Tessary 95").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(test::ReadBytes(programs + "\\Other.lnk"), "not ours");
+  DeleteFileA((programs + "\\Other.lnk").c_str());
+  EXPECT_EQ(UninstallValue("DisplayName"), "<absent>");
+  EXPECT_EQ(Ini(ctx.settingsPath, "tessary", "Location"), target);  // the settings file stays
+}
+
+}  // namespace
+}  // namespace tessary::setup
