@@ -284,3 +284,90 @@ TEST_F(SetupTest, OstrelRemovesTheProductAndNothingElse) {
 
 }  // namespace
 }  // namespace tessary::setup
+
+namespace tessary::setup {
+namespace {
+
+HWND WaitForWindow(const char* caption, DWORD ms = 20000) {
+  for (DWORD waited = 0; waited < ms; waited += 50) {
+    if (HWND w = FindWindowA("#32770", caption)) return w;
+    Sleep(50);
+  }
+  return nullptr;
+}
+
+// Presses a button of a message box or dialog in the installer's process.
+void Press(HWND window, int id) { PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
+
+// setup.exe itself, from a disk copy, against the real settings file of the prefix.
+TEST_F(SetupTest, SetupProgramInstallsThroughItsDialog) {
+  char windows[MAX_PATH] = {};
+  GetWindowsDirectoryA(windows, MAX_PATH);
+  std::string ini = std::string(windows) + "\\tessary.ini";
+  std::string saved = test::ReadBytes(ini);
+  DeleteFileA(ini.c_str());
+  std::string target = dir / "ViaDialog";
+
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  std::string cmd = "\"" + ctx.sourceDir + "\\SETUP.EXE\"";
+  std::vector<char> line(cmd.begin(), cmd.end());
+  line.push_back('\0');
+  ASSERT_TRUE(CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, ctx.sourceDir.c_str(), &si,
+                             &pi));
+  CloseHandle(pi.hThread);
+  HWND main = WaitForWindow("Tessary Install");
+  EXPECT_NE(main, nullptr);
+  if (main) {
+    char text[300] = {};
+    for (int i = 0; i < 100 && !GetDlgItemTextA(main, 200, text, sizeof text); ++i) Sleep(50);
+    EXPECT_STREQ(text, "C:\\Program Files\\Tessary");
+    GetDlgItemTextA(main, 202, text, sizeof text);
+    EXPECT_STREQ(text, kDescription);
+    SendDlgItemMessageA(main, 200, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(target.c_str()));
+    Press(main, IDOK);
+    HWND box = WaitForWindow("Directory confirm");  // no Location yet: the default stands in
+    EXPECT_NE(box, nullptr);
+    if (box) Press(box, IDYES);
+    box = WaitForWindow("Install Complete");
+    EXPECT_NE(box, nullptr);
+    if (box) Press(box, IDNO);
+    box = WaitForWindow("Run Now?");
+    EXPECT_NE(box, nullptr);
+    if (box) Press(box, IDNO);
+  }
+  bool ended = WaitForSingleObject(pi.hProcess, 30000) == WAIT_OBJECT_0;
+  if (!ended) TerminateProcess(pi.hProcess, 1);
+  CloseHandle(pi.hProcess);
+  EXPECT_TRUE(ended) << "setup.exe should end after a successful install";
+  EXPECT_EQ(Ini(ini, "tessary", "Location"), target);
+  EXPECT_EQ(Ini(ini, "tessary", "FirstRun"), "Yes");
+  EXPECT_TRUE(test::ReadBytes(target + "\\TESSARY.EXE") == test::ReadBytes(test::BuildPath(TESSARY_EXE)));
+
+  DeleteFileA(ini.c_str());
+  if (!saved.empty()) test::WriteBytes(ini, saved);
+}
+
+TEST_F(SetupTest, CancelEndsTheProgramWithNothingDone) {
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  std::string cmd = "\"" + ctx.sourceDir + "\\SETUP.EXE\"";
+  std::vector<char> line(cmd.begin(), cmd.end());
+  line.push_back('\0');
+  ASSERT_TRUE(CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, ctx.sourceDir.c_str(), &si,
+                             &pi));
+  CloseHandle(pi.hThread);
+  HWND main = WaitForWindow("Tessary Install");
+  EXPECT_NE(main, nullptr);
+  if (main) Press(main, IDCANCEL);
+  bool ended = WaitForSingleObject(pi.hProcess, 20000) == WAIT_OBJECT_0;
+  if (!ended) TerminateProcess(pi.hProcess, 1);
+  CloseHandle(pi.hProcess);
+  EXPECT_TRUE(ended);
+  EXPECT_EQ(UninstallValue("DisplayName"), "<absent>");
+}
+
+}  // namespace
+}  // namespace tessary::setup
