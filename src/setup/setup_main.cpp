@@ -11,10 +11,17 @@ namespace {
 
 using namespace tessary::setup;
 
+// "/auto" (for build scripts): install to the shown directory without questions,
+// neither showing the read-me nor starting the program, and end with exit code 1 on
+// failure instead of waiting in the dialog.
+bool g_auto = false;
+int g_exitCode = 0;
+
 class DialogUi : public SetupUi {
  public:
   explicit DialogUi(HWND dialog) : dialog_(dialog) {}
   int Ask(const std::string& text, const std::string& caption, unsigned style) override {
+    if (g_auto) return caption == "Directory confirm" ? IDYES : (style & MB_YESNO) ? IDNO : IDOK;
     return MessageBoxA(dialog_, text.c_str(), caption.c_str(), style);
   }
   void Status(const std::string& text) override {
@@ -43,7 +50,12 @@ std::string EditText(HWND dialog) {
 
 void OnOk(HWND dialog) {
   DialogUi ui(dialog);
-  if (OkClicked(SetupContext::Default(), ui, EditText(dialog))) DestroyWindow(dialog);
+  if (OkClicked(SetupContext::Default(), ui, EditText(dialog))) {
+    DestroyWindow(dialog);
+  } else if (g_auto) {
+    g_exitCode = 1;
+    DestroyWindow(dialog);
+  }
 }
 
 INT_PTR CALLBACK MainProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
@@ -73,7 +85,8 @@ INT_PTR CALLBACK MainProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int show) {
+  g_auto = std::string(commandLine).find("/auto") != std::string::npos;
   HWND dialog = CreateDialogParamA(instance, "Main", nullptr, MainProc, 0);
   if (!dialog) {
     MessageBoxA(nullptr, "Unable to display main dialog", "System Error", MB_OK);
@@ -82,6 +95,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
   ShowWindow(dialog, show == SW_HIDE ? SW_SHOWNORMAL : show);
   UpdateWindow(dialog);
   SetDlgItemTextA(dialog, kIdDirectory, ReadLocation(SetupContext::Default()).c_str());
+  if (g_auto) PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
 
   MSG msg;
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
@@ -89,5 +103,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }
-  return static_cast<int>(msg.wParam);
+  return g_exitCode;
 }
