@@ -371,3 +371,61 @@ TEST_F(SetupTest, CancelEndsTheProgramWithNothingDone) {
 
 }  // namespace
 }  // namespace tessary::setup
+
+namespace tessary::setup {
+namespace {
+
+bool WindowShows(HWND window, const std::string& text) {
+  char buf[4096] = {};
+  DWORD_PTR got = 0;
+  if (!SendMessageTimeoutA(window, WM_GETTEXT, sizeof buf, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG, 1000,
+                           &got))
+    return false;
+  return std::string(buf).find(text) != std::string::npos;
+}
+
+// True once some window of the desktop (or a child of one) shows the text.
+bool WaitForText(const std::string& text) {
+  struct Search {
+    const std::string* text;
+    bool found;
+  } search{&text, false};
+  for (int i = 0; i < 200 && !search.found; ++i) {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    EnumWindows(
+        [](HWND top, LPARAM p) -> BOOL {
+          auto* s = reinterpret_cast<Search*>(p);
+          EnumChildWindows(
+              top,
+              [](HWND child, LPARAM q) -> BOOL {
+                auto* s2 = reinterpret_cast<Search*>(q);
+                if (WindowShows(child, *s2->text)) s2->found = true;
+                return !s2->found;
+              },
+              p);
+          return !s->found;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    if (!search.found) Sleep(100);
+  }
+  return search.found;
+}
+
+// The generated help file opens in the platform's help engine at its contents and at
+// the topics of command context numbers.
+TEST(HelpFile, HelpEngineShowsContentsAndCommandTopics) {
+  HWND owner = CreateWindowA("STATIC", "help owner", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  std::string hlp = test::BuildPath(HELP_FILE);
+  ASSERT_TRUE(WinHelpA(owner, hlp.c_str(), HELP_CONTENTS, 0));
+  EXPECT_TRUE(WaitForText("Tessary records what a program installation changes"));
+  ASSERT_TRUE(WinHelpA(owner, hlp.c_str(), HELP_CONTEXT, 304));
+  EXPECT_TRUE(WaitForText("Compare checks the computer against the newest backup"));
+  ASSERT_TRUE(WinHelpA(owner, hlp.c_str(), HELP_CONTEXT, 24337));
+  EXPECT_TRUE(WaitForText("These work on the active report window"));
+  WinHelpA(owner, hlp.c_str(), HELP_QUIT, 0);
+  DestroyWindow(owner);
+}
+
+}  // namespace
+}  // namespace tessary::setup
