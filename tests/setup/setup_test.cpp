@@ -412,8 +412,8 @@ bool WaitForText(const std::string& text) {
   return search.found;
 }
 
-// The generated help file opens in the platform's help engine at its contents and at
-// the topics of command context numbers.
+// The generated help file opens in the platform's help engine at its contents, at the
+// topics of command context numbers and at a keyword.
 TEST(HelpFile, HelpEngineShowsContentsAndCommandTopics) {
   HWND owner = CreateWindowA("STATIC", "help owner", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
   std::string hlp = test::BuildPath(HELP_FILE);
@@ -423,6 +423,49 @@ TEST(HelpFile, HelpEngineShowsContentsAndCommandTopics) {
   EXPECT_TRUE(WaitForText("Compare checks the computer against the newest backup"));
   ASSERT_TRUE(WinHelpA(owner, hlp.c_str(), HELP_CONTEXT, 24337));
   EXPECT_TRUE(WaitForText("These work on the active report window"));
+
+  // A keyword topic, chosen in the help engine's index (it does not take HELP_KEY).
+  HWND indexButton = nullptr;
+  EnumWindows(
+      [](HWND top, LPARAM p) -> BOOL {
+        EnumChildWindows(
+            top,
+            [](HWND child, LPARAM q) -> BOOL {
+              char text[32] = {};
+              GetWindowTextA(child, text, sizeof text);
+              if (std::string(text) == "&Index") *reinterpret_cast<HWND*>(q) = child;
+              return TRUE;
+            },
+            p);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&indexButton));
+  ASSERT_NE(indexButton, nullptr);
+  PostMessageA(indexButton, BM_CLICK, 0, 0);
+  HWND list = nullptr, sheet = nullptr;
+  for (int i = 0; i < 100 && !list; ++i) {
+    Sleep(100);
+    sheet = FindWindowA(nullptr, "Help topics: Tessary Help");
+    if (!sheet) sheet = FindWindowA(nullptr, "Help topics: Wine Help");
+    if (sheet)
+      EnumChildWindows(
+          sheet,
+          [](HWND child, LPARAM q) -> BOOL {
+            char cls[32] = {};
+            GetClassNameA(child, cls, sizeof cls);
+            if (std::string(cls) == "ListBox") *reinterpret_cast<HWND*>(q) = child;
+            return TRUE;
+          },
+          reinterpret_cast<LPARAM>(&list));
+  }
+  ASSERT_NE(list, nullptr) << "the help index did not open";
+  LRESULT item = SendMessageA(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                              reinterpret_cast<LPARAM>("Registration Database"));
+  ASSERT_GE(item, 0);
+  SendMessageA(list, LB_SETCURSEL, item, 0);
+  PostMessageA(sheet, WM_COMMAND, IDOK, 0);
+  EXPECT_TRUE(WaitForText("Choose the registry branches Backup records"));
+
   WinHelpA(owner, hlp.c_str(), HELP_QUIT, 0);
   DestroyWindow(owner);
 }
