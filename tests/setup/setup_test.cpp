@@ -349,6 +349,30 @@ TEST_F(SetupTest, SetupProgramInstallsThroughItsDialog) {
   if (!saved.empty()) test::WriteBytes(ini, saved);
 }
 
+TEST_F(SetupTest, OstrelAsksFirstAndNoRemovesNothing) {
+  std::string target = dir / "Product";
+  ui.answers = {kAnswerNo, kAnswerNo};
+  ASSERT_TRUE(Install(ctx, ui, target));
+  SetCurrentDirectoryA(dir.path().c_str());
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  std::string cmd = "\"" + target + "\\OSTREL.EXE\"";
+  std::vector<char> line(cmd.begin(), cmd.end());
+  line.push_back('\0');
+  ASSERT_TRUE(CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.path().c_str(), &si, &pi));
+  CloseHandle(pi.hThread);
+  HWND box = WaitForWindow("Tessary 95 Uninstall");
+  EXPECT_NE(box, nullptr);
+  if (box) Press(box, IDNO);
+  bool ended = WaitForSingleObject(pi.hProcess, 20000) == WAIT_OBJECT_0;
+  if (!ended) TerminateProcess(pi.hProcess, 1);
+  CloseHandle(pi.hProcess);
+  EXPECT_TRUE(ended);
+  EXPECT_NE(GetFileAttributesA((target + "\\TESSARY.EXE").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(UninstallValue("DisplayName"), std::string("Tessary 95", 11));
+}
+
 TEST_F(SetupTest, CancelEndsTheProgramWithNothingDone) {
   STARTUPINFOA si{};
   si.cb = sizeof si;
