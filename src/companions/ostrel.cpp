@@ -6,6 +6,7 @@
 // "/s" removes without asking and without the closing message (for unattended use).
 #include <windows.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -66,10 +67,49 @@ bool RemoveFile(const std::string& path) {
   return MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
 }
 
+// A running program cannot delete its own file. A copy in the temporary folder,
+// started with "/finish <process id> <path>", waits for this process to end, then
+// deletes the uninstaller and the install directory if nothing else is left in it.
+bool HandOverSelfRemoval(const std::string& self) {
+  char temp[MAX_PATH + 1] = {};
+  GetTempPathA(MAX_PATH, temp);
+  std::string copy = std::string(temp) + "ostrel-finish.exe";
+  if (!CopyFileA(self.c_str(), copy.c_str(), FALSE)) return false;
+  std::string cmd = "\"" + copy + "\" /finish " + std::to_string(GetCurrentProcessId()) + " " + self;
+  std::vector<char> line(cmd.begin(), cmd.end());
+  line.push_back('\0');
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessA(copy.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, temp, &si, &pi)) return false;
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  return true;
+}
+
+int FinishSelfRemoval(const std::string& args) {
+  std::size_t space = args.find(' ');
+  if (space == std::string::npos) return 1;
+  DWORD pid = static_cast<DWORD>(std::strtoul(args.c_str(), nullptr, 10));
+  std::string path = args.substr(space + 1);
+  if (HANDLE parent = OpenProcess(SYNCHRONIZE, FALSE, pid)) {
+    WaitForSingleObject(parent, 30000);
+    CloseHandle(parent);
+  }
+  for (int i = 0; i < 50 && !DeleteFileA(path.c_str()) && GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+       ++i)
+    Sleep(100);
+  RemoveDirectoryA(Parent(path).c_str());
+  MoveFileExA(OwnPath().c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+  return 0;
+}
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
-  bool quiet = std::string(commandLine).find("/s") != std::string::npos;
+  std::string args(commandLine);
+  if (args.rfind("/finish ", 0) == 0) return FinishSelfRemoval(args.substr(8));
+  bool quiet = args.find("/s") != std::string::npos;
   std::string self = OwnPath();
   std::string dir = Parent(self);
   if (!quiet &&
@@ -82,9 +122,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
     std::string path = dir + "\\" + name;
     if (RemoveFile(path)) removed += path + "\n";
   }
-  if (RemoveFile(self)) removed += self + "\n";
-  // The install directory goes only when nothing else (such as backups) is left in it.
-  if (RemoveDirectoryA(dir.c_str())) removed += dir + "\n";
+  // This program and then the install directory, the latter only when nothing else
+  // (such as backups) is left in it.
+  if (HandOverSelfRemoval(self) || RemoveFile(self)) removed += self + "\n";
 
   std::string programs = ProgramsFolder();
   if (!programs.empty()) {

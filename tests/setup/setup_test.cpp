@@ -274,6 +274,10 @@ TEST_F(SetupTest, OstrelRemovesTheProductAndNothingElse) {
   EXPECT_EQ(RunAndWait("\"" + target + "\\OSTREL.EXE\" /s", dir.path()), 0);
   for (const char* name : {"TESSARY.EXE", "TESSARY.HLP", "SENTINOX.EXE", "README.TXT", "CORVEL.EXE"})
     EXPECT_EQ(GetFileAttributesA((target + "\\" + name).c_str()), INVALID_FILE_ATTRIBUTES) << name;
+  // It removes itself once it has ended.
+  for (int i = 0; i < 100 && GetFileAttributesA((target + "\\OSTREL.EXE").c_str()) != INVALID_FILE_ATTRIBUTES; ++i)
+    Sleep(100);
+  EXPECT_EQ(GetFileAttributesA((target + "\\OSTREL.EXE").c_str()), INVALID_FILE_ATTRIBUTES);
   EXPECT_EQ(test::ReadBytes(target + "\\windir.tsb"), "a backup listing\r\n");
   EXPECT_EQ(GetFileAttributesA((programs + "\\Tessary 95").c_str()), INVALID_FILE_ATTRIBUTES);
   EXPECT_EQ(test::ReadBytes(programs + "\\Other.lnk"), "not ours");
