@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <objbase.h>
 #include <shlobj.h>
+#include <lzexpand.h>
 
 #include <deque>
 #include <string>
@@ -167,6 +168,24 @@ TEST_F(SetupTest, FreshInstallExpandsEveryFileAndWritesLinkEntryAndSettings) {
   EXPECT_TRUE(ConfirmDirectory(ctx, again, target));
   EXPECT_TRUE(again.boxes.empty());
   EXPECT_TRUE(ConfirmDirectory(ctx, again, target + "X") == false);
+}
+
+// The compressor's output for awkward inputs expands back through the LZ functions.
+TEST(SzddCompressor, LzCopyExpandsAwkwardInputs) {
+  test::TempDir dir;
+  for (const char* name : {"empty", "one", "zeros", "spaces", "repeat", "random"}) {
+    std::string cases = test::BuildPath(SZDD_CASES);
+    std::string source = cases + "\\" + name + ".SZ_", target = dir / name;
+    OFSTRUCT a{}, b{};
+    INT in = LZOpenFileA(const_cast<char*>(source.c_str()), &a, OF_READ);
+    ASSERT_GE(in, 0) << name;
+    INT out = LZOpenFileA(const_cast<char*>(target.c_str()), &b, OF_CREATE);
+    ASSERT_GE(out, 0) << name;
+    EXPECT_GE(LZCopy(in, out), 0) << name;
+    LZClose(in);
+    LZClose(out);
+    EXPECT_TRUE(test::ReadBytes(target) == test::ReadBytes(cases + "\\" + name)) << name;
+  }
 }
 
 TEST_F(SetupTest, NoToTheDirectoryQuestionDoesNothing) {
