@@ -466,10 +466,28 @@ TEST(HelpFile, HelpEngineShowsContentsAndCommandTopics) {
   std::string hlp = test::BuildPath(HELP_FILE);
   ASSERT_TRUE(WinHelpA(owner, hlp.c_str(), HELP_CONTENTS, 0));
   EXPECT_TRUE(WaitForText("Tessary records what a program installation changes"));
-  ASSERT_TRUE(WinHelpA(owner, hlp.c_str(), HELP_CONTEXT, 304));
-  EXPECT_TRUE(WaitForText("Compare checks the computer against the newest backup"));
-  ASSERT_TRUE(WinHelpA(owner, hlp.c_str(), HELP_CONTEXT, 24337));
-  EXPECT_TRUE(WaitForText("These work on the active report window"));
+  // Every command context number of the main window has its topic (ordered so that
+  // each one changes the page shown).
+  const std::pair<unsigned, const char*> commands[] = {
+      {204, "Backup copies the boot and INI files"},
+      {24310, "These work on the active report window"},
+      {205, "Express backs up, starts the setup program"},
+      {24337, "These work on the active report window"},
+      {301, "Sets the backup directory, window settings"},
+      {102, "Start the system's INI-file editor"},
+      {302, "Pick a compare report to open it"},
+      {109, "Start the system's INI-file editor"},
+      {303, "Pick a report, then tick the changes to undo"},
+      {24365, "These work on the active report window"},
+      {304, "Compare checks the computer against the newest backup"},
+      {2001, "Tessary records what a program installation changes"},
+      {2002, "Click a topic or use Index"},
+      {2009, "Tessary 95, version 95.1.3."},
+  };
+  for (auto [number, text] : commands) {
+    ASSERT_TRUE(WinHelpA(owner, hlp.c_str(), HELP_CONTEXT, number));
+    EXPECT_TRUE(WaitForText(text)) << number;
+  }
 
   // A keyword topic, chosen in the help engine's index (it does not take HELP_KEY).
   HWND indexButton = nullptr;
