@@ -8,7 +8,7 @@
 // is the contents topic.
 //
 // The file holds, uncompressed: the internal directory, |SYSTEM (title, contents
-// topic), |FONT, |TOPIC (topic headers and text paragraphs in 4 KiB blocks),
+// topic), |FONT, |TOPIC (topic headers and text paragraphs in one 4 KiB block),
 // |CONTEXT (context-name hashes), |CTXOMAP (context numbers) and |KWBTREE/|KWDATA
 // (keywords).
 #include <algorithm>
@@ -245,8 +245,8 @@ int main(int argc, char** argv) {
     }
   }
 
-  // Place records into blocks without splitting one; a reference is
-  // 0x0C + block * 0x4000 + position in the block's data.
+  // Place the records in the topic block; a reference is 0x0C + block * 0x4000 +
+  // position in the block's data (the text must fit one 4 KiB block).
   std::vector<uint32_t> refs(records.size());
   std::vector<unsigned> blockOf(records.size());
   {
@@ -258,9 +258,6 @@ int main(int argc, char** argv) {
         // Readers disagree on how references span topic blocks; keep to one.
         std::cerr << "hlpgen: the help text needs more than one 4 KiB topic block; shorten it\n";
         std::exit(1);
-        ++block;
-        pos = 0;
-        chars = 0;
       }
       refs[i] = 0x0C + block * 0x4000 + pos;
       blockOf[i] = block;

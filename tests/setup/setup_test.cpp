@@ -290,7 +290,19 @@ TEST_F(SetupTest, OstrelRemovesTheProductAndNothingElse) {
   std::string programs = ProgramsFolder();
   test::WriteBytes(programs + "\\Other.lnk", "not ours");
 
+  // The Sentinox start-up shortcut named in the prefix's own settings file.
+  char windows[MAX_PATH] = {};
+  GetWindowsDirectoryA(windows, MAX_PATH);
+  std::string realIni = std::string(windows) + "\\tessary.ini";
+  std::string savedIni = test::ReadBytes(realIni);
+  std::string sentinoxLink = dir / "Sentinox.lnk";
+  test::WriteBytes(sentinoxLink, "link");
+  WritePrivateProfileStringA("tessary", "LPath", sentinoxLink.c_str(), realIni.c_str());
+
   EXPECT_EQ(RunAndWait("\"" + target + "\\OSTREL.EXE\" /s", dir.path()), 0);
+  EXPECT_EQ(GetFileAttributesA(sentinoxLink.c_str()), INVALID_FILE_ATTRIBUTES);
+  DeleteFileA(realIni.c_str());
+  if (!savedIni.empty()) test::WriteBytes(realIni, savedIni);
   for (const char* name : {"TESSARY.EXE", "TESSARY.HLP", "SENTINOX.EXE", "README.TXT", "CORVEL.EXE"})
     EXPECT_EQ(GetFileAttributesA((target + "\\" + name).c_str()), INVALID_FILE_ATTRIBUTES) << name;
   // It removes itself once it has ended.
