@@ -5,6 +5,7 @@
 #include "app/commands.h"
 #include "platform/files.h"
 #include "reports/logic/retention_logic.h"
+#include "uninstall/logic/action_file.h"
 #include "testbed.h"
 
 namespace tessary {

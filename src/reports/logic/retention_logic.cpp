@@ -35,9 +35,4 @@ void OrderNewestFirst(std::vector<RetentionRecord>& records) {
   }
 }
 
-std::string ActionFilePathFor(const std::string& reportPath) {
-  if (reportPath.size() < 3) return reportPath;
-  return reportPath.substr(0, reportPath.size() - 3) + "tsu";
-}
-
 }  // namespace tessary

@@ -29,7 +29,4 @@ struct RetentionRecord {
 // the order is the exchange order, not the name order.
 void OrderNewestFirst(std::vector<RetentionRecord>& records);
 
-// The uninstall action file of a report: its last three characters become "tsu".
-std::string ActionFilePathFor(const std::string& reportPath);
-
 }  // namespace tessary
