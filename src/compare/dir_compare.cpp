@@ -115,6 +115,10 @@ SectionResult CompareOneDirectory(CompareRun& run, const std::string& directory,
   while (search.Next(entry)) {
     bool isDirectory = (entry.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     if (!isDirectory && (entry.attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM))) continue;
+    // "." and ".." are the folder itself and its parent, never entries of their own. A
+    // folder made since the backup has an empty listing: reporting them as added would
+    // offer the folder's parent (the Windows folder, for System) for removal.
+    if (entry.name == "." || entry.name == "..") continue;
     // Only a plain directory (no other attribute) carries the marker; any other is
     // compared as a file, as the listing records it.
     bool marked = entry.attributes == FILE_ATTRIBUTE_DIRECTORY;

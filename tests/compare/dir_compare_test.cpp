@@ -171,6 +171,18 @@ TEST_F(DirCompareTest, ReportsAddedAndUpdatedEntriesWithActions) {
   SetAttributes(ro, FILE_ATTRIBUTE_DIRECTORY);
 }
 
+TEST_F(DirCompareTest, AFolderMadeSinceTheBackupReportsItsEntriesButNotItselfOrItsParent) {
+  std::string win = dir.MakeDir("WINDOWS");
+  std::string sys = win + "\\SYSTEM";
+  WriteListing(sys, backupDir + "\\sysdir.tsb");  // not there yet: an empty listing
+  ASSERT_EQ(ReadBytes(backupDir + "\\sysdir.tsb"), "");
+  dir.MakeDir("WINDOWS\\SYSTEM");
+  WriteBytes(sys + "\\SHARELIB.DLL", "x");
+  EXPECT_EQ(CompareOneDirectory(run, sys, backupDir + "\\sysdir.tsb"), SectionResult::Done);
+  EXPECT_EQ(Report(), "===============\r\n" + sys + " Directory\r\nADDED  : SHARELIB.DLL\r\n");
+  EXPECT_EQ(Actions(), "REMOVEFILE:SHARELIB.DLL>FROM:" + sys + "\r\n");
+}
+
 TEST_F(DirCompareTest, UnchangedDirectoryWritesNothingAndExcludesApply) {
   std::string d = dir.MakeDir("D");
   WriteBytes(d + "\\SYSTEM.INI", "x");

@@ -3,7 +3,9 @@
 ; programs folder; registry keys under HKEY_LOCAL_MACHINE\SOFTWARE, HKEY_CURRENT_USER and
 ; HKEY_CLASSES_ROOT (a CLSID among them); entries added, changed and deleted in win.ini,
 ; system.ini (a device= line in [386Enh]) and protocol.ini; lines added to autoexec.bat and
-; config.sys. The test seeds [TessaryE2E] in win.ini before it runs.
+; config.sys; and it rewrites an existing file of the Windows folder. The test seeds
+; [TessaryE2E] in win.ini, [386Enh] in system.ini, [NetTrans] in protocol.ini and the file
+; newapp-common.dat before it runs; without those seeds the installer only adds.
 Unicode true
 Target amd64-unicode
 Name "NewApp"
@@ -59,9 +61,22 @@ Section
   DeleteINIStr "$WINDIR\win.ini" "TessaryE2E" "Obsolete"
   WriteINIStr "$WINDIR\system.ini" "386Enh" "device" "newapp.386"
   WriteINIStr "$WINDIR\protocol.ini" "NewNet" "Driver" "newnet.sys"
+  ReadINIStr $1 "$WINDIR\system.ini" "386Enh" "MinTimeSlice"
+  StrCmp $1 "" +3
+    WriteINIStr "$WINDIR\system.ini" "386Enh" "MinTimeSlice" "40"
+    DeleteINIStr "$WINDIR\system.ini" "386Enh" "KeyBufferDelay"
+  ReadINIStr $1 "$WINDIR\protocol.ini" "NetTrans" "Lana"
+  StrCmp $1 "" +3
+    WriteINIStr "$WINDIR\protocol.ini" "NetTrans" "Lana" "1"
+    DeleteINIStr "$WINDIR\protocol.ini" "NetTrans" "Stale"
   FlushINI "$WINDIR\win.ini"
   FlushINI "$WINDIR\system.ini"
   FlushINI "$WINDIR\protocol.ini"
+
+  ; A file that was there before is replaced by the installer's own version.
+  IfFileExists "$WINDIR\newapp-common.dat" 0 common_done
+    !insertmacro WriteText "$WINDIR\newapp-common.dat" "NewApp common data, version 2"
+  common_done:
 
   ; Boot files.
   !insertmacro AppendLine "C:\autoexec.bat" "SET NEWAPP=C:\NEWAPP"

@@ -1,0 +1,58 @@
+// Drives the real tessary.exe from outside: finds its windows by class and caption,
+// posts commands and button presses, reads control texts, and saves window pictures.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace tessary::e2e {
+
+bool WaitFor(const std::function<bool()>& done, int milliseconds = 15000);
+std::string TextOf(HWND hwnd);
+std::string ClassOf(HWND hwnd);
+// A visible top-level window of the process with that class (and caption, if given).
+HWND FindTop(DWORD pid, const std::string& cls, const std::string& caption = {});
+std::vector<HWND> TopWindows(DWORD pid, const std::string& cls);
+std::vector<HWND> Children(HWND parent, const std::string& cls);
+// The texts of a dialog's static controls, joined by "|".
+std::string StaticTexts(HWND dialog);
+// The strings of a list box of another process.
+std::vector<std::string> ListItems(HWND list);
+// Whether a process of that executable name (no path, any case) is running.
+bool ProcessRunning(const std::string& exeName);
+// Saves a window as it is on the screen into a 24-bit BMP file.
+bool SaveWindowPicture(HWND hwnd, const std::string& path);
+
+// tessary.exe started in a working folder; closed (documents unsaved) at the end.
+class TessaryProcess {
+ public:
+  TessaryProcess(const std::string& exe, const std::string& workDir);
+  ~TessaryProcess();
+  TessaryProcess(const TessaryProcess&) = delete;
+  TessaryProcess& operator=(const TessaryProcess&) = delete;
+
+  DWORD pid() const { return info_.dwProcessId; }
+  HWND frame() const { return frame_; }
+  HWND client() const { return client_; }
+  void Command(int id) const;
+  // A dialog of the program, message boxes included, by caption.
+  HWND Box(const std::string& caption = {}) const { return FindTop(pid(), "#32770", caption); }
+  HWND WaitBox(const std::string& caption, int ms = 15000) const;
+  static void Press(HWND dialog, int id);
+  std::vector<HWND> Viewers() const { return Children(client_, "tessaryMDIChild"); }
+  // The viewer whose caption is that path, or null.
+  HWND Viewer(const std::string& path) const;
+  std::string ViewerText(HWND viewer) const;
+  // Closes the program and waits for it; false when it had to be ended by force.
+  bool Close();
+
+ private:
+  PROCESS_INFORMATION info_{};
+  HWND frame_ = nullptr;
+  HWND client_ = nullptr;
+};
+
+}  // namespace tessary::e2e

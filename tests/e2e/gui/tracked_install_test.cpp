@@ -1,0 +1,618 @@
+// Tracked installations from end to end: the real tessary.exe, worked through its windows
+// as a user would, takes a backup, a real installer changes the machine, Compare writes
+// the report and the action file, and Uninstall undoes what it can.
+//
+// What the program tracks, and so what a report may hold:
+// - the boot files C:\autoexec.bat, C:\config.sys, C:\msdos.sys (lines, no undo);
+// - win.ini, system.ini and protocol.ini of the Windows folder (entries, undone);
+// - the names of the entries directly in the Windows, System (the 16-bit
+//   C:\windows\system, not system32), Fonts, Inf and Help folders, C:\Program Files, the
+//   Start-menu programs folder, the desktop and the root of C: (new entries are undone,
+//   updated files are only reported; nothing below a new folder is listed);
+// - new registry keys of the branches switched on in [registry]. HKEY_CLASSES_ROOT is
+//   Wine's view of HKEY_LOCAL_MACHINE\Software\Classes, which the SOFTWARE branch leaves
+//   out, so class keys show once, under HKEY_CLASSES_ROOT (CLSID keys under its own
+//   branch). Values are not compared: only new keys count.
+// Everything else an installer does (its temporary files, system32) must not appear.
+//
+// Set TESSARY_E2E_PRINT=1 to have the tests print each report and uninstall log, and
+// TESSARY_GUIDE_SHOTS=1 to save pictures of the windows for the user guide (as BMP
+// files in the build folder's guide-shots folder; scripts/guide-shots turns them into
+// docs/guide/*.png).
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <iostream>
+#include <map>
+#include <regex>
+#include <sstream>
+
+#include "gui_driver.h"
+#include "platform/ascii.h"
+#include "platform/files.h"
+#include "platform/profile.h"
+#include "platform/shell.h"
+#include "resources/ids.h"
+#include "testbed.h"
+#include "uninstall/uninstall_ids.h"
+
+namespace tessary {
+namespace {
+
+using e2e::TessaryProcess;
+using e2e::WaitFor;
+
+bool EnvOn(const char* name) {
+  const char* v = std::getenv(name);
+  return v && *v && std::string(v) != "0";
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  std::string line;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+std::string Join(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& l : lines) text += l + "\n";
+  return text;
+}
+
+// A shell folder of the current user as the program finds it.
+std::string ShellFolder(const char* value, const std::string& fallback) {
+  HKEY key = nullptr;
+  std::string result;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", 0,
+                    KEY_READ, &key) == ERROR_SUCCESS) {
+    char data[256] = {};
+    DWORD size = sizeof data - 1, type = 0;
+    if (RegQueryValueExA(key, value, nullptr, &type, reinterpret_cast<BYTE*>(data), &size) == ERROR_SUCCESS)
+      result = data;
+    RegCloseKey(key);
+  }
+  return result.empty() ? fallback : result;
+}
+
+bool KeyExists(HKEY root, const std::string& path) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  RegCloseKey(key);
+  return true;
+}
+
+// Packed DOS date and time in the report's form: "15:00  3 Dec 1996".
+std::string ReportDate(DosDateTime d) {
+  static const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                  "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+  CivilTime t = UnpackDos(d);
+  char text[64];
+  std::snprintf(text, sizeof text, "%02d:%02d  %d %s %d", t.hour, t.minute, t.day,
+                t.month >= 1 && t.month <= 12 ? kMonths[t.month - 1] : "?", t.year);
+  return text;
+}
+
+// The report with what varies from run to run made comparable: the lines of each
+// directory block are sorted (the file system decides their order), and the free-space
+// lines, whose figures depend on the host disk, are checked for their form and dropped.
+std::vector<std::string> Comparable(const std::string& report) {
+  std::vector<std::string> in = Lines(report), out;
+  static const std::regex kFree(
+      "(Increase|Decrease) in free disk space on drive [C-Z]:  [0-9,]+ Bytes\\. Free before: -?[0-9,]+\\. "
+      "Free now: -?[0-9,]+\\.");
+  for (std::size_t i = 0; i < in.size(); ++i) {
+    if (std::regex_match(in[i], kFree)) continue;
+    if (in[i].rfind("* * ", 0) == 0) continue;
+    out.push_back(in[i]);
+    if (in[i] == "===============" && i + 1 < in.size() && in[i + 1].size() > 10 &&
+        in[i + 1].substr(in[i + 1].size() - 10) == " Directory") {
+      out.push_back(in[++i]);
+      std::size_t first = out.size();
+      while (i + 1 < in.size() && in[i + 1] != "===============" && in[i + 1] != "- - - - -" &&
+             in[i + 1].rfind("--", 0) != 0)
+        out.push_back(in[++i]);
+      std::sort(out.begin() + static_cast<std::ptrdiff_t>(first), out.end());
+    }
+  }
+  return out;
+}
+
+std::vector<std::string> Sorted(std::vector<std::string> v) {
+  std::sort(v.begin(), v.end());
+  return v;
+}
+
+// A message box or dialog the program showed while a command ran, and the answer given.
+struct Shown {
+  std::string caption, text;
+  std::vector<std::string> list;  // the DLL Dependencies dialog's referring files
+};
+
+// The machine state a test changes, saved before and put back after, so that the suite
+// can run twice in a row: the settings file, the INI and boot files, the files the
+// installers write and what an uninstall leaves behind by design.
+class MachineGuard {
+ public:
+  void SaveFile(const std::string& path) {
+    ProfileFlush(path);
+    files_.push_back({path, FileExists(path), test::ReadBytes(path)});
+  }
+  void RemoveAfter(const std::string& path) { trees_.push_back(path); }
+  void DeleteKeyAfter(HKEY root, const std::string& path) { keys_.push_back({root, path}); }
+  ~MachineGuard() {
+    for (const auto& [root, path] : keys_) RegDeleteTreeA(root, path.c_str());
+    for (const std::string& t : trees_) test::RemoveTree(t);
+    for (const Saved& f : files_) {
+      ProfileFlush(f.path);
+      if (f.existed) {
+        test::SetAttributes(f.path, FILE_ATTRIBUTE_NORMAL);
+        test::WriteBytes(f.path, f.bytes);
+      } else {
+        test::SetAttributes(f.path, FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(f.path.c_str());
+      }
+      ProfileFlush(f.path);
+    }
+  }
+
+ private:
+  struct Saved {
+    std::string path;
+    bool existed;
+    std::string bytes;
+  };
+  std::vector<Saved> files_;
+  std::vector<std::string> trees_;
+  std::vector<std::pair<HKEY, std::string>> keys_;
+};
+
+class TrackedInstall : public ::testing::Test {
+ protected:
+  TrackedInstall() {
+    win_ = WindowsDirectory();
+    ini_ = win_ + "\\tessary.ini";
+    startMenu_ = ShellFolder("Programs", win_ + "\\Start Menu\\Programs");
+    desktop_ = ShellFolder("Desktop", win_ + "\\Desktop");
+    for (const std::string& f :
+         {ini_, win_ + "\\win.ini", win_ + "\\system.ini", win_ + "\\protocol.ini", std::string("C:\\autoexec.bat"),
+          std::string("C:\\config.sys"), win_ + "\\win.uib", win_ + "\\system.uib", win_ + "\\protocol.uib",
+          win_ + "\\system.tsd", std::string("C:\\msdos.uib")})
+      guard_.SaveFile(f);
+    backup_ = dir_.MakeDir("BACKUP");
+    shots_ = EnvOn("TESSARY_GUIDE_SHOTS");
+    print_ = EnvOn("TESSARY_E2E_PRINT");
+  }
+
+  // A settings file of the test's own: the backup directory and the registry branches.
+  void WriteSettings(const std::string& extra = {}) {
+    ProfileFlush(ini_);
+    test::WriteBytes(ini_, "[tessary]\r\nDirectory=" + backup_ + "\r\n" + extra);
+    ProfileFlush(ini_);
+  }
+
+  void Shot(HWND hwnd, const std::string& name) {
+    if (!shots_ || !hwnd) return;
+    Sleep(400);
+    std::string dir = test::BuildPath(GUIDE_SHOTS_DIR);
+    CreateDirectoryA(dir.c_str(), nullptr);
+    e2e::SaveWindowPicture(hwnd, dir + "\\" + name + ".bmp");
+  }
+
+  // Backup from the menu command, confirmed in the Backup dialog.
+  void Backup(TessaryProcess& app) {
+    app.Command(CM_BACKUP);
+    HWND dialog = app.WaitBox("Backup");
+    ASSERT_NE(dialog, nullptr) << "no Backup dialog";
+    EXPECT_EQ(e2e::TextOf(GetDlgItem(dialog, 337)), ToUpperAscii(backup_));
+    Shot(dialog, "backup-dialog");
+    TessaryProcess::Press(dialog, IDOK);
+    ASSERT_TRUE(WaitForBackup(app)) << "the backup did not finish: " << e2e::TextOf(app.Box());
+    EXPECT_TRUE(FileExists(backup_ + "\\windir.tsb"));
+  }
+
+  // A backup has ended when the status bar shows it and no dialog is left open.
+  bool WaitForBackup(TessaryProcess& app, const std::string& waitingBox = {}) {
+    HWND status = FindWindowExA(app.frame(), nullptr, "msctls_statusbar32", nullptr);
+    return WaitFor(
+        [&] {
+          HWND box = app.Box();
+          bool idle = waitingBox.empty() ? box == nullptr && IsWindowEnabled(app.frame())
+                                         : app.Box(waitingBox) != nullptr;
+          return idle && e2e::TextOf(status).rfind("LAST BACKUP IN:", 0) == 0;
+        },
+        120000);
+  }
+
+  // Runs an installer silently from its B: path and waits for it.
+  static void Install(const std::string& setup) {
+    ChildProcess installer;
+    ASSERT_TRUE(installer.Start("\"" + test::BuildPath(setup) + "\" /S", SW_SHOWNORMAL));
+    ASSERT_EQ(WaitForSingleObject(installer.handle(), 60000), WAIT_OBJECT_0) << "installer did not end";
+    EXPECT_EQ(installer.ExitCode(), 0u);
+  }
+
+  // Confirms an open Compare dialog and waits for the report's viewer.
+  HWND ConfirmCompare(TessaryProcess& app, HWND dialog) {
+    EXPECT_EQ(e2e::TextOf(GetDlgItem(dialog, 210)), "COMPARE");
+    TessaryProcess::Press(dialog, IDOK);
+    HWND viewer = nullptr;
+    EXPECT_TRUE(WaitFor([&] { return (viewer = app.Viewer(Report())) != nullptr; }, 120000))
+        << "no report viewer; open: " << e2e::TextOf(app.Box());
+    return viewer;
+  }
+
+  HWND Compare(TessaryProcess& app) {
+    app.Command(CM_COMPARE);
+    HWND dialog = app.WaitBox("Compare");
+    EXPECT_NE(dialog, nullptr) << "no Compare dialog";
+    return dialog ? ConfirmCompare(app, dialog) : nullptr;
+  }
+
+  // Uninstall from the report: every action selected, each question answered. The DLL
+  // Dependencies dialog gets `dllAnswer`, a directory question `treeAnswer`; `order`
+  // receives the list's entries (the run's order), and everything shown is returned.
+  std::vector<Shown> Uninstall(TessaryProcess& app, std::vector<std::string>& order, int dllAnswer = IDYES,
+                               int treeAnswer = IDYES) {
+    std::vector<Shown> shown;
+    app.Command(CM_UNINSTALL);
+    HWND chooser = app.WaitBox("UnInstall");
+    EXPECT_NE(chooser, nullptr) << "no UnInstall dialog";
+    if (!chooser) return shown;
+    HWND list = GetDlgItem(chooser, IDC_UN_LIST);
+    EXPECT_EQ(e2e::ListItems(list), std::vector<std::string>{"COMPARE.TSC"});
+    SendMessageA(list, LB_SETCURSEL, 0, 0);
+    TessaryProcess::Press(chooser, IDOK);
+    HWND actions = app.WaitBox("Uninstall Actions");
+    EXPECT_NE(actions, nullptr) << "no Uninstall Actions dialog";
+    if (!actions) return shown;
+    HWND entries = GetDlgItem(actions, IDC_LIST_ACTIONS);
+    // The list holds the action file's lines in upper case, in the list's own order.
+    std::vector<std::string> expected = Lines(ToUpperAscii(test::ReadBytes(ActionFile())));
+    order = e2e::ListItems(entries);
+    EXPECT_EQ(Sorted(order), Sorted(expected));
+    TessaryProcess::Press(actions, IDC_LIST_SELECTALL);
+    EXPECT_TRUE(WaitFor([&] {
+      return SendMessageA(entries, LB_GETSELCOUNT, 0, 0) == static_cast<LRESULT>(expected.size());
+    }));
+    Shot(actions, "uninstall-actions");
+    TessaryProcess::Press(actions, IDOK);
+
+    bool complete = false;
+    bool finished = WaitFor(
+        [&] {
+          for (HWND box : e2e::TopWindows(app.pid(), "#32770")) {
+            std::string caption = e2e::TextOf(box);
+            if (caption == "Uninstall Actions" || caption == "Dll Dependancy Check" || caption == "Please wait...")
+              continue;
+            Shown s{caption, e2e::StaticTexts(box), {}};
+            int answer = IDOK;
+            if (caption == "DLL Dependencies") {
+              s.text = e2e::TextOf(GetDlgItem(box, IDC_DLL_PATH));
+              s.list = e2e::ListItems(GetDlgItem(box, IDC_DLL_LIST));
+              answer = dllAnswer;
+            } else if (caption == "Verify this action:") {
+              answer = IDYES;
+            } else if (s.text.rfind("This directory, all its files", 0) == 0) {
+              answer = treeAnswer;
+            } else if (caption == "Uninstall Complete") {
+              answer = IDYES;
+              complete = true;
+            }
+            shown.push_back(s);
+            TessaryProcess::Press(box, answer);
+            WaitFor([&] { return !IsWindow(box) || !IsWindowVisible(box); }, 5000);
+            return false;
+          }
+          return complete && app.Box("Uninstall Actions") == nullptr && IsWindowEnabled(app.frame());
+        },
+        180000);
+    EXPECT_TRUE(finished) << "the uninstall did not end";
+    return shown;
+  }
+
+  std::string Report() const { return backup_ + "\\COMPARE.TSC"; }
+  std::string ActionFile() const { return backup_ + "\\COMPARE.tsu"; }
+  std::string Log() const { return backup_ + "\\COMPARE.log"; }
+
+  void PrintIfAsked() const {
+    if (!print_) return;
+    std::cout << "===== " << Report() << "\n" << test::ReadBytes(Report()) << "\n===== " << Log() << "\n"
+              << test::ReadBytes(Log()) << std::flush;
+  }
+
+  // The INI value as the platform reads it, or "<none>".
+  static std::string Ini(const std::string& file, const char* section, const char* key) {
+    return ProfileRead(file, section, key, "<none>", 256);
+  }
+
+  test::TempDir dir_;
+  MachineGuard guard_;
+  std::string win_, ini_, startMenu_, desktop_, backup_;
+  bool shots_ = false, print_ = false;
+};
+
+// The fixed text that opens every full report.
+std::vector<std::string> Header(const std::string& report) {
+  return {"Tessary configuration file comparison file.",
+          report,
+          "========================================",
+          "Every line in your current configuration files is compared to every",
+          "line in your backup files, with all differences noted below.",
+          "For the Autoexec.bat and Config.sys files, any changes will be reflected",
+          "in two sections; added/changed and deleted/changed. Any lines that appear",
+          "in both sections have changed, those in just the added section were",
+          "added, and those just in the deleted section were deleted.",
+          "If you have multi-boot config.sys and autoexec.bat, the block",
+          "where the change occurred will also be noted (Like :DOS, :WINDOWS etc)",
+          "",
+          "For your Win.ini and System.ini, changes will be shown as",
+          "FROM: (showing the original value of the entry)",
+          "TO: (showing the new value of the entry",
+          "ADDED: (this line has been added)",
+          "DELETED: (this line has been removed)",
+          "The section where this change occurred will also be noted.",
+          "",
+          "Any files that have been added or changed in your root, Windows or",
+          "Windows System directories will also be listed. Files that have been",
+          "updated (changed/replaced) will also show the date and time of the new file.",
+          };
+}
+
+void Append(std::vector<std::string>& to, const std::vector<std::string>& lines) {
+  to.insert(to.end(), lines.begin(), lines.end());
+}
+
+// "UPDATED: " lines as the report writes them: a short name gets extra tabs.
+std::string Updated(const std::string& name, DosDateTime now, DosDateTime old) {
+  std::string line = "UPDATED: " + name;
+  if (name.size() < 7) {
+    line += "\t";
+    if (name.find("ini") != std::string::npos) line += "\t";
+  }
+  return line + "\tNEW:" + ReportDate(now) + "\tOLD:" + ReportDate(old);
+}
+
+// Whether two paths name the same folder (Wine may hold two folders whose names differ
+// only in case, and then picks one by the spelling asked for).
+bool SameFolder(const std::string& a, const std::string& b) {
+  auto id = [](const std::string& path) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    HANDLE h = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return std::string("?") + path;
+    GetFileInformationByHandle(h, &info);
+    CloseHandle(h);
+    return std::to_string(info.dwVolumeSerialNumber) + ":" + std::to_string(info.nFileIndexHigh) + ":" +
+           std::to_string(info.nFileIndexLow);
+  };
+  return id(a) == id(b);
+}
+
+// The log block of one run: the heading, the date line, then the given lines.
+void ExpectLog(const std::string& log, const std::vector<std::string>& lines) {
+  std::vector<std::string> got = Lines(log);
+  ASSERT_GE(got.size(), 2u) << log;
+  EXPECT_EQ(got[0], "-----------UNINSTALL LOG FOR:");
+  EXPECT_TRUE(std::regex_match(got[1], std::regex("[0-9]{1,2}/[0-9]{1,2}/[0-9]{4} [ 0-9][0-9]:[0-9]{2}:[0-9]{2}")))
+      << got[1];
+  EXPECT_EQ(std::vector<std::string>(got.begin() + 2, got.end()), lines);
+  EXPECT_EQ(log.substr(log.size() - 2), "\r\n");
+}
+
+TEST_F(TrackedInstall, NewAppThroughBackupCompareAndUninstall) {
+  const std::string winIni = win_ + "\\win.ini", sysIni = win_ + "\\system.ini", protIni = win_ + "\\protocol.ini";
+  const std::string common = win_ + "\\newapp-common.dat", system = win_ + "\\system";
+  const std::string autoexec = "C:\\autoexec.bat", config = "C:\\config.sys";
+  // The 16-bit System folder of a Windows 95 machine; Wine's prefix may lack it.
+  if (!DirectoryExists(system)) {
+    CreateDirectoryA(system.c_str(), nullptr);
+    guard_.RemoveAfter(system);
+  }
+  // Entries the installer changes and deletes, and a file it replaces.
+  ProfileWrite(winIni, "TessaryE2E", "Mode", "old");
+  ProfileWrite(winIni, "TessaryE2E", "Obsolete", "1");
+  ProfileWrite(sysIni, "386Enh", "MinTimeSlice", "20");
+  ProfileWrite(sysIni, "386Enh", "KeyBufferDelay", ".5");
+  ProfileWrite(protIni, "NetTrans", "Lana", "0");
+  ProfileWrite(protIni, "NetTrans", "Stale", "yes");
+  // Files changed within two seconds of the backup would have the same packed DOS time
+  // and count as unchanged: date the tracked files back.
+  for (const std::string& f : {winIni, sysIni, protIni, autoexec, config}) {
+    ProfileFlush(f);
+    test::SetLastWrite(f, 1996, 12, 7, 9, 5, 10);
+  }
+  guard_.SaveFile(common);
+  test::WriteBytes(common, "NewApp common data, version 1");
+  test::SetLastWrite(common, 1996, 12, 7, 9, 5, 10);
+  for (const std::string& t : {std::string("C:\\Program Files\\NewVendor"), win_ + "\\newapp.ini",
+                               system + "\\newapp.drv", win_ + "\\fonts\\newapp.fon", desktop_ + "\\NewApp.lnk",
+                               startMenu_ + "\\NewApp"})
+    guard_.RemoveAfter(t);
+  guard_.DeleteKeyAfter(HKEY_LOCAL_MACHINE, "SOFTWARE\\NewVendor");
+  guard_.DeleteKeyAfter(HKEY_CURRENT_USER, "Software\\NewVendor");
+  guard_.DeleteKeyAfter(HKEY_CLASSES_ROOT, ".nwa");
+  guard_.DeleteKeyAfter(HKEY_CLASSES_ROOT, "NewApp.Document");
+  guard_.DeleteKeyAfter(HKEY_CLASSES_ROOT, "CLSID\\{6A1B2C3D-4E5F-4071-8293-A4B5C6D7E8F9}");
+  // Five branches compared, two switched off (they show as disabled).
+  WriteSettings(
+      "[registry]\r\nCuruser=yes\r\nCLocmach=yes\r\nCSoftware=yes\r\nCClasses=yes\r\nCClsid=yes\r\n"
+      "CUsers=no\r\nCCrConfig=no\r\n");
+  std::map<std::string, std::string> before;
+  for (const std::string& f : {winIni, sysIni, protIni, autoexec, config}) before[f] = test::ReadBytes(f);
+  // Backup lists the Fonts folder as "\fonts", Compare as "\FONTS": in a prefix with
+  // both "Fonts" and "fonts" those are two folders, and the font goes untracked.
+  const bool fontsTracked = SameFolder(win_ + "\\fonts", win_ + "\\FONTS");
+
+  TessaryProcess app(test::BuildPath(TESSARY_EXE), dir_.path());
+  ASSERT_NE(app.frame(), nullptr);
+  MoveWindow(app.frame(), 0, 0, 760, 520, TRUE);
+  ASSERT_NO_FATAL_FAILURE(Backup(app));
+  Shot(app.frame(), "main-window");
+  std::map<std::string, DosDateTime> old, now;
+  for (const std::string& f : {winIni, sysIni, protIni, common, autoexec, config})
+    old[f] = FileDosDateTime(f).value_or(DosDateTime{});
+  ASSERT_NO_FATAL_FAILURE(Install(NEWAPP_SETUP));
+  for (const std::string& f : {winIni, sysIni, protIni, common, autoexec, config})
+    now[f] = FileDosDateTime(f).value_or(DosDateTime{});
+
+  HWND viewer = Compare(app);
+  ASSERT_NE(viewer, nullptr);
+  if (shots_) {
+    ShowWindow(viewer, SW_MAXIMIZE);
+    Shot(app.frame(), "compare-report");
+  }
+  const std::string report = test::ReadBytes(Report());
+  EXPECT_EQ(app.ViewerText(viewer), report);
+
+  // The report: every change in a tracked place and nothing else.
+  std::vector<std::string> expected = Header(ToUpperAscii(Report()));
+  Append(expected, {"====================", "AUTOEXEC.BAT File", "Lines added or modified:", "SET NEWAPP=C:\\NEWAPP",
+                    "====================", "CONFIG.SYS File", "Lines added or modified:",
+                    "DEVICE=C:\\NEWAPP\\NEWAPP.SYS", "====================",
+                    "MSDOS.SYS - No changes made (File has same date/time)"});
+  Append(expected, {"====================", "WIN.INI", "------", "Lines Added or Changed:", "- - -", "[TessaryE2E]",
+                    "FROM:  Mode=old", "TO:    Mode=new", "[NewApp]", "ADDED: Path=C:\\NEWAPP", "------",
+                    "Lines Deleted (or ignored with ';'):", "- - -", "[TessaryE2E]", "DELETED: Obsolete=1"});
+  Append(expected, {"====================", "SYSTEM.INI", "------", "Lines Added or Changed:", "- - -", "[386Enh]",
+                    "FROM:  MinTimeSlice=20", "TO:    MinTimeSlice=40", "ADDED: device=newapp.386", "------",
+                    "Lines Deleted (or ignored with ';'):", "- - -", "[386Enh]", "DELETED: KeyBufferDelay=.5"});
+  Append(expected, {"====================", "PROTOCOL.INI", "------", "Lines Added or Changed:", "- - -", "[NetTrans]",
+                    "FROM:  Lana=0", "TO:    Lana=1", "[NewNet]", "ADDED: Driver=newnet.sys", "------",
+                    "Lines Deleted (or ignored with ';'):", "- - -", "[NetTrans]", "DELETED: Stale=yes"});
+  const std::string clsid = "HKEY_CLASSES_ROOT\\CLSID\\{6A1B2C3D-4E5F-4071-8293-A4B5C6D7E8F9}";
+  const std::vector<std::string> keys = {"HKEY_CURRENT_USER\\Software\\NewVendor",
+                                         "HKEY_CURRENT_USER\\Software\\NewVendor\\NewApp",
+                                         "HKEY_LOCAL_MACHINE\\SOFTWARE\\NewVendor",
+                                         "HKEY_LOCAL_MACHINE\\SOFTWARE\\NewVendor\\NewApp",
+                                         "HKEY_LOCAL_MACHINE\\SOFTWARE\\NewVendor\\NewApp\\Settings",
+                                         "HKEY_CLASSES_ROOT\\.nwa",
+                                         "HKEY_CLASSES_ROOT\\NewApp.Document",
+                                         "HKEY_CLASSES_ROOT\\NewApp.Document\\shell",
+                                         "HKEY_CLASSES_ROOT\\NewApp.Document\\shell\\open",
+                                         "HKEY_CLASSES_ROOT\\NewApp.Document\\shell\\open\\command",
+                                         clsid,
+                                         clsid + "\\InprocServer32"};
+  Append(expected, {"================", "Registry keys ADDED:", "- - - - -"});
+  Append(expected, keys);
+  Append(expected, {"***User has disabled compare of: HKEY_USERS Registry Branch.",
+                    "***User has disabled compare of: HKEY_CURRENT_CONFIG Registry Branch.", "================"});
+  Append(expected, {"===============", win_ + " Directory"});
+  Append(expected, Sorted({"ADDED  : newapp.ini", Updated("newapp-common.dat", now[common], old[common]),
+                           Updated("protocol.ini", now[protIni], old[protIni]),
+                           Updated("system.ini", now[sysIni], old[sysIni]),
+                           Updated("win.ini", now[winIni], old[winIni])}));
+  Append(expected, {"===============", win_ + "\\SYSTEM Directory", "ADDED  : newapp.drv"});
+  if (fontsTracked) Append(expected, {"===============", win_ + "\\FONTS Directory", "ADDED  : newapp.fon"});
+  Append(expected, {"===============", "C:\\Program Files Directory", "ADDED  : NewVendor  (DIR)"});
+  Append(expected, {"===============", startMenu_ + " Directory", "ADDED  : NewApp  (DIR)"});
+  Append(expected, {"===============", desktop_ + " Directory", "ADDED  : NewApp.lnk"});
+  Append(expected, {"===============", "C:\\ Directory"});
+  Append(expected,
+         Sorted({Updated("autoexec.bat", now[autoexec], old[autoexec]), Updated("config.sys", now[config], old[config])}));
+  Append(expected, {"- - - - -", "- - - - -"});
+  EXPECT_EQ(Join(Comparable(report)), Join(expected));
+
+  // One undo action per undoable change.
+  std::vector<std::string> actions = {"CHANGE:Mode=new>TO:old>IN:WIN.INI[TessaryE2E]",
+                                      "REMOVE:Path=C:\\NEWAPP>FROM:WIN.INI[NewApp]",
+                                      "ADD:Obsolete=1>TO:WIN.INI[TessaryE2E]",
+                                      "CHANGE:MinTimeSlice=40>TO:20>IN:SYSTEM.INI[386Enh]",
+                                      "REMOVE:device=newapp.386>FROM:SYSTEM.INI[386Enh]",
+                                      "ADD:KeyBufferDelay=.5>TO:SYSTEM.INI[386Enh]",
+                                      "CHANGE:Lana=1>TO:0>IN:PROTOCOL.INI[NetTrans]",
+                                      "REMOVE:Driver=newnet.sys>FROM:PROTOCOL.INI[NewNet]",
+                                      "ADD:Stale=yes>TO:PROTOCOL.INI[NetTrans]"};
+  for (const std::string& k : keys) actions.push_back("REG_DAT_REMOVE:" + k + ">FROM:REG.DAT");
+  Append(actions, {"REMOVEFILE:newapp.ini>FROM:" + win_, "REMOVEFILE:newapp.drv>FROM:" + win_ + "\\SYSTEM",
+                   "REMOVEFILE:NewVendor  (DIR)>FROM:C:\\Program Files",
+                   "REMOVEFILE:NewApp  (DIR)>FROM:" + startMenu_, "REMOVEFILE:NewApp.lnk>FROM:" + desktop_});
+  if (fontsTracked) actions.push_back("REMOVEFILE:newapp.fon>FROM:" + win_ + "\\FONTS");
+  EXPECT_EQ(Join(Sorted(Lines(test::ReadBytes(ActionFile())))), Join(Sorted(actions)));
+
+  // Uninstall everything, saying Yes to every question.
+  std::vector<std::string> order;
+  std::vector<Shown> shown = Uninstall(app, order);
+  HWND logViewer = nullptr;
+  EXPECT_TRUE(WaitFor([&] { return (logViewer = app.Viewer(Log())) != nullptr; })) << "the log is not shown";
+  if (shots_ && logViewer) {
+    ShowWindow(logViewer, SW_MAXIMIZE);
+    Shot(app.frame(), "uninstall-log");
+  }
+  const std::string log = test::ReadBytes(Log());
+  if (logViewer) {
+    EXPECT_EQ(app.ViewerText(logViewer), log);
+  }
+  app.Close();
+  PrintIfAsked();
+
+  // What was asked: one verify question per action, the tree question per directory,
+  // an error for each key whose parent's deletion had taken it along, the log offer.
+  // The run follows the list's order; a key whose parent went before it is gone already.
+  std::vector<std::string> logLines, errors;
+  for (std::size_t i = 0; i < order.size(); ++i) {
+    const std::string& a = order[i];
+    logLines.push_back("DONE:" + a);
+    if (a.rfind("REG_DAT_REMOVE:", 0) == 0) {
+      std::string key = a.substr(15, a.find(">FROM:") - 15);
+      bool parentGone = false;
+      for (std::size_t j = 0; j < i; ++j) {
+        const std::string& b = order[j];
+        std::string other = b.rfind("REG_DAT_REMOVE:", 0) == 0 ? b.substr(15, b.find(">FROM:") - 15) : "";
+        if (!other.empty() && key.size() > other.size() && key.compare(0, other.size() + 1, other + "\\") == 0)
+          parentGone = true;
+      }
+      if (parentGone) {
+        logLines.back() = "NOT DONE(ERROR):" + a;
+        errors.push_back(key);
+      }
+    }
+  }
+  int verify = 0, trees = 0, complete = 0;
+  std::vector<std::string> errorCaptions;
+  for (const Shown& s : shown) {
+    if (s.caption == "Verify this action:") {
+      ++verify;
+    } else if (s.text.rfind("This directory, all its files", 0) == 0) {
+      ++trees;
+    } else if (s.caption == "Uninstall Complete") {
+      ++complete;
+    } else if (s.text == "Error removing Registry entry. This entry may have already been removed.") {
+      errorCaptions.push_back(s.caption);
+    } else {
+      ADD_FAILURE() << "unexpected box [" << s.caption << "] " << s.text;
+    }
+  }
+  EXPECT_EQ(verify, static_cast<int>(actions.size()));
+  EXPECT_EQ(trees, 2);
+  EXPECT_EQ(complete, 1);
+  EXPECT_EQ(errorCaptions, errors);
+  ExpectLog(log, logLines);
+
+  // Undone: the INI files are as before the installation (values come back in upper
+  // case, as the action file is read), the keys and the new files and folders are gone.
+  for (const std::string& f : {winIni, sysIni, protIni})
+    EXPECT_EQ(ToUpperAscii(test::ReadBytes(f)), ToUpperAscii(before[f])) << f;
+  for (const auto& [root, key] : std::vector<std::pair<HKEY, std::string>>{
+           {HKEY_LOCAL_MACHINE, "SOFTWARE\\NewVendor"}, {HKEY_CURRENT_USER, "Software\\NewVendor"},
+           {HKEY_CLASSES_ROOT, ".nwa"}, {HKEY_CLASSES_ROOT, "NewApp.Document"},
+           {HKEY_CLASSES_ROOT, "CLSID\\{6A1B2C3D-4E5F-4071-8293-A4B5C6D7E8F9}"}})
+    EXPECT_FALSE(KeyExists(root, key)) << key;
+  for (const std::string& p : {std::string("C:\\Program Files\\NewVendor"), win_ + "\\newapp.ini",
+                               system + "\\newapp.drv", desktop_ + "\\NewApp.lnk", startMenu_ + "\\NewApp"})
+    EXPECT_FALSE(PathExists(p)) << p;
+  EXPECT_EQ(PathExists(win_ + "\\fonts\\newapp.fon"), !fontsTracked);
+  // Reported but not undone: the boot-file lines and the replaced file.
+  EXPECT_EQ(test::ReadBytes(autoexec), before[autoexec] + "SET NEWAPP=C:\\NEWAPP\r\n");
+  EXPECT_EQ(test::ReadBytes(config), before[config] + "DEVICE=C:\\NEWAPP\\NEWAPP.SYS\r\n");
+  EXPECT_EQ(test::ReadBytes(common), "NewApp common data, version 2");
+}
+
+}  // namespace
+}  // namespace tessary
