@@ -24,6 +24,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <functional>
 #include <iostream>
 #include <map>
 #include <regex>
@@ -258,8 +259,9 @@ class TrackedInstall : public ::testing::Test {
   // Uninstall from the report: every action selected, each question answered. The DLL
   // Dependencies dialog gets `dllAnswer`, a directory question `treeAnswer`; `order`
   // receives the list's entries (the run's order), and everything shown is returned.
-  std::vector<Shown> Uninstall(TessaryProcess& app, std::vector<std::string>& order, int dllAnswer = IDYES,
-                               int treeAnswer = IDYES) {
+  std::vector<Shown> Uninstall(TessaryProcess& app, std::vector<std::string>& order, int dllAnswer = IDC_DLL_YES,
+                               int treeAnswer = IDYES,
+                               const std::function<int(const std::string&)>& verifyAnswer = nullptr) {
     std::vector<Shown> shown;
     app.Command(CM_UNINSTALL);
     HWND chooser = app.WaitBox("UnInstall");
@@ -298,7 +300,7 @@ class TrackedInstall : public ::testing::Test {
               s.list = e2e::ListItems(GetDlgItem(box, IDC_DLL_LIST));
               answer = dllAnswer;
             } else if (caption == "Verify this action:") {
-              answer = IDYES;
+              answer = verifyAnswer ? verifyAnswer(s.text) : IDYES;
             } else if (s.text.rfind("This directory, all its files", 0) == 0) {
               answer = treeAnswer;
             } else if (caption == "Uninstall Complete") {
@@ -612,6 +614,104 @@ TEST_F(TrackedInstall, NewAppThroughBackupCompareAndUninstall) {
   EXPECT_EQ(test::ReadBytes(autoexec), before[autoexec] + "SET NEWAPP=C:\\NEWAPP\r\n");
   EXPECT_EQ(test::ReadBytes(config), before[config] + "DEVICE=C:\\NEWAPP\\NEWAPP.SYS\r\n");
   EXPECT_EQ(test::ReadBytes(common), "NewApp common data, version 2");
+}
+
+// A 16-bit program (NE format) whose imported-names table names the given modules.
+std::string NeProgram(const std::vector<std::string>& modules) {
+  std::string file(0x80, '\0');
+  file[0] = 'M';
+  file[1] = 'Z';
+  file[24] = 0x40;  // a new-style executable
+  file[60] = static_cast<char>(0x80);
+  std::string ne(0x40, '\0');
+  ne[0] = 'N';
+  ne[1] = 'E';
+  ne[30] = static_cast<char>(modules.size());
+  ne[42] = 0x40;  // the imported-names table follows the header
+  std::string table(1, '\0');
+  for (const std::string& m : modules) table += static_cast<char>(m.size()) + m;
+  return file + ne + table;
+}
+
+TEST_F(TrackedInstall, SharedDllThroughExpressAndARefusedDllUninstall) {
+  const std::string system = win_ + "\\system", dll = system + "\\sharelib.dll";
+  // The installer makes the System folder when the machine has none (Wine's prefix
+  // has system32 only): the new folder is reported, its contents too, but never its
+  // "." and "..".
+  const bool systemExisted = DirectoryExists(system);
+  guard_.RemoveAfter(systemExisted ? dll : system);
+  guard_.DeleteKeyAfter(HKEY_LOCAL_MACHINE, "SOFTWARE\\SharedVendor");
+  // A program already on the machine that imports the DLL.
+  const std::string importer = dir_ / "OLDAPP.EXE";
+  test::WriteBytes(importer, NeProgram({"KERNEL", "SHARELIB", "USER"}));
+  // Default settings: Express compares in its own backup's mode, which leaves the
+  // registry out unless [registry] CompSentinox is "no" -- the installer's key is not
+  // reported and stays.
+  WriteSettings();
+  for (const char* f : {"\\win.ini", "\\system.ini"}) test::SetLastWrite(win_ + f, 1996, 12, 7, 9, 5, 10);
+
+  TessaryProcess app(test::BuildPath(TESSARY_EXE), dir_.path());
+  ASSERT_NE(app.frame(), nullptr);
+  app.Command(CM_EXPRESS);
+  HWND express = app.WaitBox("Express");
+  ASSERT_NE(express, nullptr) << "no Express dialog";
+  TessaryProcess::Press(express, IDOK);
+  // The backup runs by itself; then the program asks for the setup program.
+  HWND prompt = app.WaitBox("Select Setup/Install File", 120000);
+  ASSERT_NE(prompt, nullptr) << "no setup prompt; open: " << e2e::TextOf(app.Box());
+  EXPECT_TRUE(FileExists(backup_ + "\\windir.tsb"));
+  EXPECT_TRUE(FileExists(backup_ + "\\C_free.snb"));  // a backup the program started itself
+  HWND name = GetDlgItem(prompt, 0x47c);  // the file-name combo box
+  if (!name) name = GetDlgItem(prompt, 0x480);
+  ASSERT_NE(name, nullptr);
+  const std::string setup = test::BuildPath(SHAREDDLL_SETUP);
+  SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(setup.c_str()));
+  TessaryProcess::Press(prompt, IDOK);
+  // The Compare dialog opens while the installer runs; confirm it once that has ended.
+  HWND compare = app.WaitBox("Compare");
+  ASSERT_NE(compare, nullptr) << "no Compare dialog";
+  EXPECT_TRUE(WaitFor([] { return !e2e::ProcessRunning("shareddll-setup.exe"); }, 60000));
+  ASSERT_TRUE(FileExists(dll)) << "the installer did not run";
+  HWND viewer = ConfirmCompare(app, compare);
+  ASSERT_NE(viewer, nullptr);
+  const std::string report = test::ReadBytes(Report());
+
+  std::vector<std::string> expected = Header(ToUpperAscii(Report()));
+  for (const char* file : {"AUTOEXEC.BAT", "CONFIG.SYS", "MSDOS.SYS", "WIN.INI", "SYSTEM.INI", "PROTOCOL.INI"})
+    Append(expected, {"====================", std::string(file) + " - No changes made (File has same date/time)"});
+  std::vector<std::string> actions;
+  if (!systemExisted) {
+    Append(expected, {"===============", win_ + " Directory", "ADDED  : system  (DIR)"});
+    actions.push_back("REMOVEFILE:system  (DIR)>FROM:" + win_);
+  }
+  Append(expected, {"===============", win_ + "\\SYSTEM Directory", "ADDED  : sharelib.dll", "- - - - -", "- - - - -"});
+  actions.push_back("REMOVEFILE:sharelib.dll>FROM:" + win_ + "\\SYSTEM");
+  EXPECT_EQ(Join(Comparable(report)), Join(expected));
+  EXPECT_EQ(Join(Sorted(Lines(test::ReadBytes(ActionFile())))), Join(Sorted(actions)));
+
+  // Uninstall: the dependency check finds the importer; the DLL is refused, and so is
+  // the folder that holds it.
+  std::vector<std::string> order;
+  std::vector<Shown> shown = Uninstall(app, order, IDC_DLL_NO, IDNO, [](const std::string&) { return IDNO; });
+  EXPECT_TRUE(WaitFor([&] { return app.Viewer(Log()) != nullptr; })) << "the log is not shown";
+  app.Close();
+  PrintIfAsked();
+  std::vector<std::string> logLines;
+  int dllDialogs = 0;
+  for (const Shown& s : shown) {
+    if (s.caption == "DLL Dependencies") {
+      ++dllDialogs;
+      EXPECT_TRUE(EqualsNoCase(s.text, win_ + "\\SYSTEM\\SHARELIB.DLL")) << s.text;
+      EXPECT_EQ(s.list, std::vector<std::string>{importer}) << "referring files";
+    } else if (s.caption != "Verify this action:" && s.caption != "Uninstall Complete") {
+      ADD_FAILURE() << "unexpected box [" << s.caption << "] " << s.text;
+    }
+  }
+  EXPECT_EQ(dllDialogs, 1);
+  for (const std::string& a : order) logLines.push_back("NOT DONE:" + a);
+  ExpectLog(test::ReadBytes(Log()), logLines);
+  EXPECT_TRUE(FileExists(dll));
+  EXPECT_TRUE(FileExists(importer));
 }
 
 }  // namespace
