@@ -468,6 +468,8 @@ TEST_F(TrackedInstall, NewAppThroughBackupCompareAndUninstall) {
   ASSERT_NE(viewer, nullptr);
   if (shots_) {
     ShowWindow(viewer, SW_MAXIMIZE);
+    // Past the explanatory header, to the findings.
+    SendMessageA(FindWindowExA(viewer, nullptr, "tessaryEditFile", nullptr), EM_LINESCROLL, 0, 26);
     Shot(app.frame(), "compare-report");
   }
   const std::string report = test::ReadBytes(Report());
@@ -675,6 +677,7 @@ TEST_F(TrackedInstall, SharedDllThroughExpressAndARefusedDllUninstall) {
   HWND viewer = ConfirmCompare(app, compare);
   ASSERT_NE(viewer, nullptr);
   const std::string report = test::ReadBytes(Report());
+  EXPECT_EQ(app.ViewerText(viewer), report);
 
   std::vector<std::string> expected = Header(ToUpperAscii(Report()));
   for (const char* file : {"AUTOEXEC.BAT", "CONFIG.SYS", "MSDOS.SYS", "WIN.INI", "SYSTEM.INI", "PROTOCOL.INI"})
@@ -712,6 +715,7 @@ TEST_F(TrackedInstall, SharedDllThroughExpressAndARefusedDllUninstall) {
   ExpectLog(test::ReadBytes(Log()), logLines);
   EXPECT_TRUE(FileExists(dll));
   EXPECT_TRUE(FileExists(importer));
+  EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\SharedVendor\\ShareLib"));  // never reported
 }
 
 }  // namespace
