@@ -650,7 +650,18 @@ TEST_F(TrackedInstall, SharedDllThroughExpressAndARefusedDllUninstall) {
   // registry out unless [registry] CompSentinox is "no" -- the installer's key is not
   // reported and stays.
   WriteSettings();
-  for (const char* f : {"\\win.ini", "\\system.ini"}) test::SetLastWrite(win_ + f, 1996, 12, 7, 9, 5, 10);
+  // The installer appends its folder to the PATH line of autoexec.bat.
+  const std::string autoexec = "C:\\autoexec.bat";
+  std::string path;
+  for (const std::string& line : Lines(test::ReadBytes(autoexec)))
+    if (path.empty() && EqualsNoCase(line.substr(0, 5), "PATH ")) path = line;
+  if (path.empty()) {
+    path = "PATH C:\\WINDOWS";
+    test::WriteBytes(autoexec, test::ReadBytes(autoexec) + path + "\r\n");
+  }
+  for (const std::string& f : {win_ + "\\win.ini", win_ + "\\system.ini", autoexec})
+    test::SetLastWrite(f, 1996, 12, 7, 9, 5, 10);
+  const std::string autoexecBefore = test::ReadBytes(autoexec);
 
   TessaryProcess app(test::BuildPath(TESSARY_EXE), dir_.path());
   ASSERT_NE(app.frame(), nullptr);
@@ -674,20 +685,27 @@ TEST_F(TrackedInstall, SharedDllThroughExpressAndARefusedDllUninstall) {
   ASSERT_NE(compare, nullptr) << "no Compare dialog";
   EXPECT_TRUE(WaitFor([] { return !e2e::ProcessRunning("shareddll-setup.exe"); }, 60000));
   ASSERT_TRUE(FileExists(dll)) << "the installer did not run";
+  const DosDateTime autoexecOld{PackDosDate(1996, 12, 7), PackDosTime(9, 5, 10)};
+  const DosDateTime autoexecNow = FileDosDateTime(autoexec).value_or(DosDateTime{});
   HWND viewer = ConfirmCompare(app, compare);
   ASSERT_NE(viewer, nullptr);
   const std::string report = test::ReadBytes(Report());
   EXPECT_EQ(app.ViewerText(viewer), report);
 
   std::vector<std::string> expected = Header(ToUpperAscii(Report()));
-  for (const char* file : {"AUTOEXEC.BAT", "CONFIG.SYS", "MSDOS.SYS", "WIN.INI", "SYSTEM.INI", "PROTOCOL.INI"})
+  // A changed line shows in both halves of the boot-file section.
+  Append(expected, {"====================", "AUTOEXEC.BAT File", "Lines added or modified:", path + ";C:\\SHARELIB",
+                    "- - -", "Lines deleted or modified:", path});
+  for (const char* file : {"CONFIG.SYS", "MSDOS.SYS", "WIN.INI", "SYSTEM.INI", "PROTOCOL.INI"})
     Append(expected, {"====================", std::string(file) + " - No changes made (File has same date/time)"});
   std::vector<std::string> actions;
   if (!systemExisted) {
     Append(expected, {"===============", win_ + " Directory", "ADDED  : system  (DIR)"});
     actions.push_back("REMOVEFILE:system  (DIR)>FROM:" + win_);
   }
-  Append(expected, {"===============", win_ + "\\SYSTEM Directory", "ADDED  : sharelib.dll", "- - - - -", "- - - - -"});
+  Append(expected, {"===============", win_ + "\\SYSTEM Directory", "ADDED  : sharelib.dll"});
+  Append(expected, {"===============", "C:\\ Directory", Updated("autoexec.bat", autoexecNow, autoexecOld),
+                    "- - - - -", "- - - - -"});
   actions.push_back("REMOVEFILE:sharelib.dll>FROM:" + win_ + "\\SYSTEM");
   EXPECT_EQ(Join(Comparable(report)), Join(expected));
   EXPECT_EQ(Join(Sorted(Lines(test::ReadBytes(ActionFile())))), Join(Sorted(actions)));
@@ -716,6 +734,10 @@ TEST_F(TrackedInstall, SharedDllThroughExpressAndARefusedDllUninstall) {
   EXPECT_TRUE(FileExists(dll));
   EXPECT_TRUE(FileExists(importer));
   EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\SharedVendor\\ShareLib"));  // never reported
+  // A boot-file change is reported only.
+  std::string changed = autoexecBefore;
+  changed.replace(changed.find(path), path.size(), path + ";C:\\SHARELIB");
+  EXPECT_EQ(test::ReadBytes(autoexec), changed);
 }
 
 }  // namespace
