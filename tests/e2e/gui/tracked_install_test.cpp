@@ -219,14 +219,12 @@ class TrackedInstall : public ::testing::Test {
   }
 
   // A backup has ended when the status bar shows it and no dialog is left open.
-  bool WaitForBackup(TessaryProcess& app, const std::string& waitingBox = {}) {
+  static bool WaitForBackup(TessaryProcess& app) {
     HWND status = FindWindowExA(app.frame(), nullptr, "msctls_statusbar32", nullptr);
     return WaitFor(
         [&] {
-          HWND box = app.Box();
-          bool idle = waitingBox.empty() ? box == nullptr && IsWindowEnabled(app.frame())
-                                         : app.Box(waitingBox) != nullptr;
-          return idle && e2e::TextOf(status).rfind("LAST BACKUP IN:", 0) == 0;
+          return app.Box() == nullptr && IsWindowEnabled(app.frame()) &&
+                 e2e::TextOf(status).rfind("LAST BACKUP IN:", 0) == 0;
         },
         120000);
   }
@@ -275,6 +273,8 @@ class TrackedInstall : public ::testing::Test {
     EXPECT_NE(actions, nullptr) << "no Uninstall Actions dialog";
     if (!actions) return shown;
     HWND entries = GetDlgItem(actions, IDC_LIST_ACTIONS);
+    HWND dllCheck = GetDlgItem(actions, IDC_LIST_DLLDEPEND);
+    dllCheckOffered_ = IsWindowEnabled(dllCheck) && SendMessageA(dllCheck, BM_GETCHECK, 0, 0) == BST_CHECKED;
     // The list holds the action file's lines in upper case, in the list's own order.
     std::vector<std::string> expected = Lines(ToUpperAscii(test::ReadBytes(ActionFile())));
     order = e2e::ListItems(entries);
@@ -329,15 +329,11 @@ class TrackedInstall : public ::testing::Test {
               << test::ReadBytes(Log()) << std::flush;
   }
 
-  // The INI value as the platform reads it, or "<none>".
-  static std::string Ini(const std::string& file, const char* section, const char* key) {
-    return ProfileRead(file, section, key, "<none>", 256);
-  }
-
   test::TempDir dir_;
   MachineGuard guard_;
   std::string win_, ini_, startMenu_, desktop_, backup_;
   bool shots_ = false, print_ = false;
+  bool dllCheckOffered_ = false;  // "Check DLL Dependencies" was enabled and checked
 };
 
 // The fixed text that opens every full report.
@@ -593,6 +589,7 @@ TEST_F(TrackedInstall, NewAppThroughBackupCompareAndUninstall) {
       ADD_FAILURE() << "unexpected box [" << s.caption << "] " << s.text;
     }
   }
+  EXPECT_FALSE(dllCheckOffered_);  // no DLL among the actions
   EXPECT_EQ(verify, static_cast<int>(actions.size()));
   EXPECT_EQ(trees, 2);
   EXPECT_EQ(complete, 1);
@@ -728,6 +725,7 @@ TEST_F(TrackedInstall, SharedDllThroughExpressAndARefusedDllUninstall) {
       ADD_FAILURE() << "unexpected box [" << s.caption << "] " << s.text;
     }
   }
+  EXPECT_TRUE(dllCheckOffered_);
   EXPECT_EQ(dllDialogs, 1);
   for (const std::string& a : order) logLines.push_back("NOT DONE:" + a);
   ExpectLog(test::ReadBytes(Log()), logLines);
