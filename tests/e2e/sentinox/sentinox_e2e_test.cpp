@@ -257,7 +257,10 @@ TEST_F(SentinoxE2eTest, TwoPassesTrackAnInstallationAndItsActionsUndoIt) {
   const std::string stem = fresh[0].substr(0, fresh[0].find('.'));
   EXPECT_FALSE(stem.empty());
   EXPECT_TRUE(std::all_of(stem.begin(), stem.end(), [](char c) { return c >= '0' && c <= '9'; })) << stem;
-  if (std::getenv("TESSARY_E2E_PRINT")) std::cout << "---- " << reportPath << "\n" << report << "\n---- actions\n" << actions;
+  if (std::getenv("TESSARY_E2E_PRINT"))
+    std::cout << "---- The report of the second pass: " << reportPath << "\n"
+              << report << "\n---- Its uninstall actions: " << ActionFilePathFor(reportPath) << "\n"
+              << actions << std::flush;
 
   const std::vector<std::string> lines = Lines(report);
   const std::string upperReport = ToUpperAscii(report);
@@ -291,6 +294,9 @@ TEST_F(SentinoxE2eTest, TwoPassesTrackAnInstallationAndItsActionsUndoIt) {
   host.state.WindowsDirectory = windows;
   host.state.SettingsFilePath = ini;
   host.state.UninstallFile = ActionFilePathFor(reportPath);
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  host.clock.now = LocalTime{now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond, now.wDayOfWeek};
   std::vector<std::pair<std::string, std::string>> listed;  // upper-cased entry, line as written
   const std::vector<std::string> written = Lines(actions);
   ASSERT_EQ(written.size(), actionLines.size());
@@ -337,7 +343,8 @@ TEST_F(SentinoxE2eTest, TwoPassesTrackAnInstallationAndItsActionsUndoIt) {
   EXPECT_NE(ToUpperAscii(test::ReadBytes("C:\\autoexec.bat")).find("SET NEWAPP"), std::string::npos);
 
   const std::string log = test::ReadBytes(reportPath.substr(0, reportPath.size() - 3) + "LOG");
-  if (std::getenv("TESSARY_E2E_PRINT")) std::cout << "---- uninstall log\n" << log;
+  if (std::getenv("TESSARY_E2E_PRINT"))
+    std::cout << "---- The uninstall log after every action was carried out\n" << log << std::flush;
   EXPECT_NE(log.find("UNINSTALL LOG FOR:"), std::string::npos) << log;
   EXPECT_EQ(log.find("NOT DONE"), std::string::npos) << log;
   for (const char* name : {"NEWAPP.INI", "NEWVENDOR", "NEWAPP.LNK"})
