@@ -1,5 +1,8 @@
 #include "app/gui_seams.h"
 
+#include <string>
+#include <vector>
+
 namespace tessary {
 
 int MessageBoxPrompter::Ask(const MessageBoxRequest& request) {
@@ -12,10 +15,29 @@ LocalTime SystemClock::Now() {
   return LocalTime{st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond, st.wDayOfWeek};
 }
 
+namespace {
+
+// The help file beside the program when it is there (the program may have been started
+// from another folder), else the bare name for the help engine's own search.
+std::string HelpFilePath() {
+  std::vector<char> buffer(32768);
+  DWORD length = GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+  std::string path(buffer.data(), length < buffer.size() ? length : 0);
+  std::size_t slash = path.find_last_of('\\');
+  if (slash != std::string::npos) {
+    path = path.substr(0, slash + 1) + kHelpFile;
+    if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) return path;
+  }
+  return kHelpFile;
+}
+
+}  // namespace
+
 int WinHelpEngine::Call(void* owner, const HelpRequest& request) {
+  static const std::string helpFile = HelpFilePath();
   ULONG_PTR data = request.command == HELP_KEY ? reinterpret_cast<ULONG_PTR>(request.keyword.c_str())
                                                : static_cast<ULONG_PTR>(request.context);
-  return WinHelpA(static_cast<HWND>(owner), kHelpFile, request.command, data);
+  return WinHelpA(static_cast<HWND>(owner), helpFile.c_str(), request.command, data);
 }
 
 }  // namespace tessary

@@ -196,8 +196,11 @@ SectionResult CompareDirectories(CompareRun& run) {
     if (directory.empty() || !DirectoryExists(directory)) continue;
     std::string nameFile = state.BackupDirectory + "\\optdir" + std::to_string(n) + ".nam";
     std::optional<std::string> named = ReadWholeFile(nameFile);
+    // The name file holds the path as the backup found it. Its first word is what older
+    // backups were matched by; the whole text also matches, so that a directory whose
+    // path holds a blank ("C:\Program Files") can be compared at all.
     std::string firstWord = named ? named->substr(0, named->find(' ')) : std::string();
-    if (!named || !EqualsNoCase(firstWord, directory)) {
+    if (!named || !(EqualsNoCase(firstWord, directory) || EqualsNoCase(*named, directory))) {
       run.host.Prompts().Ask(kUserDirMismatchText, directory);
       continue;
     }

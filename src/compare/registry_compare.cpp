@@ -17,6 +17,7 @@
 #include "compare/logic/registry_logic.h"
 #include "platform/ascii.h"
 #include "platform/files.h"
+#include "platform/text_lines.h"
 #include "snapshot/registry_export.h"
 #include "uninstall/logic/action_file.h"
 
@@ -79,25 +80,17 @@ void ReportAddedKeys(CompareRun& run, SectionOutput& out, const RegistryBranch& 
     return;
   }
   const std::string prefix = std::string(branch.progressText) + "\\";
-  std::string_view all(*current);
-  std::size_t start = 0;
-  while (start < all.size()) {
-    std::size_t end = all.find('\n', start);
-    std::size_t next = end == std::string_view::npos ? all.size() : end + 1;
-    if (end == std::string_view::npos) end = all.size();
-    std::string_view key = all.substr(start, end - start);
-    start = next;
-    if (!key.empty() && key.back() == '\r') key.remove_suffix(1);
-    if (key.empty()) continue;
+  ForEachLine(*current, [&](std::string_view key) {
+    if (key.empty()) return;
     bool topLevel = key.find('\\') == std::string_view::npos;
     if (topLevel || run.showRegistryKeys) run.progress.SetDetailText(std::string(key));
     run.progress.Pump();
-    if (backupKeys->Contains(key)) continue;
+    if (backupKeys->Contains(key)) return;
     std::string path = prefix + std::string(key);
     out.ReportLine(path);
     out.Action(FormatRegDatRemoveAction(path));
     run.noChangesFound = false;
-  }
+  });
 }
 
 }  // namespace

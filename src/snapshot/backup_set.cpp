@@ -36,8 +36,11 @@ std::string BackupFilePath(const AppState& state, const std::string& base, const
 bool CopyIntoBackup(Host& host, const std::string& source, const std::string& dest, void* owner) {
   bool ok;
   if (!FileExists(source)) {
-    // Compare always finds a copy: an absent live file is backed up as an empty one.
+    // Compare always finds a copy: an absent live file is backed up as an empty one. It
+    // carries the earliest date a file can have, so that a file created later, even in
+    // the same two seconds as the backup, never passes for unchanged by its date.
     ok = CreateEmptyFile(dest);
+    if (ok) SetFileLastWrite(dest, CivilTime{});
   } else {
     ok = LzCopyFile(source, dest) == LzCopyResult::Ok;
   }

@@ -9,6 +9,7 @@
 #include "app/settings_table.h"
 #include "platform/ascii.h"
 #include "platform/files.h"
+#include "platform/text_lines.h"
 #include "resources/ids.h"
 #include "uninstall/compare_file_list.h"
 #include "uninstall/dll_scan.h"
@@ -202,8 +203,15 @@ class TListDlg : public Dialog {
     HWND list = Item(IDC_LIST_ACTIONS);
     SendMessageA(list, LB_SETHORIZONTALEXTENT, 1200, 0);
     dllLines_ = false;
-    for (const auto& line : SplitActionLines(content)) {
-      SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+    // The list shows each line upper-cased and sorts it; the item data leads back to
+    // the line as written.
+    originals_.clear();
+    ForEachLine(content, [&](std::string_view written) { originals_.emplace_back(written); });
+    const std::vector<std::string> lines = SplitActionLines(content);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+      const std::string& line = lines[i];
+      const LRESULT at = SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+      if (at >= 0) SendMessageA(list, LB_SETITEMDATA, static_cast<WPARAM>(at), static_cast<LPARAM>(i));
       if (line.find("REMOVEFILE") != std::string::npos && line.find(".DLL") != std::string::npos) dllLines_ = true;
     }
     if (!dllLines_) EnableItem(IDC_LIST_DLLDEPEND, false);
@@ -225,6 +233,8 @@ class TListDlg : public Dialog {
         const int n = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
         for (int i = 0; i < n; ++i) {
           sel.entries.push_back(ListText(list, i));
+          const auto line = static_cast<std::size_t>(SendMessageA(list, LB_GETITEMDATA, i, 0));
+          sel.originals.push_back(line < originals_.size() ? originals_[line] : sel.entries.back());
           sel.selected.push_back(SendMessageA(list, LB_GETSEL, i, 0) > 0);
         }
         sel.verifyBox = IsChecked(IDC_LIST_VERIFY);
@@ -256,6 +266,7 @@ class TListDlg : public Dialog {
  private:
   Host& host_;
   bool dllLines_ = false;
+  std::vector<std::string> originals_;  // the action file's lines as written
 };
 
 }  // namespace

@@ -108,8 +108,8 @@ class Run {
     return verify_ ? prompts_.Ask(question, kVerifyCaption, mb::kYesNoCancel) : id::kYes;
   }
   // False when the run ends (Cancel).
-  bool DoChange(const std::string& line);
-  bool DoAdd(const std::string& line);
+  bool DoChange(const std::string& line, const std::string& original);
+  bool DoAdd(const std::string& line, const std::string& original);
   bool DoRemove(const std::string& line);
   bool DoRegistry(const std::string& line);
   bool DoRemoveFile(const std::string& line);
@@ -186,10 +186,11 @@ RunOutcome Run::Execute() {
   for (std::size_t i = 0; i < sel_.entries.size(); ++i) {
     if (!sel_.selected[i]) continue;
     const std::string& line = sel_.entries[i];
+    const std::string& original = i < sel_.originals.size() ? sel_.originals[i] : line;
     bool goOn = true;
     switch (ClassifyAction(line)) {
-      case ActionKind::Change: goOn = DoChange(line); break;
-      case ActionKind::Add: goOn = DoAdd(line); break;
+      case ActionKind::Change: goOn = DoChange(line, original); break;
+      case ActionKind::Add: goOn = DoAdd(line, original); break;
       case ActionKind::RegDatRemove: goOn = DoRegistry(line); break;
       case ActionKind::Remove: goOn = DoRemove(line); break;
       case ActionKind::RemoveFile: goOn = DoRemoveFile(line); break;
@@ -212,35 +213,39 @@ RunOutcome Run::Execute() {
   return closeWithCancel_ ? RunOutcome::CloseCancel : RunOutcome::CloseOk;
 }
 
-bool Run::DoChange(const std::string& line) {
+bool Run::DoChange(const std::string& line, const std::string& original) {
   auto a = ParseChangeAction(line);
   if (!a) return IntegrityError(), true;
+  auto asWritten = ParseChangeAction(original);
   const int answer = Verify("Do you want to CHANGE the '" + a->key + "' entry from '" + a->value + "' to '" +
                             a->previous + "' in the '" + a->section + "' section of your " + a->file + " file?");
   if (answer == id::kCancel) return false;
   if (answer == id::kNo) return Log("NOT DONE:", line), true;
-  const bool ok = ProfileWrite(IniPath(a->file), a->section, a->key, a->previous);
+  const IniAction& write = asWritten && EqualsNoCase(original, line) ? *asWritten : *a;
+  const bool ok = ProfileWrite(IniPath(a->file), write.section, write.key, write.previous);
   LogIniEdit(ok, line);
   return true;
 }
 
-bool Run::DoAdd(const std::string& line) {
+bool Run::DoAdd(const std::string& line, const std::string& original) {
   auto a = ParseAddAction(line);
   if (!a) return IntegrityError(), true;
+  auto asWritten = ParseAddAction(original);
   const int answer = Verify("Do you want to ADD the '" + a->key + "=" + a->value + "' entry to the '" + a->section +
                             "' section of your " + a->file + " file?");
   if (answer == id::kCancel) return false;
   if (answer == id::kNo) return Log("NOT DONE:", line), true;
   const std::string ini = IniPath(a->file);
+  const IniAction& write = asWritten && EqualsNoCase(original, line) ? *asWritten : *a;
   const std::string twin = ";" + a->key;
   bool ok = true;
   if (!EqualsNoCase(ProfileRead(ini, a->section, twin, "Notfound", 300), "NotFound"))
     ok = ProfileDeleteKey(ini, a->section, twin);
   if (EqualsNoCase(a->section, "386enh") && EqualsNoCase(a->key, "device")) {
     ProfileFlush(ini);
-    ok = RewriteSystemIni(true, a->value) == StepResult::Done && ok;
+    ok = RewriteSystemIni(true, write.value) == StepResult::Done && ok;
   } else {
-    ok = ProfileWrite(ini, a->section, a->key, a->value) && ok;
+    ok = ProfileWrite(ini, write.section, write.key, write.value) && ok;
   }
   LogIniEdit(ok, line);
   return true;

@@ -13,6 +13,10 @@ namespace tessary {
 struct UninstallSelection {
   std::vector<std::string> entries;  // the list entries in list (sorted) order
   std::vector<bool> selected;        // one flag per entry
+  // The same lines as the action file holds them, before upper-casing (empty: use the
+  // entries). The INI keys and values that CHANGE and ADD write back come from these,
+  // so that an undone entry gets back its own letter case.
+  std::vector<std::string> originals;
   bool verifyBox = true;             // "&Verify all actions"
   bool dllCheckBox = true;           // "&Check DLL Dependencies"
   bool dllLinesPresent = false;      // the file holds a REMOVEFILE line naming a .DLL

@@ -285,8 +285,9 @@ TEST_F(DirCompareTest, UserDirectoryNeedsAMatchingNameFile) {
   Set(settings::kOptDir[0], user);
   Set(settings::kOptDir[1], blank);
   Set(settings::kOptDir[2], dir / "NOTTHERE");
-  WriteBytes(backupDir + "\\optdir2.nam", blank);
-  // Directory 1 has no name file yet; directory 2 holds a blank: both refused.
+  WriteBytes(backupDir + "\\optdir2.nam", dir / "USER");
+  // Directory 1 has no name file yet; directory 2's name file names another folder
+  // (only the first word of its own path): both refused.
   host.prompter.Answer(id::kOk).Answer(id::kOk);
   EXPECT_EQ(CompareDirectories(run), SectionResult::Done);
   ASSERT_EQ(host.prompter.boxes.size(), 2u);
@@ -294,14 +295,19 @@ TEST_F(DirCompareTest, UserDirectoryNeedsAMatchingNameFile) {
   EXPECT_EQ(host.prompter.boxes[0].caption, user);
   EXPECT_EQ(host.prompter.boxes[1].caption, blank);
 
+  // With name files written by a backup of each, both are compared, the one with a
+  // blank in its path too.
   WriteBytes(backupDir + "\\optdir1.nam", user);
   WriteListing(user, backupDir + "\\optdir1.tsb");
   WriteBytes(user + "\\ADDED.TXT", "x");
-  host.prompter.Answer(id::kOk);
+  WriteBytes(backupDir + "\\optdir2.nam", blank);
+  WriteListing(blank, backupDir + "\\optdir2.tsb");
+  WriteBytes(blank + "\\OTHER.TXT", "x");
   EXPECT_EQ(CompareDirectories(run), SectionResult::Done);
-  EXPECT_EQ(host.prompter.boxes.size(), 3u);
+  EXPECT_EQ(host.prompter.boxes.size(), 2u);
   EXPECT_NE(Report().find(user + " Directory\r\nADDED  : ADDED.TXT\r\n"), std::string::npos) << Report();
-  EXPECT_EQ(host.progress.Mains().back(), "Comparing " + user + " Directory");
+  EXPECT_NE(Report().find(blank + " Directory\r\nADDED  : OTHER.TXT\r\n"), std::string::npos) << Report();
+  EXPECT_EQ(host.progress.Mains().back(), "Comparing " + blank + " Directory");
 }
 
 TEST_F(DirCompareTest, FreeSpaceReportsEachRecordedFixedDrive) {

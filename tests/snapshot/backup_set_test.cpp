@@ -133,6 +133,9 @@ TEST_F(BackupCopy, MissingSourceGivesEmptyCopyAndFailuresShowTheMessage) {
   EXPECT_TRUE(FileExists(dest));
   EXPECT_EQ(ReadBytes(dest), "");
   EXPECT_TRUE(host.prompter.boxes.empty());
+  // A file made right after the backup still differs by date from the stand-in.
+  WriteBytes(dir / "msdos.sys", "[Paths]\r\n");
+  EXPECT_NE(*FileDosDateTime(dest), *FileDosDateTime(dir / "msdos.sys"));
 
   std::string source = dir / "config.sys";
   WriteBytes(source, "FILES=40\r\n");

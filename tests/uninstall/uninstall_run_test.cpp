@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "platform/ascii.h"
 #include "platform/files.h"
 #include "platform/profile.h"
 #include "testbed.h"
@@ -108,6 +109,28 @@ TEST_F(UninstallRunTest, AddRemovesTheCommentedOutTwin) {
   EXPECT_EQ(ReadBytes(Ini("win.ini")).find(";B"), std::string::npos);
   EXPECT_EQ(ProfileReadFull(Ini("win.ini"), "KEEP", "B", "?"), "2");
   EXPECT_EQ(ProfileReadFull(Ini("win.ini"), "KEEP", "a", "?"), "1");
+}
+
+TEST_F(UninstallRunTest, ChangeAndAddPutBackTheLettersAsWritten) {
+  WriteBytes(Ini("win.ini"), "[Keep]\r\nMode=new\r\n");
+  const std::vector<std::string> written{"ADD:Obsolete=Yes Please>TO:WIN.INI[Keep]",
+                                         "CHANGE:Mode=new>TO:Old Value>IN:WIN.INI[Keep]",
+                                         "ADD:device=Other.386>TO:WIN.INI[Keep]"};
+  UninstallSelection sel;
+  for (const auto& line : written) sel.entries.push_back(ToUpperAscii(line));
+  sel.originals = written;
+  // The third original does not match its entry (a tampered pairing): the entry's text is used.
+  sel.originals[2] = "ADD:Device=Else.386>TO:WIN.INI[Keep]";
+  sel.selected.assign(3, true);
+  sel.verifyBox = false;
+  host.prompter.Answer(id::kYes).Answer(id::kNo);
+  EXPECT_EQ(RunUninstall(host, sel, env), RunOutcome::CloseOk);
+  const std::string ini = ReadBytes(Ini("win.ini"));
+  EXPECT_NE(ini.find("Mode=Old Value\r\n"), std::string::npos) << ini;
+  EXPECT_NE(ini.find("Obsolete=Yes Please\r\n"), std::string::npos) << ini;
+  EXPECT_NE(ini.find("=OTHER.386\r\n"), std::string::npos) << ini;
+  // The log keeps the upper-cased lines.
+  EXPECT_NE(Log().find("DONE:CHANGE:MODE=NEW>TO:OLD VALUE>IN:WIN.INI[KEEP]\r\n"), std::string::npos) << Log();
 }
 
 TEST_F(UninstallRunTest, CancelEndsTheRunAndKeepsTheDialog) {

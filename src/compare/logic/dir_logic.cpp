@@ -1,6 +1,8 @@
 // Pure pieces of the directory and free-space comparison.
 #include "compare/logic/dir_logic.h"
 
+#include "platform/text_lines.h"
+
 #include <cstdio>
 
 namespace tessary {
@@ -46,15 +48,7 @@ std::string FormatReportDate(DosDateTime when) {
 }
 
 BackupListing::BackupListing(std::string content) : content_(std::move(content)) {
-  std::string_view all(content_);
-  std::size_t start = 0;
-  while (start < all.size()) {
-    std::size_t end = all.find('\n', start);
-    std::size_t next = end == std::string_view::npos ? all.size() : end + 1;
-    if (end == std::string_view::npos) end = all.size();
-    std::string_view line = all.substr(start, end - start);
-    start = next;
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  ForEachLine(content_, [&](std::string_view line) {
     // A line is name, ",", date, ",", time. The name itself may hold commas, so the
     // two number fields are found from the right; a line with fewer fields keys on
     // the text before its first comma.
@@ -67,7 +61,7 @@ BackupListing::BackupListing(std::string content) : content_(std::move(content))
     std::string_view key = keyEnd == std::string_view::npos ? line : line.substr(0, keyEnd);
     std::string_view dateTime = keyEnd == std::string_view::npos ? std::string_view() : line.substr(keyEnd + 1);
     index_.emplace(key, dateTime);  // the first line of a key wins
-  }
+  });
 }
 
 std::optional<std::string_view> BackupListing::Find(std::string_view key) const {

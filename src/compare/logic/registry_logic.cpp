@@ -2,27 +2,9 @@
 #include "compare/logic/registry_logic.h"
 
 #include "platform/ascii.h"
+#include "platform/text_lines.h"
 
 namespace tessary {
-
-namespace {
-
-// Calls `each` with every line of `content`, line end removed.
-template <typename F>
-void ForEachLine(std::string_view content, F each) {
-  std::size_t start = 0;
-  while (start < content.size()) {
-    std::size_t end = content.find('\n', start);
-    std::size_t next = end == std::string_view::npos ? content.size() : end + 1;
-    if (end == std::string_view::npos) end = content.size();
-    std::string_view line = content.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    if (!each(line)) return;
-    start = next;
-  }
-}
-
-}  // namespace
 
 std::vector<std::string_view> SnapshotLines(std::string_view content) {
   std::vector<std::string_view> lines;

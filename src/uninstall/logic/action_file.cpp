@@ -2,6 +2,7 @@
 #include "uninstall/logic/action_file.h"
 
 #include "platform/ascii.h"
+#include "platform/text_lines.h"
 
 namespace tessary {
 
@@ -258,16 +259,7 @@ std::vector<std::string> SplitActionLines(std::string_view content) {
   // Lines are kept whole even beyond 298 characters: a long REMOVEFILE or registry
   // line cut short, or split into two entries, would name some other file or key.
   std::vector<std::string> lines;
-  std::size_t start = 0;
-  while (start < content.size()) {
-    std::size_t end = content.find('\n', start);
-    std::size_t next = end == npos ? content.size() : end + 1;
-    if (end == npos) end = content.size();
-    std::string_view line = content.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    lines.push_back(ToUpperAscii(line));
-    start = next;
-  }
+  ForEachLine(content, [&](std::string_view line) { lines.push_back(ToUpperAscii(line)); });
   return lines;
 }
 

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "platform/ascii.h"
+#include "platform/text_lines.h"
 
 namespace tessary {
 
@@ -91,15 +92,7 @@ std::vector<std::string> RemoveDeviceLine(const std::vector<std::string>& lines,
 
 std::vector<std::string> SplitTextLines(const std::string& text) {
   std::vector<std::string> lines;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    auto end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(std::move(line));
-    start = end + 1;
-  }
+  ForEachLine(text, [&](std::string_view line) { lines.emplace_back(line); });
   return lines;
 }
 

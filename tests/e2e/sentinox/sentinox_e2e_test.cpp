@@ -1,0 +1,355 @@
+// A tracked installation by Sentinox passes, as the companion runs them: sentinox.exe
+// writes the start request and starts tessary.exe, which takes the baseline; a real
+// installer runs; a second start request makes tessary.exe compare against that
+// baseline and write a date-named .SNC report with its uninstall actions. Then every
+// action is carried out and the machine is checked against what it was before.
+#include <windows.h>
+
+#include <tlhelp32.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <iostream>
+#include <map>
+#include <optional>
+#include <sstream>
+
+#include "app/startup.h"
+#include "platform/ascii.h"
+#include "platform/files.h"
+#include "platform/profile.h"
+#include "platform/registry.h"
+#include "platform/shell.h"
+#include "platform/text_lines.h"
+#include "testbed.h"
+#include "uninstall/logic/action_file.h"
+#include "uninstall/uninstall_run.h"
+
+namespace tessary {
+namespace {
+
+// Everything the installer touches outside the files Tessary keeps, so that the
+// prefix is as it was whatever the test finds.
+const char* const kBootFiles[] = {"C:\\autoexec.bat", "C:\\config.sys"};
+const char* const kIniFiles[] = {"win.ini", "system.ini", "protocol.ini"};
+const char* const kClsid = "CLSID\\{6A1B2C3D-4E5F-4071-8293-A4B5C6D7E8F9}";
+
+struct RegPlace {
+  HKEY root;
+  const char* path;
+};
+const RegPlace kInstalledKeys[] = {{HKEY_LOCAL_MACHINE, "SOFTWARE\\NewVendor"},
+                                   {HKEY_CURRENT_USER, "Software\\NewVendor"},
+                                   {HKEY_CLASSES_ROOT, ".nwa"},
+                                   {HKEY_CLASSES_ROOT, "NewApp.Document"},
+                                   {HKEY_CLASSES_ROOT, kClsid}};
+
+bool KeyExists(HKEY root, const std::string& path) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  RegCloseKey(key);
+  return true;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  ForEachLine(text, [&](std::string_view line) { lines.emplace_back(line); });
+  return lines;
+}
+
+bool Contains(const std::vector<std::string>& lines, const std::string& wanted) {
+  return std::find(lines.begin(), lines.end(), wanted) != lines.end();
+}
+
+std::string Lower(std::string text) { return ToLowerAscii(text); }
+
+// The paths of every file and folder below `root`, lower case, root first.
+void ListTree(const std::string& root, std::vector<std::string>& out) {
+  out.push_back(Lower(root));
+  DirSearch search(root + "\\*");
+  FindEntry entry;
+  while (search.Next(entry)) {
+    if (entry.name == "." || entry.name == "..") continue;
+    if (entry.attributes & FILE_ATTRIBUTE_DIRECTORY) {
+      ListTree(root + "\\" + entry.name, out);
+    } else {
+      out.push_back(Lower(root + "\\" + entry.name));
+    }
+  }
+}
+
+// The settings a pass reads, kept and put back.
+class SettingsGuard {
+ public:
+  explicit SettingsGuard(std::string ini) : ini_(std::move(ini)), before_(test::ReadBytes(ini_)) {}
+  ~SettingsGuard() {
+    test::WriteBytes(ini_, before_);
+    ProfileFlush(ini_);
+  }
+
+ private:
+  std::string ini_;
+  std::string before_;
+};
+
+bool WaitFor(const std::function<bool()>& done, int milliseconds) {
+  for (int waited = 0; waited < milliseconds; waited += 50) {
+    if (done()) return true;
+    Sleep(50);
+  }
+  return done();
+}
+
+// Waits until no tessary.exe runs any more (the pass ends by quitting).
+bool WaitForTessaryToEnd(int milliseconds) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    bool running = false;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+      if (EqualsNoCase(entry.szExeFile, "tessary.exe")) running = true;
+    }
+    CloseHandle(snapshot);
+    if (!running) return true;
+    if (GetTickCount() - start > static_cast<DWORD>(milliseconds)) return false;
+    Sleep(100);
+  }
+}
+
+class SentinoxE2eTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    windows = WindowsDirectory();
+    ini = SettingsPathFor(windows);
+    guard = std::make_unique<SettingsGuard>(ini);
+    for (const char* f : kBootFiles) Keep(f);
+    for (const char* f : kIniFiles) Keep(windows + "\\" + f);
+    RemoveInstallation();
+
+    // The program and its companion side by side, as the installer lays them out.
+    program = dir.MakeDir("TESSARY");
+    ASSERT_TRUE(CopyFileA(test::BuildPath(TESSARY_EXE).c_str(), (program + "\\tessary.exe").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA(test::BuildPath(SENTINOX_EXE).c_str(), (program + "\\sentinox.exe").c_str(), FALSE));
+    backup = dir.MakeDir("BACKUP");
+
+    // Entries the installer changes and deletes.
+    ProfileWrite(windows + "\\win.ini", "TessaryE2E", "Mode", "old");
+    ProfileWrite(windows + "\\win.ini", "TessaryE2E", "Obsolete", "1");
+    ProfileFlush(windows + "\\win.ini");
+    // Compare skips a file whose date and time (to two seconds) are those of its backup
+    // copy: the files the installer changes were last written well before the pass.
+    for (const char* f : kBootFiles) test::SetLastWrite(f, 2020, 1, 2, 3, 4, 6);
+    for (const char* f : kIniFiles) test::SetLastWrite(windows + "\\" + f, 2020, 1, 2, 3, 4, 6);
+
+    test::WriteBytes(ini, "");
+    ProfileWrite(ini, "tessary", "Directory", backup);
+    ProfileWrite(ini, "tessary", "FirstRun", "no");
+    ProfileWrite(ini, "sentinox", "AutoOpenSNC", "no");
+    ProfileWrite(ini, "sentinox", "KeepLastSNC", "no");
+    ProfileWrite(ini, "registry", "CompSentinox", "no");  // registry snapshots in Sentinox passes too
+    for (const char* branch : {"Curuser", "CLocmach", "CSoftware", "CClasses", "CClsid"})
+      ProfileWrite(ini, "registry", branch, "yes");
+    ProfileFlush(ini);
+  }
+
+  void TearDown() override {
+    RemoveInstallation();
+    for (const auto& [path, bytes] : saved) {
+      if (bytes) {
+        test::WriteBytes(path, *bytes);
+      } else {
+        DeleteFileA(path.c_str());
+      }
+    }
+    for (const char* f : kIniFiles) ProfileFlush(windows + "\\" + f);
+  }
+
+  void Keep(const std::string& path) {
+    saved[path] = FileExists(path) ? std::optional<std::string>(test::ReadBytes(path)) : std::nullopt;
+  }
+
+  // Removes whatever of the installation is still there.
+  void RemoveInstallation() {
+    test::RemoveTree("C:\\Program Files\\NewVendor");
+    for (const char* f : {"newapp.ini", "system\\newapp.drv", "fonts\\newapp.fon"}) DeleteFileA((windows + "\\" + f).c_str());
+    DeleteFileA((Desktop() + "\\NewApp.lnk").c_str());
+    test::RemoveTree(Programs() + "\\NewApp");
+    for (const RegPlace& place : kInstalledKeys) RegDeleteTreeA(place.root, place.path);
+    ProfileDeleteSection(windows + "\\win.ini", "TessaryE2E");
+    ProfileDeleteSection(windows + "\\win.ini", "NewApp");
+    ProfileFlush(windows + "\\win.ini");
+  }
+
+  static std::string ShellFolder(const char* name) {
+    RegKey key = RegKey::Open(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders");
+    std::string value;
+    if (!key || !key.QueryString(name, value, MAX_PATH + 1)) return {};
+    return value;
+  }
+  static std::string Desktop() { return ShellFolder("Desktop"); }
+  static std::string Programs() { return ShellFolder("Programs"); }
+
+  // One pass as the companion starts it; returns when tessary.exe has quit.
+  void SentinoxPass() {
+    ChildProcess companion;
+    ASSERT_TRUE(companion.Start("\"" + program + "\\sentinox.exe\"", SW_SHOWMINNOACTIVE));
+    HWND window = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (window = FindWindowA("Sentinox", "Sentinox")) != nullptr; }, 20000));
+    Sleep(300);  // tessary.exe is on its way once the companion's window is up
+    bool ended = WaitForTessaryToEnd(120000);
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    WaitForSingleObject(companion.handle(), 10000);
+    ASSERT_TRUE(ended) << "the Sentinox pass did not end by itself";
+    EXPECT_EQ(ProfileRead(ini, "sentinox", "RunBackup", "<absent>", 16), "<absent>");
+  }
+
+  void Install() {
+    ChildProcess installer;
+    ASSERT_TRUE(installer.Start("\"" + test::BuildPath(NEWAPP_SETUP) + "\" /S", SW_HIDE));
+    ASSERT_EQ(WaitForSingleObject(installer.handle(), 60000), WAIT_OBJECT_0);
+  }
+
+  std::vector<std::string> Reports() {
+    std::vector<std::string> names;
+    DirSearch search(backup + "\\*.SNC");
+    FindEntry entry;
+    while (search.Next(entry)) names.push_back(entry.name);
+    return names;
+  }
+
+  test::TempDir dir;
+  std::string windows, ini, program, backup;
+  std::unique_ptr<SettingsGuard> guard;
+  std::map<std::string, std::optional<std::string>> saved;
+};
+
+TEST_F(SentinoxE2eTest, TwoPassesTrackAnInstallationAndItsActionsUndoIt) {
+  SentinoxPass();
+  for (const char* base : {"autoexec", "config", "win", "system", "protocol", "windir", "curuser", "software"})
+    EXPECT_TRUE(FileExists(backup + "\\" + base + ".snb")) << base << ".snb: the first pass takes the baseline";
+  const std::vector<std::string> first = Reports();
+
+  std::vector<std::string> treeBefore;
+  ListTree("C:\\Program Files", treeBefore);
+  ListTree(windows, treeBefore);
+  std::sort(treeBefore.begin(), treeBefore.end());
+
+  Install();
+  ASSERT_TRUE(FileExists("C:\\Program Files\\NewVendor\\NewApp\\newapp.exe")) << "the installer did not run";
+  SentinoxPass();
+
+  std::vector<std::string> reports = Reports();
+  std::vector<std::string> fresh;
+  for (const auto& name : reports)
+    if (!Contains(first, name)) fresh.push_back(name);
+  ASSERT_EQ(fresh.size(), 1u) << "the second pass writes one new report";
+  const std::string reportPath = backup + "\\" + fresh[0];
+  const std::string report = test::ReadBytes(reportPath);
+  const std::string actions = test::ReadBytes(ActionFilePathFor(reportPath));
+  EXPECT_TRUE(EqualsNoCase(ProfileRead(ini, "sentinox", "LastSNCPath", "", 250), reportPath));
+  // The name is the date and time of the pass: digits only.
+  const std::string stem = fresh[0].substr(0, fresh[0].find('.'));
+  EXPECT_FALSE(stem.empty());
+  EXPECT_TRUE(std::all_of(stem.begin(), stem.end(), [](char c) { return c >= '0' && c <= '9'; })) << stem;
+  if (std::getenv("TESSARY_E2E_PRINT"))
+    std::cout << "---- The report of the second pass: " << reportPath << "\n"
+              << report << "\n---- Its uninstall actions: " << ActionFilePathFor(reportPath) << "\n"
+              << actions << std::flush;
+
+  const std::vector<std::string> lines = Lines(report);
+  const std::string upperReport = ToUpperAscii(report);
+  // Boot files, reported and never undone.
+  EXPECT_NE(upperReport.find("SET NEWAPP=C:\\NEWAPP"), std::string::npos) << report;
+  EXPECT_NE(upperReport.find("DEVICE=C:\\NEWAPP\\NEWAPP.SYS"), std::string::npos) << report;
+  // INI entries added, changed and deleted.
+  for (const char* text : {"[NEWAPP]", "PATH=C:\\NEWAPP", "[TESSARYE2E]", "MODE=NEW", "OBSOLETE=1", "DEVICE=NEWAPP.386",
+                           "[NEWNET]", "DRIVER=NEWNET.SYS"})
+    EXPECT_NE(upperReport.find(text), std::string::npos) << text << "\n" << report;
+  // Registry keys added in the tracked branches.
+  for (const char* key : {"HKEY_LOCAL_MACHINE\\SOFTWARE\\NewVendor", "HKEY_LOCAL_MACHINE\\SOFTWARE\\NewVendor\\NewApp",
+                          "HKEY_CURRENT_USER\\Software\\NewVendor\\NewApp", "HKEY_CLASSES_ROOT\\.nwa",
+                          "HKEY_CLASSES_ROOT\\NewApp.Document\\shell\\open\\command"})
+    EXPECT_NE(report.find(key), std::string::npos) << key << "\n" << report;
+  EXPECT_NE(upperReport.find("{6A1B2C3D-4E5F-4071-8293-A4B5C6D7E8F9}"), std::string::npos) << report;
+  // Files added to the tracked folders.
+  for (const char* name : {"NEWAPP.INI", "NEWVENDOR", "NEWAPP.LNK"})
+    EXPECT_NE(upperReport.find(name), std::string::npos) << name << "\n" << report;
+  // The test's own folders changed during the passes, but they are not tracked.
+  EXPECT_EQ(upperReport.find("TESSARY-TESTS", upperReport.find("=====")), std::string::npos) << report;
+
+  const std::vector<std::string> actionLines = SplitActionLines(actions);
+  ASSERT_FALSE(actionLines.empty());
+  for (const std::string& line : actionLines)
+    EXPECT_NE(ClassifyAction(line), ActionKind::None) << "not an action line: " << line;
+
+  // Uninstall with every action selected, in the list's (sorted) order, as the dialog does.
+  test::FakeHost host;
+  host.state.BackupDirectory = backup;
+  host.state.WindowsDirectory = windows;
+  host.state.SettingsFilePath = ini;
+  host.state.UninstallFile = ActionFilePathFor(reportPath);
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  host.clock.now = LocalTime{now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond, now.wDayOfWeek};
+  std::vector<std::pair<std::string, std::string>> listed;  // upper-cased entry, line as written
+  const std::vector<std::string> written = Lines(actions);
+  ASSERT_EQ(written.size(), actionLines.size());
+  for (std::size_t i = 0; i < written.size(); ++i) listed.emplace_back(actionLines[i], written[i]);
+  std::sort(listed.begin(), listed.end(),
+            [](const auto& a, const auto& b) { return lstrcmpiA(a.first.c_str(), b.first.c_str()) < 0; });
+  UninstallSelection selection;
+  for (const auto& [entry, original] : listed) {
+    selection.entries.push_back(entry);
+    selection.originals.push_back(original);
+  }
+  selection.selected.assign(selection.entries.size(), true);
+  selection.verifyBox = false;
+  selection.dllCheckBox = false;
+  UninstallEnvironment env = DefaultUninstallEnvironment(host, [](const std::string&) { return id::kYes; });
+  host.prompter.Answer(id::kYes);  // carry out all without verifying
+  host.prompter.Answer(id::kYes);  // remove the Start-menu folder with its contents
+  host.prompter.Answer(id::kYes);  // and the Program Files folder
+  host.prompter.Answer(id::kNo);   // do not show the log
+  EXPECT_EQ(RunUninstall(host, selection, env), RunOutcome::CloseOk);
+
+  // Undone: INI entries back as they were, registry keys and added files gone.
+  EXPECT_EQ(ProfileRead(windows + "\\win.ini", "TessaryE2E", "Mode", "", 64), "old");
+  EXPECT_EQ(ProfileRead(windows + "\\win.ini", "TessaryE2E", "Obsolete", "", 64), "1");
+  EXPECT_EQ(ProfileRead(windows + "\\win.ini", "NewApp", "Path", "<absent>", 64), "<absent>");
+  EXPECT_EQ(ProfileRead(windows + "\\protocol.ini", "NewNet", "Driver", "<absent>", 64), "<absent>");
+  EXPECT_EQ(Lower(test::ReadBytes(windows + "\\system.ini")).find("newapp.386"), std::string::npos);
+  for (const RegPlace& place : kInstalledKeys)
+    EXPECT_FALSE(KeyExists(place.root, place.path)) << place.path << " is still there";
+  std::vector<std::string> treeAfter;
+  ListTree("C:\\Program Files", treeAfter);
+  ListTree(windows, treeAfter);
+  std::sort(treeAfter.begin(), treeAfter.end());
+  std::vector<std::string> added, removed;
+  std::set_difference(treeAfter.begin(), treeAfter.end(), treeBefore.begin(), treeBefore.end(), std::back_inserter(added));
+  std::set_difference(treeBefore.begin(), treeBefore.end(), treeAfter.begin(), treeAfter.end(), std::back_inserter(removed));
+  // The safety copies of the INI files (.uib) stay by design.
+  added.erase(std::remove_if(added.begin(), added.end(),
+                             [](const std::string& p) { return p.size() > 4 && p.compare(p.size() - 4, 4, ".uib") == 0; }),
+              added.end());
+  EXPECT_TRUE(added.empty()) << "left behind: " << testing::PrintToString(added);
+  EXPECT_TRUE(removed.empty()) << "removed although not installed: " << testing::PrintToString(removed);
+  // Boot-file lines are reported, not undone.
+  EXPECT_NE(ToUpperAscii(test::ReadBytes("C:\\autoexec.bat")).find("SET NEWAPP"), std::string::npos);
+
+  const std::string log = test::ReadBytes(reportPath.substr(0, reportPath.size() - 3) + "LOG");
+  if (std::getenv("TESSARY_E2E_PRINT"))
+    std::cout << "---- The uninstall log after every action was carried out\n" << log << std::flush;
+  EXPECT_NE(log.find("UNINSTALL LOG FOR:"), std::string::npos) << log;
+  EXPECT_EQ(log.find("NOT DONE"), std::string::npos) << log;
+  for (const char* name : {"NEWAPP.INI", "NEWVENDOR", "NEWAPP.LNK"})
+    EXPECT_NE(ToUpperAscii(log).find(name), std::string::npos) << name << "\n" << log;
+}
+
+}  // namespace
+}  // namespace tessary
