@@ -596,10 +596,9 @@ TEST_F(TrackedInstall, NewAppThroughBackupCompareAndUninstall) {
   EXPECT_EQ(errorCaptions, errors);
   ExpectLog(log, logLines);
 
-  // Undone: the INI files are as before the installation (values come back in upper
-  // case, as the action file is read), the keys and the new files and folders are gone.
-  for (const std::string& f : {winIni, sysIni, protIni})
-    EXPECT_EQ(ToUpperAscii(test::ReadBytes(f)), ToUpperAscii(before[f])) << f;
+  // Undone: the INI files are as before the installation, byte for byte (entries put
+  // back keep their letter case), the keys and the new files and folders are gone.
+  for (const std::string& f : {winIni, sysIni, protIni}) EXPECT_EQ(test::ReadBytes(f), before[f]) << f;
   for (const auto& [root, key] : std::vector<std::pair<HKEY, std::string>>{
            {HKEY_LOCAL_MACHINE, "SOFTWARE\\NewVendor"}, {HKEY_CURRENT_USER, "Software\\NewVendor"},
            {HKEY_CLASSES_ROOT, ".nwa"}, {HKEY_CLASSES_ROOT, "NewApp.Document"},
