@@ -638,6 +638,8 @@ TEST_F(TrackedInstall, SharedDllThroughExpressAndARefusedDllUninstall) {
   // "." and "..".
   const bool systemExisted = DirectoryExists(system);
   guard_.RemoveAfter(systemExisted ? dll : system);
+  const std::string untracked = win_ + "\\system32\\sharelib64.dll";  // never in a report
+  guard_.RemoveAfter(untracked);
   guard_.DeleteKeyAfter(HKEY_LOCAL_MACHINE, "SOFTWARE\\SharedVendor");
   // A program already on the machine that imports the DLL.
   const std::string importer = dir_ / "OLDAPP.EXE";
@@ -681,6 +683,7 @@ TEST_F(TrackedInstall, SharedDllThroughExpressAndARefusedDllUninstall) {
   ASSERT_NE(compare, nullptr) << "no Compare dialog";
   EXPECT_TRUE(WaitFor([] { return !e2e::ProcessRunning("shareddll-setup.exe"); }, 60000));
   ASSERT_TRUE(FileExists(dll)) << "the installer did not run";
+  EXPECT_TRUE(FileExists(untracked));
   const DosDateTime autoexecOld{PackDosDate(1996, 12, 7), PackDosTime(9, 5, 10)};
   const DosDateTime autoexecNow = FileDosDateTime(autoexec).value_or(DosDateTime{});
   HWND viewer = ConfirmCompare(app, compare);

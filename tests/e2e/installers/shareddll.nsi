@@ -1,6 +1,7 @@
 ; A test installer that puts a DLL into the System folder which a program already on the
 ; machine imports, so that undoing it must go through the DLL dependency check. It also
-; puts its folder on the PATH line of autoexec.bat, changing a line rather than adding one.
+; puts its folder on the PATH line of autoexec.bat, changing a line rather than adding one,
+; and leaves a 64-bit twin of the DLL in system32, a folder that is not tracked.
 Unicode true
 Target amd64-unicode
 Name "SharedDll"
@@ -39,6 +40,9 @@ Section
   SetOutPath "$WINDIR\system"
   FileOpen $0 "$WINDIR\system\sharelib.dll" w
   FileWrite $0 "MZ shared library"
+  FileClose $0
+  FileOpen $0 "$SYSDIR\sharelib64.dll" w
+  FileWrite $0 "MZ shared library, 64-bit"
   FileClose $0
   WriteRegStr HKLM "SOFTWARE\SharedVendor\ShareLib" "Installed" "1"
 
