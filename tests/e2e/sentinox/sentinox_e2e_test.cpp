@@ -82,20 +82,6 @@ void ListTree(const std::string& root, std::vector<std::string>& out) {
   }
 }
 
-// The settings a pass reads, kept and put back.
-class SettingsGuard {
- public:
-  explicit SettingsGuard(std::string ini) : ini_(std::move(ini)), before_(test::ReadBytes(ini_)) {}
-  ~SettingsGuard() {
-    test::WriteBytes(ini_, before_);
-    ProfileFlush(ini_);
-  }
-
- private:
-  std::string ini_;
-  std::string before_;
-};
-
 bool WaitFor(const std::function<bool()>& done, int milliseconds) {
   for (int waited = 0; waited < milliseconds; waited += 50) {
     if (done()) return true;
@@ -127,9 +113,12 @@ class SentinoxE2eTest : public ::testing::Test {
   void SetUp() override {
     windows = WindowsDirectory();
     ini = SettingsPathFor(windows);
-    guard = std::make_unique<SettingsGuard>(ini);
+    // Everything this test or the uninstall writes outside its own folder is put back
+    // as found: the settings, the boot and INI files and the INI files' safety copies.
+    Keep(ini);
     for (const char* f : kBootFiles) Keep(f);
     for (const char* f : kIniFiles) Keep(windows + "\\" + f);
+    for (const char* f : {"win.uib", "system.uib", "protocol.uib"}) Keep(windows + "\\" + f);
     RemoveInstallation();
 
     // The program and its companion side by side, as the installer lays them out.
@@ -168,6 +157,7 @@ class SentinoxE2eTest : public ::testing::Test {
       }
     }
     for (const char* f : kIniFiles) ProfileFlush(windows + "\\" + f);
+    ProfileFlush(ini);
   }
 
   void Keep(const std::string& path) {
@@ -225,7 +215,6 @@ class SentinoxE2eTest : public ::testing::Test {
 
   test::TempDir dir;
   std::string windows, ini, program, backup;
-  std::unique_ptr<SettingsGuard> guard;
   std::map<std::string, std::optional<std::string>> saved;
 };
 
