@@ -11,6 +11,7 @@
 #include "platform/files.h"
 #include "platform/profile.h"
 #include "testbed.h"
+#include "window_probe.h"
 
 namespace tessary {
 namespace {
@@ -184,40 +185,6 @@ TEST_F(OptionsGuiTest, RegistryDialogHidesDynDataButKeepsIt) {
 namespace tessary {
 namespace {
 
-// Saves the window's image as a 24-bit BMP file.
-bool SaveWindowImage(HWND h, const std::string& path) {
-  RECT r{};
-  GetWindowRect(h, &r);
-  int w = r.right - r.left, ht = r.bottom - r.top;
-  HDC screen = GetDC(nullptr);
-  HDC mem = CreateCompatibleDC(screen);
-  HBITMAP bmp = CreateCompatibleBitmap(screen, w, ht);
-  HGDIOBJ old = SelectObject(mem, bmp);
-  BitBlt(mem, 0, 0, w, ht, screen, r.left, r.top, SRCCOPY);
-  SelectObject(mem, old);
-  BITMAPINFOHEADER bi{};
-  bi.biSize = sizeof bi;
-  bi.biWidth = w;
-  bi.biHeight = ht;
-  bi.biPlanes = 1;
-  bi.biBitCount = 24;
-  int stride = ((w * 3 + 3) / 4) * 4;
-  std::string pixels(static_cast<std::size_t>(stride) * ht, '\0');
-  GetDIBits(mem, bmp, 0, ht, pixels.data(), reinterpret_cast<BITMAPINFO*>(&bi), DIB_RGB_COLORS);
-  DeleteObject(bmp);
-  DeleteDC(mem);
-  ReleaseDC(nullptr, screen);
-  BITMAPFILEHEADER fh{};
-  fh.bfType = 0x4D42;
-  fh.bfOffBits = sizeof fh + sizeof bi;
-  fh.bfSize = fh.bfOffBits + static_cast<DWORD>(pixels.size());
-  std::string bytes(reinterpret_cast<const char*>(&fh), sizeof fh);
-  bytes.append(reinterpret_cast<const char*>(&bi), sizeof bi);
-  bytes += pixels;
-  test::WriteBytes(path, bytes);
-  return true;
-}
-
 // Run by hand (--gtest_also_run_disabled_tests) to refresh the user guide's picture;
 // it writes C:\tessary-tests\options.bmp.
 TEST_F(OptionsGuiTest, DISABLED_Screenshot) {
@@ -234,7 +201,7 @@ TEST_F(OptionsGuiTest, DISABLED_Screenshot) {
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
     Sleep(20);
   }
-  EXPECT_TRUE(SaveWindowImage(h, "C:\\tessary-tests\\options.bmp"));
+  EXPECT_TRUE(test::SaveWindowPicture(h, "C:\\tessary-tests\\options.bmp"));
 }
 
 }  // namespace

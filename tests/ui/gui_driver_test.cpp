@@ -16,87 +16,17 @@
 #include "platform/profile.h"
 #include "resources/ids.h"
 #include "testbed.h"
+#include "window_probe.h"
 
 namespace tessary {
 namespace {
 
-bool WaitFor(const std::function<bool()>& done, int milliseconds = 10000) {
-  for (int waited = 0; waited < milliseconds; waited += 50) {
-    if (done()) return true;
-    Sleep(50);
-  }
-  return done();
-}
-
-std::string TextOf(HWND hwnd) {
-  DWORD_PTR length = 0;
-  if (!SendMessageTimeoutA(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length)) return {};
-  std::string text(length + 1, '\0');
-  DWORD_PTR got = 0;
-  SendMessageTimeoutA(hwnd, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG, 5000,
-                      &got);
-  text.resize(got);
-  return text;
-}
-
-std::string ClassOf(HWND hwnd) {
-  char name[128] = {};
-  GetClassNameA(hwnd, name, sizeof name);
-  return name;
-}
-
-struct Search {
-  DWORD pid;
-  std::string cls, caption;
-  HWND found = nullptr;
-};
-
-// A visible top-level window of the process with that class (and caption, if given).
-HWND FindTop(DWORD pid, const std::string& cls, const std::string& caption = {}) {
-  Search s{pid, cls, caption};
-  EnumWindows(
-      [](HWND hwnd, LPARAM lp) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(lp);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(hwnd, &owner);
-        if (owner != s->pid || !IsWindowVisible(hwnd) || ClassOf(hwnd) != s->cls) return TRUE;
-        if (!s->caption.empty() && TextOf(hwnd) != s->caption) return TRUE;
-        s->found = hwnd;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&s));
-  return s.found;
-}
-
-std::vector<HWND> Children(HWND parent, const std::string& cls) {
-  struct Collect {
-    std::string cls;
-    HWND parent;
-    std::vector<HWND> found;
-  } c{cls, parent, {}};
-  EnumChildWindows(
-      parent,
-      [](HWND hwnd, LPARAM lp) -> BOOL {
-        auto* c = reinterpret_cast<Collect*>(lp);
-        if (ClassOf(hwnd) == c->cls) c->found.push_back(hwnd);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&c));
-  return c.found;
-}
-
-// The texts of a dialog's static controls, joined by "|".
-std::string StaticTexts(HWND dialog) {
-  std::string all;
-  for (HWND s : Children(dialog, "Static")) {
-    if ((GetWindowLongA(s, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) continue;
-    std::string t = TextOf(s);
-    if (t.empty()) continue;
-    if (!all.empty()) all += "|";
-    all += t;
-  }
-  return all;
-}
+using test::Children;
+using test::ClassOf;
+using test::FindTop;
+using test::StaticTexts;
+using test::TextOf;
+using test::WaitFor;
 
 class TessaryProcess {
  public:
@@ -589,34 +519,7 @@ TEST_F(GuiTest, ScreenshotWithAReport) {
   ASSERT_TRUE(WaitFor([&] { return app.ViewerChildren().size() == 1; }));
   ShowWindow(app.ViewerChildren()[0], SW_MAXIMIZE);
   Sleep(800);
-  RECT r{};
-  GetWindowRect(app.frame(), &r);
-  int w = r.right - r.left, h = r.bottom - r.top;
-  HDC screen = GetDC(nullptr);
-  HDC mem = CreateCompatibleDC(screen);
-  HBITMAP bmp = CreateCompatibleBitmap(screen, w, h);
-  HGDIOBJ old = SelectObject(mem, bmp);
-  BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-  SelectObject(mem, old);
-  BITMAPINFOHEADER bih{};
-  bih.biSize = sizeof bih;
-  bih.biWidth = w;
-  bih.biHeight = h;
-  bih.biPlanes = 1;
-  bih.biBitCount = 24;
-  std::string pixels(static_cast<std::size_t>(((w * 3 + 3) & ~3) * h), '\0');
-  GetDIBits(mem, bmp, 0, h, pixels.data(), reinterpret_cast<BITMAPINFO*>(&bih), DIB_RGB_COLORS);
-  DeleteObject(bmp);
-  DeleteDC(mem);
-  ReleaseDC(nullptr, screen);
-  BITMAPFILEHEADER bfh{};
-  bfh.bfType = 0x4D42;
-  bfh.bfOffBits = sizeof bfh + sizeof bih;
-  bfh.bfSize = bfh.bfOffBits + static_cast<DWORD>(pixels.size());
-  std::string file(reinterpret_cast<const char*>(&bfh), sizeof bfh);
-  file.append(reinterpret_cast<const char*>(&bih), sizeof bih);
-  file += pixels;
-  test::WriteBytes(test::BuildPath(UI_SCREENSHOT), file);
+  EXPECT_TRUE(test::SaveWindowPicture(app.frame(), test::BuildPath(UI_SCREENSHOT)));
 }
 
 }  // namespace

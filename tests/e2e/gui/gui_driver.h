@@ -8,23 +8,20 @@
 #include <string>
 #include <vector>
 
+#include "window_probe.h"
+
 namespace tessary::e2e {
 
-bool WaitFor(const std::function<bool()>& done, int milliseconds = 15000);
-std::string TextOf(HWND hwnd);
-std::string ClassOf(HWND hwnd);
-// A visible top-level window of the process with that class (and caption, if given).
-HWND FindTop(DWORD pid, const std::string& cls, const std::string& caption = {});
-std::vector<HWND> TopWindows(DWORD pid, const std::string& cls);
-std::vector<HWND> Children(HWND parent, const std::string& cls);
-// The texts of a dialog's static controls, joined by "|".
-std::string StaticTexts(HWND dialog);
-// The strings of a list box of another process.
-std::vector<std::string> ListItems(HWND list);
-// Whether a process of that executable name (no path, any case) is running.
-bool ProcessRunning(const std::string& exeName);
-// Saves a window as it is on the screen into a 24-bit BMP file.
-bool SaveWindowPicture(HWND hwnd, const std::string& path);
+using test::Children;
+using test::ClassOf;
+using test::FindTop;
+using test::ListItems;
+using test::ProcessRunning;
+using test::SaveWindowPicture;
+using test::StaticTexts;
+using test::TextOf;
+using test::TopWindows;
+using test::WaitFor;
 
 // tessary.exe started in a working folder; closed (documents unsaved) at the end.
 class TessaryProcess {

@@ -5,8 +5,6 @@
 // action is carried out and the machine is checked against what it was before.
 #include <windows.h>
 
-#include <tlhelp32.h>
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -26,6 +24,7 @@
 #include "platform/shell.h"
 #include "platform/text_lines.h"
 #include "testbed.h"
+#include "window_probe.h"
 #include "uninstall/logic/action_file.h"
 #include "uninstall/uninstall_run.h"
 
@@ -79,32 +78,6 @@ void ListTree(const std::string& root, std::vector<std::string>& out) {
     } else {
       out.push_back(Lower(root + "\\" + entry.name));
     }
-  }
-}
-
-bool WaitFor(const std::function<bool()>& done, int milliseconds) {
-  for (int waited = 0; waited < milliseconds; waited += 50) {
-    if (done()) return true;
-    Sleep(50);
-  }
-  return done();
-}
-
-// Waits until no tessary.exe runs any more (the pass ends by quitting).
-bool WaitForTessaryToEnd(int milliseconds) {
-  const DWORD start = GetTickCount();
-  for (;;) {
-    bool running = false;
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    PROCESSENTRY32 entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
-      if (EqualsNoCase(entry.szExeFile, "tessary.exe")) running = true;
-    }
-    CloseHandle(snapshot);
-    if (!running) return true;
-    if (GetTickCount() - start > static_cast<DWORD>(milliseconds)) return false;
-    Sleep(100);
   }
 }
 
@@ -190,9 +163,9 @@ class SentinoxE2eTest : public ::testing::Test {
     ChildProcess companion;
     ASSERT_TRUE(companion.Start("\"" + program + "\\sentinox.exe\"", SW_SHOWMINNOACTIVE));
     HWND window = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (window = FindWindowA("Sentinox", "Sentinox")) != nullptr; }, 20000));
+    ASSERT_TRUE(test::WaitFor([&] { return (window = FindWindowA("Sentinox", "Sentinox")) != nullptr; }, 20000));
     Sleep(300);  // tessary.exe is on its way once the companion's window is up
-    bool ended = WaitForTessaryToEnd(120000);
+    bool ended = test::WaitFor([] { return !test::ProcessRunning("tessary.exe"); }, 120000);
     PostMessageA(window, WM_CLOSE, 0, 0);
     WaitForSingleObject(companion.handle(), 10000);
     ASSERT_TRUE(ended) << "the Sentinox pass did not end by itself";
