@@ -45,7 +45,8 @@ const RegPlace kInstalledKeys[] = {{HKEY_LOCAL_MACHINE, "SOFTWARE\\NewVendor"},
                                    {HKEY_CURRENT_USER, "Software\\NewVendor"},
                                    {HKEY_CLASSES_ROOT, ".nwa"},
                                    {HKEY_CLASSES_ROOT, "NewApp.Document"},
-                                   {HKEY_CLASSES_ROOT, kClsid}};
+                                   {HKEY_CLASSES_ROOT, kClsid},
+                                   {HKEY_LOCAL_MACHINE, "SOFTWARE\\SharedVendor"}};
 
 bool KeyExists(HKEY root, const std::string& path) {
   HKEY key = nullptr;
@@ -85,6 +86,7 @@ class SentinoxE2eTest : public ::testing::Test {
  protected:
   void SetUp() override {
     windows = WindowsDirectory();
+    systemExisted_ = DirectoryExists(windows + "\\system");
     ini = SettingsPathFor(windows);
     // Everything this test or the uninstall writes outside its own folder is put back
     // as found: the settings, the boot and INI files and the INI files' safety copies.
@@ -143,6 +145,8 @@ class SentinoxE2eTest : public ::testing::Test {
     for (const char* f : {"newapp.ini", "system\\newapp.drv", "fonts\\newapp.fon"}) DeleteFileA((windows + "\\" + f).c_str());
     DeleteFileA((Desktop() + "\\NewApp.lnk").c_str());
     test::RemoveTree(Programs() + "\\NewApp");
+    for (const char* f : {"system\\sharelib.dll", "system32\\sharelib64.dll"}) DeleteFileA((windows + "\\" + f).c_str());
+    if (!systemExisted_) RemoveDirectoryA((windows + "\\system").c_str());
     for (const RegPlace& place : kInstalledKeys) RegDeleteTreeA(place.root, place.path);
     ProfileDeleteSection(windows + "\\win.ini", "TessaryE2E");
     ProfileDeleteSection(windows + "\\win.ini", "NewApp");
@@ -172,10 +176,113 @@ class SentinoxE2eTest : public ::testing::Test {
     EXPECT_EQ(ProfileRead(ini, "sentinox", "RunBackup", "<absent>", 16), "<absent>");
   }
 
-  void Install() {
+  static void Install(const char* setup) {
     ChildProcess installer;
-    ASSERT_TRUE(installer.Start("\"" + test::BuildPath(NEWAPP_SETUP) + "\" /S", SW_HIDE));
+    ASSERT_TRUE(installer.Start("\"" + test::BuildPath(setup) + "\" /S", SW_HIDE));
     ASSERT_EQ(WaitForSingleObject(installer.handle(), 60000), WAIT_OBJECT_0);
+  }
+
+  // Every file and folder of the places the installers write to, sorted.
+  std::vector<std::string> Tree() const {
+    std::vector<std::string> tree;
+    ListTree("C:\\Program Files", tree);
+    ListTree(windows, tree);
+    std::sort(tree.begin(), tree.end());
+    return tree;
+  }
+
+  // A baseline pass, the installer, a second pass: the path of the report the second
+  // pass wrote (empty on failure), after checking its name and its record in the settings.
+  std::string TrackedInstall(const char* setup) {
+    SentinoxPass();
+    for (const char* base : {"autoexec", "config", "win", "system", "protocol", "windir", "curuser", "software"})
+      EXPECT_TRUE(FileExists(backup + "\\" + base + ".snb")) << base << ".snb: the first pass takes the baseline";
+    const std::vector<std::string> first = Reports();
+    treeBefore = Tree();
+    Install(setup);
+    SentinoxPass();
+    std::vector<std::string> fresh;
+    for (const auto& name : Reports())
+      if (!Contains(first, name)) fresh.push_back(name);
+    if (fresh.size() != 1u) {
+      ADD_FAILURE() << "the second pass should write one new report";
+      return {};
+    }
+    const std::string reportPath = backup + "\\" + fresh[0];
+    EXPECT_TRUE(EqualsNoCase(ProfileRead(ini, "sentinox", "LastSNCPath", "", 250), reportPath));
+    // The name is the date and time of the pass: digits only.
+    const std::string stem = fresh[0].substr(0, fresh[0].find('.'));
+    EXPECT_FALSE(stem.empty());
+    EXPECT_TRUE(std::all_of(stem.begin(), stem.end(), [](char c) { return c >= '0' && c <= '9'; })) << stem;
+    if (std::getenv("TESSARY_E2E_PRINT"))
+      std::cout << "---- The report of the second pass: " << reportPath << "\n"
+                << test::ReadBytes(reportPath) << "\n---- Its uninstall actions: " << ActionFilePathFor(reportPath)
+                << "\n"
+                << test::ReadBytes(ActionFilePathFor(reportPath)) << std::flush;
+    return reportPath;
+  }
+
+  // Every action of the report selected, in the list's (sorted) order, as the Uninstall
+  // Actions dialog passes them on; `answers` are the message boxes' answers in order.
+  RunOutcome UninstallAll(const std::string& reportPath, std::initializer_list<int> answers, bool dllCheck,
+                          std::vector<std::string>& dllsAsked) {
+    const std::string actions = test::ReadBytes(ActionFilePathFor(reportPath));
+    const std::vector<std::string> actionLines = SplitActionLines(actions);
+    for (const std::string& line : actionLines)
+      EXPECT_NE(ClassifyAction(line), ActionKind::None) << "not an action line: " << line;
+    host.state.BackupDirectory = backup;
+    host.state.WindowsDirectory = windows;
+    host.state.SettingsFilePath = ini;
+    host.state.UninstallFile = ActionFilePathFor(reportPath);
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    host.clock.now = LocalTime{now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond, now.wDayOfWeek};
+    std::vector<std::pair<std::string, std::string>> listed;  // upper-cased entry, line as written
+    const std::vector<std::string> written = Lines(actions);
+    EXPECT_EQ(written.size(), actionLines.size());
+    for (std::size_t i = 0; i < written.size() && i < actionLines.size(); ++i)
+      listed.emplace_back(actionLines[i], written[i]);
+    std::sort(listed.begin(), listed.end(),
+              [](const auto& a, const auto& b) { return lstrcmpiA(a.first.c_str(), b.first.c_str()) < 0; });
+    UninstallSelection selection;
+    for (const auto& [entry, original] : listed) {
+      selection.entries.push_back(entry);
+      selection.originals.push_back(original);
+      if (entry.find("REMOVEFILE") != std::string::npos && entry.find(".DLL") != std::string::npos)
+        selection.dllLinesPresent = true;
+    }
+    selection.selected.assign(selection.entries.size(), true);
+    selection.verifyBox = false;
+    selection.dllCheckBox = dllCheck;
+    UninstallEnvironment env = DefaultUninstallEnvironment(host, [&](const std::string& dll) {
+      dllsAsked.push_back(dll);
+      return id::kYes;
+    });
+    for (int answer : answers) host.prompter.Answer(answer);
+    RunOutcome outcome = RunUninstall(host, selection, env);
+    if (std::getenv("TESSARY_E2E_PRINT"))
+      std::cout << "---- The uninstall log after every action was carried out\n" << Log(reportPath) << std::flush;
+    return outcome;
+  }
+
+  static std::string Log(const std::string& reportPath) {
+    return test::ReadBytes(reportPath.substr(0, reportPath.size() - 3) + "LOG");
+  }
+
+  // What differs from the tree before the installation, the INI safety copies (.uib),
+  // which stay by design, left out.
+  void ExpectTreeAsBefore() const {
+    const std::vector<std::string> treeAfter = Tree();
+    std::vector<std::string> added, removed;
+    std::set_difference(treeAfter.begin(), treeAfter.end(), treeBefore.begin(), treeBefore.end(),
+                        std::back_inserter(added));
+    std::set_difference(treeBefore.begin(), treeBefore.end(), treeAfter.begin(), treeAfter.end(),
+                        std::back_inserter(removed));
+    added.erase(std::remove_if(added.begin(), added.end(),
+                               [](const std::string& p) { return p.size() > 4 && p.compare(p.size() - 4, 4, ".uib") == 0; }),
+                added.end());
+    EXPECT_TRUE(added.empty()) << "left behind: " << testing::PrintToString(added);
+    EXPECT_TRUE(removed.empty()) << "removed although not installed: " << testing::PrintToString(removed);
   }
 
   std::vector<std::string> Reports() {
@@ -187,44 +294,17 @@ class SentinoxE2eTest : public ::testing::Test {
   }
 
   test::TempDir dir;
+  test::FakeHost host;
+  bool systemExisted_ = true;  // Wine has no System folder beside system32
   std::string windows, ini, program, backup;
+  std::vector<std::string> treeBefore;
   std::map<std::string, std::optional<std::string>> saved;
 };
 
-TEST_F(SentinoxE2eTest, TwoPassesTrackAnInstallationAndItsActionsUndoIt) {
-  SentinoxPass();
-  for (const char* base : {"autoexec", "config", "win", "system", "protocol", "windir", "curuser", "software"})
-    EXPECT_TRUE(FileExists(backup + "\\" + base + ".snb")) << base << ".snb: the first pass takes the baseline";
-  const std::vector<std::string> first = Reports();
-
-  std::vector<std::string> treeBefore;
-  ListTree("C:\\Program Files", treeBefore);
-  ListTree(windows, treeBefore);
-  std::sort(treeBefore.begin(), treeBefore.end());
-
-  Install();
-  ASSERT_TRUE(FileExists("C:\\Program Files\\NewVendor\\NewApp\\newapp.exe")) << "the installer did not run";
-  SentinoxPass();
-
-  std::vector<std::string> reports = Reports();
-  std::vector<std::string> fresh;
-  for (const auto& name : reports)
-    if (!Contains(first, name)) fresh.push_back(name);
-  ASSERT_EQ(fresh.size(), 1u) << "the second pass writes one new report";
-  const std::string reportPath = backup + "\\" + fresh[0];
+TEST_F(SentinoxE2eTest, NewAppIsReportedByTheNextPassAndItsActionsUndoIt) {
+  const std::string reportPath = TrackedInstall(NEWAPP_SETUP);
+  ASSERT_FALSE(reportPath.empty());
   const std::string report = test::ReadBytes(reportPath);
-  const std::string actions = test::ReadBytes(ActionFilePathFor(reportPath));
-  EXPECT_TRUE(EqualsNoCase(ProfileRead(ini, "sentinox", "LastSNCPath", "", 250), reportPath));
-  // The name is the date and time of the pass: digits only.
-  const std::string stem = fresh[0].substr(0, fresh[0].find('.'));
-  EXPECT_FALSE(stem.empty());
-  EXPECT_TRUE(std::all_of(stem.begin(), stem.end(), [](char c) { return c >= '0' && c <= '9'; })) << stem;
-  if (std::getenv("TESSARY_E2E_PRINT"))
-    std::cout << "---- The report of the second pass: " << reportPath << "\n"
-              << report << "\n---- Its uninstall actions: " << ActionFilePathFor(reportPath) << "\n"
-              << actions << std::flush;
-
-  const std::vector<std::string> lines = Lines(report);
   const std::string upperReport = ToUpperAscii(report);
   // Boot files, reported and never undone.
   EXPECT_NE(upperReport.find("SET NEWAPP=C:\\NEWAPP"), std::string::npos) << report;
@@ -245,40 +325,14 @@ TEST_F(SentinoxE2eTest, TwoPassesTrackAnInstallationAndItsActionsUndoIt) {
   // The test's own folders changed during the passes, but they are not tracked.
   EXPECT_EQ(upperReport.find("TESSARY-TESTS", upperReport.find("=====")), std::string::npos) << report;
 
-  const std::vector<std::string> actionLines = SplitActionLines(actions);
-  ASSERT_FALSE(actionLines.empty());
-  for (const std::string& line : actionLines)
-    EXPECT_NE(ClassifyAction(line), ActionKind::None) << "not an action line: " << line;
-
-  // Uninstall with every action selected, in the list's (sorted) order, as the dialog does.
-  test::FakeHost host;
-  host.state.BackupDirectory = backup;
-  host.state.WindowsDirectory = windows;
-  host.state.SettingsFilePath = ini;
-  host.state.UninstallFile = ActionFilePathFor(reportPath);
-  SYSTEMTIME now;
-  GetLocalTime(&now);
-  host.clock.now = LocalTime{now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond, now.wDayOfWeek};
-  std::vector<std::pair<std::string, std::string>> listed;  // upper-cased entry, line as written
-  const std::vector<std::string> written = Lines(actions);
-  ASSERT_EQ(written.size(), actionLines.size());
-  for (std::size_t i = 0; i < written.size(); ++i) listed.emplace_back(actionLines[i], written[i]);
-  std::sort(listed.begin(), listed.end(),
-            [](const auto& a, const auto& b) { return lstrcmpiA(a.first.c_str(), b.first.c_str()) < 0; });
-  UninstallSelection selection;
-  for (const auto& [entry, original] : listed) {
-    selection.entries.push_back(entry);
-    selection.originals.push_back(original);
-  }
-  selection.selected.assign(selection.entries.size(), true);
-  selection.verifyBox = false;
-  selection.dllCheckBox = false;
-  UninstallEnvironment env = DefaultUninstallEnvironment(host, [](const std::string&) { return id::kYes; });
-  host.prompter.Answer(id::kYes);  // carry out all without verifying
-  host.prompter.Answer(id::kYes);  // remove the Start-menu folder with its contents
-  host.prompter.Answer(id::kYes);  // and the Program Files folder
-  host.prompter.Answer(id::kNo);   // do not show the log
-  EXPECT_EQ(RunUninstall(host, selection, env), RunOutcome::CloseOk);
+  std::vector<std::string> dllsAsked;
+  EXPECT_EQ(UninstallAll(reportPath,
+                         {id::kYes,    // carry out all without verifying
+                          id::kYes,    // remove the Start-menu folder with its contents
+                          id::kYes,    // and the Program Files folder
+                          id::kNo},    // do not show the log
+                         false, dllsAsked),
+            RunOutcome::CloseOk);
 
   // Undone: INI entries back as they were, registry keys and added files gone.
   EXPECT_EQ(ProfileRead(windows + "\\win.ini", "TessaryE2E", "Mode", "", 64), "old");
@@ -288,29 +342,48 @@ TEST_F(SentinoxE2eTest, TwoPassesTrackAnInstallationAndItsActionsUndoIt) {
   EXPECT_EQ(Lower(test::ReadBytes(windows + "\\system.ini")).find("newapp.386"), std::string::npos);
   for (const RegPlace& place : kInstalledKeys)
     EXPECT_FALSE(KeyExists(place.root, place.path)) << place.path << " is still there";
-  std::vector<std::string> treeAfter;
-  ListTree("C:\\Program Files", treeAfter);
-  ListTree(windows, treeAfter);
-  std::sort(treeAfter.begin(), treeAfter.end());
-  std::vector<std::string> added, removed;
-  std::set_difference(treeAfter.begin(), treeAfter.end(), treeBefore.begin(), treeBefore.end(), std::back_inserter(added));
-  std::set_difference(treeBefore.begin(), treeBefore.end(), treeAfter.begin(), treeAfter.end(), std::back_inserter(removed));
-  // The safety copies of the INI files (.uib) stay by design.
-  added.erase(std::remove_if(added.begin(), added.end(),
-                             [](const std::string& p) { return p.size() > 4 && p.compare(p.size() - 4, 4, ".uib") == 0; }),
-              added.end());
-  EXPECT_TRUE(added.empty()) << "left behind: " << testing::PrintToString(added);
-  EXPECT_TRUE(removed.empty()) << "removed although not installed: " << testing::PrintToString(removed);
+  ExpectTreeAsBefore();
   // Boot-file lines are reported, not undone.
   EXPECT_NE(ToUpperAscii(test::ReadBytes("C:\\autoexec.bat")).find("SET NEWAPP"), std::string::npos);
 
-  const std::string log = test::ReadBytes(reportPath.substr(0, reportPath.size() - 3) + "LOG");
-  if (std::getenv("TESSARY_E2E_PRINT"))
-    std::cout << "---- The uninstall log after every action was carried out\n" << log << std::flush;
+  const std::string log = Log(reportPath);
   EXPECT_NE(log.find("UNINSTALL LOG FOR:"), std::string::npos) << log;
   EXPECT_EQ(log.find("NOT DONE"), std::string::npos) << log;
   for (const char* name : {"NEWAPP.INI", "NEWVENDOR", "NEWAPP.LNK"})
     EXPECT_NE(ToUpperAscii(log).find(name), std::string::npos) << name << "\n" << log;
+}
+
+TEST_F(SentinoxE2eTest, SharedDllIsReportedByTheNextPassAndItsDllGoesAfterTheDependencyCheck) {
+  const std::string system = windows + "\\system";
+  const bool systemExisted = DirectoryExists(system);
+  const std::string reportPath = TrackedInstall(SHAREDDLL_SETUP);
+  ASSERT_FALSE(reportPath.empty());
+  ASSERT_TRUE(FileExists(system + "\\sharelib.dll")) << "the installer did not run";
+  const std::string report = test::ReadBytes(reportPath);
+  const std::string upperReport = ToUpperAscii(report);
+  // The changed PATH line shows in the boot-file section; the DLL, the key and (where
+  // the System folder is new) the folder itself are reported; system32 is not tracked.
+  EXPECT_NE(upperReport.find(";C:\\SHARELIB"), std::string::npos) << report;
+  EXPECT_NE(upperReport.find("ADDED  : SHARELIB.DLL"), std::string::npos) << report;
+  EXPECT_NE(report.find("HKEY_LOCAL_MACHINE\\SOFTWARE\\SharedVendor\\ShareLib"), std::string::npos) << report;
+  EXPECT_EQ(upperReport.find("SHARELIB64"), std::string::npos) << report;
+  EXPECT_EQ(upperReport.find("ADDED  : SYSTEM  (DIR)") != std::string::npos, !systemExisted) << report;
+
+  std::vector<std::string> dllsAsked;
+  std::initializer_list<int> withFolder{id::kYes, id::kYes, id::kNo};  // all; the System folder; no log
+  std::initializer_list<int> withoutFolder{id::kYes, id::kNo};
+  EXPECT_EQ(UninstallAll(reportPath, systemExisted ? withoutFolder : withFolder, true, dllsAsked),
+            RunOutcome::CloseOk);
+  // No program imports the DLL, so the check has nothing to ask.
+  EXPECT_TRUE(dllsAsked.empty()) << testing::PrintToString(dllsAsked);
+  EXPECT_FALSE(FileExists(system + "\\sharelib.dll"));
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\SharedVendor\\ShareLib"));
+  DeleteFileA((windows + "\\system32\\sharelib64.dll").c_str());  // not tracked, so not undone
+  ExpectTreeAsBefore();
+  EXPECT_NE(ToUpperAscii(test::ReadBytes("C:\\autoexec.bat")).find(";C:\\SHARELIB"), std::string::npos);
+  const std::string log = Log(reportPath);
+  EXPECT_EQ(log.find("NOT DONE"), std::string::npos) << log;
+  EXPECT_NE(ToUpperAscii(log).find("DONE:REMOVEFILE:SHARELIB.DLL>FROM:"), std::string::npos) << log;
 }
 
 }  // namespace
