@@ -9,54 +9,14 @@
 #include <string>
 
 #include "compare/boot_compare.h"
+#include "compare_bench_host.h"
 #include "compare/logic/compare_text.h"
 
 using namespace tessary;
+using tessary::bench::BenchHost;
+using tessary::bench::QuietProgress;
 
 namespace {
-
-struct QuietPrompter : Prompter {
-  int Ask(const MessageBoxRequest& r) override {
-    std::printf("message: %s\n", r.text.c_str());
-    return id::kOk;
-  }
-  void Beep(unsigned) override {}
-};
-struct QuietProgress : Progress {
-  void SetMainText(const std::string&) override {}
-  void SetDetailText(const std::string&) override {}
-  void Pump() override {}
-  bool Cancelled() override { return false; }
-};
-struct QuietFactory : ProgressFactory {
-  std::unique_ptr<Progress> Open(const std::string&) override { return std::make_unique<QuietProgress>(); }
-};
-struct QuietClock : Clock {
-  LocalTime Now() override { return {}; }
-};
-struct QuietHelp : HelpEngine {
-  int Call(void*, const HelpRequest&) override { return 1; }
-};
-struct BenchHost : Host {
-  AppState state;
-  QuietPrompter prompter;
-  QuietFactory factory;
-  QuietClock clock;
-  QuietHelp help;
-  AppState& State() override { return state; }
-  Prompter& Prompts() override { return prompter; }
-  ProgressFactory& Progresses() override { return factory; }
-  Clock& Time() override { return clock; }
-  HelpEngine& Help() override { return help; }
-  void* MainWindow() override { return nullptr; }
-  void PumpMessages() override {}
-  void RefreshLastBackup() override {}
-  void OpenInViewer(const std::string&) override {}
-  void RunCommand(int) override {}
-  void ContinueExpress() override {}
-  void PruneSentinoxReports() override {}
-  void Quit() override {}
-};
 
 constexpr int kLines = 20000;
 
