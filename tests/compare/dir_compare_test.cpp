@@ -8,6 +8,7 @@
 #include "compare/logic/dir_logic.h"
 #include "platform/files.h"
 #include "platform/profile.h"
+#include "section_test.h"
 #include "testbed.h"
 
 namespace tessary {
@@ -116,21 +117,7 @@ std::vector<std::string> Lines(const std::string& text) {
   return lines;
 }
 
-class DirCompareTest : public test::HostTest {
- protected:
-  DirCompareTest() : progress(host.progress.Open("C:\\BACKUP\\X.TSC")), run{host, *progress, "", "", "", ""} {
-    run.reportPath = backupDir + "\\X.TSC";
-    run.actionPath = backupDir + "\\X.TSU";
-    run.backupExt = "tsb";
-    run.freeSpaceExt = "tsb";
-    WriteBytes(run.reportPath, "");
-    WriteBytes(run.actionPath, "");
-  }
-  std::string Report() { return ReadBytes(run.reportPath); }
-  std::string Actions() { return ReadBytes(run.actionPath); }
-
-  std::unique_ptr<Progress> progress;
-  CompareRun run;
+class DirCompareTest : public test::SectionRunTest {
 };
 
 TEST_F(DirCompareTest, ReportsAddedAndUpdatedEntriesWithActions) {

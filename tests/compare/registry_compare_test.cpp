@@ -7,6 +7,7 @@
 #include "compare/registry_compare.h"
 #include "snapshot/registry_export.h"
 #include "platform/files.h"
+#include "section_test.h"
 #include "testbed.h"
 
 namespace tessary {
@@ -40,20 +41,9 @@ TEST(RegistryLogic, KeySetMatchesWholeLinesWithCase) {
   EXPECT_FALSE(longKeys.Contains(deep.substr(0, 397)));
 }
 
-class RegistryCompareTest : public test::HostTest {
+class RegistryCompareTest : public test::SectionRunTest {
  protected:
-  RegistryCompareTest() : progress(host.progress.Open("X.TSC")), run{host, *progress, "", "", "", ""} {
-    run.reportPath = backupDir + "\\X.TSC";
-    run.actionPath = backupDir + "\\X.TSU";
-    run.backupExt = "tsb";
-    run.freeSpaceExt = "tsb";
-    WriteBytes(run.reportPath, "");
-    WriteBytes(run.actionPath, "");
-  }
   void Snapshot(const std::string& name, const std::string& content) { WriteBytes(backupDir + "\\" + name, content); }
-
-  std::unique_ptr<Progress> progress;
-  CompareRun run;
 };
 
 constexpr const char* kAllDisabled =
