@@ -1,8 +1,9 @@
 // sentinox.exe: the companion that asks Tessary for an automatic pass. At its start it
 // writes the start request ([sentinox] RunBackup=yes in tessary.ini of the Windows
-// directory) and starts tessary.exe from its own directory. Its top-level window has
-// the class and title "Sentinox", by which Tessary's Options dialog finds it; it stays
-// until that window is sent a close message.
+// directory) and starts tessary.exe from its own directory; when that start fails it
+// deletes the request again and says so. Its top-level window has the class and title
+// "Sentinox", by which Tessary's Options dialog finds it; it stays until that window is
+// sent a close message.
 #include <windows.h>
 
 #include <string>
@@ -20,15 +21,22 @@ std::string OwnDirectory() {
   return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
 }
 
+// The Windows directory, or "" when the system cannot give it (the query returns 0) or
+// it does not fit the buffer (the query returns the size it would need).
 std::string WindowsDir() {
   char buf[MAX_PATH + 1] = {};
   UINT n = GetWindowsDirectoryA(buf, sizeof buf);
+  if (n == 0 || n >= sizeof buf) return {};
   return std::string(buf, n);
 }
 
-bool RequestPass() {
-  std::string ini = WindowsDir() + "\\tessary.ini";
-  if (!WritePrivateProfileStringA("sentinox", "RunBackup", "yes", ini.c_str())) return false;
+// Why a pass could not be requested; the text says so to the user.
+const char* RequestPass() {
+  std::string windows = WindowsDir();
+  if (windows.empty()) return "Sentinox could not find the Windows directory.";
+  std::string ini = windows + "\\tessary.ini";
+  if (!WritePrivateProfileStringA("sentinox", "RunBackup", "yes", ini.c_str()))
+    return "Sentinox could not write its request into tessary.ini.";
   WritePrivateProfileStringA(nullptr, nullptr, nullptr, ini.c_str());
   std::string exe = OwnDirectory() + "\\tessary.exe";
   std::string cmd = "\"" + exe + "\"";
@@ -38,11 +46,16 @@ bool RequestPass() {
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
   if (!CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, OwnDirectory().c_str(), &si,
-                      &pi))
-    return false;
+                      &pi)) {
+    // A request nobody took would turn the user's next start of tessary.exe into an
+    // unattended pass: take it back.
+    WritePrivateProfileStringA("sentinox", "RunBackup", nullptr, ini.c_str());
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, ini.c_str());
+    return "Sentinox could not start tessary.exe from its own directory.";
+  }
   CloseHandle(pi.hThread);
   CloseHandle(pi.hProcess);
-  return true;
+  return nullptr;
 }
 
 LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -65,10 +78,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   HWND hwnd = CreateWindowA(kName, kName, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 200, 100, nullptr,
                             nullptr, instance, nullptr);
   if (!hwnd) return 1;
-  if (!RequestPass()) {
-    MessageBoxA(nullptr, "Sentinox could not start tessary.exe from its own directory.", kName,
-                MB_OK | MB_ICONEXCLAMATION);
-  }
+  if (const char* failure = RequestPass()) MessageBoxA(nullptr, failure, kName, MB_OK | MB_ICONEXCLAMATION);
   MSG msg;
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
     TranslateMessage(&msg);

@@ -12,6 +12,31 @@
 
 namespace tessary {
 
+namespace {
+
+// The files that share a report's base name: the report of either kind, its uninstall
+// actions and its uninstall log.
+constexpr const char* kReportFamily[] = {".SNC", ".TSC", ".TSU", ".LOG"};
+// Far more passes than one minute can hold.
+constexpr int kMaxPassesPerName = 999;
+
+bool ReportNameInUse(const std::string& backupDirectory, const std::string& name) {
+  for (const char* ext : kReportFamily)
+    if (PathExists(backupDirectory + "\\" + name + ext)) return true;
+  return false;
+}
+
+}  // namespace
+
+std::string FreeSentinoxReportName(const std::string& backupDirectory, const std::string& name) {
+  if (!ReportNameInUse(backupDirectory, name)) return name;
+  for (int n = 2; n <= kMaxPassesPerName; ++n) {
+    std::string candidate = name + "_" + std::to_string(n);
+    if (!ReportNameInUse(backupDirectory, candidate)) return candidate;
+  }
+  return {};
+}
+
 std::string ProposeCompareName(Host& host) {
   const std::string defaultName = host.AppSettings().Read(settings::kDefaultName);
   if (EqualsNoCase(defaultName, "Compare") && !host.State().SentinoxPass) return "COMPARE";
@@ -25,9 +50,15 @@ bool CompareOk(Host& host, const std::string& fieldText, void* owner, const std:
                const std::string& bootDirectory) {
   AppState& state = host.State();
   state.LastCompareFile = fieldText.substr(0, std::min(fieldText.size(), kCompareNameLimit));
+  if (state.SentinoxPass) {
+    // Nobody is there to answer the overwrite question, and the report of an earlier
+    // pass of the same minute must stay: an unattended pass takes a name of its own.
+    state.LastCompareFile = FreeSentinoxReportName(state.BackupDirectory, state.LastCompareFile);
+    if (state.LastCompareFile.empty()) return true;  // every name taken: nothing is written
+  }
   const std::string reportPath =
       state.BackupDirectory + "\\" + state.LastCompareFile + (state.SentinoxPass ? ".SNC" : ".TSC");
-  if (FileExists(reportPath)) {
+  if (!state.SentinoxPass && FileExists(reportPath)) {
     int answer = host.Prompts().Ask("Filename already exists, overwrite file?", reportPath,
                                     mb::kYesNo | mb::kIconQuestion, owner);
     if (answer != id::kYes) {

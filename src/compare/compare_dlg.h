@@ -1,5 +1,6 @@
 // TCompareDlg: the Compare dialog (resource 217). It proposes a report name, asks
-// before overwriting a report, and hands the run to RunCompare.
+// before overwriting a report (a Sentinox pass takes a free name instead), and hands
+// the run to RunCompare.
 #pragma once
 
 #include <functional>
@@ -20,6 +21,11 @@ constexpr std::size_t kCompareNameLimit = 48;
 // month, day, hour, minute) when [compare] DefaultName is not "Compare" or in a
 // Sentinox pass.
 std::string ProposeCompareName(Host& host);
+
+// The name an unattended (Sentinox) pass gives its report: `name` itself when no
+// report, uninstall action file or uninstall log of that name lies in the backup
+// directory, else the first free of name + "_2", "_3", ...; empty when all are taken.
+std::string FreeSentinoxReportName(const std::string& backupDirectory, const std::string& name);
 
 // The OK operation with the text of the name field. Returns false when the dialog
 // stays open (the user declined to overwrite), true when it closes; LastCompareFile

@@ -11,6 +11,7 @@
 #include "platform/ascii.h"
 #include "platform/files.h"
 #include "platform/profile.h"
+#include "snapshot/backup_set.h"
 
 namespace tessary {
 
@@ -18,27 +19,6 @@ namespace {
 
 bool BeginsWithLetter(const std::string& text, char letter) {
   return !text.empty() && AsciiUpper(text[0]) == AsciiUpper(letter);
-}
-
-std::uint64_t SizeOf(const std::string& path) {
-  DirSearch search(path);
-  FindEntry entry;
-  return search.Next(entry) ? entry.size : 0;
-}
-
-// The size of the Windows swap file when it lies on this drive, else 0. The backup
-// adds the same size to the free space it records.
-std::uint64_t SwapFileSize(const std::string& systemIni, const std::string& windows, char letter) {
-  std::string pagingDrive = ProfileRead(systemIni, "386enh", "PagingDrive", "C:", 256);
-  if (!BeginsWithLetter(pagingDrive, letter)) return 0;
-  std::string pagingFile = ProfileReadFull(systemIni, "386enh", "PagingFile", "none");
-  if (!EqualsNoCase(pagingFile, "none")) return SizeOf(pagingFile);
-  std::string candidate;
-  if (FileExists(pagingDrive + "\\win386.swp")) candidate = pagingDrive + "\\win386.swp";
-  if (!windows.empty() && AsciiUpper(windows[0]) == AsciiUpper(pagingDrive[0]) &&
-      FileExists(windows + "\\win386.swp"))
-    candidate = windows + "\\win386.swp";
-  return candidate.empty() ? 0 : SizeOf(candidate);
 }
 
 }  // namespace
@@ -58,6 +38,7 @@ SectionResult CompareFreeSpace(CompareRun& run) {
     if (!before) continue;
     std::optional<std::uint64_t> free = FreeBytes(std::string(1, letter) + ":\\");
     if (!free) continue;
+    // The swap file counts as the backup counted it, by the one rule both use.
     std::uint64_t now = *free + SwapFileSize(systemIni, state.WindowsDirectory, letter);
     std::string line = FreeSpaceChangeLine(letter, *before, now);
     if (line.empty()) continue;

@@ -17,7 +17,10 @@ namespace {
 
 constexpr DWORD kSkippedAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY;
 
-bool Counted(const FindEntry& entry) { return (entry.attributes & kSkippedAttributes) == 0; }
+// A report is a plain file whose name really ends in ".SNC".
+bool Counted(const FindEntry& entry) {
+  return (entry.attributes & kSkippedAttributes) == 0 && IsSentinoxReportName(entry.name);
+}
 
 }  // namespace
 

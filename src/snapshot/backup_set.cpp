@@ -88,12 +88,12 @@ std::uint64_t SwapFileSize(const std::string& systemIni, const std::string& wind
   std::string pagingFile = ProfileReadFull(systemIni, "386enh", "PagingFile", "none");
   if (pagingDrive.empty() || AsciiUpper(pagingDrive[0]) != AsciiUpper(letter)) return 0;
   std::string candidate;
-  if (pagingFile != "none") {
+  if (!EqualsNoCase(pagingFile, "none")) {
     candidate = pagingFile;
   } else {
     std::string onPagingDrive = pagingDrive + "\\win386.swp";
     if (FileExists(onPagingDrive)) candidate = onPagingDrive;
-    if (!windowsDirectory.empty() && windowsDirectory[0] == pagingDrive[0]) {
+    if (!windowsDirectory.empty() && AsciiUpper(windowsDirectory[0]) == AsciiUpper(pagingDrive[0])) {
       std::string inWindows = windowsDirectory + "\\win386.swp";
       if (FileExists(inWindows)) candidate = inWindows;
     }

@@ -34,9 +34,10 @@ std::string ShellFolder(HKEY root, const std::string& keyPath, const char* value
 std::string StartMenuProgramsFolder(const std::string& windowsDirectory);
 std::string DesktopFolder(const std::string& windowsDirectory);
 
-// The swap-file rule: the size of the Windows swap file when it lies on drive `letter`,
-// read from [386enh] PagingDrive and PagingFile of `systemIni`; 0 when it is elsewhere
-// or cannot be found.
+// The swap-file rule, the one both the free-space record and Compare's free space
+// use: the size of the Windows swap file when it lies on drive `letter`, read from
+// [386enh] PagingDrive (8 characters) and PagingFile of `systemIni`; 0 when it is
+// elsewhere or cannot be found. "none" and the drive letters match in any case.
 std::uint64_t SwapFileSize(const std::string& systemIni, const std::string& windowsDirectory, char letter);
 
 // The free bytes of drive `letter` plus the swap file on it, in 64-bit arithmetic.

@@ -141,6 +141,36 @@ TEST_F(CompareRunTest, SentinoxRunNeedsEveryBackupFile) {
   EXPECT_EQ(std::find(mains.begin(), mains.end(), "Comparing Registry"), mains.end());
 }
 
+TEST_F(CompareRunTest, SentinoxPassNeverAsksAndKeepsEveryOlderReport) {
+  host.state.SentinoxPass = true;
+  host.state.RunMode = RunMode::Sentinox;
+  for (const char* base : {"config", "autoexec", "msdos", "win", "system", "protocol", "desktop", "fontdir", "infdir",
+                           "helpdir", "sysdir", "windir", "startdir"})
+    WriteBytes(Path(std::string(base) + ".snb"), "");
+  // A pass earlier in the same minute, and files of other reports that share a name
+  // with the next minutes' passes: an interactive date-named report's actions, an
+  // uninstall log, an interactive report.
+  const std::string older[] = {"12070905.SNC", "12070905.TSU", "12070906.TSU", "12070907.LOG", "12070908.TSC"};
+  for (const std::string& name : older) WriteBytes(Path(name), "older " + name);
+
+  ASSERT_TRUE(Ok("12070905"));  // no question: the prompter fails on any box
+  EXPECT_EQ(host.state.LastCompareFile, Path("12070905_2.SNC"));
+  EXPECT_TRUE(StartsWith(ReadBytes(Path("12070905_2.SNC")),
+                         "Tessary/Sentinox automatic comparison file.\r\n" + Path("12070905_2.SNC") + "\r\n"));
+  EXPECT_TRUE(FileExists(Path("12070905_2.TSU")));
+  ASSERT_TRUE(Ok("12070905"));
+  EXPECT_EQ(host.state.LastCompareFile, Path("12070905_3.SNC"));
+  for (const char* minute : {"12070906", "12070907", "12070908"}) {
+    ASSERT_TRUE(Ok(minute));
+    EXPECT_EQ(host.state.LastCompareFile, Path(std::string(minute) + "_2.SNC"));
+    EXPECT_FALSE(FileExists(Path(std::string(minute) + ".SNC")));
+  }
+  ASSERT_TRUE(Ok("12070909"));  // a minute of its own keeps the plain date name
+  EXPECT_EQ(host.state.LastCompareFile, Path("12070909.SNC"));
+  for (const std::string& name : older) EXPECT_EQ(ReadBytes(Path(name)), "older " + name);
+  EXPECT_TRUE(host.prompter.boxes.empty());
+}
+
 TEST_F(CompareRunTest, VerdictFollowsKeepBlank) {
   auto progress = host.progress.Open("r");
   CompareRun run{host, *progress, Path("V.TSC"), Path("V.TSU"), "tsb", "tsb"};

@@ -127,6 +127,26 @@ TEST_F(RetentionTest, AsksForEachOldReportAndCancelStopsAtOnce) {
   EXPECT_FALSE(Has("S01.TSU"));
 }
 
+TEST_F(RetentionTest, OnlyNamesEndingInSncAreReports) {
+  // "*.SNC" also finds names whose short alias ends in ".SNC" ("OLD.SNCX" is "OLD~1.SNC"
+  // on a disk with short names); those are no reports and retention leaves them alone.
+  MakeReports(11);
+  for (const char* other : {"OLD.SNCX", "OLDER.snc1", "OLD.SNC.BAK"}) {
+    test::WriteBytes(backupDir + "\\" + other, "not a report");
+    test::SetLastWrite(backupDir + "\\" + other, 1990, 1, 1, 0, 0, 0);
+  }
+  // A later pass of the same minute as S11 carries a suffix and is still a report.
+  test::WriteBytes(backupDir + "\\S11_2.SNC", "x");
+  test::SetLastWrite(backupDir + "\\S11_2.SNC", 1997, 3, 11, 10, 0, 2);
+  Set(settings::kKeepLastSNC, "yes");
+  Set(settings::kLastSNC, "10");
+  Set(settings::kConfirmSNCDelete, "no");
+  PruneSentinoxReports(host);
+  for (const char* other : {"OLD.SNCX", "OLDER.snc1", "OLD.SNC.BAK"}) EXPECT_TRUE(Has(other)) << other;
+  for (const char* gone : {"S01.SNC", "S01.TSU", "S02.SNC", "S02.TSU"}) EXPECT_FALSE(Has(gone)) << gone;
+  for (const char* kept : {"S03.SNC", "S11.SNC", "S11_2.SNC"}) EXPECT_TRUE(Has(kept)) << kept;
+}
+
 TEST_F(RetentionTest, HiddenReportsAreNeitherCountedNorDeleted) {
   MakeReports(11);
   test::SetAttributes(backupDir + "\\S01.SNC", FILE_ATTRIBUTE_HIDDEN);

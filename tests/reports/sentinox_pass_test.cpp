@@ -8,6 +8,7 @@
 #include "platform/profile.h"
 #include "platform/shell.h"
 #include "testbed.h"
+#include "uninstall/logic/action_file.h"
 
 namespace tessary {
 namespace {
@@ -81,6 +82,58 @@ TEST(SentinoxPass, PrunesTheOldestReportsAndQuits) {
   EXPECT_EQ(reports, 10);
   for (const char* gone : {"S01.SNC", "S01.TSU", "S02.SNC", "S02.TSU"}) EXPECT_FALSE(FileExists(backup + "\\" + gone));
   for (const char* kept : {"S01.LOG", "S02.LOG", "S12.SNC", "S12.TSU"}) EXPECT_TRUE(FileExists(backup + "\\" + kept));
+}
+
+TEST(SentinoxPass, ASecondPassInOneMinuteKeepsTheFirstReportAndEnds) {
+  std::string ini = SettingsPathFor(WindowsDirectory());
+  SettingsGuard guard(ini);
+  test::TempDir dir;
+  std::string backup = dir.MakeDir("BACKUP");
+  for (const char* base : {"config", "autoexec", "msdos", "win", "system", "protocol", "desktop", "fontdir", "infdir",
+                           "helpdir", "sysdir", "windir", "startdir"})
+    test::WriteBytes(backup + "\\" + base + ".snb", "");
+  // The reports of a pass earlier in this minute, and in the next one should the
+  // minute turn before the pass names its report.
+  std::vector<std::string> earlier;
+  FILETIME utc;
+  GetSystemTimeAsFileTime(&utc);
+  for (int minute = 0; minute < 2; ++minute) {
+    ULARGE_INTEGER t{{utc.dwLowDateTime, utc.dwHighDateTime}};
+    t.QuadPart += static_cast<ULONGLONG>(minute) * 60 * 10000000;
+    FILETIME shifted{t.LowPart, t.HighPart}, local;
+    SYSTEMTIME st;
+    FileTimeToLocalFileTime(&shifted, &local);
+    FileTimeToSystemTime(&local, &st);
+    char name[16];
+    std::snprintf(name, sizeof name, "%02d%02d%02d%02d", st.wMonth, st.wDay, st.wHour, st.wMinute);
+    earlier.push_back(name);
+    test::WriteBytes(backup + "\\" + name + ".SNC", "earlier report");
+    test::WriteBytes(backup + "\\" + name + ".TSU", "earlier actions");
+  }
+  ProfileWrite(ini, "tessary", "Directory", backup);
+  ProfileDeleteKey(ini, "tessary", "FirstRun");
+  ProfileWrite(ini, "sentinox", "RunBackup", "yes");
+  ProfileWrite(ini, "sentinox", "KeepLastSNC", "no");
+  ProfileWrite(ini, "sentinox", "AutoOpenSNC", "no");
+  ProfileWrite(ini, "registry", "CompSentinox", "yes");
+  ProfileFlush(ini);
+
+  ChildProcess tessary;
+  ASSERT_TRUE(tessary.Start("\"" + test::BuildPath(TESSARY_EXE) + "\"", SW_SHOWMINNOACTIVE));
+  if (WaitForSingleObject(tessary.handle(), 60000) != WAIT_OBJECT_0) {
+    TerminateProcess(tessary.handle(), 99);
+    FAIL() << "the Sentinox pass did not end by itself within a minute";
+  }
+  for (const std::string& name : earlier) {
+    EXPECT_EQ(test::ReadBytes(backup + "\\" + name + ".SNC"), "earlier report");
+    EXPECT_EQ(test::ReadBytes(backup + "\\" + name + ".TSU"), "earlier actions");
+  }
+  // The new report takes a name of its own, after the date and time.
+  std::string report = ProfileRead(ini, "sentinox", "LastSNCPath", "", 250);
+  ASSERT_TRUE(FileExists(report)) << report;
+  std::string name = report.substr(report.find_last_of('\\') + 1);
+  EXPECT_TRUE(name == earlier[0] + "_2.SNC" || name == earlier[1] + "_2.SNC") << name;
+  EXPECT_TRUE(FileExists(ActionFilePathFor(report)));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <sstream>
 #include <vector>
 
+#include "platform/ascii.h"
 #include "platform/files.h"
 #include "snapshot/backup_set.h"
 #include "testbed.h"
@@ -183,6 +184,26 @@ TEST(BackupFreeSpace, SwapFileRule) {
   // Paging drive elsewhere.
   WriteBytes(ini, "[386enh]\r\nPagingDrive=E:\r\n");
   EXPECT_EQ(SwapFileSize(ini, windows, 'C'), 0u);
+}
+
+TEST(BackupFreeSpace, SwapFileRuleIgnoresLetterCase) {
+  // "none" and the drive letters match in any case: the swap file in the Windows
+  // directory counts however system.ini and the Windows directory spell them.
+  test::TempDir dir;
+  std::string windows = dir.MakeDir("WINDOWS");
+  ASSERT_EQ(AsciiUpper(windows[0]), 'C');
+  std::string ini = windows + "\\system.ini";
+  WriteBytes(windows + "\\win386.swp", std::string(77, 's'));
+  std::string lowerWindows = windows;
+  lowerWindows[0] = AsciiLower(lowerWindows[0]);
+  for (const char* section : {"[386enh]\r\nPagingDrive=c:\r\n", "[386enh]\r\nPagingDrive=C:\r\nPagingFile=NONE\r\n",
+                              "[386ENH]\r\npagingdrive=c:\r\npagingfile=None\r\n"}) {
+    WriteBytes(ini, section);
+    EXPECT_EQ(SwapFileSize(ini, windows, 'C'), 77u) << section;
+    EXPECT_EQ(SwapFileSize(ini, windows, 'c'), 77u) << section;
+    EXPECT_EQ(SwapFileSize(ini, lowerWindows, 'C'), 77u) << section;
+    EXPECT_EQ(SwapFileSize(ini, windows, 'D'), 0u) << section;
+  }
 }
 
 class BackupFreeSpaceRecord : public test::HostTest {};

@@ -1,6 +1,9 @@
 #include "reports/logic/retention_logic.h"
 
+#include <string_view>
 #include <utility>
+
+#include "platform/ascii.h"
 
 namespace tessary {
 
@@ -19,6 +22,12 @@ std::optional<int> RetentionKeepCount(const std::string& lastSnc) {
   int k = DecimalPrefix(lastSnc);
   if (k < 10 || k > 200) return std::nullopt;
   return k;
+}
+
+bool IsSentinoxReportName(const std::string& name) {
+  constexpr std::string_view kExtension = ".SNC";
+  return name.size() >= kExtension.size() &&
+         EqualsNoCase(std::string_view(name).substr(name.size() - kExtension.size()), kExtension);
 }
 
 namespace {

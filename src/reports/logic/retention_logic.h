@@ -16,6 +16,11 @@ int DecimalPrefix(const std::string& text);
 // its number lies outside 10..200.
 std::optional<int> RetentionKeepCount(const std::string& lastSnc);
 
+// Whether a name found by the search for "*.SNC" is a Sentinox report: it must really
+// end in ".SNC" (any case). The search also finds names whose short alias ends so,
+// such as "x.SNCX".
+bool IsSentinoxReportName(const std::string& name);
+
 // One Sentinox report: its name and its local last-write stamp in packed DOS form.
 struct RetentionRecord {
   std::string name;

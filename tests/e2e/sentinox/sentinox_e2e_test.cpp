@@ -210,10 +210,15 @@ class SentinoxE2eTest : public ::testing::Test {
     }
     const std::string reportPath = backup + "\\" + fresh[0];
     EXPECT_TRUE(EqualsNoCase(ProfileRead(ini, "sentinox", "LastSNCPath", "", 250), reportPath));
-    // The name is the date and time of the pass: digits only.
+    // The name is the date and time of the pass: digits only, with "_" and a number
+    // after them when a report of that minute was there already.
     const std::string stem = fresh[0].substr(0, fresh[0].find('.'));
-    EXPECT_FALSE(stem.empty());
-    EXPECT_TRUE(std::all_of(stem.begin(), stem.end(), [](char c) { return c >= '0' && c <= '9'; })) << stem;
+    const std::string date = stem.substr(0, stem.find('_'));
+    const std::string suffix = date.size() < stem.size() ? stem.substr(date.size() + 1) : "0";
+    auto digits = [](const std::string& s) {
+      return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+    };
+    EXPECT_TRUE(digits(date) && digits(suffix)) << stem;
     if (std::getenv("TESSARY_E2E_PRINT"))
       std::cout << "---- The report of the second pass: " << reportPath << "\n"
                 << test::ReadBytes(reportPath) << "\n---- Its uninstall actions: " << ActionFilePathFor(reportPath)
