@@ -58,8 +58,12 @@ bool CompareOk(Host& host, const std::string& fieldText, void* owner, const std:
   }
   const std::string reportPath =
       state.BackupDirectory + "\\" + state.LastCompareFile + (state.SentinoxPass ? ".SNC" : ".TSC");
-  if (!state.SentinoxPass && FileExists(reportPath)) {
-    int answer = host.Prompts().Ask("Filename already exists, overwrite file?", reportPath,
+  // The action file is shared by the .TSC and the .SNC of one name: a Sentinox report
+  // of this name owns it when no .TSC does, and a run would empty it without a word.
+  const std::string actionPath = ActionFileWrittenFor(reportPath);
+  const std::string clash = FileExists(reportPath) ? reportPath : FileExists(actionPath) ? actionPath : "";
+  if (!state.SentinoxPass && !clash.empty()) {
+    int answer = host.Prompts().Ask("Filename already exists, overwrite file?", clash,
                                     mb::kYesNo | mb::kIconQuestion, owner);
     if (answer != id::kYes) {
       state.LastCompareFile.clear();

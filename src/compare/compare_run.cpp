@@ -81,6 +81,10 @@ bool RunSections(CompareRun& run) {
   return true;
 }
 
+std::string ActionFileWrittenFor(const std::string& reportPath) {
+  return reportPath.substr(0, reportPath.size() - 4) + ".TSU";
+}
+
 bool RunCompare(Host& host, const std::function<void()>& beforeProgress, const std::string& bootDirectory) {
   AppState& state = host.State();
   Prompter& prompts = host.Prompts();
@@ -103,7 +107,7 @@ bool RunCompare(Host& host, const std::function<void()>& beforeProgress, const s
   }
 
   const std::string reportPath = state.BackupDirectory + "\\" + state.LastCompareFile + (sentinox ? ".SNC" : ".TSC");
-  const std::string actionPath = reportPath.substr(0, reportPath.size() - 4) + ".TSU";
+  const std::string actionPath = ActionFileWrittenFor(reportPath);
   {
     std::ofstream report(reportPath, std::ios::binary | std::ios::trunc);
     if (!report) {

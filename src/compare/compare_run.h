@@ -84,6 +84,9 @@ SectionResult CompareFreeSpace(CompareRun& run);      // every fixed drive
 // [compare] KeepBlank is "no".
 void AppendVerdict(CompareRun& run);
 
+// The action file a run writes beside `reportPath`: the report's extension made ".TSU".
+std::string ActionFileWrittenFor(const std::string& reportPath);
+
 // The whole comparison for the name in State().LastCompareFile (already cut to 48
 // characters). `beforeProgress` runs just before the progress dialog opens (the
 // Compare dialog moves itself out of sight there). The boot files are read from

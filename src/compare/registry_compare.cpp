@@ -104,7 +104,7 @@ void DeleteCompareSnapshots(const std::string& backupDirectory) {
     FindEntry entry;
     while (search.Next(entry)) {
       if (entry.attributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-      if (entry.name.size() >= 4 && EqualsNoCase(std::string_view(entry.name).substr(entry.name.size() - 4), ".TST"))
+      if (EndsWithNoCase(entry.name, ".TST"))
         doomed.push_back(backupDirectory + "\\" + entry.name);
     }
   }

@@ -28,6 +28,10 @@ std::size_t FindNoCase(std::string_view hay, std::string_view needle) {
   return std::string_view::npos;
 }
 
+bool EndsWithNoCase(std::string_view s, std::string_view suffix) {
+  return s.size() >= suffix.size() && EqualsNoCase(s.substr(s.size() - suffix.size()), suffix);
+}
+
 std::size_t NoCaseHash::operator()(std::string_view s) const noexcept {
   // FNV-1a over the folded bytes.
   std::size_t h = 1469598103934665603ull;

@@ -16,6 +16,9 @@ std::string ToLowerAscii(std::string_view s);
 bool EqualsNoCase(std::string_view a, std::string_view b);
 // Position of the first occurrence of `needle` in `hay` ignoring case, or npos.
 std::size_t FindNoCase(std::string_view hay, std::string_view needle);
+// Whether `s` ends with `suffix`, ignoring case. A name found by a wildcard search such as
+// "*.SNC" can still end otherwise ("x.SNCX", whose short alias matches): test the long name.
+bool EndsWithNoCase(std::string_view s, std::string_view suffix);
 // A settings switch is on only when its value is "yes", in any case.
 inline bool IsYes(std::string_view value) { return EqualsNoCase(value, "yes"); }
 

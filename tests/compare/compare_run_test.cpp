@@ -97,6 +97,19 @@ TEST_F(CompareRunTest, BriefHeaderLongNameAndOverwriteQuestion) {
   EXPECT_EQ(host.state.LastCompareFile, report);
 }
 
+TEST_F(CompareRunTest, AnInteractiveRunAsksBeforeEmptyingTheActionsOfASentinoxReport) {
+  // A Sentinox report of the same name owns NAME.TSU; no .TSC of that name exists.
+  WriteBytes(Path("12070905.SNC"), "report");
+  WriteBytes(Path("12070905.TSU"), "REMOVEFILE:A>FROM:C:\\X\r\n");
+  host.prompter.Answer(id::kNo);
+  EXPECT_FALSE(Ok("12070905"));
+  ASSERT_EQ(host.prompter.boxes.size(), 1u);
+  EXPECT_EQ(host.prompter.boxes[0].text, "Filename already exists, overwrite file?");
+  EXPECT_EQ(host.prompter.boxes[0].caption, Path("12070905.TSU"));
+  EXPECT_EQ(ReadBytes(Path("12070905.TSU")), "REMOVEFILE:A>FROM:C:\\X\r\n");
+  EXPECT_FALSE(PathExists(Path("12070905.TSC")));
+}
+
 TEST_F(CompareRunTest, MissingIniFilesAreReportedAndTheRunGoesOn) {
   DeleteFileA((winDir + "\\win.ini").c_str());
   DeleteFileA((winDir + "\\system.ini").c_str());

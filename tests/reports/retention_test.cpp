@@ -2,9 +2,12 @@
 // deletions with their questions.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "app/commands.h"
 #include "platform/files.h"
 #include "reports/logic/retention_logic.h"
+#include "uninstall/compare_file_list.h"
 #include "uninstall/logic/action_file.h"
 #include "testbed.h"
 
@@ -145,6 +148,15 @@ TEST_F(RetentionTest, OnlyNamesEndingInSncAreReports) {
   for (const char* other : {"OLD.SNCX", "OLDER.snc1", "OLD.SNC.BAK"}) EXPECT_TRUE(Has(other)) << other;
   for (const char* gone : {"S01.SNC", "S01.TSU", "S02.SNC", "S02.TSU"}) EXPECT_FALSE(Has(gone)) << gone;
   for (const char* kept : {"S03.SNC", "S11.SNC", "S11_2.SNC"}) EXPECT_TRUE(Has(kept)) << kept;
+}
+
+TEST_F(RetentionTest, ReportListsShowOnlyNamesEndingInTheirExtension) {
+  // The View and UnInstall lists search "*.tsc" and "*.snc" too: the short aliases of
+  // longer extensions must not make other files look like reports.
+  for (const char* name : {"A.TSC", "B.snc", "A.TSCX", "B.SNC1", "C.TSC.BAK"}) test::WriteBytes(backupDir + "\\" + name, "");
+  auto listed = CompareFileList(backupDir, true, true);
+  std::sort(listed.begin(), listed.end());
+  EXPECT_EQ(listed, (std::vector<std::string>{"A.TSC", "B.snc\tSentinox Compare File"}));
 }
 
 TEST_F(RetentionTest, HiddenReportsAreNeitherCountedNorDeleted) {

@@ -24,11 +24,7 @@ std::optional<int> RetentionKeepCount(const std::string& lastSnc) {
   return k;
 }
 
-bool IsSentinoxReportName(const std::string& name) {
-  constexpr std::string_view kExtension = ".SNC";
-  return name.size() >= kExtension.size() &&
-         EqualsNoCase(std::string_view(name).substr(name.size() - kExtension.size()), kExtension);
-}
+bool IsSentinoxReportName(const std::string& name) { return EndsWithNoCase(name, ".SNC"); }
 
 namespace {
 bool Newer(const RetentionRecord& a, const RetentionRecord& b) {
