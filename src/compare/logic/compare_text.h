@@ -51,6 +51,11 @@ std::string_view WithoutIniQuotes(std::string_view value);
 inline constexpr const char* kNoActionNote =
     "-- No uninstall action: its name cannot be written unambiguously in the uninstall file.";
 
+// The report line of a registry key or directory entry whose name holds a character
+// that a line of a backup or report file cannot carry (a line break, a NUL, ...): the
+// prefix, then the name with such characters written as "<0A>" and the like.
+inline constexpr const char* kLeftOutPrefix = "LEFT OUT (name cannot be written as one line): ";
+
 // Whether a line begins with "device" in any case.
 bool IsDeviceLine(std::string_view line);
 
