@@ -9,9 +9,12 @@
 #include <new>
 #include <sstream>
 
+#include "compare/logic/compare_text.h"
 #include "compare/logic/dir_logic.h"
+#include "platform/ascii.h"
 #include "platform/files.h"
 #include "platform/registry.h"
+#include "platform/text_lines.h"
 #include "uninstall/logic/action_file.h"
 
 namespace tessary {
@@ -59,6 +62,17 @@ bool StartSection(CompareRun& run, const std::string& title) {
 void ReportOnly(CompareRun& run, const std::string& text) {
   SectionOutput out(run);
   out.Report(text);
+}
+
+// Whether the uninstall file's reader takes `action` (as it loads it: upper-cased) for
+// the entry `name` of `directory`, as a folder or a file as it is one.
+bool ActionNamesEntry(const std::string& action, const std::string& directory, const std::string& name,
+                      bool isDirectory) {
+  std::optional<FileAction> parsed = ParseRemoveFileAction(ToUpperAscii(action));
+  if (!parsed || parsed->isDirectory != isDirectory) return false;
+  std::string expected = directory;
+  if (expected.empty() || expected.back() != '\\') expected += '\\';
+  return EqualsNoCase(parsed->path, expected + name);
 }
 
 }  // namespace
@@ -113,30 +127,41 @@ SectionResult CompareOneDirectory(CompareRun& run, const std::string& directory,
   DirSearch search(searchPath);
   FindEntry entry;
   while (search.Next(entry)) {
+    // A folder is a folder whatever its other attributes (hidden, read-only, system).
     bool isDirectory = (entry.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     if (!isDirectory && (entry.attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM))) continue;
     // "." and ".." are the folder itself and its parent, never entries of their own. A
     // folder made since the backup has an empty listing: reporting them as added would
     // offer the folder's parent (the Windows folder, for System) for removal.
     if (entry.name == "." || entry.name == "..") continue;
-    // Only a plain directory (no other attribute) carries the marker; any other is
-    // compared as a file, as the listing records it.
-    bool marked = entry.attributes == FILE_ATTRIBUTE_DIRECTORY;
     if (run.CheckCancelled()) return SectionResult::Cancelled;
-    run.progress.SetDetailText(marked ? entry.name + std::string(kDirMarker) : entry.name);
+    const std::string key = ListingKey(entry.name, isDirectory);
+    run.progress.SetDetailText(PrintableName(key));
+    const EntryNameUse use = ClassifyEntryName(entry.name, isDirectory);
+    EntryCheck check;
     DosDateTime now = ToDosDateTime(entry.lastWrite);
-    EntryCheck check = CheckEntry(*listing, entry.name, marked, now, excludeIni, excludeGrp);
-    if (check.finding == EntryFinding::Unchanged) continue;
+    // A name that no line can carry is in no listing: it is named, never compared.
+    if (use != EntryNameUse::Unwritable) {
+      check = CheckEntry(*listing, entry.name, isDirectory, now, excludeIni, excludeGrp);
+      if (check.finding == EntryFinding::Unchanged) continue;
+    }
     if (!headed) {
       out.Report("===============\n" + reportDir + " Directory\n");
       run.noChangesFound = false;
       headed = true;
     }
-    if (check.finding == EntryFinding::Updated) {
+    if (use == EntryNameUse::Unwritable) {
+      out.ReportLine(kLeftOutPrefix + PrintableName(key));
+    } else if (check.finding == EntryFinding::Updated) {
       out.ReportLine(UpdatedLine(entry.name, now, ParseListingDateTime(check.oldDateTime)));
     } else {
-      out.ReportLine(AddedLine(entry.name, marked));
-      out.Action(FormatRemoveFileAction(entry.name, marked, reportDir));
+      out.ReportLine(AddedLine(entry.name, isDirectory));
+      const std::string action = FormatRemoveFileAction(entry.name, isDirectory, reportDir);
+      if (use == EntryNameUse::Action && ActionNamesEntry(action, directory, entry.name, isDirectory)) {
+        out.Action(action);
+      } else {
+        out.ReportLine(kNoActionNote);
+      }
     }
   }
   return SectionResult::Done;

@@ -1,6 +1,8 @@
 #include "compare/ini_compare.h"
 
 #include <new>
+#include <optional>
+#include <unordered_set>
 #include <vector>
 
 #include "compare/logic/compare_text.h"
@@ -25,6 +27,32 @@ bool IsSystemPath(const std::string& path) {
   return path.find("system") != std::string::npos || path.find("SYSTEM") != std::string::npos;
 }
 
+// The value of `key` in `section` of `file` as the system's INI reader returns it, whole,
+// or nothing when the reader does not find the key. A value that itself reads "Not
+// Found" is told from a missing key by a second look-up with another default.
+std::optional<std::string> LookUp(const std::string& file, const std::string& section, const std::string& key) {
+  std::string value = ProfileReadFull(file, section, key, kNotFound);
+  if (!EqualsNoCase(value, kNotFound)) return value;
+  std::string again = ProfileReadFull(file, section, key, "");
+  if (again.empty()) return std::nullopt;
+  return again;
+}
+
+enum class Finding { None, Added, Deleted, Changed };
+
+// Whether the uninstall file's reader takes `action` (as it loads it: upper-cased) for
+// the entry `key` of `section` in `target`. A name that the line format cannot carry
+// (a "]" in the section name, a ">" in the key, ...) would make it name another entry.
+bool ActionNamesEntry(const std::string& action, Finding finding, const std::string& key, const std::string& target,
+                      const std::string& section) {
+  const std::string loaded = ToUpperAscii(action);
+  std::optional<IniAction> parsed = finding == Finding::Changed   ? ParseChangeAction(loaded)
+                                    : finding == Finding::Deleted ? ParseAddAction(loaded)
+                                                                  : ParseRemoveAction(loaded);
+  return parsed && EqualsNoCase(parsed->key, key) && EqualsNoCase(parsed->file, target) &&
+         EqualsNoCase(parsed->section, section);
+}
+
 struct IniFile {
   const char* title;
   const char* target;
@@ -46,14 +74,18 @@ bool FindDeviceLine(Prompter& prompts, const std::string& deviceLine, const std:
     prompts.Ask("Error opening system file to find Device= line.", "File Error", mb::kOk | mb::kIconExclamation);
     return false;
   }
+  // The entry is compared as the INI reader takes both lines (blanks around the key
+  // and the value, and the line end, do not count), in every [386enh] section.
+  const IniLine wanted = ClassifyIniLine(deviceLine);
   bool inSection = false;
-  for (const std::string& line : SplitLinePieces(bytes, kDevicePiece)) {
-    if (!inSection) {
-      inSection = line.size() >= 8 && EqualsNoCase(std::string_view(line).substr(0, 8), "[386enh]");
-      continue;
+  for (const std::string& line : SplitIniLines(bytes)) {
+    IniLine parsed = ClassifyIniLine(line);
+    if (parsed.kind == IniLine::Kind::Section) {
+      inSection = EqualsNoCase(parsed.name, "386enh");
+    } else if (inSection && parsed.kind == IniLine::Kind::Key && EqualsNoCase(parsed.key, wanted.key) &&
+               EqualsNoCase(parsed.value, wanted.value)) {
+      return true;
     }
-    if (!line.empty() && line.front() == '[') return false;
-    if (EqualsNoCase(line, deviceLine)) return true;
   }
   return false;
 }
@@ -67,7 +99,10 @@ int IniPass(CompareRun& run, const std::string& scanPath, const std::string& oth
       prompts.Ask("Error opening file.", scanPath, mb::kOk | mb::kIconExclamation);
       return kIniPassFound;
     }
-    const std::vector<std::string> lines = SplitLinePieces(bytes);
+    // Whole lines as the system's INI reader takes them, so that the entry read here is
+    // the entry the look-up in the other file finds (and a long value is not cut into
+    // pieces that read as entries or sections of their own).
+    const std::vector<std::string> lines = SplitIniLines(bytes);
     bytes.clear();
     SectionOutput out(run);
     if (!out.ok()) {
@@ -76,39 +111,43 @@ int IniPass(CompareRun& run, const std::string& scanPath, const std::string& oth
     }
     const bool systemFile = IsSystemPath(scanPath);
     int result = kIniPassNothing;
-    bool inSection = false;
+    bool compared = false;  // inside a named section
+    bool repeated = false;  // a second section of a name: the reader never looks there
     bool sectionReported = false;
     std::string section;
+    std::unordered_set<std::string, NoCaseHash, NoCaseEqual> seenSections;
     for (const std::string& line : lines) {
-      if (!line.empty() && line.front() == '[') {
+      IniLine parsed = ClassifyIniLine(line);
+      if (parsed.kind == IniLine::Kind::Section) {
         run.progress.SetDetailText(line);
         if (run.CheckCancelled()) return kIniPassCancelled;
-        IniLine parsed = ClassifyIniLine(line);
-        inSection = parsed.kind == IniLine::Kind::Section;
         section = parsed.name;
+        // Entries under "[]" belong to no section the reader can name.
+        compared = !section.empty();
+        repeated = !seenSections.insert(section).second;
         sectionReported = false;
         continue;
       }
-      if (!inSection) continue;
-      IniLine parsed = ClassifyIniLine(line);
-      if (parsed.kind != IniLine::Kind::Key) continue;
+      if (!compared || parsed.kind != IniLine::Kind::Key) continue;
 
       const bool deviceLine = systemFile && IsDeviceLine(line);
-      std::string found;
+      if (repeated && !deviceLine) continue;
+      std::optional<std::string> found;
       if (deviceLine) {
-        found = FindDeviceLine(prompts, line, otherPath) ? "" : kNotFound;
+        if (FindDeviceLine(prompts, line, otherPath)) found = std::string();
       } else {
-        found = ProfileRead(otherPath, section, parsed.key, kNotFound, 249);
+        found = LookUp(otherPath, section, parsed.key);
       }
 
-      enum { None, Added, Deleted, Changed } finding = None;
-      if (EqualsNoCase(found, kNotFound)) {
-        finding = kind == IniPassKind::AddedAndChanged ? Added : Deleted;
-      } else if (kind == IniPassKind::AddedAndChanged && !EqualsNoCase(parsed.value, found) &&
-                 (parsed.value.empty() || parsed.value.front() != '"') && !deviceLine) {
-        finding = Changed;
+      Finding finding = Finding::None;
+      if (!found) {
+        finding = kind == IniPassKind::AddedAndChanged ? Finding::Added : Finding::Deleted;
+      } else if (kind == IniPassKind::AddedAndChanged && !deviceLine &&
+                 (parsed.value.empty() || parsed.value.front() != '"') &&
+                 !EqualsNoCase(WithoutIniQuotes(parsed.value), *found)) {
+        finding = Finding::Changed;
       }
-      if (finding == None) continue;
+      if (finding == Finding::None) continue;
 
       result = kIniPassFound;
       if (!sectionReported) {
@@ -116,21 +155,27 @@ int IniPass(CompareRun& run, const std::string& scanPath, const std::string& oth
         sectionReported = true;
       }
       const std::string keyValue = parsed.key + "=" + parsed.value;
+      std::string action;
       switch (finding) {
-        case Added:
+        case Finding::Added:
           out.Report("ADDED: " + keyValue + "\n");
-          out.Action(FormatRemoveAction(parsed.key, parsed.value, target, section));
+          action = FormatRemoveAction(parsed.key, parsed.value, target, section);
           break;
-        case Deleted:
+        case Finding::Deleted:
           out.Report("DELETED: " + keyValue + "\n");
-          out.Action(FormatAddAction(parsed.key, parsed.value, target, section));
+          action = FormatAddAction(parsed.key, parsed.value, target, section);
           break;
-        case Changed:
-          out.Report("FROM:  " + parsed.key + "=" + found + "\nTO:    " + keyValue + "\n");
-          out.Action(FormatChangeAction(parsed.key, parsed.value, found, target, section));
+        case Finding::Changed:
+          out.Report("FROM:  " + parsed.key + "=" + *found + "\nTO:    " + keyValue + "\n");
+          action = FormatChangeAction(parsed.key, parsed.value, *found, target, section);
           break;
-        case None:
+        case Finding::None:
           break;
+      }
+      if (ActionNamesEntry(action, finding, parsed.key, target, section)) {
+        out.Action(action);
+      } else {
+        out.ReportLine(kNoActionNote);
       }
     }
     return result;

@@ -20,7 +20,9 @@ inline constexpr int kIniPassCancelled = 10;
 int IniPass(CompareRun& run, const std::string& scanPath, const std::string& otherPath, const std::string& target,
             IniPassKind kind);
 
-// Whether `path` holds `deviceLine` (line end included, any case) in its [386enh] section.
+// Whether `path` holds the entry of `deviceLine` in a [386enh] section: the same key
+// and value without regard to case, as the INI reader takes both lines (blanks around
+// them and the line end do not count).
 bool FindDeviceLine(Prompter& prompts, const std::string& deviceLine, const std::string& path);
 
 }  // namespace tessary

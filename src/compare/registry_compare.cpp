@@ -14,6 +14,7 @@
 #include <optional>
 
 #include "compare/dir_compare.h"
+#include "compare/logic/compare_text.h"
 #include "compare/logic/registry_logic.h"
 #include "platform/ascii.h"
 #include "platform/files.h"
@@ -111,7 +112,7 @@ void DeleteCompareSnapshots(const std::string& backupDirectory) {
   for (const std::string& path : doomed) DeleteFileA(path.c_str());
 }
 
-SectionResult CompareRegistrySnapshots(CompareRun& run) {
+SectionResult CompareRegistrySnapshots(CompareRun& run, const UnwritableKeys* unwritable) {
   AppState& state = run.State();
   Settings settings = run.AppSettings();
   run.showRegistryKeys = settings.IsYes(settings::kShowProgress);
@@ -144,9 +145,19 @@ SectionResult CompareRegistrySnapshots(CompareRun& run) {
       run.progress.Pump();
       if (plans[i] == BranchPlan::Disabled) {
         out.Report(kBranchTexts[i].disabledLine);
-      } else if (plans[i] == BranchPlan::Walk) {
+        continue;
+      }
+      if (plans[i] == BranchPlan::Walk) {
         ReportAddedKeys(run, out, branch, state.BackupDirectory + "\\" + branch.fileBase + ".TST",
                         state.BackupDirectory + "\\" + branch.fileBase + backupExt);
+      }
+      // Keys the snapshots cannot hold were compared with nothing, changed branch or
+      // not: the report names them (on one line) and no action does.
+      if (unwritable) {
+        for (const std::string& path : (*unwritable)[i]) {
+          out.ReportLine(kLeftOutPrefix + std::string(branch.progressText) + "\\" + PrintableName(path));
+          run.noChangesFound = false;
+        }
       }
     }
     out.Report("================\n");
@@ -157,9 +168,10 @@ SectionResult CompareRegistrySnapshots(CompareRun& run) {
 
 SectionResult CompareRegistry(CompareRun& run) {
   run.progress.SetDetailText("Preparing to scan Registry...");
-  ExportRegistryForCompare(run.host);
+  UnwritableKeys unwritable;
+  ExportRegistryForCompare(run.host, &unwritable);
   run.progress.SetDetailText("Preparing to compare Registry...");
-  return CompareRegistrySnapshots(run);
+  return CompareRegistrySnapshots(run, &unwritable);
 }
 
 }  // namespace tessary

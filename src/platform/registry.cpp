@@ -26,10 +26,14 @@ void RegKey::Close() {
 }
 
 RegKey::Enum RegKey::EnumKey(DWORD index, std::string& name) const {
+  // The length the call returns, not the terminating zero, ends the name: a name with
+  // a NUL inside (possible through the native calls) is kept whole, so that it is
+  // never taken for the shorter name before its NUL.
   char buf[400];
-  LONG rc = RegEnumKeyA(key_, index, buf, sizeof buf);
+  DWORD length = sizeof buf;
+  LONG rc = RegEnumKeyExA(key_, index, buf, &length, nullptr, nullptr, nullptr, nullptr);
   if (rc == ERROR_SUCCESS) {
-    name.assign(buf);
+    name.assign(buf, length);
     return Enum::Ok;
   }
   if (rc == ERROR_NO_MORE_ITEMS) return Enum::NoMore;

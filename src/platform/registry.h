@@ -26,8 +26,9 @@ class RegKey {
   void Close();
 
   enum class Enum { Ok, NoMore, Failed };
-  // The name of the subkey at `index` (RegEnumKeyA). A name too long for the usual
-  // buffer is read whole, never cut, so a walk does not lose it or its siblings.
+  // The name of the subkey at `index` (RegEnumKeyExA). A name too long for the usual
+  // buffer is read whole, never cut, so a walk does not lose it or its siblings; a
+  // name with a NUL inside keeps it and what follows.
   Enum EnumKey(DWORD index, std::string& name) const;
   // String data of a value (up to maxBytes bytes including the zero), or false.
   bool QueryString(const char* valueName, std::string& out, DWORD maxBytes = 256) const;

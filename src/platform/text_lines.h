@@ -1,7 +1,9 @@
 // Lines of a text held in memory: "\n" ends a line, a "\r" just before it is not part of
-// the line, and a last line without a line end still counts. No <windows.h>.
+// the line, and a last line without a line end still counts. Also: which names a line
+// cannot carry, and how a report shows them. No <windows.h>.
 #pragma once
 
+#include <string>
 #include <string_view>
 #include <type_traits>
 
@@ -25,6 +27,37 @@ void ForEachLine(std::string_view content, F&& each) {
       each(line);
     }
   }
+}
+
+// Whether `name` holds a character that one line of a text file cannot carry safely:
+// a control character (line feed and carriage return split a line, Ctrl-Z ends a text
+// read in text mode, NUL ends a C string, ...). Such a name written into a line-based
+// file would read back as another name, or as several.
+inline bool HoldsControlCharacter(std::string_view name) {
+  for (char c : name) {
+    if (static_cast<unsigned char>(c) < 0x20) return true;
+  }
+  return false;
+}
+
+// `name` for a report line: each control character written as "<" two hex digits ">"
+// ("x<0A>NAME"), everything else as it is.
+inline std::string PrintableName(std::string_view name) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  out.reserve(name.size());
+  for (char c : name) {
+    unsigned char u = static_cast<unsigned char>(c);
+    if (u < 0x20) {
+      out += '<';
+      out += kHex[u >> 4];
+      out += kHex[u & 0xF];
+      out += '>';
+    } else {
+      out += c;
+    }
+  }
+  return out;
 }
 
 }  // namespace tessary

@@ -1,9 +1,11 @@
 #include "snapshot/registry_export.h"
 
 #include <cstdio>
+#include <iterator>
 
 #include "platform/ascii.h"
 #include "platform/registry.h"
+#include "platform/text_lines.h"
 #include "snapshot/logic/backup_names.h"
 
 namespace tessary {
@@ -63,6 +65,7 @@ constexpr unsigned kKeysPerPump = 64;
 struct Walk {
   LineWriter& out;
   Progress& progress;
+  std::vector<std::string>* unwritable;
   std::string path;
   unsigned sincePump = 0;
 
@@ -76,6 +79,13 @@ struct Walk {
       const std::size_t mark = path.size();
       if (!path.empty()) path += '\\';
       path += name;
+      if (HoldsControlCharacter(name)) {
+        // One line cannot carry this name: read back, its pieces would name other
+        // keys. The key and its subtree stay out of the snapshot.
+        if (unwritable) unwritable->push_back(path);
+        path.resize(mark);
+        continue;
+      }
       out.Line(path);
       if (++sincePump == kKeysPerPump) {
         sincePump = 0;
@@ -88,29 +98,33 @@ struct Walk {
   }
 };
 
-bool Export(Host& host, const char* mainText, const std::string& ext, bool enabledOnly) {
+bool Export(Host& host, const char* mainText, const std::string& ext, bool enabledOnly,
+            UnwritableKeys* unwritable) {
   std::unique_ptr<Progress> progress = host.Progresses().Open("Please wait...");
   progress->SetMainText(mainText);
   Settings settings = host.AppSettings();
   bool ok = true;
-  for (const RegistryBranch& branch : kRegistryBranches) {
+  for (std::size_t i = 0; i < std::size(kRegistryBranches); ++i) {
+    const RegistryBranch& branch = kRegistryBranches[i];
     if (enabledOnly && !settings.IsYes(*branch.compareSwitch)) continue;
     progress->SetDetailText(branch.progressText);
     progress->Pump();
     // A branch whose file cannot be written is skipped; the others still are.
-    ok &= WriteBranchFile(branch, host.State().BackupDirectory + "\\" + branch.fileBase + "." + ext, *progress);
+    ok &= WriteBranchFile(branch, host.State().BackupDirectory + "\\" + branch.fileBase + "." + ext, *progress,
+                          unwritable ? &(*unwritable)[i] : nullptr);
   }
   return ok;
 }
 
 }  // namespace
 
-bool WriteBranchFile(const RegistryBranch& branch, const std::string& path, Progress& progress) {
+bool WriteBranchFile(const RegistryBranch& branch, const std::string& path, Progress& progress,
+                     std::vector<std::string>* unwritable) {
   LineWriter out(path);
   if (!out.opened()) return false;
   RegKey root = (branch.subkey && *branch.subkey) ? RegKey::Open(branch.root, branch.subkey) : RegKey::Root(branch.root);
   if (root) {
-    Walk walk{out, progress, std::string(), 0};
+    Walk walk{out, progress, unwritable, std::string(), 0};
     walk.path.reserve(512);
     walk.Children(root, branch.leftOut);
   }
@@ -119,9 +133,11 @@ bool WriteBranchFile(const RegistryBranch& branch, const std::string& path, Prog
 
 bool ExportRegistryForBackup(Host& host, RunMode mode) {
   if (mode == RunMode::Sentinox && host.AppSettings().IsYes(settings::kCompSentinox)) return true;
-  return Export(host, "Backing up Registry.", RegistryBackupExtension(mode), false);
+  return Export(host, "Backing up Registry.", RegistryBackupExtension(mode), false, nullptr);
 }
 
-bool ExportRegistryForCompare(Host& host) { return Export(host, "Preparing to Compare Registry.", "TST", true); }
+bool ExportRegistryForCompare(Host& host, UnwritableKeys* unwritable) {
+  return Export(host, "Preparing to Compare Registry.", "TST", true, unwritable);
+}
 
 }  // namespace tessary

@@ -6,7 +6,9 @@
 
 #include <windows.h>
 
+#include <array>
 #include <string>
+#include <vector>
 
 #include "app/host.h"
 
@@ -29,16 +31,23 @@ extern const RegistryBranch kRegistryBranches[7];
 // [registry] CompSentinox "yes" writes none). Returns success.
 bool ExportRegistryForBackup(Host& host, RunMode mode);
 
-// Writes "<base>.TST" in the backup directory for every branch enabled for Compare.
-bool ExportRegistryForCompare(Host& host);
+// Keys that a snapshot leaves out because one line cannot carry their names (a line
+// break, a NUL or another control character in a name): their paths relative to the
+// branch root, raw, one list per branch in the order of kRegistryBranches.
+using UnwritableKeys = std::array<std::vector<std::string>, 7>;
 
+// Writes "<base>.TST" in the backup directory for every branch enabled for Compare,
+// and, when asked, the keys each one left out.
+bool ExportRegistryForCompare(Host& host, UnwritableKeys* unwritable = nullptr);
 
 // Writes one branch file at `path` (created empty first): the lines of every key below
 // the branch's root (or its `subkey`, when it has one), depth first, each key's line
 // before its subkeys', leaving out the branch's top-level `leftOut` name (without
-// regard to case). A subkey that cannot be opened leaves the file empty. Lets waiting
-// messages through `progress` as it goes. False when the file cannot be created
-// or written.
-bool WriteBranchFile(const RegistryBranch& branch, const std::string& path, Progress& progress);
+// regard to case). A subkey that cannot be opened leaves the file empty. A key whose
+// name holds a control character is left out with its subtree, and its path goes to
+// `unwritable` when given. Lets waiting messages through `progress` as it goes. False
+// when the file cannot be created or written.
+bool WriteBranchFile(const RegistryBranch& branch, const std::string& path, Progress& progress,
+                     std::vector<std::string>* unwritable = nullptr);
 
 }  // namespace tessary

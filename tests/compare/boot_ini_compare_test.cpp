@@ -6,6 +6,8 @@
 #include "compare/compare_run.h"
 #include "compare/ini_compare.h"
 #include "compare/logic/compare_text.h"
+#include "platform/profile.h"
+#include "uninstall/logic/action_file.h"
 #include "testbed.h"
 
 namespace tessary {
@@ -200,17 +202,133 @@ TEST_F(SectionTest, DeviceLinesAreSearchedInThe386EnhSection) {
 
 TEST_F(SectionTest, IniBriefBlanksAfterBracketAndSameDate) {
   run.brief = true;
-  Ini("protocol.ini", "protocol", "[TessP] \r\nA=1\r\n", "[TessP] \r\nA=1\r\n");
+  // The blank after the bracket is not part of the section name: the unchanged entry
+  // gives no line; the brief report keeps the section line of the one that changed.
+  Ini("protocol.ini", "protocol", "[TessP] \r\nA=1\r\nB=2\r\n", "[TessP] \r\nA=1\r\n");
   run.sameDate.win = true;  // win.ini has no backup copy: skipped anyway
   EXPECT_EQ(CompareIniFiles(run), SectionResult::Done);
-  EXPECT_EQ(Report(), "====================\r\nPROTOCOL.INI\r\n[TessP]]\r\nADDED: A=1\r\n[TessP]]\r\nDELETED: A=1\r\n");
-  EXPECT_EQ(Actions(), "REMOVE:A=1>FROM:PROTOCOL.INI[TessP]]\r\nADD:A=1>TO:PROTOCOL.INI[TessP]]\r\n");
+  EXPECT_EQ(Report(), "====================\r\nPROTOCOL.INI\r\n[TessP]\r\nADDED: B=2\r\nNo Deleted lines found.\r\n");
+  EXPECT_EQ(Actions(), "REMOVE:B=2>FROM:PROTOCOL.INI[TessP]\r\n");
 
   WriteBytes(run.reportPath, "");
   run.brief = false;
   run.sameDate.protocol = true;
   EXPECT_EQ(CompareIniFiles(run), SectionResult::Done);
   EXPECT_EQ(Report(), "====================\r\nPROTOCOL.INI - No changes made (File has same date/time)\r\n");
+}
+
+// --- INI lines read the way the platform's INI reader reads them ----------------
+
+const char* const kNoWinIniChanges =
+    "====================\r\nWIN.INI\r\n------\r\nLines Added or Changed:\r\n- - -\r\n"
+    "No Added or Changed lines found.\r\n"
+    "------\r\nLines Deleted (or ignored with ';'):\r\n- - -\r\nNo Deleted lines found.\r\n";
+
+TEST_F(SectionTest, IniSectionHeadersWithTextAroundTheBracketsAreTheSameSection) {
+  // A blank or a comment after the bracket, blanks before it or inside it: the section
+  // is the text inside the brackets, and an entry that did not change gives no line.
+  Ini("win.ini", "win",
+      "[boot] \r\nshell=progman.exe\r\n[fonts] ; set by setup\r\nA=1\r\n  [ports]\r\nCOM1:=9600\r\n"
+      "[ colors ]\r\nWindow=255\r\n",
+      "[boot]\r\nshell=progman.exe\r\n[fonts]\r\nA=1\r\n[ports]\r\nCOM1:=9600\r\n[colors]\r\nWindow=255\r\n");
+  EXPECT_EQ(CompareIniFiles(run), SectionResult::Done);
+  EXPECT_EQ(Report(), kNoWinIniChanges);
+  EXPECT_EQ(Actions(), "");
+
+  // A real change in such a section names the section as the reader knows it.
+  WriteBytes(run.reportPath, "");
+  Ini("win.ini", "win", "[boot] ; x\r\nshell=progman.exe\r\nnew=1\r\n", "[boot]\r\nshell=progman.exe\r\n");
+  EXPECT_EQ(CompareIniFiles(run), SectionResult::Done);
+  EXPECT_EQ(Report(), std::string(kWinIniHeading) + "[boot]\r\nADDED: new=1\r\n" + kDeletedHeading +
+                          "No Deleted lines found.\r\n");
+  EXPECT_EQ(Actions(), "REMOVE:new=1>FROM:WIN.INI[boot]\r\n");
+}
+
+TEST_F(SectionTest, IniSectionNamesAgreeWithThePlatformReader) {
+  // Each header is read by the platform and by the compare: the names must agree.
+  const char* headers[] = {"[boot]",   "[boot] ",        "[boot] ; comment", "  [boot]", "[ boot ]",
+                           "[a]b]",    "[a]b] ; x]",     "[s]tail",          "\t[s]\t",  "[s]\x1a",
+                           "[x[y]",    "[Mixed Case ]"};
+  int n = 0;
+  for (const char* header : headers) {
+    const std::string path = winDir + "\\probe" + std::to_string(++n) + ".ini";
+    WriteBytes(path, std::string(header) + "\r\nk=v\r\n");
+    std::vector<std::string> platform = ProfileSections(path);
+    ASSERT_EQ(platform.size(), 1u) << header;
+    IniLine line = ClassifyIniLine(header);
+    EXPECT_EQ(line.kind, IniLine::Kind::Section) << header;
+    EXPECT_EQ(line.name, platform[0]) << header;
+  }
+  // A line that begins with "[" but has no "]" is no header for the platform.
+  EXPECT_NE(ClassifyIniLine("[open").kind, IniLine::Kind::Section);
+}
+
+TEST_F(SectionTest, IniEntriesThatDifferOnlyInWhatTheReaderIgnoresAreUnchanged) {
+  // Blanks around the key and the value, a trailing tab or Ctrl-Z, lone CR line ends,
+  // single quotes, a value longer than one 248-character piece, a value that reads
+  // "Not Found", and a last line without its line end: none of them is a change. (The
+  // section is one of the test's own: the system reads some win.ini sections, such as
+  // [windows], from the registry.)
+  const std::string longValue(300, 'v');
+  Ini("win.ini", "win",
+      "[TessW]\r\n  load  =  app.exe  \r\nrun=x.exe\t\r\nbeep=yes\x1a\r\nq='quoted'\r\nlong=" + longValue +
+          "\r\nstate=Not Found\r\n[mac]\rA=1\rB=2\r[last]\r\nz=1",
+      "[TessW]\r\nload=app.exe\r\nrun=x.exe\r\nbeep=yes\r\nq='quoted'\r\nlong=" + longValue +
+          "\r\nstate=Not Found\r\n[mac]\r\nA=1\r\nB=2\r\n[last]\r\nz=1\r\n");
+  EXPECT_EQ(CompareIniFiles(run), SectionResult::Done);
+  EXPECT_EQ(Report(), kNoWinIniChanges);
+  EXPECT_EQ(Actions(), "");
+
+  // A long value that did change is written back whole, never cut to a piece.
+  WriteBytes(run.reportPath, "");
+  Ini("win.ini", "win", "[TessW]\r\nlong=" + longValue + "X\r\n", "[TessW]\r\nlong=" + longValue + "\r\n");
+  EXPECT_EQ(CompareIniFiles(run), SectionResult::Done);
+  EXPECT_EQ(Actions(), "CHANGE:long=" + longValue + "X>TO:" + longValue + ">IN:WIN.INI[TessW]\r\n");
+}
+
+TEST_F(SectionTest, IniRepeatedSectionsCompareCleanWhenUnchanged) {
+  // The reader sees only the first of two sections of one name; an entry it cannot see
+  // in either file is no change. Device lines are looked for in every [386Enh] section.
+  const std::string text =
+      "[386Enh]\r\ndevice=*vpicd\r\n[boot]\r\nshell=progman.exe\r\n[386Enh]\r\ndevice=late.386\r\n"
+      "hidden=1\r\n";
+  Ini("system.ini", "system", text, text);
+  EXPECT_EQ(CompareIniFiles(run), SectionResult::Done);
+  EXPECT_EQ(Report().find("ADDED"), std::string::npos) << Report();
+  EXPECT_EQ(Report().find("DELETED"), std::string::npos) << Report();
+  EXPECT_EQ(Actions(), "");
+}
+
+TEST_F(SectionTest, DeviceLinesThatDifferOnlyInTheirLineEndAreUnchanged) {
+  // The last line without CR LF, a trailing blank, blanks around "=" or before the line:
+  // the same driver line, so nothing is reported and no action removes it.
+  Ini("system.ini", "system", "[386Enh]\r\ndevice=*vpicd \r\n  DEVICE = vcd.386\r\ndevice=last.386",
+      "[386enh]\r\ndevice=*vpicd\r\ndevice=vcd.386\r\ndevice=last.386\r\n");
+  EXPECT_EQ(CompareIniFiles(run), SectionResult::Done);
+  EXPECT_EQ(Report(), "====================\r\nSYSTEM.INI\r\n------\r\nLines Added or Changed:\r\n- - -\r\n"
+                      "No Added or Changed lines found.\r\n" +
+                          std::string(kDeletedHeading) + "No Deleted lines found.\r\n");
+  EXPECT_EQ(Actions(), "");
+}
+
+TEST_F(SectionTest, IniFindingsInASectionNamedWithABracketNeverNameAnotherSection) {
+  // "[a]b]" is the section "a]b" for the reader. An action line that the uninstall
+  // file's reader would take for the section "a" (whose own new=1 did not change) must
+  // not be written: the finding is reported and, without an action, says why.
+  Ini("win.ini", "win", "[a]b]\r\nnew=1\r\n[a]\r\nnew=1\r\n", "[a]\r\nnew=1\r\n");
+  EXPECT_EQ(CompareIniFiles(run), SectionResult::Done);
+  const std::string report = Report();
+  EXPECT_EQ(report.rfind(std::string(kWinIniHeading) + "[a]b]\r\nADDED: new=1\r\n", 0), 0u) << report;
+  const std::string actions = Actions();
+  if (actions.empty()) {
+    EXPECT_NE(report.find(std::string("ADDED: new=1\r\n") + kNoActionNote + "\r\n"), std::string::npos) << report;
+  }
+  for (const std::string& line : SplitActionLines(actions)) {
+    std::optional<IniAction> parsed = ParseRemoveAction(line);
+    ASSERT_TRUE(parsed) << line;
+    EXPECT_EQ(parsed->section, "A]B") << line;
+  }
+  EXPECT_EQ(report.find("DELETED"), std::string::npos) << report;
 }
 
 TEST_F(SectionTest, IniMissingCurrentFileAndCancellation) {

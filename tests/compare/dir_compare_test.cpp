@@ -5,10 +5,12 @@
 
 #include "compare/compare_run.h"
 #include "compare/dir_compare.h"
+#include "compare/logic/compare_text.h"
 #include "compare/logic/dir_logic.h"
 #include "platform/files.h"
 #include "platform/profile.h"
 #include "section_test.h"
+#include "snapshot/backup_set.h"
 #include "testbed.h"
 
 namespace tessary {
@@ -76,6 +78,31 @@ TEST(DirLogic, ListingLookupKeepsFirstMatchAndIgnoresCase) {
   EXPECT_EQ(CheckEntry(inis, "NEW.INI", false, {2, 2}, true, true).finding, EntryFinding::Added);
 }
 
+TEST(DirLogic, EntryNamesAndTheKeysOfOlderListings) {
+  // What a name allows: an action, a report line only, or a left-out line.
+  EXPECT_EQ(ClassifyEntryName("APP.DLL", false), EntryNameUse::Action);
+  EXPECT_EQ(ClassifyEntryName("Keep  (DIR)", true), EntryNameUse::Action);  // the folder "Keep  (DIR)"
+  EXPECT_EQ(ClassifyEntryName("x  (FILE)", false), EntryNameUse::Action);
+  EXPECT_EQ(ClassifyEntryName("Keep  (dir)", false), EntryNameUse::NoAction);
+  for (const char* name : {"end.", "end ", "a:b", "a<b", "a>b", "a|b", "a\"b", "a*b", "a?b", "a/b", ""})
+    EXPECT_EQ(ClassifyEntryName(name, false), EntryNameUse::NoAction) << name;
+  EXPECT_EQ(ClassifyEntryName("dir.", true), EntryNameUse::NoAction);
+  EXPECT_EQ(ClassifyEntryName("x\nVICTIM", false), EntryNameUse::Unwritable);
+  EXPECT_EQ(ClassifyEntryName("tab\there", true), EntryNameUse::Unwritable);
+
+  // An older listing holds a hidden folder and a "(FILE)" file bare; a new one keys
+  // them with their markers. A file "Keep  (DIR)" never finds the folder Keep.
+  BackupListing older("Hidden,1,1\r\nx  (FILE),1,1\r\nKeep  (DIR),1,1\r\n");
+  EXPECT_EQ(CheckEntry(older, "Hidden", true, {9, 9}, false, false).finding, EntryFinding::Unchanged);
+  EXPECT_EQ(CheckEntry(older, "x  (FILE)", false, {1, 1}, false, false).finding, EntryFinding::Unchanged);
+  EXPECT_EQ(CheckEntry(older, "Keep  (DIR)", false, {1, 1}, false, false).finding, EntryFinding::Added);
+  EXPECT_EQ(CheckEntry(older, "Keep", true, {1, 1}, false, false).finding, EntryFinding::Unchanged);
+  BackupListing newer("Keep  (DIR)  (FILE),1,1\r\n");
+  EXPECT_EQ(CheckEntry(newer, "Keep  (DIR)", false, {1, 1}, false, false).finding, EntryFinding::Unchanged);
+  EXPECT_EQ(CheckEntry(newer, "Keep", true, {1, 1}, false, false).finding, EntryFinding::Added);
+  EXPECT_EQ(AddedLine("Keep  (DIR)", false), "ADDED  : Keep  (DIR)  (FILE)");
+}
+
 TEST(DirLogic, ReadsNewAndOldFreeSpaceRecords) {
   EXPECT_EQ(*ParseFreeSpaceRecord("104857600"), 104857600u);
   EXPECT_EQ(*ParseFreeSpaceRecord("6442450944"), 6442450944u);  // beyond 32 bits
@@ -90,8 +117,10 @@ TEST(DirLogic, ReadsNewAndOldFreeSpaceRecords) {
 
 // --- sections against the file system ----------------------------------------
 
-// Writes a listing of `directory` the way a backup does.
-void WriteListing(const std::string& directory, const std::string& listingPath) {
+// Writes a listing of `directory` the way backups did before every folder was marked:
+// a folder with any attribute beside "directory" (hidden, read-only, ...) without the
+// marker. Listings of such backup sets must still compare.
+void WriteOldStyleListing(const std::string& directory, const std::string& listingPath) {
   std::string out;
   DirSearch search(directory + "\\*.*");
   FindEntry e;
@@ -127,7 +156,7 @@ TEST_F(DirCompareTest, ReportsAddedAndUpdatedEntriesWithActions) {
   WriteBytes(win + "\\GONE.DLL", "x");
   std::string sub = dir.MakeDir("WINDOWS\\OLDDIR");
   WriteBytes(win + "\\SAME.TXT", "x");
-  WriteListing(win, backupDir + "\\windir.tsb");
+  WriteOldStyleListing(win, backupDir + "\\windir.tsb");
 
   SetLastWrite(win + "\\USER.EXE", 1996, 12, 3, 15, 0, 0);
   DeleteFileA((win + "\\GONE.DLL").c_str());
@@ -147,21 +176,99 @@ TEST_F(DirCompareTest, ReportsAddedAndUpdatedEntriesWithActions) {
   std::vector<std::string> findings(lines.begin() + 2, lines.end());
   std::sort(findings.begin(), findings.end());
   EXPECT_EQ(findings[0], "ADDED  : NEWAPP  (DIR)");
-  EXPECT_EQ(findings[1], "ADDED  : RODIR");  // hidden, not exactly "directory": no marker
+  EXPECT_EQ(findings[1], "ADDED  : RODIR  (DIR)");  // a hidden folder is a folder too
   EXPECT_EQ(findings[2], "UPDATED: USER.EXE\tNEW:15:00  3 Dec 1996\tOLD:09:30  1 Jul 1995");
   std::vector<std::string> actions = Lines(Actions());
   std::sort(actions.begin(), actions.end());
   ASSERT_EQ(actions.size(), 2u);
   EXPECT_EQ(actions[0], "REMOVEFILE:NEWAPP  (DIR)>FROM:" + win);
-  EXPECT_EQ(actions[1], "REMOVEFILE:RODIR>FROM:" + win);
+  EXPECT_EQ(actions[1], "REMOVEFILE:RODIR  (DIR)>FROM:" + win);
   EXPECT_EQ(Report().substr(Report().size() - 2), "\r\n");
   SetAttributes(ro, FILE_ATTRIBUTE_DIRECTORY);
+}
+
+TEST_F(DirCompareTest, AFileNamedLikeAFolderIsNeverTakenForTheFolder) {
+  // "Keep  (DIR)" is a file. Listed and reported bare, it read exactly like the folder
+  // Keep, and its REMOVEFILE line removed that folder. A file of that name is listed so
+  // that it stays a file, reported as one, and given no action; a folder made where
+  // such a file stood at backup time is new.
+  // The folder is hidden, as C:\ProgramData is: older backups listed it bare.
+  std::string d = dir.MakeDir("D");
+  std::string keepFolder = dir.MakeDir("D\\Keep");
+  ASSERT_TRUE(SetAttributes(keepFolder, FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN));
+  WriteBytes(d + "\\Old  (DIR)", "a file");
+  ASSERT_TRUE(tessary::WriteListing(d, backupDir + "\\d.tsb"));
+  WriteBytes(d + "\\Keep  (DIR)", "a file");
+  dir.MakeDir("D\\Old");
+  EXPECT_EQ(CompareOneDirectory(run, d, backupDir + "\\d.tsb"), SectionResult::Done);
+  std::vector<std::string> lines = Lines(Report());
+  ASSERT_EQ(lines.size(), 5u) << Report();
+  EXPECT_EQ(lines[1], d + " Directory");
+  std::vector<std::string> findings(lines.begin() + 2, lines.end());
+  auto keep = std::find(findings.begin(), findings.end(), "ADDED  : Keep  (DIR)  (FILE)");
+  ASSERT_NE(keep, findings.end()) << Report();
+  ASSERT_NE(keep + 1, findings.end());
+  EXPECT_EQ(*(keep + 1), kNoActionNote);
+  EXPECT_NE(std::find(findings.begin(), findings.end(), "ADDED  : Old  (DIR)"), findings.end()) << Report();
+  EXPECT_EQ(Actions(), "REMOVEFILE:Old  (DIR)>FROM:" + d + "\r\n");
+  SetAttributes(keepFolder, FILE_ATTRIBUTE_DIRECTORY);
+}
+
+TEST_F(DirCompareTest, FoldersWithOtherAttributesAreFoldersAndOlderListingsStillCompare) {
+  // A backup written before every folder was marked listed Hidden and ReadOnly bare.
+  // Their attributes change; nothing else does: no line. A new hidden folder is a
+  // folder the undo can remove.
+  std::string d = dir.MakeDir("D");
+  std::string hidden = dir.MakeDir("D\\Hidden");
+  std::string readOnly = dir.MakeDir("D\\ReadOnly");
+  std::string plain = dir.MakeDir("D\\Plain");
+  ASSERT_TRUE(SetAttributes(hidden, FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN));
+  ASSERT_TRUE(SetAttributes(readOnly, FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY));
+  WriteOldStyleListing(d, backupDir + "\\old.tsb");
+  ASSERT_EQ(ReadBytes(backupDir + "\\old.tsb").find("Hidden  (DIR)"), std::string::npos);
+  ASSERT_TRUE(SetAttributes(hidden, FILE_ATTRIBUTE_DIRECTORY));
+  ASSERT_TRUE(SetAttributes(plain, FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+  EXPECT_EQ(CompareOneDirectory(run, d, backupDir + "\\old.tsb"), SectionResult::Done);
+  EXPECT_EQ(Report(), "");
+  EXPECT_EQ(Actions(), "");
+
+  // The same with a listing of today's backup, and a new hidden folder.
+  ASSERT_TRUE(tessary::WriteListing(d, backupDir + "\\new.tsb"));
+  std::string made = dir.MakeDir("D\\Made");
+  ASSERT_TRUE(SetAttributes(made, FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN));
+  EXPECT_EQ(CompareOneDirectory(run, d, backupDir + "\\new.tsb"), SectionResult::Done);
+  EXPECT_EQ(Report(), "===============\r\n" + d + " Directory\r\nADDED  : Made  (DIR)\r\n");
+  EXPECT_EQ(Actions(), "REMOVEFILE:Made  (DIR)>FROM:" + d + "\r\n");
+  for (const std::string& folder : {hidden, readOnly, plain, made}) SetAttributes(folder, FILE_ATTRIBUTE_DIRECTORY);
+}
+
+TEST_F(DirCompareTest, NamesThatTheSystemWouldReadAsOtherNamesGetNoAction) {
+  // A name ending in a dot or a blank exists (made through "\\?\"), but the system's
+  // path handling drops that end: "trail." would name "trail", or with the dot the
+  // folder itself. Such entries are reported, and the report says why there is no
+  // action.
+  std::string d = dir.MakeDir("D");
+  WriteBytes(backupDir + "\\d.tsb", "");
+  const std::string raw = "\\\\?\\" + d;
+  for (const char* name : {"\\trail.", "\\blank "}) {
+    HANDLE file = CreateFileA((raw + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << name;
+    CloseHandle(file);
+  }
+  WriteBytes(d + "\\trail", "the file that the dotted name would reach");
+  EXPECT_EQ(CompareOneDirectory(run, d, backupDir + "\\d.tsb"), SectionResult::Done);
+  std::string report = Report();
+  EXPECT_NE(report.find(std::string("ADDED  : trail.\r\n") + kNoActionNote + "\r\n"), std::string::npos) << report;
+  EXPECT_NE(report.find(std::string("ADDED  : blank \r\n") + kNoActionNote + "\r\n"), std::string::npos) << report;
+  EXPECT_EQ(Actions(), "REMOVEFILE:trail>FROM:" + d + "\r\n");
+  DeleteFileA((raw + "\\trail.").c_str());
+  DeleteFileA((raw + "\\blank ").c_str());
 }
 
 TEST_F(DirCompareTest, AFolderMadeSinceTheBackupReportsItsEntriesButNotItselfOrItsParent) {
   std::string win = dir.MakeDir("WINDOWS");
   std::string sys = win + "\\SYSTEM";
-  WriteListing(sys, backupDir + "\\sysdir.tsb");  // not there yet: an empty listing
+  WriteOldStyleListing(sys, backupDir + "\\sysdir.tsb");  // not there yet: an empty listing
   ASSERT_EQ(ReadBytes(backupDir + "\\sysdir.tsb"), "");
   dir.MakeDir("WINDOWS\\SYSTEM");
   WriteBytes(sys + "\\SHARELIB.DLL", "x");
@@ -174,7 +281,7 @@ TEST_F(DirCompareTest, UnchangedDirectoryWritesNothingAndExcludesApply) {
   std::string d = dir.MakeDir("D");
   WriteBytes(d + "\\SYSTEM.INI", "x");
   SetLastWrite(d + "\\SYSTEM.INI", 1996, 1, 1, 8, 0, 0);
-  WriteListing(d, backupDir + "\\d.tsb");
+  WriteOldStyleListing(d, backupDir + "\\d.tsb");
   EXPECT_EQ(CompareOneDirectory(run, d, backupDir + "\\d.tsb"), SectionResult::Done);
   EXPECT_EQ(Report(), "");
   EXPECT_TRUE(run.noChangesFound);
@@ -242,8 +349,8 @@ TEST_F(DirCompareTest, SectionsRunInOrderWithTheirTitles) {
   std::string win = dir.MakeDir("WINDOWS");
   host.state.WindowsDirectory = win;
   std::string system = dir.MakeDir("WINDOWS\\SYSTEM");
-  WriteListing(win, backupDir + "\\windir.tsb");
-  WriteListing(system, backupDir + "\\sysdir.tsb");
+  WriteOldStyleListing(win, backupDir + "\\windir.tsb");
+  WriteOldStyleListing(system, backupDir + "\\sysdir.tsb");
   WriteBytes(backupDir + "\\startdir.tsb", "");
   WriteBytes(system + "\\NEW.DLL", "x");
   Set(settings::kDirRoots, "no");
@@ -285,10 +392,10 @@ TEST_F(DirCompareTest, UserDirectoryNeedsAMatchingNameFile) {
   // With name files written by a backup of each, both are compared, the one with a
   // blank in its path too.
   WriteBytes(backupDir + "\\optdir1.nam", user);
-  WriteListing(user, backupDir + "\\optdir1.tsb");
+  WriteOldStyleListing(user, backupDir + "\\optdir1.tsb");
   WriteBytes(user + "\\ADDED.TXT", "x");
   WriteBytes(backupDir + "\\optdir2.nam", blank);
-  WriteListing(blank, backupDir + "\\optdir2.tsb");
+  WriteOldStyleListing(blank, backupDir + "\\optdir2.tsb");
   WriteBytes(blank + "\\OTHER.TXT", "x");
   EXPECT_EQ(CompareDirectories(run), SectionResult::Done);
   EXPECT_EQ(host.prompter.boxes.size(), 2u);

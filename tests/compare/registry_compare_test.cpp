@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "compare/compare_run.h"
+#include "compare/logic/compare_text.h"
 #include "compare/logic/registry_logic.h"
 #include "compare/registry_compare.h"
 #include "snapshot/registry_export.h"
@@ -192,6 +193,56 @@ TEST_F(RegistryCompareTest, FindsKeysCreatedSinceTheBackup) {
       << actions;
   EXPECT_EQ(actions.find(prefix + "Vendor\\OldApp>"), std::string::npos);
   EXPECT_FALSE(FileExists(backupDir + "\\curuser.TST"));
+}
+
+}  // namespace
+}  // namespace tessary
+
+namespace tessary {
+namespace {
+
+// A key whose name holds a line feed cannot be one line of a snapshot. Written raw,
+// "x<LF>TESSARYVICTIM" read back as the key "x" below the test key and the top-level
+// key TESSARYVICTIM of the current user, which the report offered for deletion.
+TEST_F(RegistryCompareTest, AKeyNameWithALineBreakIsLeftOutAndNamesNoOtherKey) {
+  test::TempRegKey base;
+  base.Create("Vendor");
+  Set(settings::kCuruser, "yes");
+  ExportRegistryForCompare(host);
+  ASSERT_TRUE(MoveFileA((backupDir + "\\curuser.TST").c_str(), (backupDir + "\\curuser.TSB").c_str()));
+  base.Create("Vendor\\x\nTESSARYVICTIM\\deeper");
+  base.Create("NewVendor");
+
+  EXPECT_EQ(CompareRegistry(run), SectionResult::Done);
+  const std::string prefix = "HKEY_CURRENT_USER\\" + base.path() + "\\";
+  // The new ordinary key is reported and undone as before; the other is only named,
+  // in a form that stays on one line, and gets no action.
+  EXPECT_EQ(ReadBytes(run.actionPath), "REG_DAT_REMOVE:" + prefix + "NewVendor>FROM:REG.DAT\r\n");
+  std::string report = ReadBytes(run.reportPath);
+  EXPECT_NE(report.find(prefix + "NewVendor\r\n"), std::string::npos) << report;
+  EXPECT_NE(report.find(std::string(kLeftOutPrefix) + prefix + "Vendor\\x<0A>TESSARYVICTIM\r\n"), std::string::npos)
+      << report;
+  EXPECT_EQ(report.find("deeper"), std::string::npos) << report;
+  EXPECT_EQ(report.find("\r\nTESSARYVICTIM"), std::string::npos) << report;
+  EXPECT_EQ(report.find("HKEY_CURRENT_USER\\TESSARYVICTIM"), std::string::npos) << report;
+}
+
+TEST_F(RegistryCompareTest, LeftOutKeysAreNamedAlsoInAnUnchangedBranch) {
+  // The snapshots agree (the key is in neither), yet the key was compared with nothing:
+  // the report says so in its branch's part, in walk order after the added keys.
+  Set(settings::kCUsers, "yes");
+  Snapshot("users.TSB", "A\r\n");
+  Snapshot("users.TST", "A\r\n");
+  UnwritableKeys unwritable;
+  unwritable[5] = {"A\\line\r\nbreak", std::string("nul\0x", 5)};
+  EXPECT_EQ(CompareRegistrySnapshots(run, &unwritable), SectionResult::Done);
+  std::string expected = kAllDisabled;
+  expected.replace(expected.find("***User has disabled compare of: HKEY_USERS "),
+                   std::string("***User has disabled compare of: HKEY_USERS Registry Branch.\r\n").size(),
+                   std::string(kLeftOutPrefix) + "HKEY_USERS\\A\\line<0D><0A>break\r\n" + kLeftOutPrefix +
+                       "HKEY_USERS\\nul<00>x\r\n");
+  EXPECT_EQ(ReadBytes(run.reportPath), expected);
+  EXPECT_EQ(ReadBytes(run.actionPath), "");
 }
 
 }  // namespace

@@ -48,9 +48,9 @@ TEST(BackupNames, ExtensionsFollowTheRunMode) {
 TEST(BackupNames, RecordsWriteUnsignedDecimals) {
   // 2096-12-07 has a date word above 32767: it must not turn negative.
   EXPECT_EQ(ListingRecord("A", attr::kArchive, PackDos({2096, 12, 7, 23, 59, 58})), "A,59783,49021\r\n");
-  // Only a directory with no other attribute gets the marker.
-  EXPECT_EQ(ListingRecord("D", attr::kDirectory | attr::kReadOnly, {1, 2}), "D,1,2\r\n");
-  EXPECT_EQ(ListingRecord("Archived Dir", attr::kDirectory | attr::kArchive, {1, 2}), "Archived Dir,1,2\r\n");
+  // Every directory gets the marker, whatever its other attributes.
+  EXPECT_EQ(ListingRecord("D", attr::kDirectory | attr::kReadOnly, {1, 2}), "D  (DIR),1,2\r\n");
+  EXPECT_EQ(ListingRecord("Archived Dir", attr::kDirectory | attr::kArchive, {1, 2}), "Archived Dir  (DIR),1,2\r\n");
   EXPECT_EQ(ListingRecord("SYSTEM", attr::kDirectory, {8583, 18597}), "SYSTEM  (DIR),8583,18597\r\n");
   EXPECT_TRUE(ListedInBackup(attr::kDirectory | attr::kHidden | attr::kSystem));
   EXPECT_FALSE(ListedInBackup(attr::kHidden));
@@ -58,6 +58,21 @@ TEST(BackupNames, RecordsWriteUnsignedDecimals) {
   EXPECT_TRUE(ListedInBackup(attr::kReadOnly | attr::kArchive));
   EXPECT_EQ(FreeSpaceRecord(3ull << 30), "3221225472");  // 3 GiB free, not a wrapped negative
   EXPECT_EQ(FreeSpaceRecord(5ull << 40), "5497558138880");
+}
+
+TEST(BackupNames, EveryFolderIsMarkedAndNoFileReadsAsAFolder) {
+  // A folder is a folder whatever else its attributes say (C:\ProgramData is hidden
+  // and read-only). A file whose own name ends like a marker gets " (FILE)" after it, so
+  // that "Keep  (DIR)" the file and Keep the folder never share a line's key.
+  EXPECT_EQ(ListingRecord("Data", attr::kDirectory | attr::kHidden | attr::kSystem, {1, 2}), "Data  (DIR),1,2\r\n");
+  EXPECT_EQ(ListingRecord("Keep  (DIR)", attr::kArchive, {1, 2}), "Keep  (DIR)  (FILE),1,2\r\n");
+  EXPECT_EQ(ListingRecord("keep  (dir)", 0, {1, 2}), "keep  (dir)  (FILE),1,2\r\n");
+  EXPECT_EQ(ListingRecord("Keep  (FILE)", 0, {1, 2}), "Keep  (FILE)  (FILE),1,2\r\n");
+  EXPECT_EQ(ListingRecord("Keep  (DIR)", attr::kDirectory, {1, 2}), "Keep  (DIR)  (DIR),1,2\r\n");
+  EXPECT_EQ(ListingRecord("Keep (DIR)", 0, {1, 2}), "Keep (DIR),1,2\r\n");  // one blank: no marker
+  // A name that one line cannot carry is left out.
+  EXPECT_EQ(ListingRecord("x\nVICTIM", 0, {1, 2}), "");
+  EXPECT_EQ(ListingRecord("cr\rdir", attr::kDirectory, {1, 2}), "");
 }
 
 TEST(BackupListing, RecordsAttributesAndDates) {
@@ -81,13 +96,13 @@ TEST(BackupListing, RecordsAttributesAndDates) {
 
   std::string out = outDir + "\\windir.tsb";
   ASSERT_TRUE(WriteListing(listed, out));
-  // The hidden and system files are left out; the hidden directory stays, without
-  // the marker; "." and ".." are listed.
+  // The hidden and system files are left out; the hidden directory stays, with the
+  // marker; "." and ".." are listed.
   EXPECT_EQ(SortedLines(ReadBytes(out)),
             ".  (DIR),9382,14597\r\n"
             "..  (DIR),9894,14598\r\n"
             "SYSTEM  (DIR),8583,18597\r\n"
-            "hiddendir,8738,6276\r\n"
+            "hiddendir  (DIR),8738,6276\r\n"
             "plain.txt,10819,8355\r\n");
 }
 

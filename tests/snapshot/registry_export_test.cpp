@@ -1,4 +1,8 @@
 // The registry snapshot: branch walk, left-out names, file handling and the exports.
+#include <windows.h>
+#include <winternl.h>
+
+#include <algorithm>
 #include <chrono>
 
 #include "platform/files.h"
@@ -100,6 +104,71 @@ TEST_F(BranchWalk, LongNamesAndDeepPathsAreWalkedWhole) {
                             "b\\" + level + "1\\" + level + "2\\" + level + "3\r\n" +
                             deep + "\r\n"
                             "c\r\n");
+}
+
+// Creates `parent`\`name` where the name may hold a NUL (which the ANSI calls cannot
+// pass), or deletes it; through the native calls, with a counted name.
+using NtCreateKeyFn = LONG(NTAPI*)(PHANDLE, ACCESS_MASK, POBJECT_ATTRIBUTES, ULONG, PUNICODE_STRING, ULONG, PULONG);
+using NtDeleteKeyFn = LONG(NTAPI*)(HANDLE);
+bool NativeKey(HKEY parent, const std::string& name, bool remove) {
+  HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+  auto create = reinterpret_cast<NtCreateKeyFn>(reinterpret_cast<void*>(GetProcAddress(ntdll, "NtCreateKey")));
+  auto del = reinterpret_cast<NtDeleteKeyFn>(reinterpret_cast<void*>(GetProcAddress(ntdll, "NtDeleteKey")));
+  if (!create || !del) return false;
+  std::wstring wide(name.begin(), name.end());
+  UNICODE_STRING counted;
+  counted.Buffer = wide.data();
+  counted.Length = static_cast<USHORT>(wide.size() * sizeof(wchar_t));
+  counted.MaximumLength = counted.Length;
+  OBJECT_ATTRIBUTES attributes;
+  InitializeObjectAttributes(&attributes, &counted, 0, parent, nullptr);
+  HANDLE key = nullptr;
+  if (create(&key, KEY_ALL_ACCESS, &attributes, 0, nullptr, 0, nullptr) != 0) return false;
+  bool ok = !remove || del(key) == 0;
+  CloseHandle(key);
+  return ok;
+}
+
+TEST_F(BranchWalk, NamesThatCannotBeOneLineAreLeftOutWithTheirSubtrees) {
+  // A line feed, a carriage return, a Ctrl-Z or a NUL in a key's name would split or
+  // cut its line when the snapshot is read back, and the pieces would read as the
+  // paths of other keys ("TESSARYVICTIM", or the sibling "nul"). Such a key and its
+  // subtree are left out; the walk goes on with its siblings.
+  key.Create("x\nTESSARYVICTIM\\inner");
+  key.Create("cr\rY");
+  key.Create("ctlz\x1aQ");
+  key.Create("nul");
+  key.Create("plain\\below");
+  RegKey root = Root();
+  ASSERT_TRUE(root);
+  ASSERT_TRUE(NativeKey(root.get(), std::string("nul\0VIC", 7), false));
+  std::string out = dir / "curuser.TSB";
+  std::vector<std::string> unwritable;
+  EXPECT_TRUE(WriteBranchFile(TestBranch(root.get(), "", ""), out, *progress, &unwritable));
+  EXPECT_TRUE(NativeKey(root.get(), std::string("nul\0VIC", 7), true));
+  // The caller learns which keys were left out (the subtree's root only), names whole.
+  std::sort(unwritable.begin(), unwritable.end());
+  EXPECT_EQ(unwritable, (std::vector<std::string>{"cr\rY", "ctlz\x1aQ", std::string("nul\0VIC", 7),
+                                                  "x\nTESSARYVICTIM"}));
+  std::string text = ReadBytes(out);
+  EXPECT_EQ(text.find("TESSARYVICTIM"), std::string::npos) << text;
+  EXPECT_EQ(text.find("VIC\r"), std::string::npos) << text;
+  EXPECT_EQ(text.find('\x1a'), std::string::npos) << text;
+  // What is left are the ordinary keys, each on its own line, once.
+  std::string sorted;
+  {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+      std::size_t end = text.find("\r\n", start);
+      ASSERT_NE(end, std::string::npos) << text;
+      lines.push_back(text.substr(start, end - start));
+      start = end + 2;
+    }
+    std::sort(lines.begin(), lines.end());
+    for (const std::string& line : lines) sorted += line + "|";
+  }
+  EXPECT_EQ(sorted, "nul|plain|plain\\below|") << text;
 }
 
 TEST_F(BranchWalk, LargeBranchIsWrittenWhole) {

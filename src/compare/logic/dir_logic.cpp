@@ -85,7 +85,11 @@ std::string ListingDateTime(DosDateTime when) {
 EntryCheck CheckEntry(const BackupListing& listing, const std::string& name, bool isDirectory, DosDateTime now,
                       bool excludeIni, bool excludeGrp) {
   EntryCheck check;
-  auto found = listing.Find(isDirectory ? name + std::string(kDirMarker) : name);
+  auto found = listing.Find(ListingKey(name, isDirectory));
+  // Older listings: a directory with other attributes, or a file whose name ends in
+  // "  (FILE)", stood there bare. (A file whose name ends in "  (DIR)" is not looked up
+  // bare: that is the key of the folder of the shorter name.)
+  if (!found && (isDirectory || EndsWithMarker(name, kFileMarker))) found = listing.Find(name);
   if (!found) {
     check.finding = EntryFinding::Added;
     return check;
@@ -110,11 +114,15 @@ std::string UpdatedLine(const std::string& name, DosDateTime now, DosDateTime ol
   return line;
 }
 
-std::string AddedLine(const std::string& name, bool isDirectory) {
-  std::string line = "ADDED  : " + name;
-  if (isDirectory) line += kDirMarker;
-  return line;
+EntryNameUse ClassifyEntryName(const std::string& name, bool isDirectory) {
+  if (HoldsControlCharacter(name)) return EntryNameUse::Unwritable;
+  if (name.empty() || name.back() == '.' || name.back() == ' ') return EntryNameUse::NoAction;
+  if (name.find_first_of("\\/:*?\"<>|") != std::string::npos) return EntryNameUse::NoAction;
+  if (!isDirectory && EndsWithMarker(name, kDirMarker)) return EntryNameUse::NoAction;
+  return EntryNameUse::Action;
 }
+
+std::string AddedLine(const std::string& name, bool isDirectory) { return "ADDED  : " + ListingKey(name, isDirectory); }
 
 std::string ReportDirectory(const std::string& directory) {
   if (directory.size() == 2 && directory[1] == ':') return directory + "\\";

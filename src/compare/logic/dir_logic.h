@@ -11,6 +11,7 @@
 
 #include "platform/ascii.h"
 #include "platform/dos_time.h"
+#include "snapshot/logic/backup_names.h"
 
 namespace tessary {
 
@@ -19,9 +20,6 @@ std::string GroupDigits(std::uint64_t value);
 
 // "%02d:%02d  %d %s %d": hour, minute, day, month name, year ("15:00  3 Dec 1996").
 std::string FormatReportDate(DosDateTime when);
-
-// The "  (DIR)" marker a listing and the compare put after a directory's name.
-inline constexpr std::string_view kDirMarker = "  (DIR)";
 
 // A backup listing held in memory: each line's key (the entry name with its marker)
 // maps to the date-and-time text of the first line with that key, compared without
@@ -52,13 +50,30 @@ struct EntryCheck {
   std::string_view oldDateTime;  // Updated: the listing's text
 };
 
-// Classifies one current entry (`name` without marker) against the listing.
+// Classifies one current entry (`name` without marker; `isDirectory` whatever its
+// other attributes) against the listing, looked up by its listing key. Listings of
+// older backups hold a directory with other attributes (hidden, read-only, ...) and a
+// file named like "x  (FILE)" under the bare name: a directory, or such a file, not
+// found under its key is looked up bare as well.
 EntryCheck CheckEntry(const BackupListing& listing, const std::string& name, bool isDirectory, DosDateTime now,
                       bool excludeIni, bool excludeGrp);
 
+// What a current entry's name allows the report and the action file to do with it.
+enum class EntryNameUse {
+  Action,      // reported; a REMOVEFILE line names exactly this entry
+  NoAction,    // reported without an action: an action line would name another entry
+  Unwritable,  // no line can carry the name: reported as left out
+};
+// A name holding a control character is Unwritable. A name ending in a dot or a blank
+// (the system drops that end from a path, so the line would reach "name" without it,
+// or with nothing left the folder itself), holding a character that a path cannot
+// carry as part of one name (\ / : * ? " < > |), or a file's name ending in "  (DIR)"
+// (the line would name a folder) is NoAction.
+EntryNameUse ClassifyEntryName(const std::string& name, bool isDirectory);
+
 // "UPDATED: name<tabs>\tNEW:<date>\tOLD:<date>" (no line end).
 std::string UpdatedLine(const std::string& name, DosDateTime now, DosDateTime old);
-// "ADDED  : name[  (DIR)]" (no line end).
+// "ADDED  : " and the entry's listing key (no line end).
 std::string AddedLine(const std::string& name, bool isDirectory);
 // The directory as the report and the actions name it: a drive root keeps its
 // backslash ("C:\"), any other directory is written as given.

@@ -1,5 +1,8 @@
 #include "snapshot/logic/backup_names.h"
 
+#include "platform/ascii.h"
+#include "platform/text_lines.h"
+
 namespace tessary {
 
 std::string BackupExtension(RunMode mode) { return mode == RunMode::Sentinox ? "snb" : "tsb"; }
@@ -13,9 +16,19 @@ bool ListedInBackup(std::uint32_t attributes) {
   return (attributes & (attr::kHidden | attr::kSystem)) == 0;
 }
 
+bool EndsWithMarker(std::string_view name, std::string_view marker) {
+  return name.size() >= marker.size() && EqualsNoCase(name.substr(name.size() - marker.size()), marker);
+}
+
+std::string ListingKey(const std::string& name, bool isDirectory) {
+  if (isDirectory) return name + std::string(kDirMarker);
+  if (EndsWithMarker(name, kDirMarker) || EndsWithMarker(name, kFileMarker)) return name + std::string(kFileMarker);
+  return name;
+}
+
 std::string ListingRecord(const std::string& name, std::uint32_t attributes, DosDateTime stamp) {
-  std::string line = name;
-  if (attributes == attr::kDirectory) line += "  (DIR)";
+  if (HoldsControlCharacter(name)) return std::string();
+  std::string line = ListingKey(name, (attributes & attr::kDirectory) != 0);
   line += ',';
   line += std::to_string(static_cast<unsigned>(stamp.date));
   line += ',';

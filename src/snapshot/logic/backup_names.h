@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "app/app_state.h"
 #include "platform/dos_time.h"
@@ -26,8 +27,25 @@ constexpr std::uint32_t kReadOnly = 0x01, kHidden = 0x02, kSystem = 0x04, kDirec
 // Whether a directory entry is listed: hidden and system files are left out, every
 // directory is kept.
 bool ListedInBackup(std::uint32_t attributes);
-// One listing line with its CR LF: name, "  (DIR)" when the attributes are exactly
-// the directory attribute, then the packed date and time as unsigned decimals.
+
+// The marker after a directory's name in a listing, a report line and an action line.
+inline constexpr std::string_view kDirMarker = "  (DIR)";
+// The marker after a file whose own name ends like a marker ("Keep  (DIR)"), so that
+// it never reads as a directory.
+inline constexpr std::string_view kFileMarker = "  (FILE)";
+
+// Whether `name` ends in `marker`, without regard to case.
+bool EndsWithMarker(std::string_view name, std::string_view marker);
+
+// The key of a directory entry, as a listing line holds it and Compare looks it up: a
+// directory's name with "  (DIR)", whatever its other attributes; a file's name as
+// it is, unless it ends (in any case) in "  (DIR)" or "  (FILE)": then "  (FILE)"
+// follows. No file and no directory share a key.
+std::string ListingKey(const std::string& name, bool isDirectory);
+
+// One listing line with its CR LF: the entry's key, then the packed date and time as
+// unsigned decimals. Empty for a name that one line cannot carry (a control
+// character in it): such an entry is left out.
 std::string ListingRecord(const std::string& name, std::uint32_t attributes, DosDateTime stamp);
 
 // The content of a free-space record: the byte count as an unsigned decimal, no line end.
