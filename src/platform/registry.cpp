@@ -32,9 +32,15 @@ std::string RegKey::FullName() const {
   static const auto query = reinterpret_cast<NtQueryKeyFn>(
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryKey")));
   if (!query || !key_) return {};
-  std::vector<ULONG> buf(2048);
+  std::vector<ULONG> buf(1024);
   ULONG length = 0;
-  if (query(key_, 3, buf.data(), static_cast<ULONG>(buf.size() * sizeof(ULONG)), &length) != 0) return {};
+  LONG status = query(key_, 3, buf.data(), static_cast<ULONG>(buf.size() * sizeof(ULONG)), &length);
+  // STATUS_BUFFER_OVERFLOW or STATUS_BUFFER_TOO_SMALL: a deep key; ask again with room.
+  if ((status == LONG(0x80000005) || status == LONG(0xC0000023)) && length > buf.size() * sizeof(ULONG)) {
+    buf.resize(length / sizeof(ULONG) + 2);
+    status = query(key_, 3, buf.data(), static_cast<ULONG>(buf.size() * sizeof(ULONG)), &length);
+  }
+  if (status != 0) return {};
   const ULONG bytes = buf[0];
   if (bytes == 0 || bytes > (buf.size() - 1) * sizeof(ULONG)) return {};
   const auto* wide = reinterpret_cast<const wchar_t*>(buf.data() + 1);
