@@ -2,6 +2,8 @@
 
 #include <lzexpand.h>
 
+#include <algorithm>
+
 namespace tessary {
 
 DirSearch::DirSearch(const std::string& pattern) {
@@ -92,6 +94,33 @@ bool CreateEmptyFile(const std::string& path) {
   if (h == INVALID_HANDLE_VALUE) return false;
   CloseHandle(h);
   return true;
+}
+
+bool ReplaceFileKeepingAttributes(const std::string& target, const std::string& content) {
+  const DWORD attributes = GetFileAttributesA(target.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)))
+    return false;
+  const std::string temp = target + ".new";
+  HANDLE h = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  bool ok = true;
+  for (std::size_t done = 0; ok && done < content.size();) {
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(content.size() - done, 1u << 20));
+    DWORD written = 0;
+    ok = WriteFile(h, content.data() + done, chunk, &written, nullptr) && written == chunk;
+    done += written;
+  }
+  ok = FlushFileBuffers(h) && ok;
+  ok = CloseHandle(h) && ok;
+  if (ok) {
+    // Hidden and system files cannot always be replaced as they are: the target goes
+    // plain for the move, and the result gets the target's attributes back.
+    SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+    ok = MoveFileExA(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+    SetFileAttributesA(target.c_str(), attributes);
+  }
+  if (!ok) DeleteFileA(temp.c_str());
+  return ok;
 }
 
 UINT DriveTypeOf(char letter) {

@@ -52,6 +52,12 @@ bool CanWriteFile(const std::string& path);
 // Creates or truncates a file to zero length.
 bool CreateEmptyFile(const std::string& path);
 
+// Replaces the content of an existing file safely: the new content is written beside it
+// (target + ".new"), flushed to the disk, and only then moved over the target, which
+// keeps its attributes (hidden, system, archive). A read-only target is refused, as the
+// INI functions refuse it. False on any failure, the target then unchanged.
+bool ReplaceFileKeepingAttributes(const std::string& target, const std::string& content);
+
 // GetDriveTypeA of "L:\".
 UINT DriveTypeOf(char letter);
 // Free bytes of a drive root: free clusters x sectors per cluster x bytes per sector.

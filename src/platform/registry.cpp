@@ -10,6 +10,48 @@ RegKey RegKey::Open(HKEY parent, const std::string& path) {
   return RegKey(key, true);
 }
 
+RegKey RegKey::OpenForReading(HKEY parent, const std::string& path) {
+  RegKey current = RegKey::Root(parent);
+  std::size_t start = 0;
+  while (start <= path.size()) {
+    std::size_t end = path.find('\\', start);
+    if (end == std::string::npos) end = path.size();
+    if (end == start) return RegKey();
+    HKEY next = nullptr;
+    if (RegOpenKeyExA(current.get(), path.substr(start, end - start).c_str(), 0, KEY_READ, &next) != ERROR_SUCCESS)
+      return RegKey();
+    current = RegKey(next, true);
+    start = end + 1;
+  }
+  return current;
+}
+
+std::string RegKey::FullName() const {
+  // NtQueryKey with KeyNameInformation (3): a ULONG byte count, then the UTF-16 name.
+  using NtQueryKeyFn = LONG(WINAPI*)(HANDLE, int, PVOID, ULONG, PULONG);
+  static const auto query = reinterpret_cast<NtQueryKeyFn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryKey")));
+  if (!query || !key_) return {};
+  std::vector<ULONG> buf(1024);
+  ULONG length = 0;
+  LONG status = query(key_, 3, buf.data(), static_cast<ULONG>(buf.size() * sizeof(ULONG)), &length);
+  // STATUS_BUFFER_OVERFLOW or STATUS_BUFFER_TOO_SMALL: a deep key; ask again with room.
+  if ((status == LONG(0x80000005) || status == LONG(0xC0000023)) && length > buf.size() * sizeof(ULONG)) {
+    buf.resize(length / sizeof(ULONG) + 2);
+    status = query(key_, 3, buf.data(), static_cast<ULONG>(buf.size() * sizeof(ULONG)), &length);
+  }
+  if (status != 0) return {};
+  const ULONG bytes = buf[0];
+  if (bytes == 0 || bytes > (buf.size() - 1) * sizeof(ULONG)) return {};
+  const auto* wide = reinterpret_cast<const wchar_t*>(buf.data() + 1);
+  const int chars = static_cast<int>(bytes / sizeof(wchar_t));
+  const int n = WideCharToMultiByte(CP_ACP, 0, wide, chars, nullptr, 0, nullptr, nullptr);
+  if (n <= 0) return {};
+  std::string name(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(CP_ACP, 0, wide, chars, name.data(), n, nullptr, nullptr);
+  return name;
+}
+
 RegKey& RegKey::operator=(RegKey&& other) noexcept {
   if (this != &other) {
     Close();

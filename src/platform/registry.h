@@ -15,6 +15,9 @@ class RegKey {
   static RegKey Root(HKEY root) { return RegKey(root, false); }
   // RegOpenKeyA: opens `path` below `parent` (an empty path gives the parent itself).
   static RegKey Open(HKEY parent, const std::string& path);
+  // Opens `path` below `parent` one name at a time, for reading (the registry functions
+  // take paths of limited length). An empty name on the way fails.
+  static RegKey OpenForReading(HKEY parent, const std::string& path);
   ~RegKey() { Close(); }
   RegKey(RegKey&& other) noexcept : key_(other.key_), owned_(other.owned_) { other.key_ = nullptr; }
   RegKey& operator=(RegKey&& other) noexcept;
@@ -32,6 +35,10 @@ class RegKey {
   Enum EnumKey(DWORD index, std::string& name) const;
   // String data of a value (up to maxBytes bytes including the zero), or false.
   bool QueryString(const char* valueName, std::string& out, DWORD maxBytes = 256) const;
+  // The registry's own full name of the key ("\REGISTRY\MACHINE\SOFTWARE\Classes\CLSID"
+  // for HKEY_CLASSES_ROOT\CLSID): aliases and links resolved, in the letter case the
+  // registry keeps. Empty when the registry cannot say.
+  std::string FullName() const;
 
  private:
   RegKey(HKEY key, bool owned) : key_(key), owned_(owned) {}

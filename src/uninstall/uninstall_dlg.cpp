@@ -9,7 +9,6 @@
 #include "app/settings_table.h"
 #include "platform/ascii.h"
 #include "platform/files.h"
-#include "platform/text_lines.h"
 #include "resources/ids.h"
 #include "uninstall/compare_file_list.h"
 #include "uninstall/dll_scan.h"
@@ -202,17 +201,14 @@ class TListDlg : public Dialog {
     std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     HWND list = Item(IDC_LIST_ACTIONS);
     SendMessageA(list, LB_SETHORIZONTALEXTENT, 1200, 0);
-    dllLines_ = false;
     // The list shows each line upper-cased and sorts it; the item data leads back to
     // the line as written.
-    originals_.clear();
-    ForEachLine(content, [&](std::string_view written) { originals_.emplace_back(written); });
-    const std::vector<std::string> lines = SplitActionLines(content);
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-      const std::string& line = lines[i];
-      const LRESULT at = SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+    ActionEntries loaded = LoadActionEntries(content);
+    originals_ = std::move(loaded.originals);
+    dllLines_ = loaded.dllLinesPresent;
+    for (std::size_t i = 0; i < loaded.entries.size(); ++i) {
+      const LRESULT at = SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(loaded.entries[i].c_str()));
       if (at >= 0) SendMessageA(list, LB_SETITEMDATA, static_cast<WPARAM>(at), static_cast<LPARAM>(i));
-      if (line.find("REMOVEFILE") != std::string::npos && line.find(".DLL") != std::string::npos) dllLines_ = true;
     }
     if (!dllLines_) EnableItem(IDC_LIST_DLLDEPEND, false);
     SetItemText(IDC_LIST_FILE, file);

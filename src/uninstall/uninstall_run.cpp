@@ -8,10 +8,13 @@
 #include "app/settings_table.h"
 #include "platform/ascii.h"
 #include "platform/files.h"
+#include "platform/folders.h"
 #include "platform/profile.h"
+#include "platform/registry.h"
 #include "platform/shell.h"
 #include "uninstall/dll_scan.h"
 #include "uninstall/logic/action_file.h"
+#include "uninstall/logic/protected_keys.h"
 #include "uninstall/logic/uninstall_logic.h"
 
 namespace tessary {
@@ -22,6 +25,17 @@ constexpr const char* kVerifyCaption = "Verify this action:";
 constexpr const char* kCopyErrorText =
     "Error copying file.\nMake sure there is enough disk space, and that this file has not been deleted.";
 constexpr const char* kInUseText = "This file could not be deleted. This file is probably in use by Windows";
+constexpr const char* kInUseLogLine = "Above file possibly in use by Windows: unable to delete during uninstall\r\n";
+// Refusals of lines that are well formed but name what no uninstall may take. Each is
+// shown (caption: the path or key) and logged "NOT DONE(reason):" with the line.
+constexpr const char* kProtectedFolderText = "Windows or Tessary needs this directory. It will not be removed.";
+constexpr const char* kProtectedKeyText = "Windows needs this Registry key. It will not be removed.";
+constexpr const char* kNotAFileText = "This is a directory, not a file as the uninstall file says. It will not be removed.";
+constexpr const char* kNotADirectoryText =
+    "This is a file, not a directory as the uninstall file says. It will not be removed.";
+constexpr const char* kAmbiguousText =
+    "A file of this very name, ending in \"(DIR)\", is beside this directory, so the line could mean either. Neither "
+    "will be removed.";
 
 bool StartsWithNoCase(const std::string& text, const std::string& prefix) {
   return text.size() >= prefix.size() && EqualsNoCase(std::string_view(text).substr(0, prefix.size()), prefix);
@@ -41,27 +55,6 @@ bool ReadWholeFile(const std::string& path, std::string& out) {
   ss << in.rdbuf();
   out = ss.str();
   return !in.bad();
-}
-
-// Writes content beside target and moves it over target only once it is complete.
-bool ReplaceFileContent(const std::string& target, const std::string& content) {
-  const std::string temp = target + ".new";
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out.write(content.data(), static_cast<std::streamsize>(content.size()));
-    out.flush();
-    if (!out) {
-      out.close();
-      DeleteFileA(temp.c_str());
-      return false;
-    }
-  }
-  if (!MoveFileExA(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    DeleteFileA(temp.c_str());
-    return false;
-  }
-  return true;
 }
 
 // Deletes root\subkey with all its subkeys. The parent is opened one level at a time,
@@ -114,9 +107,21 @@ class Run {
   bool DoRegistry(const std::string& line);
   bool DoRemoveFile(const std::string& line);
   StepResult RewriteSystemIni(bool insert, const std::string& value);
-  void RemoveTree(const std::string& pathWithMarker);
+  bool RemoveTree(const std::string& dir);
   void IntegrityError() { prompts_.Ask(kTsuIntegrityErrorText, kTsuIntegrityErrorCaption); }
   void LogIniEdit(bool ok, const std::string& line) { Log(ok ? "DONE:" : "NOT DONE(ERROR):", line); }
+  // A line that will not be carried out: the reason shown, then logged.
+  void Refuse(const char* text, const std::string& caption, const char* logPrefix, const std::string& line) {
+    prompts_.Ask(text, caption);
+    Log(logPrefix, line);
+  }
+  // The line's target is exactly the entry it names, as the platform will take it, in a
+  // folder on a local fixed drive.
+  static bool InScope(const FileAction& a);
+  bool IsProtectedFolder(const std::string& path);
+  static bool IsSystemIniDeviceLine(const IniAction& a) {
+    return EqualsNoCase(a.file, "SYSTEM.INI") && EqualsNoCase(a.section, "386enh") && EqualsNoCase(a.key, "device");
+  }
 
   Host& host_;
   const UninstallSelection& sel_;
@@ -126,6 +131,8 @@ class Run {
   bool verify_ = true;
   bool dllCheck_ = true;
   bool closeWithCancel_ = false;
+  bool protectedKnown_ = false;
+  std::vector<std::string> protected_;  // the protected folders, found once per run
 };
 
 RunOutcome Run::Execute() {
@@ -159,7 +166,8 @@ RunOutcome Run::Execute() {
     prompts_.Ask("Unable to open uninstall log file", "File error");
     return RunOutcome::CloseOk;
   }
-  verify_ = IsYes(settings.Read(settings::kVerifyAllUninstall));
+  // The box as the user left it decides, not what the settings file kept of it.
+  verify_ = sel_.verifyBox;
   if (!verify_ &&
       prompts_.Ask("Are you sure you want to carry out ALL selected uninstall actions without further interaction?",
                    "No verify uninstall", mb::kYesNo) == id::kNo)
@@ -241,7 +249,7 @@ bool Run::DoAdd(const std::string& line, const std::string& original) {
   bool ok = true;
   if (!EqualsNoCase(ProfileRead(ini, a->section, twin, "Notfound", 300), "NotFound"))
     ok = ProfileDeleteKey(ini, a->section, twin);
-  if (EqualsNoCase(a->section, "386enh") && EqualsNoCase(a->key, "device")) {
+  if (IsSystemIniDeviceLine(*a)) {
     ProfileFlush(ini);
     ok = RewriteSystemIni(true, write.value) == StepResult::Done && ok;
   } else {
@@ -259,7 +267,7 @@ bool Run::DoRemove(const std::string& line) {
   if (answer == id::kCancel) return false;
   if (answer == id::kNo) return Log("NOT DONE:", line), true;
   const std::string ini = IniPath(a->file);
-  if (EqualsNoCase(a->section, "386enh") && EqualsNoCase(a->key, "device")) {
+  if (IsSystemIniDeviceLine(*a)) {
     ProfileFlush(ini);
     const StepResult r = RewriteSystemIni(false, a->value);
     LogIniEdit(r == StepResult::Done, line);
@@ -289,7 +297,7 @@ StepResult Run::RewriteSystemIni(bool insert, const std::string& value) {
   }
   const auto lines = SplitTextLines(content);
   const auto rewritten = insert ? InsertDeviceLine(lines, value) : RemoveDeviceLine(lines, value);
-  if (!ReplaceFileContent(ini, JoinTextLines(rewritten))) {
+  if (!ReplaceFileKeepingAttributes(ini, JoinTextLines(rewritten))) {
     prompts_.Ask("Error opening system.ini. Backup file is system.tsd.", "File Error");
     return insert ? StepResult::Failed : StepResult::Stopped;
   }
@@ -300,85 +308,130 @@ StepResult Run::RewriteSystemIni(bool insert, const std::string& value) {
 bool Run::DoRegistry(const std::string& line) {
   auto a = ParseRegDatRemoveAction(line);
   if (!a) return IntegrityError(), true;
-  const int answer = Verify("Do you want to REMOVE the '" + a->keyPath + "' key from your Registry file?");
-  if (answer == id::kCancel) return false;
-  if (answer == id::kNo) return Log("NOT DONE:", line), true;
   static const struct {
     const char* name;
     HKEY key;
   } kRoots[] = {{"HKEY_CLASSES_ROOT", HKEY_CLASSES_ROOT},   {"HKEY_LOCAL_MACHINE", HKEY_LOCAL_MACHINE},
                 {"HKEY_CURRENT_USER", HKEY_CURRENT_USER},   {"HKEY_USERS", HKEY_USERS},
                 {"HKEY_CURRENT_CONFIG", HKEY_CURRENT_CONFIG}, {"HKEY_DYN_DATA", HKEY_DYN_DATA}};
-  bool ok = false;
-  for (const auto& root : kRoots) {
-    if (!EqualsNoCase(a->root, root.name)) continue;
-    ok = !a->subkey.empty() && DeleteRegistryTree(root.key, a->subkey);
-    break;
+  HKEY root = nullptr;
+  for (const auto& r : kRoots)
+    if (EqualsNoCase(a->root, r.name)) root = r.key;
+  // Protected by the name in the line, or by the name the registry itself gives the key
+  // (HKEY_CLASSES_ROOT\CLSID is HKEY_LOCAL_MACHINE\SOFTWARE\Classes\CLSID, a control set
+  // may be reached through a link, a name may differ in letters the registry folds).
+  bool isProtected = IsProtectedKey(a->keyPath);
+  if (!isProtected && root) {
+    const std::string canonical = RegKey::OpenForReading(root, a->subkey).FullName();
+    isProtected = !canonical.empty() && IsProtectedKey(canonical);
   }
+  if (isProtected) return Refuse(kProtectedKeyText, a->keyPath, "NOT DONE(Protected):", line), true;
+  const int answer = Verify("Do you want to REMOVE the '" + a->keyPath + "' key from your Registry file?");
+  if (answer == id::kCancel) return false;
+  if (answer == id::kNo) return Log("NOT DONE:", line), true;
+  const bool ok = root && !a->subkey.empty() && DeleteRegistryTree(root, a->subkey);
   if (!ok) prompts_.Ask("Error removing Registry entry. This entry may have already been removed.", a->keyPath);
   Log(ok ? "DONE:" : "NOT DONE(ERROR):", line);
   return true;
 }
 
+bool Run::InScope(const FileAction& a) {
+  return EqualsNoCase(FullPathName(a.path), a.path) && EqualsNoCase(FullPathName(a.directory), a.directory) &&
+         IsOnLocalFixedDrive(a.path);
+}
+
+bool Run::IsProtectedFolder(const std::string& path) {
+  if (!protectedKnown_) {
+    protected_ = ProtectedFolders({host_.State().BackupDirectory});
+    protectedKnown_ = true;
+  }
+  return RemovesProtectedFolder(path, protected_);
+}
+
 bool Run::DoRemoveFile(const std::string& line) {
   auto a = ParseRemoveFileAction(line);
-  if (!a) return IntegrityError(), true;
+  if (!a || !InScope(*a)) return IntegrityError(), true;
   const std::string withMarker = a->isDirectory ? a->path + "  (DIR)" : a->path;
-  if (!PathExists(a->path)) {
+  const DWORD attributes = GetFileAttributesA(a->path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
     prompts_.Ask("This file/directory could not be found. It may have already been removed.", a->path);
     Log("NOT DONE(File not found):", line);
     return true;
   }
+  // What is there must be what the line names: a folder for a "(DIR)" line, and no file
+  // whose own name is the line's (a file "KEEP  (DIR)" is written like the folder KEEP);
+  // a file for any other line.
+  const bool isFolder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  if (a->isDirectory && !isFolder) return Refuse(kNotADirectoryText, withMarker, "NOT DONE(Not a directory):", line), true;
+  if (a->isDirectory && PathExists(withMarker))
+    return Refuse(kAmbiguousText, withMarker, "NOT DONE(Ambiguous name):", line), true;
+  if (!a->isDirectory && isFolder) return Refuse(kNotAFileText, a->path, "NOT DONE(Not a file):", line), true;
+  if (IsProtectedFolder(a->path)) return Refuse(kProtectedFolderText, withMarker, "NOT DONE(Protected):", line), true;
+
   int answer = id::kYes;
-  if (verify_) {
-    if (dllCheck_ && ContainsNoCase(withMarker, ".DLL")) {
-      host_.State().FileToOpen = a->path;
-      answer = env_.askDll ? env_.askDll(a->path) : id::kNo;
-      host_.State().FileToOpen.clear();
-      if (answer == id::kCancel) {
-        if (env_.moveBack) env_.moveBack();
-        closeWithCancel_ = true;
-      }
-    } else {
-      answer = prompts_.Ask("Do you want to DELETE the file/directory '" + withMarker + "'?", kVerifyCaption,
-                            mb::kYesNoCancel);
+  if (dllCheck_ && ContainsNoCase(withMarker, ".DLL")) {
+    // The DLL Dependencies dialog is the question for a DLL whenever the check is on.
+    host_.State().FileToOpen = a->path;
+    answer = env_.askDll ? env_.askDll(a->path) : id::kNo;
+    host_.State().FileToOpen.clear();
+    if (answer == id::kCancel) {
+      if (env_.moveBack) env_.moveBack();
+      closeWithCancel_ = true;
     }
+  } else if (verify_) {
+    answer = prompts_.Ask("Do you want to DELETE the file/directory '" + withMarker + "'?", kVerifyCaption,
+                          mb::kYesNoCancel);
   }
   if (answer == id::kCancel) return false;
   if (answer == id::kNo) return Log("NOT DONE:", line), true;
-  Log("DONE:", line);
-  log_.flush();
+  // Each outcome is logged once it is known.
   if (a->isDirectory) {
     const int sure = prompts_.Ask(
         "This directory, all its files and all sub-directories and their files will be removed.\n Are you sure?",
         withMarker, mb::kYesNoCancel);
     if (sure == id::kCancel) return false;
-    if (sure == id::kYes) RemoveTree(a->path);
+    if (sure == id::kNo) return Log("NOT DONE:", line), true;
+    Log(RemoveTree(a->path) ? "DONE:" : "NOT DONE(ERROR):", line);
     return true;
   }
   if (CanWriteFile(a->path)) DeleteToRecycleBin(a->path);
   if (PathExists(a->path)) {
     prompts_.Ask(kInUseText, a->path);
-    log_ << "Above file possibly in use by Windows: unable to delete during uninstall\r\n";
+    Log("NOT DONE(ERROR):", line);
+    log_ << kInUseLogLine;
+    return true;
   }
+  Log("DONE:", line);
   return true;
 }
 
-void Run::RemoveTree(const std::string& dir) {
-  std::vector<FindEntry> entries;
-  {
-    DirSearch search(dir + "\\*.*");
-    FindEntry entry;
-    while (search.Next(entry))
-      if (entry.name != "." && entry.name != "..") entries.push_back(entry);
+// True when the folder is gone. Links inside the tree (junctions, symbolic links) are
+// removed as links before anything else, so no deletion can reach what they point to;
+// a folder that is itself a link goes as a link.
+bool Run::RemoveTree(const std::string& dir) {
+  const DWORD attributes = GetFileAttributesA(dir.c_str());
+  if (IsLink(attributes)) {
+    if (!RemoveLink(dir, true)) prompts_.Ask(kInUseText, dir);
+    return !PathExists(dir);
   }
-  for (const auto& entry : entries) {
+  if (!RemoveLinksBelow(dir)) {
+    prompts_.Ask(kInUseText, dir);
+    return false;
+  }
+  for (const auto& entry : ListFolder(dir)) {
     const std::string path = dir + "\\" + entry.name;
     if (entry.attributes != FILE_ATTRIBUTE_DIRECTORY) SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     DeleteToRecycleBin(path);
     if (PathExists(path)) prompts_.Ask(kInUseText, dir);
   }
+  // An installer's folder may be hidden, system or read-only; it goes all the same.
+  SetFileAttributesA(dir.c_str(), FILE_ATTRIBUTE_NORMAL);
   DeleteToRecycleBin(dir);
+  if (PathExists(dir)) {
+    SetFileAttributesA(dir.c_str(), attributes);
+    return false;
+  }
+  return true;
 }
 
 }  // namespace

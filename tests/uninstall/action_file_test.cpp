@@ -20,10 +20,18 @@ TEST(ActionFile, WritesEachKindExactly) {
             "REMOVEFILE:NEWAPP.DLL>FROM:C:\\WINDOWS\\SYSTEM");
   EXPECT_EQ(FormatRegDatRemoveAction("HKEY_LOCAL_MACHINE\\Software\\App"),
             "REG_DAT_REMOVE:HKEY_LOCAL_MACHINE\\Software\\App>FROM:REG.DAT");
-  // A value is cut at ">": a value holding ">IN:" must not redirect the undo.
+  // Values are written whole; one holding ">IN:" and a file still cannot redirect the undo.
   std::string tricky = FormatChangeAction("k", "a>IN:SYSTEM.INI[boot]", "b>x", "WIN.INI", "s");
-  EXPECT_EQ(tricky, "CHANGE:k=a>TO:b>IN:WIN.INI[s]");
-  EXPECT_EQ(FormatAddAction("k", "v>TO:X", "WIN.INI", "s"), "ADD:k=v>TO:WIN.INI[s]");
+  EXPECT_EQ(tricky, "CHANGE:k=a>IN:SYSTEM.INI[boot]>TO:b>x>IN:WIN.INI[s]");
+  auto back = ParseChangeAction(tricky);
+  ASSERT_TRUE(back);
+  EXPECT_EQ(back->file, "WIN.INI");
+  EXPECT_EQ(back->section, "s");
+  EXPECT_EQ(back->previous, "b>x");
+  EXPECT_EQ(FormatAddAction("k", "v>TO:X", "WIN.INI", "s"), "ADD:k=v>TO:X>TO:WIN.INI[s]");
+  // A current value holding ">TO:" cannot be told from the marker: it is cut at its
+  // first ">" as before, and the value put back stays whole.
+  EXPECT_EQ(FormatChangeAction("k", "a>TO:b", "c>d", "WIN.INI", "s"), "CHANGE:k=a>TO:c>d>IN:WIN.INI[s]");
 }
 
 TEST(ActionFile, ClassifiesInOrderAndAnyCase) {
@@ -138,7 +146,7 @@ TEST(ActionFile, RefusesMalformedAndTamperedLines) {
                            "REMOVEFILE:  (DIR)>FROM:C:\\WINDOWS", "REMOVEFILE:*.*>FROM:C:\\WINDOWS",
                            "REMOVEFILE:X>FROM:C:\\A\\..\\B", "REMOVEFILE:X>FROM:"})
     EXPECT_FALSE(ParseRemoveFileAction(line)) << line;
-  EXPECT_TRUE(ParseRemoveFileAction("REMOVEFILE:X>FROM:\\\\SERVER\\SHARE\\DIR"));
+  EXPECT_FALSE(ParseRemoveFileAction("REMOVEFILE:X>FROM:\\\\SERVER\\SHARE\\DIR"));
   EXPECT_FALSE(ParseRemoveFileAction("REMOVEFILE:X>FROM:\\\\SERVER"));
 }
 
@@ -178,6 +186,144 @@ TEST(ActionFile, WrittenLinesReadBackTheSame) {
   ASSERT_TRUE(file);
   EXPECT_EQ(file->path, "C:\\PROGRAM FILES\\SUB DIR");
   EXPECT_TRUE(file->isDirectory);
+}
+
+// Values with ">" are written whole and read back whole: the markers are found from
+// the right, the section is what the final brackets hold.
+TEST(ActionFile, ValuesWithGreaterThanRoundTrip) {
+  EXPECT_EQ(FormatAddAction("Cmd", "copy a>b", "WIN.INI", "S"), "ADD:Cmd=copy a>b>TO:WIN.INI[S]");
+  EXPECT_EQ(FormatRemoveAction("Cmd", "x>y", "WIN.INI", "S"), "REMOVE:Cmd=x>y>FROM:WIN.INI[S]");
+  EXPECT_EQ(FormatChangeAction("k", "a>b", "c>d", "WIN.INI", "s"), "CHANGE:k=a>b>TO:c>d>IN:WIN.INI[s]");
+  const std::vector<std::string> values{"a>b",          ">",           ">>",       "x>",          ">TO:",
+                                        ">TO:WIN.INI[", ">IN:WIN.INI[s]", "v>FROM:SYSTEM.INI[boot]", "]",
+                                        "[x]",          "a=b>c",       " > ",      "a>IN:b>TO:c", "plain"};
+  for (const std::string& v : values) {
+    for (const std::string& section : {std::string("S"), std::string("a]b"), std::string("386Enh")}) {
+      auto add = ParseAddAction(FormatAddAction("K", v, "SYSTEM.INI", section));
+      ASSERT_TRUE(add) << v;
+      EXPECT_EQ(add->key, "K");
+      EXPECT_EQ(add->value, v);
+      EXPECT_EQ(add->file, "SYSTEM.INI");
+      EXPECT_EQ(add->section, section);
+      auto remove = ParseRemoveAction(FormatRemoveAction("K", v, "PROTOCOL.INI", section));
+      ASSERT_TRUE(remove) << v;
+      EXPECT_EQ(remove->value, v);
+      EXPECT_EQ(remove->section, section);
+      // The value put back (the previous one) always comes back whole.
+      for (const std::string& current : values) {
+        auto change = ParseChangeAction(FormatChangeAction("K", current, v, "WIN.INI", section));
+        ASSERT_TRUE(change) << current << " / " << v;
+        EXPECT_EQ(change->previous, v) << current;
+        EXPECT_EQ(change->file, "WIN.INI");
+        EXPECT_EQ(change->section, section);
+        // The current value (shown in the question) is whole unless it holds ">TO:";
+        // then it is cut at its first ">", as it always was.
+        const std::string shown = current.find(">TO:") == std::string::npos ? current : current.substr(0, current.find('>'));
+        EXPECT_EQ(change->value, shown.empty() ? " " : shown) << current;
+      }
+    }
+  }
+  // Lower-case markers, as written by hand, read the same as upper-case ones.
+  auto lower = ParseAddAction("add:k=a>to:win.ini[b>to:win.ini[s]");
+  ASSERT_TRUE(lower);
+  EXPECT_EQ(lower->value, "a>to:win.ini[b");
+  EXPECT_EQ(lower->section, "s");
+}
+
+// Files written before values were kept whole read exactly as they always did.
+TEST(ActionFile, OldLinesReadAsBefore) {
+  struct Old {
+    const char* line;
+    const char *key, *value, *previous, *file, *section;
+  };
+  const Old changes[] = {
+      {"CHANGE:LOAD=NEW.EXE>TO:OLD.EXE>IN:WIN.INI[WINDOWS]", "LOAD", "NEW.EXE", "OLD.EXE", "WIN.INI", "WINDOWS"},
+      {"CHANGE:K=>TO:>IN:SYSTEM.INI[386ENH]", "K", " ", " ", "SYSTEM.INI", "386ENH"},
+      {"CHANGE:K=A=B>TO:C=D>IN:PROTOCOL.INI[NETBEUI$]", "K", "A=B", "C=D", "PROTOCOL.INI", "NETBEUI$"},
+      {"CHANGE:K=V>TO:P>IN:WIN.INI[S", "K", "V", "P", "WIN.INI", "S"},
+      {"CHANGE:K=V>TO:P>IN:WIN.INI[A[B]", "K", "V", "P", "WIN.INI", "A[B"},
+  };
+  for (const Old& o : changes) {
+    auto a = ParseChangeAction(o.line);
+    ASSERT_TRUE(a) << o.line;
+    EXPECT_EQ(a->key, o.key);
+    EXPECT_EQ(a->value, o.value);
+    EXPECT_EQ(a->previous, o.previous);
+    EXPECT_EQ(a->file, o.file);
+    EXPECT_EQ(a->section, o.section);
+  }
+  const Old adds[] = {
+      {"ADD:DEVICE=C:\\X.386=Y>TO:SYSTEM.INI[386ENH]", "DEVICE", "C:\\X.386=Y", "", "SYSTEM.INI", "386ENH"},
+      {"ADD:RUN=A.EXE>TO:win.ini[windows]", "RUN", "A.EXE", "", "win.ini", "windows"},
+      {"ADD:K=V>TO:PROTOCOL.INI[]", "K", "V", "", "PROTOCOL.INI", ""},
+  };
+  for (const Old& o : adds) {
+    auto a = ParseAddAction(o.line);
+    ASSERT_TRUE(a) << o.line;
+    EXPECT_EQ(a->key, o.key);
+    EXPECT_EQ(a->value, o.value);
+    EXPECT_EQ(a->file, o.file);
+    EXPECT_EQ(a->section, o.section);
+  }
+  auto r = ParseRemoveAction("REMOVE:PATH=C:\\NEWAPP>FROM:WIN.INI[NewApp]");
+  ASSERT_TRUE(r);
+  EXPECT_EQ(r->value, "C:\\NEWAPP");
+  EXPECT_EQ(r->section, "NewApp");
+  // A section written with a stray "]" (a header with text after its bracket) names
+  // that section, not the one whose name is its first part.
+  auto stray = ParseRemoveAction("REMOVE:SHELL=PROGMAN.EXE>FROM:SYSTEM.INI[BOOT]]");
+  ASSERT_TRUE(stray);
+  EXPECT_EQ(stray->section, "BOOT]");
+}
+
+// Entry actions name one of the three INI files, nothing else.
+TEST(ActionFile, EntryActionsNameOnlyTheThreeIniFiles) {
+  for (const char* file : {"WIN.INI", "SYSTEM.INI", "PROTOCOL.INI", "win.ini", "System.Ini"}) {
+    const std::string f = file;
+    EXPECT_TRUE(ParseAddAction("ADD:K=V>TO:" + f + "[S]")) << f;
+    EXPECT_TRUE(ParseRemoveAction("REMOVE:K=V>FROM:" + f + "[S]")) << f;
+    EXPECT_TRUE(ParseChangeAction("CHANGE:K=V>TO:P>IN:" + f + "[S]")) << f;
+  }
+  for (const char* file : {"..\\AUTOEXEC.BAT", "TESSARY.INI", "..\\OUTSIDE.INI", "C:\\WINDOWS\\WIN.INI", "WIN.INI.",
+                           "WIN.INI ", " WIN.INI", "WIN.IN", "XWIN.INI", "", "SYSTEM.INI\\..\\TESSARY.INI"}) {
+    const std::string f = file;
+    EXPECT_FALSE(ParseAddAction("ADD:K=V>TO:" + f + "[S]")) << f;
+    EXPECT_FALSE(ParseRemoveAction("REMOVE:K=V>FROM:" + f + "[S]")) << f;
+    EXPECT_FALSE(ParseChangeAction("CHANGE:K=V>TO:P>IN:" + f + "[S]")) << f;
+  }
+  // The target is the last one: a good one before it does not make it good.
+  EXPECT_FALSE(ParseAddAction("ADD:K=V>TO:WIN.INI[S]>TO:TESSARY.INI[UNINSTALL]"));
+  EXPECT_FALSE(ParseChangeAction("CHANGE:K=V>TO:P>IN:WIN.INI[S]>IN:..\\X.INI[S]"));
+  EXPECT_FALSE(ParseRemoveAction("REMOVE:K=V>FROM:SYSTEM.INI[S]>FROM:TESSARY.INI[S]"));
+}
+
+// A REMOVEFILE line names one entry of an absolute folder on a drive, by a name the
+// platform takes as it is.
+TEST(ActionFile, RemoveFileNamesOnlyAPlainEntry) {
+  for (const char* line : {
+           "REMOVEFILE:VICTIM.>FROM:C:\\X", "REMOVEFILE:VICTIM.  (DIR)>FROM:C:\\X", "REMOVEFILE:VICTIM   (DIR)>FROM:C:\\X",
+           "REMOVEFILE:VICTIM >FROM:C:\\X", "REMOVEFILE:. .>FROM:C:\\X", "REMOVEFILE:A:B>FROM:C:\\X",
+           "REMOVEFILE:A/B>FROM:C:\\X", "REMOVEFILE:A<B>FROM:C:\\X", "REMOVEFILE:A\"B>FROM:C:\\X",
+           "REMOVEFILE:A|B>FROM:C:\\X", "REMOVEFILE:A\x01" "B>FROM:C:\\X", "REMOVEFILE:A\x1f>FROM:C:\\X",
+           "REMOVEFILE:A?>FROM:C:\\X", "REMOVEFILE:CON>FROM:C:\\X", "REMOVEFILE:nul.txt>FROM:C:\\X",
+           "REMOVEFILE:LPT1  (DIR)>FROM:C:\\X", "REMOVEFILE:COM9 .TXT>FROM:C:\\X",
+           // folders: UNC, device and raw paths, relative, pieces the platform would change
+           "REMOVEFILE:X>FROM:\\\\SERVER\\SHARE\\DIR", "REMOVEFILE:X>FROM:\\\\LOCALHOST\\C$",
+           "REMOVEFILE:X>FROM:\\\\LOCALHOST\\C$\\WINDOWS", "REMOVEFILE:X>FROM:\\\\?\\C:\\WINDOWS",
+           "REMOVEFILE:X>FROM:\\\\.\\C:\\WINDOWS", "REMOVEFILE:X>FROM://SERVER/SHARE/DIR", "REMOVEFILE:X>FROM:C:/WINDOWS",
+           "REMOVEFILE:X>FROM:C:\\WINDOWS.", "REMOVEFILE:X>FROM:C:\\WINDOWS \\SYSTEM", "REMOVEFILE:X>FROM:C:\\A\\\\B",
+           "REMOVEFILE:X>FROM:C:\\A\\", "REMOVEFILE:X>FROM:1:\\A", "REMOVEFILE:X>FROM:C:\\A:B",
+           "REMOVEFILE:X>FROM:C:\\AUX\\B", "REMOVEFILE:X>FROM:C:\\A*", "REMOVEFILE:X>TO:C:\\A",
+           "REMOVEFILE:X>C:\\A"})
+    EXPECT_FALSE(ParseRemoveFileAction(line)) << line;
+  auto spaced = ParseRemoveFileAction("REMOVEFILE: LEADING.TXT>FROM:C:\\PROGRAM FILES (X86)\\A.B");
+  ASSERT_TRUE(spaced);
+  EXPECT_EQ(spaced->path, "C:\\PROGRAM FILES (X86)\\A.B\\ LEADING.TXT");
+  EXPECT_EQ(spaced->directory, "C:\\PROGRAM FILES (X86)\\A.B");
+  EXPECT_EQ(spaced->name, " LEADING.TXT");
+  auto console = ParseRemoveFileAction("REMOVEFILE:CONSOLE.DLL>FROM:C:\\");
+  ASSERT_TRUE(console);
+  EXPECT_EQ(console->path, "C:\\CONSOLE.DLL");
 }
 
 // Random and mutated lines: parsing never crashes, and whatever it accepts stays

@@ -64,6 +64,7 @@ TEST_F(UninstallRunTest, VerifyOffRunsEveryActionAndAppendsBlocks) {
       "REMOVEFILE:NEW.DLL>FROM:" + dir.path(),
   };
   host.prompter.Answer(id::kYes).Answer(id::kNo);
+  dllAnswer = id::kYes;  // the DLL dialog asks even with verify off
   EXPECT_EQ(RunAll(lines), RunOutcome::CloseOk);
   EXPECT_EQ(ProfileReadFull(Ini("win.ini"), "TESSARYTEST", "OLDKEY", "?"), "A=B");
   EXPECT_EQ(ProfileReadFull(Ini("win.ini"), "TESSARYTEST", "LOAD", "?"), "");  // a single blank, trimmed on read
@@ -82,7 +83,7 @@ TEST_F(UninstallRunTest, VerifyOffRunsEveryActionAndAppendsBlocks) {
   EXPECT_EQ(RunAll({lines[2]}), RunOutcome::CloseOk);
   EXPECT_EQ(Log(), block + kHeader + "NOT DONE(File not found):" + lines[2] + "\r\n");
   EXPECT_EQ(host.state.FileToOpen, backupDir + "\\X.log");
-  EXPECT_TRUE(dllAsked.empty());
+  EXPECT_EQ(dllAsked, std::vector<std::string>{file});  // not asked for a DLL that is gone
 }
 
 TEST_F(UninstallRunTest, VerifyAnswersUnselectedEntriesAndSectionRemoval) {
@@ -174,8 +175,10 @@ TEST_F(UninstallRunTest, FailedRemovalRewriteKeepsSystemIniAndEndsTheRun) {
 }
 
 TEST_F(UninstallRunTest, FailedIniWriteIsLoggedAsNotDone) {
-  CreateDirectoryA(Ini("BAD.INI").c_str(), nullptr);  // the INI functions cannot write a folder
-  const std::string line = "CHANGE:K=NEW>TO:OLD>IN:BAD.INI[S]";
+  // The INI functions cannot write a folder (the safety copy of protocol.ini may fail).
+  DeleteFileA(Ini("protocol.ini").c_str());
+  CreateDirectoryA(Ini("protocol.ini").c_str(), nullptr);
+  const std::string line = "CHANGE:K=NEW>TO:OLD>IN:PROTOCOL.INI[S]";
   host.prompter.Answer(id::kYes).Answer(id::kNo);
   RunAll({line});
   EXPECT_EQ(Log(), std::string(kHeader) + "NOT DONE(ERROR):" + line + "\r\n");
@@ -227,6 +230,250 @@ TEST_F(UninstallRunTest, DirectoryTreeNeedsItsOwnConfirmation) {
   EXPECT_EQ(host.prompter.boxes[1].caption, dir / "APP  (DIR)");
 }
 
+// Each line below names something other than a plain entry of its folder: the platform
+// would trim, climb, reach a stream, a device, another machine or a raw device path.
+// All are integrity errors: nothing is asked, changed or logged for them.
+TEST_F(UninstallRunTest, RemoveFileLinesReachOnlyADirectChildOfTheirFolder) {
+  const std::string victim = dir.MakeDir("VICTIM");
+  WriteBytes(victim + "\\keep.txt", "x");
+  const std::string noDrive = dir.path().substr(2);  // "\tessary-tests\..."
+  const std::vector<std::string> lines{
+      "REMOVEFILE:VICTIM.  (DIR)>FROM:" + dir.path(),
+      "REMOVEFILE:VICTIM   (DIR)>FROM:" + dir.path(),  // the name "VICTIM "
+      "REMOVEFILE:VICTIM. .>FROM:" + dir.path(),
+      "REMOVEFILE:  (DIR)>FROM:" + victim,
+      "REMOVEFILE:KEEP.TXT>FROM:" + victim + ".",
+      "REMOVEFILE:KEEP.TXT>FROM:" + victim + " ",
+      "REMOVEFILE:VICTIM:STREAM>FROM:" + dir.path(),
+      "REMOVEFILE:KEEP.TXT>FROM:" + victim + "\\.",
+      "REMOVEFILE:A\"B>FROM:" + dir.path(),
+      "REMOVEFILE:A|B>FROM:" + dir.path(),
+      "REMOVEFILE:A<B>FROM:" + dir.path(),
+      "REMOVEFILE:A\tB>FROM:" + dir.path(),
+      "REMOVEFILE:NUL>FROM:" + dir.path(),
+      "REMOVEFILE:COM1.TXT>FROM:" + dir.path(),
+      "REMOVEFILE:VICTIM  (DIR)>FROM:\\\\LOCALHOST\\C$" + noDrive,
+      "REMOVEFILE:VICTIM  (DIR)>FROM:\\\\?\\" + dir.path(),
+      "REMOVEFILE:VICTIM  (DIR)>FROM:\\\\.\\" + dir.path(),
+      "REMOVEFILE:VICTIM  (DIR)>FROM:C:" + dir.path().substr(3),  // relative to the current folder of C:
+      "REMOVEFILE:" + std::string(250, 'N') + ">FROM:" + dir.path(),  // too long for the platform
+  };
+  for (std::size_t i = 0; i < lines.size(); ++i) host.prompter.Answer(id::kNo);
+  host.prompter.Answer(id::kNo);  // Uninstall Complete
+  RunAll(lines, {}, true);
+  std::vector<std::string> expected(lines.size(), "TSU integrity error");
+  expected.push_back("Uninstall Complete");
+  EXPECT_EQ(Captions(), expected);
+  EXPECT_EQ(Log(), kHeader);
+  EXPECT_TRUE(FileExists(victim + "\\keep.txt"));
+}
+
+// Folders Windows or Tessary needs are never removed, whatever the line says, nor is a
+// folder that holds one of them. The refusal is shown and logged, not asked.
+TEST_F(UninstallRunTest, ProtectedFoldersAreRefusedAndLoggedAsNotDone) {
+  const std::string windows = WindowsDirectory();
+  char shortName[MAX_PATH] = {};
+  GetShortPathNameA("C:\\Program Files", shortName, MAX_PATH);
+  const std::string programFilesAlias = std::string(shortName).substr(3);
+  const std::string parent = dir.path().substr(0, dir.path().rfind('\\'));
+  const std::string self = dir.path().substr(parent.size() + 1);
+  const std::vector<std::string> lines{
+      "REMOVEFILE:BACKUP  (DIR)>FROM:" + dir.path(),           // the backup directory
+      "REMOVEFILE:" + self + "  (DIR)>FROM:" + parent,         // a folder holding it
+      "REMOVEFILE:" + windows.substr(3) + "  (DIR)>FROM:C:\\",  // the Windows folder
+      "REMOVEFILE:SYSTEM32  (DIR)>FROM:" + windows,
+      "REMOVEFILE:FONTS  (DIR)>FROM:" + windows,
+      "REMOVEFILE:PROGRAM FILES  (DIR)>FROM:C:\\",
+      "REMOVEFILE:" + programFilesAlias + "  (DIR)>FROM:C:\\",  // the same by its short name
+      "REMOVEFILE:PROGRAMDATA  (DIR)>FROM:C:\\",
+      "REMOVEFILE:USERS  (DIR)>FROM:C:\\",  // holds every profile
+  };
+  ASSERT_FALSE(programFilesAlias.empty());
+  for (std::size_t i = 0; i < lines.size(); ++i) host.prompter.Answer(id::kNo);
+  host.prompter.Answer(id::kNo);
+  RunAll(lines, {}, true);
+  ASSERT_EQ(host.prompter.boxes.size(), lines.size() + 1);
+  std::string expectedLog = kHeader;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    EXPECT_EQ(host.prompter.boxes[i].text, "Windows or Tessary needs this directory. It will not be removed.")
+        << lines[i];
+    expectedLog += "NOT DONE(Protected):" + lines[i] + "\r\n";
+  }
+  EXPECT_EQ(host.prompter.boxes[2].caption, "C:\\" + windows.substr(3) + "  (DIR)");
+  EXPECT_EQ(Log(), expectedLog);
+  EXPECT_TRUE(DirectoryExists(backupDir));
+}
+
+// Keys Windows needs are never deleted, however the line spells them.
+TEST_F(UninstallRunTest, ProtectedKeysAreRefusedAndLoggedAsNotDone) {
+  const std::vector<std::string> lines{
+      "REG_DAT_REMOVE:HKEY_CURRENT_USER\\SOFTWARE>FROM:REG.DAT",
+      "REG_DAT_REMOVE:HKEY_USERS\\.DEFAULT>FROM:REG.DAT",
+      "REG_DAT_REMOVE:HKEY_LOCAL_MACHINE\\SOFTWARE\\MICROSOFT\\WINDOWS\\CURRENTVERSION\\RUN>FROM:REG.DAT",
+      "REG_DAT_REMOVE:HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432NODE\\MICROSOFT\\WINDOWS\\CURRENTVERSION\\UNINSTALL>FROM:"
+      "REG.DAT",
+      "REG_DAT_REMOVE:HKEY_CLASSES_ROOT\\CLSID>FROM:REG.DAT",
+      "REG_DAT_REMOVE:HKEY_LOCAL_MACHINE\\SYSTEM\\CURRENTCONTROLSET\\SERVICES>FROM:REG.DAT",
+      "REG_DAT_REMOVE:HKEY_LOCAL_MACHINE\\SOFTWARE\\CLASSES\\INTERFACE>FROM:REG.DAT",
+  };
+  for (std::size_t i = 0; i < lines.size(); ++i) host.prompter.Answer(id::kNo);
+  host.prompter.Answer(id::kNo);
+  RunAll(lines, {}, true);
+  ASSERT_EQ(host.prompter.boxes.size(), lines.size() + 1);
+  std::string expectedLog = kHeader;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    EXPECT_EQ(host.prompter.boxes[i].text, "Windows needs this Registry key. It will not be removed.") << lines[i];
+    expectedLog += "NOT DONE(Protected):" + lines[i] + "\r\n";
+  }
+  EXPECT_EQ(host.prompter.boxes[0].caption, "HKEY_CURRENT_USER\\SOFTWARE");
+  EXPECT_EQ(Log(), expectedLog);
+  HKEY h = nullptr;
+  ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software", 0, KEY_READ, &h), ERROR_SUCCESS);
+  RegCloseKey(h);
+}
+
+// An entry action edits WIN.INI, SYSTEM.INI or PROTOCOL.INI and nothing else; only a
+// SYSTEM.INI line rewrites the device= lines of system.ini.
+TEST_F(UninstallRunTest, EntryActionsTouchOnlyTheThreeIniFiles) {
+  WriteBytes(Ini("tessary.ini"), "[uninstall]\r\nVerifyAllUninstall=yes\r\n");
+  const std::string systemBefore = ReadBytes(Ini("system.ini"));
+  const std::vector<std::string> refused{
+      "ADD:X=1>TO:..\\OUTSIDE.INI[S]",
+      "ADD:VERIFYALLUNINSTALL=NO>TO:TESSARY.INI[UNINSTALL]",
+      "CHANGE:PATH=X>TO:Y>IN:..\\AUTOEXEC.BAT[S]",
+      "REMOVE:VERIFYALLUNINSTALL=YES>FROM:TESSARY.INI[UNINSTALL]",
+      "ADD:X=1>TO:C:\\WIN.INI[S]",
+      "ADD:X=1>TO:WIN.INI.[S]",
+  };
+  const std::vector<std::string> plain{"ADD:DEVICE=EVIL.386>TO:WIN.INI[386ENH]",
+                                       "REMOVE:DEVICE=OLD.386>FROM:PROTOCOL.INI[386ENH]"};
+  std::vector<std::string> lines = refused;
+  lines.insert(lines.end(), plain.begin(), plain.end());
+  host.prompter.Answer(id::kYes);  // no verify
+  for (std::size_t i = 0; i < refused.size(); ++i) host.prompter.Answer(id::kOk);
+  host.prompter.Answer(id::kNo);
+  RunAll(lines);
+  std::vector<std::string> expected{"No verify uninstall"};
+  expected.insert(expected.end(), refused.size(), "TSU integrity error");
+  expected.push_back("Uninstall Complete");
+  EXPECT_EQ(Captions(), expected);
+  EXPECT_FALSE(PathExists(dir / "OUTSIDE.INI"));
+  EXPECT_EQ(ReadBytes(Ini("tessary.ini")), "[uninstall]\r\nVerifyAllUninstall=yes\r\n");
+  EXPECT_EQ(ReadBytes(Ini("system.ini")), systemBefore);
+  EXPECT_EQ(ProfileReadFull(Ini("win.ini"), "386Enh", "device", "?"), "EVIL.386");
+  EXPECT_EQ(Log(), std::string(kHeader) + "DONE:" + plain[0] + "\r\nDONE:" + plain[1] + "\r\n");
+}
+
+// A "(DIR)" line removes a folder only when the target is one and no file carries the
+// line's literal name; a file line never removes a folder.
+TEST_F(UninstallRunTest, RemoveFileTakesOnlyWhatTheLineNames) {
+  dir.MakeDir("KEEP");
+  WriteBytes(dir / "KEEP\\inside.txt", "x");
+  WriteBytes(dir / "KEEP  (DIR)", "a file named like the folder");
+  WriteBytes(dir / "PLAIN", "a file");
+  dir.MakeDir("FOLDER");
+  WriteBytes(dir / "FOLDER\\inside.txt", "x");
+  // An installer's folder with extra attributes goes, contents and all.
+  dir.MakeDir("ODD\\SUB");
+  WriteBytes(dir / "ODD\\SUB\\f.txt", "x");
+  test::SetAttributes(dir / "ODD\\SUB", FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN);
+  test::SetAttributes(dir / "ODD",
+                      FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY);
+  const std::vector<std::string> lines{
+      "REMOVEFILE:FOLDER>FROM:" + dir.path(),
+      "REMOVEFILE:KEEP  (DIR)>FROM:" + dir.path(),
+      "REMOVEFILE:ODD  (DIR)>FROM:" + dir.path(),
+      "REMOVEFILE:PLAIN  (DIR)>FROM:" + dir.path(),
+  };
+  host.prompter.Answer(id::kYes);                                               // no verify
+  host.prompter.Answer(id::kOk).Answer(id::kOk).Answer(id::kYes).Answer(id::kOk);  // ..., the tree, ...
+  host.prompter.Answer(id::kNo);
+  RunAll(lines);
+  ASSERT_EQ(host.prompter.boxes.size(), 6u);
+  EXPECT_EQ(host.prompter.boxes[1].text, "This is a directory, not a file as the uninstall file says. It will not be removed.");
+  EXPECT_EQ(host.prompter.boxes[1].caption, dir / "FOLDER");
+  EXPECT_EQ(host.prompter.boxes[2].text,
+            "A file of this very name, ending in \"(DIR)\", is beside this directory, so the line could mean either. "
+            "Neither will be removed.");
+  EXPECT_EQ(host.prompter.boxes[2].caption, dir / "KEEP  (DIR)");
+  EXPECT_EQ(host.prompter.boxes[3].caption, dir / "ODD  (DIR)");
+  EXPECT_EQ(host.prompter.boxes[4].text, "This is a file, not a directory as the uninstall file says. It will not be removed.");
+  EXPECT_TRUE(FileExists(dir / "FOLDER\\inside.txt"));
+  EXPECT_TRUE(FileExists(dir / "KEEP\\inside.txt"));
+  EXPECT_TRUE(FileExists(dir / "KEEP  (DIR)"));
+  EXPECT_TRUE(FileExists(dir / "PLAIN"));
+  EXPECT_FALSE(PathExists(dir / "ODD"));
+  EXPECT_EQ(Log(), std::string(kHeader) + "NOT DONE(Not a file):" + lines[0] + "\r\nNOT DONE(Ambiguous name):" +
+                       lines[1] + "\r\nDONE:" + lines[2] + "\r\nNOT DONE(Not a directory):" + lines[3] + "\r\n");
+}
+
+// An entry value holding ">" comes back whole.
+TEST_F(UninstallRunTest, ValuesWithGreaterThanAreRestoredWhole) {
+  WriteBytes(Ini("win.ini"), "[Keep]\r\nRun=new\r\n");
+  const std::vector<std::string> written{"ADD:Cmd=copy a>b >nul>TO:WIN.INI[Keep]",
+                                         "CHANGE:Run=new>TO:old > x>IN:WIN.INI[Keep]"};
+  UninstallSelection sel;
+  for (const auto& line : written) sel.entries.push_back(ToUpperAscii(line));
+  sel.originals = written;
+  sel.selected.assign(written.size(), true);
+  sel.verifyBox = false;
+  host.prompter.Answer(id::kYes).Answer(id::kNo);
+  EXPECT_EQ(RunUninstall(host, sel, env), RunOutcome::CloseOk);
+  EXPECT_EQ(ProfileReadFull(Ini("win.ini"), "Keep", "Cmd", "?"), "copy a>b >nul");
+  EXPECT_EQ(ProfileReadFull(Ini("win.ini"), "Keep", "Run", "?"), "old > x");
+}
+
+// The DLL Dependencies dialog is shown whenever the check is on, verify or not.
+TEST_F(UninstallRunTest, DllCheckAsksEvenWithVerifyOff) {
+  WriteBytes(dir / "MYLIB.DLL", "x");
+  const std::string line = "REMOVEFILE:MYLIB.DLL>FROM:" + dir.path();
+  host.prompter.Answer(id::kYes).Answer(id::kNo);
+  RunAll({line});
+  EXPECT_EQ(dllAsked, (std::vector<std::string>{dir / "MYLIB.DLL"}));
+  EXPECT_TRUE(FileExists(dir / "MYLIB.DLL"));
+  EXPECT_EQ(Log(), std::string(kHeader) + "NOT DONE:" + line + "\r\n");
+}
+
+// The log tells what happened: a declined tree and a file that would not go are not done.
+TEST_F(UninstallRunTest, RemoveFileIsLoggedAfterItsOutcome) {
+  dir.MakeDir("APP");
+  WriteBytes(dir / "APP\\f.txt", "x");
+  WriteBytes(dir / "LOCKED.TXT", "x");
+  // Held open without sharing, as a running program holds its files.
+  HANDLE held = CreateFileA((dir / "LOCKED.TXT").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  const std::vector<std::string> lines{"REMOVEFILE:APP  (DIR)>FROM:" + dir.path(),
+                                       "REMOVEFILE:LOCKED.TXT>FROM:" + dir.path()};
+  host.prompter.Answer(id::kYes).Answer(id::kNo).Answer(id::kOk).Answer(id::kNo);
+  RunAll(lines);
+  CloseHandle(held);
+  EXPECT_EQ(host.prompter.boxes[2].text, "This file could not be deleted. This file is probably in use by Windows");
+  EXPECT_TRUE(DirectoryExists(dir / "APP"));
+  EXPECT_TRUE(FileExists(dir / "LOCKED.TXT"));
+  EXPECT_EQ(Log(), std::string(kHeader) + "NOT DONE:" + lines[0] + "\r\nNOT DONE(ERROR):" + lines[1] +
+                       "\r\nAbove file possibly in use by Windows: unable to delete during uninstall\r\n");
+}
+
+// Verify follows the box the user set, even when the settings file cannot keep it.
+TEST_F(UninstallRunTest, VerifyFollowsTheBoxNotTheSettingsFile) {
+  host.state.SettingsFilePath = dir.MakeDir("SETTINGS-IS-A-FOLDER");
+  host.prompter.Answer(id::kYes).Answer(id::kNo);  // no verify; no log
+  RunAll({"ADD:B=2>TO:WIN.INI[KEEP]"});
+  EXPECT_EQ(Captions(), (std::vector<std::string>{"No verify uninstall", "Uninstall Complete"}));
+  EXPECT_EQ(ProfileReadFull(Ini("win.ini"), "KEEP", "B", "?"), "2");
+}
+
+// The device= rewrite keeps system.ini's attributes.
+TEST_F(UninstallRunTest, SystemIniRewriteKeepsItsAttributes) {
+  test::SetAttributes(Ini("system.ini"), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+  host.prompter.Answer(id::kYes).Answer(id::kNo);
+  RunAll({"ADD:DEVICE=NEW.386>TO:SYSTEM.INI[386ENH]"});
+  EXPECT_NE(ReadBytes(Ini("system.ini")).find("device=NEW.386\r\n"), std::string::npos);
+  EXPECT_EQ(GetFileAttributesA(Ini("system.ini").c_str()) & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM),
+            DWORD(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+  test::SetAttributes(Ini("system.ini"), FILE_ATTRIBUTE_NORMAL);
+}
+
 // A DLL, a 16-bit program that imports it, a 32-bit one that does not count.
 std::string NeImporting(const std::string& module) {
   std::string f(0x80, '\0');
@@ -276,6 +523,7 @@ TEST_F(UninstallRunTest, CancelledScanStillRunsThenClosesWithCancel) {
   dir.MakeDir("R\\A");
   WriteBytes(dir / "MYLIB.DLL", "x");
   host.progress.cancelAt = 1;
+  dllAnswer = id::kYes;
   host.prompter.Answer(id::kYes).Answer(id::kOk).Answer(id::kNo);
   EXPECT_EQ(RunAll({"REMOVEFILE:MYLIB.DLL>FROM:" + dir.path()}), RunOutcome::CloseCancel);
   EXPECT_EQ(host.prompter.boxes[1].caption, "Dependency Check Cancelled");

@@ -10,13 +10,6 @@ namespace {
 
 constexpr std::size_t npos = std::string_view::npos;
 
-// A value never carries a ">" into the file: the reader splits at the first one, so a
-// value with ">TO:" or ">IN:" inside could otherwise redirect the undo elsewhere.
-std::string_view CutAtGreater(std::string_view value) {
-  std::size_t cut = value.find('>');
-  return cut == npos ? value : value.substr(0, cut);
-}
-
 bool StartsWithNoCase(std::string_view line, std::string_view word) {
   return line.size() >= word.size() && EqualsNoCase(line.substr(0, word.size()), word);
 }
@@ -33,113 +26,157 @@ std::string_view UpTo(std::string_view s, char c) {
   return at == npos ? s : s.substr(0, at);
 }
 
-// "FILE[section]" split into file and section; nothing without the "[".
+// The INI files an entry action may name: bare names the INI functions resolve in the
+// Windows folder. Anything else (a path, another file) would let a line write elsewhere.
+constexpr std::string_view kIniFiles[] = {"WIN.INI", "SYSTEM.INI", "PROTOCOL.INI"};
+
+// The last place in text where the marker stands (any letter case); npos when there is
+// none. Values come before the target, so whatever they hold (">", even a marker) cannot
+// move it; the text after it must then be a target (SplitTarget).
+std::size_t FindMarkerFromRight(std::string_view text, std::string_view marker) {
+  for (std::size_t at = text.size(); at-- > 0;)
+    if (StartsWithNoCase(text.substr(at), marker)) return at;
+  return npos;
+}
+
+// "FILE[section]": the file is one of the three INI files; the section is what the
+// brackets at the end of the line hold, up to the final "]" (to the end of the line when
+// there is no "]", as old files were read).
 bool SplitTarget(std::string_view target, IniAction& action) {
   std::size_t open = target.find('[');
-  if (open == npos) return false;
+  if (open == npos || !IsActionIniFile(target.substr(0, open))) return false;
   action.file = std::string(target.substr(0, open));
-  action.section = std::string(UpTo(target.substr(open + 1), ']'));
+  std::string_view section = target.substr(open + 1);
+  if (!section.empty() && section.back() == ']') section.remove_suffix(1);
+  action.section = std::string(section);
   return true;
+}
+
+// "key=" at the start of rest: the key is everything up to the first "=".
+std::optional<std::size_t> KeyEnd(std::string_view rest) {
+  std::size_t eq = rest.find('=');
+  if (eq == npos || eq == 0) return std::nullopt;
+  return eq;
 }
 
 std::optional<IniAction> ParseAddOrRemove(std::string_view line, std::string_view marker) {
   auto rest = RestOf(line);
   if (!rest) return std::nullopt;
-  std::size_t at = rest->find(marker);
+  auto eq = KeyEnd(*rest);
+  if (!eq) return std::nullopt;
+  std::string_view afterEq = rest->substr(*eq + 1);
+  std::size_t at = FindMarkerFromRight(afterEq, marker);
   if (at == npos) return std::nullopt;
   IniAction action;
-  if (!SplitTarget(rest->substr(at + marker.size()), action)) return std::nullopt;
-  std::string_view keyAndValue = UpTo(*rest, '>');
-  std::size_t eq = keyAndValue.find('=');
-  if (eq == npos) return std::nullopt;
-  action.key = std::string(keyAndValue.substr(0, eq));
-  action.value = std::string(keyAndValue.substr(eq + 1));
-  if (action.key.empty() || action.value.empty()) return std::nullopt;
+  if (!SplitTarget(afterEq.substr(at + marker.size()), action)) return std::nullopt;
+  action.key = std::string(rest->substr(0, *eq));
+  action.value = std::string(afterEq.substr(0, at));
+  if (action.value.empty()) return std::nullopt;
   return action;
+}
+
+bool SameIniAction(const std::optional<IniAction>& a, const std::string& key, const std::string& value,
+                   const std::string& previous, const std::string& file, const std::string& section) {
+  return a && a->key == key && a->value == value && a->previous == previous && a->file == file &&
+         a->section == section;
+}
+
+// Before values were kept whole, a value was cut at its first ">". That cut stays for
+// the one value that could not be read back otherwise.
+std::string CutAtGreater(const std::string& value) { return std::string(UpTo(value, '>')); }
+
+std::string ChangeLine(const std::string& key, const std::string& currentValue, const std::string& previousValue,
+                       const std::string& file, const std::string& section) {
+  return "CHANGE:" + key + "=" + currentValue + ">TO:" + previousValue + ">IN:" + file + "[" + section + "]";
+}
+std::string AddLine(const std::string& key, const std::string& value, const std::string& file,
+                    const std::string& section) {
+  return "ADD:" + key + "=" + value + ">TO:" + file + "[" + section + "]";
+}
+std::string RemoveLine(const std::string& key, const std::string& value, const std::string& file,
+                       const std::string& section) {
+  return "REMOVE:" + key + "=" + value + ">FROM:" + file + "[" + section + "]";
 }
 
 constexpr const char* kRoots[] = {"HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE",
                                   "HKEY_USERS",        "HKEY_CURRENT_CONFIG", "HKEY_DYN_DATA"};
 
-// Every piece between separators must be a real name: no empty piece, no "." or "..",
-// no wildcard that a shell delete would expand.
-bool SafePathPieces(std::string_view path) {
-  std::size_t start = 0;
+bool IsDriveLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+// Names the platform reserves for devices, with or without an extension ("NUL.TXT").
+bool IsDeviceName(std::string_view name) {
+  std::string_view base = UpTo(name, '.');
+  while (!base.empty() && base.back() == ' ') base.remove_suffix(1);
+  for (std::string_view device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$", "CLOCK$"})
+    if (EqualsNoCase(base, device)) return true;
+  if (base.size() == 4 && (StartsWithNoCase(base, "COM") || StartsWithNoCase(base, "LPT")) && base[3] >= '1' &&
+      base[3] <= '9')
+    return true;
+  return false;
+}
+
+// One piece of a path that the platform takes as it is: not empty, no character it
+// forbids or treats specially (separators, the stream colon, wildcards, control
+// characters), not ending in a dot or a blank (which it would trim, so "VICTIM." is
+// "VICTIM" and "." the folder itself), not a device.
+bool IsPlainName(std::string_view piece) {
+  if (piece.empty() || piece.back() == '.' || piece.back() == ' ') return false;
+  for (char c : piece)
+    if (static_cast<unsigned char>(c) < 0x20 || std::string_view("\\/:*?\"<>|").find(c) != npos) return false;
+  return !IsDeviceName(piece);
+}
+
+// An absolute folder on a drive: "X:\" or "X:\piece\...\piece" with plain pieces, no
+// trailing backslash. UNC paths ("\\server\share"), device and raw paths ("\\.\",
+// "\\?\") and relative ones are refused here, before any call could reach them.
+bool IsPlainDriveFolder(std::string_view path) {
+  if (path.size() < 3 || !IsDriveLetter(path[0]) || path[1] != ':' || path[2] != '\\') return false;
+  if (path.size() == 3) return true;
+  std::size_t start = 3;
   while (start <= path.size()) {
-    std::size_t end = path.find_first_of("\\/", start);
+    std::size_t end = path.find('\\', start);
     if (end == npos) end = path.size();
-    std::string_view piece = path.substr(start, end - start);
-    if (piece.empty() || piece == "." || piece == "..") return false;
-    if (piece.find_first_of("*?:") != npos) return false;
+    if (!IsPlainName(path.substr(start, end - start))) return false;
     start = end + 1;
   }
   return true;
 }
 
-bool IsDriveLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+}  // namespace
 
-// An absolute file path: "X:\..." or "\\server\share\...", naming something below
-// the root (never the root itself), with no piece that climbs or expands.
-bool IsSafeAbsoluteFilePath(std::string_view path) {
-  if (path.size() > 3 && IsDriveLetter(path[0]) && path[1] == ':' && (path[2] == '\\' || path[2] == '/'))
-    return SafePathPieces(path.substr(3));
-  if (path.size() > 2 && path[0] == '\\' && path[1] == '\\') {
-    std::string_view unc = path.substr(2);
-    // The server and share must be names; something below the share must be named.
-    std::size_t server = unc.find('\\');
-    if (server == npos) return false;
-    std::size_t share = unc.find('\\', server + 1);
-    if (share == npos) return false;
-    return SafePathPieces(unc);
-  }
+bool IsActionIniFile(std::string_view file) {
+  for (std::string_view known : kIniFiles)
+    if (EqualsNoCase(file, known)) return true;
   return false;
 }
-
-}  // namespace
 
 std::string FormatChangeAction(const std::string& key, const std::string& currentValue,
                                const std::string& previousValue, const std::string& file,
                                const std::string& section) {
-  std::string line = "CHANGE:";
-  line += key;
-  line += '=';
-  line += CutAtGreater(currentValue);
-  line += ">TO:";
-  line += CutAtGreater(previousValue);
-  line += ">IN:";
-  line += file;
-  line += '[';
-  line += section;
-  line += ']';
-  return line;
+  // The reader takes the first ">TO:" after the key as the marker, so a current value
+  // holding ">TO:" is cut; the value to put back is kept whole.
+  std::string line = ChangeLine(key, currentValue, previousValue, file, section);
+  const std::string shown = currentValue.empty() ? " " : currentValue;
+  const std::string back = previousValue.empty() ? " " : previousValue;
+  if (SameIniAction(ParseChangeAction(line), key, shown, back, file, section)) return line;
+  const std::string cut = CutAtGreater(currentValue);
+  line = ChangeLine(key, cut, previousValue, file, section);
+  if (SameIniAction(ParseChangeAction(line), key, cut.empty() ? " " : cut, back, file, section)) return line;
+  return ChangeLine(key, cut, CutAtGreater(previousValue), file, section);
 }
 
 std::string FormatAddAction(const std::string& key, const std::string& value, const std::string& file,
                             const std::string& section) {
-  std::string line = "ADD:";
-  line += key;
-  line += '=';
-  line += CutAtGreater(value);
-  line += ">TO:";
-  line += file;
-  line += '[';
-  line += section;
-  line += ']';
-  return line;
+  std::string line = AddLine(key, value, file, section);
+  if (SameIniAction(ParseAddAction(line), key, value, "", file, section)) return line;
+  return AddLine(key, CutAtGreater(value), file, section);
 }
 
 std::string FormatRemoveAction(const std::string& key, const std::string& value, const std::string& file,
                                const std::string& section) {
-  std::string line = "REMOVE:";
-  line += key;
-  line += '=';
-  line += CutAtGreater(value);
-  line += ">FROM:";
-  line += file;
-  line += '[';
-  line += section;
-  line += ']';
-  return line;
+  std::string line = RemoveLine(key, value, file, section);
+  if (SameIniAction(ParseRemoveAction(line), key, value, "", file, section)) return line;
+  return RemoveLine(key, CutAtGreater(value), file, section);
 }
 
 std::string FormatRemoveFileAction(const std::string& name, bool isDirectory, const std::string& directory) {
@@ -165,23 +202,26 @@ ActionKind ClassifyAction(std::string_view line) {
 }
 
 std::optional<IniAction> ParseChangeAction(std::string_view line) {
+  // CHANGE:key=current>TO:previous>IN:FILE[section]. The target is the last ">IN:" with
+  // a file and "["; the current value runs to the first ">TO:" after the key, so the
+  // previous value (the one put back) may hold anything.
   auto rest = RestOf(line);
   if (!rest) return std::nullopt;
-  std::size_t to = rest->find(">TO:");
-  if (to == npos) return std::nullopt;
-  std::string_view previousPart = rest->substr(to + 4);
-  std::string_view keyAndValue = UpTo(*rest, '>');
-  std::size_t in = previousPart.find(">IN:");
+  auto eq = KeyEnd(*rest);
+  if (!eq) return std::nullopt;
+  std::string_view afterEq = rest->substr(*eq + 1);
+  std::size_t in = FindMarkerFromRight(afterEq, ">IN:");
   if (in == npos) return std::nullopt;
   IniAction action;
-  if (!SplitTarget(previousPart.substr(in + 4), action)) return std::nullopt;
-  action.previous = previousPart.front() == '>' ? std::string(" ") : std::string(UpTo(previousPart, '>'));
-  std::size_t eq = keyAndValue.find('=');
-  if (eq == npos) return std::nullopt;
-  action.value = std::string(keyAndValue.substr(eq + 1));
+  if (!SplitTarget(afterEq.substr(in + 4), action)) return std::nullopt;
+  std::string_view values = afterEq.substr(0, in);
+  std::size_t to = FindNoCase(values, ">TO:");
+  if (to == npos) return std::nullopt;
+  action.key = std::string(rest->substr(0, *eq));
+  action.value = std::string(values.substr(0, to));
+  action.previous = std::string(values.substr(to + 4));
   if (action.value.empty()) action.value = " ";
-  action.key = std::string(keyAndValue.substr(0, eq));
-  if (action.key.empty()) return std::nullopt;
+  if (action.previous.empty()) action.previous = " ";
   return action;
 }
 
@@ -192,25 +232,26 @@ std::optional<IniAction> ParseRemoveAction(std::string_view line) { return Parse
 std::optional<FileAction> ParseRemoveFileAction(std::string_view line) {
   auto rest = RestOf(line);
   if (!rest) return std::nullopt;
-  std::size_t colon = rest->find(':');
-  if (colon == npos) return std::nullopt;
-  std::string directory(rest->substr(colon + 1));
-  std::string_view name = UpTo(*rest, '>');
+  std::size_t gt = rest->find('>');
+  if (gt == npos || !StartsWithNoCase(rest->substr(gt), ">FROM:")) return std::nullopt;
+  std::string_view name = rest->substr(0, gt);
+  std::string_view directory = rest->substr(gt + 6);
   FileAction action;
   // Only a name that ends in the marker is a directory: "(DIR)" inside a file name
   // must not make the reader cut seven characters off a different path.
   constexpr std::string_view kMarker = "  (DIR)";
-  if (name.size() >= kMarker.size() && name.substr(name.size() - kMarker.size()) == kMarker) {
+  if (name.size() >= kMarker.size() && EqualsNoCase(name.substr(name.size() - kMarker.size()), kMarker)) {
     action.isDirectory = true;
     name.remove_suffix(kMarker.size());
   }
-  // A name that is empty or has a separator would make the line name some other place
-  // than a directory entry (the directory itself, its parent, a whole drive).
-  if (name.empty() || name.find_first_of("\\/:") != npos) return std::nullopt;
-  action.path = directory;
-  if (action.path.empty() || action.path.back() != '\\') action.path += '\\';
-  action.path += name;
-  if (!IsSafeAbsoluteFilePath(action.path)) return std::nullopt;
+  // The line names one entry of one folder: a plain name (never the folder itself, its
+  // parent, a stream or a device) in an absolute folder on a drive.
+  if (!IsPlainName(name) || !IsPlainDriveFolder(directory)) return std::nullopt;
+  action.directory = std::string(directory);
+  action.name = std::string(name);
+  action.path = action.directory;
+  if (action.path.back() != '\\') action.path += '\\';
+  action.path += action.name;
   return action;
 }
 
@@ -261,6 +302,16 @@ std::vector<std::string> SplitActionLines(std::string_view content) {
   std::vector<std::string> lines;
   ForEachLine(content, [&](std::string_view line) { lines.push_back(ToUpperAscii(line)); });
   return lines;
+}
+
+ActionEntries LoadActionEntries(std::string_view content) {
+  ActionEntries loaded;
+  ForEachLine(content, [&](std::string_view written) { loaded.originals.emplace_back(written); });
+  loaded.entries = SplitActionLines(content);
+  for (const std::string& entry : loaded.entries)
+    if (entry.find("REMOVEFILE") != std::string::npos && entry.find(".DLL") != std::string::npos)
+      loaded.dllLinesPresent = true;
+  return loaded;
 }
 
 }  // namespace tessary

@@ -12,7 +12,13 @@ namespace tessary {
 
 enum class ActionKind { None, Change, Add, RegDatRemove, Remove, RemoveFile };
 
-// Lines without their line end; the caller appends CR LF.
+// Lines without their line end; the caller appends CR LF. Values are written whole,
+// ">" included: the reader takes the last ">TO:" (ADD), ">FROM:" (REMOVE) or ">IN:"
+// (CHANGE) as the marker, and the section inside the final brackets. The one value that
+// cannot be told apart from a marker, a CHANGE's current value holding ">TO:", is cut at
+// its first ">" (as every value was in older files); a line that still would not read
+// back (a section name holding the line's own marker) is written with its values cut, as
+// older files were, and the reader refuses it.
 // CHANGE:key=current>TO:previous>IN:FILE[section]
 std::string FormatChangeAction(const std::string& key, const std::string& currentValue,
                                const std::string& previousValue, const std::string& file, const std::string& section);
@@ -39,7 +45,9 @@ struct IniAction {
   std::string section;
 };
 struct FileAction {
-  std::string path;  // full path of the file or directory
+  std::string path;       // full path of the file or directory: directory, a backslash, name
+  std::string directory;  // the folder of the line (a drive root keeps its backslash)
+  std::string name;       // the entry's name, without the directory marker
   bool isDirectory = false;
 };
 struct RegAction {
@@ -48,12 +56,19 @@ struct RegAction {
   std::string subkey;   // never empty
 };
 
-// Each returns nothing for a malformed line (an integrity error).
+// Each returns nothing for a malformed line (an integrity error). An entry action must
+// name WIN.INI, SYSTEM.INI or PROTOCOL.INI (any case). A REMOVEFILE line must name a
+// plain entry (no separator, stream colon, wildcard, control character, device name,
+// trailing dot or blank) of an absolute folder on a drive ("X:\..."; never a UNC,
+// device or raw path, never a relative one).
 std::optional<IniAction> ParseChangeAction(std::string_view line);
 std::optional<IniAction> ParseAddAction(std::string_view line);
 std::optional<IniAction> ParseRemoveAction(std::string_view line);
 std::optional<FileAction> ParseRemoveFileAction(std::string_view line);
 std::optional<RegAction> ParseRegDatRemoveAction(std::string_view line);
+
+// WIN.INI, SYSTEM.INI or PROTOCOL.INI, in any letter case.
+bool IsActionIniFile(std::string_view file);
 
 // The DLL name of a REMOVEFILE line: after the first ":" up to the first ">", less
 // its last four characters when longer than four.
@@ -65,6 +80,17 @@ std::string ActionFilePathFor(const std::string& reportPath);
 // The lines of an action file as loaded for selection: at most 298 characters a line,
 // line ends removed, upper-cased (a-z only); an empty line stays an empty entry.
 std::vector<std::string> SplitActionLines(std::string_view content);
+
+// An action file as the Uninstall Actions dialog loads it: its entries (as
+// SplitActionLines gives them), the same lines as written (before upper-casing, for the
+// letter case of the INI entries put back), both in file order, and whether some line
+// holds both "REMOVEFILE" and ".DLL".
+struct ActionEntries {
+  std::vector<std::string> entries;
+  std::vector<std::string> originals;
+  bool dllLinesPresent = false;
+};
+ActionEntries LoadActionEntries(std::string_view content);
 
 inline constexpr const char* kTsuIntegrityErrorText =
     "There is an error in this line of the Tessary Uninstall file (.TSU) for this uninstall. Make sure you have not "

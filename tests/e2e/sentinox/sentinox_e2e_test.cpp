@@ -379,8 +379,9 @@ TEST_F(SentinoxE2eTest, SharedDllIsReportedByTheNextPassAndItsDllGoesAfterTheDep
   std::initializer_list<int> withoutFolder{id::kYes, id::kNo};
   EXPECT_EQ(UninstallAll(reportPath, systemExisted ? withoutFolder : withFolder, true, dllsAsked),
             RunOutcome::CloseOk);
-  // No program imports the DLL, so the check has nothing to ask.
-  EXPECT_TRUE(dllsAsked.empty()) << testing::PrintToString(dllsAsked);
+  // The check is on, so the DLL Dependencies dialog asks about the DLL (verify is off).
+  ASSERT_EQ(dllsAsked.size(), 1u) << testing::PrintToString(dllsAsked);
+  EXPECT_TRUE(EqualsNoCase(dllsAsked[0], system + "\\sharelib.dll")) << dllsAsked[0];
   EXPECT_FALSE(FileExists(system + "\\sharelib.dll"));
   EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\SharedVendor\\ShareLib"));
   DeleteFileA((windows + "\\system32\\sharelib64.dll").c_str());  // not tracked, so not undone

@@ -1,0 +1,388 @@
+// A corpus of hostile and ambiguous action lines, loaded as the Uninstall Actions dialog
+// loads a file and run with every entry selected and verify off. The machine (the files
+// of drive C: and the registry keys the corpus names) may change only where a line
+// plainly and legitimately points.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <map>
+#include <set>
+
+#include "platform/ascii.h"
+#include "platform/files.h"
+#include "platform/profile.h"
+#include "testbed.h"
+#include "uninstall/logic/action_file.h"
+#include "uninstall/logic/uninstall_logic.h"
+#include "uninstall/uninstall_run.h"
+
+namespace tessary {
+namespace {
+
+using test::ReadBytes;
+using test::WriteBytes;
+
+// Answers as a user who wants everything done: Yes to the run and to every tree, No to
+// viewing the log, OK to every message. Records every box.
+class YesToAllPrompter : public Prompter {
+ public:
+  int Ask(const MessageBoxRequest& r) override {
+    boxes.push_back(r);
+    if (r.caption == "No verify uninstall") return id::kYes;
+    if (r.text.rfind("This directory, all its files", 0) == 0) return id::kYes;
+    if (r.caption == "Uninstall Complete") return id::kNo;
+    return id::kOk;
+  }
+  void Beep(unsigned) override {}
+  int Count(const std::string& textOrCaption) const {
+    return static_cast<int>(std::count_if(boxes.begin(), boxes.end(), [&](const MessageBoxRequest& r) {
+      return r.caption == textOrCaption || r.text == textOrCaption;
+    }));
+  }
+  std::vector<MessageBoxRequest> boxes;
+};
+
+class CorpusHost : public test::FakeHost {
+ public:
+  Prompter& Prompts() override { return yes; }
+  YesToAllPrompter yes;
+};
+
+// Places of drive C: that change by themselves while a test runs, left out of the
+// listing: the temporary folders (the system's and the user's) and Wine's own.
+bool IsNoisy(const std::string& upperPath) {
+  static const std::vector<std::string> noisy = [] {
+    std::vector<std::string> places{ToUpperAscii(WindowsDirectory() + "\\TEMP"), ToUpperAscii(TempDirectory())};
+    for (std::string& p : places)
+      if (!p.empty() && p.back() == '\\') p.pop_back();
+    return places;
+  }();
+  for (const std::string& place : noisy)
+    if (!place.empty() && upperPath.compare(0, place.size(), place) == 0 &&
+        (upperPath.size() == place.size() || upperPath[place.size()] == '\\'))
+      return true;
+  return false;
+}
+
+// Every file and folder below root: the upper-cased path, with attributes, and for files
+// the size and last-write time. A folder's own time is left out (it moves whenever an
+// entry comes or goes, and the entries are listed themselves).
+void ListTree(const std::string& root, std::map<std::string, std::string>& out) {
+  DirSearch search(root + "\\*");
+  FindEntry e;
+  while (search.Next(e)) {
+    if (e.name == "." || e.name == "..") continue;
+    const std::string path = root + "\\" + e.name;
+    const std::string key = ToUpperAscii(path);
+    if (IsNoisy(key)) continue;
+    const bool folder = (e.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    std::string facts = std::to_string(e.attributes);
+    if (!folder)
+      facts += " " + std::to_string(e.size) + " " + std::to_string(e.lastWrite.dwHighDateTime) + ":" +
+               std::to_string(e.lastWrite.dwLowDateTime);
+    out[key] = facts;
+    if (folder && !(e.attributes & FILE_ATTRIBUTE_REPARSE_POINT)) ListTree(path, out);
+  }
+}
+
+// A key and everything below it: each key path with its number of values.
+void ListKey(HKEY root, const std::string& path, std::map<std::string, std::string>& out) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return;
+  DWORD subkeys = 0, values = 0;
+  RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr, nullptr, nullptr,
+                   nullptr);
+  out[ToUpperAscii(path)] = std::to_string(values);
+  std::vector<std::string> names;
+  for (DWORD i = 0;; ++i) {
+    char name[512];
+    DWORD len = sizeof name;
+    if (RegEnumKeyExA(key, i, name, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    names.emplace_back(name, len);
+  }
+  RegCloseKey(key);
+  for (const std::string& n : names) ListKey(root, path + "\\" + n, out);
+}
+
+// A key the corpus names that is too large to list in full: that it is there, with its
+// numbers of subkeys and values.
+std::string KeyFacts(HKEY root, const std::string& path) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return "missing";
+  DWORD subkeys = 0, values = 0;
+  RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr, nullptr, nullptr,
+                   nullptr);
+  RegCloseKey(key);
+  return std::to_string(subkeys) + "/" + std::to_string(values);
+}
+
+std::vector<std::string> Difference(const std::map<std::string, std::string>& before,
+                                    const std::map<std::string, std::string>& after) {
+  std::vector<std::string> changed;
+  for (const auto& [path, facts] : before) {
+    auto it = after.find(path);
+    if (it == after.end()) changed.push_back("removed " + path);
+    else if (it->second != facts) changed.push_back("changed " + path);
+  }
+  for (const auto& [path, facts] : after)
+    if (!before.count(path)) changed.push_back("added " + path);
+  return changed;
+}
+
+class HostileCorpus : public ::testing::Test {
+ protected:
+  HostileCorpus() {
+    backup = dir.MakeDir("BACKUP");
+    win = dir.MakeDir("WIN");
+    host.state.WindowsDirectory = win;
+    host.state.BackupDirectory = backup;
+    host.state.SettingsFilePath = dir / "tessary.ini";
+    host.state.UninstallFile = backup + "\\CORPUS.tsu";
+    env.windowsDirectory = win;
+    env.scanRoots = [] { return std::vector<std::string>{}; };
+    env.askDll = [this](const std::string& path) {
+      dllAsked.push_back(ToUpperAscii(path));
+      return id::kYes;
+    };
+  }
+
+  test::TempDir dir;
+  test::TempRegKey reg;
+  CorpusHost host;
+  UninstallEnvironment env;
+  std::string backup, win;
+  std::vector<std::string> dllAsked;
+};
+
+TEST_F(HostileCorpus, ChangesOnlyWhatALinePlainlyNames) {
+  const std::string d = dir.path();
+  const std::string windows = WindowsDirectory();
+  const std::string profile = std::string(getenv("USERPROFILE") ? getenv("USERPROFILE") : "C:\\users\\root");
+  char shortName[MAX_PATH] = {};
+  GetShortPathNameA("C:\\Program Files", shortName, MAX_PATH);
+  const std::string parent = d.substr(0, d.rfind('\\'));
+  const std::string self = d.substr(parent.size() + 1);
+  const std::string k = "HKEY_CURRENT_USER\\" + reg.path();
+
+  // The machine as an installer left it: what it added, and what was there before.
+  dir.MakeDir("NEWAPP\\SUB");
+  WriteBytes(d + "\\NEWAPP\\SUB\\f.txt", "x");
+  WriteBytes(d + "\\NEWAPP\\app.exe", "x");
+  dir.MakeDir("ODD\\IN");
+  test::SetAttributes(d + "\\ODD", FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY);
+  WriteBytes(d + "\\NEW.TXT", "x");
+  WriteBytes(d + "\\NEWLIB.DLL", "x");
+  dir.MakeDir("VICTIM\\SUB");
+  WriteBytes(d + "\\VICTIM\\KEEP.TXT", "x");
+  dir.MakeDir("KEEP");
+  WriteBytes(d + "\\KEEP\\in.txt", "x");
+  WriteBytes(d + "\\KEEP  (DIR)", "a file named like the folder");
+  WriteBytes(d + "\\PLAIN", "x");
+  dir.MakeDir("FOLDER");
+  WriteBytes(d + "\\FOLDER\\in.txt", "x");
+  WriteBytes(win + "\\win.ini", "[Corpus]\r\nMode=new\r\nNewKey=1\r\n[boot]\r\nshell=keep.exe\r\n");
+  WriteBytes(win + "\\system.ini", "[boot]\r\nshell=progman.exe\r\n[386Enh]\r\ndevice=OLD.386\r\n");
+  WriteBytes(win + "\\protocol.ini", "[NetTrans]\r\nLana=0\r\n");
+  WriteBytes(dir / "tessary.ini", "[uninstall]\r\nVerifyAllUninstall=yes\r\n");
+  reg.Create("NEWAPP\\SUB");
+  reg.Create("KEEP\\SUB");
+
+  // Each line with what it must come to: a log prefix, or "" for an integrity error.
+  const std::string kIntegrity = "", kDone = "DONE:", kProtected = "NOT DONE(Protected):";
+  const std::vector<std::pair<std::string, std::string>> corpus = {
+      // What an installer added, and what the lines plainly name.
+      {"REMOVEFILE:NEWAPP  (DIR)>FROM:" + d, kDone},
+      {"REMOVEFILE:ODD  (DIR)>FROM:" + d, kDone},
+      {"REMOVEFILE:NEW.TXT>FROM:" + d, kDone},
+      {"REMOVEFILE:NEWLIB.DLL>FROM:" + d, kDone},
+      {"ADD:Restored=copy a>b >nul>TO:WIN.INI[Corpus]", kDone},
+      {"REMOVE:NewKey=1>FROM:WIN.INI[Corpus]", kDone},
+      {"CHANGE:Mode=new>TO:old>IN:WIN.INI[Corpus]", kDone},
+      {"ADD:device=EVIL.386>TO:WIN.INI[386Enh]", kDone},  // an entry of WIN.INI, not a driver line
+      {"REMOVE:shell=progman.exe>FROM:SYSTEM.INI[boot]]", kDone},  // the section "boot]", not "boot"
+      {"REG_DAT_REMOVE:" + k + "\\NEWAPP>FROM:REG.DAT", kDone},
+      // Names the platform would trim, climb or read otherwise.
+      {"REMOVEFILE:VICTIM.  (DIR)>FROM:" + d, kIntegrity},
+      {"REMOVEFILE:VICTIM   (DIR)>FROM:" + d, kIntegrity},
+      {"REMOVEFILE:VICTIM . .  (DIR)>FROM:" + d, kIntegrity},
+      {"REMOVEFILE:  (DIR)>FROM:" + d + "\\VICTIM", kIntegrity},
+      {"REMOVEFILE:>FROM:" + d + "\\VICTIM", kIntegrity},
+      {"REMOVEFILE:.  (DIR)>FROM:" + d + "\\VICTIM", kIntegrity},
+      {"REMOVEFILE:..  (DIR)>FROM:" + d + "\\VICTIM\\SUB", kIntegrity},
+      {"REMOVEFILE:..\\VICTIM  (DIR)>FROM:" + d + "\\FOLDER", kIntegrity},
+      {"REMOVEFILE:VICTIM\\KEEP.TXT>FROM:" + d, kIntegrity},
+      {"REMOVEFILE:VICTIM/KEEP.TXT>FROM:" + d, kIntegrity},
+      {"REMOVEFILE:KEEP.TXT>FROM:" + d + "\\FOLDER\\..\\VICTIM", kIntegrity},
+      {"REMOVEFILE:KEEP.TXT>FROM:" + d + "\\VICTIM.", kIntegrity},
+      {"REMOVEFILE:KEEP.TXT>FROM:" + d + "\\VICTIM\\", kIntegrity},
+      {"REMOVEFILE:KEEP.TXT>FROM:" + d + "\\\\VICTIM", kIntegrity},
+      {"REMOVEFILE:*.*>FROM:" + d + "\\VICTIM", kIntegrity},
+      {"REMOVEFILE:KEEP.TX?>FROM:" + d + "\\VICTIM", kIntegrity},
+      {"REMOVEFILE:KEEP.TXT:$DATA>FROM:" + d + "\\VICTIM", kIntegrity},
+      {"REMOVEFILE:KEEP\".TXT>FROM:" + d + "\\VICTIM", kIntegrity},
+      {"REMOVEFILE:KEEP\t.TXT>FROM:" + d + "\\VICTIM", kIntegrity},
+      {"REMOVEFILE:NUL>FROM:" + d + "\\VICTIM", kIntegrity},
+      {"REMOVEFILE:CON.TXT>FROM:" + d + "\\VICTIM", kIntegrity},
+      {"REMOVEFILE:" + std::string(240, 'L') + ">FROM:" + d + "\\VICTIM", kIntegrity},
+      {"REMOVEFILE:KEEP.TXT>FROM:" + d.substr(0, 2) + d.substr(3) + "\\VICTIM", kIntegrity},  // "C:tessary-..."
+      {"REMOVEFILE:KEEP.TXT>FROM:" + d.substr(2) + "\\VICTIM", kIntegrity},                   // "\tessary-..."
+      {"REMOVEFILE:KEEP.TXT>FROM:VICTIM", kIntegrity},
+      // Other machines, raw and device paths: refused before any call could reach them.
+      {"REMOVEFILE:VICTIM  (DIR)>FROM:\\\\LOCALHOST\\C$" + d.substr(2), kIntegrity},
+      {"REMOVEFILE:VICTIM  (DIR)>FROM:\\\\SERVER.INVALID\\SHARE", kIntegrity},
+      {"REMOVEFILE:VICTIM  (DIR)>FROM:\\\\?\\" + d, kIntegrity},
+      {"REMOVEFILE:VICTIM  (DIR)>FROM:\\\\.\\" + d, kIntegrity},
+      {"REMOVEFILE:VICTIM  (DIR)>FROM://LOCALHOST/C$" + d.substr(2), kIntegrity},
+      {"REMOVEFILE:VICTIM  (DIR)>FROM:C:/" + d.substr(3), kIntegrity},
+      {"REMOVEFILE:VICTIM  (DIR)>TO:" + d, kIntegrity},
+      {"REMOVEFILE:  (DIR)>FROM:C:\\", kIntegrity},
+      // Folders Windows or Tessary needs, and folders that hold one.
+      {"REMOVEFILE:" + windows.substr(3) + "  (DIR)>FROM:C:\\", kProtected},
+      {"REMOVEFILE:SYSTEM32  (DIR)>FROM:" + windows, kProtected},
+      {"REMOVEFILE:PROGRAM FILES  (DIR)>FROM:C:\\", kProtected},
+      {"REMOVEFILE:" + std::string(shortName).substr(3) + "  (DIR)>FROM:C:\\", kProtected},
+      {"REMOVEFILE:PROGRAMDATA  (DIR)>FROM:C:\\", kProtected},
+      {"REMOVEFILE:USERS  (DIR)>FROM:C:\\", kProtected},
+      {"REMOVEFILE:DESKTOP  (DIR)>FROM:" + profile, kProtected},
+      {"REMOVEFILE:APPDATA  (DIR)>FROM:" + profile, kProtected},
+      {"REMOVEFILE:BACKUP  (DIR)>FROM:" + d, kProtected},
+      {"REMOVEFILE:" + self + "  (DIR)>FROM:" + parent, kProtected},
+      // "(DIR)" tricks: a file named like a folder, a folder named in a file line.
+      {"REMOVEFILE:KEEP  (DIR)>FROM:" + d, "NOT DONE(Ambiguous name):"},
+      {"REMOVEFILE:PLAIN  (DIR)>FROM:" + d, "NOT DONE(Not a directory):"},
+      {"REMOVEFILE:FOLDER>FROM:" + d, "NOT DONE(Not a file):"},
+      {"REMOVEFILE:FOLDER(DIR)>FROM:" + d, "NOT DONE(File not found):"},
+      {"REMOVEFILE:FOLDER  (DIR)  (DIR)>FROM:" + d, "NOT DONE(File not found):"},
+      // INI files other than the three, and targets hidden behind a good one.
+      {"ADD:X=1>TO:..\\OUTSIDE.INI[S]", kIntegrity},
+      {"ADD:VerifyAllUninstall=no>TO:TESSARY.INI[uninstall]", kIntegrity},
+      {"REMOVE:VerifyAllUninstall=yes>FROM:..\\TESSARY.INI[uninstall]", kIntegrity},
+      {"CHANGE:PATH=X>TO:Y>IN:..\\..\\AUTOEXEC.BAT[S]", kIntegrity},
+      {"ADD:X=1>TO:" + win + "\\WIN.INI[S]", kIntegrity},
+      {"ADD:shell=evil.exe>TO:SYSTEM.INI.[boot]", kIntegrity},
+      {"ADD:X=1>TO:WIN.INI[S]>TO:TESSARY.INI[uninstall]", kIntegrity},
+      {"ADD:X=1>TO:WIN.INI", kIntegrity},
+      {"ADD:=1>TO:WIN.INI[S]", kIntegrity},
+      // Keys Windows needs, however spelled; empty names; unknown roots.
+      {"REG_DAT_REMOVE:HKEY_CURRENT_USER\\Software>FROM:REG.DAT", kProtected},
+      {"REG_DAT_REMOVE:HKEY_USERS\\.DEFAULT>FROM:REG.DAT", kProtected},
+      {"REG_DAT_REMOVE:HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run>FROM:REG.DAT", kProtected},
+      {"REG_DAT_REMOVE:HKEY_LOCAL_MACHINE\\SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall>FROM:"
+       "REG.DAT",
+       kProtected},
+      {"REG_DAT_REMOVE:HKEY_CLASSES_ROOT\\CLSID>FROM:REG.DAT", kProtected},
+      {"REG_DAT_REMOVE:HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services>FROM:REG.DAT", kProtected},
+      {"REG_DAT_REMOVE:HKEY_CURRENT_USER\\Control Panel>FROM:REG.DAT", kProtected},
+      {"REG_DAT_REMOVE:HKEY_CURRENT_USER\\Software\\>FROM:REG.DAT", kIntegrity},
+      {"REG_DAT_REMOVE:HKEY_CURRENT_USER\\\\Software>FROM:REG.DAT", kIntegrity},
+      {"REG_DAT_REMOVE:HKEY_CURRENT_USER>FROM:REG.DAT", kIntegrity},
+      {"REG_DAT_REMOVE:" + k + "\\KEEP\\>FROM:REG.DAT", kIntegrity},
+      {"REG_DAT_REMOVE:" + k + "\\\\KEEP>FROM:REG.DAT", kIntegrity},
+      {"REG_DAT_REMOVE:HKEY_NOWHERE\\Software>FROM:REG.DAT", kIntegrity},
+  };
+  std::string file;
+  for (const auto& [line, outcome] : corpus) file += line + "\r\n";
+  WriteBytes(host.state.UninstallFile, file);
+
+  // Load as the dialog does; the list box sorts its entries; select all, verify off.
+  const ActionEntries loaded = LoadActionEntries(ReadBytes(host.state.UninstallFile));
+  ASSERT_EQ(loaded.entries.size(), corpus.size());
+  std::vector<std::size_t> order(loaded.entries.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+    return lstrcmpiA(loaded.entries[a].c_str(), loaded.entries[b].c_str()) < 0;
+  });
+  UninstallSelection sel;
+  std::map<std::string, std::string> expectedOutcome;
+  for (std::size_t i : order) {
+    sel.entries.push_back(loaded.entries[i]);
+    sel.originals.push_back(loaded.originals[i]);
+    expectedOutcome[loaded.entries[i]] = corpus[i].second;
+  }
+  sel.selected.assign(sel.entries.size(), true);
+  sel.verifyBox = false;
+  sel.dllCheckBox = true;
+  sel.dllLinesPresent = loaded.dllLinesPresent;
+
+  const auto started = std::chrono::steady_clock::now();
+  std::map<std::string, std::string> filesBefore, filesAfter, keysBefore, keysAfter;
+  ListTree("C:", filesBefore);
+  ListKey(HKEY_CURRENT_USER, reg.path(), keysBefore);
+  const std::vector<std::pair<HKEY, std::string>> bigKeys = {
+      {HKEY_CURRENT_USER, "Software"},
+      {HKEY_CURRENT_USER, "Control Panel"},
+      {HKEY_USERS, ".DEFAULT"},
+      {HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run"},
+      {HKEY_LOCAL_MACHINE, "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall"},
+      {HKEY_CLASSES_ROOT, "CLSID"},
+      {HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services"}};
+  std::vector<std::string> bigBefore;
+  for (const auto& [root, path] : bigKeys) bigBefore.push_back(KeyFacts(root, path));
+
+  EXPECT_EQ(RunUninstall(host, sel, env), RunOutcome::CloseOk);
+
+  ListTree("C:", filesAfter);
+  ListKey(HKEY_CURRENT_USER, reg.path(), keysAfter);
+  for (std::size_t i = 0; i < bigKeys.size(); ++i)
+    EXPECT_EQ(KeyFacts(bigKeys[i].first, bigKeys[i].second), bigBefore[i]) << bigKeys[i].second;
+  std::cout << "[          ] listing and run took "
+            << std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started).count()
+            << " ms for " << filesBefore.size() << " files and folders\n";
+
+  // The log: each line in run order with its expected outcome; an integrity error has none.
+  std::string expectedLog = "-----------UNINSTALL LOG FOR:\r\n12/7/1996  9:05:10\r\n";
+  int integrity = 0;
+  for (const std::string& entry : sel.entries) {
+    const std::string& outcome = expectedOutcome[entry];
+    if (outcome.empty()) ++integrity;
+    else expectedLog += outcome + entry + "\r\n";
+  }
+  EXPECT_EQ(ReadBytes(backup + "\\CORPUS.log"), expectedLog);
+  EXPECT_EQ(host.yes.Count("TSU integrity error"), integrity);
+  EXPECT_EQ(dllAsked, std::vector<std::string>{ToUpperAscii(d + "\\NEWLIB.DLL")});
+
+  // Files: only the named entries are gone; the INI safety copies, the log and the DLL
+  // check's lists are new; the INI files are checked by content below.
+  const std::string D = ToUpperAscii(d), W = ToUpperAscii(win), B = ToUpperAscii(backup);
+  std::set<std::string> allowed = {"removed " + D + "\\NEWAPP",       "removed " + D + "\\NEWAPP\\SUB",
+                                   "removed " + D + "\\NEWAPP\\SUB\\F.TXT", "removed " + D + "\\NEWAPP\\APP.EXE",
+                                   "removed " + D + "\\ODD",          "removed " + D + "\\ODD\\IN",
+                                   "removed " + D + "\\NEW.TXT",      "removed " + D + "\\NEWLIB.DLL",
+                                   "added " + W + "\\WIN.UIB",        "added " + W + "\\SYSTEM.UIB",
+                                   "added " + W + "\\PROTOCOL.UIB",   "added " + B + "\\CORPUS.LOG",
+                                   "added " + B + "\\DLL0LIST.TMP",   "added " + B + "\\DLL01234.TMP",
+                                   "changed " + W + "\\WIN.INI",      "changed " + W + "\\SYSTEM.INI",
+                                   "changed " + W + "\\PROTOCOL.INI", "added C:\\MSDOS.UIB",
+                                   "changed C:\\MSDOS.UIB",           "changed " + D + "\\TESSARY.INI"};
+  std::vector<std::string> unexpected;
+  for (const std::string& change : Difference(filesBefore, filesAfter))
+    if (!allowed.count(change)) unexpected.push_back(change);
+  EXPECT_TRUE(unexpected.empty()) << testing::PrintToString(unexpected);
+  for (const char* gone : {"\\NEWAPP", "\\ODD", "\\NEW.TXT", "\\NEWLIB.DLL"}) EXPECT_FALSE(PathExists(d + gone)) << gone;
+  // INI files: the entries the legitimate lines name, nothing else.
+  const std::string winIni = win + "\\win.ini";
+  EXPECT_EQ(ProfileKeys(winIni, "Corpus"), (std::vector<std::string>{"Mode", "Restored"}));
+  EXPECT_EQ(ProfileReadFull(winIni, "Corpus", "Mode", "?"), "old");
+  EXPECT_EQ(ProfileReadFull(winIni, "Corpus", "Restored", "?"), "copy a>b >nul");
+  EXPECT_EQ(ProfileReadFull(winIni, "boot", "shell", "?"), "keep.exe");
+  EXPECT_EQ(ProfileReadFull(winIni, "386Enh", "device", "?"), "EVIL.386");
+  std::vector<std::string> headers;
+  for (const std::string& line : SplitTextLines(ReadBytes(winIni)))
+    if (!line.empty() && line[0] == '[') headers.push_back(line);
+  EXPECT_EQ(headers, (std::vector<std::string>{"[Corpus]", "[boot]", "[386Enh]"}));
+  EXPECT_EQ(ReadBytes(win + "\\system.ini"), "[boot]\r\nshell=progman.exe\r\n[386Enh]\r\ndevice=OLD.386\r\n");
+  EXPECT_EQ(ReadBytes(win + "\\protocol.ini"), "[NetTrans]\r\nLana=0\r\n");
+  EXPECT_FALSE(PathExists(win + "\\TESSARY.INI"));
+  EXPECT_FALSE(PathExists(dir / "OUTSIDE.INI"));
+  // The settings file holds the boxes as the run saved them, nothing a line wrote.
+  EXPECT_EQ(ProfileKeys(dir / "tessary.ini", "uninstall"), (std::vector<std::string>{"VerifyAllUninstall", "DLLDepend"}));
+
+  // Keys: only the named one is gone, with its subkey.
+  std::vector<std::string> keyChanges = Difference(keysBefore, keysAfter);
+  const std::string K = ToUpperAscii(reg.path());
+  EXPECT_EQ(keyChanges, (std::vector<std::string>{"removed " + K + "\\NEWAPP", "removed " + K + "\\NEWAPP\\SUB"}));
+}
+
+}  // namespace
+}  // namespace tessary
