@@ -15,8 +15,8 @@ namespace tessary {
 
 class ContextHelp {
  public:
-  // `call` makes one help call (and keeps the help-used mark); `keyDown` tells whether
-  // a key is held (GetKeyState by default; tests replace it).
+  // `call` makes one help call (context help does not set the help-used mark);
+  // `keyDown` tells whether a key is held (GetKeyState by default; tests replace it).
   using HelpCall = std::function<int(const HelpRequest&)>;
   using KeyDown = std::function<bool(int virtualKey)>;
   explicit ContextHelp(HelpCall call, KeyDown keyDown = {});

@@ -6,7 +6,9 @@
 namespace tessary {
 
 int MessageBoxPrompter::Ask(const MessageBoxRequest& request) {
-  return MessageBoxA(static_cast<HWND>(request.owner), request.text.c_str(), request.caption.c_str(), request.style);
+  // A box without a caption of its own shows the program's name, not an empty title bar.
+  const char* caption = request.caption.empty() ? kProgramName : request.caption.c_str();
+  return MessageBoxA(static_cast<HWND>(request.owner), request.text.c_str(), caption, request.style);
 }
 
 LocalTime SystemClock::Now() {

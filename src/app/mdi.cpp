@@ -22,7 +22,6 @@ constexpr char kClientClass[] = "tessaryMDIClient";
 constexpr char kChildClass[] = "tessaryMDIChild";
 constexpr char kEditClass[] = "tessaryEditFile";
 constexpr char kUntitled[] = "Untitled";
-constexpr char kAppCaption[] = "Tessary";
 constexpr int kFirstChildId = 0xFF00;
 
 WNDPROC g_clientProc = nullptr;
@@ -82,8 +81,6 @@ LRESULT CALLBACK ChildProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
     case WM_CLOSE:
       if (self && self->editor && !self->editor->CanClose()) return 0;
       break;
-    case WM_QUERYENDSESSION:
-      return self && self->editor ? self->editor->CanClose() : TRUE;
     case WM_NCDESTROY:
       SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
       delete self;
@@ -100,6 +97,24 @@ std::string DialogFilter(const std::string& filter) {
     if (c == '|') c = '\0';
   out.push_back('\0');
   return out;
+}
+
+// The editor commands that change the text or write it: none of them is offered in a
+// read-only window.
+bool ChangesText(int id) {
+  switch (id) {
+    case CM_FILESAVE:
+    case CM_FILESAVEAS:
+    case CM_EDITUNDO:
+    case CM_EDITCUT:
+    case CM_EDITPASTE:
+    case CM_EDITDELETE:
+    case CM_EDITCLEAR:
+    case CM_EDITREPLACE:
+      return true;
+    default:
+      return false;
+  }
 }
 
 }  // namespace
@@ -288,6 +303,8 @@ std::string TEditFile::DocumentName() const { return fileName_.empty() ? std::st
 
 bool TEditFile::Modified() const { return hwnd_ && SendMessageA(hwnd_, EM_GETMODIFY, 0, 0) != 0; }
 
+bool TEditFile::ReadOnly() const { return hwnd_ && (GetWindowLongA(hwnd_, GWL_STYLE) & ES_READONLY) != 0; }
+
 std::string TEditFile::Text() const {
   int length = GetWindowTextLengthA(hwnd_);
   std::string text(static_cast<std::size_t>(length) + 1, '\0');
@@ -304,11 +321,21 @@ bool TEditFile::Read() {
     text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     ok = !in.bad();
   }
+  // The edit control would end the text at a NUL, and a later save would write the
+  // cut text over the whole file. Such a file is shown whole, with blanks for its NULs,
+  // and read-only: what is shown is not the file, so it can never be saved over it.
+  const bool hasNuls = ok && BlankOutNuls(text) > 0;
   if (ok) ok = SetWindowTextA(hwnd_, text.c_str()) != 0;
   if (!ok) {
     SetWindowTextA(hwnd_, "");
     viewer_.host().Prompts().Ask("Unable to read file " + fileName_ + " from disk. File may be too large.",
-                                 kAppCaption, mb::kOk | mb::kIconExclamation, viewer_.host().MainWindow());
+                                 kProgramName, mb::kOk | mb::kIconExclamation, viewer_.host().MainWindow());
+  } else if (hasNuls) {
+    SendMessageA(hwnd_, EM_SETREADONLY, TRUE, 0);
+    viewer_.host().Prompts().Ask("The file " + fileName_ +
+                                     " holds NUL characters, which are shown here as blanks.\nThe window is "
+                                     "read-only and cannot be saved, so the file stays as it is.",
+                                 kProgramName, mb::kOk | mb::kIconInformation, viewer_.host().MainWindow());
   }
   SendMessageA(hwnd_, EM_SETMODIFY, FALSE, 0);
   return ok;
@@ -320,11 +347,10 @@ bool TEditFile::WriteTo(const std::string& path) {
   out.write(text.data(), static_cast<std::streamsize>(text.size()));
   out.close();
   if (!out) {
-    viewer_.host().Prompts().Ask("Unable to write file " + path + " to disk.", kAppCaption,
+    viewer_.host().Prompts().Ask("Unable to write file " + path + " to disk.", kProgramName,
                                  mb::kOk | mb::kIconExclamation, viewer_.host().MainWindow());
     return false;
   }
-  SendMessageA(hwnd_, EM_SETMODIFY, FALSE, 0);
   return true;
 }
 
@@ -336,18 +362,23 @@ void TEditFile::SetFileName(std::string fileName) {
 bool TEditFile::CanClose() {
   if (!Modified()) return true;
   std::string question = "The text in the " + DocumentName() + " file has changed.\n\nSave changes?";
-  int answer = viewer_.host().Prompts().Ask(question, kAppCaption, mb::kYesNoCancel | mb::kIconQuestion,
+  int answer = viewer_.host().Prompts().Ask(question, kProgramName, mb::kYesNoCancel | mb::kIconQuestion,
                                             viewer_.host().MainWindow());
   if (answer == id::kYes) return Save();
   return answer == id::kNo;
 }
 
 bool TEditFile::Save() {
+  // An unchanged document is what its file holds: nothing to write.
+  if (!Modified() || ReadOnly()) return true;
   if (fileName_.empty()) return SaveAs();
-  return WriteTo(fileName_);
+  if (!WriteTo(fileName_)) return false;
+  SendMessageA(hwnd_, EM_SETMODIFY, FALSE, 0);
+  return true;
 }
 
 bool TEditFile::SaveAs() {
+  if (ReadOnly()) return false;
   std::vector<char> name(MAX_PATH, '\0');
   if (!fileName_.empty()) fileName_.copy(name.data(), name.size() - 1);
   std::string filter = DialogFilter(data_.filter);
@@ -364,6 +395,7 @@ bool TEditFile::SaveAs() {
   ofn.Flags = data_.flags & ~static_cast<DWORD>(OFN_FILEMUSTEXIST);
   if (!GetSaveFileNameA(&ofn)) return false;
   if (!WriteTo(name.data())) return false;
+  SendMessageA(hwnd_, EM_SETMODIFY, FALSE, 0);
   SetFileName(name.data());
   data_.fileName = fileName_;
   return true;
@@ -373,7 +405,8 @@ void TEditFile::Print() {
   Host& host = viewer_.host();
   AppState& state = host.State();
   std::string work = PrintWorkFile(TempDirectory());
-  // Writing the work file also marks the text as saved, so closing asks nothing.
+  // The work file is a copy for the printer, not a save: the text stays as modified as
+  // it was, so closing still asks about unsaved changes.
   if (!WriteTo(work)) return;
   std::vector<std::string> commands = PrintCommandLines(FileExists(kAccessoriesWordPad), work);
 
@@ -410,6 +443,7 @@ void TEditFile::Print() {
 
 bool TEditFile::CommandEnabled(int id) const {
   if (!hwnd_) return false;
+  if (ReadOnly() && ChangesText(id)) return false;
   DWORD start = 0, end = 0;
   SendMessageA(hwnd_, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
   switch (id) {
@@ -431,6 +465,7 @@ bool TEditFile::CommandEnabled(int id) const {
 }
 
 bool TEditFile::OnCommand(int id) {
+  if (ReadOnly() && ChangesText(id)) return true;  // nothing to do in a read-only window
   switch (id) {
     case CM_FILESAVE:
       Save();

@@ -75,12 +75,16 @@ class TEditFile {
   const std::string& fileName() const { return fileName_; }
   std::string DocumentName() const;
   bool Modified() const;
+  // A file holding NUL characters is shown read-only (see Read).
+  bool ReadOnly() const;
 
   std::string Text() const;
-  // Writes the whole text to `path` and marks it as not modified.
+  // Writes the whole text to `path`; the modified mark is the caller's business.
   bool WriteTo(const std::string& path);
   // The modified-text question; true when the window may close.
   bool CanClose();
+  // Writes a modified text to its file (Save As for an untitled one); true when
+  // nothing is left unsaved.
   bool Save();
   bool SaveAs();
   // Prints through an external editor with a work file in the temporary directory.

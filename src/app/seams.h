@@ -21,9 +21,12 @@ namespace id {
 constexpr int kOk = 1, kCancel = 2, kYes = 6, kNo = 7;
 }  // namespace id
 
+// The program's name, which a message box given no caption of its own shows.
+inline constexpr const char* kProgramName = "Tessary";
+
 struct MessageBoxRequest {
   std::string text;
-  std::string caption;
+  std::string caption;  // empty: the program's name
   unsigned style = mb::kOk;  // buttons | icon | flags
   void* owner = nullptr;     // the owning window (an HWND), or none
 };

@@ -21,7 +21,10 @@ namespace tessary {
 namespace {
 
 constexpr char kFrameClass[] = "tessaryApp";
-constexpr char kAppName[] = "Tessary";
+// Command ids from here up are the MDI frame's own: the system commands of a maximised
+// child (its buttons in the menu bar) and the Window menu's list of children (from
+// 0xFF00, "More Windows..." included).
+constexpr int kFirstFrameCommand = 0xF000;
 
 // A test-only hook: with TESSARY_TRACE naming a file, help calls are written there
 // instead of going to the help engine, and every command of the frame is logged, so
@@ -177,7 +180,7 @@ bool TessaryApp::InitMainWindow(int showCommand) {
   RegisterClassExA(&wc);
   accelerators_ = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDA_MAIN));
   HMENU menu = BuildMenu();
-  frame_ = CreateWindowExA(0, kFrameClass, kAppName, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
+  frame_ = CreateWindowExA(0, kFrameClass, kProgramName, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
                            CW_USEDEFAULT, 640, 480, nullptr, menu, instance, this);
   if (!frame_) return false;
   BuildToolBar(settings.IsYes(settings::kLargeIcon));
@@ -440,7 +443,15 @@ LRESULT TessaryApp::OnFrameMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_CLOSE:
       if (!CanClose()) return 0;
+      QuitHelp();
       DestroyWindow(frame_);
+      return 0;
+    case WM_QUERYENDSESSION:
+      // The system asks the top-level windows only: the frame answers for its
+      // documents with the check that closing the main window runs.
+      return CanClose() ? TRUE : FALSE;
+    case WM_ENDSESSION:
+      if (wParam) QuitHelp();
       return 0;
     case WM_DESTROY:
       PostQuitMessage(0);
@@ -451,18 +462,21 @@ LRESULT TessaryApp::OnFrameMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   return DefaultFrame(message, wParam, lParam);
 }
 
-bool TessaryApp::CanClose() {
-  if (client_ && !client_->CanCloseAll()) return false;
+bool TessaryApp::CanClose() { return !client_ || client_->CanCloseAll(); }
+
+void TessaryApp::QuitHelp() {
   if (helpUsed_) help_->Call(frame_, HelpRequest{HELP_QUIT, 0, {}});
-  return true;
 }
 
-int TessaryApp::CallHelp(const HelpRequest& request) {
-  int result = help_->Call(frame_, request);
-  // The help-used mark: once any help call has succeeded, the help file is closed when
-  // the program ends (a later failed call does not clear the mark).
+int TessaryApp::CallHelp(const HelpRequest& request) { return help_->Call(frame_, request); }
+
+void TessaryApp::HelpMenuCommand(unsigned command) {
+  int result = CallHelp(HelpRequest{command, 0, {}});
+  // The help-used mark belongs to the Help menu's Contents and Using help: once one of
+  // them has succeeded the help file is closed when the program ends (a later failed
+  // call does not clear the mark). F1, context help and the dialogs' HELP buttons
+  // leave it alone.
   if (result) helpUsed_ = result;
-  return result;
 }
 
 void TessaryApp::RunProgram(const char* program, const char* failure, const char* caption) {
@@ -502,10 +516,10 @@ void TessaryApp::RunCommand(int commandId) {
       RunProgram("sysedit.exe", "Unable to load SYSEDIT.EXE.\n Ensure this file has not been deleted.", "sysedit.exe");
       break;
     case CM_HELPCONTENTS:
-      CallHelp(HelpRequest{HELP_INDEX, 0, {}});
+      HelpMenuCommand(HELP_INDEX);
       break;
     case CM_HELPUSING:
-      CallHelp(HelpRequest{HELP_HELPONHELP, 0, {}});
+      HelpMenuCommand(HELP_HELPONHELP);
       break;
     case CM_HELPABOUT:
       TAboutDlg(frame_).RunModal();
@@ -519,14 +533,16 @@ void TessaryApp::RunCommand(int commandId) {
         if (HWND child = client_->ActiveChild()) SendMessageA(child, WM_COMMAND, CM_FILEPRINT, 0);
       break;
     default:
+      // Window-list entries and the system commands of a maximised child go to the
+      // frame's default handling, which activates the chosen child (or offers them
+      // all) and passes the system command on.
+      if (commandId >= kFirstFrameCommand) {
+        DefaultFrame(WM_COMMAND, static_cast<WPARAM>(commandId), 0);
+        break;
+      }
       if (client_ && client_->OnCommand(commandId)) break;
       if (client_)
-        if (HWND child = client_->ActiveChild()) {
-          SendMessageA(child, WM_COMMAND, static_cast<WPARAM>(commandId), 0);
-          break;
-        }
-      // Window-list entries and the system commands of maximised children.
-      DefaultFrame(WM_COMMAND, static_cast<WPARAM>(commandId), 0);
+        if (HWND child = client_->ActiveChild()) SendMessageA(child, WM_COMMAND, static_cast<WPARAM>(commandId), 0);
       break;
   }
 }
@@ -579,7 +595,7 @@ bool TessaryApp::Search(HWND editor, bool forward) {
   std::size_t at = FindInText(text, findWhat_, forward ? end : start, forward, (searchFlags_ & FR_MATCHCASE) != 0,
                               (searchFlags_ & FR_WHOLEWORD) != 0);
   if (at == std::string::npos) {
-    prompter_.Ask(std::string("Cannot find \"") + findWhat_ + "\".", kAppName, mb::kOk | mb::kIconInformation,
+    prompter_.Ask(std::string("Cannot find \"") + findWhat_ + "\".", kProgramName, mb::kOk | mb::kIconInformation,
                   findDialog_ ? findDialog_ : frame_);
     return false;
   }
@@ -600,6 +616,8 @@ void TessaryApp::OnFindMessage(const FINDREPLACEA& fr) {
   }
   if (!editor) return;
   haveSearch_ = true;
+  // A read-only window (a file shown with its NULs blanked) is searched, never changed.
+  if ((fr.Flags & (FR_REPLACE | FR_REPLACEALL)) && (GetWindowLongA(editor, GWL_STYLE) & ES_READONLY)) return;
   // The dialog clears its options when it closes; Find Next keeps using them.
   searchFlags_ = fr.Flags & (FR_DOWN | FR_MATCHCASE | FR_WHOLEWORD);
   bool forward = (fr.Flags & FR_DOWN) != 0 || (fr.Flags & (FR_REPLACE | FR_REPLACEALL));
@@ -639,7 +657,7 @@ void TessaryApp::OnFindMessage(const FINDREPLACEA& fr) {
       SendMessageA(editor, EM_SETSEL, 0, -1);
       SendMessageA(editor, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(result.c_str()));
     } else {
-      prompter_.Ask("Cannot find \"" + what + "\".", kAppName, mb::kOk | mb::kIconInformation,
+      prompter_.Ask("Cannot find \"" + what + "\".", kProgramName, mb::kOk | mb::kIconInformation,
                     findDialog_ ? findDialog_ : frame_);
     }
   }

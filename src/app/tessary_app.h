@@ -73,8 +73,13 @@ class TessaryApp : public Host, public ViewerHost {
   bool PrintAvailable();
   // One message of the loop or of a pump, with context help and the accelerators.
   void Dispatch(MSG& msg);
+  // Whether every document may close (asks about modified text).
   bool CanClose();
+  // Closes the help file when the help-used mark is set.
+  void QuitHelp();
   int CallHelp(const HelpRequest& request);
+  // Contents and Using help: the help call, which sets the help-used mark.
+  void HelpMenuCommand(unsigned command);
   void RunProgram(const char* program, const char* failure, const char* caption);
   void OnFindMessage(const FINDREPLACEA& fr);
   bool Search(HWND editor, bool forward);

@@ -30,11 +30,23 @@ std::string PrintWorkFile(const std::string& tempDirectory) {
 }
 
 std::vector<std::string> PrintCommandLines(bool accessoriesWordPadExists, const std::string& workFile) {
+  const std::string printSwitch = " /p \"" + workFile + "\"";
   std::vector<std::string> lines;
-  lines.push_back((accessoriesWordPadExists ? std::string(kAccessoriesWordPad) : std::string("notepad")) + " /p " +
-                  workFile);
-  for (const char* program : {"wordpad.exe", "write.exe", "notepad.exe"}) lines.push_back(std::string(program) + " /p " + workFile);
+  lines.push_back(
+      (accessoriesWordPadExists ? "\"" + std::string(kAccessoriesWordPad) + "\"" : std::string("notepad")) +
+      printSwitch);
+  for (const char* program : {"wordpad.exe", "write.exe", "notepad.exe"}) lines.push_back(program + printSwitch);
   return lines;
+}
+
+std::size_t BlankOutNuls(std::string& text) {
+  std::size_t count = 0;
+  for (char& c : text) {
+    if (c != '\0') continue;
+    c = ' ';
+    ++count;
+  }
+  return count;
 }
 
 namespace {

@@ -28,9 +28,15 @@ std::string PrintWorkFile(const std::string& tempDirectory);
 
 // The print command lines in the order they are tried: the accessories WordPad when
 // that file exists (else "notepad"), then "wordpad.exe", "write.exe", "notepad.exe",
-// each with " /p " and the unquoted work-file path.
+// each with " /p " and the work-file path. The WordPad path and the work file are in
+// double quotes: unquoted, "c:\program files\..." would start a "c:\program.exe" first,
+// and a temporary folder may hold blanks too.
 std::vector<std::string> PrintCommandLines(bool accessoriesWordPadExists, const std::string& workFile);
 constexpr const char* kAccessoriesWordPad = "c:\\program files\\accessories\\wordpad.exe";
+
+// An edit control ends its text at the first NUL character: replaces every NUL in
+// `text` by a blank, so that the whole file can be shown. Returns how many there were.
+std::size_t BlankOutNuls(std::string& text);
 
 // Finds `what` in `text` from `start` (forward) or before `start` (backward), with ASCII
 // case folding unless `matchCase`, and only whole words when `wholeWord`. Returns the

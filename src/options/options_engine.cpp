@@ -1,6 +1,7 @@
 #include "options/options_engine.h"
 
 #include "options/logic/options_logic.h"
+#include "platform/ascii.h"
 #include "platform/files.h"
 
 namespace tessary {
@@ -105,8 +106,9 @@ SetupForm LoadSetupForm(Host& host) {
 
   SetupForm f;
   f.backupTo = state.BackupDirectory;
-  // The dialog reads DefaultName into 8 characters: "Compare" and nothing longer.
-  f.nameCompare = s.Read(settings::kDefaultName) == "Compare";
+  // Read as Compare reads it (8 characters, any letter case), so that the radio button
+  // shows the name Compare will use and OK keeps it.
+  f.nameCompare = EqualsNoCase(s.Read(settings::kDefaultName), "Compare");
   f.brief = s.IsYes(settings::kBriefDescription);
   f.keepBlank = s.IsYes(SettingKey{"compare", "KeepBlank", "yes", 5});
   f.excludeGrp = s.IsYes(settings::kExcludeGrp);

@@ -1,6 +1,7 @@
 #include "snapshot/backup_dlg.h"
 
 #include "app/commands.h"
+#include "app/startup.h"
 #include "resources/ids.h"
 #include "snapshot/backup_dlg_ids.h"
 #include "snapshot/backup_run.h"
@@ -12,6 +13,8 @@ TBackupDlg::TBackupDlg(Host& host) : Dialog(static_cast<HWND>(host.MainWindow())
 }
 
 BOOL TBackupDlg::OnInit() {
+  // The time of the last backup as it is now, not as it was last looked up.
+  host_.State().LastBackupText = LastBackupQuery(host_.State().BackupDirectory);
   SetItemText(IDC_BACKUP_LASTTIME, host_.State().LastBackupText);
   SetItemText(IDC_BACKUP_DIRECTORY, host_.State().BackupDirectory);
   if (BackupDialogAutoStart(host_, hwnd())) Close(IDCANCEL);

@@ -120,6 +120,21 @@ TEST_F(OptionsTest, OpeningReadsDefaultsAndTheRetentionBox) {
   EXPECT_EQ(LoadSetupForm(host).numberBox, "1234");
 }
 
+// Compare takes DefaultName "Compare" in any letter case; so does the dialog, whose OK
+// would otherwise turn the user's "compare" into "date".
+TEST_F(OptionsTest, DefaultNameCompareInAnyCaseStaysCompare) {
+  FakeCompanions companions;
+  for (const char* value : {"compare", "COMPARE", "Compare"}) {
+    Set(settings::kDefaultName, value);
+    SetupForm f = LoadSetupForm(host);
+    EXPECT_TRUE(f.nameCompare) << value;
+    EXPECT_EQ(SaveSetupForm(host, f, companions, nullptr), SetupSave::Saved);
+    EXPECT_EQ(Get("compare", "DefaultName"), "Compare") << value;
+  }
+  Set(settings::kDefaultName, "date");
+  EXPECT_FALSE(LoadSetupForm(host).nameCompare);
+}
+
 TEST_F(OptionsTest, OutOfRangeNumberStopsTheSaveUntilTheSecondOk) {
   FakeCompanions companions;
   Set(settings::kShowMax, "no");

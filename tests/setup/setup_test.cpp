@@ -44,6 +44,8 @@ std::string Ini(const std::string& file, const char* section, const char* key) {
   return buf;
 }
 
+bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
 std::string ProgramsFolder() {
   char buf[MAX_PATH] = {};
   DWORD size = sizeof buf;
@@ -100,6 +102,41 @@ class SetupTest : public ::testing::Test {
  private:
   char cwd_[MAX_PATH] = {};
 };
+
+// Without a Programs shell folder there is no Start menu to hold the shortcut: the
+// install goes on without one, silently, and leaves no stray folder at the root of the
+// drive (where the product's uninstaller would never look for it).
+TEST_F(SetupTest, WithoutAProgramsFolderTheShortcutIsLeftOut) {
+  const char* shellFolders = "software\\microsoft\\windows\\currentversion\\explorer\\shell folders";
+  struct RestoreValue {
+    std::string value;
+    const char* keyPath;
+    ~RestoreValue() {
+      HKEY key = nullptr;
+      if (RegOpenKeyExA(HKEY_CURRENT_USER, keyPath, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
+      RegSetValueExA(key, "Programs", 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                     static_cast<DWORD>(value.size() + 1));
+      RegCloseKey(key);
+    }
+  } restore{ProgramsFolder(), shellFolders};
+  ASSERT_FALSE(restore.value.empty());
+  HKEY key = nullptr;
+  ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, shellFolders, 0, KEY_SET_VALUE, &key), ERROR_SUCCESS);
+  RegDeleteValueA(key, "Programs");
+  RegCloseKey(key);
+  ASSERT_EQ(ProgramsFolder(), "");
+
+  std::string target = dir / "Product";
+  std::string stray = target.substr(0, 3) + "Tessary 95";
+  ASSERT_FALSE(Exists(stray));
+  ui.answers = {kAnswerYes, kAnswerNo, kAnswerNo};
+  EXPECT_TRUE(OkClicked(ctx, ui, target));
+  EXPECT_EQ(ui.boxes.size(), 3u);
+  EXPECT_TRUE(Exists(target + "\\TESSARY.EXE"));
+  EXPECT_EQ(Ini(ctx.settingsPath, "tessary", "Location"), target);
+  EXPECT_FALSE(Exists(stray));
+  test::RemoveTree(stray);
+}
 
 TEST_F(SetupTest, FreshInstallExpandsEveryFileAndWritesLinkEntryAndSettings) {
   std::string target = dir / "Product";
@@ -501,47 +538,61 @@ TEST(HelpFile, HelpEngineShowsContentsAndCommandTopics) {
     EXPECT_TRUE(WaitForText(text)) << number;
   }
 
-  // A keyword topic, chosen in the help engine's index (it does not take HELP_KEY).
-  HWND indexButton = nullptr;
-  EnumWindows(
-      [](HWND top, LPARAM p) -> BOOL {
-        EnumChildWindows(
-            top,
-            [](HWND child, LPARAM q) -> BOOL {
-              char text[32] = {};
-              GetWindowTextA(child, text, sizeof text);
-              if (std::string(text) == "&Index") *reinterpret_cast<HWND*>(q) = child;
-              return TRUE;
-            },
-            p);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&indexButton));
-  ASSERT_NE(indexButton, nullptr);
-  PostMessageA(indexButton, BM_CLICK, 0, 0);
-  HWND list = nullptr, sheet = nullptr;
-  for (int i = 0; i < 100 && !list; ++i) {
-    Sleep(100);
-    sheet = FindWindowA(nullptr, "Help topics: Tessary Help");
-    if (!sheet) sheet = FindWindowA(nullptr, "Help topics: Wine Help");
-    if (sheet)
-      EnumChildWindows(
-          sheet,
-          [](HWND child, LPARAM q) -> BOOL {
-            char cls[32] = {};
-            GetClassNameA(child, cls, sizeof cls);
-            if (std::string(cls) == "ListBox") *reinterpret_cast<HWND*>(q) = child;
+  // Keyword topics, chosen in the help engine's index (it does not take HELP_KEY).
+  auto openKeyword = [](const char* keyword) {
+    HWND indexButton = nullptr;
+    for (int i = 0; i < 50 && !indexButton; ++i) {
+      EnumWindows(
+          [](HWND top, LPARAM p) -> BOOL {
+            EnumChildWindows(
+                top,
+                [](HWND child, LPARAM q) -> BOOL {
+                  char text[32] = {};
+                  GetWindowTextA(child, text, sizeof text);
+                  if (std::string(text) == "&Index" && IsWindowVisible(child)) *reinterpret_cast<HWND*>(q) = child;
+                  return TRUE;
+                },
+                p);
             return TRUE;
           },
-          reinterpret_cast<LPARAM>(&list));
-  }
-  ASSERT_NE(list, nullptr) << "the help index did not open";
-  LRESULT item = SendMessageA(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                              reinterpret_cast<LPARAM>("Registration Database"));
-  ASSERT_GE(item, 0);
-  SendMessageA(list, LB_SETCURSEL, item, 0);
-  PostMessageA(sheet, WM_COMMAND, IDOK, 0);
-  EXPECT_TRUE(WaitForText("Choose the registry branches Backup records"));
+          reinterpret_cast<LPARAM>(&indexButton));
+      if (!indexButton) Sleep(100);
+    }
+    if (!indexButton) return ::testing::AssertionFailure() << "no Index button";
+    PostMessageA(indexButton, BM_CLICK, 0, 0);
+    HWND list = nullptr, sheet = nullptr;
+    for (int i = 0; i < 100 && !list; ++i) {
+      Sleep(100);
+      sheet = FindWindowA(nullptr, "Help topics: Tessary Help");
+      if (!sheet) sheet = FindWindowA(nullptr, "Help topics: Wine Help");
+      if (sheet)
+        EnumChildWindows(
+            sheet,
+            [](HWND child, LPARAM q) -> BOOL {
+              char cls[32] = {};
+              GetClassNameA(child, cls, sizeof cls);
+              if (std::string(cls) == "ListBox") *reinterpret_cast<HWND*>(q) = child;
+              return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&list));
+    }
+    if (!list) return ::testing::AssertionFailure() << "the help index did not open";
+    LRESULT item =
+        SendMessageA(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(keyword));
+    if (item < 0) return ::testing::AssertionFailure() << "no keyword " << keyword;
+    SendMessageA(list, LB_SETCURSEL, item, 0);
+    PostMessageA(sheet, WM_COMMAND, IDOK, 0);
+    for (int i = 0; i < 50 && IsWindow(sheet) && IsWindowVisible(sheet); ++i) Sleep(100);
+    return ::testing::AssertionSuccess();
+  };
+  // The branches choose what Compare checks; Backup records all of them.
+  ASSERT_TRUE(openKeyword("Registration Database"));
+  EXPECT_TRUE(WaitForText("Choose the registry branches that Compare checks for new keys"));
+  EXPECT_TRUE(WaitForText("Backup always records the key names of all seven branches"));
+  // Likewise the standard directories; the user's own are listed and compared.
+  ASSERT_TRUE(openKeyword("Directories"));
+  EXPECT_TRUE(WaitForText("Choose which standard directories Compare checks for added and updated files."));
+  EXPECT_TRUE(WaitForText("Backup lists all of them, whatever you choose here."));
 
   WinHelpA(owner, hlp.c_str(), HELP_QUIT, 0);
   DestroyWindow(owner);

@@ -44,7 +44,12 @@ struct Clicker {
 };
 
 TEST_F(BackupDialog, ShowsTheLastBackupAndAnswersExpress) {
-  host.state.LastBackupText = "09:05  7 Dec 1996";
+  // The dialog runs the last-backup query when it opens rather than trusting the
+  // text from earlier, which may be stale.
+  std::string windir = backupDir + "\\windir.tsb";
+  test::WriteBytes(windir, "listing\r\n");
+  ASSERT_TRUE(test::SetLastWrite(windir, 1996, 12, 7, 9, 5, 0));
+  host.state.LastBackupText = "No backup found in " + backupDir + " directory";
   {
     TBackupDlg dialog(host);
     Clicker clicker(IDC_BACKUP_EXPRESS);
@@ -55,8 +60,10 @@ TEST_F(BackupDialog, ShowsTheLastBackupAndAnswersExpress) {
     EXPECT_EQ(clicker.lastTime, "09:05  7 Dec 1996");
     EXPECT_EQ(clicker.directory, backupDir);
   }
+  EXPECT_EQ(host.state.LastBackupText, "09:05  7 Dec 1996");
   EXPECT_TRUE(host.state.ExpressPending);
-  EXPECT_FALSE(PathExists(backupDir + "\\windir.tsb"));
+  // EXPRESS only closes the dialog: nothing is backed up here.
+  EXPECT_EQ(test::ReadBytes(windir), "listing\r\n");
 
   host.state.ExpressPending = false;
   TBackupDlg dialog(host);

@@ -7,6 +7,7 @@
 #include <commctrl.h>
 
 #include <functional>
+#include <thread>
 #include <algorithm>
 #include <sstream>
 
@@ -310,6 +311,24 @@ TEST_F(GuiTest, ContextHelpKeysAndTheBackupButton) {
   EXPECT_TRUE(WaitFor([&] { return Traced("command 2001"); }));
 }
 
+// F1 and context help open the help file but do not mark it for closing: only the Help
+// menu's Contents and Using help do.
+TEST_F(GuiTest, OnlyTheHelpMenuMarksTheHelpFileForClosing) {
+  TessaryProcess app(dir_.path());
+  ASSERT_NE(app.frame(), nullptr);
+  SetForegroundWindow(app.frame());
+  app.Settle();
+  ASSERT_TRUE(PressKeys({VK_F1}));
+  EXPECT_TRUE(WaitFor([&] { return Traced("help 3 0 "); }));
+  ASSERT_TRUE(PressKeys({VK_SHIFT, VK_F1}));
+  app.Settle();
+  app.Command(CM_COMPARE);
+  EXPECT_TRUE(WaitFor([&] { return Traced("help 1 304 "); }));
+  PostMessageA(app.frame(), WM_CLOSE, 0, 0);
+  EXPECT_EQ(WaitForSingleObject(app.process(), 10000), WAIT_OBJECT_0);
+  EXPECT_FALSE(Traced("help 2 0 "));  // HELP_QUIT
+}
+
 TEST_F(GuiTest, FileNewNumbersItsChildren) {
   Set("tessary", "docmax", "YES");
   TessaryProcess app(dir_.path());
@@ -376,48 +395,68 @@ TEST_F(GuiTest, OpenInViewerAsksAboveThirtyThousandBytes) {
   }
 }
 
-TEST_F(GuiTest, PrintingAnUnsavedEditorPrintsItsTextAndLeavesNothingToSave) {
+TEST_F(GuiTest, PrintingAnUnsavedEditorPrintsItsTextAndKeepsItUnsaved) {
+  // What the test plants goes again however it ends.
+  struct Planted {
+    std::string folder;
+    bool removeFolder = false;
+    std::vector<std::string> files;
+    ~Planted() {
+      SetEnvironmentVariableA("TESSARY_PRINT_OUT", nullptr);
+      for (const std::string& file : files) DeleteFileA(file.c_str());
+      if (removeFolder) RemoveDirectoryA(folder.c_str());
+    }
+  } planted;
   // The print program stands in for WordPad at the place the program looks first.
-  std::string accessories = "C:\\Program Files\\Accessories";
-  bool hadFolder = DirectoryExists(accessories);
-  CreateDirectoryA(accessories.c_str(), nullptr);
-  std::string wordPad = accessories + "\\wordpad.exe";
+  planted.folder = "C:\\Program Files\\Accessories";
+  planted.removeFolder = !DirectoryExists(planted.folder);
+  CreateDirectoryA(planted.folder.c_str(), nullptr);
+  std::string wordPad = planted.folder + "\\wordpad.exe";
   ASSERT_FALSE(FileExists(wordPad));
+  planted.files.push_back(wordPad);
   ASSERT_TRUE(CopyFileA(test::BuildPath(FAKE_PRINT_EXE).c_str(), wordPad.c_str(), FALSE));
+  // A program where an unquoted "c:\program files\..." command line finds one first: it
+  // must not be the one that runs (started so, it prints nothing).
+  std::string decoy = "C:\\program.exe";
+  ASSERT_FALSE(FileExists(decoy));
+  planted.files.push_back(decoy);
+  ASSERT_TRUE(CopyFileA(test::BuildPath(FAKE_PRINT_EXE).c_str(), decoy.c_str(), FALSE));
   std::string printed = dir_ / "printed.txt";
   SetEnvironmentVariableA("TESSARY_PRINT_OUT", printed.c_str());
-  {
-    TessaryProcess app(dir_.path());
-    ASSERT_NE(app.frame(), nullptr);
-    app.Command(CM_FILENEW);
-    ASSERT_TRUE(WaitFor([&] { return app.ViewerChildren().size() == 1; }));
-    HWND child = app.ViewerChildren()[0];
-    HWND edit = EditorOf(child);
-    std::string text = "[boot]\r\nshell=Explorer.exe\r\n";
-    SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
-    SendMessageA(edit, EM_SETMODIFY, TRUE, 0);
 
-    app.Command(CM_FILEPRINT);
-    HWND wait = app.WaitBox("Please Wait...");
-    ASSERT_NE(wait, nullptr);
-    EXPECT_FALSE(IsWindowEnabled(app.frame()));
-    EXPECT_FALSE(IsWindowVisible(GetDlgItem(wait, IDCANCEL)));
-    EXPECT_EQ(TextOf(GetDlgItem(wait, IDC_PROGRESS_DETAIL)), "Printing document");
-    ASSERT_TRUE(WaitFor([&] { return app.Box("Please Wait...") == nullptr; }, 20000));
-    EXPECT_TRUE(IsWindowEnabled(app.frame()));
-    EXPECT_EQ(test::ReadBytes(printed), text);
-    char temp[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, temp);
-    EXPECT_TRUE(WaitFor([&] { return !FileExists(std::string(temp) + "tessary.tmp"); }));
+  TessaryProcess app(dir_.path());
+  ASSERT_NE(app.frame(), nullptr);
+  app.Command(CM_FILENEW);
+  ASSERT_TRUE(WaitFor([&] { return app.ViewerChildren().size() == 1; }));
+  HWND child = app.ViewerChildren()[0];
+  HWND edit = EditorOf(child);
+  std::string text = "[boot]\r\nshell=Explorer.exe\r\n";
+  SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  SendMessageA(edit, EM_SETMODIFY, TRUE, 0);
 
-    // Printing saved the text to the work file: closing asks nothing.
-    PostMessageA(child, WM_CLOSE, 0, 0);
-    EXPECT_TRUE(WaitFor([&] { return app.ViewerChildren().empty(); }, 5000));
-    EXPECT_EQ(app.Box(), nullptr);
-  }
-  SetEnvironmentVariableA("TESSARY_PRINT_OUT", nullptr);
-  DeleteFileA(wordPad.c_str());
-  if (!hadFolder) RemoveDirectoryA(accessories.c_str());
+  app.Command(CM_FILEPRINT);
+  HWND wait = app.WaitBox("Please Wait...");
+  ASSERT_NE(wait, nullptr);
+  EXPECT_FALSE(IsWindowEnabled(app.frame()));
+  EXPECT_FALSE(IsWindowVisible(GetDlgItem(wait, IDCANCEL)));
+  EXPECT_EQ(TextOf(GetDlgItem(wait, IDC_PROGRESS_DETAIL)), "Printing document");
+  ASSERT_TRUE(WaitFor([&] { return app.Box("Please Wait...") == nullptr; }, 20000));
+  EXPECT_TRUE(IsWindowEnabled(app.frame()));
+  EXPECT_EQ(test::ReadBytes(printed), text);
+  char temp[MAX_PATH] = {};
+  GetTempPathA(MAX_PATH, temp);
+  EXPECT_TRUE(WaitFor([&] { return !FileExists(std::string(temp) + "tessary.tmp"); }));
+
+  // The work file is no save: the text is still unsaved, and closing asks about it.
+  EXPECT_NE(SendMessageA(edit, EM_GETMODIFY, 0, 0), 0);
+  PostMessageA(child, WM_CLOSE, 0, 0);
+  HWND box = app.WaitBox("Tessary", 5000);
+  ASSERT_NE(box, nullptr);
+  EXPECT_NE(StaticTexts(box).find("The text in the Untitled file has changed."), std::string::npos);
+  TessaryProcess::Press(box, IDCANCEL);
+  ASSERT_TRUE(WaitFor([&] { return app.Box("Tessary") == nullptr; }));
+  app.Settle();
+  EXPECT_EQ(app.ViewerChildren().size(), 1u);
 }
 
 TEST_F(GuiTest, ClosingAModifiedEditorAsks) {
@@ -439,6 +478,111 @@ TEST_F(GuiTest, ClosingAModifiedEditorAsks) {
   ASSERT_NE(box, nullptr);
   TessaryProcess::Press(box, IDNO);
   EXPECT_TRUE(WaitFor([&] { return app.ViewerChildren().empty(); }));
+}
+
+// The system asks only the top-level windows whether the session may end: the frame
+// answers for its documents with the question that closing the program asks.
+TEST_F(GuiTest, EndOfSessionAsksAboutModifiedText) {
+  TessaryProcess app(dir_.path());
+  ASSERT_NE(app.frame(), nullptr);
+  app.Command(CM_FILENEW);
+  ASSERT_TRUE(WaitFor([&] { return app.ViewerChildren().size() == 1; }));
+  SendMessageA(EditorOf(app.ViewerChildren()[0]), EM_SETMODIFY, TRUE, 0);
+  // Asks as the system does, answers the question (if one comes) with `button`, and
+  // returns the frame's answer.
+  auto queryEnd = [&](int button, bool& asked) {
+    DWORD_PTR answer = 99;
+    std::thread query([&] {
+      SendMessageTimeoutA(app.frame(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL, 30000, &answer);
+    });
+    HWND box = app.WaitBox("Tessary", 5000);
+    asked = box != nullptr;
+    if (box) {
+      EXPECT_NE(StaticTexts(box).find("The text in the Untitled file has changed.\n\nSave changes?"),
+                std::string::npos);
+      TessaryProcess::Press(box, button);
+    }
+    query.join();
+    return answer;
+  };
+  bool asked = false;
+  EXPECT_EQ(queryEnd(IDCANCEL, asked), 0u);
+  EXPECT_TRUE(asked);
+  EXPECT_EQ(app.ViewerChildren().size(), 1u);
+  EXPECT_NE(queryEnd(IDNO, asked), 0u);
+  EXPECT_TRUE(asked);
+}
+
+// The Window menu's list of children (ids from 0xFF00) and the buttons of a maximised
+// child in the menu bar (system-command ids) are the MDI frame's own work.
+TEST_F(GuiTest, WindowMenuEntriesActivateTheirChild) {
+  TessaryProcess app(dir_.path());
+  ASSERT_NE(app.frame(), nullptr);
+  auto active = [&] { return reinterpret_cast<HWND>(SendMessageA(app.client(), WM_MDIGETACTIVE, 0, 0)); };
+  app.Command(CM_FILENEW);
+  app.Command(CM_FILENEW);
+  ASSERT_TRUE(WaitFor([&] { return app.ViewerChildren().size() == 2; }));
+  ASSERT_TRUE(WaitFor([&] { return TextOf(active()) == "1 - Untitled"; }));
+  app.Command(0xFF00);
+  EXPECT_TRUE(WaitFor([&] { return TextOf(active()) == "0 - Untitled"; }, 5000));
+  app.Command(0xFF01);
+  EXPECT_TRUE(WaitFor([&] { return TextOf(active()) == "1 - Untitled"; }, 5000));
+
+  // The Close button of a maximised child.
+  HWND first = active();
+  PostMessageA(app.client(), WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(first), 0);
+  ASSERT_TRUE(WaitFor([&] { return IsZoomed(first) != FALSE; }));
+  app.Command(SC_CLOSE);
+  EXPECT_TRUE(WaitFor([&] { return app.ViewerChildren().size() == 1; }, 5000));
+
+  // Beyond nine children the last entry, "More Windows...", offers them all.
+  for (int i = 0; i < 9; ++i) app.Command(CM_FILENEW);
+  ASSERT_TRUE(WaitFor([&] { return app.ViewerChildren().size() == 10; }));
+  app.Command(0xFF09);
+  HWND more = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (more = app.Box()) != nullptr; }, 5000));
+  std::vector<HWND> lists = Children(more, "ListBox");
+  ASSERT_EQ(lists.size(), 1u);
+  std::vector<std::string> items = test::ListItems(lists[0]);
+  auto it = std::find(items.begin(), items.end(), "0 - Untitled");
+  ASSERT_NE(it, items.end());
+  SendMessageA(lists[0], LB_SETCURSEL, static_cast<WPARAM>(it - items.begin()), 0);
+  TessaryProcess::Press(more, IDOK);
+  EXPECT_TRUE(WaitFor([&] { return TextOf(active()) == "0 - Untitled"; }, 5000));
+}
+
+// A NUL byte would end the text an edit control takes: such a file opens whole, with
+// the NULs shown as blanks, read-only, and nothing writes the shown text over it.
+TEST_F(GuiTest, AFileWithNulBytesOpensWholeAndIsNeverSavedOver) {
+  std::string path = dir_ / "BINARY.LOG";
+  std::string bytes = std::string("first line\r\n") + '\0' + "after the NUL\r\nlast line\r\n";
+  test::WriteBytes(path, bytes);
+  TessaryProcess app(dir_.path());
+  ASSERT_NE(app.frame(), nullptr);
+  OpenThroughDialog(app, path);
+  HWND box = app.WaitBox("Tessary", 5000);
+  ASSERT_NE(box, nullptr);
+  EXPECT_NE(StaticTexts(box).find("holds NUL characters"), std::string::npos) << StaticTexts(box);
+  TessaryProcess::Press(box, IDOK);
+  ASSERT_TRUE(WaitFor([&] { return app.ViewerChildren().size() == 1; }));
+  HWND child = app.ViewerChildren()[0];
+  HWND edit = EditorOf(child);
+  std::string shown = bytes;
+  shown[12] = ' ';
+  EXPECT_EQ(TextOf(edit), shown);
+  EXPECT_NE(GetWindowLongA(edit, GWL_STYLE) & ES_READONLY, 0);
+
+  // Typing, Clear All and Save leave the file as it was.
+  PostMessageA(edit, WM_CHAR, 'x', 0);
+  app.Command(CM_EDITCLEAR);
+  app.Command(CM_FILESAVE);
+  app.Settle();
+  EXPECT_EQ(TextOf(edit), shown);
+  EXPECT_EQ(test::ReadBytes(path), bytes);
+  PostMessageA(child, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(WaitFor([&] { return app.ViewerChildren().empty(); }, 5000));
+  EXPECT_EQ(app.Box(), nullptr);
+  EXPECT_EQ(test::ReadBytes(path), bytes);
 }
 
 TEST_F(GuiTest, SaveAsWritesANewFileAndFindWalksTheMatches) {

@@ -2,7 +2,10 @@
 // rules, the progress dialog against an owner window, and context help.
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "app/context_help.h"
+#include "app/gui_seams.h"
 #include "app/progress_dialog.h"
 #include "app/viewer_logic.h"
 #include "resources/ids.h"
@@ -31,13 +34,15 @@ TEST(ViewerRules, PrintWorkFileAndCommandLines) {
   EXPECT_EQ(PrintWorkFile("C:\\windows\\temp\\"), "C:\\windows\\temp\\tessary.tmp");
   EXPECT_EQ(PrintWorkFile("C:\\windows\\temp"), "C:\\windows\\temp\\tessary.tmp");
   EXPECT_EQ(PrintWorkFile(""), "C:\\tessary.tmp");
-  std::vector<std::string> withWordPad = PrintCommandLines(true, "C:\\T\\tessary.tmp");
+  // The program path and the work file are quoted: both may hold blanks, and an
+  // unquoted "c:\program files\..." would start a "c:\program.exe" first.
+  std::vector<std::string> withWordPad = PrintCommandLines(true, "C:\\My Temp\\tessary.tmp");
   ASSERT_EQ(withWordPad.size(), 4u);
-  EXPECT_EQ(withWordPad[0], "c:\\program files\\accessories\\wordpad.exe /p C:\\T\\tessary.tmp");
-  EXPECT_EQ(withWordPad[1], "wordpad.exe /p C:\\T\\tessary.tmp");
-  EXPECT_EQ(withWordPad[2], "write.exe /p C:\\T\\tessary.tmp");
-  EXPECT_EQ(withWordPad[3], "notepad.exe /p C:\\T\\tessary.tmp");
-  EXPECT_EQ(PrintCommandLines(false, "x")[0], "notepad /p x");
+  EXPECT_EQ(withWordPad[0], "\"c:\\program files\\accessories\\wordpad.exe\" /p \"C:\\My Temp\\tessary.tmp\"");
+  EXPECT_EQ(withWordPad[1], "wordpad.exe /p \"C:\\My Temp\\tessary.tmp\"");
+  EXPECT_EQ(withWordPad[2], "write.exe /p \"C:\\My Temp\\tessary.tmp\"");
+  EXPECT_EQ(withWordPad[3], "notepad.exe /p \"C:\\My Temp\\tessary.tmp\"");
+  EXPECT_EQ(PrintCommandLines(false, "x")[0], "notepad /p \"x\"");
 }
 
 TEST(ViewerRules, FindInText) {
@@ -51,6 +56,43 @@ TEST(ViewerRules, FindInText) {
   EXPECT_EQ(FindInText(text, "ini", text.size(), false, false, false), 21u);
   EXPECT_EQ(FindInText(text, "ini", 6, false, false, false), std::string::npos);
   EXPECT_EQ(FindInText(text, "", 0, true, false, false), std::string::npos);
+}
+
+// A message box given no caption shows the program's name; a given caption stays.
+TEST(MessageBoxes, AnEmptyCaptionShowsTheProgramsName) {
+  auto captionShown = [](const std::string& caption) {
+    std::string seen = "<no box>";
+    DWORD thread = GetCurrentThreadId();
+    std::thread closer([&] {
+      for (int i = 0; i < 400; ++i) {
+        HWND box = nullptr;
+        EnumThreadWindows(
+            thread,
+            [](HWND hwnd, LPARAM lp) -> BOOL {
+              char cls[16] = {};
+              GetClassNameA(hwnd, cls, sizeof cls);
+              if (std::string(cls) != "#32770" || !IsWindowVisible(hwnd)) return TRUE;
+              *reinterpret_cast<HWND*>(lp) = hwnd;
+              return FALSE;
+            },
+            reinterpret_cast<LPARAM>(&box));
+        if (box) {
+          char text[128] = {};
+          GetWindowTextA(box, text, sizeof text);
+          seen = text;
+          PostMessageA(box, WM_COMMAND, IDOK, 0);
+          return;
+        }
+        Sleep(25);
+      }
+    });
+    MessageBoxPrompter prompter;
+    prompter.Ask("Error opening file.", caption);
+    closer.join();
+    return seen;
+  };
+  EXPECT_EQ(captionShown(""), "Tessary");
+  EXPECT_EQ(captionShown("File error"), "File error");
 }
 
 // A plain top-level window that plays the main window.

@@ -9,7 +9,7 @@ int main(int argc, char** argv) {
   if (argc < 3 || std::strcmp(argv[1], "/p") != 0) return 2;
   const char* out = std::getenv("TESSARY_PRINT_OUT");
   if (!out) return 3;
-  // The work file path is not quoted: put any split pieces back together.
+  // Put any pieces of a path split at its blanks back together.
   char path[1024] = {};
   for (int i = 2; i < argc; ++i) {
     if (i > 2) strncat(path, " ", sizeof path - std::strlen(path) - 1);
