@@ -5,7 +5,7 @@
 #include <chrono>
 #include <string>
 
-#include "app/host.h"
+#include "core/host.h"
 #include "compare/compare_run.h"
 
 namespace tessary::bench {

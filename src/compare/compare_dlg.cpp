@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/commands.h"
-#include "app/startup.h"
+#include "core/commands.h"
+#include "core/startup.h"
 #include "compare/compare_run.h"
 #include "platform/ascii.h"
 #include "platform/files.h"

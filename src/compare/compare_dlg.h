@@ -6,8 +6,8 @@
 #include <functional>
 #include <string>
 
-#include "app/dialog.h"
-#include "app/host.h"
+#include "core/dialog.h"
+#include "core/host.h"
 
 namespace tessary {
 

@@ -1,8 +1,8 @@
 // TDirsDlg: the Directories to Compare dialog. Saves its own settings on OK.
 #pragma once
 
-#include "app/dialog.h"
-#include "app/host.h"
+#include "core/dialog.h"
+#include "core/host.h"
 
 namespace tessary {
 

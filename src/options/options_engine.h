@@ -5,8 +5,8 @@
 #include <array>
 #include <string>
 
-#include "app/host.h"
-#include "app/settings.h"
+#include "core/host.h"
+#include "core/settings.h"
 
 namespace tessary {
 

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "app/dialog.h"
-#include "app/host.h"
+#include "core/dialog.h"
+#include "core/host.h"
 #include "options/options_engine.h"
 
 namespace tessary {

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "app/commands.h"
+#include "core/commands.h"
 #include "platform/shell.h"
 #include "resources/ids.h"
 

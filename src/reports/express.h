@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "app/host.h"
+#include "core/host.h"
 
 namespace tessary {
 

@@ -1,6 +1,6 @@
 #include "reports/express_dlg.h"
 
-#include "app/commands.h"
+#include "core/commands.h"
 #include "reports/express.h"
 #include "reports_ids.h"
 #include "resources/ids.h"

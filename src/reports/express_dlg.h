@@ -1,8 +1,8 @@
 // TExpressDlg: explains Express and shows the last backup; OK starts it.
 #pragma once
 
-#include "app/dialog.h"
-#include "app/host.h"
+#include "core/dialog.h"
+#include "core/host.h"
 
 namespace tessary {
 

@@ -6,7 +6,7 @@
 #include <new>
 #include <vector>
 
-#include "app/commands.h"
+#include "core/commands.h"
 #include "platform/files.h"
 #include "reports/logic/retention_logic.h"
 #include "uninstall/logic/action_file.h"

@@ -2,7 +2,7 @@
 
 #include <new>
 
-#include "app/commands.h"
+#include "core/commands.h"
 #include "uninstall/compare_file_list.h"
 #include "reports_ids.h"
 #include "resources/ids.h"

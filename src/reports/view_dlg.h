@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "app/dialog.h"
-#include "app/host.h"
+#include "core/dialog.h"
+#include "core/host.h"
 
 namespace tessary {
 

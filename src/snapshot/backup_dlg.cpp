@@ -1,7 +1,7 @@
 #include "snapshot/backup_dlg.h"
 
-#include "app/commands.h"
-#include "app/startup.h"
+#include "core/commands.h"
+#include "core/startup.h"
 #include "resources/ids.h"
 #include "snapshot/backup_dlg_ids.h"
 #include "snapshot/backup_run.h"

@@ -2,8 +2,8 @@
 // runs the backup from its set-up step and closes before it is ever shown.
 #pragma once
 
-#include "app/dialog.h"
-#include "app/host.h"
+#include "core/dialog.h"
+#include "core/host.h"
 
 namespace tessary {
 

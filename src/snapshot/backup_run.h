@@ -4,7 +4,7 @@
 
 #include <functional>
 
-#include "app/host.h"
+#include "core/host.h"
 
 namespace tessary {
 

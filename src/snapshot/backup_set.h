@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/host.h"
+#include "core/host.h"
 #include "snapshot/logic/backup_names.h"
 
 namespace tessary {

@@ -4,9 +4,9 @@
 
 #include <fstream>
 
-#include "app/commands.h"
-#include "app/dialog.h"
-#include "app/settings_table.h"
+#include "core/commands.h"
+#include "core/dialog.h"
+#include "core/settings_table.h"
 #include "platform/ascii.h"
 #include "platform/files.h"
 #include "resources/ids.h"

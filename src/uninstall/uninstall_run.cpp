@@ -5,7 +5,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/settings_table.h"
+#include "core/settings_table.h"
 #include "platform/ascii.h"
 #include "platform/files.h"
 #include "platform/folders.h"

@@ -5,7 +5,7 @@
 #include <atomic>
 #include <thread>
 
-#include "app/commands.h"
+#include "core/commands.h"
 #include "compare/compare_dlg.h"
 #include "platform/files.h"
 #include "resources/ids.h"

@@ -2,7 +2,7 @@
 // Windows directory, and says why when it cannot.
 #include <gtest/gtest.h>
 
-#include "app/startup.h"
+#include "core/startup.h"
 #include "platform/files.h"
 #include "platform/profile.h"
 #include "platform/shell.h"

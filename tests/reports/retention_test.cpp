@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "app/commands.h"
+#include "core/commands.h"
 #include "platform/files.h"
 #include "reports/logic/retention_logic.h"
 #include "uninstall/compare_file_list.h"

@@ -3,8 +3,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/startup.h"
-#include "app/startup_logic.h"
+#include "core/startup.h"
+#include "core/startup_logic.h"
 #include "platform/files.h"
 #include "platform/profile.h"
 

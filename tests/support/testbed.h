@@ -14,7 +14,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/host.h"
+#include "core/host.h"
 
 namespace tessary::test {
 

@@ -11,7 +11,7 @@
 #include <algorithm>
 #include <sstream>
 
-#include "app/startup.h"
+#include "core/startup.h"
 #include "platform/ascii.h"
 #include "platform/files.h"
 #include "platform/profile.h"

@@ -4,10 +4,10 @@
 
 #include <thread>
 
-#include "app/context_help.h"
-#include "app/gui_seams.h"
-#include "app/progress_dialog.h"
-#include "app/viewer_logic.h"
+#include "shell/context_help.h"
+#include "core/gui_seams.h"
+#include "shell/progress_dialog.h"
+#include "shell/viewer_logic.h"
 #include "resources/ids.h"
 #include "testbed.h"
 

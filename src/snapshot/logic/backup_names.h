@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/app_state.h"
+#include "core/app_state.h"
 #include "platform/dos_time.h"
 
 namespace tessary {

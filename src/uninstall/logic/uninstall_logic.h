@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/seams.h"
+#include "core/seams.h"
 
 namespace tessary {
 

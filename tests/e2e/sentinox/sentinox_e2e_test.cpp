@@ -16,7 +16,7 @@
 #include <optional>
 #include <sstream>
 
-#include "app/startup.h"
+#include "core/startup.h"
 #include "platform/ascii.h"
 #include "platform/files.h"
 #include "platform/profile.h"

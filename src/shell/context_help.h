@@ -9,7 +9,7 @@
 
 #include <functional>
 
-#include "app/help.h"
+#include "core/help.h"
 
 namespace tessary {
 

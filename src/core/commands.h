@@ -2,7 +2,7 @@
 // implements its own; the frame only dispatches.
 #pragma once
 
-#include "app/host.h"
+#include "core/host.h"
 
 namespace tessary {
 

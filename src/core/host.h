@@ -5,10 +5,10 @@
 
 #include <string>
 
-#include "app/app_state.h"
-#include "app/help.h"
-#include "app/seams.h"
-#include "app/settings.h"
+#include "core/app_state.h"
+#include "core/help.h"
+#include "core/seams.h"
+#include "core/settings.h"
 
 namespace tessary {
 

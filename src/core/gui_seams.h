@@ -3,8 +3,8 @@
 
 #include <windows.h>
 
-#include "app/help.h"
-#include "app/seams.h"
+#include "core/help.h"
+#include "core/seams.h"
 
 namespace tessary {
 

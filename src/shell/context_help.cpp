@@ -1,4 +1,4 @@
-#include "app/context_help.h"
+#include "shell/context_help.h"
 
 #include "resources/ids.h"
 

@@ -2,8 +2,8 @@
 // then runs the application.
 #include <windows.h>
 
-#include "app/startup.h"
-#include "app/tessary_app.h"
+#include "core/startup.h"
+#include "shell/tessary_app.h"
 #include "platform/files.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {

@@ -1,4 +1,4 @@
-#include "app/gui_seams.h"
+#include "core/gui_seams.h"
 
 #include <string>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "app/startup_logic.h"
+#include "core/startup_logic.h"
 
 #include <cstdio>
 

@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "app/help.h"
+#include "core/help.h"
 
 namespace tessary {
 

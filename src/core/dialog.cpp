@@ -1,4 +1,4 @@
-#include "app/dialog.h"
+#include "core/dialog.h"
 
 #include <vector>
 

@@ -1,6 +1,6 @@
-#include "app/startup.h"
+#include "core/startup.h"
 
-#include "app/startup_logic.h"
+#include "core/startup_logic.h"
 #include "platform/ascii.h"
 #include "platform/files.h"
 #include "platform/profile.h"

@@ -1,6 +1,6 @@
-#include "app/progress_dialog.h"
+#include "shell/progress_dialog.h"
 
-#include "app/host.h"
+#include "core/host.h"
 #include "resources/ids.h"
 
 namespace tessary {

@@ -1,4 +1,4 @@
-#include "app/about_dlg.h"
+#include "shell/about_dlg.h"
 
 #include "resources/ids.h"
 

@@ -3,7 +3,7 @@
 // "Sentinox" window is closed.
 #include <gtest/gtest.h>
 
-#include "app/startup.h"
+#include "core/startup.h"
 #include "platform/files.h"
 #include "platform/profile.h"
 #include "platform/shell.h"

@@ -11,10 +11,10 @@
 #include <memory>
 #include <string>
 
-#include "app/context_help.h"
-#include "app/gui_seams.h"
-#include "app/host.h"
-#include "app/mdi.h"
+#include "shell/context_help.h"
+#include "core/gui_seams.h"
+#include "core/host.h"
+#include "shell/mdi.h"
 
 namespace tessary {
 

@@ -1,4 +1,4 @@
-#include "app/mdi.h"
+#include "shell/mdi.h"
 
 #include <commdlg.h>
 
@@ -7,8 +7,8 @@
 #include <memory>
 #include <vector>
 
-#include "app/progress_dialog.h"
-#include "app/viewer_logic.h"
+#include "shell/progress_dialog.h"
+#include "shell/viewer_logic.h"
 #include "platform/ascii.h"
 #include "platform/files.h"
 #include "platform/shell.h"

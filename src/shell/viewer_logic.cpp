@@ -1,4 +1,4 @@
-#include "app/viewer_logic.h"
+#include "shell/viewer_logic.h"
 
 #include <algorithm>
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/settings_table.h"
+#include "core/settings_table.h"
 
 namespace tessary {
 

@@ -1,4 +1,4 @@
-#include "app/tessary_app.h"
+#include "shell/tessary_app.h"
 
 #include <commctrl.h>
 #include <winspool.h>
@@ -6,12 +6,12 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/about_dlg.h"
-#include "app/commands.h"
-#include "app/progress_dialog.h"
-#include "app/startup.h"
-#include "app/startup_logic.h"
-#include "app/viewer_logic.h"
+#include "shell/about_dlg.h"
+#include "core/commands.h"
+#include "shell/progress_dialog.h"
+#include "core/startup.h"
+#include "core/startup_logic.h"
+#include "shell/viewer_logic.h"
 #include "platform/files.h"
 #include "platform/shell.h"
 #include "resources/ids.h"

@@ -1,7 +1,7 @@
 // TAboutDlg: the program's name, release and purpose, with its icon on both sides.
 #pragma once
 
-#include "app/dialog.h"
+#include "core/dialog.h"
 
 namespace tessary {
 

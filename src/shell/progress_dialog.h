@@ -8,9 +8,9 @@
 #include <memory>
 #include <string>
 
-#include "app/app_state.h"
-#include "app/dialog.h"
-#include "app/seams.h"
+#include "core/app_state.h"
+#include "core/dialog.h"
+#include "core/seams.h"
 
 namespace tessary {
 

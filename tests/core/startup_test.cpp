@@ -2,8 +2,8 @@
 // label, the first-run prompt, and the idle step that ends a Sentinox pass.
 #include <gtest/gtest.h>
 
-#include "app/startup.h"
-#include "app/startup_logic.h"
+#include "core/startup.h"
+#include "core/startup_logic.h"
 #include "platform/files.h"
 #include "platform/profile.h"
 #include "testbed.h"
