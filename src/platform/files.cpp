@@ -3,8 +3,6 @@
 #include <lzexpand.h>
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 #include "handles.h"
@@ -88,11 +86,20 @@ bool CreateEmptyFile(const std::string& path) {
 }
 
 std::optional<std::string> ReadWholeFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) return std::nullopt;
-  return content;
+  // Opened as the C library opens a file for reading: others may read and write it.
+  const UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return std::nullopt;
+  std::string content;
+  LARGE_INTEGER size{};
+  if (GetFileSizeEx(file.get(), &size)) content.reserve(static_cast<std::size_t>(size.QuadPart));
+  std::vector<char> buf(1 << 16);
+  for (;;) {
+    DWORD got = 0;
+    if (!ReadFile(file.get(), buf.data(), static_cast<DWORD>(buf.size()), &got, nullptr)) return std::nullopt;
+    if (got == 0) return content;
+    content.append(buf.data(), got);
+  }
 }
 
 bool ReplaceFileKeepingAttributes(const std::string& target, const std::string& content) {

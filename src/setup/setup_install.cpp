@@ -1,11 +1,12 @@
 #include "setup_install.h"
 
 #include <windows.h>
-#include <lzexpand.h>
-#include <objbase.h>
 #include <shlobj.h>
 
 #include <vector>
+
+// The handle owners are header-only: setup.exe links none of tessary.exe's libraries.
+#include "platform/handles.h"
 
 namespace tessary::setup {
 namespace {
@@ -47,17 +48,11 @@ bool LzExpandCopy(const std::string& source, const std::string& target) {
   std::vector<char> src(source.begin(), source.end()), dst(target.begin(), target.end());
   src.push_back('\0');
   dst.push_back('\0');
-  INT in = LZOpenFileA(src.data(), &ofSource, OF_READ);
-  if (in < 0) return false;
-  INT out = LZOpenFileA(dst.data(), &ofTarget, OF_CREATE);
-  if (out < 0) {
-    LZClose(in);
-    return false;
-  }
-  LONG copied = LZCopy(in, out);
-  LZClose(in);
-  LZClose(out);
-  return copied >= 0;
+  const LzHandle in(LZOpenFileA(src.data(), &ofSource, OF_READ));
+  if (!in) return false;
+  const LzHandle out(LZOpenFileA(dst.data(), &ofTarget, OF_CREATE));
+  if (!out) return false;
+  return LZCopy(in.get(), out.get()) >= 0;
 }
 
 void MoveOldKey(const std::string& ini, const char* key, const char* section, const char* def) {
@@ -69,15 +64,16 @@ void MoveOldKey(const std::string& ini, const char* key, const char* section, co
 
 void MakeShortcut(const std::string& directory) {
   std::string folder;
-  HKEY key = nullptr;
+  HKEY opened = nullptr;
   if (RegOpenKeyExA(HKEY_CURRENT_USER, "software\\microsoft\\windows\\currentversion\\explorer\\shell folders", 0,
-                    KEY_QUERY_VALUE, &key) == ERROR_SUCCESS) {
+                    KEY_QUERY_VALUE, &opened) == ERROR_SUCCESS) {
+    const RegKeyHandle key(opened);
     char buf[256] = {};
     DWORD size = 255, type = 0;
-    if (RegQueryValueExA(key, "Programs", nullptr, &type, reinterpret_cast<BYTE*>(buf), &size) == ERROR_SUCCESS &&
+    if (RegQueryValueExA(key.get(), "Programs", nullptr, &type, reinterpret_cast<BYTE*>(buf), &size) ==
+            ERROR_SUCCESS &&
         (type == REG_SZ || type == REG_EXPAND_SZ))
       folder.assign(buf, strnlen(buf, sizeof buf - 1));
-    RegCloseKey(key);
   }
   // Without a Programs folder there is no Start menu to put the shortcut in; a folder
   // at the root of the current drive would only be clutter.
@@ -86,40 +82,36 @@ void MakeShortcut(const std::string& directory) {
   CreateDirectoryA(folder.c_str(), nullptr);
   std::string link = folder + "\\Tessary.lnk";
 
-  HRESULT init = CoInitialize(nullptr);
-  IShellLinkA* shellLink = nullptr;
-  if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                 reinterpret_cast<void**>(&shellLink)))) {
+  const ComInit com;
+  ComPtr<IShellLinkA> shellLink;
+  if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, shellLink.Out()))) {
     std::string target = directory + "\\Tessary.exe";
     shellLink->SetPath(target.c_str());
     shellLink->SetDescription(kDisplayName);
     shellLink->SetWorkingDirectory(directory.c_str());
-    IPersistFile* file = nullptr;
-    if (SUCCEEDED(shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+    ComPtr<IPersistFile> file;
+    if (SUCCEEDED(shellLink->QueryInterface(IID_IPersistFile, file.Out()))) {
       wchar_t wide[256] = {};
       MultiByteToWideChar(CP_ACP, 0, link.c_str(), -1, wide, 255);
       file->Save(wide, TRUE);
-      file->Release();
     }
-    shellLink->Release();
   }
-  if (SUCCEEDED(init)) CoUninitialize();
 }
 
 void WriteUninstallEntry(const std::string& directory) {
-  HKEY parent = nullptr;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallParent, 0, KEY_CREATE_SUB_KEY, &parent) != ERROR_SUCCESS) return;
-  HKEY sub = nullptr;
-  if (RegCreateKeyExA(parent, kUninstallSubkey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &sub, nullptr) ==
+  HKEY opened = nullptr;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallParent, 0, KEY_CREATE_SUB_KEY, &opened) != ERROR_SUCCESS) return;
+  const RegKeyHandle parent(opened);
+  HKEY created = nullptr;
+  if (RegCreateKeyExA(parent.get(), kUninstallSubkey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &created, nullptr) ==
       ERROR_SUCCESS) {
+    const RegKeyHandle sub(created);
     std::string uninstall = directory + "\\ostrel.exe";
-    RegSetValueExA(sub, "DisplayName", 0, REG_SZ, reinterpret_cast<const BYTE*>(kDisplayName),
+    RegSetValueExA(sub.get(), "DisplayName", 0, REG_SZ, reinterpret_cast<const BYTE*>(kDisplayName),
                    sizeof kDisplayName);
-    RegSetValueExA(sub, "UninstallString", 0, REG_SZ, reinterpret_cast<const BYTE*>(uninstall.c_str()),
+    RegSetValueExA(sub.get(), "UninstallString", 0, REG_SZ, reinterpret_cast<const BYTE*>(uninstall.c_str()),
                    static_cast<DWORD>(uninstall.size() + 1));
-    RegCloseKey(sub);
   }
-  RegCloseKey(parent);
 }
 
 }  // namespace

@@ -74,12 +74,13 @@ class Scanner {
 
  private:
   void Examine(const std::string& path) {
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                           FILE_FLAG_RANDOM_ACCESS, nullptr);
-    if (h == INVALID_HANDLE_VALUE) {
+    const UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                        OPEN_EXISTING, FILE_FLAG_RANDOM_ACCESS, nullptr));
+    if (!file) {
       host_.Prompts().Ask("Error opening file.", "");
       return;
     }
+    HANDLE h = file.get();
     LARGE_INTEGER size{};
     GetFileSizeEx(h, &size);
     auto readAt = [h](std::uint64_t offset, std::size_t count) {
@@ -93,7 +94,6 @@ class Scanner {
       return buf;
     };
     const auto modules = NeImportedModules(readAt, static_cast<std::uint64_t>(size.QuadPart));
-    CloseHandle(h);
     for (const auto& module : modules) {
       for (const auto& dll : dlls_) {
         if (!ModuleRefersToDll(module, dll)) continue;
