@@ -72,27 +72,28 @@ class UniqueOwner {
   Type handle_ = Traits::Invalid();
 };
 
-struct KernelHandleTraits {
-  using Type = HANDLE;
+// Handle kinds whose "nothing" is null.
+template <typename T>
+struct NullMeansNone {
+  using Type = T;
   static Type Invalid() { return nullptr; }
+  static bool IsValid(Type h) { return h != nullptr; }
+};
+
+struct KernelHandleTraits : NullMeansNone<HANDLE> {
   // CreateFileA fails with INVALID_HANDLE_VALUE, most other functions with null.
   static bool IsValid(Type h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
   static bool Close(Type h) { return CloseHandle(h) != FALSE; }
 };
 using UniqueHandle = UniqueOwner<KernelHandleTraits>;
 
-struct FindHandleTraits {
-  using Type = HANDLE;
+struct FindHandleTraits : KernelHandleTraits {
   static Type Invalid() { return INVALID_HANDLE_VALUE; }
-  static bool IsValid(Type h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
   static bool Close(Type h) { return FindClose(h) != FALSE; }
 };
 using FindHandle = UniqueOwner<FindHandleTraits>;
 
-struct RegKeyTraits {
-  using Type = HKEY;
-  static Type Invalid() { return nullptr; }
-  static bool IsValid(Type h) { return h != nullptr; }
+struct RegKeyTraits : NullMeansNone<HKEY> {
   static bool Close(Type h) { return RegCloseKey(h) == ERROR_SUCCESS; }
 };
 using RegKeyHandle = UniqueOwner<RegKeyTraits>;
@@ -109,27 +110,18 @@ struct LzTraits {
 using LzHandle = UniqueOwner<LzTraits>;
 
 template <typename T>
-struct GdiObjectTraits {
-  using Type = T;
-  static Type Invalid() { return nullptr; }
-  static bool IsValid(Type h) { return h != nullptr; }
-  static bool Close(Type h) { return DeleteObject(h) != FALSE; }
+struct GdiObjectTraits : NullMeansNone<T> {
+  static bool Close(T h) { return DeleteObject(h) != FALSE; }
 };
 template <typename T>
 using GdiObject = UniqueOwner<GdiObjectTraits<T>>;
 
-struct MemoryDcTraits {
-  using Type = HDC;
-  static Type Invalid() { return nullptr; }
-  static bool IsValid(Type h) { return h != nullptr; }
+struct MemoryDcTraits : NullMeansNone<HDC> {
   static bool Close(Type h) { return DeleteDC(h) != FALSE; }
 };
 using MemoryDc = UniqueOwner<MemoryDcTraits>;
 
-struct ImageListTraits {
-  using Type = HIMAGELIST;
-  static Type Invalid() { return nullptr; }
-  static bool IsValid(Type h) { return h != nullptr; }
+struct ImageListTraits : NullMeansNone<HIMAGELIST> {
   static bool Close(Type h) { return ImageList_Destroy(h) != FALSE; }
 };
 using ImageList = UniqueOwner<ImageListTraits>;
