@@ -18,14 +18,15 @@
 #include "platform/profile.h"
 #include "platform/registry.h"
 #include "platform/shell.h"
+#include "setup/setup_install.h"
 
 namespace {
 
 using namespace tessary;
 
 constexpr char kCaption[] = "Tessary 95 Uninstall";
-constexpr const char* kInstalled[] = {"TESSARY.EXE", "TESSARY.HLP", "SENTINOX.EXE", "README.TXT", "CORVEL.EXE"};
-constexpr char kUninstallKey[] = "software\\microsoft\\windows\\currentversion\\uninstall";
+// This program itself, which setup.exe installs with the others, goes last (below).
+constexpr char kSelf[] = "OSTREL.EXE";
 
 std::string Parent(const std::string& path) {
   std::size_t slash = path.find_last_of("\\/");
@@ -88,8 +89,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
     return 1;
 
   std::string removed;
-  for (const char* name : kInstalled) {
-    std::string path = dir + "\\" + name;
+  // What setup.exe installed, by the names it gave the files.
+  for (const setup::FileEntry& file : setup::kFiles) {
+    if (EqualsNoCase(file.target, kSelf)) continue;
+    std::string path = dir + "\\" + file.target;
     if (RemoveFile(path)) removed += path + "\n";
   }
   // This program and then the install directory, the latter only when nothing else
@@ -98,8 +101,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
 
   std::string programs = ShellFolder("Programs");
   if (!programs.empty()) {
-    std::string folder = programs + "\\Tessary 95";
-    std::string link = folder + "\\Tessary.lnk";
+    std::string folder = programs + "\\" + setup::kShortcutFolder;
+    std::string link = folder + "\\" + setup::kShortcutFile;
     if (RemoveFile(link)) removed += link + "\n";
     if (RemoveDirectoryA(folder.c_str())) removed += folder + "\n";
   }
@@ -109,9 +112,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
   if (!sentinoxLink.empty() && EndsWithNoCase(sentinoxLink, ".lnk") && RemoveFile(sentinoxLink))
     removed += sentinoxLink + "\n";
 
-  if (const RegKey entries = RegKey::Root(HKEY_LOCAL_MACHINE).OpenSubKey(kUninstallKey, KEY_ALL_ACCESS)) {
-    if (RegDeleteKeyA(entries.get(), "Tessary") == ERROR_SUCCESS)
-      removed += "The entry \"Tessary 95\" in Add/Remove Programs\n";
+  if (const RegKey entries = RegKey::Root(HKEY_LOCAL_MACHINE).OpenSubKey(setup::kUninstallParent, KEY_ALL_ACCESS)) {
+    if (RegDeleteKeyA(entries.get(), setup::kUninstallSubkey) == ERROR_SUCCESS)
+      removed += std::string("The entry \"") + setup::kDisplayName + "\" in Add/Remove Programs\n";
   }
 
   if (!quiet) {

@@ -48,9 +48,9 @@ void MakeShortcut(const std::string& directory) {
   // Without a Programs folder there is no Start menu to put the shortcut in; a folder
   // at the root of the current drive would only be clutter.
   if (folder.empty()) return;
-  folder += "\\Tessary 95";
+  folder += std::string("\\") + kShortcutFolder;
   CreateDirectoryA(folder.c_str(), nullptr);
-  std::string link = folder + "\\Tessary.lnk";
+  std::string link = folder + "\\" + kShortcutFile;
 
   const ComInit com;
   ComPtr<IShellLinkA> shellLink;
