@@ -16,6 +16,7 @@ std::string ToLowerAscii(std::string_view s);
 bool EqualsNoCase(std::string_view a, std::string_view b);
 // Position of the first occurrence of `needle` in `hay` ignoring case, or npos.
 std::size_t FindNoCase(std::string_view hay, std::string_view needle);
+// Whether `needle` occurs in `hay`, ignoring case.
 inline bool ContainsNoCase(std::string_view hay, std::string_view needle) {
   return FindNoCase(hay, needle) != std::string_view::npos;
 }

@@ -13,7 +13,8 @@
 //   ComPtr<T>      COM interfaces (Release)
 //   ComInit        CoInitialize on this thread (CoUninitialize when it succeeded)
 //
-// Header only: setup.exe uses these owners too without linking the platform library.
+// Header only: an owner is a pointer's worth of code wherever it is used, in tessary.exe,
+// the companions and setup.exe alike.
 #pragma once
 
 #include <windows.h>
