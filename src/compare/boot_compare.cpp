@@ -1,6 +1,7 @@
 #include "compare/boot_compare.h"
 
 #include <new>
+#include <optional>
 #include <string_view>
 #include <unordered_set>
 #include <vector>
@@ -22,13 +23,6 @@ const BootFile kBootFiles[] = {
     {"Comparing msdos.sys", "MSDOS.SYS", "msdos.sys", "msdos", "Error opening msdos.sys file",
      "Error opening msdos.sys backup file"},
 };
-
-bool ReadWhole(const std::string& path, std::string& bytes) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return true;
-}
 
 std::string WithLineEnd(const std::string& text) {
   return (!text.empty() && text.back() == '\n') ? text : text + "\n";
@@ -93,18 +87,19 @@ SectionResult CompareBootFile(CompareRun& run, const BootFile& file, bool same, 
   }
   const std::string currentPath = run.bootDirectory + "\\" + file.fileName;
   try {
-    std::string bytes;
-    if (!ReadWhole(currentPath, bytes)) {
+    std::optional<std::string> bytes = ReadWholeFile(currentPath);
+    if (!bytes) {
       prompts.Ask(file.currentError, "File error", mb::kOk | mb::kIconExclamation);
       return SectionResult::Failed;
     }
-    std::vector<std::string> current = SplitLinePieces(bytes);
-    if (!ReadWhole(backupPath, bytes)) {
+    std::vector<std::string> current = SplitLinePieces(*bytes);
+    bytes = ReadWholeFile(backupPath);
+    if (!bytes) {
       prompts.Ask(file.backupError, "File error", mb::kOk | mb::kIconExclamation);
       return SectionResult::Failed;
     }
-    std::vector<std::string> backup = SplitLinePieces(bytes);
-    bytes.clear();
+    std::vector<std::string> backup = SplitLinePieces(*bytes);
+    bytes.reset();
 
     bool added = false;
     SectionResult result = BootPass(

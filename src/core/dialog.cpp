@@ -18,7 +18,6 @@ Dialog::Dialog(HWND owner, int resourceId) : owner_(owner), resourceId_(resource
 
 Dialog::~Dialog() {
   if (hwnd_ && !modal_) DestroyWindow(hwnd_);
-  if (brush_) DeleteObject(brush_);
 }
 
 INT_PTR Dialog::RunModal() {
@@ -57,14 +56,14 @@ INT_PTR Dialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_INITDIALOG:
       CentreOnScreen(hwnd_);
-      if (!brush_) brush_ = CreateSolidBrush(kDialogGrey);
+      if (!brush_) brush_.Reset(CreateSolidBrush(kDialogGrey));
       return OnInit();
     case WM_CTLCOLORDLG:
-      return reinterpret_cast<INT_PTR>(brush_);
+      return reinterpret_cast<INT_PTR>(brush_.get());
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
       SetBkColor(reinterpret_cast<HDC>(wParam), kDialogGrey);
-      return reinterpret_cast<INT_PTR>(brush_);
+      return reinterpret_cast<INT_PTR>(brush_.get());
     case WM_COMMAND: {
       int id = LOWORD(wParam);
       if (OnCommand(id, HIWORD(wParam), reinterpret_cast<HWND>(lParam))) return TRUE;
@@ -72,10 +71,7 @@ INT_PTR Dialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_DESTROY:
       OnDestroy();
-      if (brush_) {
-        DeleteObject(brush_);
-        brush_ = nullptr;
-      }
+      brush_.Reset();
       break;
     default:
       break;

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "core/help.h"
+#include "platform/handles.h"
 
 namespace tessary {
 
@@ -66,7 +67,7 @@ class Dialog {
   HWND owner_;
   int resourceId_;
   HWND hwnd_ = nullptr;
-  HBRUSH brush_ = nullptr;
+  GdiObject<HBRUSH> brush_;
   bool modal_ = false;
   HelpEngine* help_ = nullptr;
   std::string helpKeyword_;

@@ -1,7 +1,8 @@
 #include "core/gui_seams.h"
 
 #include <string>
-#include <vector>
+
+#include "platform/files.h"
 
 namespace tessary {
 
@@ -22,13 +23,11 @@ namespace {
 // The help file beside the program when it is there (the program may have been started
 // from another folder), else the bare name for the help engine's own search.
 std::string HelpFilePath() {
-  std::vector<char> buffer(32768);
-  DWORD length = GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-  std::string path(buffer.data(), length < buffer.size() ? length : 0);
+  std::string path = ProgramPath();
   std::size_t slash = path.find_last_of('\\');
   if (slash != std::string::npos) {
     path = path.substr(0, slash + 1) + kHelpFile;
-    if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) return path;
+    if (PathExists(path)) return path;
   }
   return kHelpFile;
 }

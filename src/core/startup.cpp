@@ -13,8 +13,6 @@ constexpr int kCmdCompare = 304;
 constexpr int kCmdUninstall = 303;
 }  // namespace
 
-std::string SettingsPathFor(const std::string& windowsDirectory) { return windowsDirectory + "\\tessary.ini"; }
-
 bool TakeStartRequest(const std::string& settingsPath) {
   Settings settings(settingsPath);
   bool pass = settings.IsYes(settings::kRunBackup);

@@ -5,11 +5,9 @@
 #include <string>
 
 #include "core/host.h"
+#include "core/startup_logic.h"
 
 namespace tessary {
-
-// The settings path: the Windows directory followed by "\tessary.ini".
-std::string SettingsPathFor(const std::string& windowsDirectory);
 
 // Entry: reads [sentinox] RunBackup and deletes it (then flushes), so that a start
 // request is honoured exactly once. True when it asked for a Sentinox pass.

@@ -3,16 +3,14 @@
 #include <lzexpand.h>
 
 #include <algorithm>
+#include <vector>
+
+#include "handles.h"
 
 namespace tessary {
 
-DirSearch::DirSearch(const std::string& pattern) {
-  handle_ = FindFirstFileA(pattern.c_str(), &data_);
-  pending_ = handle_ != INVALID_HANDLE_VALUE;
-}
-
-DirSearch::~DirSearch() {
-  if (handle_ != INVALID_HANDLE_VALUE) FindClose(handle_);
+DirSearch::DirSearch(const std::string& pattern) : handle_(FindFirstFileA(pattern.c_str(), &data_)) {
+  pending_ = static_cast<bool>(handle_);
 }
 
 bool DirSearch::Next(FindEntry& entry) {
@@ -21,7 +19,7 @@ bool DirSearch::Next(FindEntry& entry) {
   entry.attributes = data_.dwFileAttributes;
   entry.lastWrite = data_.ftLastWriteTime;
   entry.size = (std::uint64_t(data_.nFileSizeHigh) << 32) | data_.nFileSizeLow;
-  pending_ = FindNextFileA(handle_, &data_) != FALSE;
+  pending_ = FindNextFileA(handle_.get(), &data_) != FALSE;
   return true;
 }
 
@@ -34,13 +32,11 @@ DosDateTime ToDosDateTime(const FILETIME& utc) {
 }
 
 std::optional<DosDateTime> FileDosDateTime(const std::string& path) {
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return std::nullopt;
+  UniqueHandle h(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                             nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!h) return std::nullopt;
   FILETIME write{};
-  BOOL ok = GetFileTime(h, nullptr, nullptr, &write);
-  CloseHandle(h);
-  if (!ok) return std::nullopt;
+  if (!GetFileTime(h.get(), nullptr, nullptr, &write)) return std::nullopt;
   return ToDosDateTime(write);
 }
 
@@ -54,12 +50,9 @@ bool SetFileLastWrite(const std::string& path, const CivilTime& t) {
   st.wSecond = WORD(t.second);
   FILETIME local{}, utc{};
   if (!SystemTimeToFileTime(&st, &local) || !LocalFileTimeToFileTime(&local, &utc)) return false;
-  HANDLE h = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  BOOL ok = SetFileTime(h, nullptr, nullptr, &utc);
-  CloseHandle(h);
-  return ok != FALSE;
+  UniqueHandle h(CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                             OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  return h && SetFileTime(h.get(), nullptr, nullptr, &utc) != FALSE;
 }
 
 bool PathExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
@@ -81,19 +74,32 @@ std::optional<std::uint64_t> FileSize(const std::string& path) {
 }
 
 bool CanWriteFile(const std::string& path) {
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  CloseHandle(h);
-  return true;
+  const UniqueHandle h(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  return static_cast<bool>(h);
 }
 
 bool CreateEmptyFile(const std::string& path) {
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                         nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  CloseHandle(h);
-  return true;
+  const UniqueHandle h(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+  return static_cast<bool>(h);
+}
+
+std::optional<std::string> ReadWholeFile(const std::string& path) {
+  // Opened as the C library opens a file for reading: others may read and write it.
+  const UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return std::nullopt;
+  std::string content;
+  LARGE_INTEGER size{};
+  if (GetFileSizeEx(file.get(), &size)) content.reserve(static_cast<std::size_t>(size.QuadPart));
+  std::vector<char> buf(1 << 16);
+  for (;;) {
+    DWORD got = 0;
+    if (!ReadFile(file.get(), buf.data(), static_cast<DWORD>(buf.size()), &got, nullptr)) return std::nullopt;
+    if (got == 0) return content;
+    content.append(buf.data(), got);
+  }
 }
 
 bool ReplaceFileKeepingAttributes(const std::string& target, const std::string& content) {
@@ -101,17 +107,17 @@ bool ReplaceFileKeepingAttributes(const std::string& target, const std::string& 
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)))
     return false;
   const std::string temp = target + ".new";
-  HANDLE h = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
+  UniqueHandle h(CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!h) return false;
   bool ok = true;
   for (std::size_t done = 0; ok && done < content.size();) {
     const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(content.size() - done, 1u << 20));
     DWORD written = 0;
-    ok = WriteFile(h, content.data() + done, chunk, &written, nullptr) && written == chunk;
+    ok = WriteFile(h.get(), content.data() + done, chunk, &written, nullptr) && written == chunk;
     done += written;
   }
-  ok = FlushFileBuffers(h) && ok;
-  ok = CloseHandle(h) && ok;
+  ok = FlushFileBuffers(h.get()) && ok;
+  ok = h.Close() && ok;
   if (ok) {
     // Hidden and system files cannot always be replaced as they are: the target goes
     // plain for the move, and the result gets the target's attributes back.
@@ -167,11 +173,23 @@ std::string ReadPath(F&& get) {
 
 std::string WindowsDirectory() { return ReadPath([](char* b, UINT n) { return GetWindowsDirectoryA(b, n); }); }
 std::string SystemDirectory() { return ReadPath([](char* b, UINT n) { return GetSystemDirectoryA(b, n); }); }
+std::string SystemWow64Directory() {
+  return ReadPath([](char* b, UINT n) { return GetSystemWow64DirectoryA(b, n); });
+}
 std::string TempDirectory() {
   return ReadPath([](char* b, UINT n) { return static_cast<UINT>(GetTempPathA(n, b)); });
 }
 std::string CurrentDirectory() {
   return ReadPath([](char* b, UINT n) { return static_cast<UINT>(GetCurrentDirectoryA(n, b)); });
+}
+
+std::string ProgramPath() {
+  // A path may be longer than MAX_PATH; the call cuts a path that does not fit and then
+  // fills the whole buffer.
+  std::vector<char> buf(32768);
+  const DWORD n = GetModuleFileNameA(nullptr, buf.data(), static_cast<DWORD>(buf.size()));
+  if (n == 0 || n >= buf.size()) return {};
+  return std::string(buf.data(), n);
 }
 
 }  // namespace tessary

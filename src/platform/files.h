@@ -9,6 +9,7 @@
 #include <string>
 
 #include "dos_time.h"
+#include "handles.h"
 
 namespace tessary {
 
@@ -24,15 +25,12 @@ struct FindEntry {
 class DirSearch {
  public:
   explicit DirSearch(const std::string& pattern);
-  ~DirSearch();
-  DirSearch(const DirSearch&) = delete;
-  DirSearch& operator=(const DirSearch&) = delete;
   // The next entry, or false at the end (or when the pattern matched nothing).
   bool Next(FindEntry& entry);
 
  private:
-  HANDLE handle_ = INVALID_HANDLE_VALUE;
   WIN32_FIND_DATAA data_{};
+  FindHandle handle_;
   bool pending_ = false;
 };
 
@@ -52,6 +50,9 @@ bool CanWriteFile(const std::string& path);
 // Creates or truncates a file to zero length.
 bool CreateEmptyFile(const std::string& path);
 
+// The whole content of a file, byte for byte, or nothing when it cannot be opened or read.
+std::optional<std::string> ReadWholeFile(const std::string& path);
+
 // Replaces the content of an existing file safely: the new content is written beside it
 // (target + ".new"), flushed to the disk, and only then moved over the target, which
 // keeps its attributes (hidden, system, archive). A read-only target is refused, as the
@@ -69,10 +70,14 @@ enum class LzCopyResult { Ok, SourceOpenFailed, DestOpenFailed, CopyFailed };
 // source's last-write time.
 LzCopyResult LzCopyFile(const std::string& source, const std::string& dest);
 
-// The Windows and System directories as the system reports them.
+// The Windows and System directories as the system reports them; each of these is
+// empty when the system cannot give it or it does not fit MAX_PATH.
 std::string WindowsDirectory();
 std::string SystemDirectory();
+std::string SystemWow64Directory();  // the 32-bit System folder of a 64-bit system
 std::string TempDirectory();
 std::string CurrentDirectory();
+// The full path of the running program; empty when it cannot be read whole.
+std::string ProgramPath();
 
 }  // namespace tessary

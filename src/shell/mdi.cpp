@@ -3,8 +3,8 @@
 #include <commdlg.h>
 
 #include <fstream>
-#include <iterator>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "shell/progress_dialog.h"
@@ -314,13 +314,9 @@ std::string TEditFile::Text() const {
 }
 
 bool TEditFile::Read() {
-  std::ifstream in(fileName_, std::ios::binary);
-  std::string text;
-  bool ok = false;
-  if (in) {
-    text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    ok = !in.bad();
-  }
+  std::optional<std::string> read = ReadWholeFile(fileName_);
+  bool ok = read.has_value();
+  std::string text = ok ? std::move(*read) : std::string();
   // The edit control would end the text at a NUL, and a later save would write the
   // cut text over the whole file. Such a file is shown whole, with blanks for its NULs,
   // and read-only: what is shown is not the file, so it can never be saved over it.

@@ -3,9 +3,6 @@
 #include <commctrl.h>
 #include <winspool.h>
 
-#include <cstdio>
-#include <cstdlib>
-
 #include "shell/about_dlg.h"
 #include "core/commands.h"
 #include "shell/progress_dialog.h"
@@ -25,31 +22,6 @@ constexpr char kFrameClass[] = "tessaryApp";
 // child (its buttons in the menu bar) and the Window menu's list of children (from
 // 0xFF00, "More Windows..." included).
 constexpr int kFirstFrameCommand = 0xF000;
-
-// A test-only hook: with TESSARY_TRACE naming a file, help calls are written there
-// instead of going to the help engine, and every command of the frame is logged, so
-// that a test driving the real program can see what happened.
-std::string TraceFile() {
-  const char* path = std::getenv("TESSARY_TRACE");
-  return path ? std::string(path) : std::string();
-}
-
-void Trace(const std::string& line) {
-  static const std::string file = TraceFile();
-  if (file.empty()) return;
-  if (FILE* f = std::fopen(file.c_str(), "ab")) {
-    std::fputs((line + "\r\n").c_str(), f);
-    std::fclose(f);
-  }
-}
-
-class TraceHelpEngine : public HelpEngine {
- public:
-  int Call(void*, const HelpRequest& request) override {
-    Trace("help " + std::to_string(request.command) + " " + std::to_string(request.context) + " " + request.keyword);
-    return 1;
-  }
-};
 
 struct ToolButton {
   int command;
@@ -101,23 +73,20 @@ PrinterObject::PrinterObject() {
   error_ = size == 0;
 }
 
-TessaryApp::TessaryApp(bool sentinoxPass)
-    : contextHelp_([this](const HelpRequest& request) { return CallHelp(request); }) {
+TessaryApp::TessaryApp(bool sentinoxPass, TestHooks hooks)
+    : help_(hooks.help ? std::move(hooks.help) : std::make_unique<WinHelpEngine>()),
+      onCommand_(std::move(hooks.onCommand)),
+      contextHelp_([this](const HelpRequest& request) { return CallHelp(request); }) {
   state_.RunMode = sentinoxPass ? RunMode::Sentinox : RunMode::Interactive;
   state_.SentinoxPass = sentinoxPass;
-  if (TraceFile().empty()) {
-    help_ = std::make_unique<WinHelpEngine>();
-  } else {
-    help_ = std::make_unique<TraceHelpEngine>();
-  }
   progress_ = std::make_unique<DialogProgressFactory>(*this);
   findMessage_ = RegisterWindowMessageA(FINDMSGSTRINGA);
 }
 
 TessaryApp::~TessaryApp() {
+  // The window goes first: its tool bar and status bar use the pictures and the font,
+  // which their owners release after this.
   if (frame_ && IsWindow(frame_)) DestroyWindow(frame_);
-  if (images_) ImageList_Destroy(images_);
-  if (gadgetFont_) DeleteObject(gadgetFont_);
 }
 
 int TessaryApp::Run(int showCommand) {
@@ -226,8 +195,8 @@ void TessaryApp::BuildToolBar(bool large) {
   SendMessageA(toolbar_, TB_SETBUTTONSIZE, 0, MAKELPARAM(size + 8, size + 7));
   // The light grey of the drawings is the transparent colour, so that a disabled
   // button shows the embossed outline of its picture.
-  images_ = ImageList_Create(size, size, ILC_COLOR24 | ILC_MASK, 20, 0);
-  if (images_) SendMessageA(toolbar_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images_));
+  images_.Reset(ImageList_Create(size, size, ILC_COLOR24 | ILC_MASK, 20, 0));
+  if (images_) SendMessageA(toolbar_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images_.get()));
   std::vector<TBBUTTON> buttons;
   for (const ToolButton& b : kToolBar) {
     TBBUTTON button{};
@@ -236,10 +205,10 @@ void TessaryApp::BuildToolBar(bool large) {
       button.fsStyle = TBSTYLE_SEP;
     } else {
       int resource = large ? b.command : b.smallBitmap;
-      HBITMAP bitmap = static_cast<HBITMAP>(
-          LoadImageA(instance, MAKEINTRESOURCEA(resource), IMAGE_BITMAP, size, size, LR_CREATEDIBSECTION));
-      button.iBitmap = images_ && bitmap ? ImageList_AddMasked(images_, bitmap, RGB(192, 192, 192)) : -1;
-      if (bitmap) DeleteObject(bitmap);
+      const GdiObject<HBITMAP> bitmap(static_cast<HBITMAP>(
+          LoadImageA(instance, MAKEINTRESOURCEA(resource), IMAGE_BITMAP, size, size, LR_CREATEDIBSECTION)));
+      button.iBitmap =
+          images_ && bitmap ? ImageList_AddMasked(images_.get(), bitmap.get(), RGB(192, 192, 192)) : -1;
       button.idCommand = b.command;
       button.fsState = IsEditorCommand(b.command) || b.command == CM_FILEPRINT ? 0 : TBSTATE_ENABLED;
       button.fsStyle = TBSTYLE_BUTTON;
@@ -254,12 +223,10 @@ void TessaryApp::BuildStatusBar() {
   status_ = CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 0, 0, frame_,
                             nullptr, GetModuleHandleA(nullptr), nullptr);
   if (!status_) return;
-  HDC dc = GetDC(frame_);
-  int height = -MulDiv(10, GetDeviceCaps(dc, LOGPIXELSY), 72);
-  ReleaseDC(frame_, dc);
-  gadgetFont_ = CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
-                            CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, "MS Sans Serif");
-  if (gadgetFont_) SendMessageA(status_, WM_SETFONT, reinterpret_cast<WPARAM>(gadgetFont_), FALSE);
+  const int height = -MulDiv(10, GetDeviceCaps(WindowDc(frame_).get(), LOGPIXELSY), 72);
+  gadgetFont_.Reset(CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                                CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, "MS Sans Serif"));
+  if (gadgetFont_) SendMessageA(status_, WM_SETFONT, reinterpret_cast<WPARAM>(gadgetFont_.get()), FALSE);
   // One embossed part across the bar.
   int parts[1] = {-1};
   SendMessageA(status_, SB_SETPARTS, 1, reinterpret_cast<LPARAM>(parts));
@@ -488,7 +455,7 @@ void TessaryApp::OpenInViewer(const std::string& path) {
 }
 
 void TessaryApp::RunCommand(int commandId) {
-  Trace("command " + std::to_string(commandId));
+  if (onCommand_) onCommand_(commandId);
   switch (commandId) {
     case CM_BACKUP:
       BackupCommand(*this);
@@ -666,5 +633,11 @@ void TessaryApp::OnFindMessage(const FINDREPLACEA& fr) {
 void TessaryApp::ContinueExpress() { ExpressSequence(*this); }
 
 void TessaryApp::PruneSentinoxReports() { tessary::PruneSentinoxReports(*this); }
+
+int RunTessary(int showCommand, TestHooks hooks) {
+  const bool sentinoxPass = TakeStartRequest(SettingsPathFor(WindowsDirectory()));
+  TessaryApp app(sentinoxPass, std::move(hooks));
+  return app.Run(showCommand);
+}
 
 }  // namespace tessary

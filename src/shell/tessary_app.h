@@ -8,12 +8,14 @@
 #include <commctrl.h>
 #include <commdlg.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 
 #include "shell/context_help.h"
 #include "core/gui_seams.h"
 #include "core/host.h"
+#include "platform/handles.h"
 #include "shell/mdi.h"
 
 namespace tessary {
@@ -29,9 +31,18 @@ class PrinterObject {
   bool error_ = true;
 };
 
+// What a test build of the program lets a test see from outside (tests/ui builds one):
+// a help engine in place of the real one, and a hook told of every command the frame
+// runs. The shipped program is built without any, so nothing in a user's environment
+// can divert its help calls.
+struct TestHooks {
+  std::unique_ptr<HelpEngine> help;
+  std::function<void(int commandId)> onCommand;
+};
+
 class TessaryApp : public Host, public ViewerHost {
  public:
-  explicit TessaryApp(bool sentinoxPass);
+  explicit TessaryApp(bool sentinoxPass, TestHooks hooks = {});
   ~TessaryApp() override;
 
   // Builds the main window, runs the message loop; returns the exit code.
@@ -92,6 +103,7 @@ class TessaryApp : public Host, public ViewerHost {
   MessageBoxPrompter prompter_;
   SystemClock clock_;
   std::unique_ptr<HelpEngine> help_;
+  std::function<void(int commandId)> onCommand_;
   std::unique_ptr<ProgressFactory> progress_;
   ContextHelp contextHelp_;
   FileDialogData fileData_;
@@ -100,8 +112,8 @@ class TessaryApp : public Host, public ViewerHost {
   HWND frame_ = nullptr;
   HWND toolbar_ = nullptr;
   HWND status_ = nullptr;
-  HFONT gadgetFont_ = nullptr;
-  HIMAGELIST images_ = nullptr;
+  GdiObject<HFONT> gadgetFont_;
+  ImageList images_;
   HACCEL accelerators_ = nullptr;
   std::string statusLabel_;
   int helpUsed_ = 0;
@@ -116,5 +128,9 @@ class TessaryApp : public Host, public ViewerHost {
   DWORD searchFlags_ = FR_DOWN;
   UINT findMessage_ = 0;
 };
+
+// The program: takes (and removes) a start request of the Sentinox companion, then runs
+// the application; returns its exit code. A test build passes its hooks.
+int RunTessary(int showCommand, TestHooks hooks = {});
 
 }  // namespace tessary

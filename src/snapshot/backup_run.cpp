@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "platform/files.h"
+#include "platform/folders.h"
 #include "snapshot/backup_set.h"
 #include "snapshot/registry_export.h"
 

@@ -5,7 +5,6 @@
 #include "platform/ascii.h"
 #include "platform/files.h"
 #include "platform/profile.h"
-#include "platform/registry.h"
 
 namespace tessary {
 
@@ -13,7 +12,6 @@ namespace {
 
 constexpr char kCopyError[] =
     "Error copying file.\nMake sure there is enough disk space, and that this file has not been deleted.";
-constexpr char kShellFoldersKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 
 bool IsDriveRoot(const std::string& path) {
   return (path.size() == 2 || (path.size() == 3 && path[2] == '\\')) && path[1] == ':';
@@ -66,21 +64,6 @@ bool WriteListing(const std::string& directory, const std::string& outPath) {
   out.write(text.data(), static_cast<std::streamsize>(text.size()));
   out.close();
   return !out.fail();
-}
-
-std::string ShellFolder(HKEY root, const std::string& keyPath, const char* valueName, const std::string& fallback) {
-  RegKey key = RegKey::Open(root, keyPath);
-  std::string folder;
-  if (!key || !key.QueryString(valueName, folder, 255) || folder.empty()) return fallback;
-  return folder;
-}
-
-std::string StartMenuProgramsFolder(const std::string& windowsDirectory) {
-  return ShellFolder(HKEY_CURRENT_USER, kShellFoldersKey, "Programs", windowsDirectory + "\\Start Menu\\Programs");
-}
-
-std::string DesktopFolder(const std::string& windowsDirectory) {
-  return ShellFolder(HKEY_CURRENT_USER, kShellFoldersKey, "Desktop", windowsDirectory + "\\Desktop");
 }
 
 std::uint64_t SwapFileSize(const std::string& systemIni, const std::string& windowsDirectory, char letter) {

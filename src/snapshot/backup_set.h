@@ -27,13 +27,6 @@ bool CopyIntoBackup(Host& host, const std::string& source, const std::string& de
 // output could not be written.
 bool WriteListing(const std::string& directory, const std::string& outPath);
 
-// The per-user folder named by `valueName` ("Programs", "Desktop") under
-// root\keyPath, or `fallback` when the key or value is missing or empty.
-std::string ShellFolder(HKEY root, const std::string& keyPath, const char* valueName, const std::string& fallback);
-// The Start-menu programs folder and the desktop folder of the current user.
-std::string StartMenuProgramsFolder(const std::string& windowsDirectory);
-std::string DesktopFolder(const std::string& windowsDirectory);
-
 // The swap-file rule, the one both the free-space record and Compare's free space
 // use: the size of the Windows swap file when it lies on drive `letter`, read from
 // [386enh] PagingDrive (8 characters) and PagingFile of `systemIni`; 0 when it is

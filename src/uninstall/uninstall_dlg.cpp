@@ -2,7 +2,7 @@
 // command that runs them. The dialogs own their controls; the work is RunUninstall's.
 #include <windows.h>
 
-#include <fstream>
+#include <optional>
 
 #include "core/commands.h"
 #include "core/dialog.h"
@@ -35,10 +35,6 @@ void CentreWindow(HWND hwnd) {
   const int w = r.right - r.left, h = r.bottom - r.top;
   SetWindowPos(hwnd, nullptr, (GetSystemMetrics(SM_CXSCREEN) - w) / 2, (GetSystemMetrics(SM_CYSCREEN) - h) / 2, 0, 0,
                SWP_NOSIZE | SWP_NOZORDER);
-}
-
-std::string WithLastThree(const std::string& path, const char* ext) {
-  return path.size() >= 3 ? path.substr(0, path.size() - 3) + ext : path;
 }
 
 class TUninstallDlg : public Dialog {
@@ -137,12 +133,12 @@ class TUninstallDlg : public Dialog {
       return;
     }
     s.UninstallFile = s.BackupDirectory + "\\" + name;
-    std::ifstream in(ActionFilePathFor(s.UninstallFile), std::ios::binary);
-    if (!in) {
+    const std::optional<std::string> actions = ReadWholeFile(ActionFilePathFor(s.UninstallFile));
+    if (!actions) {
       p.Ask(kTsuReadErrorText, kTsuReadErrorCaption, mb::kOk, hwnd());
       return;
     }
-    if (in.peek() == std::char_traits<char>::eof()) {
+    if (actions->empty()) {
       p.Ask("No uninstall actions found for this file, choose another file.", "uninstall", mb::kOk, hwnd());
       return;
     }
@@ -192,18 +188,17 @@ class TListDlg : public Dialog {
     SetChecked(IDC_LIST_VERIFY, settings.IsYes(settings::kVerifyAllUninstall));
     SetChecked(IDC_LIST_DLLDEPEND, IsYes(settings.Read(SettingKey{"uninstall", "DllDepend", "yes", 5})));
     const std::string& file = host_.State().UninstallFile;
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
+    const std::optional<std::string> content = ReadWholeFile(file);
+    if (!content) {
       host_.Prompts().Ask(kTsuReadErrorText, kTsuReadErrorCaption, mb::kOk, hwnd());
       Close(IDCANCEL);
       return TRUE;
     }
-    std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     HWND list = Item(IDC_LIST_ACTIONS);
     SendMessageA(list, LB_SETHORIZONTALEXTENT, 1200, 0);
     // The list shows each line upper-cased and sorts it; the item data leads back to
     // the line as written.
-    ActionEntries loaded = LoadActionEntries(content);
+    ActionEntries loaded = LoadActionEntries(*content);
     originals_ = std::move(loaded.originals);
     dllLines_ = loaded.dllLinesPresent;
     for (std::size_t i = 0; i < loaded.entries.size(); ++i) {
@@ -275,7 +270,7 @@ void UninstallCommand(Host& host) {
   if (s.FileToOpen.size() > 1) {
     host.OpenInViewer(s.FileToOpen);
   } else if (s.UninstallFile.size() > 1) {
-    if (s.UninstallFile.size() >= 4) s.UninstallFile = WithLastThree(s.UninstallFile, "tsu");
+    if (s.UninstallFile.size() >= 4) s.UninstallFile = ActionFilePathFor(s.UninstallFile);
     s.FileToOpen.clear();
     s.UninstallRestart = false;
     TListDlg(host).RunModal();

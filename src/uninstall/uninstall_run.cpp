@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include <fstream>
-#include <sstream>
+#include <optional>
 
 #include "core/settings_table.h"
 #include "platform/ascii.h"
@@ -36,53 +36,6 @@ constexpr const char* kNotADirectoryText =
 constexpr const char* kAmbiguousText =
     "A file of this very name, ending in \"(DIR)\", is beside this directory, so the line could mean either. Neither "
     "will be removed.";
-
-bool StartsWithNoCase(const std::string& text, const std::string& prefix) {
-  return text.size() >= prefix.size() && EqualsNoCase(std::string_view(text).substr(0, prefix.size()), prefix);
-}
-bool ContainsNoCase(const std::string& text, const std::string& part) {
-  return ToUpperAscii(text).find(ToUpperAscii(part)) != std::string::npos;
-}
-
-std::string ReplaceLastThree(const std::string& path, const char* ext) {
-  return path.size() >= 3 ? path.substr(0, path.size() - 3) + ext : path;
-}
-
-bool ReadWholeFile(const std::string& path, std::string& out) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  out = ss.str();
-  return !in.bad();
-}
-
-// Deletes root\subkey with all its subkeys. The parent is opened one level at a time,
-// since the registry functions take paths of limited length.
-// An empty name anywhere (a trailing or doubled backslash) is refused: the tree delete
-// of an empty name would empty the parent key.
-bool DeleteRegistryTree(HKEY root, const std::string& subkey) {
-  if (subkey.empty() || subkey.front() == '\\' || subkey.back() == '\\' || subkey.find("\\\\") != std::string::npos)
-    return false;
-  const auto slash = subkey.rfind('\\');
-  if (slash == std::string::npos) return RegDeleteTreeA(root, subkey.c_str()) == ERROR_SUCCESS;
-  HKEY parent = root;
-  std::size_t start = 0;
-  bool ok = true;
-  while (ok && start < slash) {
-    auto end = subkey.find('\\', start);
-    if (end == std::string::npos || end > slash) end = slash;
-    HKEY next = nullptr;
-    ok = RegOpenKeyExA(parent, subkey.substr(start, end - start).c_str(), 0, KEY_ALL_ACCESS, &next) == ERROR_SUCCESS;
-    if (parent != root) RegCloseKey(parent);
-    parent = ok ? next : root;
-    start = end + 1;
-  }
-  if (!ok) return false;
-  const bool deleted = RegDeleteTreeA(parent, subkey.substr(slash + 1).c_str()) == ERROR_SUCCESS;
-  if (parent != root) RegCloseKey(parent);
-  return deleted;
-}
 
 enum class StepResult { Done, Failed, Stopped };
 
@@ -160,7 +113,7 @@ RunOutcome Run::Execute() {
   }
   CopyFileA("c:\\msdos.sys", "c:\\msdos.uib", FALSE);
 
-  const std::string logPath = ReplaceLastThree(state.UninstallFile, "log");
+  const std::string logPath = WithLastThree(state.UninstallFile, "log");
   log_.open(logPath, std::ios::binary | std::ios::app);
   if (!log_) {
     prompts_.Ask("Unable to open uninstall log file", "File error");
@@ -289,13 +242,13 @@ StepResult Run::RewriteSystemIni(bool insert, const std::string& value) {
     prompts_.Ask(kCopyErrorText, ini);
     return insert ? StepResult::Failed : StepResult::Stopped;
   }
-  std::string content;
-  if (!ReadWholeFile(safety, content)) {
+  const std::optional<std::string> content = ReadWholeFile(safety);
+  if (!content) {
     prompts_.Ask(insert ? "Error creating system.ini backup file." : "Error opening system.ini backup file.",
                  "File Error");
     return insert ? StepResult::Failed : StepResult::Stopped;
   }
-  const auto lines = SplitTextLines(content);
+  const auto lines = SplitTextLines(*content);
   const auto rewritten = insert ? InsertDeviceLine(lines, value) : RemoveDeviceLine(lines, value);
   if (!ReplaceFileKeepingAttributes(ini, JoinTextLines(rewritten))) {
     prompts_.Ask("Error opening system.ini. Backup file is system.tsd.", "File Error");
@@ -308,15 +261,7 @@ StepResult Run::RewriteSystemIni(bool insert, const std::string& value) {
 bool Run::DoRegistry(const std::string& line) {
   auto a = ParseRegDatRemoveAction(line);
   if (!a) return IntegrityError(), true;
-  static const struct {
-    const char* name;
-    HKEY key;
-  } kRoots[] = {{"HKEY_CLASSES_ROOT", HKEY_CLASSES_ROOT},   {"HKEY_LOCAL_MACHINE", HKEY_LOCAL_MACHINE},
-                {"HKEY_CURRENT_USER", HKEY_CURRENT_USER},   {"HKEY_USERS", HKEY_USERS},
-                {"HKEY_CURRENT_CONFIG", HKEY_CURRENT_CONFIG}, {"HKEY_DYN_DATA", HKEY_DYN_DATA}};
-  HKEY root = nullptr;
-  for (const auto& r : kRoots)
-    if (EqualsNoCase(a->root, r.name)) root = r.key;
+  const HKEY root = RootKeyNamed(a->root);
   // Protected by the name in the line, or by the name the registry itself gives the key
   // (HKEY_CLASSES_ROOT\CLSID is HKEY_LOCAL_MACHINE\SOFTWARE\Classes\CLSID, a control set
   // may be reached through a link, a name may differ in letters the registry folds).
@@ -329,7 +274,7 @@ bool Run::DoRegistry(const std::string& line) {
   const int answer = Verify("Do you want to REMOVE the '" + a->keyPath + "' key from your Registry file?");
   if (answer == id::kCancel) return false;
   if (answer == id::kNo) return Log("NOT DONE:", line), true;
-  const bool ok = root && !a->subkey.empty() && DeleteRegistryTree(root, a->subkey);
+  const bool ok = root && !a->subkey.empty() && RegKey::Root(root).DeleteTree(a->subkey);
   if (!ok) prompts_.Ask("Error removing Registry entry. This entry may have already been removed.", a->keyPath);
   Log(ok ? "DONE:" : "NOT DONE(ERROR):", line);
   return true;

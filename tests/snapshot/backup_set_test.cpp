@@ -5,6 +5,7 @@
 
 #include "platform/ascii.h"
 #include "platform/files.h"
+#include "platform/folders.h"
 #include "snapshot/backup_set.h"
 #include "testbed.h"
 

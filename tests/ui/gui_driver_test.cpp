@@ -31,10 +31,11 @@ using test::WaitFor;
 
 class TessaryProcess {
  public:
-  explicit TessaryProcess(const std::string& workDir) {
+  // The test build of the program by default, which traces what it does.
+  explicit TessaryProcess(const std::string& workDir, const char* program = TESSARY_EXE) {
     STARTUPINFOA si{};
     si.cb = sizeof si;
-    std::string exe = test::BuildPath(TESSARY_EXE);
+    std::string exe = test::BuildPath(program);
     std::string cmd = "\"" + exe + "\"";
     if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, workDir.c_str(), &si, &info_)) {
       ADD_FAILURE() << "cannot start " << exe;
@@ -327,6 +328,18 @@ TEST_F(GuiTest, OnlyTheHelpMenuMarksTheHelpFileForClosing) {
   PostMessageA(app.frame(), WM_CLOSE, 0, 0);
   EXPECT_EQ(WaitForSingleObject(app.process(), 10000), WAIT_OBJECT_0);
   EXPECT_FALSE(Traced("help 2 0 "));  // HELP_QUIT
+}
+
+// The shipped program has no trace: TESSARY_TRACE in the environment (set by the
+// fixture) changes nothing, and no trace file appears.
+TEST_F(GuiTest, TheShippedProgramIgnoresTheTraceVariable) {
+  TessaryProcess app(dir_.path(), SHIPPED_TESSARY_EXE);
+  ASSERT_NE(app.frame(), nullptr);
+  app.Command(CM_FILENEW);
+  ASSERT_TRUE(WaitFor([&] { return app.ViewerChildren().size() == 1; }));
+  PostMessageA(app.frame(), WM_CLOSE, 0, 0);
+  EXPECT_EQ(WaitForSingleObject(app.process(), 10000), WAIT_OBJECT_0);
+  EXPECT_FALSE(PathExists(trace_));
 }
 
 TEST_F(GuiTest, FileNewNumbersItsChildren) {

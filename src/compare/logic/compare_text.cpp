@@ -114,6 +114,6 @@ std::string_view WithoutIniQuotes(std::string_view value) {
   return value;
 }
 
-bool IsDeviceLine(std::string_view line) { return line.size() >= 6 && EqualsNoCase(line.substr(0, 6), "device"); }
+bool IsDeviceLine(std::string_view line) { return StartsWithNoCase(line, "device"); }
 
 }  // namespace tessary

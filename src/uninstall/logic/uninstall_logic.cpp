@@ -7,12 +7,6 @@
 
 namespace tessary {
 
-namespace {
-bool StartsWithNoCase(const std::string& text, const std::string& prefix) {
-  return text.size() >= prefix.size() && EqualsNoCase(text.substr(0, prefix.size()), prefix);
-}
-}  // namespace
-
 std::vector<std::string> NeImportedModules(const ReadAtFn& readAt, std::uint64_t size) {
   std::vector<std::string> modules;
   if (size < 25) return modules;
