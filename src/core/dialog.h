@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 #include "core/help.h"
@@ -53,6 +54,11 @@ class Dialog {
   HWND Item(int id) const { return GetDlgItem(hwnd_, id); }
   std::string ItemText(int id) const;
   void SetItemText(int id, const std::string& text) const;
+  // The text of entry `index` of list box `id`; empty when there is no such entry.
+  std::string ListText(int id, int index) const;
+  // The text of the selected entry of single-selection list box `id`; none without a
+  // selection.
+  std::optional<std::string> SelectedListText(int id) const;
   bool IsChecked(int id) const;
   void SetChecked(int id, bool checked) const;
   void EnableItem(int id, bool enable) const;

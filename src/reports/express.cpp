@@ -3,30 +3,16 @@
 #include <windows.h>
 #include <commdlg.h>
 
-#include <vector>
-
 #include "core/commands.h"
+#include "platform/file_dialog.h"
 #include "platform/shell.h"
 #include "resources/ids.h"
 
 namespace tessary {
 
 std::optional<std::string> SystemSetupLauncher::ChooseSetupProgram(void* owner) {
-  std::string filter = kSetupPromptFilter;
-  for (char& c : filter)
-    if (c == '|') c = '\0';
-  std::vector<char> file(260, '\0');
-  OPENFILENAMEA ofn{};
-  ofn.lStructSize = sizeof ofn;
-  ofn.hwndOwner = static_cast<HWND>(owner);
-  ofn.lpstrFilter = filter.c_str();
-  ofn.nFilterIndex = 1;
-  ofn.lpstrFile = file.data();
-  ofn.nMaxFile = static_cast<DWORD>(file.size());
-  ofn.lpstrTitle = kSetupPromptTitle;
-  ofn.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
-  if (!GetOpenFileNameA(&ofn)) return std::nullopt;
-  return std::string(file.data());
+  return ChooseFileToOpen(FileNameRequest{static_cast<HWND>(owner), kSetupPromptFilter, "", "", kSetupPromptTitle,
+                                          OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY});
 }
 
 unsigned SystemSetupLauncher::Start(const std::string& path) {

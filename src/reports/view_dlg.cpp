@@ -54,18 +54,13 @@ void TViewDlg::TypeClicked(int id) {
 }
 
 void TViewDlg::View() {
-  HWND list = Item(IDC_VIEW_LIST);
-  LRESULT sel = SendMessageA(list, LB_GETCURSEL, 0, 0);
-  if (sel == LB_ERR) {
+  const std::optional<std::string> entry = SelectedListText(IDC_VIEW_LIST);
+  if (!entry) {
     host_.Prompts().Ask("You must select a compare file to view from the list.\nSelect Cancel to leave this dialog.",
                         "View", mb::kOk, hwnd());
     return;
   }
-  LRESULT len = SendMessageA(list, LB_GETTEXTLEN, sel, 0);
-  std::string line(len > 0 ? static_cast<std::size_t>(len) : 0, '\0');
-  std::vector<char> buf(line.size() + 1, '\0');
-  SendMessageA(list, LB_GETTEXT, sel, reinterpret_cast<LPARAM>(buf.data()));
-  host_.State().FileToOpen = host_.State().BackupDirectory + "\\" + CompareFileNameOf(buf.data());
+  host_.State().FileToOpen = host_.State().BackupDirectory + "\\" + CompareFileNameOf(*entry);
   Close(IDOK);
 }
 

@@ -20,15 +20,6 @@ namespace tessary {
 
 namespace {
 
-std::string ListText(HWND list, int index) {
-  const LRESULT len = SendMessageA(list, LB_GETTEXTLEN, index, 0);
-  if (len == LB_ERR) return "";
-  std::string text(static_cast<std::size_t>(len) + 1, '\0');
-  SendMessageA(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(text.data()));
-  text.resize(static_cast<std::size_t>(len));
-  return text;
-}
-
 void CentreWindow(HWND hwnd) {
   RECT r{};
   GetWindowRect(hwnd, &r);
@@ -123,9 +114,8 @@ class TUninstallDlg : public Dialog {
       SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(e.c_str()));
   }
   std::string Selected() const {
-    HWND list = Item(IDC_UN_LIST);
-    const LRESULT i = SendMessageA(list, LB_GETCURSEL, 0, 0);
-    return i == LB_ERR ? "" : CompareFileNameOf(ListText(list, static_cast<int>(i)));
+    const std::optional<std::string> entry = SelectedListText(IDC_UN_LIST);
+    return entry ? CompareFileNameOf(*entry) : "";
   }
   void Accept() {
     AppState& s = host_.State();
@@ -228,7 +218,7 @@ class TListDlg : public Dialog {
         UninstallSelection sel;
         const int n = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
         for (int i = 0; i < n; ++i) {
-          sel.entries.push_back(ListText(list, i));
+          sel.entries.push_back(ListText(IDC_LIST_ACTIONS, i));
           const auto line = static_cast<std::size_t>(SendMessageA(list, LB_GETITEMDATA, i, 0));
           sel.originals.push_back(line < originals_.size() ? originals_[line] : sel.entries.back());
           sel.selected.push_back(SendMessageA(list, LB_GETSEL, i, 0) > 0);
