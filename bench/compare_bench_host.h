@@ -25,11 +25,11 @@ class BenchHost : public Host, Prompter, ProgressFactory, Clock, HelpEngine {
   ProgressFactory& Progresses() override { return *this; }
   Clock& Time() override { return *this; }
   HelpEngine& Help() override { return *this; }
-  void* MainWindow() override { return nullptr; }
+  WindowHandle MainWindow() override { return nullptr; }
   void PumpMessages() override {}
   void RefreshLastBackup() override {}
   void OpenInViewer(const std::string&) override {}
-  void RunCommand(int) override {}
+  void RunCommand(Command) override {}
   void ContinueExpress() override {}
   void PruneSentinoxReports() override {}
   void Quit() override {}
@@ -38,7 +38,7 @@ class BenchHost : public Host, Prompter, ProgressFactory, Clock, HelpEngine {
   void Beep(unsigned) override {}
   std::unique_ptr<Progress> Open(const std::string&) override { return std::make_unique<QuietProgress>(); }
   LocalTime Now() override { return {}; }
-  int Call(void*, const HelpRequest&) override { return 1; }
+  int Call(WindowHandle, const HelpRequest&) override { return 1; }
 
   AppState state;
   int boxes = 0;

@@ -46,7 +46,7 @@ std::string ProposeCompareName(Host& host) {
   return text;
 }
 
-bool CompareOk(Host& host, const std::string& fieldText, void* owner, const std::function<void()>& beforeProgress,
+bool CompareOk(Host& host, const std::string& fieldText, WindowHandle owner, const std::function<void()>& beforeProgress,
                const std::string& bootDirectory) {
   AppState& state = host.State();
   state.LastCompareFile = fieldText.substr(0, std::min(fieldText.size(), kCompareNameLimit));
@@ -118,7 +118,7 @@ void CompareCommand(Host& host) {
   AppState& state = host.State();
   state.LastCompareFile.clear();
   {
-    TCompareDlg dialog(static_cast<HWND>(host.MainWindow()), host);
+    TCompareDlg dialog(host.MainWindow(), host);
     dialog.RunModal();
   }
   if (state.SentinoxPass) {

@@ -30,7 +30,7 @@ std::string FreeSentinoxReportName(const std::string& backupDirectory, const std
 // The OK operation with the text of the name field. Returns false when the dialog
 // stays open (the user declined to overwrite), true when it closes; LastCompareFile
 // then holds the report path, or is empty after a failed run.
-bool CompareOk(Host& host, const std::string& fieldText, void* owner = nullptr,
+bool CompareOk(Host& host, const std::string& fieldText, WindowHandle owner = nullptr,
                const std::function<void()>& beforeProgress = {}, const std::string& bootDirectory = "C:");
 
 class TCompareDlg : public Dialog {

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "core/window_handle.h"
 #include "platform/dos_time.h"
 
 namespace tessary {
@@ -28,7 +29,7 @@ struct MessageBoxRequest {
   std::string text;
   std::string caption;  // empty: the program's name
   unsigned style = mb::kOk;  // buttons | icon | flags
-  void* owner = nullptr;     // the owning window (an HWND), or none
+  WindowHandle owner = nullptr;  // the owning window, or none
 };
 
 class Prompter {
@@ -39,7 +40,7 @@ class Prompter {
   // MessageBeep with an MB_ICON* sound.
   virtual void Beep(unsigned sound) = 0;
 
-  int Ask(std::string text, std::string caption, unsigned style = mb::kOk, void* owner = nullptr) {
+  int Ask(std::string text, std::string caption, unsigned style = mb::kOk, WindowHandle owner = nullptr) {
     return Ask(MessageBoxRequest{std::move(text), std::move(caption), style, owner});
   }
 };

@@ -7,12 +7,6 @@
 
 namespace tessary {
 
-namespace {
-constexpr int kCmdBackup = 204;
-constexpr int kCmdCompare = 304;
-constexpr int kCmdUninstall = 303;
-}  // namespace
-
 std::string SettingsPathFor(const std::string& windowsDirectory) { return windowsDirectory + "\\tessary.ini"; }
 
 bool TakeStartRequest(const std::string& settingsPath) {
@@ -50,13 +44,13 @@ void OfferFirstBackup(Host& host) {
   if (answer != id::kYes) return;
   RunMode saved = state.RunMode;
   state.RunMode = RunMode::Direct;
-  host.RunCommand(kCmdBackup);
+  host.RunCommand(Command::Backup);
   state.RunMode = saved;
 }
 
 void RunSentinoxPass(Host& host) {
   if (!host.State().SentinoxPass) return;
-  host.RunCommand(kCmdCompare);
+  host.RunCommand(Command::Compare);
   host.PruneSentinoxReports();
 }
 
@@ -66,7 +60,7 @@ void ContinueSentinoxPass(Host& host) {
   if (!state.LastCompareFile.empty() && FileExists(state.LastCompareFile))
     host.AppSettings().Write(settings::kLastSNCPath, state.LastCompareFile);
   if (state.RunMode == RunMode::Sentinox)
-    host.RunCommand(kCmdBackup);
+    host.RunCommand(Command::Backup);
   else
     host.Quit();
 }
@@ -75,7 +69,7 @@ void IdleStep(Host& host) {
   AppState& state = host.State();
   if (state.UninstallRestart) {
     state.UninstallRestart = false;
-    host.RunCommand(kCmdUninstall);
+    host.RunCommand(Command::Uninstall);
   }
   if (state.StartupDone) return;
   state.StartupDone = true;

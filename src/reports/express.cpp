@@ -10,8 +10,8 @@
 
 namespace tessary {
 
-std::optional<std::string> SystemSetupLauncher::ChooseSetupProgram(void* owner) {
-  return ChooseFileToOpen(FileNameRequest{static_cast<HWND>(owner), kSetupPromptFilter, "", "", kSetupPromptTitle,
+std::optional<std::string> SystemSetupLauncher::ChooseSetupProgram(WindowHandle owner) {
+  return ChooseFileToOpen(FileNameRequest{owner, kSetupPromptFilter, "", "", kSetupPromptTitle,
                                           OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY});
 }
 
@@ -34,14 +34,14 @@ void RunExpressSequence(Host& host, SetupLauncher& launcher) {
     return;
   }
   // The installation runs on; the modal Compare dialog waits for the user.
-  host.RunCommand(CM_COMPARE);
+  host.RunCommand(Command::Compare);
 }
 
 void RunExpressBackup(Host& host) {
   AppState& state = host.State();
   state.ExpressPending = true;
   state.RunMode = RunMode::Direct;
-  host.RunCommand(CM_BACKUP);
+  host.RunCommand(Command::Backup);
   state.ExpressPending = false;
   state.RunMode = RunMode::Interactive;
 }

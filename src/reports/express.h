@@ -13,7 +13,7 @@ class SetupLauncher {
  public:
   virtual ~SetupLauncher() = default;
   // The installation-program prompt; nothing when the user cancels it.
-  virtual std::optional<std::string> ChooseSetupProgram(void* owner) = 0;
+  virtual std::optional<std::string> ChooseSetupProgram(WindowHandle owner) = 0;
   // Starts the program with a normally shown window: the WinExec result.
   virtual unsigned Start(const std::string& path) = 0;
 };
@@ -21,7 +21,7 @@ class SetupLauncher {
 // The real prompt (a file-open dialog) and WinExec.
 class SystemSetupLauncher : public SetupLauncher {
  public:
-  std::optional<std::string> ChooseSetupProgram(void* owner) override;
+  std::optional<std::string> ChooseSetupProgram(WindowHandle owner) override;
   unsigned Start(const std::string& path) override;
 };
 

@@ -19,7 +19,7 @@ BOOL TExpressDlg::OnInit() {
 }
 
 void ExpressCommand(Host& host) {
-  if (TExpressDlg(static_cast<HWND>(host.MainWindow()), host).RunModal() != IDOK) return;
+  if (TExpressDlg(host.MainWindow(), host).RunModal() != IDOK) return;
   RunExpressBackup(host);
 }
 

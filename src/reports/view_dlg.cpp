@@ -87,7 +87,7 @@ bool TViewDlg::OnCommand(int id, int notifyCode, HWND control) {
 
 void ViewCompareFilesCommand(Host& host) {
   host.State().FileToOpen.clear();
-  TViewDlg(static_cast<HWND>(host.MainWindow()), host).RunModal();
+  TViewDlg(host.MainWindow(), host).RunModal();
   if (host.State().FileToOpen.size() > 1) host.OpenInViewer(host.State().FileToOpen);
 }
 

@@ -366,7 +366,7 @@ bool TEditFile::SaveAs() {
   // The shared flags insist on an existing file, which would forbid saving under a
   // new name; Save As keeps every other flag.
   std::optional<std::string> chosen =
-      ChooseFileToSave(FileNameRequest{static_cast<HWND>(viewer_.host().MainWindow()), data_.filter,
+      ChooseFileToSave(FileNameRequest{viewer_.host().MainWindow(), data_.filter,
                                        data_.initialDir, fileName_, "", data_.flags & ~static_cast<DWORD>(OFN_FILEMUSTEXIST)});
   if (!chosen) return false;
   if (!WriteTo(*chosen)) return false;
@@ -386,7 +386,7 @@ void TEditFile::Print() {
   std::vector<std::string> commands = PrintCommandLines(FileExists(kAccessoriesWordPad), work);
 
   state.HideProgressCancel = true;
-  auto dialog = std::make_unique<ProgressDialog>(static_cast<HWND>(host.MainWindow()), "Please Wait...", state);
+  auto dialog = std::make_unique<ProgressDialog>(host.MainWindow(), "Please Wait...", state);
   dialog->Create();
   dialog->SetDetailText("Printing document");
 

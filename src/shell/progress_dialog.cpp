@@ -54,7 +54,7 @@ namespace {
 class DialogProgress : public Progress {
  public:
   DialogProgress(Host& host, const std::string& caption)
-      : host_(host), dialog_(static_cast<HWND>(host.MainWindow()), caption, host.State()) {
+      : host_(host), dialog_(host.MainWindow(), caption, host.State()) {
     dialog_.Create();
   }
   void SetMainText(const std::string& text) override { dialog_.SetMainText(text); }

@@ -45,7 +45,7 @@ void Trace(const std::string& line) {
 
 class TraceHelpEngine : public HelpEngine {
  public:
-  int Call(void*, const HelpRequest& request) override {
+  int Call(WindowHandle, const HelpRequest& request) override {
     Trace("help " + std::to_string(request.command) + " " + std::to_string(request.context) + " " + request.keyword);
     return 1;
   }
@@ -438,7 +438,7 @@ LRESULT TessaryApp::OnFrameMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       int id = LOWORD(wParam);
       // A command while in help mode (or with F1 held) opens its help topic instead.
       if (contextHelp_.InterceptCommand(id)) return 0;
-      RunCommand(id);
+      RunCommand(static_cast<Command>(id));
       return 0;
     }
     case WM_CLOSE:
@@ -487,47 +487,48 @@ void TessaryApp::OpenInViewer(const std::string& path) {
   if (client_) client_->OpenInViewer(path);
 }
 
-void TessaryApp::RunCommand(int commandId) {
+void TessaryApp::RunCommand(Command command) {
+  const int commandId = static_cast<int>(command);
   Trace("command " + std::to_string(commandId));
-  switch (commandId) {
-    case CM_BACKUP:
+  switch (command) {
+    case Command::Backup:
       BackupCommand(*this);
       break;
-    case CM_EXPRESS:
+    case Command::Express:
       ExpressCommand(*this);
       break;
-    case CM_COMPARE:
+    case Command::Compare:
       CompareCommand(*this);
       break;
-    case CM_UNINSTALL:
+    case Command::Uninstall:
       UninstallCommand(*this);
       break;
-    case CM_VIEWCOMPARE:
+    case Command::ViewCompareFiles:
       ViewCompareFilesCommand(*this);
       break;
-    case CM_OPTIONS:
+    case Command::Options:
       OptionsCommand(*this);
       RefreshLastBackup();
       break;
-    case CM_RUNREGEDIT:
+    case Command::RunRegedit:
       RunProgram("regedit.exe", "Unable to load Regedit.exe.", "Program load error.");
       break;
-    case CM_RUNSYSEDIT:
+    case Command::RunSysedit:
       RunProgram("sysedit.exe", "Unable to load SYSEDIT.EXE.\n Ensure this file has not been deleted.", "sysedit.exe");
       break;
-    case CM_HELPCONTENTS:
+    case Command::HelpContents:
       HelpMenuCommand(HELP_INDEX);
       break;
-    case CM_HELPUSING:
+    case Command::HelpUsing:
       HelpMenuCommand(HELP_HELPONHELP);
       break;
-    case CM_HELPABOUT:
+    case Command::HelpAbout:
       TAboutDlg(frame_).RunModal();
       break;
-    case CM_EXIT:
+    case Command::Exit:
       PostMessageA(frame_, WM_CLOSE, 0, 0);
       break;
-    case CM_FILEPRINT:
+    case Command::FilePrint:
       // Print is the active editor's; without one there is nothing to print.
       if (client_)
         if (HWND child = client_->ActiveChild()) SendMessageA(child, WM_COMMAND, CM_FILEPRINT, 0);

@@ -43,11 +43,11 @@ class TessaryApp : public Host, public ViewerHost {
   ProgressFactory& Progresses() override { return *progress_; }
   Clock& Time() override { return clock_; }
   HelpEngine& Help() override { return *help_; }
-  void* MainWindow() override { return frame_; }
+  WindowHandle MainWindow() override { return frame_; }
   void PumpMessages() override;
   void RefreshLastBackup() override;
   void OpenInViewer(const std::string& path) override;
-  void RunCommand(int commandId) override;
+  void RunCommand(Command command) override;
   void ContinueExpress() override;
   void PruneSentinoxReports() override;
   void Quit() override { PostQuitMessage(0); }

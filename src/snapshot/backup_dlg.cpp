@@ -8,7 +8,7 @@
 
 namespace tessary {
 
-TBackupDlg::TBackupDlg(Host& host) : Dialog(static_cast<HWND>(host.MainWindow()), IDD_BACKUP), host_(host) {
+TBackupDlg::TBackupDlg(Host& host) : Dialog(host.MainWindow(), IDD_BACKUP), host_(host) {
   SetHelp(&host.Help(), "Backup");
 }
 

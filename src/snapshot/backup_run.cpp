@@ -33,7 +33,7 @@ constexpr CopyStep kCopySteps[] = {
 
 }  // namespace
 
-int RunBackup(Host& host, RunMode mode, void* owner, const RegistryExport& exportRegistry) {
+int RunBackup(Host& host, RunMode mode, WindowHandle owner, const RegistryExport& exportRegistry) {
   AppState& state = host.State();
   std::unique_ptr<Progress> progress = host.Progresses().Open("Please wait...");
   progress->SetMainText("Backing up files.");
@@ -104,7 +104,7 @@ int RunBackup(Host& host, RunMode mode, void* owner, const RegistryExport& expor
   return 0;
 }
 
-bool BackupDialogAutoStart(Host& host, void* owner, const RegistryExport& exportRegistry) {
+bool BackupDialogAutoStart(Host& host, WindowHandle owner, const RegistryExport& exportRegistry) {
   AppState& state = host.State();
   if (!state.AutoStartBackup) return false;
   state.AutoStartBackup = false;

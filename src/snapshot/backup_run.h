@@ -14,11 +14,11 @@ using RegistryExport = std::function<bool(Host&, RunMode)>;
 // Writes the backup set for `mode`, step by step with the progress texts. `owner` (the
 // hosting dialog) owns the message boxes. Returns 1 when the backup directory does not
 // exist (nothing is written), else 0.
-int RunBackup(Host& host, RunMode mode, void* owner, const RegistryExport& exportRegistry = {});
+int RunBackup(Host& host, RunMode mode, WindowHandle owner, const RegistryExport& exportRegistry = {});
 
 // The set-up step of the Backup dialog: when AutoStartBackup is set, clears it, runs
 // the backup in the current mode and returns true (the dialog then closes with Cancel).
-bool BackupDialogAutoStart(Host& host, void* owner, const RegistryExport& exportRegistry = {});
+bool BackupDialogAutoStart(Host& host, WindowHandle owner, const RegistryExport& exportRegistry = {});
 
 // Runs one Backup dialog modally and returns its result (id::kOk, id::kCancel).
 using BackupDialogRunner = std::function<int(Host&)>;

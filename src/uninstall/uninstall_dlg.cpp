@@ -34,7 +34,7 @@ std::string WithLastThree(const std::string& path, const char* ext) {
 
 class TUninstallDlg : public Dialog {
  public:
-  explicit TUninstallDlg(Host& host) : Dialog(static_cast<HWND>(host.MainWindow()), IDD_UNINSTALL), host_(host) {
+  explicit TUninstallDlg(Host& host) : Dialog(host.MainWindow(), IDD_UNINSTALL), host_(host) {
     SetHelp(&host.Help(), "Uninstall");
   }
 
@@ -172,7 +172,7 @@ class TFindDllDlg : public Dialog {
 
 class TListDlg : public Dialog {
  public:
-  explicit TListDlg(Host& host) : Dialog(static_cast<HWND>(host.MainWindow()), IDD_LIST), host_(host) {
+  explicit TListDlg(Host& host) : Dialog(host.MainWindow(), IDD_LIST), host_(host) {
     SetHelp(&host.Help(), "Uninstall");
   }
 

@@ -57,7 +57,7 @@ TEST_F(CompareCommandTest, SentinoxPassRunsByItselfAndContinuesThePass) {
   EXPECT_TRUE(FileExists(report));
   EXPECT_FALSE(host.state.SentinoxPass);
   EXPECT_EQ(settings().Read(settings::kLastSNCPath), report);
-  EXPECT_EQ(host.commands, std::vector<int>{CM_BACKUP});
+  EXPECT_EQ(host.commands, std::vector<Command>{Command::Backup});
   EXPECT_TRUE(host.opened.empty());
 }
 

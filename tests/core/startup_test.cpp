@@ -16,7 +16,7 @@ using test::ReadBytes;
 using test::TempDir;
 using test::WriteBytes;
 
-constexpr int kBackup = 204, kCompare = 304, kUninstall = 303;
+constexpr Command kBackup{204}, kCompare{304}, kUninstall{303};
 
 TEST(StartRequest, IsHonouredExactlyOnceInAnyCase) {
   TempDir dir;
@@ -106,7 +106,7 @@ TEST_F(StartupTest, FirstRunPromptRunsADirectBackupOnYes) {
             "Since this is the first time running this version of Tessary, would you like to do a backup now? A "
             "backup is necessary before installing a program that you want to monitor or uninstall.");
   EXPECT_EQ(host.prompter.boxes[0].style, mb::kYesNo);
-  EXPECT_EQ(host.commands, std::vector<int>{kBackup});
+  EXPECT_EQ(host.commands, std::vector<Command>{kBackup});
   EXPECT_EQ(modeDuringBackup, RunMode::Direct);
   EXPECT_EQ(host.state.RunMode, RunMode::Interactive);
   EXPECT_EQ(settings().Read(settings::kFirstRun, "gone", 10), "gone");
@@ -147,7 +147,7 @@ TEST_F(SentinoxPassTest, ComparesThenBacksUpThenPrunes) {
     ContinueSentinoxPass(host);
   };
   RunSentinoxPass(host);
-  EXPECT_EQ(host.commands, (std::vector<int>{kCompare, kBackup}));
+  EXPECT_EQ(host.commands, (std::vector<Command>{kCompare, kBackup}));
   EXPECT_EQ(host.pruned, 1);
   EXPECT_FALSE(host.state.SentinoxPass);
   EXPECT_EQ(settings().Read(settings::kLastSNCPath), report);
@@ -212,7 +212,7 @@ TEST_F(SentinoxPassTest, FirstIdleReportsAMissingReportThenQuits) {
 TEST_F(StartupTest, IdleRestartsUninstallWhenAsked) {
   host.state.UninstallRestart = true;
   IdleStep(host);
-  EXPECT_EQ(host.commands, std::vector<int>{kUninstall});
+  EXPECT_EQ(host.commands, std::vector<Command>{kUninstall});
   EXPECT_FALSE(host.state.UninstallRestart);
   EXPECT_EQ(host.quits, 0);  // an interactive start ends nothing at idle
 }

@@ -82,9 +82,9 @@ void FakeHost::RefreshLastBackup() {
   state.LastBackupText = LastBackupQuery(state.BackupDirectory);
 }
 
-void FakeHost::RunCommand(int commandId) {
-  commands.push_back(commandId);
-  auto it = handlers.find(commandId);
+void FakeHost::RunCommand(Command command) {
+  commands.push_back(command);
+  auto it = handlers.find(command);
   if (it != handlers.end()) it->second();
 }
 

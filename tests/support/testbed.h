@@ -16,6 +16,11 @@
 
 #include "core/host.h"
 
+namespace tessary {
+// A command shows as its menu id in a failure message.
+inline void PrintTo(Command command, std::ostream* os) { *os << static_cast<int>(command); }
+}  // namespace tessary
+
 namespace tessary::test {
 
 // Records every message box and answers from a queue; a box with no answer queued
@@ -26,7 +31,7 @@ class ScriptedPrompter : public Prompter {
     std::string text;
     std::string caption;
     unsigned style = 0;
-    void* owner = nullptr;
+    WindowHandle owner = nullptr;
     int answer = 0;
   };
   ~ScriptedPrompter() override;
@@ -70,7 +75,7 @@ class FixedClock : public Clock {
 
 class RecordingHelp : public HelpEngine {
  public:
-  int Call(void*, const HelpRequest& request) override {
+  int Call(WindowHandle, const HelpRequest& request) override {
     calls.push_back(request);
     return 1;
   }
@@ -78,7 +83,7 @@ class RecordingHelp : public HelpEngine {
 };
 
 // A Host with scripted seams and no window. Commands run what a test registers for
-// their id and are logged in `commands`.
+// them and are logged in `commands`.
 class FakeHost : public Host {
  public:
   AppState& State() override { return state; }
@@ -86,11 +91,11 @@ class FakeHost : public Host {
   ProgressFactory& Progresses() override { return progress; }
   Clock& Time() override { return clock; }
   HelpEngine& Help() override { return help; }
-  void* MainWindow() override { return nullptr; }
+  WindowHandle MainWindow() override { return nullptr; }
   void PumpMessages() override { ++pumps; }
   void RefreshLastBackup() override;
   void OpenInViewer(const std::string& path) override { opened.push_back(path); }
-  void RunCommand(int commandId) override;
+  void RunCommand(Command command) override;
   void ContinueExpress() override { ++expressContinued; }
   void PruneSentinoxReports() override { ++pruned; }
   void Quit() override { ++quits; }
@@ -100,8 +105,8 @@ class FakeHost : public Host {
   ScriptedProgressFactory progress;
   FixedClock clock;
   RecordingHelp help;
-  std::map<int, std::function<void()>> handlers;
-  std::vector<int> commands;
+  std::map<Command, std::function<void()>> handlers;
+  std::vector<Command> commands;
   std::vector<std::string> opened;
   int pumps = 0, refreshes = 0, expressContinued = 0, pruned = 0, quits = 0;
 };

@@ -186,7 +186,7 @@ TEST(ProgressDialog, DialogProgressReportsCancel) {
   OwnerWindow owner;
   struct WindowHost : test::FakeHost {
     HWND window = nullptr;
-    void* MainWindow() override { return window; }
+    WindowHandle MainWindow() override { return window; }
     void PumpMessages() override { Pump(); }
   } windowHost;
   windowHost.window = owner.hwnd();
