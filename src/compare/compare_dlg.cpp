@@ -5,10 +5,10 @@
 
 #include "core/commands.h"
 #include "core/startup.h"
+#include "compare/compare_ids.h"
 #include "compare/compare_run.h"
 #include "platform/ascii.h"
 #include "platform/files.h"
-#include "resources/ids.h"
 
 namespace tessary {
 
@@ -81,11 +81,11 @@ TCompareDlg::TCompareDlg(HWND owner, Host& host) : Dialog(owner, IDD_COMPARE), h
 }
 
 BOOL TCompareDlg::OnInit() {
-  SendMessageA(Item(kIdCompareName), EM_LIMITTEXT, 255, 0);
+  SendMessageA(Item(IDC_COMPARE_NAME), EM_LIMITTEXT, 255, 0);
   host_.State().LastBackupText = LastBackupQuery(host_.State().BackupDirectory);
-  SetItemText(kIdCompareLastBackup, host_.State().LastBackupText);
-  SetItemText(kIdCompareBackupDir, host_.State().BackupDirectory);
-  SetItemText(kIdCompareName, ProposeCompareName(host_));
+  SetItemText(IDC_COMPARE_LASTBACKUP, host_.State().LastBackupText);
+  SetItemText(IDC_COMPARE_BACKUPDIR, host_.State().BackupDirectory);
+  SetItemText(IDC_COMPARE_NAME, ProposeCompareName(host_));
   if (host_.State().SentinoxPass) PostMessageA(hwnd(), WM_COMMAND, IDOK, 0);
   return TRUE;
 }
@@ -99,7 +99,7 @@ bool TCompareDlg::OnCommand(int id, int notifyCode, HWND control) {
 }
 
 void TCompareDlg::RunOk() {
-  const std::string name = ItemText(kIdCompareName);
+  const std::string name = ItemText(IDC_COMPARE_NAME);
   HCURSOR oldCursor = nullptr;
   auto hide = [&] {
     RECT rect{};

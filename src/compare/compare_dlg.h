@@ -11,10 +11,6 @@
 
 namespace tessary {
 
-constexpr int kIdCompareName = 210;        // edit: the compare file name
-constexpr int kIdCompareBackupDir = 336;   // static: BackupDirectory
-constexpr int kIdCompareLastBackup = 560;  // static: LastBackupText
-constexpr int kIdCompareGroup = 211;
 constexpr std::size_t kCompareNameLimit = 48;
 
 // The name the dialog proposes: "COMPARE", or the date name ("%02d%02d%02d%02d" of

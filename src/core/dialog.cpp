@@ -91,7 +91,7 @@ bool Dialog::OnCommand(int id, int, HWND) {
     case IDCANCEL:
       Close(id);
       return true;
-    case kIdHelpButton:
+    case IDC_HELP:
       if (help_) help_->Call(hwnd_, HelpRequest{HELP_KEY, 0, helpKeyword_});
       return true;
     default:

@@ -1,7 +1,7 @@
 // The dialog base of the main program: one dialog-procedure trampoline that keeps
 // `this` from WM_INITDIALOG and dispatches to virtual handlers. Every dialog centres
 // itself on the screen, paints its background, buttons and static texts with one
-// light-grey brush that it owns, and answers its HELP button (id 9) with a keyword topic.
+// light-grey brush that it owns, and answers its HELP button (IDC_HELP) with a keyword topic.
 #pragma once
 
 #include <windows.h>
@@ -9,11 +9,11 @@
 #include <optional>
 #include <string>
 
+#include "core/dialog_ids.h"
 #include "core/help.h"
 
 namespace tessary {
 
-constexpr int kIdHelpButton = 9;
 constexpr COLORREF kDialogGrey = RGB(192, 192, 192);
 
 // Centres a window on the screen: left = (screen width - width) / 2, top likewise.

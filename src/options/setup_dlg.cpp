@@ -5,9 +5,8 @@
 #include "options/dirs_dlg.h"
 #include "options/logic/options_logic.h"
 #include "options/registry_dlg.h"
-#include "options_ids.h"
+#include "options/setup_ids.h"
 #include "platform/files.h"
-#include "resources/ids.h"
 
 namespace tessary {
 
@@ -21,7 +20,7 @@ std::string FullPath(const std::string& path) {
 }
 
 TSetupDlg::TSetupDlg(HWND owner, Host& host, CompanionControl& companions)
-    : Dialog(owner, IDD_OPTIONS), host_(host), companions_(companions) {
+    : Dialog(owner, IDD_SETUP), host_(host), companions_(companions) {
   SetHelp(&host.Help(), "Tessary Options");
 }
 

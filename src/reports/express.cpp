@@ -6,7 +6,6 @@
 #include "core/commands.h"
 #include "platform/file_dialog.h"
 #include "platform/shell.h"
-#include "resources/ids.h"
 
 namespace tessary {
 

@@ -2,8 +2,7 @@
 
 #include "core/commands.h"
 #include "reports/express.h"
-#include "reports_ids.h"
-#include "resources/ids.h"
+#include "reports/express_ids.h"
 
 namespace tessary {
 

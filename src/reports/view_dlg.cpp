@@ -4,8 +4,7 @@
 
 #include "core/commands.h"
 #include "uninstall/compare_file_list.h"
-#include "reports_ids.h"
-#include "resources/ids.h"
+#include "reports/view_ids.h"
 
 namespace tessary {
 

@@ -1,7 +1,7 @@
 #include "shell/progress_dialog.h"
 
 #include "core/host.h"
-#include "resources/ids.h"
+#include "shell/progress_ids.h"
 
 namespace tessary {
 

@@ -2,8 +2,7 @@
 
 #include "core/commands.h"
 #include "core/startup.h"
-#include "resources/ids.h"
-#include "snapshot/backup_dlg_ids.h"
+#include "snapshot/backup_ids.h"
 #include "snapshot/backup_run.h"
 
 namespace tessary {

@@ -3,7 +3,8 @@
 
 #include "reports/express_dlg.h"
 #include "reports/view_dlg.h"
-#include "reports_ids.h"
+#include "reports/express_ids.h"
+#include "reports/view_ids.h"
 #include "testbed.h"
 
 namespace tessary {

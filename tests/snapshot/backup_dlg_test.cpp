@@ -5,7 +5,7 @@
 
 #include "platform/files.h"
 #include "snapshot/backup_dlg.h"
-#include "snapshot/backup_dlg_ids.h"
+#include "snapshot/backup_ids.h"
 #include "testbed.h"
 
 namespace tessary {

@@ -9,6 +9,7 @@
 #include "shell/progress_dialog.h"
 #include "shell/viewer_logic.h"
 #include "resources/ids.h"
+#include "shell/progress_ids.h"
 #include "testbed.h"
 
 namespace tessary {
