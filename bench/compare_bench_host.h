@@ -36,7 +36,9 @@ class BenchHost : public Host, Prompter, ProgressFactory, Clock, HelpEngine {
 
   int Ask(const MessageBoxRequest& request) override;
   void Beep(unsigned) override {}
-  std::unique_ptr<Progress> Open(const std::string&) override { return std::make_unique<QuietProgress>(); }
+  std::unique_ptr<Progress> Open(const std::string&, ProgressCancel) override {
+    return std::make_unique<QuietProgress>();
+  }
   LocalTime Now() override { return {}; }
   int Call(WindowHandle, const HelpRequest&) override { return 1; }
 

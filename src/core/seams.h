@@ -57,12 +57,17 @@ class Progress {
   virtual bool Cancelled() = 0;
 };
 
-// Opens progress dialogs. Whether Cancel is enabled, disabled or hidden follows the
-// application state at the moment of opening (run mode, Sentinox pass, hide flag).
+// Whether a progress dialog offers Cancel. Shown: enabled while the program runs for the
+// user (interactive, outside a Sentinox pass), greyed otherwise. Hidden: the operation
+// never looks for a Cancel, so the dialog has no button.
+enum class ProgressCancel { Shown, Hidden };
+
+// Opens progress dialogs.
 class ProgressFactory {
  public:
   virtual ~ProgressFactory() = default;
-  virtual std::unique_ptr<Progress> Open(const std::string& caption) = 0;
+  virtual std::unique_ptr<Progress> Open(const std::string& caption, ProgressCancel cancel) = 0;
+  std::unique_ptr<Progress> Open(const std::string& caption) { return Open(caption, ProgressCancel::Shown); }
 };
 
 struct LocalTime {

@@ -54,25 +54,24 @@ void RunSentinoxPass(Host& host) {
   host.PruneSentinoxReports();
 }
 
-void ContinueSentinoxPass(Host& host) {
+void ContinueSentinoxPass(Host& host, const std::string& reportPath) {
   AppState& state = host.State();
   state.SentinoxPass = false;
-  if (!state.LastCompareFile.empty() && FileExists(state.LastCompareFile))
-    host.AppSettings().Write(settings::kLastSNCPath, state.LastCompareFile);
+  if (!reportPath.empty() && FileExists(reportPath)) host.AppSettings().Write(settings::kLastSNCPath, reportPath);
   if (state.RunMode == RunMode::Sentinox)
     host.RunCommand(Command::Backup);
   else
     host.Quit();
 }
 
-void IdleStep(Host& host) {
+void IdleStep(Host& host, IdleState& idle) {
   AppState& state = host.State();
-  if (state.UninstallRestart) {
-    state.UninstallRestart = false;
+  if (idle.restartUninstall) {
+    idle.restartUninstall = false;
     host.RunCommand(Command::Uninstall);
   }
-  if (state.StartupDone) return;
-  state.StartupDone = true;
+  if (idle.startupDone) return;
+  idle.startupDone = true;
   if (state.RunMode == RunMode::Interactive) return;
   state.RunMode = RunMode::Interactive;
   Settings settings = host.AppSettings();

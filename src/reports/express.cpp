@@ -38,10 +38,9 @@ void RunExpressSequence(Host& host, SetupLauncher& launcher) {
 
 void RunExpressBackup(Host& host) {
   AppState& state = host.State();
-  state.ExpressPending = true;
   state.RunMode = RunMode::Direct;
   host.RunCommand(Command::Backup);
-  state.ExpressPending = false;
+  host.ContinueExpress();
   state.RunMode = RunMode::Interactive;
 }
 

@@ -32,8 +32,8 @@ constexpr const char* kSetupPromptFilter = "Setup Files|setup.exe|Install Files|
 // The sequence that follows the backup: prompt, start, and Compare when it started.
 void RunExpressSequence(Host& host, SetupLauncher& launcher);
 
-// What the Express command does once its dialog was confirmed: the backup in Direct
-// mode with ExpressPending set, both reset afterwards.
+// What the Express command does once its dialog was confirmed: the backup, then the
+// Express sequence, both in Direct mode (Interactive again afterwards).
 void RunExpressBackup(Host& host);
 
 }  // namespace tessary

@@ -59,7 +59,7 @@ void TViewDlg::View() {
                         "View", mb::kOk, hwnd());
     return;
   }
-  host_.State().FileToOpen = host_.State().BackupDirectory + "\\" + CompareFileNameOf(*entry);
+  fileToOpen_ = host_.State().BackupDirectory + "\\" + CompareFileNameOf(*entry);
   Close(IDOK);
 }
 
@@ -67,10 +67,6 @@ bool TViewDlg::OnCommand(int id, int notifyCode, HWND control) {
   switch (id) {
     case IDOK:
       View();
-      return true;
-    case IDCANCEL:
-      host_.State().FileToOpen.clear();
-      Close(IDCANCEL);
       return true;
     case IDC_VIEW_LIST:
       if (notifyCode == LBN_DBLCLK) View();
@@ -85,9 +81,9 @@ bool TViewDlg::OnCommand(int id, int notifyCode, HWND control) {
 }
 
 void ViewCompareFilesCommand(Host& host) {
-  host.State().FileToOpen.clear();
-  TViewDlg(host.MainWindow(), host).RunModal();
-  if (host.State().FileToOpen.size() > 1) host.OpenInViewer(host.State().FileToOpen);
+  TViewDlg dialog(host.MainWindow(), host);
+  dialog.RunModal();
+  if (dialog.fileToOpen()) host.OpenInViewer(*dialog.fileToOpen());
 }
 
 }  // namespace tessary

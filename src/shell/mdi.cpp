@@ -385,8 +385,8 @@ void TEditFile::Print() {
   if (!WriteTo(work)) return;
   std::vector<std::string> commands = PrintCommandLines(FileExists(kAccessoriesWordPad), work);
 
-  state.HideProgressCancel = true;
-  auto dialog = std::make_unique<ProgressDialog>(host.MainWindow(), "Please Wait...", state);
+  // Printing cannot be cancelled: the dialog has no Cancel.
+  auto dialog = std::make_unique<ProgressDialog>(host.MainWindow(), "Please Wait...", state, ProgressCancel::Hidden);
   dialog->Create();
   dialog->SetDetailText("Printing document");
 
@@ -412,7 +412,6 @@ void TEditFile::Print() {
   }
   dialog->Destroy();
   dialog.reset();
-  state.HideProgressCancel = false;
   DeleteFileA(work.c_str());
 }
 

@@ -126,7 +126,7 @@ int TessaryApp::Run(int showCommand) {
   for (;;) {
     // Idle processing runs once the queue is empty, then waits for the next message.
     if (!PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
-      IdleStep(*this);
+      IdleStep(*this, idle_);
       UpdateToolBar();
     }
     BOOL got = GetMessageA(&msg, nullptr, 0, 0);
@@ -501,7 +501,7 @@ void TessaryApp::RunCommand(Command command) {
       CompareCommand(*this);
       break;
     case Command::Uninstall:
-      UninstallCommand(*this);
+      if (UninstallCommand(*this) == UninstallEnd::Restart) idle_.restartUninstall = true;
       break;
     case Command::ViewCompareFiles:
       ViewCompareFilesCommand(*this);

@@ -14,6 +14,7 @@
 #include "shell/context_help.h"
 #include "core/gui_seams.h"
 #include "core/host.h"
+#include "core/startup.h"
 #include "shell/mdi.h"
 
 namespace tessary {
@@ -105,6 +106,7 @@ class TessaryApp : public Host, public ViewerHost {
   HACCEL accelerators_ = nullptr;
   std::string statusLabel_;
   int helpUsed_ = 0;
+  IdleState idle_;
 
   // The modeless Find / Replace dialog and the last search.
   FINDREPLACEA find_{};

@@ -24,14 +24,16 @@ void CentreWindow(HWND hwnd) {
 
 }  // namespace
 
-TListDlg::TListDlg(Host& host) : Dialog(host.MainWindow(), IDD_LIST), host_(host) { SetHelp(&host.Help(), "Uninstall"); }
+TListDlg::TListDlg(Host& host, std::string actionFile)
+    : Dialog(host.MainWindow(), IDD_LIST), host_(host), actionFile_(std::move(actionFile)) {
+  SetHelp(&host.Help(), "Uninstall");
+}
 
 BOOL TListDlg::OnInit() {
   Settings settings = host_.AppSettings();
   SetChecked(IDC_LIST_VERIFY, settings.IsYes(settings::kVerifyAllUninstall));
   SetChecked(IDC_LIST_DLLDEPEND, IsYes(settings.Read(SettingKey{"uninstall", "DllDepend", "yes", 5})));
-  const std::string& file = host_.State().UninstallFile;
-  std::ifstream in(file, std::ios::binary);
+  std::ifstream in(actionFile_, std::ios::binary);
   if (!in) {
     host_.Prompts().Ask(kTsuReadErrorText, kTsuReadErrorCaption, mb::kOk, hwnd());
     Close(IDCANCEL);
@@ -50,7 +52,7 @@ BOOL TListDlg::OnInit() {
     if (at >= 0) SendMessageA(list, LB_SETITEMDATA, static_cast<WPARAM>(at), static_cast<LPARAM>(i));
   }
   if (!dllLines_) EnableItem(IDC_LIST_DLLDEPEND, false);
-  SetItemText(IDC_LIST_FILE, file);
+  SetItemText(IDC_LIST_FILE, actionFile_);
   return TRUE;
 }
 
@@ -64,7 +66,7 @@ bool TListDlg::OnCommand(int id, int notifyCode, HWND control) {
       Run();
       return true;
     case IDCANCEL:
-      host_.State().UninstallRestart = true;
+      wentBack_ = true;
       Close(IDCANCEL);
       return true;
   }
@@ -80,6 +82,7 @@ void TListDlg::SelectAll(bool select) {
 void TListDlg::Run() {
   HWND list = Item(IDC_LIST_ACTIONS);
   UninstallSelection sel;
+  sel.actionFile = actionFile_;
   const int n = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
   for (int i = 0; i < n; ++i) {
     sel.entries.push_back(ListText(IDC_LIST_ACTIONS, i));
@@ -99,10 +102,11 @@ void TListDlg::Run() {
   };
   env.moveBack = [this] { CentreWindow(hwnd()); };
   HCURSOR old = SetCursor(LoadCursor(nullptr, IDC_WAIT));
-  const RunOutcome outcome = RunUninstall(host_, sel, env);
+  UninstallResult result = RunUninstall(host_, sel, env);
   SetCursor(old);
-  if (outcome == RunOutcome::CloseOk) Close(IDOK);
-  if (outcome == RunOutcome::CloseCancel) Close(IDCANCEL);
+  logToShow_ = std::move(result.logToShow);
+  if (result.outcome == RunOutcome::CloseOk) Close(IDOK);
+  if (result.outcome == RunOutcome::CloseCancel) Close(IDCANCEL);
 }
 
 }  // namespace tessary

@@ -2,6 +2,7 @@
 // selection, with the verify and DLL-check options; OK hands the selection to RunUninstall.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,7 +13,11 @@ namespace tessary {
 
 class TListDlg : public Dialog {
  public:
-  explicit TListDlg(Host& host);
+  TListDlg(Host& host, std::string actionFile);
+  // Once closed: whether the user went back with Cancel (the Uninstall command then
+  // starts again with the UnInstall dialog), and the uninstall log the user asked to view.
+  bool wentBack() const { return wentBack_; }
+  const std::optional<std::string>& logToShow() const { return logToShow_; }
 
  protected:
   BOOL OnInit() override;
@@ -23,8 +28,11 @@ class TListDlg : public Dialog {
   void Run();
 
   Host& host_;
+  std::string actionFile_;
   bool dllLines_ = false;
   std::vector<std::string> originals_;  // the action file's lines as written
+  bool wentBack_ = false;
+  std::optional<std::string> logToShow_;
 };
 
 }  // namespace tessary

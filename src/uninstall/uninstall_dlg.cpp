@@ -60,7 +60,6 @@ bool TUninstallDlg::OnCommand(int id, int notifyCode, HWND control) {
       Accept();
       return true;
     case IDCANCEL:
-      host_.State().UninstallFile.clear();
       Close(IDCANCEL);
       return true;
   }
@@ -86,7 +85,7 @@ void TUninstallDlg::View() {
     host_.Prompts().Ask("You must select a compare file to view from the list.\n", "View", mb::kOk, hwnd());
     return;
   }
-  host_.State().FileToOpen = host_.State().BackupDirectory + "\\" + name;
+  fileToOpen_ = host_.State().BackupDirectory + "\\" + name;
   Close(IDOK);
 }
 
@@ -110,7 +109,6 @@ void TUninstallDlg::Delete() {
 }
 
 void TUninstallDlg::Accept() {
-  AppState& s = host_.State();
   Prompter& p = host_.Prompts();
   const std::string name = Selected();
   if (name.empty()) {
@@ -118,8 +116,8 @@ void TUninstallDlg::Accept() {
           mb::kOk, hwnd());
     return;
   }
-  s.UninstallFile = s.BackupDirectory + "\\" + name;
-  std::ifstream in(ActionFilePathFor(s.UninstallFile), std::ios::binary);
+  const std::string report = host_.State().BackupDirectory + "\\" + name;
+  std::ifstream in(ActionFilePathFor(report), std::ios::binary);
   if (!in) {
     p.Ask(kTsuReadErrorText, kTsuReadErrorCaption, mb::kOk, hwnd());
     return;
@@ -128,28 +126,28 @@ void TUninstallDlg::Accept() {
     p.Ask("No uninstall actions found for this file, choose another file.", "uninstall", mb::kOk, hwnd());
     return;
   }
+  chosenReport_ = report;
   Close(IDOK);
 }
 
-void UninstallCommand(Host& host) {
-  AppState& s = host.State();
-  s.FileToOpen.clear();
-  s.UninstallFile.clear();
-  TUninstallDlg(host).RunModal();
-  if (s.FileToOpen.size() > 1) {
-    host.OpenInViewer(s.FileToOpen);
-  } else if (s.UninstallFile.size() > 1) {
-    if (s.UninstallFile.size() >= 4) s.UninstallFile = WithLastThree(s.UninstallFile, "tsu");
-    s.FileToOpen.clear();
-    s.UninstallRestart = false;
-    TListDlg(host).RunModal();
-    if (s.UninstallRestart) return;
-    if (s.FileToOpen.size() > 1) host.OpenInViewer(s.FileToOpen);
+UninstallEnd UninstallCommand(Host& host) {
+  TUninstallDlg chooser(host);
+  chooser.RunModal();
+  if (chooser.fileToOpen()) {
+    host.OpenInViewer(*chooser.fileToOpen());
+  } else if (chooser.chosenReport()) {
+    const std::string& report = *chooser.chosenReport();
+    TListDlg actions(host, report.size() >= 4 ? WithLastThree(report, "tsu") : report);
+    actions.RunModal();
+    // The DLL check's work files stay until the command that goes on from here ends.
+    if (actions.wentBack()) return UninstallEnd::Restart;
+    if (actions.logToShow()) host.OpenInViewer(*actions.logToShow());
   }
   for (const char* name : {kDllNameListFile, kDllReferenceListFile}) {
-    const std::string path = s.BackupDirectory + "\\" + name;
+    const std::string path = host.State().BackupDirectory + "\\" + name;
     if (FileExists(path)) DeleteFileA(path.c_str());
   }
+  return UninstallEnd::Done;
 }
 
 }  // namespace tessary

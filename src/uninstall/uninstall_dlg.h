@@ -2,6 +2,9 @@
 // the user views or deletes one, or picks the one whose uninstall actions to use.
 #pragma once
 
+#include <optional>
+#include <string>
+
 #include "core/dialog.h"
 #include "core/host.h"
 
@@ -10,6 +13,10 @@ namespace tessary {
 class TUninstallDlg : public Dialog {
  public:
   explicit TUninstallDlg(Host& host);
+  // Once closed: the report to view (View Selected File), or the report whose uninstall
+  // actions to use (OK), or neither (Cancel).
+  const std::optional<std::string>& fileToOpen() const { return fileToOpen_; }
+  const std::optional<std::string>& chosenReport() const { return chosenReport_; }
 
  protected:
   BOOL OnInit() override;
@@ -24,6 +31,8 @@ class TUninstallDlg : public Dialog {
   void Accept();
 
   Host& host_;
+  std::optional<std::string> fileToOpen_;
+  std::optional<std::string> chosenReport_;
 };
 
 }  // namespace tessary

@@ -39,18 +39,18 @@ class ExpressTest : public test::HostTest {
   }
 };
 
-TEST_F(ExpressTest, BackupRunsInDirectModeWithExpressPending) {
-  bool pending = false;
+TEST_F(ExpressTest, BackupRunsInDirectModeThenTheExpressSequence) {
+  int continuedDuringBackup = -1;
   RunMode mode = RunMode::Interactive;
   host.handlers[Command::Backup] = [&] {
-    pending = host.state.ExpressPending;
+    continuedDuringBackup = host.expressContinued;
     mode = host.state.RunMode;
   };
   RunExpressBackup(host);
   EXPECT_EQ(host.commands, std::vector<Command>{Command::Backup});
-  EXPECT_TRUE(pending);
   EXPECT_EQ(mode, RunMode::Direct);
-  EXPECT_FALSE(host.state.ExpressPending);
+  EXPECT_EQ(continuedDuringBackup, 0);
+  EXPECT_EQ(host.expressContinued, 1);
   EXPECT_EQ(host.state.RunMode, RunMode::Interactive);
 }
 

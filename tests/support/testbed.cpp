@@ -69,8 +69,9 @@ int ScriptedPrompter::Ask(const MessageBoxRequest& request) {
   return box.answer;
 }
 
-std::unique_ptr<Progress> ScriptedProgressFactory::Open(const std::string& caption) {
+std::unique_ptr<Progress> ScriptedProgressFactory::Open(const std::string& caption, ProgressCancel cancel) {
   events.push_back("open:" + caption);
+  cancels.push_back(cancel);
   return std::make_unique<ScriptedProgress>(*this);
 }
 

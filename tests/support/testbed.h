@@ -54,10 +54,13 @@ class ScriptedPrompter : public Prompter {
 // check (counted over all dialogs) and every later one report a cancel.
 class ScriptedProgressFactory : public ProgressFactory {
  public:
-  std::unique_ptr<Progress> Open(const std::string& caption) override;
+  std::unique_ptr<Progress> Open(const std::string& caption, ProgressCancel cancel) override;
+  using ProgressFactory::Open;
   // Every event in order: "open:<caption>", "main:<text>", "detail:<text>", "check",
   // "close". Pump calls are counted, not logged.
   std::vector<std::string> events;
+  // How each dialog offers Cancel, in the order they were opened.
+  std::vector<ProgressCancel> cancels;
   int cancelAt = 0;
   int checks = 0;
   int pumps = 0;

@@ -173,8 +173,8 @@ TEST(ProgressDialog, CancelFollowsModeAndFlags) {
     AppState state;
     state.RunMode = c.mode;
     state.SentinoxPass = c.pass;
-    state.HideProgressCancel = c.hide;
-    ProgressDialog dialog(owner.hwnd(), "Please wait...", state);
+    ProgressDialog dialog(owner.hwnd(), "Please wait...", state,
+                          c.hide ? ProgressCancel::Hidden : ProgressCancel::Shown);
     ASSERT_TRUE(dialog.Create());
     HWND cancel = GetDlgItem(dialog.hwnd(), IDCANCEL);
     EXPECT_EQ(IsWindowEnabled(cancel) != FALSE, c.enabled) << static_cast<int>(c.mode) << c.pass << c.hide;
