@@ -6,7 +6,6 @@
 
 #include <windows.h>
 #include <commctrl.h>
-#include <commdlg.h>
 
 #include <memory>
 #include <string>
@@ -15,6 +14,7 @@
 #include "core/gui_seams.h"
 #include "core/host.h"
 #include "core/startup.h"
+#include "shell/find_replace.h"
 #include "shell/mdi.h"
 
 namespace tessary {
@@ -57,8 +57,8 @@ class TessaryApp : public Host, public ViewerHost {
   // ViewerHost
   Host& host() override { return *this; }
   FileDialogData& SharedFileData() override { return fileData_; }
-  void StartFind(HWND editor, bool replace) override;
-  bool FindNext(HWND editor) override;
+  void StartFind(HWND editor, bool replace) override { find_.Start(editor, replace); }
+  bool FindNext(HWND editor) override { return find_.FindNext(editor); }
 
   bool InitMainWindow(int showCommand);
   HMENU BuildMenu();
@@ -82,12 +82,20 @@ class TessaryApp : public Host, public ViewerHost {
   // Contents and Using help: the help call, which sets the help-used mark.
   void HelpMenuCommand(unsigned command);
   void RunProgram(const char* program, const char* failure, const char* caption);
-  void OnFindMessage(const FINDREPLACEA& fr);
-  bool Search(HWND editor, bool forward);
 
   static LRESULT CALLBACK FrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  // The frame's messages, each handed to one of the handlers below.
   LRESULT OnFrameMessage(UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT DefaultFrame(UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT OnCreate();
+  // In help mode: shows the help cursor and returns true.
+  bool ShowHelpCursor();
+  void OnMenuSelect(WPARAM wParam, LPARAM lParam);
+  // F1 on a menu item; true when handled.
+  bool OnMenuItemHelp(const HELPINFO& info);
+  void OnNotify(const NMHDR& header);
+  void OnCommand(int id);
+  void OnClose();
 
   AppState state_;
   MessageBoxPrompter prompter_;
@@ -107,16 +115,7 @@ class TessaryApp : public Host, public ViewerHost {
   std::string statusLabel_;
   int helpUsed_ = 0;
   IdleState idle_;
-
-  // The modeless Find / Replace dialog and the last search.
-  FINDREPLACEA find_{};
-  char findWhat_[256] = {};
-  char replaceWith_[256] = {};
-  HWND findDialog_ = nullptr;
-  HWND findTarget_ = nullptr;
-  bool haveSearch_ = false;
-  DWORD searchFlags_ = FR_DOWN;
-  UINT findMessage_ = 0;
+  FindReplace find_;
 };
 
 }  // namespace tessary
