@@ -85,7 +85,8 @@ std::string ActionFileWrittenFor(const std::string& reportPath) {
   return reportPath.substr(0, reportPath.size() - 4) + ".TSU";
 }
 
-bool RunCompare(Host& host, const std::function<void()>& beforeProgress, const std::string& bootDirectory) {
+bool RunCompare(Host& host, const std::string& reportPath, const std::function<void()>& beforeProgress,
+                const std::string& bootDirectory) {
   AppState& state = host.State();
   Prompter& prompts = host.Prompts();
   Settings settings = host.AppSettings();
@@ -106,7 +107,6 @@ bool RunCompare(Host& host, const std::function<void()>& beforeProgress, const s
                   mb::kOk | mb::kIconExclamation);
   }
 
-  const std::string reportPath = state.BackupDirectory + "\\" + state.LastCompareFile + (sentinox ? ".SNC" : ".TSC");
   const std::string actionPath = ActionFileWrittenFor(reportPath);
   {
     std::ofstream report(reportPath, std::ios::binary | std::ios::trunc);

@@ -87,11 +87,12 @@ void AppendVerdict(CompareRun& run);
 // The action file a run writes beside `reportPath`: the report's extension made ".TSU".
 std::string ActionFileWrittenFor(const std::string& reportPath);
 
-// The whole comparison for the name in State().LastCompareFile (already cut to 48
-// characters). `beforeProgress` runs just before the progress dialog opens (the
-// Compare dialog moves itself out of sight there). The boot files are read from
-// `bootDirectory`. True when the run finished.
-bool RunCompare(Host& host, const std::function<void()>& beforeProgress = {},
+// The whole comparison into `reportPath` (the backup directory, the name cut to 48
+// characters, ".TSC" or ".SNC" in a Sentinox pass) and the action file beside it.
+// `beforeProgress` runs just before the progress dialog opens (the Compare dialog moves
+// itself out of sight there). The boot files are read from `bootDirectory`. True when
+// the run finished.
+bool RunCompare(Host& host, const std::string& reportPath, const std::function<void()>& beforeProgress = {},
                 const std::string& bootDirectory = "C:");
 
 }  // namespace tessary

@@ -87,7 +87,7 @@ bool Dialog::OnCommand(int id, int, HWND) {
     case IDCANCEL:
       Close(id);
       return true;
-    case kIdHelpButton:
+    case IDC_HELP:
       if (help_) help_->Call(hwnd_, HelpRequest{HELP_KEY, 0, helpKeyword_});
       return true;
     default:
@@ -118,6 +118,22 @@ std::string Dialog::ItemText(int id) const {
 }
 
 void Dialog::SetItemText(int id, const std::string& text) const { SetDlgItemTextA(hwnd_, id, text.c_str()); }
+
+std::string Dialog::ListText(int id, int index) const {
+  HWND list = Item(id);
+  const LRESULT length = list ? SendMessageA(list, LB_GETTEXTLEN, index, 0) : LB_ERR;
+  if (length == LB_ERR) return std::string();
+  std::string text(static_cast<std::size_t>(length) + 1, '\0');
+  const LRESULT got = SendMessageA(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(text.data()));
+  text.resize(got == LB_ERR ? 0 : static_cast<std::size_t>(got));
+  return text;
+}
+
+std::optional<std::string> Dialog::SelectedListText(int id) const {
+  const LRESULT selected = SendMessageA(Item(id), LB_GETCURSEL, 0, 0);
+  if (selected == LB_ERR) return std::nullopt;
+  return ListText(id, static_cast<int>(selected));
+}
 
 bool Dialog::IsChecked(int id) const { return IsDlgButtonChecked(hwnd_, id) == BST_CHECKED; }
 

@@ -1,15 +1,20 @@
 #include "core/gui_seams.h"
 
 #include <string>
+#include <type_traits>
+#include <vector>
 
 #include "platform/files.h"
 
 namespace tessary {
 
+// The seams' window handle is the real one (STRICT handles), so nothing casts.
+static_assert(std::is_same_v<WindowHandle, HWND>);
+
 int MessageBoxPrompter::Ask(const MessageBoxRequest& request) {
   // A box without a caption of its own shows the program's name, not an empty title bar.
   const char* caption = request.caption.empty() ? kProgramName : request.caption.c_str();
-  return MessageBoxA(static_cast<HWND>(request.owner), request.text.c_str(), caption, request.style);
+  return MessageBoxA(request.owner, request.text.c_str(), caption, request.style);
 }
 
 LocalTime SystemClock::Now() {
@@ -34,11 +39,11 @@ std::string HelpFilePath() {
 
 }  // namespace
 
-int WinHelpEngine::Call(void* owner, const HelpRequest& request) {
+int WinHelpEngine::Call(WindowHandle owner, const HelpRequest& request) {
   static const std::string helpFile = HelpFilePath();
   ULONG_PTR data = request.command == HELP_KEY ? reinterpret_cast<ULONG_PTR>(request.keyword.c_str())
                                                : static_cast<ULONG_PTR>(request.context);
-  return WinHelpA(static_cast<HWND>(owner), helpFile.c_str(), request.command, data);
+  return WinHelpA(owner, helpFile.c_str(), request.command, data);
 }
 
 }  // namespace tessary

@@ -43,7 +43,7 @@ DirsForm LoadDirsForm(const Settings& s) {
   return f;
 }
 
-bool SaveDirsForm(const Settings& s, Prompter& prompts, const DirsForm& f, void* owner) {
+bool SaveDirsForm(const Settings& s, Prompter& prompts, const DirsForm& f, WindowHandle owner) {
   s.WriteYesNo(settings::kDirWin, f.win);
   s.WriteYesNo(settings::kDirSys, f.sys);
   s.WriteYesNo(settings::kDirRoots, f.roots);
@@ -126,7 +126,7 @@ SetupForm LoadSetupForm(Host& host) {
   return f;
 }
 
-SetupSave SaveSetupForm(Host& host, SetupForm& f, CompanionControl& companions, void* owner) {
+SetupSave SaveSetupForm(Host& host, SetupForm& f, CompanionControl& companions, WindowHandle owner) {
   Settings s = host.AppSettings();
   Prompter& prompts = host.Prompts();
 
@@ -193,7 +193,7 @@ SetupSave SaveSetupForm(Host& host, SetupForm& f, CompanionControl& companions, 
   return SetupSave::Saved;
 }
 
-void EnableSentinox(Host& host, const std::string& programDirectory, CompanionControl& companions, void* owner) {
+void EnableSentinox(Host& host, const std::string& programDirectory, CompanionControl& companions, WindowHandle owner) {
   Settings s = host.AppSettings();
   s.Write(settings::kUseSentinox, "yes");
   std::string startup = companions.StartupFolder();

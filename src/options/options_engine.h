@@ -20,7 +20,7 @@ struct DirsForm {
 DirsForm LoadDirsForm(const Settings& settings);
 // Writes the switches, then the optional directories in order. A directory that does
 // not exist stops the save with its message: false, and the dialog stays open.
-bool SaveDirsForm(const Settings& settings, Prompter& prompts, const DirsForm& form, void* owner);
+bool SaveDirsForm(const Settings& settings, Prompter& prompts, const DirsForm& form, WindowHandle owner);
 
 // ---- Branches to Compare in Registry ----
 
@@ -79,10 +79,10 @@ SetupForm LoadSetupForm(Host& host);
 enum class SetupSave { Saved, StayOpen };
 // OK of the Options dialog. A retention number out of range shows its message, puts
 // "40" in form.numberBox and returns StayOpen with only KeepLastSNC written.
-SetupSave SaveSetupForm(Host& host, SetupForm& form, CompanionControl& companions, void* owner);
+SetupSave SaveSetupForm(Host& host, SetupForm& form, CompanionControl& companions, WindowHandle owner);
 
 // Turning tracking on and off (also part of SaveSetupForm).
-void EnableSentinox(Host& host, const std::string& programDirectory, CompanionControl& companions, void* owner);
+void EnableSentinox(Host& host, const std::string& programDirectory, CompanionControl& companions, WindowHandle owner);
 void DisableSentinox(Host& host, CompanionControl& companions);
 
 }  // namespace tessary

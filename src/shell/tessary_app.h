@@ -6,7 +6,6 @@
 
 #include <windows.h>
 #include <commctrl.h>
-#include <commdlg.h>
 
 #include <functional>
 #include <memory>
@@ -15,7 +14,9 @@
 #include "shell/context_help.h"
 #include "core/gui_seams.h"
 #include "core/host.h"
+#include "core/startup.h"
 #include "platform/handles.h"
+#include "shell/find_replace.h"
 #include "shell/mdi.h"
 
 namespace tessary {
@@ -54,11 +55,11 @@ class TessaryApp : public Host, public ViewerHost {
   ProgressFactory& Progresses() override { return *progress_; }
   Clock& Time() override { return clock_; }
   HelpEngine& Help() override { return *help_; }
-  void* MainWindow() override { return frame_; }
+  WindowHandle MainWindow() override { return frame_; }
   void PumpMessages() override;
   void RefreshLastBackup() override;
   void OpenInViewer(const std::string& path) override;
-  void RunCommand(int commandId) override;
+  void RunCommand(Command command) override;
   void ContinueExpress() override;
   void PruneSentinoxReports() override;
   void Quit() override { PostQuitMessage(0); }
@@ -67,8 +68,8 @@ class TessaryApp : public Host, public ViewerHost {
   // ViewerHost
   Host& host() override { return *this; }
   FileDialogData& SharedFileData() override { return fileData_; }
-  void StartFind(HWND editor, bool replace) override;
-  bool FindNext(HWND editor) override;
+  void StartFind(HWND editor, bool replace) override { find_.Start(editor, replace); }
+  bool FindNext(HWND editor) override { return find_.FindNext(editor); }
 
   bool InitMainWindow(int showCommand);
   HMENU BuildMenu();
@@ -92,12 +93,20 @@ class TessaryApp : public Host, public ViewerHost {
   // Contents and Using help: the help call, which sets the help-used mark.
   void HelpMenuCommand(unsigned command);
   void RunProgram(const char* program, const char* failure, const char* caption);
-  void OnFindMessage(const FINDREPLACEA& fr);
-  bool Search(HWND editor, bool forward);
 
   static LRESULT CALLBACK FrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  // The frame's messages, each handed to one of the handlers below.
   LRESULT OnFrameMessage(UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT DefaultFrame(UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT OnCreate();
+  // In help mode: shows the help cursor and returns true.
+  bool ShowHelpCursor();
+  void OnMenuSelect(WPARAM wParam, LPARAM lParam);
+  // F1 on a menu item; true when handled.
+  bool OnMenuItemHelp(const HELPINFO& info);
+  void OnNotify(const NMHDR& header);
+  void OnCommand(int id);
+  void OnClose();
 
   AppState state_;
   MessageBoxPrompter prompter_;
@@ -117,16 +126,8 @@ class TessaryApp : public Host, public ViewerHost {
   HACCEL accelerators_ = nullptr;
   std::string statusLabel_;
   int helpUsed_ = 0;
-
-  // The modeless Find / Replace dialog and the last search.
-  FINDREPLACEA find_{};
-  char findWhat_[256] = {};
-  char replaceWith_[256] = {};
-  HWND findDialog_ = nullptr;
-  HWND findTarget_ = nullptr;
-  bool haveSearch_ = false;
-  DWORD searchFlags_ = FR_DOWN;
-  UINT findMessage_ = 0;
+  IdleState idle_;
+  FindReplace find_;
 };
 
 // The program: takes (and removes) a start request of the Sentinox companion, then runs

@@ -34,9 +34,13 @@ constexpr CopyStep kCopySteps[] = {
 
 }  // namespace
 
-int RunBackup(Host& host, RunMode mode, void* owner, const RegistryExport& exportRegistry) {
+ProgressCancel BackupProgressCancel(RunMode mode) {
+  return mode == RunMode::Interactive ? ProgressCancel::Hidden : ProgressCancel::Shown;
+}
+
+int RunBackup(Host& host, RunMode mode, WindowHandle owner, const RegistryExport& exportRegistry) {
   AppState& state = host.State();
-  std::unique_ptr<Progress> progress = host.Progresses().Open("Please wait...");
+  std::unique_ptr<Progress> progress = host.Progresses().Open("Please wait...", BackupProgressCancel(mode));
   progress->SetMainText("Backing up files.");
   const std::string ext = BackupExtension(mode);
   const std::string freeExt = FreeSpaceExtension(mode);
@@ -105,38 +109,23 @@ int RunBackup(Host& host, RunMode mode, void* owner, const RegistryExport& expor
   return 0;
 }
 
-bool BackupDialogAutoStart(Host& host, void* owner, const RegistryExport& exportRegistry) {
-  AppState& state = host.State();
-  if (!state.AutoStartBackup) return false;
-  state.AutoStartBackup = false;
-  RunBackup(host, state.RunMode, owner, exportRegistry);
-  return true;
-}
-
 void RunBackupCommand(Host& host, const BackupDialogRunner& runDialog) {
   AppState& state = host.State();
   if (state.RunMode == RunMode::Interactive) {
-    if (runDialog(host) != id::kOk) return;  // Cancel writes nothing
-    state.HideProgressCancel = true;
-    state.AutoStartBackup = true;
-    runDialog(host);
-    state.HideProgressCancel = false;
+    const BackupChoice choice = runDialog(host, false);
+    if (choice == BackupChoice::Cancel) return;  // Cancel writes nothing
+    runDialog(host, true);
     host.RefreshLastBackup();
-  } else {
-    const bool sentinox = state.RunMode == RunMode::Sentinox;
-    {
-      std::unique_ptr<Progress> progress = host.Progresses().Open("Please wait...");
-      progress->SetMainText(sentinox ? "Sentinox is Backing up files." : "Tessary is Backing up files.");
-      state.AutoStartBackup = true;
-      runDialog(host);
-    }
-    if (sentinox) return;
-    host.RefreshLastBackup();
+    if (choice == BackupChoice::Express) host.ContinueExpress();
+    return;
   }
-  if (state.ExpressPending) {
-    state.ExpressPending = false;
-    host.ContinueExpress();
+  const bool sentinox = state.RunMode == RunMode::Sentinox;
+  {
+    std::unique_ptr<Progress> progress = host.Progresses().Open("Please wait...");
+    progress->SetMainText(sentinox ? "Sentinox is Backing up files." : "Tessary is Backing up files.");
+    runDialog(host, true);
   }
+  if (!sentinox) host.RefreshLastBackup();
 }
 
 }  // namespace tessary

@@ -31,7 +31,7 @@ std::string BackupFilePath(const AppState& state, const std::string& base, const
   return state.BackupDirectory + "\\" + base + "." + ext;
 }
 
-bool CopyIntoBackup(Host& host, const std::string& source, const std::string& dest, void* owner) {
+bool CopyIntoBackup(Host& host, const std::string& source, const std::string& dest, WindowHandle owner) {
   bool ok;
   if (!FileExists(source)) {
     // Compare always finds a copy: an absent live file is backed up as an empty one. It

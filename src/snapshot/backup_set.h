@@ -20,7 +20,7 @@ std::string BackupFilePath(const AppState& state, const std::string& base, const
 // time. A missing live file gives an empty backup file. When the copy cannot be made
 // (source or destination cannot be opened, or the copy itself fails) it shows the copy
 // message with the source path as caption and returns false.
-bool CopyIntoBackup(Host& host, const std::string& source, const std::string& dest, void* owner);
+bool CopyIntoBackup(Host& host, const std::string& source, const std::string& dest, WindowHandle owner);
 
 // Writes the listing of `directory` (a non-recursive scan of directory + "\*.*") to
 // `outPath`. A directory that does not exist gives an empty listing. False when the

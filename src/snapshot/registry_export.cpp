@@ -6,6 +6,7 @@
 #include "platform/ascii.h"
 #include "platform/registry.h"
 #include "platform/text_lines.h"
+#include "snapshot/backup_run.h"
 #include "snapshot/logic/backup_names.h"
 
 namespace tessary {
@@ -98,9 +99,9 @@ struct Walk {
   }
 };
 
-bool Export(Host& host, const char* mainText, const std::string& ext, bool enabledOnly,
+bool Export(Host& host, const char* mainText, const std::string& ext, bool enabledOnly, ProgressCancel cancel,
             UnwritableKeys* unwritable) {
-  std::unique_ptr<Progress> progress = host.Progresses().Open("Please wait...");
+  std::unique_ptr<Progress> progress = host.Progresses().Open("Please wait...", cancel);
   progress->SetMainText(mainText);
   Settings settings = host.AppSettings();
   bool ok = true;
@@ -133,11 +134,11 @@ bool WriteBranchFile(const RegistryBranch& branch, const std::string& path, Prog
 
 bool ExportRegistryForBackup(Host& host, RunMode mode) {
   if (mode == RunMode::Sentinox && host.AppSettings().IsYes(settings::kCompSentinox)) return true;
-  return Export(host, "Backing up Registry.", RegistryBackupExtension(mode), false, nullptr);
+  return Export(host, "Backing up Registry.", RegistryBackupExtension(mode), false, BackupProgressCancel(mode), nullptr);
 }
 
 bool ExportRegistryForCompare(Host& host, UnwritableKeys* unwritable) {
-  return Export(host, "Preparing to Compare Registry.", "TST", true, unwritable);
+  return Export(host, "Preparing to Compare Registry.", "TST", true, ProgressCancel::Shown, unwritable);
 }
 
 }  // namespace tessary

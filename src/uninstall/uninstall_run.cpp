@@ -44,7 +44,7 @@ class Run {
   Run(Host& host, const UninstallSelection& sel, const UninstallEnvironment& env)
       : host_(host), sel_(sel), env_(env), prompts_(host.Prompts()) {}
 
-  RunOutcome Execute();
+  UninstallResult Execute();
 
  private:
   std::string IniPath(const std::string& file) const { return env_.windowsDirectory + "\\" + file; }
@@ -88,14 +88,14 @@ class Run {
   std::vector<std::string> protected_;  // the protected folders, found once per run
 };
 
-RunOutcome Run::Execute() {
-  AppState& state = host_.State();
+UninstallResult Run::Execute() {
+  const AppState& state = host_.State();
   bool any = false;
   for (std::size_t i = 0; i < sel_.entries.size(); ++i) any = any || (i < sel_.selected.size() && sel_.selected[i]);
   if (!any) {
     prompts_.Ask("No uninstall actions selected.  You must select at least one action to be performed.",
                  "No actions selected");
-    return RunOutcome::Stay;
+    return {RunOutcome::Stay, std::nullopt};
   }
   Settings settings = host_.AppSettings();
   settings.WriteYesNo(settings::kVerifyAllUninstall, sel_.verifyBox);
@@ -108,23 +108,23 @@ RunOutcome Run::Execute() {
     const std::string from = IniPath(copies[i][0]);
     if (!CopyFileA(from.c_str(), IniPath(copies[i][1]).c_str(), FALSE) && i < 2) {
       prompts_.Ask(kCopyErrorText, from);
-      return RunOutcome::Stay;
+      return {RunOutcome::Stay, std::nullopt};
     }
   }
   CopyFileA("c:\\msdos.sys", "c:\\msdos.uib", FALSE);
 
-  const std::string logPath = WithLastThree(state.UninstallFile, "log");
+  const std::string logPath = WithLastThree(sel_.actionFile, "log");
   log_.open(logPath, std::ios::binary | std::ios::app);
   if (!log_) {
     prompts_.Ask("Unable to open uninstall log file", "File error");
-    return RunOutcome::CloseOk;
+    return {RunOutcome::CloseOk, std::nullopt};
   }
   // The box as the user left it decides, not what the settings file kept of it.
   verify_ = sel_.verifyBox;
   if (!verify_ &&
       prompts_.Ask("Are you sure you want to carry out ALL selected uninstall actions without further interaction?",
                    "No verify uninstall", mb::kYesNo) == id::kNo)
-    return RunOutcome::CloseCancel;
+    return {RunOutcome::CloseCancel, std::nullopt};
 
   if (dllCheck_ && sel_.dllLinesPresent) {
     const std::string namePath = state.BackupDirectory + "\\" + kDllNameListFile;
@@ -158,7 +158,7 @@ RunOutcome Run::Execute() {
       case ActionKind::None: break;
     }
     log_.flush();
-    if (!goOn) return closeWithCancel_ ? RunOutcome::CloseCancel : RunOutcome::Stay;
+    if (!goOn) return {closeWithCancel_ ? RunOutcome::CloseCancel : RunOutcome::Stay, std::nullopt};
   }
   const bool view = prompts_.Ask("Would you like to view the uninstall log file, which shows all actions done/not done?",
                                  "Uninstall Complete", mb::kYesNo) == id::kYes;
@@ -170,8 +170,8 @@ RunOutcome Run::Execute() {
       Log("NOT DONE:", e);
   }
   log_.close();
-  state.FileToOpen = view ? logPath : "";
-  return closeWithCancel_ ? RunOutcome::CloseCancel : RunOutcome::CloseOk;
+  return {closeWithCancel_ ? RunOutcome::CloseCancel : RunOutcome::CloseOk,
+          view ? std::optional<std::string>(logPath) : std::nullopt};
 }
 
 bool Run::DoChange(const std::string& line, const std::string& original) {
@@ -316,9 +316,7 @@ bool Run::DoRemoveFile(const std::string& line) {
   int answer = id::kYes;
   if (dllCheck_ && ContainsNoCase(withMarker, ".DLL")) {
     // The DLL Dependencies dialog is the question for a DLL whenever the check is on.
-    host_.State().FileToOpen = a->path;
     answer = env_.askDll ? env_.askDll(a->path) : id::kNo;
-    host_.State().FileToOpen.clear();
     if (answer == id::kCancel) {
       if (env_.moveBack) env_.moveBack();
       closeWithCancel_ = true;
@@ -389,7 +387,7 @@ UninstallEnvironment DefaultUninstallEnvironment(Host& host, std::function<int(c
   return env;
 }
 
-RunOutcome RunUninstall(Host& host, const UninstallSelection& selection, const UninstallEnvironment& env) {
+UninstallResult RunUninstall(Host& host, const UninstallSelection& selection, const UninstallEnvironment& env) {
   return Run(host, selection, env).Execute();
 }
 

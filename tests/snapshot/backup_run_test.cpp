@@ -126,22 +126,23 @@ TEST_F(BackupRun, DirectoryThatIsAFileFailsCopyByCopy) {
   EXPECT_EQ(ReadBytes(file), "x");
 }
 
-// The Backup command with a scripted dialog: the confirmation answers from `answers`;
-// an instance opened with AutoStartBackup runs the backup as the real one does.
+// The Backup command with a scripted dialog: the confirmation answers `confirmAnswer`;
+// an instance opened to run now runs the backup as the real one does.
 class BackupCommandTest : public BackupRun {
  protected:
   void Run(int confirmAnswer) {
-    RunBackupCommand(host, [&](Host& h) {
-      dialogs.push_back(h.State().AutoStartBackup ? "auto" : "confirm");
-      hideSeen.push_back(h.State().HideProgressCancel);
-      if (BackupDialogAutoStart(h, nullptr, StubExport())) return id::kCancel;
-      if (confirmAnswer == kExpress) h.State().ExpressPending = true;
-      return confirmAnswer == kExpress ? id::kOk : confirmAnswer;
+    RunBackupCommand(host, [&](Host& h, bool runNow) {
+      dialogs.push_back(runNow ? "auto" : "confirm");
+      if (runNow) {
+        RunBackup(h, h.State().RunMode, nullptr, StubExport());
+        return BackupChoice::Cancel;
+      }
+      if (confirmAnswer == kExpress) return BackupChoice::Express;
+      return confirmAnswer == id::kOk ? BackupChoice::Backup : BackupChoice::Cancel;
     });
   }
   static constexpr int kExpress = 338;
   std::vector<std::string> dialogs;
-  std::vector<bool> hideSeen;
 };
 
 TEST_F(BackupCommandTest, CancelInTheConfirmationWritesNothing) {
@@ -157,9 +158,8 @@ TEST_F(BackupCommandTest, CancelInTheConfirmationWritesNothing) {
 TEST_F(BackupCommandTest, OkBacksUpInAHiddenSecondDialogAndRefreshesTheLabel) {
   Run(id::kOk);
   EXPECT_EQ(dialogs, (std::vector<std::string>{"confirm", "auto"}));
-  EXPECT_EQ(hideSeen, (std::vector<bool>{false, true}));
-  EXPECT_FALSE(host.state.HideProgressCancel);
-  EXPECT_FALSE(host.state.AutoStartBackup);
+  // The backup's progress dialog has no Cancel.
+  EXPECT_EQ(host.progress.cancels, std::vector<ProgressCancel>{ProgressCancel::Hidden});
   EXPECT_EQ(host.refreshes, 1);
   EXPECT_EQ(host.state.LastBackupText.find("No backup"), std::string::npos) << host.state.LastBackupText;
   EXPECT_EQ(host.expressContinued, 0);
@@ -171,7 +171,6 @@ TEST_F(BackupCommandTest, ExpressRunsTheSameBackupThenTheExpressSequence) {
   EXPECT_EQ(dialogs, (std::vector<std::string>{"confirm", "auto"}));
   EXPECT_TRUE(FileExists(Backup("windir.tsb")));
   EXPECT_EQ(host.expressContinued, 1);
-  EXPECT_FALSE(host.state.ExpressPending);
 }
 
 TEST_F(BackupCommandTest, SentinoxAndDirectModesBackUpAtOnce) {
@@ -181,18 +180,19 @@ TEST_F(BackupCommandTest, SentinoxAndDirectModesBackUpAtOnce) {
   EXPECT_EQ(host.refreshes, 0);
   EXPECT_EQ(host.progress.Mains().front(), "Sentinox is Backing up files.");
   EXPECT_EQ(host.progress.events.front(), "open:Please wait...");
+  // Both progress dialogs show Cancel, greyed outside the interactive mode.
+  EXPECT_EQ(host.progress.cancels, (std::vector<ProgressCancel>{ProgressCancel::Shown, ProgressCancel::Shown}));
   EXPECT_TRUE(FileExists(Backup("windir.snb")));
 
   host.progress.events.clear();
   dialogs.clear();
   host.state.RunMode = RunMode::Direct;
-  host.state.ExpressPending = true;  // the Express dialog's backup
   Run(id::kOk);
   EXPECT_EQ(dialogs, (std::vector<std::string>{"auto"}));
   EXPECT_EQ(host.progress.Mains(), (std::vector<std::string>{"Tessary is Backing up files.", "Backing up files."}));
   EXPECT_EQ(host.refreshes, 1);
-  EXPECT_EQ(host.expressContinued, 1);
-  EXPECT_FALSE(host.state.ExpressPending);
+  // The Express command goes on with its sequence itself, after this backup.
+  EXPECT_EQ(host.expressContinued, 0);
   EXPECT_TRUE(FileExists(Backup("C_free.snb")));
   EXPECT_EQ(host.progress.open, 0);
 }

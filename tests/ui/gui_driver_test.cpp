@@ -16,6 +16,7 @@
 #include "platform/files.h"
 #include "platform/profile.h"
 #include "resources/ids.h"
+#include "shell/progress_ids.h"
 #include "testbed.h"
 #include "window_probe.h"
 

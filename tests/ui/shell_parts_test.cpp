@@ -1,14 +1,16 @@
 // The parts of the shell that run without the whole program: the viewer and print
-// rules, the progress dialog against an owner window, and context help.
+// rules, the progress dialog against an owner window, Find and Replace, and context help.
 #include <gtest/gtest.h>
 
 #include <thread>
 
 #include "shell/context_help.h"
+#include "shell/find_replace.h"
 #include "core/gui_seams.h"
 #include "shell/progress_dialog.h"
 #include "shell/viewer_logic.h"
 #include "resources/ids.h"
+#include "shell/progress_ids.h"
 #include "testbed.h"
 
 namespace tessary {
@@ -172,8 +174,8 @@ TEST(ProgressDialog, CancelFollowsModeAndFlags) {
     AppState state;
     state.RunMode = c.mode;
     state.SentinoxPass = c.pass;
-    state.HideProgressCancel = c.hide;
-    ProgressDialog dialog(owner.hwnd(), "Please wait...", state);
+    ProgressDialog dialog(owner.hwnd(), "Please wait...", state,
+                          c.hide ? ProgressCancel::Hidden : ProgressCancel::Shown);
     ASSERT_TRUE(dialog.Create());
     HWND cancel = GetDlgItem(dialog.hwnd(), IDCANCEL);
     EXPECT_EQ(IsWindowEnabled(cancel) != FALSE, c.enabled) << static_cast<int>(c.mode) << c.pass << c.hide;
@@ -186,7 +188,7 @@ TEST(ProgressDialog, DialogProgressReportsCancel) {
   OwnerWindow owner;
   struct WindowHost : test::FakeHost {
     HWND window = nullptr;
-    void* MainWindow() override { return window; }
+    WindowHandle MainWindow() override { return window; }
     void PumpMessages() override { Pump(); }
   } windowHost;
   windowHost.window = owner.hwnd();
@@ -201,6 +203,91 @@ TEST(ProgressDialog, DialogProgressReportsCancel) {
   EXPECT_TRUE(IsWindowEnabled(owner.hwnd()));
   progress.reset();
   EXPECT_TRUE(IsWindowEnabled(owner.hwnd()));
+}
+
+// A frame stand-in that hands the Find and Replace dialog's messages to FindReplace,
+// with one multi-line editor inside.
+class FindFrame {
+ public:
+  explicit FindFrame(Prompter& prompts) : find_(prompts, [this] { return editor_; }) {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = Proc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "TessaryFindFrame";
+    RegisterClassA(&wc);
+    current_ = this;
+    frame_ = CreateWindowExA(0, "TessaryFindFrame", "frame", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 200, nullptr,
+                             nullptr, GetModuleHandleA(nullptr), nullptr);
+    editor_ = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE | ES_MULTILINE, 0, 0, 280, 150, frame_, nullptr,
+                              GetModuleHandleA(nullptr), nullptr);
+    find_.SetOwner(frame_);
+  }
+  ~FindFrame() {
+    DestroyWindow(frame_);
+    current_ = nullptr;
+  }
+  FindReplace& find() { return find_; }
+  HWND editor() const { return editor_; }
+  std::string Text() const {
+    char buf[256] = {};
+    GetWindowTextA(editor_, buf, sizeof buf);
+    return buf;
+  }
+  // Opens Replace with `what` selected in `text`, types `with` and presses `button`.
+  void Replace(const std::string& text, const std::string& what, const std::string& with, int button) {
+    SetWindowTextA(editor_, text.c_str());
+    const std::size_t at = text.find(what);
+    SendMessageA(editor_, EM_SETSEL, at, at + what.size());
+    find_.Start(editor_, true);
+    HWND dialog = find_.dialog();
+    ASSERT_NE(dialog, nullptr);
+    SetDlgItemTextA(dialog, 0x481, with.c_str());  // "Replace with"
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
+  }
+
+ private:
+  static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (current_ && current_->find_.IsFindMessage(message)) {
+      current_->find_.OnFindMessage(*reinterpret_cast<FINDREPLACEA*>(lParam));
+      return 0;
+    }
+    return DefWindowProcA(hwnd, message, wParam, lParam);
+  }
+  static inline FindFrame* current_ = nullptr;
+  FindReplace find_;
+  HWND frame_ = nullptr;
+  HWND editor_ = nullptr;
+};
+
+constexpr int kReplaceOne = 0x400, kReplaceAll = 0x401;  // the Replace dialog's buttons
+
+TEST(FindReplace, ReplaceAllChangesEveryMatchButNeverAReadOnlyWindow) {
+  test::ScriptedPrompter prompts;
+  FindFrame frame(prompts);
+  frame.Replace("win.ini, WIN.INI and win.ini2", "win.ini", "system.ini", kReplaceAll);
+  EXPECT_EQ(frame.Text(), "system.ini, system.ini and system.ini2");
+
+  // Replace: the selected match, then the next one is selected.
+  frame.Replace("a win.ini b win.ini", "win.ini", "x", kReplaceOne);
+  EXPECT_EQ(frame.Text(), "a x b win.ini");
+  LRESULT sel = SendMessageA(frame.editor(), EM_GETSEL, 0, 0);
+  EXPECT_EQ(LOWORD(sel), 6);
+  EXPECT_EQ(HIWORD(sel), 13);
+
+  // A window shown read-only is searched, never changed.
+  SendMessageA(frame.editor(), EM_SETREADONLY, TRUE, 0);
+  frame.Replace("win.ini", "win.ini", "system.ini", kReplaceAll);
+  EXPECT_EQ(frame.Text(), "win.ini");
+  SendMessageA(frame.editor(), EM_SETREADONLY, FALSE, 0);
+
+  // Replace after the last match: the text is changed, and the search for the next one
+  // says that there is none, with the dialog as owner.
+  prompts.Answer(id::kOk);
+  frame.Replace("none here", "none", "x", kReplaceOne);
+  EXPECT_EQ(frame.Text(), "x here");
+  ASSERT_EQ(prompts.boxes.size(), 1u);
+  EXPECT_EQ(prompts.boxes[0].text, "Cannot find \"none\".");
+  EXPECT_EQ(prompts.boxes[0].owner, frame.find().dialog());
 }
 
 struct HelpProbe {

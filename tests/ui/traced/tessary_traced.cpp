@@ -32,7 +32,7 @@ class TraceFile {
 class TraceHelpEngine : public HelpEngine {
  public:
   explicit TraceHelpEngine(std::shared_ptr<const TraceFile> trace) : trace_(std::move(trace)) {}
-  int Call(void*, const HelpRequest& request) override {
+  int Call(WindowHandle, const HelpRequest& request) override {
     trace_->Line("help " + std::to_string(request.command) + " " + std::to_string(request.context) + " " +
                  request.keyword);
     return 1;

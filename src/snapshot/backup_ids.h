@@ -1,6 +1,9 @@
-// Control ids of the Backup dialog (resource 218).
+// Ids of the Backup dialog (TBackupDlg).
 #pragma once
 
+#include "core/dialog_ids.h"
+
+#define IDD_BACKUP 218
 #define IDC_BACKUP_EXPRESS 338
 #define IDC_BACKUP_LASTTIME 561
 #define IDC_BACKUP_DIRECTORY 337

@@ -1,7 +1,9 @@
-// Control ids of the Options, Directories to Compare and Registry branches dialogs.
+// Ids of the Options dialog (TSetupDlg).
 #pragma once
 
-// Options (TSetupDlg)
+#include "core/dialog_ids.h"
+
+#define IDD_SETUP 220
 #define IDC_SETUP_BACKUPTO 368
 #define IDC_SETUP_BROWSER 101
 #define IDC_SETUP_SENTINOXGROUP 117
@@ -30,29 +32,3 @@
 #define IDC_SETUP_SHOWMAX 115
 #define IDC_SETUP_DOCMAX 113
 #define IDC_SETUP_LARGEICON 567
-
-// Directories to Compare (TDirsDlg)
-#define IDC_DIRS_STANDARDGROUP 106
-#define IDC_DIRS_WINLABEL 113
-#define IDC_DIRS_SYSLABEL 114
-#define IDC_DIRS_WIN 101
-#define IDC_DIRS_SYS 102
-#define IDC_DIRS_ROOTS 103
-#define IDC_DIRS_PROG 104
-#define IDC_DIRS_FONTS 105
-#define IDC_DIRS_INF 10
-#define IDC_DIRS_HELP 11
-#define IDC_DIRS_OPTIONALGROUP 107
-#define IDC_DIRS_OPT1 108  // to 112
-
-// Branches to Compare in Registry (TRegistryDlg)
-#define IDC_REG_CLASSES 12
-#define IDC_REG_CLSID 13
-#define IDC_REG_CURUSER 103
-#define IDC_REG_LOCMACH 10
-#define IDC_REG_SOFTWARE 11
-#define IDC_REG_USERS 14
-#define IDC_REG_CRCONFIG 16
-#define IDC_REG_DYNDATA 17
-#define IDC_REG_PROGRESS 15
-#define IDC_REG_SENTINOX 120
