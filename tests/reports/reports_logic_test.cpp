@@ -3,6 +3,7 @@
 
 #include "reports/logic/retention_logic.h"
 #include "uninstall/logic/action_file.h"
+#include "uninstall/logic/compare_file_names.h"
 
 namespace tessary {
 namespace {
@@ -41,6 +42,24 @@ TEST(RetentionRules, EqualStampsFollowTheExchangesNotTheNames) {
   std::vector<RetentionRecord> same = {{"P", 5, 5}, {"Q", 5, 5}, {"R", 5, 5}};
   OrderNewestFirst(same);
   EXPECT_EQ(Names(same), (std::vector<std::string>{"P", "Q", "R"}));
+}
+
+TEST(CompareFileNames, ListsReportsByExtensionAndGivesBackEachNameWhole) {
+  EXPECT_EQ(CompareFileEntry("COMPARE.TSC", false, true, true), "COMPARE.TSC");
+  EXPECT_EQ(CompareFileEntry("0412.snc", false, true, true), "0412.snc\tSentinox Compare File");
+  EXPECT_FALSE(CompareFileEntry("0412.snc", false, true, false));
+  EXPECT_FALSE(CompareFileEntry("COMPARE.TSC", false, false, true));
+  EXPECT_FALSE(CompareFileEntry("x.TSCX", false, true, true));  // found through its short alias only
+  EXPECT_FALSE(CompareFileEntry("dir.tsc", true, true, true));
+  EXPECT_EQ(CompareFileNameOf("B.SNC\tSentinox Compare File"), "B.SNC");
+  // A name with a tab in it (a file system that allows one) is still the whole name,
+  // not the text before the tab: that would open, or undo, another report.
+  for (const char* name : {"\tC.snc", "a\tb.SNC", "a\tb.tsc", "x.snc\tSentinox Compare File.snc"}) {
+    for (bool sentinox : {false, true}) {
+      auto entry = CompareFileEntry(name, false, !sentinox, sentinox);
+      if (entry) EXPECT_EQ(CompareFileNameOf(*entry), name);
+    }
+  }
 }
 
 }  // namespace
