@@ -2,6 +2,7 @@
 // record, the registry snapshots, and the INI and boot-file readers.
 #include <gtest/gtest.h>
 
+#include "compare/logic/boot_logic.h"
 #include "compare/logic/compare_text.h"
 #include "compare/logic/dir_logic.h"
 #include "compare/logic/registry_logic.h"
@@ -130,6 +131,24 @@ TEST(RegistryLogic, KeySetMatchesWholeLinesWithCase) {
   SnapshotKeySet longKeys(deep + "\r\n");
   EXPECT_TRUE(longKeys.Contains(deep));
   EXPECT_FALSE(longKeys.Contains(deep.substr(0, 397)));
+}
+
+TEST(BootLogic, FindingsAreThePiecesTheOtherFileLacksUnderTheirLabels) {
+  const std::vector<std::string> backup = SplitLinePieces(":DOS\r\nFILES=30\r\n:WIN\r\nfiles=40\r\n");
+  const std::vector<std::string> current =
+      SplitLinePieces(":DOS\r\nFILES=30\r\nBUFFERS=9\r\n:WIN\r\nFILES=40\r\nDEVICE=NEW.SYS\r\nX=1");
+  // Case does not count; each finding's label is written once before the first of
+  // its run; the last piece keeps its last character without a line end.
+  EXPECT_EQ(BootPassLines(current, backup),
+            (std::vector<std::string>{":DOS\n", "BUFFERS=9\n", ":WIN\n", "DEVICE=NEW.SYS\n", "X=1"}));
+  EXPECT_TRUE(BootPassLines(backup, current).empty());
+  // A piece at a time gives the same lines, a label line only when one is due.
+  BootPass pass(backup);
+  EXPECT_TRUE(pass.Take(":DOS\n").empty());
+  EXPECT_EQ(pass.Take("NEW\n"), (std::vector<std::string>{":DOS\n", "NEW\n"}));
+  EXPECT_EQ(pass.Take("NEWER\n"), (std::vector<std::string>{"NEWER\n"}));
+  // A label the other file lacks is written as its label, then as a finding.
+  EXPECT_EQ(pass.Take(":MENU\n"), (std::vector<std::string>{":MENU\n", ":MENU\n"}));
 }
 
 }  // namespace
