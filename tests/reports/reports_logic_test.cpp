@@ -57,7 +57,9 @@ TEST(CompareFileNames, ListsReportsByExtensionAndGivesBackEachNameWhole) {
   for (const char* name : {"\tC.snc", "a\tb.SNC", "a\tb.tsc", "x.snc\tSentinox Compare File.snc"}) {
     for (bool sentinox : {false, true}) {
       auto entry = CompareFileEntry(name, false, !sentinox, sentinox);
-      if (entry) EXPECT_EQ(CompareFileNameOf(*entry), name);
+      if (entry) {
+        EXPECT_EQ(CompareFileNameOf(*entry), name);
+      }
     }
   }
 }
