@@ -133,6 +133,26 @@ TEST(RegistryLogic, KeySetMatchesWholeLinesWithCase) {
   EXPECT_FALSE(longKeys.Contains(deep.substr(0, 397)));
 }
 
+TEST(IniLogic, LinesAndEntriesAsThePlatformReaderTakesThem) {
+  // Every CR and LF ends a line; blanks, tabs, vertical tabs, form feeds and Ctrl-Z at
+  // either end are no part of it; empty lines are dropped.
+  EXPECT_EQ(SplitIniLines("[386Enh]\rdevice=a.386\r\n\r\n \tk = v \x1a\n\x0bz=1\x0c"),
+            (std::vector<std::string>{"[386Enh]", "device=a.386", "k = v", "z=1"}));
+  IniLine section = ClassifyIniLine("[ a]b ] junk");
+  EXPECT_EQ(section.kind, IniLine::Kind::Section);
+  EXPECT_EQ(section.name, "a]b");  // up to the last "]", trimmed
+  EXPECT_EQ(ClassifyIniLine("[open=1").kind, IniLine::Kind::Key);  // no "]": an entry
+  EXPECT_EQ(ClassifyIniLine("[open=1").key, "[open");
+  EXPECT_EQ(ClassifyIniLine(";k=v").kind, IniLine::Kind::Other);
+  EXPECT_EQ(ClassifyIniLine("no equals").kind, IniLine::Kind::Other);
+  IniLine entry = ClassifyIniLine(" Key \t= a = b ");
+  EXPECT_EQ(entry.key, "Key");
+  EXPECT_EQ(entry.value, "a = b");
+  EXPECT_EQ(WithoutIniQuotes("\"x\""), "x");
+  EXPECT_EQ(WithoutIniQuotes("'x\""), "'x\"");
+  EXPECT_EQ(WithoutIniQuotes("\""), "\"");
+}
+
 TEST(BootLogic, FindingsAreThePiecesTheOtherFileLacksUnderTheirLabels) {
   const std::vector<std::string> backup = SplitLinePieces(":DOS\r\nFILES=30\r\n:WIN\r\nfiles=40\r\n");
   const std::vector<std::string> current =
