@@ -72,27 +72,33 @@ void CheckLines(std::string_view bytes) {
 
 // The executor's device= rewrite: lines split and joined as it does, an inserted
 // line removed again leaves the file as it was when the file has one [386enh] section
-// that did not hold that line.
+// that did not hold that entry. Headers and entries are taken as the system reads them.
 void CheckDeviceRewrite(std::string_view bytes) {
   const std::string text(bytes);
   const std::vector<std::string> lines = SplitTextLines(text);
   FUZZ_EXPECT(SplitTextLines(JoinTextLines(lines)) == lines, "lines joined and split again", text);
 
+  // A value as Compare hands it on: trimmed and without quotes, so it reads back as itself.
   std::string value = "tessary.386";
   for (const std::string& line : lines) {
     IniLine parsed = ClassifyIniLine(line);
-    if (parsed.kind == IniLine::Kind::Key && !parsed.value.empty()) value = parsed.value;
+    if (parsed.kind != IniLine::Kind::Key) continue;
+    std::string candidate(WithoutIniQuotes(parsed.value));
+    IniLine again = ClassifyIniLine("device=" + candidate);
+    if (!candidate.empty() && again.kind == IniLine::Kind::Key && WithoutIniQuotes(again.value) == candidate)
+      value = candidate;
   }
-  const std::string target = "device=" + value;
   std::size_t sections = 0;
   bool inFirst = false, held = false;
   for (const std::string& line : lines) {
-    if (line.size() >= 8 && EqualsNoCase(std::string_view(line).substr(0, 8), "[386enh]")) {
-      inFirst = ++sections == 1;
+    IniLine parsed = ClassifyIniLine(line);
+    if (parsed.kind == IniLine::Kind::Section) {
+      inFirst = EqualsNoCase(parsed.name, "386enh") && ++sections == 1;
       continue;
     }
-    if (!line.empty() && line[0] == '[') inFirst = false;
-    if (inFirst && EqualsNoCase(line, target)) held = true;
+    if (inFirst && parsed.kind == IniLine::Kind::Key && EqualsNoCase(parsed.key, "device") &&
+        EqualsNoCase(WithoutIniQuotes(parsed.value), value))
+      held = true;
   }
   const std::vector<std::string> inserted = InsertDeviceLine(lines, value);
   FUZZ_EXPECT_EQ(inserted.size(), lines.size() + sections, "one device= line after each [386enh] line");
