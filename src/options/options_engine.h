@@ -28,9 +28,12 @@ struct RegistryForm {
   bool showProgress = true, compSentinox = true;
   bool curuser = false, cusers = false, clocmach = false, csoftware = false;
   bool cclasses = false, cclsid = false, ccrconfig = false, cdyndata = false;
+  bool values = false;  // [registry] RecordValues
 };
 
 RegistryForm LoadRegistryForm(const Settings& settings);
+// Writes the keys in the dialog's order; RecordValues last, and only when it is on or
+// was on, so that a settings file that never had it stays as it was.
 void SaveRegistryForm(const Settings& settings, const RegistryForm& form);
 
 // ---- Options ----

@@ -5,6 +5,7 @@
 #include "core/settings_table.h"
 #include "platform/ascii.h"
 #include "platform/files.h"
+#include "platform/registry.h"
 #include "uninstall/find_dll_dlg.h"
 #include "uninstall/list_ids.h"
 #include "uninstall/logic/action_file.h"
@@ -43,12 +44,19 @@ BOOL TListDlg::OnInit() {
   HWND list = Item(IDC_LIST_ACTIONS);
   SendMessageA(list, LB_SETHORIZONTALEXTENT, 1200, 0);
   // The list shows each line upper-cased and sorts it; the item data leads back to
-  // the line as written.
+  // the line. A registry value line shows in its readable form (its name and data in
+  // their own case, the data shortened), led by its kind word, so it sorts among its kind.
   ActionEntries loaded = LoadActionEntries(content);
+  entries_ = std::move(loaded.entries);
   originals_ = std::move(loaded.originals);
   dllLines_ = loaded.dllLinesPresent;
-  for (std::size_t i = 0; i < loaded.entries.size(); ++i) {
-    const LRESULT at = SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(loaded.entries[i].c_str()));
+  for (std::size_t i = 0; i < entries_.size(); ++i) {
+    std::string shown = entries_[i];
+    const ActionKind kind = ClassifyAction(shown);
+    if ((kind == ActionKind::RegValueRemove || kind == ActionKind::RegValueRestore) && i < originals_.size()) {
+      if (const auto value = ParseValueAction(originals_[i])) shown = DescribeValueAction(*value, AnsiText);
+    }
+    const LRESULT at = SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(shown.c_str()));
     if (at >= 0) SendMessageA(list, LB_SETITEMDATA, static_cast<WPARAM>(at), static_cast<LPARAM>(i));
   }
   if (!dllLines_) EnableItem(IDC_LIST_DLLDEPEND, false);
@@ -85,8 +93,8 @@ void TListDlg::Run() {
   sel.actionFile = actionFile_;
   const int n = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
   for (int i = 0; i < n; ++i) {
-    sel.entries.push_back(ListText(IDC_LIST_ACTIONS, i));
     const auto line = static_cast<std::size_t>(SendMessageA(list, LB_GETITEMDATA, i, 0));
+    sel.entries.push_back(line < entries_.size() ? entries_[line] : ListText(IDC_LIST_ACTIONS, i));
     sel.originals.push_back(line < originals_.size() ? originals_[line] : sel.entries.back());
     sel.selected.push_back(SendMessageA(list, LB_GETSEL, i, 0) > 0);
   }
