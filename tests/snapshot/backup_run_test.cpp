@@ -21,7 +21,7 @@ class BackupRun : public test::HostTest {
  protected:
   // Stands in for the registry export (the real one has its own tests).
   RegistryExport StubExport(bool result = true) {
-    return [this, result](Host&, RunMode mode) {
+    return [this, result](Host&, RunMode mode, const std::string&) {
       exportModes.push_back(mode);
       return result;
     };
