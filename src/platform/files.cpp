@@ -247,6 +247,8 @@ std::optional<std::uint64_t> FreeBytes(const std::string& root) {
 
 namespace {
 
+constexpr unsigned char kSzddMagic[8] = {'S', 'Z', 'D', 'D', 0x88, 0xf0, 0x27, 0x33};
+
 // The length a copy of `source` must have: the expanded length written in an SZDD
 // header, else the file's own size.
 std::optional<std::uint64_t> ExpandedLength(const std::string& source) {
@@ -256,7 +258,7 @@ std::optional<std::uint64_t> ExpandedLength(const std::string& source) {
   unsigned char header[14] = {};
   DWORD got = 0;
   if (file && ReadFile(file.get(), header, sizeof header, &got, nullptr) && got == sizeof header &&
-      std::equal(header, header + 8, "SZDD\x88\xf0\x27\x33"))
+      std::equal(header, header + 8, kSzddMagic))
     return std::uint64_t(header[10]) | std::uint64_t(header[11]) << 8 | std::uint64_t(header[12]) << 16 |
            std::uint64_t(header[13]) << 24;
   return size;

@@ -7,6 +7,7 @@
 #include "ascii.h"
 #include "fault.h"
 #include "files.h"
+#include "text_lines.h"
 
 namespace tessary {
 namespace {
@@ -63,29 +64,52 @@ std::string ProfilePath(const std::string& file) {
 // reads the file again.
 void ReleaseProfile(const std::string& file) { WritePrivateProfileStringA(nullptr, nullptr, nullptr, file.c_str()); }
 
-bool HasName(const std::vector<std::string>& names, const std::string& name) {
-  for (const std::string& n : names)
-    if (EqualsNoCase(n, name)) return true;
-  return false;
+struct IniSection {
+  std::string name;
+  std::size_t lines = 0;  // the lines below the header that are not blank
+};
+
+// The sections of an INI text as its lines show them (not as the profile functions
+// show them: those may add sections that the system keeps elsewhere).
+std::vector<IniSection> Outline(const std::string& text) {
+  std::vector<IniSection> sections;
+  ForEachLine(text, [&](std::string_view line) {
+    const std::size_t first = line.find_first_not_of(" \t");
+    if (first == std::string_view::npos) return;
+    line.remove_prefix(first);
+    if (line[0] == '[') {
+      const std::size_t close = line.find(']');
+      sections.push_back({std::string(line.substr(1, close == std::string_view::npos ? line.npos : close - 1)), 0});
+    } else if (!sections.empty()) {
+      ++sections.back().lines;
+    }
+  });
+  return sections;
+}
+
+const IniSection* Find(const std::vector<IniSection>& sections, const std::string& name) {
+  for (const IniSection& s : sections)
+    if (EqualsNoCase(s.name, name)) return &s;
+  return nullptr;
 }
 
 // Whether the profile functions wrote `side` whole. They write the whole file again on
 // every change and do not report a write that falls short (a full disk): such a file is
 // cut off, which shows as a missing line end at its end, a section that went missing,
-// or fewer entries in the section it ends in.
+// or fewer lines in the section it ends in.
 bool WrittenWhole(const std::string& original, const std::string& side, const std::string& section,
                   bool sectionRemoved) {
-  const std::optional<std::string> bytes = ReadWholeFile(side);
-  if (!bytes) return false;
-  if (!bytes->empty() && bytes->back() != '\n') return false;
-  const std::vector<std::string> before = ProfileSections(original);
-  const std::vector<std::string> after = ProfileSections(side);
-  for (const std::string& name : before)
-    if (!(sectionRemoved && EqualsNoCase(name, section)) && !HasName(after, name)) return false;
-  if (after.empty()) return true;
-  const std::string& last = after.back();
-  if (EqualsNoCase(last, section) || !HasName(before, last)) return true;
-  return ProfileKeys(side, last).size() == ProfileKeys(original, last).size();
+  const std::optional<std::string> after = ReadWholeFile(side);
+  if (!after) return false;
+  const std::string before = ReadWholeFile(original).value_or(std::string());
+  if (*after == before) return true;
+  if (!after->empty() && after->back() != '\n') return false;
+  const std::vector<IniSection> was = Outline(before), is = Outline(*after);
+  for (const IniSection& s : was)
+    if (!(sectionRemoved && EqualsNoCase(s.name, section)) && !Find(is, s.name)) return false;
+  if (is.empty() || EqualsNoCase(is.back().name, section)) return true;
+  const IniSection* old = Find(was, is.back().name);
+  return !old || old->lines <= is.back().lines;
 }
 
 // One change through the profile functions, made to a copy of the file beside it: the
