@@ -111,8 +111,10 @@ RunEnd RunSections(CompareRun& run) {
 // actions (the Uninstall dialog says so when a report has none).
 bool Finish(CompareRun& run, RunEnd end, OutputFile& report, OutputFile& actions) {
   bool ok = end != RunEnd::WriteFailed;
-  const bool reportWritten = report.Flush() && report.Close();
-  const bool actionsWritten = actions.Flush() && actions.Close();
+  bool reportWritten = report.Flush();
+  reportWritten = report.Close() && reportWritten;
+  bool actionsWritten = actions.Flush();
+  actionsWritten = actions.Close() && actionsWritten;
   if (ok && (!reportWritten || !actionsWritten)) {
     ShowFileError(run, !reportWritten ? kReportError : kActionError);
     ok = false;
