@@ -27,8 +27,6 @@ constexpr const char* kInUseText = "This file could not be deleted. This file is
 constexpr const char* kInUseLogLine = "Above file possibly in use by Windows: unable to delete during uninstall\r\n";
 // The log is appended to, never rewritten: a line that cannot be written (a full disk) is
 // cut back, so the log ends in whole lines, and the run stops before its next action.
-constexpr const char* kSettingsWriteErrorText =
-    "Unable to save the check boxes to the settings file. Make sure the disk is not full.";
 constexpr const char* kLogWriteErrorText =
     "Unable to write uninstall log file. Make sure the disk is not full.\nNo further actions were carried out.";
 // Refusals of lines that are well formed but name what no uninstall may take. Each is
@@ -114,9 +112,7 @@ UninstallResult Run::Execute() {
   Settings settings = host_.AppSettings();
   settings.WriteYesNo(settings::kVerifyAllUninstall, sel_.verifyBox);
   settings.WriteYesNo(settings::kDLLDepend, sel_.dllCheckBox);
-  // The run goes by the boxes as the user left them; a settings file that cannot keep
-  // them is said, not passed over.
-  if (settings.WriteFailed()) prompts_.Ask(kSettingsWriteErrorText, "File error");
+
   dllCheck_ = sel_.dllCheckBox;
 
   // Safety copies; only win.ini and system.ini are required.
