@@ -39,7 +39,10 @@ bool TRegistryDlg::OnCommand(int id, int notifyCode, HWND control) {
   f.ccrconfig = IsChecked(IDC_REGISTRY_CRCONFIG);
   f.cdyndata = IsChecked(IDC_REGISTRY_DYNDATA);
   f.values = IsChecked(IDC_REGISTRY_VALUES);
-  SaveRegistryForm(host_.AppSettings(), f);
+  if (!SaveRegistryForm(host_.AppSettings(), f)) {
+    host_.Prompts().Ask(kSettingsNotSaved, "File error", mb::kOk, hwnd());
+    return true;
+  }
   Close(IDOK);
   return true;
 }

@@ -1,10 +1,10 @@
 #include "snapshot/registry_export.h"
 
-#include <cstdio>
 #include <iterator>
 #include <memory>
 
 #include "platform/ascii.h"
+#include "platform/files.h"
 #include "platform/registry.h"
 #include "platform/text_lines.h"
 #include "snapshot/backup_run.h"
@@ -46,14 +46,14 @@ bool RecordsValues(const Settings& settings, ValuesSwitch values) {
 
 namespace {
 
-// The branch file: lines gathered in a buffer and written in large pieces.
+// The branch file: lines gathered in a buffer and written in large pieces, each write
+// checked.
 class LineWriter {
  public:
-  explicit LineWriter(const std::string& path) : file_(std::fopen(path.c_str(), "wb")) { buffer_.reserve(kChunk + 512); }
-  ~LineWriter() { Close(); }
+  explicit LineWriter(const std::string& path) : file_(path, OutputFile::Mode::Create) { buffer_.reserve(kChunk + 512); }
   LineWriter(const LineWriter&) = delete;
   LineWriter& operator=(const LineWriter&) = delete;
-  bool opened() const { return file_ != nullptr; }
+  bool opened() const { return file_.is_open(); }
   void Line(const std::string& text) {
     buffer_ += text;
     buffer_ += "\r\n";
@@ -61,22 +61,18 @@ class LineWriter {
   }
   // Writes what is left and closes the file; false when anything failed.
   bool Close() {
-    if (!file_) return ok_;
     Flush();
-    if (std::fclose(file_) != 0) ok_ = false;
-    file_ = nullptr;
-    return ok_;
+    return file_.Close();
   }
 
  private:
   static constexpr std::size_t kChunk = 1 << 16;
   void Flush() {
-    if (!buffer_.empty() && std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size()) ok_ = false;
+    if (!buffer_.empty()) file_.Write(buffer_);
     buffer_.clear();
   }
-  std::FILE* file_;
+  OutputFile file_;
   std::string buffer_;
-  bool ok_ = true;
 };
 
 // The walk lets waiting messages through every so many keys: often enough for the
@@ -137,27 +133,19 @@ struct Walk {
   }
 };
 
-bool Export(Host& host, const char* mainText, const std::string& ext, bool enabledOnly, ProgressCancel cancel,
-            UnwritableKeys* unwritable, ValuesSwitch valuesSwitch) {
+bool Export(Host& host, const char* mainText, const std::string& directory, const std::string& ext, bool enabledOnly,
+            ProgressCancel cancel, UnwritableKeys* unwritable, ValuesSwitch valuesSwitch) {
   std::unique_ptr<Progress> progress = host.Progresses().Open("Please wait...", cancel);
   progress->SetMainText(mainText);
   Settings settings = host.AppSettings();
   const bool values = RecordsValues(settings, valuesSwitch);
-  const std::string& dir = host.State().BackupDirectory;
   bool ok = true;
   for (std::size_t i = 0; i < kAllBranchCount; ++i) {
     const RegistryBranch& branch = BranchAt(i);
     const bool valuesBranch = i >= std::size(kRegistryBranches);
-    const std::string keysPath = dir + "\\" + branch.fileBase + "." + ext;
-    const std::string valuesPath = dir + "\\" + ValueSnapshotBase(branch.fileBase) + "." + ext;
-    if (!values) {
-      // What an earlier backup with values left would be held against a newer snapshot.
-      if (!enabledOnly) {
-        if (valuesBranch) DeleteFileA(keysPath.c_str());
-        DeleteFileA(valuesPath.c_str());
-      }
-      if (valuesBranch) continue;
-    }
+    const std::string keysPath = directory + "\\" + branch.fileBase + "." + ext;
+    const std::string valuesPath = directory + "\\" + ValueSnapshotBase(branch.fileBase) + "." + ext;
+    if (!values && valuesBranch) continue;
     // Compare: the enabled branches, and a value branch only while the branch that holds
     // it is off (when it is on, that branch's own walk records it).
     if (enabledOnly) {
@@ -196,14 +184,23 @@ bool WriteBranchFile(const RegistryBranch& branch, const std::string& path, Prog
   return out.Close() && valuesOk;
 }
 
-bool ExportRegistryForBackup(Host& host, RunMode mode, ValuesSwitch values) {
+bool ExportRegistryForBackup(Host& host, RunMode mode, const std::string& directory, ValuesSwitch values) {
   if (mode == RunMode::Sentinox && host.AppSettings().IsYes(settings::kCompSentinox)) return true;
-  return Export(host, "Backing up Registry.", RegistryBackupExtension(mode), false, BackupProgressCancel(mode), nullptr,
-                values);
+  return Export(host, "Backing up Registry.", directory.empty() ? host.State().BackupDirectory : directory,
+                RegistryBackupExtension(mode), false, BackupProgressCancel(mode), nullptr, values);
 }
 
 bool ExportRegistryForCompare(Host& host, UnwritableKeys* unwritable, ValuesSwitch values) {
-  return Export(host, "Preparing to Compare Registry.", "TST", true, ProgressCancel::Shown, unwritable, values);
+  return Export(host, "Preparing to Compare Registry.", host.State().BackupDirectory, "TST", true, ProgressCancel::Shown,
+                unwritable, values);
+}
+
+void DeleteValueSnapshots(const std::string& directory, const std::string& ext) {
+  for (std::size_t i = 0; i < kAllBranchCount; ++i) {
+    const RegistryBranch& branch = BranchAt(i);
+    if (i >= std::size(kRegistryBranches)) DeleteFileA((directory + "\\" + branch.fileBase + "." + ext).c_str());
+    DeleteFileA((directory + "\\" + ValueSnapshotBase(branch.fileBase) + "." + ext).c_str());
+  }
 }
 
 }  // namespace tessary

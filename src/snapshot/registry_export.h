@@ -49,11 +49,16 @@ enum class ValuesSwitch { FromSettings, On, Off };
 bool RecordsValues(const Settings& settings, ValuesSwitch values);
 
 // Writes the backup set's snapshot files (".TSB", or ".SNB" in Sentinox mode, where
-// [registry] CompSentinox "yes" writes none); with values, the value snapshots and the
-// three value branches too. A backup without values deletes the value files an earlier
-// backup of the same extension left, so that Compare never holds today's values
-// against an older backup's. Returns success.
-bool ExportRegistryForBackup(Host& host, RunMode mode, ValuesSwitch values = ValuesSwitch::FromSettings);
+// [registry] CompSentinox "yes" writes none) into `directory` (the backup directory when
+// empty); with values, the value snapshots and the three value branches too. False when
+// a file could not be written whole.
+bool ExportRegistryForBackup(Host& host, RunMode mode, const std::string& directory = {},
+                             ValuesSwitch values = ValuesSwitch::FromSettings);
+// Deletes the value snapshots of extension `ext` from `directory`, and the key snapshots
+// of the three value branches: a backup set taken without values keeps none an earlier
+// backup with values left, so that Compare never holds today's values against an older
+// backup's.
+void DeleteValueSnapshots(const std::string& directory, const std::string& ext);
 
 // Keys that a snapshot leaves out because one line cannot carry their names (a line
 // break, a NUL or another control character in a name): their paths relative to the
