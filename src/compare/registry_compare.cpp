@@ -196,6 +196,9 @@ SectionResult CompareRegistrySnapshots(CompareRun& run, const UnwritableKeys* un
                                    " Registry Branch.");
       }
       WriteValueSection(out, findings);
+      // A value added, changed or deleted is a change like a key (the notes are not).
+      if (!findings.added.empty() || !findings.changed.empty() || !findings.deleted.empty())
+        run.noChangesFound = false;
     }
   }
   DeleteCompareSnapshots(state.BackupDirectory);

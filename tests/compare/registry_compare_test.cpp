@@ -289,6 +289,33 @@ TEST_F(RegistryValuesCompareTest, ValuesAddedChangedAndDeletedAreReportedAfterTh
     EXPECT_FALSE(FileExists(backupDir + "\\" + f)) << f;
 }
 
+// A run whose only change is a value is no run without changes.
+TEST_F(RegistryValuesCompareTest, AValueChangeAloneIsAChange) {
+  Set(settings::kRecordValues, "yes");
+  Set(settings::kCuruser, "yes");
+  Snapshot("curuser.TSB", "Software\r\n");
+  Snapshot("curuser.TST", "Software\r\n");
+  Snapshot("curuser_val.TSB", kValuesHead + "Software\r\n\tMode\tREG_SZ\t\"old\r\n");
+  Snapshot("curuser_val.TST", kValuesHead + "Software\r\n\tMode\tREG_SZ\t\"old\r\n");
+  for (const char* base : {"services", "sysenv"})
+    for (const char* ext : {".TSB", ".TST"}) {
+      Snapshot(std::string(base) + ext, "");
+      Snapshot(std::string(base) + "_val" + ext, kValuesHead);
+    }
+  run.noChangesFound = true;
+  EXPECT_EQ(CompareRegistrySnapshots(run), SectionResult::Done);
+  EXPECT_TRUE(run.noChangesFound) << Report();
+
+  Snapshot("curuser.TST", "Software\r\n");
+  Snapshot("curuser_val.TST", kValuesHead + "Software\r\n\tMode\tREG_SZ\t\"new\r\n");
+  for (const char* base : {"services", "sysenv"}) {
+    Snapshot(std::string(base) + ".TST", "");
+    Snapshot(std::string(base) + "_val.TST", kValuesHead);
+  }
+  EXPECT_EQ(CompareRegistrySnapshots(run), SectionResult::Done);
+  EXPECT_FALSE(run.noChangesFound) << Report();
+}
+
 // With values off, the section is what it always was, to the byte, whatever value files
 // lie about; the caller's switch (the command line's) wins over the setting either way.
 TEST_F(RegistryValuesCompareTest, ValuesOffLeavesTheSectionByteForByteAsWithoutThem) {

@@ -402,7 +402,9 @@ TEST_F(UninstallValuesTest, ValuesArePutBackExactlyAndAddedOnesRemoved) {
   std::vector<std::string> lines;
   for (const TypedValue& v : kOldValues) {
     // What the install wrote: another type and other data, or nothing (a deleted value).
-    if (v.type != regtype::kNone) ASSERT_TRUE(test::SetRawValue(raw, v.name, regtype::kBinary, "new"));
+    if (v.type != regtype::kNone) {
+      ASSERT_TRUE(test::SetRawValue(raw, v.name, regtype::kBinary, "new"));
+    }
     lines.push_back(FormatValueRestoreAction(KeyPath("App"), v.name, WholeData(v.type, v.bytes)));
   }
   ASSERT_TRUE(test::SetRawValue(raw, u"Added", regtype::kSz, test::Utf16Bytes(std::u16string(u"x\0", 2))));

@@ -112,9 +112,11 @@ std::size_t CommonLength(std::string_view a, std::size_t ia, std::string_view b,
   const char* pa = a.data() + ia;
   const char* pb = b.data() + ib;
   const std::size_t n = std::min(a.size() - ia, b.size() - ib);
-  constexpr std::size_t kBlock = 4096;
+  // Large blocks while they agree, then small ones inside the block that differs.
+  constexpr std::size_t kBlock = 4096, kSmall = 64;
   std::size_t i = 0;
   while (i + kBlock <= n && std::memcmp(pa + i, pb + i, kBlock) == 0) i += kBlock;
+  while (i + kSmall <= n && std::memcmp(pa + i, pb + i, kSmall) == 0) i += kSmall;
   while (i < n && pa[i] == pb[i]) ++i;
   return i;
 }
