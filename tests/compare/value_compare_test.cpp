@@ -103,8 +103,9 @@ TEST(ValueCompare, OnlyValueSnapshotsAreCompared) {
   EXPECT_FALSE(CompareValueSnapshots("Software\r\n", kHead));
   EXPECT_FALSE(CompareValueSnapshots(kHead, ""));
   // Line ends of either kind, a last line without one, and damaged value lines passed over.
-  const auto changes = CompareValueSnapshots("TESSARY REGISTRY VALUES 1\nK\n\tv\tREG_SZ\t\"a\n\tbroken\n",
-                                             kHead + "K\r\n\tv\tREG_SZ\t\"a\r\n\tw\tREG_SZ\t\"b");
+  // (The changes point into the texts, which must outlive them.)
+  const std::string backup = kHead + "K\r\n\tv\tREG_SZ\t\"a\r\n\tw\tREG_SZ\t\"b";
+  const auto changes = CompareValueSnapshots("TESSARY REGISTRY VALUES 1\nK\n\tv\tREG_SZ\t\"a\n\tbroken\n", backup);
   ASSERT_TRUE(changes);
   EXPECT_EQ(Shown(changes->deleted), (Lines{"K|w|REG_SZ \"b"}));
   EXPECT_TRUE(changes->added.empty() && changes->changed.empty());
