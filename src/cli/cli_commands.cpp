@@ -274,6 +274,7 @@ class Session {
     constexpr const char* kAbsent = "\x7f";
     const std::string verify = settings.Read(settings::kVerifyAllUninstall, kAbsent, 5);
     const std::string dll = settings.Read(settings::kDLLDepend, kAbsent, 5);
+    const bool settingsExisted = FileExists(settings.path());
     outcome.log = WithLastThree(actionFile, "log");
     const std::size_t logBefore = FileSize(outcome.log).value_or(0);
 
@@ -307,6 +308,8 @@ class Session {
     restore(settings::kVerifyAllUninstall, verify);
     restore(settings::kDLLDepend, dll);
     settings.Flush();
+    // A settings file that the run itself brought into being goes again.
+    if (!settingsExisted) DeleteFileA(settings.path().c_str());
 
     const std::string log = ReadWholeFile(outcome.log).value_or("");
     const std::vector<ActionOutcome> outcomes =
@@ -459,6 +462,10 @@ class Session {
                                       : "track --undo changes the machine: confirm with --yes (standard input is no "
                                         "console); nothing was changed");
     const auto total = Clock::now();
+    // The desktop the program will open its windows on is made ready first: what the
+    // system does when the first window of a session opens (Wine writes its video keys
+    // then) is not the program's doing.
+    GetDesktopWindow();
 
     // Backup.
     auto start = Clock::now();

@@ -110,6 +110,7 @@ std::vector<Leftover> FindLeftovers(const ReportSummary& after, std::string_view
       if (s.kind == SectionKind::Directory && !f.isDirectory) {
         const std::string name = ToUpperAscii(f.name);
         if (f.change == "added" && inWindows && EndsWithNoCase(name, ".UIB")) continue;
+        if (inWindows && name == "TESSARY.INI") continue;
         if (f.change == "added" && inRoot && name == "MSDOS.UIB") continue;
         if (f.change == "updated" && inWindows &&
             (name == "WIN.INI" || name == "SYSTEM.INI" || name == "PROTOCOL.INI") &&

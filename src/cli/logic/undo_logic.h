@@ -49,7 +49,7 @@ struct Leftover {
 
 // What the report of a compare after an undo still finds, less what is no change of the
 // program's: free space, the INI safety copies the undo writes (*.uib in the Windows
-// folder, msdos.uib in C:\), files of the backup directory itself, and an INI or boot
+// folder, msdos.uib in C:\), the settings file tessary.ini, files of the backup directory itself, and an INI or boot
 // file whose date alone changed (its own section finds no entry).
 std::vector<Leftover> FindLeftovers(const ReportSummary& after, std::string_view windowsDirectory,
                                     std::string_view backupDirectory);
