@@ -23,6 +23,7 @@
 #include "platform/ascii.h"
 #include "platform/files.h"
 #include "platform/folders.h"
+#include "platform/profile.h"
 #include "snapshot/backup_run.h"
 #include "uninstall/dll_scan.h"
 #include "uninstall/logic/action_file.h"
@@ -275,6 +276,7 @@ class Session {
     const std::string verify = settings.Read(settings::kVerifyAllUninstall, kAbsent, 5);
     const std::string dll = settings.Read(settings::kDLLDepend, kAbsent, 5);
     const bool settingsExisted = FileExists(settings.path());
+    const bool sectionExisted = !ProfileKeys(settings.path(), settings::kVerifyAllUninstall.section).empty();
     outcome.log = WithLastThree(actionFile, "log");
     const std::size_t logBefore = FileSize(outcome.log).value_or(0);
 
@@ -307,6 +309,8 @@ class Session {
     };
     restore(settings::kVerifyAllUninstall, verify);
     restore(settings::kDLLDepend, dll);
+    if (!sectionExisted && ProfileKeys(settings.path(), settings::kVerifyAllUninstall.section).empty())
+      ProfileDeleteSection(settings.path(), settings::kVerifyAllUninstall.section);
     settings.Flush();
     // A settings file that the run itself brought into being goes again.
     if (!settingsExisted) DeleteFileA(settings.path().c_str());
