@@ -560,7 +560,7 @@ int RunTessaryc(const std::vector<std::string>& args, CliIo io) {
     return kExitUsage;
   }
   if (parsed.options.command == CliCommand::Help) {
-    io.out << kUsageText << std::flush;
+    io.out << UsageText() << std::flush;
     return kExitOk;
   }
   return Session(parsed.options, io).Run();

@@ -1,9 +1,10 @@
 // The command line: every command with its flags, and the usage errors that end in
-// exit code 2.
+// exit code 2; the flag table against the parser and --help.
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "cli/logic/cli_args.h"
-#include "cli/tracked_program.h"
 
 namespace tessary::cli {
 namespace {
@@ -49,7 +50,7 @@ TEST(CliArgsTest, HelpInEveryPlace) {
     EXPECT_EQ(p.error, "") << args[0];
     EXPECT_EQ(p.options.command, CliCommand::Help) << args[0];
   }
-  EXPECT_NE(std::string(kUsageText).find("Exit codes"), std::string::npos);
+  EXPECT_NE(UsageText().find("Exit codes"), std::string::npos);
 }
 
 TEST(CliArgsTest, UsageErrorsNameWhatIsWrong) {
@@ -77,19 +78,81 @@ TEST(CliArgsTest, UsageErrorsNameWhatIsWrong) {
   for (const Case& c : cases) EXPECT_EQ(Parse(c.args).error, c.error) << testing::PrintToString(c.args);
 }
 
-TEST(CliArgsTest, ProgramArgumentsAreQuotedAsTheRuntimeReadsThemBack) {
-  EXPECT_EQ(QuoteCommandLine({"setup.exe", "/S"}), "setup.exe /S");
-  EXPECT_EQ(QuoteCommandLine({"C:\\Program Files\\a b.exe", "", "say \"hi\""}),
-            "\"C:\\Program Files\\a b.exe\" \"\" \"say \\\"hi\\\"\"");
-  EXPECT_EQ(QuoteCommandLine({"x", "C:\\dir with blank\\"}), "x \"C:\\dir with blank\\\\\"");
+// The arguments that make a whole command line of `command` around its flags: the
+// report of actions and undo, the program of track (which must come last).
+std::vector<std::string> Around(const CommandSpec& command, std::vector<std::string> flags) {
+  std::vector<std::string> args = {command.word};
+  if (command.operand == Operand::Report) args.push_back("COMPARE");
+  args.insert(args.end(), flags.begin(), flags.end());
+  if (command.operand == Operand::Program) args.push_back("setup.exe");
+  return args;
 }
 
-TEST(CliArgsTest, ResidentProgramsAreTheShellAndTheServices) {
-  for (const char* name : {"explorer.exe", "C:\\windows\\system32\\services.exe", "SVCHOST.EXE", "winedevice.exe"})
-    EXPECT_TRUE(IsResidentProgram(name)) << name;
-  for (const char* name : {"setup.exe", "C:\\windows\\system32\\msiexec.exe", "explorer.exe.bak", ""})
-    EXPECT_FALSE(IsResidentProgram(name)) << name;
+// Every field of the options, to see what a flag changed.
+std::string Describe(const CliOptions& o) {
+  std::string d = std::to_string(static_cast<int>(o.command)) + "|" + o.dir.value_or("-") + "|" +
+                  o.name.value_or("-") + "|" + o.report + "|";
+  for (const std::string& s : o.only) d += s + ",";
+  d += "|";
+  for (const std::string& s : o.program) d += s + ",";
+  for (bool b : {o.json, o.yes, o.quiet, o.dryRun, o.dllCheck, o.undo}) d += b ? "1" : "0";
+  return d;
 }
 
+// Each row of the flag table is taken by exactly the commands it names, in both forms
+// when it has a value, and changes the options; a flag with a value is refused without
+// one, and a switch with one.
+TEST(CliArgsTest, EveryFlagOfTheTableIsTakenByItsCommandsAloneAndHasAnEffect) {
+  std::set<std::string> names;
+  for (const FlagSpec& f : Flags()) {
+    EXPECT_TRUE(names.insert(f.name).second) << f.name << " twice in the table";
+    EXPECT_TRUE(f.apply != nullptr && f.help && *f.help) << f.name;
+    for (const CommandSpec& c : Commands()) {
+      if (c.command == CliCommand::Help) continue;
+      const bool takes = (f.commands & CommandBit(c.command)) != 0;
+      const std::vector<std::string> flag =
+          f.valueName ? std::vector<std::string>{f.name, "V"} : std::vector<std::string>{f.name};
+      const ParsedCommandLine p = ParseCommandLine(Around(c, flag));
+      if (!takes) {
+        EXPECT_EQ(p.error, std::string("unknown option '") + f.name + "' for " + c.word);
+        continue;
+      }
+      ASSERT_EQ(p.error, "") << f.name << " " << c.word;
+      EXPECT_NE(Describe(p.options), Describe(ParseCommandLine(Around(c, {})).options)) << f.name << " " << c.word;
+      if (f.valueName) {
+        const ParsedCommandLine joined = ParseCommandLine(Around(c, {std::string(f.name) + "=V"}));
+        EXPECT_EQ(Describe(joined.options), Describe(p.options)) << f.name;
+        EXPECT_EQ(ParseCommandLine(Around(c, {std::string(f.name) + "="})).error,
+                  std::string("option ") + f.name + " needs a value");
+        const ParsedCommandLine twice = ParseCommandLine(Around(c, {f.name, "V", f.name, "W"}));
+        EXPECT_EQ(twice.error, f.repeatable ? "" : std::string(f.name) + " given twice") << f.name;
+      } else {
+        EXPECT_EQ(ParseCommandLine(Around(c, {std::string(f.name) + "=yes"})).error,
+                  std::string("option ") + f.name + " takes no value");
+      }
+    }
+  }
+}
+
+// --help lists every flag, and each command's synopsis shows the flags that are its own.
+TEST(CliArgsTest, HelpIsMadeFromTheTables) {
+  const std::string usage = UsageText();
+  for (const FlagSpec& f : Flags()) {
+    EXPECT_NE(usage.find(std::string("\n  ") + f.name), std::string::npos) << f.name;
+    EXPECT_NE(usage.find(f.help), std::string::npos) << f.name;
+  }
+  for (const CommandSpec& c : Commands()) {
+    if (c.command == CliCommand::Help) continue;
+    const std::size_t at = usage.find(std::string("\n  ") + c.word + " ");
+    ASSERT_NE(at, std::string::npos) << c.word;
+    const std::string synopsis = usage.substr(at, usage.find('\n', at + 1) - at);
+    for (const FlagSpec& f : Flags()) {
+      const bool own = f.commands != kEveryCommand && (f.commands & CommandBit(c.command));
+      EXPECT_EQ(synopsis.find(std::string("[") + f.name) != std::string::npos, own) << c.word << " " << f.name;
+    }
+  }
+  EXPECT_NE(usage.find("  undo REPORT [--only TEXT]... [--dll-check] [--dry-run]"), std::string::npos) << usage;
+  EXPECT_NE(usage.find("  track [--name NAME] [--undo] [--dll-check] [--] PROGRAM [ARGS...]"), std::string::npos);
+}
 }  // namespace
 }  // namespace tessary::cli

@@ -1,4 +1,10 @@
-// The command line of tessaryc: commands, flags and the help text. No <windows.h>.
+// The command line of tessaryc: commands, flags and the help text, all from two tables
+// (kCommands and kFlags in cli_args.cpp). No <windows.h>.
+//
+// Adding a flag is one row of kFlags (its name, value, commands, what it sets in
+// CliOptions, its help line) plus a field in CliOptions and its effect where the command
+// runs (cli_commands.cpp). The parser, the usage errors, the command synopses of --help
+// and the option list of --help all come from the row.
 #pragma once
 
 #include <optional>
@@ -35,6 +41,35 @@ struct CliOptions {
   bool undo = false;
 };
 
+// What a command takes besides flags.
+enum class Operand { None, Report, Program };
+
+struct CommandSpec {
+  const char* word;  // as typed: "compare"
+  CliCommand command;
+  Operand operand;
+  const char* help;  // what it does, for --help (lines of at most 60 characters)
+};
+
+// The commands a flag belongs to, as a set of bits.
+constexpr unsigned CommandBit(CliCommand command) { return 1u << static_cast<unsigned>(command); }
+inline constexpr unsigned kEveryCommand = CommandBit(CliCommand::Backup) | CommandBit(CliCommand::Compare) |
+                                          CommandBit(CliCommand::Actions) | CommandBit(CliCommand::Undo) |
+                                          CommandBit(CliCommand::Track);
+
+struct FlagSpec {
+  const char* name;       // "--name"
+  const char* valueName;  // "NAME" for a flag that takes a value; nullptr for a switch
+  unsigned commands;      // the commands that take it (CommandBit, kEveryCommand)
+  bool repeatable;        // a flag with a value may be given more than once (else "given twice")
+  void (*apply)(CliOptions& options, const std::string& value);  // what it sets
+  const char* help;       // one line for --help
+};
+
+// The tables the parser and --help are made from.
+const std::vector<CommandSpec>& Commands();
+const std::vector<FlagSpec>& Flags();
+
 struct ParsedCommandLine {
   CliOptions options;
   std::string error;  // not empty: a usage error, one line
@@ -49,6 +84,6 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args);
 const char* CommandName(CliCommand command);
 
 // The text of --help.
-extern const char* const kUsageText;
+std::string UsageText();
 
 }  // namespace tessary::cli
