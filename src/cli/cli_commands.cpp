@@ -376,8 +376,7 @@ class Session {
     if (auto failed = ResolveReport(report, actionFile)) return *failed;
     ListedActions listed;
     if (auto failed = LoadListed(actionFile, listed)) return *failed;
-    doc_["report"] = report;
-    doc_["actionFile"] = actionFile;
+    doc_["report"] = {{"path", report}, {"actionFile", actionFile}};
     doc_["actions"] = ActionsJson(listed);
     std::size_t unreadable = 0;
     for (std::size_t i = 0; i < listed.entries.size(); ++i) {
@@ -400,8 +399,7 @@ class Session {
     if (auto failed = ResolveReport(report, actionFile)) return *failed;
     ListedActions listed;
     if (auto failed = LoadListed(actionFile, listed)) return *failed;
-    doc_["report"] = report;
-    doc_["actionFile"] = actionFile;
+    doc_["report"] = {{"path", report}, {"actionFile", actionFile}};
     doc_["dryRun"] = o_.dryRun;
     const std::vector<bool> chosen = ChooseActions(listed.entries, o_.only);
     const std::size_t count = static_cast<std::size_t>(std::count(chosen.begin(), chosen.end(), true));

@@ -376,6 +376,11 @@ TEST_F(CliUndoTest, ActionsAreListedAsTheDialogListsThem) {
   EXPECT_EQ(run.json["actions"][1]["line"], "REMOVEFILE:a.txt>FROM:" + files);
   EXPECT_EQ(run.json["actions"][1]["kind"], "removeFile");
   EXPECT_EQ(run.json["actions"][1]["target"], files + "\\a.txt");
+  // The report is an object in every command's document, with its action file.
+  // (The backup directory comes back as the settings' reader spells it.)
+  EXPECT_TRUE(EqualsNoCase(run.json["report"]["path"].get<std::string>(), backup + "\\HAND.TSC")) << run.json["report"];
+  EXPECT_TRUE(EqualsNoCase(run.json["report"]["actionFile"].get<std::string>(), backup + "\\HAND.TSU"))
+      << run.json["report"];
 }
 
 TEST_F(CliUndoTest, DryRunChangesNothing) {
@@ -383,6 +388,8 @@ TEST_F(CliUndoTest, DryRunChangesNothing) {
   EXPECT_EQ(run.code, 0u) << run.err;
   ASSERT_EQ(run.json["actions"].size(), 3u);
   for (const Json& a : run.json["actions"]) EXPECT_EQ(a["outcome"], "wouldDo");
+  EXPECT_TRUE(EqualsNoCase(run.json["report"]["actionFile"].get<std::string>(), backup + "\\HAND.TSU"))
+      << run.json["report"];
   ExpectUnchanged();
   // Without --yes and with nobody to ask, undo changes nothing either.
   run = Tessaryc({"undo", "HAND"});
