@@ -4,9 +4,11 @@
 // it, with the program's own progress dialog over an owner window and the waiting
 // messages let through at every check; tessaryc runs the same compare in process
 // (RunTessaryc, as its main calls it) and as its own process started from here, with
-// its progress lines going to a file as in a script. The three take turns, five rounds,
+// its progress lines going to a file as in a script; and, to show what the progress costs
+// each of them, the engine alone with no progress shown. They take turns, five rounds,
 // each round in another order; prints the medians and the ratios (target: tessaryc /
-// Compare <= 1.0). Uses the prefix's tessary.ini and puts it back.
+// Compare <= 1.0), and checks that all four wrote the same report. Uses the prefix's
+// tessary.ini and puts it back.
 #include <windows.h>
 
 #include <algorithm>
@@ -142,12 +144,20 @@ int main() {
   CreateKeys(benchKey, "NewGroup", kNew - 1);
   CreateFiles(files, "new", kNew);
 
-  std::vector<double> command, inProcess, ownProcess, startOnly;
+  std::vector<double> command, inProcess, ownProcess, startOnly, engine;
   int failures = 0;
   const std::string exe = std::string("\"") + TESSARYC_EXE + "\"";
   const std::string outputFile = kRoot + "\\tessaryc-output.txt";
   auto runCommand = [&] {
     command.push_back(bench::TimeMs([&] { failures += CompareOk(host, "GUI").reportPath.empty() ? 1 : 0; }));
+  };
+  // The engine alone, with no progress shown at all: what the other two add to it.
+  struct QuietHost : bench::BenchHost {
+    int Ask(const MessageBoxRequest& r) override { return (r.style & 0xF) == mb::kYesNo ? id::kYes : id::kOk; }
+  } quiet;
+  quiet.state = host.state;
+  auto runEngine = [&] {
+    engine.push_back(bench::TimeMs([&] { failures += CompareOk(quiet, "ENGINE").reportPath.empty() ? 1 : 0; }));
   };
   auto runInProcess = [&] {
     inProcess.push_back(bench::TimeMs([&] {
@@ -166,20 +176,23 @@ int main() {
   runCommand();
   runInProcess();
   runOwnProcess();
+  runEngine();
+  engine.clear();
   command.clear();
   inProcess.clear();
   ownProcess.clear();
   startOnly.clear();
   for (int round = 0; round < 5; ++round) {
     switch (round % 3) {
-      case 0: runCommand(); runInProcess(); runOwnProcess(); break;
-      case 1: runInProcess(); runOwnProcess(); runCommand(); break;
-      default: runOwnProcess(); runCommand(); runInProcess(); break;
+      case 0: runCommand(); runInProcess(); runOwnProcess(); runEngine(); break;
+      case 1: runInProcess(); runOwnProcess(); runEngine(); runCommand(); break;
+      default: runOwnProcess(); runEngine(); runCommand(); runInProcess(); break;
     }
   }
   const std::string gui = ReadWholeFile(kRoot + "\\GUI.TSC").value_or("");
   const std::string cli = ReadWholeFile(kRoot + "\\CLI.TSC").value_or("");
   const std::string exeReport = ReadWholeFile(kRoot + "\\EXE.TSC").value_or("");
+  const std::string engineReport = ReadWholeFile(kRoot + "\\ENGINE.TSC").value_or("");
   // Past the title and the report's own path, the reports are the same text but for the
   // free space of the drives, which the host's other work moves between runs.
   auto body = [](const std::string& report) {
@@ -189,13 +202,15 @@ int main() {
       if (n > 2 && line.find(" free disk space on drive ") == std::string::npos) kept += line + "\n";
     return kept;
   };
-  const bool same = gui.size() > 1000 && body(gui) == body(cli) && body(gui) == body(exeReport);
+  const bool same = gui.size() > 1000 && body(gui) == body(cli) && body(gui) == body(exeReport) &&
+                    body(gui) == body(engineReport);
 
   std::printf("medians of 5 runs each:\n");
   std::printf("Compare command (CompareOk, progress dialog): %8.1f ms\n", Median(command));
   std::printf("tessaryc compare in process (RunTessaryc):    %8.1f ms\n", Median(inProcess));
   std::printf("tessaryc.exe compare as its own process:      %8.1f ms (tessaryc.exe --help alone: %.1f ms)\n",
               Median(ownProcess), Median(startOnly));
+  std::printf("the engine alone, no progress (CompareOk):    %8.1f ms\n", Median(engine));
   std::printf("reports alike (but their own paths and free space): %s\n", same ? "yes" : "NO");
   if (!same) {
     for (const std::string* other : {&cli, &exeReport}) {
