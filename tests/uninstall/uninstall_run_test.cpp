@@ -148,6 +148,21 @@ TEST_F(UninstallRunTest, CancelEndsTheRunAndKeepsTheDialog) {
   EXPECT_EQ(ProfileReadFull(Ini("win.ini"), "KEEP", "B", "?"), "?");
 }
 
+// The console's Ctrl+C: the check before each action ends the run as a Cancel would,
+// after the actions already done and without the "NOT DONE:" tail of unselected lines.
+TEST_F(UninstallRunTest, StopCheckEndsTheRunBeforeTheNextAction) {
+  const std::vector<std::string> lines{"ADD:B=2>TO:WIN.INI[KEEP]", "ADD:C=3>TO:WIN.INI[KEEP]",
+                                       "ADD:D=4>TO:WIN.INI[KEEP]"};
+  int checks = 0;
+  env.stopRequested = [&] { return ++checks > 1; };
+  host.prompter.Answer(id::kYes);  // carry out all without verifying
+  EXPECT_EQ(RunAll(lines, {true, true, false}), RunOutcome::Stay);
+  EXPECT_EQ(checks, 2);
+  EXPECT_EQ(Log(), std::string(kHeader) + "DONE:ADD:B=2>TO:WIN.INI[KEEP]\r\n");
+  EXPECT_EQ(ProfileReadFull(Ini("win.ini"), "KEEP", "B", "?"), "2");
+  EXPECT_EQ(ProfileReadFull(Ini("win.ini"), "KEEP", "C", "?"), "?");
+}
+
 TEST_F(UninstallRunTest, NothingSelectedAndNoVerifyRefused) {
   host.prompter.Answer(id::kOk);
   EXPECT_EQ(RunAll({"ADD:B=2>TO:WIN.INI[KEEP]"}, {false}), RunOutcome::Stay);
