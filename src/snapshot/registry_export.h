@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "core/host.h"
+#include "snapshot/values_switch.h"
 
 namespace tessary {
 
@@ -45,7 +46,6 @@ const RegistryBranch& BranchAt(std::size_t i);
 
 // Whether snapshots record values: a caller's decision (tessaryc's --values), or else
 // [registry] RecordValues.
-enum class ValuesSwitch { FromSettings, On, Off };
 bool RecordsValues(const Settings& settings, ValuesSwitch values);
 
 // Writes the backup set's snapshot files (".TSB", or ".SNB" in Sentinox mode, where

@@ -95,6 +95,10 @@ TEST_F(BackupRun, ABackupWithoutValuesDropsTheValueFilesOfAnEarlierOne) {
   };
   EXPECT_EQ(RunBackup(host, RunMode::Interactive, nullptr, writeWithValues), 0);
   EXPECT_TRUE(FileExists(Backup("curuser_val.TSB")));
+  // The command line's --values keeps them whatever the settings say.
+  Set(settings::kRecordValues, "no");
+  EXPECT_EQ(RunBackup(host, RunMode::Interactive, nullptr, writeWithValues, ValuesSwitch::On), 0);
+  EXPECT_TRUE(FileExists(Backup("curuser_val.TSB")));
 }
 
 TEST_F(BackupRun, DirectRunWritesFreeSpaceWithSnb) {

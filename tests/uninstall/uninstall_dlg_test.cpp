@@ -113,6 +113,9 @@ TEST_F(UninstallDialogs, ActionsDialogShowsTheFileAndTellsCancelFromAFileItCanno
 // A value line is listed readably, its name and data in their own case, and the run
 // carries out the line as written.
 TEST_F(UninstallDialogs, ActionsDialogListsValueLinesReadablyAndPutsTheValueBack) {
+  // The run keeps safety copies of the INI files beside them: a Windows folder of its own.
+  host.state.WindowsDirectory = dir.MakeDir("WIN");
+  for (const char* ini : {"win.ini", "system.ini", "protocol.ini"}) WriteBytes(host.state.WindowsDirectory + "\\" + ini, "");
   test::TempRegKey key;
   key.SetString("App", "Mode", "new");
   const std::string keyPath = "HKEY_CURRENT_USER\\" + key.path() + "\\App";
