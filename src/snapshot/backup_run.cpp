@@ -47,7 +47,8 @@ ProgressCancel BackupProgressCancel(RunMode mode) {
   return mode == RunMode::Interactive ? ProgressCancel::Hidden : ProgressCancel::Shown;
 }
 
-int RunBackup(Host& host, RunMode mode, WindowHandle owner, const RegistryExport& exportRegistry) {
+int RunBackup(Host& host, RunMode mode, WindowHandle owner, const RegistryExport& exportRegistry,
+              ValuesSwitch values) {
   AppState& state = host.State();
   std::unique_ptr<Progress> progress = host.Progresses().Open("Please wait...", BackupProgressCancel(mode));
   progress->SetMainText("Backing up files.");
@@ -79,7 +80,7 @@ int RunBackup(Host& host, RunMode mode, WindowHandle owner, const RegistryExport
 
   step("Registry...This may take a minute.");
   bool registryOk = exportRegistry ? exportRegistry(host, mode, stage.directory())
-                                   : ExportRegistryForBackup(host, mode, stage.directory());
+                                   : ExportRegistryForBackup(host, mode, stage.directory(), values);
   progress->Pump();
   if (!registryOk) host.Prompts().Ask(kRegistryError, "File error", mb::kOk, owner);
   complete &= registryOk;
@@ -142,6 +143,9 @@ int RunBackup(Host& host, RunMode mode, WindowHandle owner, const RegistryExport
     host.Prompts().Ask(kWriteError, state.BackupDirectory, mb::kOk, owner);
     host.Prompts().Ask(CheckBackupSet(state.BackupDirectory, ext) == BackupSetState::Incomplete ? kBrokenText : kKeptText,
                        state.BackupDirectory, mb::kOk, owner);
+  } else if (!RecordsValues(host.AppSettings(), values)) {
+    // The new set has no values: none that an earlier backup recorded may stay beside it.
+    DeleteValueSnapshots(state.BackupDirectory, RegistryBackupExtension(mode));
   }
   return 0;
 }
