@@ -77,7 +77,7 @@ std::string DllNameOf(std::string_view line);
 // The action file of a report: its path with the last three characters made "tsu".
 std::string ActionFilePathFor(const std::string& reportPath);
 
-// The lines of an action file as loaded for selection: at most 298 characters a line,
+// The lines of an action file as loaded for selection: each line whole, however long,
 // line ends removed, upper-cased (a-z only); an empty line stays an empty entry.
 std::vector<std::string> SplitActionLines(std::string_view content);
 
