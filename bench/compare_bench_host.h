@@ -25,20 +25,22 @@ class BenchHost : public Host, Prompter, ProgressFactory, Clock, HelpEngine {
   ProgressFactory& Progresses() override { return *this; }
   Clock& Time() override { return *this; }
   HelpEngine& Help() override { return *this; }
-  void* MainWindow() override { return nullptr; }
+  WindowHandle MainWindow() override { return nullptr; }
   void PumpMessages() override {}
   void RefreshLastBackup() override {}
   void OpenInViewer(const std::string&) override {}
-  void RunCommand(int) override {}
+  void RunCommand(Command) override {}
   void ContinueExpress() override {}
   void PruneSentinoxReports() override {}
   void Quit() override {}
 
   int Ask(const MessageBoxRequest& request) override;
   void Beep(unsigned) override {}
-  std::unique_ptr<Progress> Open(const std::string&) override { return std::make_unique<QuietProgress>(); }
+  std::unique_ptr<Progress> Open(const std::string&, ProgressCancel) override {
+    return std::make_unique<QuietProgress>();
+  }
   LocalTime Now() override { return {}; }
-  int Call(void*, const HelpRequest&) override { return 1; }
+  int Call(WindowHandle, const HelpRequest&) override { return 1; }
 
   AppState state;
   int boxes = 0;

@@ -7,54 +7,42 @@
 #include <windows.h>
 
 #include <string>
-#include <vector>
+
+#include "core/settings_table.h"
+#include "core/startup_logic.h"
+#include "platform/files.h"
+#include "platform/profile.h"
+#include "platform/shell.h"
 
 namespace {
+
+using namespace tessary;
 
 constexpr char kName[] = "Sentinox";
 
 std::string OwnDirectory() {
-  std::vector<char> buf(32768);
-  DWORD n = GetModuleFileNameA(nullptr, buf.data(), static_cast<DWORD>(buf.size()));
-  std::string path(buf.data(), n);
-  std::size_t slash = path.find_last_of("\\/");
+  const std::string path = ProgramPath();
+  const std::size_t slash = path.find_last_of("\\/");
   return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
-}
-
-// The Windows directory, or "" when the system cannot give it (the query returns 0) or
-// it does not fit the buffer (the query returns the size it would need).
-std::string WindowsDir() {
-  char buf[MAX_PATH + 1] = {};
-  UINT n = GetWindowsDirectoryA(buf, sizeof buf);
-  if (n == 0 || n >= sizeof buf) return {};
-  return std::string(buf, n);
 }
 
 // Why a pass could not be requested; the text says so to the user.
 const char* RequestPass() {
-  std::string windows = WindowsDir();
+  const std::string windows = WindowsDirectory();
   if (windows.empty()) return "Sentinox could not find the Windows directory.";
-  std::string ini = windows + "\\tessary.ini";
-  if (!WritePrivateProfileStringA("sentinox", "RunBackup", "yes", ini.c_str()))
+  const std::string ini = SettingsPathFor(windows);
+  const SettingKey& request = settings::kRunBackup;
+  if (!ProfileWrite(ini, request.section, request.key, "yes"))
     return "Sentinox could not write its request into tessary.ini.";
-  WritePrivateProfileStringA(nullptr, nullptr, nullptr, ini.c_str());
-  std::string exe = OwnDirectory() + "\\tessary.exe";
-  std::string cmd = "\"" + exe + "\"";
-  std::vector<char> line(cmd.begin(), cmd.end());
-  line.push_back('\0');
-  STARTUPINFOA si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  if (!CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, OwnDirectory().c_str(), &si,
-                      &pi)) {
+  ProfileFlush(ini);
+  const std::string exe = OwnDirectory() + "\\tessary.exe";
+  if (!StartDetached(exe, "\"" + exe + "\"", OwnDirectory())) {
     // A request nobody took would turn the user's next start of tessary.exe into an
     // unattended pass: take it back.
-    WritePrivateProfileStringA("sentinox", "RunBackup", nullptr, ini.c_str());
-    WritePrivateProfileStringA(nullptr, nullptr, nullptr, ini.c_str());
+    ProfileDeleteKey(ini, request.section, request.key);
+    ProfileFlush(ini);
     return "Sentinox could not start tessary.exe from its own directory.";
   }
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
   return nullptr;
 }
 

@@ -1,10 +1,11 @@
 #include "compare/boot_compare.h"
 
 #include <new>
+#include <optional>
 #include <string_view>
-#include <unordered_set>
 #include <vector>
 
+#include "compare/logic/boot_logic.h"
 #include "compare/logic/compare_text.h"
 #include "platform/ascii.h"
 #include "platform/files.h"
@@ -23,43 +24,26 @@ const BootFile kBootFiles[] = {
      "Error opening msdos.sys backup file"},
 };
 
-bool ReadWhole(const std::string& path, std::string& bytes) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return true;
-}
-
 std::string WithLineEnd(const std::string& text) {
   return (!text.empty() && text.back() == '\n') ? text : text + "\n";
 }
 
-using LineSet = std::unordered_set<std::string_view, NoCaseHash, NoCaseEqual>;
-
 // One pass: the entries of `scanned` that no entry of `other` equals without regard to
 // case. Returns Cancelled when a check point found the dialog gone.
-SectionResult BootPass(CompareRun& run, SectionOutput& out, const std::vector<std::string>& scanned,
-                       const std::vector<std::string>& other, const std::function<void()>& heading, bool& found) {
-  LineSet set(other.begin(), other.end(), other.size() * 2 + 1);
-  std::string currentLabel;
-  std::string lastLabelWritten;
-  bool anyLabelWritten = false;  // the last label written starts equal to no label
+SectionResult RunBootPass(CompareRun& run, SectionOutput& out, const std::vector<std::string>& scanned,
+                          const std::vector<std::string>& other, const std::function<void()>& heading, bool& found) {
+  BootPass pass(other);
   found = false;
   for (const std::string& entry : scanned) {
     run.progress.SetDetailText(entry);
     if (run.CheckCancelled()) return SectionResult::Cancelled;
-    if (!entry.empty() && entry.front() == ':') currentLabel = entry;
-    if (set.count(entry) != 0) continue;
+    std::vector<std::string> lines = pass.Take(entry);
+    if (lines.empty()) continue;
     if (!found) {
       heading();
       found = true;
     }
-    if (!currentLabel.empty() && (!anyLabelWritten || currentLabel != lastLabelWritten)) {
-      out.Report(WithLineEnd(currentLabel));
-      lastLabelWritten = currentLabel;
-      anyLabelWritten = true;
-    }
-    out.Report(WithLineEnd(entry));
+    for (const std::string& line : lines) out.Report(WithLineEnd(line));
   }
   return SectionResult::Done;
 }
@@ -93,26 +77,27 @@ SectionResult CompareBootFile(CompareRun& run, const BootFile& file, bool same, 
   }
   const std::string currentPath = run.bootDirectory + "\\" + file.fileName;
   try {
-    std::string bytes;
-    if (!ReadWhole(currentPath, bytes)) {
+    std::optional<std::string> bytes = ReadWholeFile(currentPath);
+    if (!bytes) {
       prompts.Ask(file.currentError, "File error", mb::kOk | mb::kIconExclamation);
       return SectionResult::Failed;
     }
-    std::vector<std::string> current = SplitLinePieces(bytes);
-    if (!ReadWhole(backupPath, bytes)) {
+    std::vector<std::string> current = SplitLinePieces(*bytes);
+    bytes = ReadWholeFile(backupPath);
+    if (!bytes) {
       prompts.Ask(file.backupError, "File error", mb::kOk | mb::kIconExclamation);
       return SectionResult::Failed;
     }
-    std::vector<std::string> backup = SplitLinePieces(bytes);
-    bytes.clear();
+    std::vector<std::string> backup = SplitLinePieces(*bytes);
+    bytes.reset();
 
     bool added = false;
-    SectionResult result = BootPass(
+    SectionResult result = RunBootPass(
         run, out, current, backup,
         [&] { out.Report(std::string(kSeparator) + file.name + " File\nLines added or modified:\n"); }, added);
     if (result != SectionResult::Done) return result;
     bool deleted = false;
-    return BootPass(
+    return RunBootPass(
         run, out, backup, current,
         [&] {
           if (!added) out.Report(std::string(kSeparator) + file.name + " File\nNo lines added or modified.\n");

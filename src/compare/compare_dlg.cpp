@@ -5,10 +5,10 @@
 
 #include "core/commands.h"
 #include "core/startup.h"
+#include "compare/compare_ids.h"
 #include "compare/compare_run.h"
 #include "platform/ascii.h"
 #include "platform/files.h"
-#include "resources/ids.h"
 
 namespace tessary {
 
@@ -46,18 +46,17 @@ std::string ProposeCompareName(Host& host) {
   return text;
 }
 
-bool CompareOk(Host& host, const std::string& fieldText, void* owner, const std::function<void()>& beforeProgress,
-               const std::string& bootDirectory) {
-  AppState& state = host.State();
-  state.LastCompareFile = fieldText.substr(0, std::min(fieldText.size(), kCompareNameLimit));
+CompareOkResult CompareOk(Host& host, const std::string& fieldText, WindowHandle owner,
+                          const std::function<void()>& beforeProgress, const std::string& bootDirectory) {
+  const AppState& state = host.State();
+  std::string name = fieldText.substr(0, std::min(fieldText.size(), kCompareNameLimit));
   if (state.SentinoxPass) {
     // Nobody is there to answer the overwrite question, and the report of an earlier
     // pass of the same minute must stay: an unattended pass takes a name of its own.
-    state.LastCompareFile = FreeSentinoxReportName(state.BackupDirectory, state.LastCompareFile);
-    if (state.LastCompareFile.empty()) return true;  // every name taken: nothing is written
+    name = FreeSentinoxReportName(state.BackupDirectory, name);
+    if (name.empty()) return {};  // every name taken: nothing is written
   }
-  const std::string reportPath =
-      state.BackupDirectory + "\\" + state.LastCompareFile + (state.SentinoxPass ? ".SNC" : ".TSC");
+  const std::string reportPath = state.BackupDirectory + "\\" + name + (state.SentinoxPass ? ".SNC" : ".TSC");
   // The action file is shared by the .TSC and the .SNC of one name: a Sentinox report
   // of this name owns it when no .TSC does, and a run would empty it without a word.
   const std::string actionPath = ActionFileWrittenFor(reportPath);
@@ -65,15 +64,11 @@ bool CompareOk(Host& host, const std::string& fieldText, void* owner, const std:
   if (!state.SentinoxPass && !clash.empty()) {
     int answer = host.Prompts().Ask("Filename already exists, overwrite file?", clash,
                                     mb::kYesNo | mb::kIconQuestion, owner);
-    if (answer != id::kYes) {
-      state.LastCompareFile.clear();
-      return false;
-    }
+    if (answer != id::kYes) return {true, ""};
   }
   host.PumpMessages();
-  const bool ok = RunCompare(host, beforeProgress, bootDirectory);
-  state.LastCompareFile = ok ? reportPath : std::string();
-  return true;
+  const bool ok = RunCompare(host, reportPath, beforeProgress, bootDirectory);
+  return {false, ok ? reportPath : std::string()};
 }
 
 TCompareDlg::TCompareDlg(HWND owner, Host& host) : Dialog(owner, IDD_COMPARE), host_(host) {
@@ -81,11 +76,11 @@ TCompareDlg::TCompareDlg(HWND owner, Host& host) : Dialog(owner, IDD_COMPARE), h
 }
 
 BOOL TCompareDlg::OnInit() {
-  SendMessageA(Item(kIdCompareName), EM_LIMITTEXT, 255, 0);
+  SendMessageA(Item(IDC_COMPARE_NAME), EM_LIMITTEXT, 255, 0);
   host_.State().LastBackupText = LastBackupQuery(host_.State().BackupDirectory);
-  SetItemText(kIdCompareLastBackup, host_.State().LastBackupText);
-  SetItemText(kIdCompareBackupDir, host_.State().BackupDirectory);
-  SetItemText(kIdCompareName, ProposeCompareName(host_));
+  SetItemText(IDC_COMPARE_LASTBACKUP, host_.State().LastBackupText);
+  SetItemText(IDC_COMPARE_BACKUPDIR, host_.State().BackupDirectory);
+  SetItemText(IDC_COMPARE_NAME, ProposeCompareName(host_));
   if (host_.State().SentinoxPass) PostMessageA(hwnd(), WM_COMMAND, IDOK, 0);
   return TRUE;
 }
@@ -99,7 +94,7 @@ bool TCompareDlg::OnCommand(int id, int notifyCode, HWND control) {
 }
 
 void TCompareDlg::RunOk() {
-  const std::string name = ItemText(kIdCompareName);
+  const std::string name = ItemText(IDC_COMPARE_NAME);
   HCURSOR oldCursor = nullptr;
   auto hide = [&] {
     RECT rect{};
@@ -109,23 +104,25 @@ void TCompareDlg::RunOk() {
   };
   InvalidateRect(hwnd(), nullptr, TRUE);
   UpdateWindow(hwnd());
-  if (!CompareOk(host_, name, hwnd(), hide)) return;
+  CompareOkResult result = CompareOk(host_, name, hwnd(), hide);
+  if (result.stay) return;
+  reportPath_ = std::move(result.reportPath);
   SetCursor(LoadCursor(nullptr, IDC_ARROW));
   Close(IDOK);
 }
 
 void CompareCommand(Host& host) {
-  AppState& state = host.State();
-  state.LastCompareFile.clear();
+  std::string report;
   {
-    TCompareDlg dialog(static_cast<HWND>(host.MainWindow()), host);
+    TCompareDlg dialog(host.MainWindow(), host);
     dialog.RunModal();
+    report = dialog.reportPath();
   }
-  if (state.SentinoxPass) {
-    ContinueSentinoxPass(host);
+  if (host.State().SentinoxPass) {
+    ContinueSentinoxPass(host, report);
     return;
   }
-  if (!state.LastCompareFile.empty() && FileExists(state.LastCompareFile)) host.OpenInViewer(state.LastCompareFile);
+  if (!report.empty() && FileExists(report)) host.OpenInViewer(report);
 }
 
 }  // namespace tessary

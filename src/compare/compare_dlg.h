@@ -11,10 +11,6 @@
 
 namespace tessary {
 
-constexpr int kIdCompareName = 210;        // edit: the compare file name
-constexpr int kIdCompareBackupDir = 336;   // static: BackupDirectory
-constexpr int kIdCompareLastBackup = 560;  // static: LastBackupText
-constexpr int kIdCompareGroup = 211;
 constexpr std::size_t kCompareNameLimit = 48;
 
 // The name the dialog proposes: "COMPARE", or the date name ("%02d%02d%02d%02d" of
@@ -27,15 +23,22 @@ std::string ProposeCompareName(Host& host);
 // directory, else the first free of name + "_2", "_3", ...; empty when all are taken.
 std::string FreeSentinoxReportName(const std::string& backupDirectory, const std::string& name);
 
-// The OK operation with the text of the name field. Returns false when the dialog
-// stays open (the user declined to overwrite), true when it closes; LastCompareFile
-// then holds the report path, or is empty after a failed run.
-bool CompareOk(Host& host, const std::string& fieldText, void* owner = nullptr,
-               const std::function<void()>& beforeProgress = {}, const std::string& bootDirectory = "C:");
+// What OK decided: the dialog stays open (the user declined to overwrite), or it closes
+// with the path of the report the run wrote (empty when it wrote none or failed).
+struct CompareOkResult {
+  bool stay = false;
+  std::string reportPath;
+};
+
+// The OK operation with the text of the name field.
+CompareOkResult CompareOk(Host& host, const std::string& fieldText, WindowHandle owner = nullptr,
+                          const std::function<void()>& beforeProgress = {}, const std::string& bootDirectory = "C:");
 
 class TCompareDlg : public Dialog {
  public:
   TCompareDlg(HWND owner, Host& host);
+  // Once closed: the report the Compare wrote, or empty.
+  const std::string& reportPath() const { return reportPath_; }
 
  protected:
   BOOL OnInit() override;
@@ -44,6 +47,7 @@ class TCompareDlg : public Dialog {
  private:
   void RunOk();
   Host& host_;
+  std::string reportPath_;
 };
 
 }  // namespace tessary

@@ -3,17 +3,14 @@
 
 #include <windows.h>
 
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <new>
-#include <sstream>
 
 #include "compare/logic/compare_text.h"
 #include "compare/logic/dir_logic.h"
 #include "platform/ascii.h"
 #include "platform/files.h"
-#include "platform/registry.h"
+#include "platform/folders.h"
 #include "platform/text_lines.h"
 #include "uninstall/logic/action_file.h"
 
@@ -21,9 +18,9 @@ namespace tessary {
 
 namespace {
 
-bool CanAppend(const std::string& path) {
-  std::ofstream probe(path, std::ios::binary | std::ios::app);
-  return probe.is_open();
+bool CanAppend(CompareRun& run, bool report) {
+  if (OutputFile* open = report ? run.reportFile : run.actionFile) return open->is_open();
+  return OutputFile(report ? run.reportPath : run.actionPath, OutputFile::Mode::Append).is_open();
 }
 
 struct StandardDirectory {
@@ -77,21 +74,6 @@ bool ActionNamesEntry(const std::string& action, const std::string& directory, c
 
 }  // namespace
 
-std::optional<std::string> ReadWholeFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::ostringstream content;
-  content << in.rdbuf();
-  return content.str();
-}
-
-std::string ShellFolder(const char* valueName, const std::string& fallback) {
-  RegKey key = RegKey::Open(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders");
-  std::string value;
-  if (!key || !key.QueryString(valueName, value, 256) || value.empty()) return fallback;
-  return value;
-}
-
 SectionResult CompareOneDirectory(CompareRun& run, const std::string& directory, const std::string& listingPath) {
   Prompter& prompts = run.host.Prompts();
   Settings settings = run.AppSettings();
@@ -110,11 +92,11 @@ SectionResult CompareOneDirectory(CompareRun& run, const std::string& directory,
     prompts.Ask("Not enough memory.", "Out of memory error.");
     return SectionResult::Done;
   }
-  if (!CanAppend(run.reportPath)) {
+  if (!CanAppend(run, true)) {
     prompts.Ask("Error opening compare file.", "File error");
     return SectionResult::Done;
   }
-  if (!CanAppend(run.actionPath)) {
+  if (!CanAppend(run, false)) {
     prompts.Ask("Error opening uninstall file.", "File error");
     return SectionResult::Done;
   }
@@ -186,14 +168,13 @@ SectionResult CompareDirectories(CompareRun& run) {
 
   // The Start Menu is always compared; a missing listing gives its open error.
   if (!StartSection(run, "Comparing Start Menu")) return SectionResult::Cancelled;
-  if (CompareOneDirectory(run, ShellFolder("Programs", windows + "\\Start Menu\\Programs"),
-                          run.BackupPath("startdir")) == SectionResult::Cancelled)
+  if (CompareOneDirectory(run, StartMenuProgramsFolder(windows), run.BackupPath("startdir")) ==
+      SectionResult::Cancelled)
     return SectionResult::Cancelled;
 
   if (FileExists(run.BackupPath("msdos"))) {
     if (!StartSection(run, "Comparing Desktop")) return SectionResult::Cancelled;
-    if (CompareOneDirectory(run, ShellFolder("Desktop", windows + "\\Desktop"), run.BackupPath("desktop")) ==
-        SectionResult::Cancelled)
+    if (CompareOneDirectory(run, DesktopFolder(windows), run.BackupPath("desktop")) == SectionResult::Cancelled)
       return SectionResult::Cancelled;
   }
 

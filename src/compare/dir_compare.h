@@ -15,13 +15,6 @@ namespace tessary {
 // progress dialog gone.
 SectionResult CompareOneDirectory(CompareRun& run, const std::string& directory, const std::string& listingPath);
 
-// A per-user folder from the shell-folders key ("Programs", "Desktop"), or `fallback`
-// when the value is empty or missing or the key cannot be opened.
-std::string ShellFolder(const char* valueName, const std::string& fallback);
-
-// The whole content of a file, or nothing when it cannot be opened.
-std::optional<std::string> ReadWholeFile(const std::string& path);
-
 inline constexpr const char* kUserDirMismatchText =
     "Above user-selected compare directory is different from directory backed up, or a backup was not performed "
     "after selecting this directory. Ensure that you do a BACKUP after changing compare directory paths from Setup "

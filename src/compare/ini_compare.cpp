@@ -16,13 +16,6 @@ namespace {
 
 constexpr const char* kNotFound = "Not Found";
 
-bool ReadWhole(const std::string& path, std::string& bytes) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return true;
-}
-
 bool IsSystemPath(const std::string& path) {
   return path.find("system") != std::string::npos || path.find("SYSTEM") != std::string::npos;
 }
@@ -69,8 +62,8 @@ const IniFile kIniFiles[] = {
 }  // namespace
 
 bool FindDeviceLine(Prompter& prompts, const std::string& deviceLine, const std::string& path) {
-  std::string bytes;
-  if (!ReadWhole(path, bytes)) {
+  const std::optional<std::string> bytes = ReadWholeFile(path);
+  if (!bytes) {
     prompts.Ask("Error opening system file to find Device= line.", "File Error", mb::kOk | mb::kIconExclamation);
     return false;
   }
@@ -78,7 +71,7 @@ bool FindDeviceLine(Prompter& prompts, const std::string& deviceLine, const std:
   // and the value, and the line end, do not count), in every [386enh] section.
   const IniLine wanted = ClassifyIniLine(deviceLine);
   bool inSection = false;
-  for (const std::string& line : SplitIniLines(bytes)) {
+  for (const std::string& line : SplitIniLines(*bytes)) {
     IniLine parsed = ClassifyIniLine(line);
     if (parsed.kind == IniLine::Kind::Section) {
       inSection = EqualsNoCase(parsed.name, "386enh");
@@ -94,16 +87,16 @@ int IniPass(CompareRun& run, const std::string& scanPath, const std::string& oth
             IniPassKind kind) {
   Prompter& prompts = run.host.Prompts();
   try {
-    std::string bytes;
-    if (!ReadWhole(scanPath, bytes)) {
+    std::optional<std::string> bytes = ReadWholeFile(scanPath);
+    if (!bytes) {
       prompts.Ask("Error opening file.", scanPath, mb::kOk | mb::kIconExclamation);
       return kIniPassFound;
     }
     // Whole lines as the system's INI reader takes them, so that the entry read here is
     // the entry the look-up in the other file finds (and a long value is not cut into
     // pieces that read as entries or sections of their own).
-    const std::vector<std::string> lines = SplitIniLines(bytes);
-    bytes.clear();
+    const std::vector<std::string> lines = SplitIniLines(*bytes);
+    bytes.reset();
     SectionOutput out(run);
     if (!out.ok()) {
       prompts.Ask("Error opening compare file", "File error", mb::kOk | mb::kIconExclamation);

@@ -1,5 +1,6 @@
-// The process-wide state of the application. One object, owned by tessaryApp and
-// passed by reference to whatever needs it.
+// The process-wide state of the application: facts about the running process, not
+// messages between commands (dialogs and runs return what they decided). One object,
+// owned by tessaryApp and passed by reference to whatever needs it.
 #pragma once
 
 #include <string>
@@ -14,15 +15,7 @@ struct AppState {
   std::string BackupDirectory;  // [tessary] Directory, upper case
   tessary::RunMode RunMode = tessary::RunMode::Interactive;
   bool SentinoxPass = false;
-  std::string LastBackupText;   // at most 149 characters
-  std::string LastCompareFile;  // report of the latest Compare, or empty
-  std::string FileToOpen;       // handed back by a dialog, to open in a viewer
-  std::string UninstallFile;    // report chosen in the UnInstall dialog
-  bool HideProgressCancel = false;
-  bool AutoStartBackup = false;
-  bool ExpressPending = false;
-  bool UninstallRestart = false;
-  bool StartupDone = false;
+  std::string LastBackupText;  // at most 149 characters
 };
 
 }  // namespace tessary

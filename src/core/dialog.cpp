@@ -18,7 +18,6 @@ Dialog::Dialog(HWND owner, int resourceId) : owner_(owner), resourceId_(resource
 
 Dialog::~Dialog() {
   if (hwnd_ && !modal_) DestroyWindow(hwnd_);
-  if (brush_) DeleteObject(brush_);
 }
 
 INT_PTR Dialog::RunModal() {
@@ -57,14 +56,14 @@ INT_PTR Dialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_INITDIALOG:
       CentreOnScreen(hwnd_);
-      if (!brush_) brush_ = CreateSolidBrush(kDialogGrey);
+      if (!brush_) brush_.Reset(CreateSolidBrush(kDialogGrey));
       return OnInit();
     case WM_CTLCOLORDLG:
-      return reinterpret_cast<INT_PTR>(brush_);
+      return reinterpret_cast<INT_PTR>(brush_.get());
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
       SetBkColor(reinterpret_cast<HDC>(wParam), kDialogGrey);
-      return reinterpret_cast<INT_PTR>(brush_);
+      return reinterpret_cast<INT_PTR>(brush_.get());
     case WM_COMMAND: {
       int id = LOWORD(wParam);
       if (OnCommand(id, HIWORD(wParam), reinterpret_cast<HWND>(lParam))) return TRUE;
@@ -72,10 +71,7 @@ INT_PTR Dialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_DESTROY:
       OnDestroy();
-      if (brush_) {
-        DeleteObject(brush_);
-        brush_ = nullptr;
-      }
+      brush_.Reset();
       break;
     default:
       break;
@@ -91,7 +87,7 @@ bool Dialog::OnCommand(int id, int, HWND) {
     case IDCANCEL:
       Close(id);
       return true;
-    case kIdHelpButton:
+    case IDC_HELP:
       if (help_) help_->Call(hwnd_, HelpRequest{HELP_KEY, 0, helpKeyword_});
       return true;
     default:
@@ -122,6 +118,22 @@ std::string Dialog::ItemText(int id) const {
 }
 
 void Dialog::SetItemText(int id, const std::string& text) const { SetDlgItemTextA(hwnd_, id, text.c_str()); }
+
+std::string Dialog::ListText(int id, int index) const {
+  HWND list = Item(id);
+  const LRESULT length = list ? SendMessageA(list, LB_GETTEXTLEN, index, 0) : LB_ERR;
+  if (length == LB_ERR) return std::string();
+  std::string text(static_cast<std::size_t>(length) + 1, '\0');
+  const LRESULT got = SendMessageA(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(text.data()));
+  text.resize(got == LB_ERR ? 0 : static_cast<std::size_t>(got));
+  return text;
+}
+
+std::optional<std::string> Dialog::SelectedListText(int id) const {
+  const LRESULT selected = SendMessageA(Item(id), LB_GETCURSEL, 0, 0);
+  if (selected == LB_ERR) return std::nullopt;
+  return ListText(id, static_cast<int>(selected));
+}
 
 bool Dialog::IsChecked(int id) const { return IsDlgButtonChecked(hwnd_, id) == BST_CHECKED; }
 

@@ -1,18 +1,20 @@
 // The dialog base of the main program: one dialog-procedure trampoline that keeps
 // `this` from WM_INITDIALOG and dispatches to virtual handlers. Every dialog centres
 // itself on the screen, paints its background, buttons and static texts with one
-// light-grey brush that it owns, and answers its HELP button (id 9) with a keyword topic.
+// light-grey brush that it owns, and answers its HELP button (IDC_HELP) with a keyword topic.
 #pragma once
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
+#include "core/dialog_ids.h"
 #include "core/help.h"
+#include "platform/handles.h"
 
 namespace tessary {
 
-constexpr int kIdHelpButton = 9;
 constexpr COLORREF kDialogGrey = RGB(192, 192, 192);
 
 // Centres a window on the screen: left = (screen width - width) / 2, top likewise.
@@ -53,6 +55,11 @@ class Dialog {
   HWND Item(int id) const { return GetDlgItem(hwnd_, id); }
   std::string ItemText(int id) const;
   void SetItemText(int id, const std::string& text) const;
+  // The text of entry `index` of list box `id`; empty when there is no such entry.
+  std::string ListText(int id, int index) const;
+  // The text of the selected entry of single-selection list box `id`; none without a
+  // selection.
+  std::optional<std::string> SelectedListText(int id) const;
   bool IsChecked(int id) const;
   void SetChecked(int id, bool checked) const;
   void EnableItem(int id, bool enable) const;
@@ -66,7 +73,7 @@ class Dialog {
   HWND owner_;
   int resourceId_;
   HWND hwnd_ = nullptr;
-  HBRUSH brush_ = nullptr;
+  GdiObject<HBRUSH> brush_;
   bool modal_ = false;
   HelpEngine* help_ = nullptr;
   std::string helpKeyword_;

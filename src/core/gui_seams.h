@@ -22,7 +22,7 @@ class SystemClock : public Clock {
 
 class WinHelpEngine : public HelpEngine {
  public:
-  int Call(void* owner, const HelpRequest& request) override;
+  int Call(WindowHandle owner, const HelpRequest& request) override;
 };
 
 }  // namespace tessary

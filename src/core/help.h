@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "core/window_handle.h"
+
 namespace tessary {
 
 constexpr const char* kHelpFile = "tessary.hlp";
@@ -18,7 +20,7 @@ class HelpEngine {
  public:
   virtual ~HelpEngine() = default;
   // Returns the engine's result (non-zero on success).
-  virtual int Call(void* owner, const HelpRequest& request) = 0;
+  virtual int Call(WindowHandle owner, const HelpRequest& request) = 0;
 };
 
 }  // namespace tessary

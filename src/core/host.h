@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/app_state.h"
+#include "core/command.h"
 #include "core/help.h"
 #include "core/seams.h"
 #include "core/settings.h"
@@ -23,16 +24,16 @@ class Host {
   virtual Clock& Time() = 0;
   virtual HelpEngine& Help() = 0;
 
-  // The main window (an HWND), owner of dialogs and message boxes; null in tests.
-  virtual void* MainWindow() = 0;
+  // The main window, owner of dialogs and message boxes; null in tests.
+  virtual WindowHandle MainWindow() = 0;
   // Processes the waiting window messages.
   virtual void PumpMessages() = 0;
   // Runs the last-backup query and puts the last-backup label into the status bar.
   virtual void RefreshLastBackup() = 0;
   // Opens a file in a viewer window (with the large-file question).
   virtual void OpenInViewer(const std::string& path) = 0;
-  // Runs a main-window command by its id (204 Backup, 304 Compare, ...).
-  virtual void RunCommand(int commandId) = 0;
+  // Runs a main-window command as if it were chosen from the menu.
+  virtual void RunCommand(Command command) = 0;
   // The Express sequence that follows a backup started with EXPRESS.
   virtual void ContinueExpress() = 0;
   // Deletes the oldest Sentinox reports beyond the configured number.

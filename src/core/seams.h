@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "core/window_handle.h"
 #include "platform/dos_time.h"
 
 namespace tessary {
@@ -28,7 +29,7 @@ struct MessageBoxRequest {
   std::string text;
   std::string caption;  // empty: the program's name
   unsigned style = mb::kOk;  // buttons | icon | flags
-  void* owner = nullptr;     // the owning window (an HWND), or none
+  WindowHandle owner = nullptr;  // the owning window, or none
 };
 
 class Prompter {
@@ -39,7 +40,7 @@ class Prompter {
   // MessageBeep with an MB_ICON* sound.
   virtual void Beep(unsigned sound) = 0;
 
-  int Ask(std::string text, std::string caption, unsigned style = mb::kOk, void* owner = nullptr) {
+  int Ask(std::string text, std::string caption, unsigned style = mb::kOk, WindowHandle owner = nullptr) {
     return Ask(MessageBoxRequest{std::move(text), std::move(caption), style, owner});
   }
 };
@@ -56,12 +57,17 @@ class Progress {
   virtual bool Cancelled() = 0;
 };
 
-// Opens progress dialogs. Whether Cancel is enabled, disabled or hidden follows the
-// application state at the moment of opening (run mode, Sentinox pass, hide flag).
+// Whether a progress dialog offers Cancel. Shown: enabled while the program runs for the
+// user (interactive, outside a Sentinox pass), greyed otherwise. Hidden: the operation
+// never looks for a Cancel, so the dialog has no button.
+enum class ProgressCancel { Shown, Hidden };
+
+// Opens progress dialogs.
 class ProgressFactory {
  public:
   virtual ~ProgressFactory() = default;
-  virtual std::unique_ptr<Progress> Open(const std::string& caption) = 0;
+  virtual std::unique_ptr<Progress> Open(const std::string& caption, ProgressCancel cancel) = 0;
+  std::unique_ptr<Progress> Open(const std::string& caption) { return Open(caption, ProgressCancel::Shown); }
 };
 
 struct LocalTime {

@@ -7,14 +7,6 @@
 
 namespace tessary {
 
-namespace {
-constexpr int kCmdBackup = 204;
-constexpr int kCmdCompare = 304;
-constexpr int kCmdUninstall = 303;
-}  // namespace
-
-std::string SettingsPathFor(const std::string& windowsDirectory) { return windowsDirectory + "\\tessary.ini"; }
-
 bool TakeStartRequest(const std::string& settingsPath) {
   Settings settings(settingsPath);
   bool pass = settings.IsYes(settings::kRunBackup);
@@ -50,35 +42,34 @@ void OfferFirstBackup(Host& host) {
   if (answer != id::kYes) return;
   RunMode saved = state.RunMode;
   state.RunMode = RunMode::Direct;
-  host.RunCommand(kCmdBackup);
+  host.RunCommand(Command::Backup);
   state.RunMode = saved;
 }
 
 void RunSentinoxPass(Host& host) {
   if (!host.State().SentinoxPass) return;
-  host.RunCommand(kCmdCompare);
+  host.RunCommand(Command::Compare);
   host.PruneSentinoxReports();
 }
 
-void ContinueSentinoxPass(Host& host) {
+void ContinueSentinoxPass(Host& host, const std::string& reportPath) {
   AppState& state = host.State();
   state.SentinoxPass = false;
-  if (!state.LastCompareFile.empty() && FileExists(state.LastCompareFile))
-    host.AppSettings().Write(settings::kLastSNCPath, state.LastCompareFile);
+  if (!reportPath.empty() && FileExists(reportPath)) host.AppSettings().Write(settings::kLastSNCPath, reportPath);
   if (state.RunMode == RunMode::Sentinox)
-    host.RunCommand(kCmdBackup);
+    host.RunCommand(Command::Backup);
   else
     host.Quit();
 }
 
-void IdleStep(Host& host) {
+void IdleStep(Host& host, IdleState& idle) {
   AppState& state = host.State();
-  if (state.UninstallRestart) {
-    state.UninstallRestart = false;
-    host.RunCommand(kCmdUninstall);
+  if (idle.restartUninstall) {
+    idle.restartUninstall = false;
+    host.RunCommand(Command::Uninstall);
   }
-  if (state.StartupDone) return;
-  state.StartupDone = true;
+  if (idle.startupDone) return;
+  idle.startupDone = true;
   if (state.RunMode == RunMode::Interactive) return;
   state.RunMode = RunMode::Interactive;
   Settings settings = host.AppSettings();

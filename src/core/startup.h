@@ -5,11 +5,9 @@
 #include <string>
 
 #include "core/host.h"
+#include "core/startup_logic.h"
 
 namespace tessary {
-
-// The settings path: the Windows directory followed by "\tessary.ini".
-std::string SettingsPathFor(const std::string& windowsDirectory);
 
 // Entry: reads [sentinox] RunBackup and deletes it (then flushes), so that a start
 // request is honoured exactly once. True when it asked for a Sentinox pass.
@@ -32,12 +30,19 @@ void OfferFirstBackup(Host& host);
 void RunSentinoxPass(Host& host);
 
 // What the Compare command does after its dialog while a Sentinox pass runs: clears
-// the pass, remembers the report as [sentinox] LastSNCPath, and takes the next
-// Sentinox backup (or quits, were the program interactive).
-void ContinueSentinoxPass(Host& host);
+// the pass, remembers the report it wrote (when there is one) as [sentinox]
+// LastSNCPath, and takes the next Sentinox backup (or quits, were the program
+// interactive).
+void ContinueSentinoxPass(Host& host, const std::string& reportPath);
+
+// What the idle step keeps between its calls.
+struct IdleState {
+  bool startupDone = false;       // the first idle pass has run
+  bool restartUninstall = false;  // the last Uninstall command ended with UninstallEnd::Restart
+};
 
 // One idle pass: restarts Uninstall when asked, and ends a Sentinox pass by quitting
 // or by opening the newest report.
-void IdleStep(Host& host);
+void IdleStep(Host& host, IdleState& idle);
 
 }  // namespace tessary

@@ -6,6 +6,8 @@
 
 namespace tessary {
 
+std::string SettingsPathFor(const std::string& windowsDirectory) { return windowsDirectory + "\\tessary.ini"; }
+
 std::string FormatLastBackupTime(DosDateTime stamp) {
   static const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                         "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};

@@ -1,5 +1,5 @@
-// Start-up rules that need no window: the last-backup text and label, and the main
-// window's show command.
+// Start-up rules that need no window: where the settings file is, the last-backup text
+// and label, and the main window's show command.
 #pragma once
 
 #include <string>
@@ -7,6 +7,10 @@
 #include "platform/dos_time.h"
 
 namespace tessary {
+
+// The settings path: the Windows directory followed by "\tessary.ini". The companion
+// programs find the settings file the same way.
+std::string SettingsPathFor(const std::string& windowsDirectory);
 
 // "%02d:%02d  %d %s %d": hour, minute, two blanks, day, English month, year.
 // Example: "09:05  7 Dec 1996". An out-of-range month gives "???".

@@ -2,7 +2,7 @@
 
 #include "options/options_engine.h"
 #include "platform/files.h"
-#include "platform/registry.h"
+#include "platform/folders.h"
 #include "platform/shell.h"
 
 namespace tessary {
@@ -11,12 +11,7 @@ namespace {
 constexpr char kCompanionName[] = "Sentinox";
 }
 
-std::string SystemCompanions::StartupFolder() {
-  RegKey key = RegKey::Open(HKEY_CURRENT_USER, "software\\microsoft\\windows\\currentversion\\explorer\\shell folders");
-  std::string folder;
-  if (!key || !key.QueryString("Startup", folder, 255)) return std::string();
-  return folder;
-}
+std::string SystemCompanions::StartupFolder() { return ShellFolder("Startup"); }
 
 unsigned SystemCompanions::Start(const std::string& commandLine) { return StartProgram(commandLine, SW_SHOWNORMAL); }
 

@@ -1,9 +1,8 @@
 #include "options/dirs_dlg.h"
 
 #include "options/options_engine.h"
-#include "options_ids.h"
+#include "options/dirs_ids.h"
 #include "platform/files.h"
-#include "resources/ids.h"
 
 namespace tessary {
 

@@ -5,7 +5,7 @@ namespace tessary {
 
 void OptionsCommand(Host& host) {
   SystemCompanions companions;
-  TSetupDlg(static_cast<HWND>(host.MainWindow()), host, companions).RunModal();
+  TSetupDlg(host.MainWindow(), host, companions).RunModal();
   host.RefreshLastBackup();
 }
 

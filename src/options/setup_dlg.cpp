@@ -5,9 +5,8 @@
 #include "options/dirs_dlg.h"
 #include "options/logic/options_logic.h"
 #include "options/registry_dlg.h"
-#include "options_ids.h"
+#include "options/setup_ids.h"
 #include "platform/files.h"
-#include "resources/ids.h"
 
 namespace tessary {
 
@@ -21,7 +20,7 @@ std::string FullPath(const std::string& path) {
 }
 
 TSetupDlg::TSetupDlg(HWND owner, Host& host, CompanionControl& companions)
-    : Dialog(owner, IDD_OPTIONS), host_(host), companions_(companions) {
+    : Dialog(owner, IDD_SETUP), host_(host), companions_(companions) {
   SetHelp(&host.Help(), "Tessary Options");
 }
 
@@ -135,15 +134,8 @@ bool TSetupDlg::OnCommand(int id, int notifyCode, HWND control) {
       Save();
       return true;
     case IDC_SETUP_BROWSER:
-      if (notifyCode == LBN_DBLCLK) {
-        HWND list = Item(IDC_SETUP_BROWSER);
-        LRESULT sel = SendMessageA(list, LB_GETCURSEL, 0, 0);
-        if (sel == LB_ERR) return true;
-        LRESULT len = SendMessageA(list, LB_GETTEXTLEN, sel, 0);
-        std::vector<char> buf(len > 0 ? len + 1 : 1, '\0');
-        SendMessageA(list, LB_GETTEXT, sel, reinterpret_cast<LPARAM>(buf.data()));
-        BrowseTo(std::string(buf.data()));
-      }
+      if (notifyCode == LBN_DBLCLK)
+        if (const std::optional<std::string> line = SelectedListText(IDC_SETUP_BROWSER)) BrowseTo(*line);
       return true;
     case IDC_SETUP_KEEPLATEST:
       if (notifyCode == BN_CLICKED) KeepLatestClicked();

@@ -16,6 +16,12 @@ std::string ToLowerAscii(std::string_view s);
 bool EqualsNoCase(std::string_view a, std::string_view b);
 // Position of the first occurrence of `needle` in `hay` ignoring case, or npos.
 std::size_t FindNoCase(std::string_view hay, std::string_view needle);
+// Whether `needle` occurs in `hay`, ignoring case.
+inline bool ContainsNoCase(std::string_view hay, std::string_view needle) {
+  return FindNoCase(hay, needle) != std::string_view::npos;
+}
+// Whether `s` begins with `prefix`, ignoring case.
+bool StartsWithNoCase(std::string_view s, std::string_view prefix);
 // Whether `s` ends with `suffix`, ignoring case. A name found by a wildcard search such as
 // "*.SNC" can still end otherwise ("x.SNCX", whose short alias matches): test the long name.
 bool EndsWithNoCase(std::string_view s, std::string_view suffix);

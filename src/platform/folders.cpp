@@ -4,6 +4,7 @@
 #include <shlobj.h>
 
 #include "ascii.h"
+#include "registry.h"
 
 namespace tessary {
 
@@ -20,8 +21,7 @@ bool IsDriveRoot(const std::string& path) {
 
 // `inner` is `outer` or lies below it.
 bool IsSameOrBelow(const std::string& inner, const std::string& outer) {
-  if (outer.empty() || inner.size() < outer.size()) return false;
-  if (!EqualsNoCase(std::string_view(inner).substr(0, outer.size()), outer)) return false;
+  if (outer.empty() || !StartsWithNoCase(inner, outer)) return false;
   return inner.size() == outer.size() || outer.back() == '\\' || inner[outer.size()] == '\\';
 }
 
@@ -38,7 +38,7 @@ void AddForms(std::vector<std::string>& out, const std::string& path) {
   }
 }
 
-std::string ShellFolder(int csidl) {
+std::string CsidlFolder(int csidl) {
   char buf[MAX_PATH + 1] = {};
   if (FAILED(SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, buf))) return {};
   return buf;
@@ -55,14 +55,26 @@ std::string KnownFolder(REFKNOWNFOLDERID id) {
   return path;
 }
 
-template <typename F>
-std::string ReadSystemPath(F&& get) {
-  char buf[MAX_PATH + 1] = {};
-  UINT n = get(buf, MAX_PATH + 1);
-  return n == 0 || n > MAX_PATH ? std::string() : std::string(buf, n);
+}  // namespace
+
+std::string ShellFolder(HKEY root, const std::string& keyPath, const char* valueName, const std::string& fallback) {
+  const RegKey key = RegKey::Open(root, keyPath);
+  std::string folder;
+  if (!key || !key.QueryString(valueName, folder, kShellFolderBytes) || folder.empty()) return fallback;
+  return folder;
 }
 
-}  // namespace
+std::string ShellFolder(const char* valueName, const std::string& fallback) {
+  return ShellFolder(HKEY_CURRENT_USER, kShellFoldersKey, valueName, fallback);
+}
+
+std::string StartMenuProgramsFolder(const std::string& windowsDirectory) {
+  return ShellFolder("Programs", windowsDirectory + "\\Start Menu\\Programs");
+}
+
+std::string DesktopFolder(const std::string& windowsDirectory) {
+  return ShellFolder("Desktop", windowsDirectory + "\\Desktop");
+}
 
 std::string FullPathName(const std::string& path) {
   char buf[MAX_PATH] = {};
@@ -80,12 +92,11 @@ std::string LongPathName(const std::string& path) {
 }
 
 std::string FinalPathName(const std::string& path) {
-  HANDLE h = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return {};
+  const UniqueHandle h(CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!h) return {};
   char buf[MAX_PATH + 8] = {};
-  DWORD n = GetFinalPathNameByHandleA(h, buf, sizeof buf, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-  CloseHandle(h);
+  const DWORD n = GetFinalPathNameByHandleA(h.get(), buf, sizeof buf, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
   if (n == 0 || n >= sizeof buf) return {};
   std::string final(buf, n);
   if (final.compare(0, 8, "\\\\?\\UNC\\") == 0) return "\\\\" + final.substr(8);
@@ -102,25 +113,21 @@ bool IsOnLocalFixedDrive(const std::string& path) {
 
 std::vector<std::string> ProtectedFolders(const std::vector<std::string>& extra) {
   std::vector<std::string> folders;
-  AddForms(folders, ReadSystemPath([](char* b, UINT n) { return GetWindowsDirectoryA(b, n); }));
-  AddForms(folders, ReadSystemPath([](char* b, UINT n) { return GetSystemDirectoryA(b, n); }));
-  AddForms(folders, ReadSystemPath([](char* b, UINT n) { return GetSystemWow64DirectoryA(b, n); }));
+  AddForms(folders, WindowsDirectory());
+  AddForms(folders, SystemDirectory());
+  AddForms(folders, SystemWow64Directory());
   for (int csidl : {CSIDL_WINDOWS, CSIDL_SYSTEM, CSIDL_SYSTEMX86, CSIDL_FONTS, CSIDL_PROGRAM_FILES,
                     CSIDL_PROGRAM_FILESX86, CSIDL_PROGRAM_FILES_COMMON, CSIDL_PROGRAM_FILES_COMMONX86,
                     CSIDL_COMMON_APPDATA, CSIDL_PROFILE, CSIDL_DESKTOPDIRECTORY, CSIDL_PERSONAL, CSIDL_APPDATA,
                     CSIDL_LOCAL_APPDATA, CSIDL_STARTMENU, CSIDL_PROGRAMS, CSIDL_STARTUP,
                     CSIDL_COMMON_DESKTOPDIRECTORY, CSIDL_COMMON_DOCUMENTS, CSIDL_COMMON_STARTMENU,
                     CSIDL_COMMON_PROGRAMS, CSIDL_COMMON_STARTUP})
-    AddForms(folders, ShellFolder(csidl));
+    AddForms(folders, CsidlFolder(csidl));
   for (REFKNOWNFOLDERID id : {FOLDERID_UserProfiles, FOLDERID_Public}) AddForms(folders, KnownFolder(id));
   // The running program's own folder.
-  char module[MAX_PATH + 1] = {};
-  DWORD n = GetModuleFileNameA(nullptr, module, MAX_PATH + 1);
-  if (n > 0 && n <= MAX_PATH) {
-    std::string exe(module, n);
-    const auto slash = exe.rfind('\\');
-    if (slash != std::string::npos) AddForms(folders, exe.substr(0, slash == 2 ? 3 : slash));
-  }
+  const std::string exe = ProgramPath();
+  const auto slash = exe.rfind('\\');
+  if (slash != std::string::npos) AddForms(folders, exe.substr(0, slash == 2 ? 3 : slash));
   for (const std::string& path : extra) AddForms(folders, path);
   return folders;
 }

@@ -1,5 +1,6 @@
-// Paths as the file system takes them, the folders no uninstall may remove, and the
-// link-aware parts of removing a folder tree.
+// Paths as the file system takes them, the folders of the shell (the per-user folders
+// named in the registry, the system's folders behind the folder APIs), the folders no
+// uninstall may remove, and the link-aware parts of removing a folder tree.
 #pragma once
 
 #include <windows.h>
@@ -11,6 +12,23 @@
 #include "files.h"
 
 namespace tessary {
+
+// The key of the current user that names the per-user shell folders.
+inline constexpr char kShellFoldersKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+// The most a shell-folder value may hold: string data of up to 255 bytes (its zero
+// included); a longer value counts as missing.
+inline constexpr DWORD kShellFolderBytes = 255;
+// The per-user folder that `valueName` ("Programs", "Desktop", "Startup") names in the
+// shell-folders key of the current user, or `fallback` when the key cannot be opened or
+// the value is missing, empty, not a string or too long. The second form reads another
+// key the same way (for tests).
+std::string ShellFolder(const char* valueName, const std::string& fallback = {});
+std::string ShellFolder(HKEY root, const std::string& keyPath, const char* valueName, const std::string& fallback);
+// The Start-menu programs folder and the desktop folder of the current user, as Backup
+// lists them and Compare compares them: the "Programs" and "Desktop" shell folders, else
+// windowsDirectory + "\Start Menu\Programs" and windowsDirectory + "\Desktop".
+std::string StartMenuProgramsFolder(const std::string& windowsDirectory);
+std::string DesktopFolder(const std::string& windowsDirectory);
 
 // GetFullPathNameA: the path as the platform will use it (trailing dots and blanks of
 // a name dropped, "." and ".." resolved, "/" made "\"). Empty when it fails or the

@@ -5,6 +5,9 @@
 #include <windows.h>
 
 #include <string>
+#include <string_view>
+
+#include "handles.h"
 
 namespace tessary {
 
@@ -12,21 +15,36 @@ class RegKey {
  public:
   RegKey() = default;
   // Wraps a predefined root; not closed.
-  static RegKey Root(HKEY root) { return RegKey(root, false); }
+  static RegKey Root(HKEY root) {
+    RegKey key;
+    key.borrowed_ = root;
+    return key;
+  }
   // RegOpenKeyA: opens `path` below `parent` (an empty path gives the parent itself).
   static RegKey Open(HKEY parent, const std::string& path);
   // Opens `path` below `parent` one name at a time, for reading (the registry functions
   // take paths of limited length). An empty name on the way fails.
   static RegKey OpenForReading(HKEY parent, const std::string& path);
-  ~RegKey() { Close(); }
-  RegKey(RegKey&& other) noexcept : key_(other.key_), owned_(other.owned_) { other.key_ = nullptr; }
+  RegKey(RegKey&& other) noexcept
+      : owned_(std::move(other.owned_)), borrowed_(std::exchange(other.borrowed_, nullptr)) {}
   RegKey& operator=(RegKey&& other) noexcept;
   RegKey(const RegKey&) = delete;
   RegKey& operator=(const RegKey&) = delete;
 
-  explicit operator bool() const { return key_ != nullptr; }
-  HKEY get() const { return key_; }
+  explicit operator bool() const { return get() != nullptr; }
+  HKEY get() const { return owned_ ? owned_.get() : borrowed_; }
   void Close();
+
+  // RegOpenKeyExA: the subkey `name` of this key (one name, or a path the registry takes
+  // whole) with the given access; an empty key when it cannot be opened.
+  RegKey OpenSubKey(const std::string& name, REGSAM access = KEY_READ) const;
+  // Deletes the key `path` below this key with all its subkeys (RegDeleteTreeA). The
+  // parents on the way are opened one name at a time, since the registry functions take
+  // paths of limited length. A path with an empty name anywhere (empty, a leading,
+  // trailing or doubled backslash) is refused: the tree delete of an empty name would
+  // empty this key itself. False when a key on the way cannot be opened or the delete
+  // fails.
+  bool DeleteTree(const std::string& path) const;
 
   enum class Enum { Ok, NoMore, Failed };
   // The name of the subkey at `index` (RegEnumKeyExA). A name too long for the usual
@@ -41,9 +59,16 @@ class RegKey {
   std::string FullName() const;
 
  private:
-  RegKey(HKEY key, bool owned) : key_(key), owned_(owned) {}
-  HKEY key_ = nullptr;
-  bool owned_ = false;
+  static RegKey Owning(HKEY opened);
+  // Opens `path` below `parent` one name at a time with `access`; an empty name fails.
+  static RegKey OpenByNames(HKEY parent, const std::string& path, REGSAM access);
+
+  RegKeyHandle owned_;        // a key this object opened
+  HKEY borrowed_ = nullptr;   // a predefined root, never closed
 };
+
+// The predefined key of a root named in full (any letter case, see registry_roots.h):
+// "HKEY_CURRENT_USER" gives HKEY_CURRENT_USER. Null for any other name.
+HKEY RootKeyNamed(std::string_view fullName);
 
 }  // namespace tessary

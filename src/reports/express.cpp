@@ -3,30 +3,15 @@
 #include <windows.h>
 #include <commdlg.h>
 
-#include <vector>
-
 #include "core/commands.h"
+#include "platform/file_dialog.h"
 #include "platform/shell.h"
-#include "resources/ids.h"
 
 namespace tessary {
 
-std::optional<std::string> SystemSetupLauncher::ChooseSetupProgram(void* owner) {
-  std::string filter = kSetupPromptFilter;
-  for (char& c : filter)
-    if (c == '|') c = '\0';
-  std::vector<char> file(260, '\0');
-  OPENFILENAMEA ofn{};
-  ofn.lStructSize = sizeof ofn;
-  ofn.hwndOwner = static_cast<HWND>(owner);
-  ofn.lpstrFilter = filter.c_str();
-  ofn.nFilterIndex = 1;
-  ofn.lpstrFile = file.data();
-  ofn.nMaxFile = static_cast<DWORD>(file.size());
-  ofn.lpstrTitle = kSetupPromptTitle;
-  ofn.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
-  if (!GetOpenFileNameA(&ofn)) return std::nullopt;
-  return std::string(file.data());
+std::optional<std::string> SystemSetupLauncher::ChooseSetupProgram(WindowHandle owner) {
+  return ChooseFileToOpen(FileNameRequest{owner, kSetupPromptFilter, "", "", kSetupPromptTitle,
+                                          OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY});
 }
 
 unsigned SystemSetupLauncher::Start(const std::string& path) {
@@ -48,15 +33,14 @@ void RunExpressSequence(Host& host, SetupLauncher& launcher) {
     return;
   }
   // The installation runs on; the modal Compare dialog waits for the user.
-  host.RunCommand(CM_COMPARE);
+  host.RunCommand(Command::Compare);
 }
 
 void RunExpressBackup(Host& host) {
   AppState& state = host.State();
-  state.ExpressPending = true;
   state.RunMode = RunMode::Direct;
-  host.RunCommand(CM_BACKUP);
-  state.ExpressPending = false;
+  host.RunCommand(Command::Backup);
+  host.ContinueExpress();
   state.RunMode = RunMode::Interactive;
 }
 

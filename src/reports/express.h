@@ -13,7 +13,7 @@ class SetupLauncher {
  public:
   virtual ~SetupLauncher() = default;
   // The installation-program prompt; nothing when the user cancels it.
-  virtual std::optional<std::string> ChooseSetupProgram(void* owner) = 0;
+  virtual std::optional<std::string> ChooseSetupProgram(WindowHandle owner) = 0;
   // Starts the program with a normally shown window: the WinExec result.
   virtual unsigned Start(const std::string& path) = 0;
 };
@@ -21,7 +21,7 @@ class SetupLauncher {
 // The real prompt (a file-open dialog) and WinExec.
 class SystemSetupLauncher : public SetupLauncher {
  public:
-  std::optional<std::string> ChooseSetupProgram(void* owner) override;
+  std::optional<std::string> ChooseSetupProgram(WindowHandle owner) override;
   unsigned Start(const std::string& path) override;
 };
 
@@ -32,8 +32,8 @@ constexpr const char* kSetupPromptFilter = "Setup Files|setup.exe|Install Files|
 // The sequence that follows the backup: prompt, start, and Compare when it started.
 void RunExpressSequence(Host& host, SetupLauncher& launcher);
 
-// What the Express command does once its dialog was confirmed: the backup in Direct
-// mode with ExpressPending set, both reset afterwards.
+// What the Express command does once its dialog was confirmed: the backup, then the
+// Express sequence, both in Direct mode (Interactive again afterwards).
 void RunExpressBackup(Host& host);
 
 }  // namespace tessary

@@ -2,8 +2,7 @@
 
 #include "core/commands.h"
 #include "reports/express.h"
-#include "reports_ids.h"
-#include "resources/ids.h"
+#include "reports/express_ids.h"
 
 namespace tessary {
 
@@ -19,7 +18,7 @@ BOOL TExpressDlg::OnInit() {
 }
 
 void ExpressCommand(Host& host) {
-  if (TExpressDlg(static_cast<HWND>(host.MainWindow()), host).RunModal() != IDOK) return;
+  if (TExpressDlg(host.MainWindow(), host).RunModal() != IDOK) return;
   RunExpressBackup(host);
 }
 

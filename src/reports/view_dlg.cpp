@@ -4,8 +4,7 @@
 
 #include "core/commands.h"
 #include "uninstall/compare_file_list.h"
-#include "reports_ids.h"
-#include "resources/ids.h"
+#include "reports/view_ids.h"
 
 namespace tessary {
 
@@ -54,18 +53,13 @@ void TViewDlg::TypeClicked(int id) {
 }
 
 void TViewDlg::View() {
-  HWND list = Item(IDC_VIEW_LIST);
-  LRESULT sel = SendMessageA(list, LB_GETCURSEL, 0, 0);
-  if (sel == LB_ERR) {
+  const std::optional<std::string> entry = SelectedListText(IDC_VIEW_LIST);
+  if (!entry) {
     host_.Prompts().Ask("You must select a compare file to view from the list.\nSelect Cancel to leave this dialog.",
                         "View", mb::kOk, hwnd());
     return;
   }
-  LRESULT len = SendMessageA(list, LB_GETTEXTLEN, sel, 0);
-  std::string line(len > 0 ? static_cast<std::size_t>(len) : 0, '\0');
-  std::vector<char> buf(line.size() + 1, '\0');
-  SendMessageA(list, LB_GETTEXT, sel, reinterpret_cast<LPARAM>(buf.data()));
-  host_.State().FileToOpen = host_.State().BackupDirectory + "\\" + CompareFileNameOf(buf.data());
+  fileToOpen_ = host_.State().BackupDirectory + "\\" + CompareFileNameOf(*entry);
   Close(IDOK);
 }
 
@@ -73,10 +67,6 @@ bool TViewDlg::OnCommand(int id, int notifyCode, HWND control) {
   switch (id) {
     case IDOK:
       View();
-      return true;
-    case IDCANCEL:
-      host_.State().FileToOpen.clear();
-      Close(IDCANCEL);
       return true;
     case IDC_VIEW_LIST:
       if (notifyCode == LBN_DBLCLK) View();
@@ -91,9 +81,9 @@ bool TViewDlg::OnCommand(int id, int notifyCode, HWND control) {
 }
 
 void ViewCompareFilesCommand(Host& host) {
-  host.State().FileToOpen.clear();
-  TViewDlg(static_cast<HWND>(host.MainWindow()), host).RunModal();
-  if (host.State().FileToOpen.size() > 1) host.OpenInViewer(host.State().FileToOpen);
+  TViewDlg dialog(host.MainWindow(), host);
+  dialog.RunModal();
+  if (dialog.fileToOpen()) host.OpenInViewer(*dialog.fileToOpen());
 }
 
 }  // namespace tessary

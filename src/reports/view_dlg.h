@@ -1,9 +1,9 @@
 // TViewDlg: the View Compare File dialog. Lists the compare reports of the backup
-// directory and hands the chosen one back in FileToOpen.
+// directory and hands back the one to view.
 #pragma once
 
+#include <optional>
 #include <string>
-#include <vector>
 
 #include "core/dialog.h"
 #include "core/host.h"
@@ -13,6 +13,8 @@ namespace tessary {
 class TViewDlg : public Dialog {
  public:
   TViewDlg(HWND owner, Host& host);
+  // Once closed with OK: the report to open in a viewer; none after Cancel.
+  const std::optional<std::string>& fileToOpen() const { return fileToOpen_; }
 
  protected:
   BOOL OnInit() override;
@@ -26,6 +28,7 @@ class TViewDlg : public Dialog {
   Host& host_;
   bool showTsc_ = true;
   bool showSnc_ = true;
+  std::optional<std::string> fileToOpen_;
 };
 
 }  // namespace tessary

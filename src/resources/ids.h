@@ -1,4 +1,6 @@
-// Resource and command ids of tessary.exe, shared by the resource scripts and the code.
+// Resource and command ids of the main window (menu, accelerators, tool bar, status-bar
+// hints, icons, cursor), shared by its resource script and the code. Each dialog keeps its
+// own ids beside its class.
 #pragma once
 
 // Main-window commands (also the help context numbers).
@@ -40,20 +42,6 @@
 #define IDI_ABOUT 3
 #define IDC_HELPCURSOR 24000
 
-// Dialogs.
-#define IDD_COMPARE 217
-#define IDD_BACKUP 218
-#define IDD_OPTIONS 220
-#define IDD_ABOUT 219
-#define IDD_PROGRESS 223
-#define IDD_VIEW 229
-#define IDD_DIRS 231
-#define IDD_EXPRESS 232
-#define IDD_REGISTRY 233
-#define IDD_UNINSTALL 221
-#define IDD_LIST 222
-#define IDD_FINDDLL 230
-
 // Accelerators of the main window.
 #define IDA_MAIN 100
 
@@ -81,11 +69,3 @@
 // Hints of menu groups (status bar).
 #define IDS_HELP 2000
 #define IDS_EDITGROUP 24320
-
-// Progress dialog controls.
-#define IDC_PROGRESS_MAIN 356
-#define IDC_PROGRESS_DETAIL 357
-
-// About dialog controls.
-#define IDC_ABOUT_TITLE 101
-#define IDC_ABOUT_TEXT 102

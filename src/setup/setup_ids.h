@@ -1,4 +1,10 @@
+// Ids of the installer's dialog, "Main".
 #pragma once
-// Control ids of the installer's "Main" dialog.
-#define kIdDirectory 200
-#define kIdStatus 202
+
+#define IDC_MAIN_DIRECTORY 200
+#define IDC_MAIN_STATUS 202
+
+// A static text that the code never addresses.
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif

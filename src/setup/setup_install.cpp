@@ -1,145 +1,101 @@
 #include "setup_install.h"
 
 #include <windows.h>
-#include <lzexpand.h>
-#include <objbase.h>
 #include <shlobj.h>
 
 #include <vector>
 
+#include "core/startup_logic.h"
+#include "platform/ascii.h"
+#include "platform/files.h"
+#include "platform/folders.h"
+#include "platform/handles.h"
+#include "platform/profile.h"
+
 namespace tessary::setup {
 namespace {
 
-bool SameText(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-    if (x != y) return false;
-  }
-  return true;
-}
+// The settings the installer reads are cut to 254 characters.
+constexpr unsigned kReadLength = 255;
 
-std::string ReadIni(const std::string& file, const char* section, const char* key, const std::string& def,
-                    std::size_t length) {
-  std::vector<char> buf(length + 1, '\0');
-  DWORD n = GetPrivateProfileStringA(section, key, def.c_str(), buf.data(), static_cast<DWORD>(length),
-                                     file.c_str());
-  return std::string(buf.data(), n);
-}
-
-void WriteIni(const std::string& file, const char* section, const char* key, const char* value) {
-  WritePrivateProfileStringA(section, key, value, file.c_str());
-}
-
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-bool IsDirectory(const std::string& path) {
-  DWORD a = GetFileAttributesA(path.c_str());
-  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+std::string ReadIni(const std::string& file, const char* section, const char* key, const std::string& def) {
+  return ProfileRead(file, section, key, def, kReadLength);
 }
 
 // Copies one file through the LZ functions: a compressed source is expanded, a plain
-// one copied unchanged. False when either side cannot be opened or the copy fails.
+// one copied unchanged. The copy is made beside the target and replaces it only when
+// complete, so a failed copy leaves an installed file as it was. False when either side
+// cannot be opened or the copy fails.
 bool LzExpandCopy(const std::string& source, const std::string& target) {
-  OFSTRUCT ofSource{}, ofTarget{};
-  std::vector<char> src(source.begin(), source.end()), dst(target.begin(), target.end());
-  src.push_back('\0');
-  dst.push_back('\0');
-  INT in = LZOpenFileA(src.data(), &ofSource, OF_READ);
-  if (in < 0) return false;
-  INT out = LZOpenFileA(dst.data(), &ofTarget, OF_CREATE);
-  if (out < 0) {
-    LZClose(in);
-    return false;
-  }
-  LONG copied = LZCopy(in, out);
-  LZClose(in);
-  LZClose(out);
-  return copied >= 0;
+  const std::string side = SideFileFor(target);
+  const bool ok = LzCopyFile(source, side) == LzCopyResult::Ok && ReplaceWithSideFile(side, target);
+  if (!ok) DeleteFileA(side.c_str());
+  return ok;
 }
 
-void MoveOldKey(const std::string& ini, const char* key, const char* section, const char* def) {
-  std::string oldValue = ReadIni(ini, "tessary", key, def, 255);
-  std::string newValue = ReadIni(ini, section, key, def, 255);
-  if (SameText(newValue, def)) WriteIni(ini, section, key, oldValue.c_str());
-  WriteIni(ini, "tessary", key, nullptr);
+bool MoveOldKey(const std::string& ini, const char* key, const char* section, const char* def) {
+  std::string oldValue = ReadIni(ini, "tessary", key, def);
+  std::string newValue = ReadIni(ini, section, key, def);
+  if (EqualsNoCase(newValue, def) && !ProfileWrite(ini, section, key, oldValue)) return false;
+  return ProfileDeleteKey(ini, "tessary", key);
 }
 
 void MakeShortcut(const std::string& directory) {
-  std::string folder;
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, "software\\microsoft\\windows\\currentversion\\explorer\\shell folders", 0,
-                    KEY_QUERY_VALUE, &key) == ERROR_SUCCESS) {
-    char buf[256] = {};
-    DWORD size = 255, type = 0;
-    if (RegQueryValueExA(key, "Programs", nullptr, &type, reinterpret_cast<BYTE*>(buf), &size) == ERROR_SUCCESS &&
-        (type == REG_SZ || type == REG_EXPAND_SZ))
-      folder.assign(buf, strnlen(buf, sizeof buf - 1));
-    RegCloseKey(key);
-  }
+  std::string folder = ShellFolder("Programs");
   // Without a Programs folder there is no Start menu to put the shortcut in; a folder
   // at the root of the current drive would only be clutter.
   if (folder.empty()) return;
-  folder += "\\Tessary 95";
+  folder += std::string("\\") + kShortcutFolder;
   CreateDirectoryA(folder.c_str(), nullptr);
-  std::string link = folder + "\\Tessary.lnk";
+  std::string link = folder + "\\" + kShortcutFile;
 
-  HRESULT init = CoInitialize(nullptr);
-  IShellLinkA* shellLink = nullptr;
-  if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                 reinterpret_cast<void**>(&shellLink)))) {
+  const ComInit com;
+  ComPtr<IShellLinkA> shellLink;
+  if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, shellLink.Out()))) {
     std::string target = directory + "\\Tessary.exe";
     shellLink->SetPath(target.c_str());
     shellLink->SetDescription(kDisplayName);
     shellLink->SetWorkingDirectory(directory.c_str());
-    IPersistFile* file = nullptr;
-    if (SUCCEEDED(shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+    ComPtr<IPersistFile> file;
+    if (SUCCEEDED(shellLink->QueryInterface(IID_IPersistFile, file.Out()))) {
       wchar_t wide[256] = {};
       MultiByteToWideChar(CP_ACP, 0, link.c_str(), -1, wide, 255);
       file->Save(wide, TRUE);
-      file->Release();
     }
-    shellLink->Release();
   }
-  if (SUCCEEDED(init)) CoUninitialize();
 }
 
 void WriteUninstallEntry(const std::string& directory) {
-  HKEY parent = nullptr;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallParent, 0, KEY_CREATE_SUB_KEY, &parent) != ERROR_SUCCESS) return;
-  HKEY sub = nullptr;
-  if (RegCreateKeyExA(parent, kUninstallSubkey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &sub, nullptr) ==
+  HKEY opened = nullptr;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallParent, 0, KEY_CREATE_SUB_KEY, &opened) != ERROR_SUCCESS) return;
+  const RegKeyHandle parent(opened);
+  HKEY created = nullptr;
+  if (RegCreateKeyExA(parent.get(), kUninstallSubkey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &created, nullptr) ==
       ERROR_SUCCESS) {
+    const RegKeyHandle sub(created);
     std::string uninstall = directory + "\\ostrel.exe";
-    RegSetValueExA(sub, "DisplayName", 0, REG_SZ, reinterpret_cast<const BYTE*>(kDisplayName),
+    RegSetValueExA(sub.get(), "DisplayName", 0, REG_SZ, reinterpret_cast<const BYTE*>(kDisplayName),
                    sizeof kDisplayName);
-    RegSetValueExA(sub, "UninstallString", 0, REG_SZ, reinterpret_cast<const BYTE*>(uninstall.c_str()),
+    RegSetValueExA(sub.get(), "UninstallString", 0, REG_SZ, reinterpret_cast<const BYTE*>(uninstall.c_str()),
                    static_cast<DWORD>(uninstall.size() + 1));
-    RegCloseKey(sub);
   }
-  RegCloseKey(parent);
 }
 
 }  // namespace
 
 SetupContext SetupContext::Default() {
   SetupContext ctx;
-  char buf[MAX_PATH + 1] = {};
-  DWORD n = GetCurrentDirectoryA(MAX_PATH, buf);
-  ctx.sourceDir.assign(buf, n);
-  UINT w = GetWindowsDirectoryA(buf, MAX_PATH);
-  ctx.settingsPath = std::string(buf, w) + "\\tessary.ini";
+  ctx.sourceDir = CurrentDirectory();
+  ctx.settingsPath = SettingsPathFor(WindowsDirectory());
   return ctx;
 }
 
 std::string ReadLocation(const SetupContext& ctx) {
-  return ReadIni(ctx.settingsPath, "tessary", "Location", kDefaultLocation, 255);
+  return ReadIni(ctx.settingsPath, "tessary", "Location", kDefaultLocation);
 }
 
 bool ConfirmDirectory(const SetupContext& ctx, SetupUi& ui, const std::string& directory) {
-  if (SameText(ReadLocation(ctx), directory)) return true;
+  if (EqualsNoCase(ReadLocation(ctx), directory)) return true;
   return ui.Ask("You have selected a different directory to install to than the version that is already "
                 "installed. It will be necessary to manually remove the old version if you choose to continue. "
                 "\nAre you sure you want to install to a different directory?",
@@ -150,7 +106,7 @@ bool Install(const SetupContext& ctx, SetupUi& ui, std::string directory) {
   if (directory.size() > kMaxDirectory) directory.resize(kMaxDirectory);
   if (directory.find(":\\") == std::string::npos) directory = "C:\\" + directory;
 
-  if (!IsDirectory(directory) && !CreateDirectoryA(directory.c_str(), nullptr)) {
+  if (!DirectoryExists(directory) && !CreateDirectoryA(directory.c_str(), nullptr)) {
     ui.Ask("Unable to create tessary directory. Ensure you have entered a valid path for the installation "
            "directory.",
            "File error", kIconWarning);
@@ -161,7 +117,7 @@ bool Install(const SetupContext& ctx, SetupUi& ui, std::string directory) {
   if (!disk.empty() && disk.back() != '\\') disk += '\\';
   for (const FileEntry& entry : kFiles) {
     std::string source = disk + entry.source;
-    if (!Exists(source)) {
+    if (!PathExists(source)) {
       ui.Ask("Unable to find file to copy. Please make sure this file is on the install disk.", entry.target, 0);
       return false;
     }
@@ -178,18 +134,25 @@ bool Install(const SetupContext& ctx, SetupUi& ui, std::string directory) {
   SetCurrentDirectoryA(directory.c_str());
   MakeShortcut(directory);
 
+  // Each change of the settings file is whole or not made; one that is not made fails
+  // the installation (the general error follows), the file as it was before it.
   const std::string& ini = ctx.settingsPath;
-  if (Exists(ini)) {
-    MoveOldKey(ini, "usesentinox", "sentinox", "no");
-    MoveOldKey(ini, "briefdescription", "compare", "no");
-    MoveOldKey(ini, "verifyalluninstall", "uninstall", "yes");
+  bool saved = true;
+  if (PathExists(ini)) {
+    saved = saved && MoveOldKey(ini, "usesentinox", "sentinox", "no");
+    saved = saved && MoveOldKey(ini, "briefdescription", "compare", "no");
+    saved = saved && MoveOldKey(ini, "verifyalluninstall", "uninstall", "yes");
   }
-  WriteIni(ini, "tessary", "Location", directory.c_str());
-  if (SameText(ReadIni(ini, "tessary", "Directory", directory, 255), directory))
-    WriteIni(ini, "tessary", "Directory", directory.c_str());
-  WriteIni(ini, "tessary", "Version", kVersion);
-  WriteIni(ini, "tessary", "FirstRun", "Yes");
-  WritePrivateProfileStringA(nullptr, nullptr, nullptr, ini.c_str());
+  saved = saved && ProfileWrite(ini, "tessary", "Location", directory);
+  if (saved && EqualsNoCase(ReadIni(ini, "tessary", "Directory", directory), directory))
+    saved = ProfileWrite(ini, "tessary", "Directory", directory);
+  saved = saved && ProfileWrite(ini, "tessary", "Version", kVersion);
+  saved = saved && ProfileWrite(ini, "tessary", "FirstRun", "Yes");
+  ProfileFlush(ini);
+  if (!saved) {
+    ui.Ask("Unable to write the settings file. Make sure the disk is not full.", ini, kIconWarning);
+    return false;
+  }
 
   WriteUninstallEntry(directory);
 

@@ -15,6 +15,10 @@ constexpr char kCopying[] = "Please wait...Copying files.";
 constexpr char kUninstallParent[] = "software\\microsoft\\windows\\currentversion\\uninstall";
 constexpr char kUninstallSubkey[] = "Tessary";
 constexpr char kDisplayName[] = "Tessary 95";
+// The Start-menu shortcut: kShortcutFile in the folder kShortcutFolder of the "Programs"
+// shell folder. ostrel.exe removes what setup.exe made by these names.
+constexpr char kShortcutFolder[] = "Tessary 95";
+constexpr char kShortcutFile[] = "Tessary.lnk";
 constexpr int kMaxDirectory = 250;  // characters of the directory edit
 
 struct FileEntry {

@@ -25,8 +25,8 @@ class DialogUi : public SetupUi {
     return MessageBoxA(dialog_, text.c_str(), caption.c_str(), style);
   }
   void Status(const std::string& text) override {
-    SetDlgItemTextA(dialog_, kIdStatus, text.c_str());
-    UpdateWindow(GetDlgItem(dialog_, kIdStatus));
+    SetDlgItemTextA(dialog_, IDC_MAIN_STATUS, text.c_str());
+    UpdateWindow(GetDlgItem(dialog_, IDC_MAIN_STATUS));
   }
   void Start(const std::string& commandLine, int show) override { WinExec(commandLine.c_str(), show); }
   void Busy(bool busy) override {
@@ -44,7 +44,7 @@ class DialogUi : public SetupUi {
 
 std::string EditText(HWND dialog) {
   char buf[kMaxDirectory + 1] = {};
-  int n = GetDlgItemTextA(dialog, kIdDirectory, buf, sizeof buf);
+  int n = GetDlgItemTextA(dialog, IDC_MAIN_DIRECTORY, buf, sizeof buf);
   return std::string(buf, n > 0 ? n : 0);
 }
 
@@ -61,7 +61,7 @@ void OnOk(HWND dialog) {
 INT_PTR CALLBACK MainProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
   switch (message) {
     case WM_INITDIALOG:
-      SendDlgItemMessageA(dialog, kIdDirectory, EM_LIMITTEXT, kMaxDirectory, 0);
+      SendDlgItemMessageA(dialog, IDC_MAIN_DIRECTORY, EM_LIMITTEXT, kMaxDirectory, 0);
       return TRUE;
     case WM_COMMAND:
       switch (LOWORD(wParam)) {
@@ -94,7 +94,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int show) {
   }
   ShowWindow(dialog, show == SW_HIDE ? SW_SHOWNORMAL : show);
   UpdateWindow(dialog);
-  SetDlgItemTextA(dialog, kIdDirectory, ReadLocation(SetupContext::Default()).c_str());
+  SetDlgItemTextA(dialog, IDC_MAIN_DIRECTORY, ReadLocation(SetupContext::Default()).c_str());
   if (g_auto) PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
 
   MSG msg;

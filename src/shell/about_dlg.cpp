@@ -1,6 +1,6 @@
 #include "shell/about_dlg.h"
 
-#include "resources/ids.h"
+#include "shell/about_ids.h"
 
 namespace tessary {
 

@@ -3,13 +3,14 @@
 #include <commdlg.h>
 
 #include <fstream>
-#include <iterator>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "shell/progress_dialog.h"
 #include "shell/viewer_logic.h"
 #include "platform/ascii.h"
+#include "platform/file_dialog.h"
 #include "platform/files.h"
 #include "platform/shell.h"
 #include "resources/ids.h"
@@ -89,14 +90,6 @@ LRESULT CALLBACK ChildProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
       break;
   }
   return DefMDIChildProcA(hwnd, message, wParam, lParam);
-}
-
-std::string DialogFilter(const std::string& filter) {
-  std::string out = filter;
-  for (char& c : out)
-    if (c == '|') c = '\0';
-  out.push_back('\0');
-  return out;
 }
 
 // The editor commands that change the text or write it: none of them is offered in a
@@ -203,19 +196,10 @@ HWND TMDIClient::FileNew() {
 void TMDIClient::FileOpen() {
   FileDialogData& data = viewer_.SharedFileData();
   data.fileName.clear();
-  std::vector<char> name(MAX_PATH, '\0');
-  std::string filter = DialogFilter(data.filter);
-  OPENFILENAMEA ofn{};
-  ofn.lStructSize = sizeof ofn;
-  ofn.hwndOwner = GetParent(hwnd_);
-  ofn.lpstrFilter = filter.c_str();
-  ofn.nFilterIndex = 1;
-  ofn.lpstrFile = name.data();
-  ofn.nMaxFile = static_cast<DWORD>(name.size());
-  ofn.lpstrInitialDir = data.initialDir.empty() ? nullptr : data.initialDir.c_str();
-  ofn.Flags = data.flags;
-  if (!GetOpenFileNameA(&ofn)) return;
-  data.fileName = name.data();
+  std::optional<std::string> chosen =
+      ChooseFileToOpen(FileNameRequest{GetParent(hwnd_), data.filter, data.initialDir, "", "", data.flags});
+  if (!chosen) return;
+  data.fileName = *chosen;
   OpenInViewer("");
 }
 
@@ -314,13 +298,9 @@ std::string TEditFile::Text() const {
 }
 
 bool TEditFile::Read() {
-  std::ifstream in(fileName_, std::ios::binary);
-  std::string text;
-  bool ok = false;
-  if (in) {
-    text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    ok = !in.bad();
-  }
+  std::optional<std::string> read = ReadWholeFile(fileName_);
+  bool ok = read.has_value();
+  std::string text = ok ? std::move(*read) : std::string();
   // The edit control would end the text at a NUL, and a later save would write the
   // cut text over the whole file. Such a file is shown whole, with blanks for its NULs,
   // and read-only: what is shown is not the file, so it can never be saved over it.
@@ -379,24 +359,15 @@ bool TEditFile::Save() {
 
 bool TEditFile::SaveAs() {
   if (ReadOnly()) return false;
-  std::vector<char> name(MAX_PATH, '\0');
-  if (!fileName_.empty()) fileName_.copy(name.data(), name.size() - 1);
-  std::string filter = DialogFilter(data_.filter);
-  OPENFILENAMEA ofn{};
-  ofn.lStructSize = sizeof ofn;
-  ofn.hwndOwner = static_cast<HWND>(viewer_.host().MainWindow());
-  ofn.lpstrFilter = filter.c_str();
-  ofn.nFilterIndex = 1;
-  ofn.lpstrFile = name.data();
-  ofn.nMaxFile = static_cast<DWORD>(name.size());
-  ofn.lpstrInitialDir = data_.initialDir.empty() ? nullptr : data_.initialDir.c_str();
   // The shared flags insist on an existing file, which would forbid saving under a
   // new name; Save As keeps every other flag.
-  ofn.Flags = data_.flags & ~static_cast<DWORD>(OFN_FILEMUSTEXIST);
-  if (!GetSaveFileNameA(&ofn)) return false;
-  if (!WriteTo(name.data())) return false;
+  std::optional<std::string> chosen =
+      ChooseFileToSave(FileNameRequest{viewer_.host().MainWindow(), data_.filter,
+                                       data_.initialDir, fileName_, "", data_.flags & ~static_cast<DWORD>(OFN_FILEMUSTEXIST)});
+  if (!chosen) return false;
+  if (!WriteTo(*chosen)) return false;
   SendMessageA(hwnd_, EM_SETMODIFY, FALSE, 0);
-  SetFileName(name.data());
+  SetFileName(*chosen);
   data_.fileName = fileName_;
   return true;
 }
@@ -410,8 +381,8 @@ void TEditFile::Print() {
   if (!WriteTo(work)) return;
   std::vector<std::string> commands = PrintCommandLines(FileExists(kAccessoriesWordPad), work);
 
-  state.HideProgressCancel = true;
-  auto dialog = std::make_unique<ProgressDialog>(static_cast<HWND>(host.MainWindow()), "Please Wait...", state);
+  // Printing cannot be cancelled: the dialog has no Cancel.
+  auto dialog = std::make_unique<ProgressDialog>(host.MainWindow(), "Please Wait...", state, ProgressCancel::Hidden);
   dialog->Create();
   dialog->SetDetailText("Printing document");
 
@@ -437,7 +408,6 @@ void TEditFile::Print() {
   }
   dialog->Destroy();
   dialog.reset();
-  state.HideProgressCancel = false;
   DeleteFileA(work.c_str());
 }
 

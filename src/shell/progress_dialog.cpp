@@ -1,19 +1,20 @@
 #include "shell/progress_dialog.h"
 
 #include "core/host.h"
-#include "resources/ids.h"
+#include "shell/progress_ids.h"
 
 namespace tessary {
 
-CancelButtonState CancelButtonFor(const AppState& state) {
+CancelButtonState CancelButtonFor(const AppState& state, ProgressCancel cancel) {
+  const bool hidden = cancel == ProgressCancel::Hidden;
   CancelButtonState result;
-  if (state.SentinoxPass || state.RunMode != RunMode::Interactive || state.HideProgressCancel) result.enabled = false;
-  if (state.HideProgressCancel) result.visible = false;
+  if (state.SentinoxPass || state.RunMode != RunMode::Interactive || hidden) result.enabled = false;
+  if (hidden) result.visible = false;
   return result;
 }
 
-ProgressDialog::ProgressDialog(HWND owner, std::string caption, const AppState& state)
-    : Dialog(owner, IDD_PROGRESS), caption_(std::move(caption)), state_(state) {}
+ProgressDialog::ProgressDialog(HWND owner, std::string caption, const AppState& state, ProgressCancel cancel)
+    : Dialog(owner, IDD_PROGRESS), caption_(std::move(caption)), state_(state), cancel_(cancel) {}
 
 ProgressDialog::~ProgressDialog() {
   // Through Destroy, so that the owner is enabled again even when the caller never
@@ -26,7 +27,7 @@ bool ProgressDialog::Create() { return CreateModeless() != nullptr; }
 BOOL ProgressDialog::OnInit() {
   // The base has centred the dialog and made its grey brush.
   SetWindowTextA(hwnd(), caption_.c_str());
-  CancelButtonState cancel = CancelButtonFor(state_);
+  CancelButtonState cancel = CancelButtonFor(state_, cancel_);
   EnableItem(IDCANCEL, cancel.enabled);
   if (!cancel.visible) ShowItem(IDCANCEL, false);
   if (owner()) EnableWindow(owner(), FALSE);
@@ -53,8 +54,8 @@ namespace {
 
 class DialogProgress : public Progress {
  public:
-  DialogProgress(Host& host, const std::string& caption)
-      : host_(host), dialog_(static_cast<HWND>(host.MainWindow()), caption, host.State()) {
+  DialogProgress(Host& host, const std::string& caption, ProgressCancel cancel)
+      : host_(host), dialog_(host.MainWindow(), caption, host.State(), cancel) {
     dialog_.Create();
   }
   void SetMainText(const std::string& text) override { dialog_.SetMainText(text); }
@@ -69,8 +70,8 @@ class DialogProgress : public Progress {
 
 }  // namespace
 
-std::unique_ptr<Progress> DialogProgressFactory::Open(const std::string& caption) {
-  return std::make_unique<DialogProgress>(host_, caption);
+std::unique_ptr<Progress> DialogProgressFactory::Open(const std::string& caption, ProgressCancel cancel) {
+  return std::make_unique<DialogProgress>(host_, caption, cancel);
 }
 
 }  // namespace tessary

@@ -16,18 +16,18 @@ namespace tessary {
 
 class Host;
 
-// Whether a new progress dialog offers Cancel: disabled in a Sentinox pass, outside the
-// interactive mode, and while HideProgressCancel is set; hidden only by that flag.
+// How a new progress dialog shows Cancel: hidden when asked, and disabled then, in a
+// Sentinox pass and outside the interactive mode.
 struct CancelButtonState {
   bool enabled = true;
   bool visible = true;
 };
-CancelButtonState CancelButtonFor(const AppState& state);
+CancelButtonState CancelButtonFor(const AppState& state, ProgressCancel cancel);
 
 class ProgressDialog : public Dialog {
  public:
-  // The flags are read from `state` when the window is created.
-  ProgressDialog(HWND owner, std::string caption, const AppState& state);
+  // The run mode and the pass are read from `state` when the window is created.
+  ProgressDialog(HWND owner, std::string caption, const AppState& state, ProgressCancel cancel = ProgressCancel::Shown);
   ~ProgressDialog() override;
 
   // Makes the window modeless and visible and runs the set-up step.
@@ -46,13 +46,15 @@ class ProgressDialog : public Dialog {
  private:
   std::string caption_;
   const AppState& state_;
+  ProgressCancel cancel_;
 };
 
 // The Progress seam on top of ProgressDialog and the application's message pump.
 class DialogProgressFactory : public ProgressFactory {
  public:
   explicit DialogProgressFactory(Host& host) : host_(host) {}
-  std::unique_ptr<Progress> Open(const std::string& caption) override;
+  std::unique_ptr<Progress> Open(const std::string& caption, ProgressCancel cancel) override;
+  using ProgressFactory::Open;
 
  private:
   Host& host_;

@@ -3,15 +3,11 @@
 #include <commctrl.h>
 #include <winspool.h>
 
-#include <cstdio>
-#include <cstdlib>
-
 #include "shell/about_dlg.h"
 #include "core/commands.h"
 #include "shell/progress_dialog.h"
 #include "core/startup.h"
 #include "core/startup_logic.h"
-#include "shell/viewer_logic.h"
 #include "platform/files.h"
 #include "platform/shell.h"
 #include "resources/ids.h"
@@ -25,31 +21,6 @@ constexpr char kFrameClass[] = "tessaryApp";
 // child (its buttons in the menu bar) and the Window menu's list of children (from
 // 0xFF00, "More Windows..." included).
 constexpr int kFirstFrameCommand = 0xF000;
-
-// A test-only hook: with TESSARY_TRACE naming a file, help calls are written there
-// instead of going to the help engine, and every command of the frame is logged, so
-// that a test driving the real program can see what happened.
-std::string TraceFile() {
-  const char* path = std::getenv("TESSARY_TRACE");
-  return path ? std::string(path) : std::string();
-}
-
-void Trace(const std::string& line) {
-  static const std::string file = TraceFile();
-  if (file.empty()) return;
-  if (FILE* f = std::fopen(file.c_str(), "ab")) {
-    std::fputs((line + "\r\n").c_str(), f);
-    std::fclose(f);
-  }
-}
-
-class TraceHelpEngine : public HelpEngine {
- public:
-  int Call(void*, const HelpRequest& request) override {
-    Trace("help " + std::to_string(request.command) + " " + std::to_string(request.context) + " " + request.keyword);
-    return 1;
-  }
-};
 
 struct ToolButton {
   int command;
@@ -101,23 +72,23 @@ PrinterObject::PrinterObject() {
   error_ = size == 0;
 }
 
-TessaryApp::TessaryApp(bool sentinoxPass)
-    : contextHelp_([this](const HelpRequest& request) { return CallHelp(request); }) {
+TessaryApp::TessaryApp(bool sentinoxPass, TestHooks hooks)
+    : help_(hooks.help ? std::move(hooks.help) : std::make_unique<WinHelpEngine>()),
+      onCommand_(std::move(hooks.onCommand)),
+      contextHelp_([this](const HelpRequest& request) { return CallHelp(request); }),
+      find_(prompter_, [this]() -> HWND {
+        TEditFile* active = client_ ? client_->ActiveEditor() : nullptr;
+        return active ? active->hwnd() : nullptr;
+      }) {
   state_.RunMode = sentinoxPass ? RunMode::Sentinox : RunMode::Interactive;
   state_.SentinoxPass = sentinoxPass;
-  if (TraceFile().empty()) {
-    help_ = std::make_unique<WinHelpEngine>();
-  } else {
-    help_ = std::make_unique<TraceHelpEngine>();
-  }
   progress_ = std::make_unique<DialogProgressFactory>(*this);
-  findMessage_ = RegisterWindowMessageA(FINDMSGSTRINGA);
 }
 
 TessaryApp::~TessaryApp() {
+  // The window goes first: its tool bar and status bar use the pictures and the font,
+  // which their owners release after this.
   if (frame_ && IsWindow(frame_)) DestroyWindow(frame_);
-  if (images_) ImageList_Destroy(images_);
-  if (gadgetFont_) DeleteObject(gadgetFont_);
 }
 
 int TessaryApp::Run(int showCommand) {
@@ -126,7 +97,7 @@ int TessaryApp::Run(int showCommand) {
   for (;;) {
     // Idle processing runs once the queue is empty, then waits for the next message.
     if (!PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
-      IdleStep(*this);
+      IdleStep(*this, idle_);
       UpdateToolBar();
     }
     BOOL got = GetMessageA(&msg, nullptr, 0, 0);
@@ -137,7 +108,7 @@ int TessaryApp::Run(int showCommand) {
 }
 
 void TessaryApp::Dispatch(MSG& msg) {
-  if (findDialog_ && IsDialogMessageA(findDialog_, &msg)) return;
+  if (find_.dialog() && IsDialogMessageA(find_.dialog(), &msg)) return;
   if (contextHelp_.PreProcess(msg)) return;
   if (client_ && TranslateMDISysAccel(client_->hwnd(), &msg)) return;
   if (frame_ && accelerators_ && TranslateAcceleratorA(frame_, accelerators_, &msg)) return;
@@ -183,6 +154,7 @@ bool TessaryApp::InitMainWindow(int showCommand) {
   frame_ = CreateWindowExA(0, kFrameClass, kProgramName, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
                            CW_USEDEFAULT, 640, 480, nullptr, menu, instance, this);
   if (!frame_) return false;
+  find_.SetOwner(frame_);
   BuildToolBar(settings.IsYes(settings::kLargeIcon));
   BuildStatusBar();
   RECT rc{};
@@ -226,8 +198,8 @@ void TessaryApp::BuildToolBar(bool large) {
   SendMessageA(toolbar_, TB_SETBUTTONSIZE, 0, MAKELPARAM(size + 8, size + 7));
   // The light grey of the drawings is the transparent colour, so that a disabled
   // button shows the embossed outline of its picture.
-  images_ = ImageList_Create(size, size, ILC_COLOR24 | ILC_MASK, 20, 0);
-  if (images_) SendMessageA(toolbar_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images_));
+  images_.Reset(ImageList_Create(size, size, ILC_COLOR24 | ILC_MASK, 20, 0));
+  if (images_) SendMessageA(toolbar_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images_.get()));
   std::vector<TBBUTTON> buttons;
   for (const ToolButton& b : kToolBar) {
     TBBUTTON button{};
@@ -236,10 +208,10 @@ void TessaryApp::BuildToolBar(bool large) {
       button.fsStyle = TBSTYLE_SEP;
     } else {
       int resource = large ? b.command : b.smallBitmap;
-      HBITMAP bitmap = static_cast<HBITMAP>(
-          LoadImageA(instance, MAKEINTRESOURCEA(resource), IMAGE_BITMAP, size, size, LR_CREATEDIBSECTION));
-      button.iBitmap = images_ && bitmap ? ImageList_AddMasked(images_, bitmap, RGB(192, 192, 192)) : -1;
-      if (bitmap) DeleteObject(bitmap);
+      const GdiObject<HBITMAP> bitmap(static_cast<HBITMAP>(
+          LoadImageA(instance, MAKEINTRESOURCEA(resource), IMAGE_BITMAP, size, size, LR_CREATEDIBSECTION)));
+      button.iBitmap =
+          images_ && bitmap ? ImageList_AddMasked(images_.get(), bitmap.get(), RGB(192, 192, 192)) : -1;
       button.idCommand = b.command;
       button.fsState = IsEditorCommand(b.command) || b.command == CM_FILEPRINT ? 0 : TBSTATE_ENABLED;
       button.fsStyle = TBSTYLE_BUTTON;
@@ -254,12 +226,10 @@ void TessaryApp::BuildStatusBar() {
   status_ = CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 0, 0, frame_,
                             nullptr, GetModuleHandleA(nullptr), nullptr);
   if (!status_) return;
-  HDC dc = GetDC(frame_);
-  int height = -MulDiv(10, GetDeviceCaps(dc, LOGPIXELSY), 72);
-  ReleaseDC(frame_, dc);
-  gadgetFont_ = CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
-                            CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, "MS Sans Serif");
-  if (gadgetFont_) SendMessageA(status_, WM_SETFONT, reinterpret_cast<WPARAM>(gadgetFont_), FALSE);
+  const int height = -MulDiv(10, GetDeviceCaps(WindowDc(frame_).get(), LOGPIXELSY), 72);
+  gadgetFont_.Reset(CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                                CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, "MS Sans Serif"));
+  if (gadgetFont_) SendMessageA(status_, WM_SETFONT, reinterpret_cast<WPARAM>(gadgetFont_.get()), FALSE);
   // One embossed part across the bar.
   int parts[1] = {-1};
   SendMessageA(status_, SB_SETPARTS, 1, reinterpret_cast<LPARAM>(parts));
@@ -347,104 +317,45 @@ LRESULT TessaryApp::DefaultFrame(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT TessaryApp::OnFrameMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == findMessage_ && findMessage_ != 0) {
-    OnFindMessage(*reinterpret_cast<FINDREPLACEA*>(lParam));
+  if (find_.IsFindMessage(message)) {
+    find_.OnFindMessage(*reinterpret_cast<FINDREPLACEA*>(lParam));
     return 0;
   }
   switch (message) {
-    case WM_CREATE: {
-      HMENU menu = GetMenu(frame_);
-      int count = menu ? GetMenuItemCount(menu) : 0;
-      // The Window popup lists the children; it is the one before Help.
-      HMENU windowMenu = count >= 2 ? GetSubMenu(menu, count - 2) : nullptr;
-      client_ = std::make_unique<TMDIClient>(*this, frame_, windowMenu);
-      return client_->hwnd() ? 0 : -1;
-    }
+    case WM_CREATE:
+      return OnCreate();
     case WM_SIZE:
       LayoutFrame(LOWORD(lParam), HIWORD(lParam));
       return 0;
     case WM_SETCURSOR:
-      if (contextHelp_.InHelpMode()) {
-        SetCursor(LoadCursorA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDC_HELPCURSOR)));
-        return TRUE;
-      }
+      if (ShowHelpCursor()) return TRUE;
       break;
     case WM_INITMENU:
-      // Opening a menu in help mode keeps the help cursor.
-      if (contextHelp_.InHelpMode())
-        SetCursor(LoadCursorA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDC_HELPCURSOR)));
+      ShowHelpCursor();  // opening a menu in help mode keeps the help cursor
       break;
     case WM_INITMENUPOPUP:
       if (!HIWORD(lParam)) UpdateMenu(reinterpret_cast<HMENU>(wParam));
       break;
-    case WM_MENUSELECT: {
-      UINT flags = HIWORD(wParam);
-      if (flags == 0xFFFF && lParam == 0) {
-        RestoreStatusLabel();
-      } else if (flags & MF_POPUP) {
-        // The Edit and Help popups have hints of their own.
-        HMENU sub = GetSubMenu(reinterpret_cast<HMENU>(lParam), LOWORD(wParam));
-        int first = sub && GetMenuItemCount(sub) > 0 ? static_cast<int>(GetMenuItemID(sub, 0)) : 0;
-        ShowHint(first == CM_EDITUNDO ? IDS_EDITGROUP : first == CM_HELPCONTENTS ? IDS_HELP : 0);
-      } else if (flags & MF_SEPARATOR) {
-        ShowHint(0);
-      } else {
-        ShowHint(LOWORD(wParam));
-      }
+    case WM_MENUSELECT:
+      OnMenuSelect(wParam, lParam);
       break;
-    }
     case WM_EXITMENULOOP:
       RestoreStatusLabel();
       break;
-    case WM_HELP: {
-      auto* info = reinterpret_cast<HELPINFO*>(lParam);
-      if (info->iContextType != HELPINFO_MENUITEM) break;
-      // The open popup of this thread takes the Enter; the menu loop reads it.
-      HWND popup = nullptr;
-      EnumThreadWindows(
-          GetCurrentThreadId(),
-          [](HWND hwnd, LPARAM lp) -> BOOL {
-            char cls[16] = {};
-            GetClassNameA(hwnd, cls, sizeof cls);
-            if (std::string(cls) != "#32768" || !IsWindowVisible(hwnd)) return TRUE;
-            *reinterpret_cast<HWND*>(lp) = hwnd;
-            return FALSE;
-          },
-          reinterpret_cast<LPARAM>(&popup));
-      // Wine's menu loop leaves the F1 key in the queue and would report it again and
-      // again; take it out so that the Enter comes next.
-      MSG pending;
-      if (PeekMessageA(&pending, nullptr, WM_KEYDOWN, WM_KEYDOWN, PM_NOREMOVE) && pending.wParam == VK_F1)
-        PeekMessageA(&pending, nullptr, WM_KEYDOWN, WM_KEYDOWN, PM_REMOVE);
-      contextHelp_.OnMenuHelp(popup ? popup : frame_);
-      return TRUE;
-    }
+    case WM_HELP:
+      if (OnMenuItemHelp(*reinterpret_cast<HELPINFO*>(lParam))) return TRUE;
+      break;
     case WM_ENTERIDLE:
       if (wParam == MSGF_MENU) contextHelp_.OnMenuIdle(reinterpret_cast<HWND>(lParam));
       break;
-    case WM_NOTIFY: {
-      auto* hdr = reinterpret_cast<NMHDR*>(lParam);
-      if (hdr->hwndFrom == toolbar_ && hdr->code == TBN_HOTITEMCHANGE) {
-        auto* hot = reinterpret_cast<NMTBHOTITEM*>(lParam);
-        if (hot->dwFlags & HICF_LEAVING) {
-          RestoreStatusLabel();
-        } else {
-          ShowHint(hot->idNew);
-        }
-      }
+    case WM_NOTIFY:
+      OnNotify(*reinterpret_cast<NMHDR*>(lParam));
       break;
-    }
-    case WM_COMMAND: {
-      int id = LOWORD(wParam);
-      // A command while in help mode (or with F1 held) opens its help topic instead.
-      if (contextHelp_.InterceptCommand(id)) return 0;
-      RunCommand(id);
+    case WM_COMMAND:
+      OnCommand(LOWORD(wParam));
       return 0;
-    }
     case WM_CLOSE:
-      if (!CanClose()) return 0;
-      QuitHelp();
-      DestroyWindow(frame_);
+      OnClose();
       return 0;
     case WM_QUERYENDSESSION:
       // The system asks the top-level windows only: the frame answers for its
@@ -460,6 +371,82 @@ LRESULT TessaryApp::OnFrameMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       break;
   }
   return DefaultFrame(message, wParam, lParam);
+}
+
+LRESULT TessaryApp::OnCreate() {
+  HMENU menu = GetMenu(frame_);
+  int count = menu ? GetMenuItemCount(menu) : 0;
+  // The Window popup lists the children; it is the one before Help.
+  HMENU windowMenu = count >= 2 ? GetSubMenu(menu, count - 2) : nullptr;
+  client_ = std::make_unique<TMDIClient>(*this, frame_, windowMenu);
+  return client_->hwnd() ? 0 : -1;
+}
+
+bool TessaryApp::ShowHelpCursor() {
+  if (!contextHelp_.InHelpMode()) return false;
+  SetCursor(LoadCursorA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDC_HELPCURSOR)));
+  return true;
+}
+
+void TessaryApp::OnMenuSelect(WPARAM wParam, LPARAM lParam) {
+  UINT flags = HIWORD(wParam);
+  if (flags == 0xFFFF && lParam == 0) {
+    RestoreStatusLabel();
+  } else if (flags & MF_POPUP) {
+    // The Edit and Help popups have hints of their own.
+    HMENU sub = GetSubMenu(reinterpret_cast<HMENU>(lParam), LOWORD(wParam));
+    int first = sub && GetMenuItemCount(sub) > 0 ? static_cast<int>(GetMenuItemID(sub, 0)) : 0;
+    ShowHint(first == CM_EDITUNDO ? IDS_EDITGROUP : first == CM_HELPCONTENTS ? IDS_HELP : 0);
+  } else if (flags & MF_SEPARATOR) {
+    ShowHint(0);
+  } else {
+    ShowHint(LOWORD(wParam));
+  }
+}
+
+bool TessaryApp::OnMenuItemHelp(const HELPINFO& info) {
+  if (info.iContextType != HELPINFO_MENUITEM) return false;
+  // The open popup of this thread takes the Enter; the menu loop reads it.
+  HWND popup = nullptr;
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND hwnd, LPARAM lp) -> BOOL {
+        char cls[16] = {};
+        GetClassNameA(hwnd, cls, sizeof cls);
+        if (std::string(cls) != "#32768" || !IsWindowVisible(hwnd)) return TRUE;
+        *reinterpret_cast<HWND*>(lp) = hwnd;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&popup));
+  // Wine's menu loop leaves the F1 key in the queue and would report it again and
+  // again; take it out so that the Enter comes next.
+  MSG pending;
+  if (PeekMessageA(&pending, nullptr, WM_KEYDOWN, WM_KEYDOWN, PM_NOREMOVE) && pending.wParam == VK_F1)
+    PeekMessageA(&pending, nullptr, WM_KEYDOWN, WM_KEYDOWN, PM_REMOVE);
+  contextHelp_.OnMenuHelp(popup ? popup : frame_);
+  return true;
+}
+
+void TessaryApp::OnNotify(const NMHDR& header) {
+  if (header.hwndFrom != toolbar_ || header.code != TBN_HOTITEMCHANGE) return;
+  const auto& hot = reinterpret_cast<const NMTBHOTITEM&>(header);
+  if (hot.dwFlags & HICF_LEAVING) {
+    RestoreStatusLabel();
+  } else {
+    ShowHint(hot.idNew);
+  }
+}
+
+void TessaryApp::OnCommand(int id) {
+  // A command while in help mode (or with F1 held) opens its help topic instead.
+  if (contextHelp_.InterceptCommand(id)) return;
+  RunCommand(static_cast<Command>(id));
+}
+
+void TessaryApp::OnClose() {
+  if (!CanClose()) return;
+  QuitHelp();
+  DestroyWindow(frame_);
 }
 
 bool TessaryApp::CanClose() { return !client_ || client_->CanCloseAll(); }
@@ -487,47 +474,48 @@ void TessaryApp::OpenInViewer(const std::string& path) {
   if (client_) client_->OpenInViewer(path);
 }
 
-void TessaryApp::RunCommand(int commandId) {
-  Trace("command " + std::to_string(commandId));
-  switch (commandId) {
-    case CM_BACKUP:
+void TessaryApp::RunCommand(Command command) {
+  const int commandId = static_cast<int>(command);
+  if (onCommand_) onCommand_(commandId);
+  switch (command) {
+    case Command::Backup:
       BackupCommand(*this);
       break;
-    case CM_EXPRESS:
+    case Command::Express:
       ExpressCommand(*this);
       break;
-    case CM_COMPARE:
+    case Command::Compare:
       CompareCommand(*this);
       break;
-    case CM_UNINSTALL:
-      UninstallCommand(*this);
+    case Command::Uninstall:
+      if (UninstallCommand(*this) == UninstallEnd::Restart) idle_.restartUninstall = true;
       break;
-    case CM_VIEWCOMPARE:
+    case Command::ViewCompareFiles:
       ViewCompareFilesCommand(*this);
       break;
-    case CM_OPTIONS:
+    case Command::Options:
       OptionsCommand(*this);
       RefreshLastBackup();
       break;
-    case CM_RUNREGEDIT:
+    case Command::RunRegedit:
       RunProgram("regedit.exe", "Unable to load Regedit.exe.", "Program load error.");
       break;
-    case CM_RUNSYSEDIT:
+    case Command::RunSysedit:
       RunProgram("sysedit.exe", "Unable to load SYSEDIT.EXE.\n Ensure this file has not been deleted.", "sysedit.exe");
       break;
-    case CM_HELPCONTENTS:
+    case Command::HelpContents:
       HelpMenuCommand(HELP_INDEX);
       break;
-    case CM_HELPUSING:
+    case Command::HelpUsing:
       HelpMenuCommand(HELP_HELPONHELP);
       break;
-    case CM_HELPABOUT:
+    case Command::HelpAbout:
       TAboutDlg(frame_).RunModal();
       break;
-    case CM_EXIT:
+    case Command::Exit:
       PostMessageA(frame_, WM_CLOSE, 0, 0);
       break;
-    case CM_FILEPRINT:
+    case Command::FilePrint:
       // Print is the active editor's; without one there is nothing to print.
       if (client_)
         if (HWND child = client_->ActiveChild()) SendMessageA(child, WM_COMMAND, CM_FILEPRINT, 0);
@@ -547,124 +535,14 @@ void TessaryApp::RunCommand(int commandId) {
   }
 }
 
-// ---- Find and Replace ----
-
-void TessaryApp::StartFind(HWND editor, bool replace) {
-  findTarget_ = editor;
-  if (findDialog_) {
-    DestroyWindow(findDialog_);
-    findDialog_ = nullptr;
-  }
-  // Start with the selected text when there is a short one.
-  DWORD start = 0, end = 0;
-  SendMessageA(editor, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
-  if (end > start && end - start < sizeof findWhat_) {
-    int length = GetWindowTextLengthA(editor);
-    std::string text(static_cast<std::size_t>(length) + 1, '\0');
-    GetWindowTextA(editor, text.data(), length + 1);
-    std::string selected = text.substr(start, end - start);
-    if (selected.find('\n') == std::string::npos) {
-      selected.copy(findWhat_, sizeof findWhat_ - 1);
-      findWhat_[selected.size()] = '\0';
-    }
-  }
-  find_ = FINDREPLACEA{};
-  find_.lStructSize = sizeof find_;
-  find_.hwndOwner = frame_;
-  find_.Flags = FR_DOWN | (searchFlags_ & (FR_MATCHCASE | FR_WHOLEWORD));
-  find_.lpstrFindWhat = findWhat_;
-  find_.wFindWhatLen = sizeof findWhat_;
-  find_.lpstrReplaceWith = replaceWith_;
-  find_.wReplaceWithLen = sizeof replaceWith_;
-  findDialog_ = replace ? ReplaceTextA(&find_) : FindTextA(&find_);
-}
-
-bool TessaryApp::FindNext(HWND editor) {
-  if (!haveSearch_ || findWhat_[0] == '\0') return false;
-  findTarget_ = editor;
-  Search(editor, (searchFlags_ & FR_DOWN) != 0);
-  return true;
-}
-
-bool TessaryApp::Search(HWND editor, bool forward) {
-  int length = GetWindowTextLengthA(editor);
-  std::string text(static_cast<std::size_t>(length) + 1, '\0');
-  text.resize(static_cast<std::size_t>(std::max(0, GetWindowTextA(editor, text.data(), length + 1))));
-  DWORD start = 0, end = 0;
-  SendMessageA(editor, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
-  std::size_t at = FindInText(text, findWhat_, forward ? end : start, forward, (searchFlags_ & FR_MATCHCASE) != 0,
-                              (searchFlags_ & FR_WHOLEWORD) != 0);
-  if (at == std::string::npos) {
-    prompter_.Ask(std::string("Cannot find \"") + findWhat_ + "\".", kProgramName, mb::kOk | mb::kIconInformation,
-                  findDialog_ ? findDialog_ : frame_);
-    return false;
-  }
-  SendMessageA(editor, EM_SETSEL, at, at + std::string(findWhat_).size());
-  SendMessageA(editor, EM_SCROLLCARET, 0, 0);
-  return true;
-}
-
-void TessaryApp::OnFindMessage(const FINDREPLACEA& fr) {
-  if (fr.Flags & FR_DIALOGTERM) {
-    findDialog_ = nullptr;
-    return;
-  }
-  HWND editor = IsWindow(findTarget_) ? findTarget_ : nullptr;
-  if (!editor) {
-    TEditFile* active = client_ ? client_->ActiveEditor() : nullptr;
-    editor = active ? active->hwnd() : nullptr;
-  }
-  if (!editor) return;
-  haveSearch_ = true;
-  // A read-only window (a file shown with its NULs blanked) is searched, never changed.
-  if ((fr.Flags & (FR_REPLACE | FR_REPLACEALL)) && (GetWindowLongA(editor, GWL_STYLE) & ES_READONLY)) return;
-  // The dialog clears its options when it closes; Find Next keeps using them.
-  searchFlags_ = fr.Flags & (FR_DOWN | FR_MATCHCASE | FR_WHOLEWORD);
-  bool forward = (fr.Flags & FR_DOWN) != 0 || (fr.Flags & (FR_REPLACE | FR_REPLACEALL));
-  if (fr.Flags & FR_FINDNEXT) {
-    Search(editor, forward);
-  } else if (fr.Flags & FR_REPLACE) {
-    // Replace the current match (if the selection is one), then find the next.
-    DWORD start = 0, end = 0;
-    SendMessageA(editor, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
-    if (end - start == std::string(findWhat_).size()) {
-      int length = GetWindowTextLengthA(editor);
-      std::string text(static_cast<std::size_t>(length) + 1, '\0');
-      GetWindowTextA(editor, text.data(), length + 1);
-      if (FindInText(text, findWhat_, start, true, (fr.Flags & FR_MATCHCASE) != 0, (fr.Flags & FR_WHOLEWORD) != 0) ==
-          start)
-        SendMessageA(editor, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(replaceWith_));
-    }
-    Search(editor, true);
-  } else if (fr.Flags & FR_REPLACEALL) {
-    SendMessageA(editor, EM_SETSEL, 0, 0);
-    int length = GetWindowTextLengthA(editor);
-    std::string text(static_cast<std::size_t>(length) + 1, '\0');
-    text.resize(static_cast<std::size_t>(std::max(0, GetWindowTextA(editor, text.data(), length + 1))));
-    std::string what = findWhat_, with = replaceWith_, result;
-    std::size_t from = 0;
-    bool any = false;
-    for (;;) {
-      std::size_t at = FindInText(text, what, from, true, (fr.Flags & FR_MATCHCASE) != 0,
-                                  (fr.Flags & FR_WHOLEWORD) != 0);
-      if (at == std::string::npos) break;
-      result += text.substr(from, at - from) + with;
-      from = at + what.size();
-      any = true;
-    }
-    if (any) {
-      result += text.substr(from);
-      SendMessageA(editor, EM_SETSEL, 0, -1);
-      SendMessageA(editor, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(result.c_str()));
-    } else {
-      prompter_.Ask("Cannot find \"" + what + "\".", kProgramName, mb::kOk | mb::kIconInformation,
-                    findDialog_ ? findDialog_ : frame_);
-    }
-  }
-}
-
 void TessaryApp::ContinueExpress() { ExpressSequence(*this); }
 
 void TessaryApp::PruneSentinoxReports() { tessary::PruneSentinoxReports(*this); }
+
+int RunTessary(int showCommand, TestHooks hooks) {
+  const bool sentinoxPass = TakeStartRequest(SettingsPathFor(WindowsDirectory()));
+  TessaryApp app(sentinoxPass, std::move(hooks));
+  return app.Run(showCommand);
+}
 
 }  // namespace tessary

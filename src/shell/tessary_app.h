@@ -6,14 +6,17 @@
 
 #include <windows.h>
 #include <commctrl.h>
-#include <commdlg.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 
 #include "shell/context_help.h"
 #include "core/gui_seams.h"
 #include "core/host.h"
+#include "core/startup.h"
+#include "platform/handles.h"
+#include "shell/find_replace.h"
 #include "shell/mdi.h"
 
 namespace tessary {
@@ -29,9 +32,18 @@ class PrinterObject {
   bool error_ = true;
 };
 
+// What a test build of the program lets a test see from outside (tests/ui builds one):
+// a help engine in place of the real one, and a hook told of every command the frame
+// runs. The shipped program is built without any, so nothing in a user's environment
+// can divert its help calls.
+struct TestHooks {
+  std::unique_ptr<HelpEngine> help;
+  std::function<void(int commandId)> onCommand;
+};
+
 class TessaryApp : public Host, public ViewerHost {
  public:
-  explicit TessaryApp(bool sentinoxPass);
+  explicit TessaryApp(bool sentinoxPass, TestHooks hooks = {});
   ~TessaryApp() override;
 
   // Builds the main window, runs the message loop; returns the exit code.
@@ -43,11 +55,11 @@ class TessaryApp : public Host, public ViewerHost {
   ProgressFactory& Progresses() override { return *progress_; }
   Clock& Time() override { return clock_; }
   HelpEngine& Help() override { return *help_; }
-  void* MainWindow() override { return frame_; }
+  WindowHandle MainWindow() override { return frame_; }
   void PumpMessages() override;
   void RefreshLastBackup() override;
   void OpenInViewer(const std::string& path) override;
-  void RunCommand(int commandId) override;
+  void RunCommand(Command command) override;
   void ContinueExpress() override;
   void PruneSentinoxReports() override;
   void Quit() override { PostQuitMessage(0); }
@@ -56,8 +68,8 @@ class TessaryApp : public Host, public ViewerHost {
   // ViewerHost
   Host& host() override { return *this; }
   FileDialogData& SharedFileData() override { return fileData_; }
-  void StartFind(HWND editor, bool replace) override;
-  bool FindNext(HWND editor) override;
+  void StartFind(HWND editor, bool replace) override { find_.Start(editor, replace); }
+  bool FindNext(HWND editor) override { return find_.FindNext(editor); }
 
   bool InitMainWindow(int showCommand);
   HMENU BuildMenu();
@@ -81,17 +93,26 @@ class TessaryApp : public Host, public ViewerHost {
   // Contents and Using help: the help call, which sets the help-used mark.
   void HelpMenuCommand(unsigned command);
   void RunProgram(const char* program, const char* failure, const char* caption);
-  void OnFindMessage(const FINDREPLACEA& fr);
-  bool Search(HWND editor, bool forward);
 
   static LRESULT CALLBACK FrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  // The frame's messages, each handed to one of the handlers below.
   LRESULT OnFrameMessage(UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT DefaultFrame(UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT OnCreate();
+  // In help mode: shows the help cursor and returns true.
+  bool ShowHelpCursor();
+  void OnMenuSelect(WPARAM wParam, LPARAM lParam);
+  // F1 on a menu item; true when handled.
+  bool OnMenuItemHelp(const HELPINFO& info);
+  void OnNotify(const NMHDR& header);
+  void OnCommand(int id);
+  void OnClose();
 
   AppState state_;
   MessageBoxPrompter prompter_;
   SystemClock clock_;
   std::unique_ptr<HelpEngine> help_;
+  std::function<void(int commandId)> onCommand_;
   std::unique_ptr<ProgressFactory> progress_;
   ContextHelp contextHelp_;
   FileDialogData fileData_;
@@ -100,21 +121,17 @@ class TessaryApp : public Host, public ViewerHost {
   HWND frame_ = nullptr;
   HWND toolbar_ = nullptr;
   HWND status_ = nullptr;
-  HFONT gadgetFont_ = nullptr;
-  HIMAGELIST images_ = nullptr;
+  GdiObject<HFONT> gadgetFont_;
+  ImageList images_;
   HACCEL accelerators_ = nullptr;
   std::string statusLabel_;
   int helpUsed_ = 0;
-
-  // The modeless Find / Replace dialog and the last search.
-  FINDREPLACEA find_{};
-  char findWhat_[256] = {};
-  char replaceWith_[256] = {};
-  HWND findDialog_ = nullptr;
-  HWND findTarget_ = nullptr;
-  bool haveSearch_ = false;
-  DWORD searchFlags_ = FR_DOWN;
-  UINT findMessage_ = 0;
+  IdleState idle_;
+  FindReplace find_;
 };
+
+// The program: takes (and removes) a start request of the Sentinox companion, then runs
+// the application; returns its exit code. A test build passes its hooks.
+int RunTessary(int showCommand, TestHooks hooks = {});
 
 }  // namespace tessary

@@ -2,13 +2,13 @@
 
 #include "core/commands.h"
 #include "core/startup.h"
-#include "resources/ids.h"
-#include "snapshot/backup_dlg_ids.h"
+#include "snapshot/backup_ids.h"
 #include "snapshot/backup_run.h"
 
 namespace tessary {
 
-TBackupDlg::TBackupDlg(Host& host) : Dialog(static_cast<HWND>(host.MainWindow()), IDD_BACKUP), host_(host) {
+TBackupDlg::TBackupDlg(Host& host, bool runNow)
+    : Dialog(host.MainWindow(), IDD_BACKUP), host_(host), runNow_(runNow) {
   SetHelp(&host.Help(), "Backup");
 }
 
@@ -17,13 +17,16 @@ BOOL TBackupDlg::OnInit() {
   host_.State().LastBackupText = LastBackupQuery(host_.State().BackupDirectory);
   SetItemText(IDC_BACKUP_LASTTIME, host_.State().LastBackupText);
   SetItemText(IDC_BACKUP_DIRECTORY, host_.State().BackupDirectory);
-  if (BackupDialogAutoStart(host_, hwnd())) Close(IDCANCEL);
+  if (runNow_) {
+    RunBackup(host_, host_.State().RunMode, hwnd());
+    Close(IDCANCEL);
+  }
   return TRUE;
 }
 
 bool TBackupDlg::OnCommand(int id, int notifyCode, HWND control) {
   if (id == IDC_BACKUP_EXPRESS) {
-    host_.State().ExpressPending = true;
+    express_ = true;
     Close(IDOK);
     return true;
   }
@@ -31,9 +34,10 @@ bool TBackupDlg::OnCommand(int id, int notifyCode, HWND control) {
 }
 
 void BackupCommand(Host& host) {
-  RunBackupCommand(host, [](Host& h) {
-    TBackupDlg dialog(h);
-    return static_cast<int>(dialog.RunModal());
+  RunBackupCommand(host, [](Host& h, bool runNow) {
+    TBackupDlg dialog(h, runNow);
+    if (dialog.RunModal() != IDOK) return BackupChoice::Cancel;
+    return dialog.express() ? BackupChoice::Express : BackupChoice::Backup;
   });
 }
 

@@ -1,5 +1,5 @@
-// TBackupDlg: confirms a backup (OK, EXPRESS, CANCEL), or, with AutoStartBackup set,
-// runs the backup from its set-up step and closes before it is ever shown.
+// TBackupDlg: confirms a backup (OK, EXPRESS, CANCEL), or, opened with runNow, runs the
+// backup from its set-up step and closes before it is ever shown.
 #pragma once
 
 #include "core/dialog.h"
@@ -9,7 +9,9 @@ namespace tessary {
 
 class TBackupDlg : public Dialog {
  public:
-  explicit TBackupDlg(Host& host);
+  TBackupDlg(Host& host, bool runNow);
+  // After a confirmation: whether the user chose EXPRESS (the dialog closed with OK).
+  bool express() const { return express_; }
 
  protected:
   BOOL OnInit() override;
@@ -17,6 +19,8 @@ class TBackupDlg : public Dialog {
 
  private:
   Host& host_;
+  bool runNow_;
+  bool express_ = false;
 };
 
 }  // namespace tessary

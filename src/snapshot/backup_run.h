@@ -8,24 +8,33 @@
 
 namespace tessary {
 
-// The registry step of a backup (ExportRegistryForBackup unless a caller substitutes it).
-using RegistryExport = std::function<bool(Host&, RunMode)>;
+// The registry step of a backup (ExportRegistryForBackup unless a caller substitutes
+// it): writes the snapshot files into the given folder.
+using RegistryExport = std::function<bool(Host&, RunMode, const std::string& directory)>;
+
+// A backup never looks for a Cancel: its progress dialogs have none in an interactive
+// run and show it greyed in the runs the program starts by itself.
+ProgressCancel BackupProgressCancel(RunMode mode);
 
 // Writes the backup set for `mode`, step by step with the progress texts. `owner` (the
-// hosting dialog) owns the message boxes. Returns 1 when the backup directory does not
-// exist (nothing is written), else 0.
-int RunBackup(Host& host, RunMode mode, void* owner, const RegistryExport& exportRegistry = {});
+// hosting dialog) owns the message boxes. Every file is written into a BackupStage and
+// the set is replaced only when all of them are complete; a step that fails (a copy, the
+// registry, a listing, a folder that cannot be read) is reported and the older set
+// stays. Returns 1 when the backup directory does not exist (nothing is written), else 0.
+int RunBackup(Host& host, RunMode mode, WindowHandle owner, const RegistryExport& exportRegistry = {});
 
-// The set-up step of the Backup dialog: when AutoStartBackup is set, clears it, runs
-// the backup in the current mode and returns true (the dialog then closes with Cancel).
-bool BackupDialogAutoStart(Host& host, void* owner, const RegistryExport& exportRegistry = {});
+// What the user chose in the Backup dialog's confirmation.
+enum class BackupChoice { Cancel, Backup, Express };
 
-// Runs one Backup dialog modally and returns its result (id::kOk, id::kCancel).
-using BackupDialogRunner = std::function<int(Host&)>;
+// Runs one Backup dialog modally: with runNow, the instance runs the backup in the
+// current mode from its set-up step and closes unseen (its choice is then Cancel);
+// otherwise it asks for confirmation.
+using BackupDialogRunner = std::function<BackupChoice(Host&, bool runNow)>;
 
 // The Backup command by run mode: Interactive confirms, then backs up in a hidden
-// second dialog, refreshes the label and continues with Express when asked; Sentinox
-// and Direct back up at once under their own progress dialog.
+// second dialog, refreshes the label and continues with the Express sequence when the
+// user chose EXPRESS; Sentinox and Direct back up at once under their own progress
+// dialog.
 void RunBackupCommand(Host& host, const BackupDialogRunner& runDialog);
 
 }  // namespace tessary

@@ -1,33 +1,27 @@
 #include "uninstall/compare_file_list.h"
 
-#include "platform/ascii.h"
 #include "platform/files.h"
 
 namespace tessary {
 
 namespace {
-// Every plain file of the directory whose name ends in `extension`: the search pattern
-// also matches names whose short alias ends so ("x.TSCX"), which are no reports.
-void AddMatches(const std::string& directory, const char* extension, const char* suffix,
-                std::vector<std::string>& out) {
-  DirSearch search(directory + "\\*" + extension);
+// The search pattern also matches names whose short alias ends in the extension
+// ("x.TSCX"); CompareFileEntry leaves those out.
+void AddMatches(const std::string& directory, const char* pattern, bool tsc, std::vector<std::string>& out) {
+  DirSearch search(directory + "\\" + pattern);
   FindEntry entry;
   while (search.Next(entry)) {
-    if ((entry.attributes & FILE_ATTRIBUTE_DIRECTORY) || !EndsWithNoCase(entry.name, extension)) continue;
-    out.push_back(entry.name + suffix);
+    if (auto listed = CompareFileEntry(entry.name, (entry.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0, tsc, !tsc))
+      out.push_back(std::move(*listed));
   }
 }
 }  // namespace
 
 std::vector<std::string> CompareFileList(const std::string& backupDirectory, bool showTsc, bool showSnc) {
   std::vector<std::string> names;
-  if (showTsc) AddMatches(backupDirectory, ".tsc", "", names);
-  if (showSnc) AddMatches(backupDirectory, ".snc", kSentinoxCompareTag, names);
+  if (showTsc) AddMatches(backupDirectory, "*.tsc", true, names);
+  if (showSnc) AddMatches(backupDirectory, "*.snc", false, names);
   return names;
-}
-
-std::string CompareFileNameOf(const std::string& entry) {
-  return entry.substr(0, entry.find('\t'));
 }
 
 }  // namespace tessary

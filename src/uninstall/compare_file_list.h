@@ -5,17 +5,13 @@
 #include <string>
 #include <vector>
 
+#include "uninstall/logic/compare_file_names.h"
+
 namespace tessary {
 
-// Appended (after a tab) to the entry of a Sentinox report.
-inline constexpr const char* kSentinoxCompareTag = "\tSentinox Compare File";
-
-// The entries for a list box: every file of backupDirectory whose name ends in ".tsc"
-// (any case) when showTsc, then every one ending in ".snc" with kSentinoxCompareTag
-// appended when showSnc. Each group is in directory order; the list box sorts them.
+// The entries for a list box (CompareFileEntry of every file of backupDirectory): the
+// ".tsc" reports when showTsc, then the ".snc" ones when showSnc. Each group is in
+// directory order; the list box sorts them.
 std::vector<std::string> CompareFileList(const std::string& backupDirectory, bool showTsc, bool showSnc);
-
-// The file name of a list entry: the text before its first tab.
-std::string CompareFileNameOf(const std::string& entry);
 
 }  // namespace tessary

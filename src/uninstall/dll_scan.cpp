@@ -3,11 +3,13 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <fstream>
 #include <memory>
+#include <optional>
+#include <string_view>
 
 #include "platform/ascii.h"
 #include "platform/files.h"
+#include "platform/text_lines.h"
 #include "uninstall/logic/uninstall_logic.h"
 
 namespace tessary {
@@ -74,12 +76,13 @@ class Scanner {
 
  private:
   void Examine(const std::string& path) {
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                           FILE_FLAG_RANDOM_ACCESS, nullptr);
-    if (h == INVALID_HANDLE_VALUE) {
+    const UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                        OPEN_EXISTING, FILE_FLAG_RANDOM_ACCESS, nullptr));
+    if (!file) {
       host_.Prompts().Ask("Error opening file.", "");
       return;
     }
+    HANDLE h = file.get();
     LARGE_INTEGER size{};
     GetFileSizeEx(h, &size);
     auto readAt = [h](std::uint64_t offset, std::size_t count) {
@@ -93,7 +96,6 @@ class Scanner {
       return buf;
     };
     const auto modules = NeImportedModules(readAt, static_cast<std::uint64_t>(size.QuadPart));
-    CloseHandle(h);
     for (const auto& module : modules) {
       for (const auto& dll : dlls_) {
         if (!ModuleRefersToDll(module, dll)) continue;
@@ -138,17 +140,16 @@ bool ScanDllReferences(Host& host, const std::string& backupDirectory, const std
     return false;
   }
   const std::string namePath = backupDirectory + "\\" + kDllNameListFile;
-  std::ifstream names(namePath);
+  const std::optional<std::string> names = ReadWholeFile(namePath);
   if (!names) {
     prompts.Ask("Can't open dll list file.", namePath);
     return false;
   }
   std::vector<std::string> dlls;
-  for (std::string line; std::getline(names, line);) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.size() > 12) line.resize(12);  // the list holds 12 characters a line
-    if (!line.empty()) dlls.push_back(line);
-  }
+  ForEachLine(*names, [&](std::string_view line) {
+    line = line.substr(0, 12);  // the list holds 12 characters a line
+    if (!line.empty()) dlls.emplace_back(line);
+  });
   if (beforeScan) beforeScan();
   host.PumpMessages();
   auto progress = host.Progresses().Open("Dll Dependancy Check");
@@ -169,17 +170,16 @@ bool ScanDllReferences(Host& host, const std::string& backupDirectory, const std
 
 std::vector<std::string> ReferencesOfDll(Host& host, const std::string& backupDirectory, const std::string& dllPath) {
   std::vector<std::string> found;
-  std::ifstream in(backupDirectory + "\\" + kDllReferenceListFile);
-  if (!in) {
+  const std::optional<std::string> list = ReadWholeFile(backupDirectory + "\\" + kDllReferenceListFile);
+  if (!list) {
     host.Prompts().Ask("Unable to open dll dependancy list file.", "");
     return found;
   }
   const std::string base = DllBaseOfPath(dllPath);
-  for (std::string line; std::getline(in, line);) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    std::string path = ReferencingPathOf(line, base);
+  ForEachLine(*list, [&](std::string_view line) {
+    std::string path = ReferencingPathOf(std::string(line), base);
     if (!path.empty()) found.push_back(std::move(path));
-  }
+  });
   return found;
 }
 

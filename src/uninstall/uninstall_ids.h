@@ -1,23 +1,12 @@
-// Control ids of the UnInstall, Uninstall Actions and DLL Dependencies dialogs.
+// Ids of the UnInstall dialog (TUninstallDlg).
 #pragma once
 
-#define IDC_UN_LIST 101
-#define IDC_UN_VIEW 102
-#define IDC_UN_DELETE 103
-#define IDC_UN_DIR 104
-#define IDC_UN_TSC 105
-#define IDC_UN_SNC 106
+#include "core/dialog_ids.h"
 
-#define IDC_LIST_ACTIONS 111
-#define IDC_LIST_SELECTALL 112
-#define IDC_LIST_DESELECTALL 113
-#define IDC_LIST_VERIFY 114
-#define IDC_LIST_DLLDEPEND 115
-#define IDC_LIST_FILE 116
-
-#define IDC_DLL_PATH 121
-#define IDC_DLL_LIST 122
-#define IDC_DLL_YES 123
-#define IDC_DLL_NO 124
-
-#define IDC_HELPBUTTON 9
+#define IDD_UNINSTALL 221
+#define IDC_UNINSTALL_LIST 101
+#define IDC_UNINSTALL_VIEW 102
+#define IDC_UNINSTALL_DELETE 103
+#define IDC_UNINSTALL_DIRECTORY 104
+#define IDC_UNINSTALL_TSC 105
+#define IDC_UNINSTALL_SNC 106

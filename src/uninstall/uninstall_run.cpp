@@ -2,8 +2,7 @@
 
 #include <windows.h>
 
-#include <fstream>
-#include <sstream>
+#include <optional>
 
 #include "core/settings_table.h"
 #include "platform/ascii.h"
@@ -26,6 +25,10 @@ constexpr const char* kCopyErrorText =
     "Error copying file.\nMake sure there is enough disk space, and that this file has not been deleted.";
 constexpr const char* kInUseText = "This file could not be deleted. This file is probably in use by Windows";
 constexpr const char* kInUseLogLine = "Above file possibly in use by Windows: unable to delete during uninstall\r\n";
+// The log is appended to, never rewritten: a line that cannot be written (a full disk) is
+// cut back, so the log ends in whole lines, and the run stops before its next action.
+constexpr const char* kLogWriteErrorText =
+    "Unable to write uninstall log file. Make sure the disk is not full.\nNo further actions were carried out.";
 // Refusals of lines that are well formed but name what no uninstall may take. Each is
 // shown (caption: the path or key) and logged "NOT DONE(reason):" with the line.
 constexpr const char* kProtectedFolderText = "Windows or Tessary needs this directory. It will not be removed.";
@@ -37,53 +40,6 @@ constexpr const char* kAmbiguousText =
     "A file of this very name, ending in \"(DIR)\", is beside this directory, so the line could mean either. Neither "
     "will be removed.";
 
-bool StartsWithNoCase(const std::string& text, const std::string& prefix) {
-  return text.size() >= prefix.size() && EqualsNoCase(std::string_view(text).substr(0, prefix.size()), prefix);
-}
-bool ContainsNoCase(const std::string& text, const std::string& part) {
-  return ToUpperAscii(text).find(ToUpperAscii(part)) != std::string::npos;
-}
-
-std::string ReplaceLastThree(const std::string& path, const char* ext) {
-  return path.size() >= 3 ? path.substr(0, path.size() - 3) + ext : path;
-}
-
-bool ReadWholeFile(const std::string& path, std::string& out) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  out = ss.str();
-  return !in.bad();
-}
-
-// Deletes root\subkey with all its subkeys. The parent is opened one level at a time,
-// since the registry functions take paths of limited length.
-// An empty name anywhere (a trailing or doubled backslash) is refused: the tree delete
-// of an empty name would empty the parent key.
-bool DeleteRegistryTree(HKEY root, const std::string& subkey) {
-  if (subkey.empty() || subkey.front() == '\\' || subkey.back() == '\\' || subkey.find("\\\\") != std::string::npos)
-    return false;
-  const auto slash = subkey.rfind('\\');
-  if (slash == std::string::npos) return RegDeleteTreeA(root, subkey.c_str()) == ERROR_SUCCESS;
-  HKEY parent = root;
-  std::size_t start = 0;
-  bool ok = true;
-  while (ok && start < slash) {
-    auto end = subkey.find('\\', start);
-    if (end == std::string::npos || end > slash) end = slash;
-    HKEY next = nullptr;
-    ok = RegOpenKeyExA(parent, subkey.substr(start, end - start).c_str(), 0, KEY_ALL_ACCESS, &next) == ERROR_SUCCESS;
-    if (parent != root) RegCloseKey(parent);
-    parent = ok ? next : root;
-    start = end + 1;
-  }
-  if (!ok) return false;
-  const bool deleted = RegDeleteTreeA(parent, subkey.substr(slash + 1).c_str()) == ERROR_SUCCESS;
-  if (parent != root) RegCloseKey(parent);
-  return deleted;
-}
-
 enum class StepResult { Done, Failed, Stopped };
 
 class Run {
@@ -91,11 +47,20 @@ class Run {
   Run(Host& host, const UninstallSelection& sel, const UninstallEnvironment& env)
       : host_(host), sel_(sel), env_(env), prompts_(host.Prompts()) {}
 
-  RunOutcome Execute();
+  UninstallResult Execute();
 
  private:
   std::string IniPath(const std::string& file) const { return env_.windowsDirectory + "\\" + file; }
-  void Log(const std::string& prefix, const std::string& line) { log_ << prefix << line << "\r\n"; }
+  // One whole line appended to the log; a line that cannot be written leaves no part
+  // of itself, and the run stops after the action (LogFailed).
+  void LogText(const std::string& text) { log_.Write(text); }
+  void Log(const std::string& prefix, const std::string& line) { LogText(prefix + line + "\r\n"); }
+  // The log could not be written: said once, true.
+  bool LogFailed() {
+    if (log_.ok()) return false;
+    prompts_.Ask(kLogWriteErrorText, "File error");
+    return true;
+  }
   // The verification question, or Yes when verify is off.
   int Verify(const std::string& question) {
     return verify_ ? prompts_.Ask(question, kVerifyCaption, mb::kYesNoCancel) : id::kYes;
@@ -127,7 +92,7 @@ class Run {
   const UninstallSelection& sel_;
   const UninstallEnvironment& env_;
   Prompter& prompts_;
-  std::ofstream log_;
+  OutputFile log_;
   bool verify_ = true;
   bool dllCheck_ = true;
   bool closeWithCancel_ = false;
@@ -135,62 +100,69 @@ class Run {
   std::vector<std::string> protected_;  // the protected folders, found once per run
 };
 
-RunOutcome Run::Execute() {
-  AppState& state = host_.State();
+UninstallResult Run::Execute() {
+  const AppState& state = host_.State();
   bool any = false;
   for (std::size_t i = 0; i < sel_.entries.size(); ++i) any = any || (i < sel_.selected.size() && sel_.selected[i]);
   if (!any) {
     prompts_.Ask("No uninstall actions selected.  You must select at least one action to be performed.",
                  "No actions selected");
-    return RunOutcome::Stay;
+    return {RunOutcome::Stay, std::nullopt};
   }
   Settings settings = host_.AppSettings();
   settings.WriteYesNo(settings::kVerifyAllUninstall, sel_.verifyBox);
   settings.WriteYesNo(settings::kDLLDepend, sel_.dllCheckBox);
+
   dllCheck_ = sel_.dllCheckBox;
 
   // Safety copies; only win.ini and system.ini are required.
   const char* copies[][2] = {{"win.ini", "win.uib"}, {"system.ini", "system.uib"}, {"protocol.ini", "protocol.uib"}};
   for (int i = 0; i < 3; ++i) {
     const std::string from = IniPath(copies[i][0]);
-    if (!CopyFileA(from.c_str(), IniPath(copies[i][1]).c_str(), FALSE) && i < 2) {
+    if (!CopyFileChecked(from, IniPath(copies[i][1])) && i < 2) {
       prompts_.Ask(kCopyErrorText, from);
-      return RunOutcome::Stay;
+      return {RunOutcome::Stay, std::nullopt};
     }
   }
-  CopyFileA("c:\\msdos.sys", "c:\\msdos.uib", FALSE);
+  CopyFileChecked("c:\\msdos.sys", "c:\\msdos.uib");
 
-  const std::string logPath = ReplaceLastThree(state.UninstallFile, "log");
-  log_.open(logPath, std::ios::binary | std::ios::app);
-  if (!log_) {
+  const std::string logPath = WithLastThree(sel_.actionFile, "log");
+  log_.Open(logPath, OutputFile::Mode::Append);
+  if (!log_.is_open()) {
     prompts_.Ask("Unable to open uninstall log file", "File error");
-    return RunOutcome::CloseOk;
+    return {RunOutcome::CloseOk, std::nullopt};
   }
   // The box as the user left it decides, not what the settings file kept of it.
   verify_ = sel_.verifyBox;
   if (!verify_ &&
       prompts_.Ask("Are you sure you want to carry out ALL selected uninstall actions without further interaction?",
                    "No verify uninstall", mb::kYesNo) == id::kNo)
-    return RunOutcome::CloseCancel;
+    return {RunOutcome::CloseCancel, std::nullopt};
 
   if (dllCheck_ && sel_.dllLinesPresent) {
     const std::string namePath = state.BackupDirectory + "\\" + kDllNameListFile;
-    std::ofstream names(namePath, std::ios::binary | std::ios::trunc);
+    OutputFile names(namePath, OutputFile::Mode::Create);
     int written = 0;
     for (std::size_t i = 0; i < sel_.entries.size(); ++i) {
       const std::string& e = sel_.entries[i];
       if (!sel_.selected[i] || !StartsWithNoCase(e, "REMOVEFILE") || !ContainsNoCase(e, ".DLL")) continue;
-      names << DllNameOf(e) << "\r\n";
+      names.Write(DllNameOf(e) + "\r\n");
       ++written;
     }
-    names.close();
+    // A list that could not be written whole is no list to scan by: the check is then
+    // left out, and every DLL is asked about as if nothing used it.
+    if (!names.Close()) {
+      written = 0;
+      closeWithCancel_ = true;
+    }
     if (written > 0) {
       const auto roots = env_.scanRoots ? env_.scanRoots() : LocalScanRoots();
       if (!ScanDllReferences(host_, state.BackupDirectory, roots, env_.moveAway)) closeWithCancel_ = true;
     }
   }
 
-  log_ << UninstallLogHeader(host_.Time().Now());
+  LogText(UninstallLogHeader(host_.Time().Now()));
+  if (LogFailed()) return {RunOutcome::Stay, std::nullopt};
   for (std::size_t i = 0; i < sel_.entries.size(); ++i) {
     if (!sel_.selected[i]) continue;
     const std::string& line = sel_.entries[i];
@@ -204,8 +176,8 @@ RunOutcome Run::Execute() {
       case ActionKind::RemoveFile: goOn = DoRemoveFile(line); break;
       case ActionKind::None: break;
     }
-    log_.flush();
-    if (!goOn) return closeWithCancel_ ? RunOutcome::CloseCancel : RunOutcome::Stay;
+    if (LogFailed()) return {RunOutcome::Stay, std::nullopt};
+    if (!goOn) return {closeWithCancel_ ? RunOutcome::CloseCancel : RunOutcome::Stay, std::nullopt};
   }
   const bool view = prompts_.Ask("Would you like to view the uninstall log file, which shows all actions done/not done?",
                                  "Uninstall Complete", mb::kYesNo) == id::kYes;
@@ -216,9 +188,9 @@ RunOutcome Run::Execute() {
         StartsWithNoCase(e, "REMOVE"))
       Log("NOT DONE:", e);
   }
-  log_.close();
-  state.FileToOpen = view ? logPath : "";
-  return closeWithCancel_ ? RunOutcome::CloseCancel : RunOutcome::CloseOk;
+  if (!log_.Close()) prompts_.Ask(kLogWriteErrorText, "File error");
+  return {closeWithCancel_ ? RunOutcome::CloseCancel : RunOutcome::CloseOk,
+          view ? std::optional<std::string>(logPath) : std::nullopt};
 }
 
 bool Run::DoChange(const std::string& line, const std::string& original) {
@@ -285,38 +257,30 @@ bool Run::DoRemove(const std::string& line) {
 StepResult Run::RewriteSystemIni(bool insert, const std::string& value) {
   const std::string ini = IniPath("system.ini");
   const std::string safety = IniPath("system.tsd");
-  if (!CopyFileA(ini.c_str(), safety.c_str(), FALSE)) {
+  if (!CopyFileChecked(ini, safety)) {
     prompts_.Ask(kCopyErrorText, ini);
     return insert ? StepResult::Failed : StepResult::Stopped;
   }
-  std::string content;
-  if (!ReadWholeFile(safety, content)) {
+  const std::optional<std::string> content = ReadWholeFile(safety);
+  if (!content) {
     prompts_.Ask(insert ? "Error creating system.ini backup file." : "Error opening system.ini backup file.",
                  "File Error");
     return insert ? StepResult::Failed : StepResult::Stopped;
   }
-  const auto lines = SplitTextLines(content);
+  const auto lines = SplitTextLines(*content);
   const auto rewritten = insert ? InsertDeviceLine(lines, value) : RemoveDeviceLine(lines, value);
   if (!ReplaceFileKeepingAttributes(ini, JoinTextLines(rewritten))) {
     prompts_.Ask("Error opening system.ini. Backup file is system.tsd.", "File Error");
     return insert ? StepResult::Failed : StepResult::Stopped;
   }
-  DeleteFileA(safety.c_str());
+  DeleteFileChecked(safety);
   return StepResult::Done;
 }
 
 bool Run::DoRegistry(const std::string& line) {
   auto a = ParseRegDatRemoveAction(line);
   if (!a) return IntegrityError(), true;
-  static const struct {
-    const char* name;
-    HKEY key;
-  } kRoots[] = {{"HKEY_CLASSES_ROOT", HKEY_CLASSES_ROOT},   {"HKEY_LOCAL_MACHINE", HKEY_LOCAL_MACHINE},
-                {"HKEY_CURRENT_USER", HKEY_CURRENT_USER},   {"HKEY_USERS", HKEY_USERS},
-                {"HKEY_CURRENT_CONFIG", HKEY_CURRENT_CONFIG}, {"HKEY_DYN_DATA", HKEY_DYN_DATA}};
-  HKEY root = nullptr;
-  for (const auto& r : kRoots)
-    if (EqualsNoCase(a->root, r.name)) root = r.key;
+  const HKEY root = RootKeyNamed(a->root);
   // Protected by the name in the line, or by the name the registry itself gives the key
   // (HKEY_CLASSES_ROOT\CLSID is HKEY_LOCAL_MACHINE\SOFTWARE\Classes\CLSID, a control set
   // may be reached through a link, a name may differ in letters the registry folds).
@@ -329,7 +293,7 @@ bool Run::DoRegistry(const std::string& line) {
   const int answer = Verify("Do you want to REMOVE the '" + a->keyPath + "' key from your Registry file?");
   if (answer == id::kCancel) return false;
   if (answer == id::kNo) return Log("NOT DONE:", line), true;
-  const bool ok = root && !a->subkey.empty() && DeleteRegistryTree(root, a->subkey);
+  const bool ok = root && !a->subkey.empty() && RegKey::Root(root).DeleteTree(a->subkey);
   if (!ok) prompts_.Ask("Error removing Registry entry. This entry may have already been removed.", a->keyPath);
   Log(ok ? "DONE:" : "NOT DONE(ERROR):", line);
   return true;
@@ -371,9 +335,7 @@ bool Run::DoRemoveFile(const std::string& line) {
   int answer = id::kYes;
   if (dllCheck_ && ContainsNoCase(withMarker, ".DLL")) {
     // The DLL Dependencies dialog is the question for a DLL whenever the check is on.
-    host_.State().FileToOpen = a->path;
     answer = env_.askDll ? env_.askDll(a->path) : id::kNo;
-    host_.State().FileToOpen.clear();
     if (answer == id::kCancel) {
       if (env_.moveBack) env_.moveBack();
       closeWithCancel_ = true;
@@ -398,7 +360,7 @@ bool Run::DoRemoveFile(const std::string& line) {
   if (PathExists(a->path)) {
     prompts_.Ask(kInUseText, a->path);
     Log("NOT DONE(ERROR):", line);
-    log_ << kInUseLogLine;
+    LogText(kInUseLogLine);
     return true;
   }
   Log("DONE:", line);
@@ -444,7 +406,7 @@ UninstallEnvironment DefaultUninstallEnvironment(Host& host, std::function<int(c
   return env;
 }
 
-RunOutcome RunUninstall(Host& host, const UninstallSelection& selection, const UninstallEnvironment& env) {
+UninstallResult RunUninstall(Host& host, const UninstallSelection& selection, const UninstallEnvironment& env) {
   return Run(host, selection, env).Execute();
 }
 

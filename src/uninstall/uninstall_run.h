@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 namespace tessary {
 
 struct UninstallSelection {
+  std::string actionFile;            // the uninstall action file; the log is written beside it
   std::vector<std::string> entries;  // the list entries in list (sorted) order
   std::vector<bool> selected;        // one flag per entry
   // The same lines as the action file holds them, before upper-casing (empty: use the
@@ -29,6 +31,12 @@ enum class RunOutcome {
   CloseCancel,  // the dialog closes with Cancel
 };
 
+struct UninstallResult {
+  RunOutcome outcome = RunOutcome::Stay;
+  // The uninstall log, when the user asked at the end of the run to view it.
+  std::optional<std::string> logToShow;
+};
+
 // The parts of a run that belong to the dialog or the machine; tests replace them.
 struct UninstallEnvironment {
   // The Windows directory holding win.ini, system.ini and protocol.ini.
@@ -45,6 +53,6 @@ struct UninstallEnvironment {
 UninstallEnvironment DefaultUninstallEnvironment(Host& host, std::function<int(const std::string&)> askDll);
 
 // One press of OK in the Uninstall Actions dialog.
-RunOutcome RunUninstall(Host& host, const UninstallSelection& selection, const UninstallEnvironment& env);
+UninstallResult RunUninstall(Host& host, const UninstallSelection& selection, const UninstallEnvironment& env);
 
 }  // namespace tessary

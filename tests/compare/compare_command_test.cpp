@@ -53,11 +53,10 @@ TEST_F(CompareCommandTest, SentinoxPassRunsByItselfAndContinuesThePass) {
     WriteBytes(backupDir + "\\" + base + ".snb", "");
   CompareCommand(host);
   const std::string report = backupDir + "\\12070905.SNC";
-  EXPECT_EQ(host.state.LastCompareFile, report);
   EXPECT_TRUE(FileExists(report));
   EXPECT_FALSE(host.state.SentinoxPass);
   EXPECT_EQ(settings().Read(settings::kLastSNCPath), report);
-  EXPECT_EQ(host.commands, std::vector<int>{CM_BACKUP});
+  EXPECT_EQ(host.commands, std::vector<Command>{Command::Backup});
   EXPECT_TRUE(host.opened.empty());
 }
 
@@ -66,14 +65,12 @@ TEST_F(CompareCommandTest, InteractiveOkOpensTheReportAndCancelWritesNothing) {
   CompareCommand(host);
   presser.join();
   const std::string report = backupDir + "\\COMPARE.TSC";
-  EXPECT_EQ(host.state.LastCompareFile, report);
   EXPECT_EQ(host.opened, std::vector<std::string>{report});
 
   DeleteFileA(report.c_str());
   PressWhenShown(IDCANCEL);
   CompareCommand(host);
   presser.join();
-  EXPECT_EQ(host.state.LastCompareFile, "");
   EXPECT_FALSE(FileExists(report));
   EXPECT_EQ(host.opened.size(), 1u);
 }

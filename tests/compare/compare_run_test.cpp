@@ -39,10 +39,17 @@ class CompareRunTest : public test::HostTest {
     // The Start Menu section always reads its listing.
     WriteBytes(Path("startdir.tsb"), "");
   }
-  bool Ok(const std::string& name) { return CompareOk(host, name, nullptr, {}, bootDir); }
+  // OK in the dialog: true when the dialog closes; lastCompareFile is then the report
+  // the run wrote, or empty.
+  bool Ok(const std::string& name) {
+    CompareOkResult result = CompareOk(host, name, nullptr, {}, bootDir);
+    lastCompareFile = result.reportPath;
+    return !result.stay;
+  }
   std::string Path(const std::string& name) { return backupDir + "\\" + name; }
 
   std::string bootDir, winDir;
+  std::string lastCompareFile;
 };
 
 TEST_F(CompareRunTest, ProposedName) {
@@ -59,7 +66,7 @@ TEST_F(CompareRunTest, ProposedName) {
 TEST_F(CompareRunTest, InteractiveRunWritesHeaderAndNeverReportsNoChanges) {
   ASSERT_TRUE(Ok("COMPARE"));
   const std::string report = Path("COMPARE.TSC");
-  EXPECT_EQ(host.state.LastCompareFile, report);
+  EXPECT_EQ(lastCompareFile, report);
   const std::string text = ReadBytes(report);
   EXPECT_TRUE(StartsWith(text, CrLf(CompareHeaderText(false, report, false)))) << text;
   EXPECT_TRUE(StartsWith(text, "Tessary configuration file comparison file.\r\n" + report +
@@ -78,7 +85,7 @@ TEST_F(CompareRunTest, BriefHeaderLongNameAndOverwriteQuestion) {
   const std::string name60(60, 'N');
   const std::string report = Path(std::string(48, 'N') + ".TSC");
   ASSERT_TRUE(Ok(name60));
-  EXPECT_EQ(host.state.LastCompareFile, report);
+  EXPECT_EQ(lastCompareFile, report);
   EXPECT_TRUE(StartsWith(ReadBytes(report), "Tessary configuration file comparison file.\r\n" + report + "\r\n"));
   EXPECT_EQ(ReadBytes(report).find("Every line in your current"), std::string::npos);
 
@@ -86,7 +93,7 @@ TEST_F(CompareRunTest, BriefHeaderLongNameAndOverwriteQuestion) {
   WriteBytes(report, "old");
   host.prompter.Answer(id::kNo);
   EXPECT_FALSE(Ok(name60));
-  EXPECT_EQ(host.state.LastCompareFile, "");
+  EXPECT_EQ(lastCompareFile, "");
   EXPECT_EQ(ReadBytes(report), "old");
   ASSERT_EQ(host.prompter.boxes.size(), 1u);
   EXPECT_EQ(host.prompter.boxes[0].text, "Filename already exists, overwrite file?");
@@ -94,7 +101,7 @@ TEST_F(CompareRunTest, BriefHeaderLongNameAndOverwriteQuestion) {
   EXPECT_EQ(host.prompter.boxes[0].style & 0xF, mb::kYesNo);
   host.prompter.Answer(id::kYes);
   EXPECT_TRUE(Ok(name60));
-  EXPECT_EQ(host.state.LastCompareFile, report);
+  EXPECT_EQ(lastCompareFile, report);
 }
 
 TEST_F(CompareRunTest, AnInteractiveRunAsksBeforeEmptyingTheActionsOfASentinoxReport) {
@@ -119,14 +126,14 @@ TEST_F(CompareRunTest, MissingIniFilesAreReportedAndTheRunGoesOn) {
   EXPECT_EQ(host.prompter.boxes[0].text, "Unable to open file.\nMake sure this file has not been deleted.");
   EXPECT_EQ(host.prompter.boxes[0].caption, winDir + "\\win.ini");
   EXPECT_EQ(host.prompter.boxes[1].caption, winDir + "\\system.ini");
-  EXPECT_EQ(host.state.LastCompareFile, Path("X.TSC"));
+  EXPECT_EQ(lastCompareFile, Path("X.TSC"));
 }
 
 TEST_F(CompareRunTest, ReportThatCannotBeCreatedFailsTheRun) {
   host.state.BackupDirectory = dir / "MISSING";
   host.prompter.Answer(id::kOk);
   ASSERT_TRUE(Ok("X"));  // the dialog closes
-  EXPECT_EQ(host.state.LastCompareFile, "");
+  EXPECT_EQ(lastCompareFile, "");
   ASSERT_EQ(host.prompter.boxes.size(), 1u);
   EXPECT_EQ(host.prompter.boxes[0].text, "Unable to create compare file. Make sure the disk is not full.");
   EXPECT_EQ(host.progress.events.size(), 0u);
@@ -140,14 +147,14 @@ TEST_F(CompareRunTest, SentinoxRunNeedsEveryBackupFile) {
   for (const char* base : bases) WriteBytes(Path(std::string(base) + ".snb"), "");
   DeleteFileA(Path("startdir.snb").c_str());
   ASSERT_TRUE(Ok("12070905"));
-  EXPECT_EQ(host.state.LastCompareFile, "");
+  EXPECT_EQ(lastCompareFile, "");
   EXPECT_FALSE(FileExists(Path("12070905.SNC")));
   EXPECT_FALSE(FileExists(Path("12070905.TSU")));
 
   WriteBytes(Path("startdir.snb"), "");
   ASSERT_TRUE(Ok("12070905"));
   const std::string report = Path("12070905.SNC");
-  EXPECT_EQ(host.state.LastCompareFile, report);
+  EXPECT_EQ(lastCompareFile, report);
   EXPECT_TRUE(StartsWith(ReadBytes(report), "Tessary/Sentinox automatic comparison file.\r\n" + report + "\r\n"));
   EXPECT_TRUE(FileExists(Path("12070905.TSU")));
   auto mains = host.progress.Mains();
@@ -167,19 +174,19 @@ TEST_F(CompareRunTest, SentinoxPassNeverAsksAndKeepsEveryOlderReport) {
   for (const std::string& name : older) WriteBytes(Path(name), "older " + name);
 
   ASSERT_TRUE(Ok("12070905"));  // no question: the prompter fails on any box
-  EXPECT_EQ(host.state.LastCompareFile, Path("12070905_2.SNC"));
+  EXPECT_EQ(lastCompareFile, Path("12070905_2.SNC"));
   EXPECT_TRUE(StartsWith(ReadBytes(Path("12070905_2.SNC")),
                          "Tessary/Sentinox automatic comparison file.\r\n" + Path("12070905_2.SNC") + "\r\n"));
   EXPECT_TRUE(FileExists(Path("12070905_2.TSU")));
   ASSERT_TRUE(Ok("12070905"));
-  EXPECT_EQ(host.state.LastCompareFile, Path("12070905_3.SNC"));
+  EXPECT_EQ(lastCompareFile, Path("12070905_3.SNC"));
   for (const char* minute : {"12070906", "12070907", "12070908"}) {
     ASSERT_TRUE(Ok(minute));
-    EXPECT_EQ(host.state.LastCompareFile, Path(std::string(minute) + "_2.SNC"));
+    EXPECT_EQ(lastCompareFile, Path(std::string(minute) + "_2.SNC"));
     EXPECT_FALSE(FileExists(Path(std::string(minute) + ".SNC")));
   }
   ASSERT_TRUE(Ok("12070909"));  // a minute of its own keeps the plain date name
-  EXPECT_EQ(host.state.LastCompareFile, Path("12070909.SNC"));
+  EXPECT_EQ(lastCompareFile, Path("12070909.SNC"));
   for (const std::string& name : older) EXPECT_EQ(ReadBytes(Path(name)), "older " + name);
   EXPECT_TRUE(host.prompter.boxes.empty());
 }
@@ -217,7 +224,7 @@ class CancelTest : public CompareRunTest {
 TEST_F(CancelTest, AtTheStartOfAutoexecTheRunEndsWithoutTheLine) {
   host.progress.cancelAt = 1;
   ASSERT_TRUE(Ok("C"));
-  EXPECT_EQ(host.state.LastCompareFile, "");
+  EXPECT_EQ(lastCompareFile, "");
   EXPECT_EQ(ReadBytes(report), header);
   EXPECT_EQ(host.progress.open, 0);
 }
@@ -225,7 +232,7 @@ TEST_F(CancelTest, AtTheStartOfAutoexecTheRunEndsWithoutTheLine) {
 TEST_F(CancelTest, AtALineOfAutoexecTheReportEndsWithTheLine) {
   host.progress.cancelAt = 4;  // start, lines A and B, then A of the deleted pass
   ASSERT_TRUE(Ok("C"));
-  EXPECT_EQ(host.state.LastCompareFile, "");
+  EXPECT_EQ(lastCompareFile, "");
   EXPECT_EQ(ReadBytes(report), header +
                                    "====================\r\nAUTOEXEC.BAT File\r\nLines added or modified:\r\nB\r\n"
                                    "---COMPARE CANCELLED BY USER---");
@@ -244,7 +251,7 @@ TEST_F(CancelTest, AfterTheIniSectionsTheActionsFoundSoFarStay) {
   host.progress.cancelAt = checks + 1;
   host.prompter.Answer(id::kYes);  // overwrite
   ASSERT_TRUE(Ok("C"));
-  EXPECT_EQ(host.state.LastCompareFile, "");
+  EXPECT_EQ(lastCompareFile, "");
   const std::string text = ReadBytes(report);
   EXPECT_TRUE(EndsWith(text, "---COMPARE CANCELLED BY USER---")) << text;
   EXPECT_NE(text.find("FROM:  K=1\r\nTO:    K=2\r\n"), std::string::npos);

@@ -17,31 +17,6 @@ namespace {
 using test::ReadBytes;
 using test::WriteBytes;
 
-TEST(RegistryLogic, UnchangedSnapshotTestIgnoresCaseAndExtraBackupLines) {
-  EXPECT_TRUE(SnapshotsSame("A\r\nA\\B\r\n", "A\r\nA\\B\r\n"));
-  EXPECT_TRUE(SnapshotsSame("A\r\nVENDOR\r\n", "a\r\nVendor\r\n"));
-  EXPECT_TRUE(SnapshotsSame("A\r\n", "A\r\nDELETED\r\nLAST\r\n"));  // keys deleted last
-  EXPECT_TRUE(SnapshotsSame("", ""));
-  EXPECT_FALSE(SnapshotsSame("A\r\nB\r\n", "A\r\n"));
-  EXPECT_FALSE(SnapshotsSame("A\r\nC\r\n", "A\r\nB\r\n"));
-  EXPECT_FALSE(SnapshotsSame("B\r\nA\r\n", "A\r\nB\r\n"));  // same set, other order
-}
-
-TEST(RegistryLogic, KeySetMatchesWholeLinesWithCase) {
-  SnapshotKeySet keys("Software\r\nSoftware\\Vendor\r\nlast");
-  EXPECT_TRUE(keys.Contains("Software"));
-  EXPECT_TRUE(keys.Contains("Software\\Vendor"));
-  EXPECT_TRUE(keys.Contains("last"));
-  EXPECT_FALSE(keys.Contains("Software\\VENDOR"));
-  EXPECT_FALSE(keys.Contains("Soft"));
-  EXPECT_FALSE(keys.Contains("Software\\Vendor\r"));
-  // A long path (beyond the old 398-character pieces) is still one key.
-  std::string deep(600, 'k');
-  SnapshotKeySet longKeys(deep + "\r\n");
-  EXPECT_TRUE(longKeys.Contains(deep));
-  EXPECT_FALSE(longKeys.Contains(deep.substr(0, 397)));
-}
-
 class RegistryCompareTest : public test::SectionRunTest {
  protected:
   void Snapshot(const std::string& name, const std::string& content) { WriteBytes(backupDir + "\\" + name, content); }

@@ -16,7 +16,7 @@ using test::ReadBytes;
 using test::TempDir;
 using test::WriteBytes;
 
-constexpr int kBackup = 204, kCompare = 304, kUninstall = 303;
+constexpr Command kBackup{204}, kCompare{304}, kUninstall{303};
 
 TEST(StartRequest, IsHonouredExactlyOnceInAnyCase) {
   TempDir dir;
@@ -39,36 +39,6 @@ TEST(StartRequest, AnyOtherValueStartsInteractivelyAndIsRemovedToo) {
     EXPECT_EQ(ProfileRead(ini, "sentinox", "RunBackup", "gone", 9), "gone") << value;
   }
   EXPECT_FALSE(TakeStartRequest(dir / "missing.ini"));
-}
-
-TEST(ShowCommand, FollowsShowMaxAndTheSentinoxRules) {
-  // Interactive: only "no" keeps the window normal; hidden and minimised-inactive stay.
-  EXPECT_EQ(ChooseShowCommand(1, "no", false, "no"), 1);
-  EXPECT_EQ(ChooseShowCommand(10, "NO", false, "no"), 1);
-  EXPECT_EQ(ChooseShowCommand(1, "yes", false, "no"), 3);
-  EXPECT_EQ(ChooseShowCommand(1, "maybe", false, "no"), 3);
-  EXPECT_EQ(ChooseShowCommand(0, "yes", false, "no"), 0);
-  EXPECT_EQ(ChooseShowCommand(7, "no", false, "no"), 7);
-  // Sentinox: minimised unless the report is to be opened; only "yes" maximises.
-  EXPECT_EQ(ChooseShowCommand(1, "no", true, "no"), 2);
-  EXPECT_EQ(ChooseShowCommand(1, "no", true, "YES"), 1);
-  EXPECT_EQ(ChooseShowCommand(1, "maybe", true, "no"), 2);
-  EXPECT_EQ(ChooseShowCommand(0, "Yes", true, "no"), 3);
-}
-
-TEST(LastBackup, TextAndLabel) {
-  EXPECT_EQ(FormatLastBackupTime(PackDos({1996, 12, 7, 9, 5, 10})), "09:05  7 Dec 1996");
-  EXPECT_EQ(FormatLastBackupTime(PackDos({2026, 1, 31, 23, 59, 58})), "23:59  31 Jan 2026");
-  EXPECT_EQ(LastBackupLabel("09:05  7 Dec 1996", "C:\\TESSARY"), "LAST BACKUP IN:C:\\TESSARY AT 09:05  7 DEC 1996");
-  EXPECT_EQ(LastBackupLabel(NoBackupText("C:\\Tess"), "C:\\Tess"), "NO BACKUP FOUND IN C:\\TESS DIRECTORY");
-}
-
-TEST(LastBackup, LongBackupDirectoriesStayWithinTheTextLimit) {
-  std::string dir = "C:\\" + std::string(240, 'D');
-  std::string text = NoBackupText(dir);
-  EXPECT_LE(text.size(), kLastBackupTextMax);
-  EXPECT_NE(text.find("No backup"), std::string::npos);  // still read as "no backup"
-  EXPECT_EQ(LastBackupLabel(text, dir).find("NO BACKUP"), 0u);
 }
 
 class StartupTest : public HostTest {};
@@ -106,7 +76,7 @@ TEST_F(StartupTest, FirstRunPromptRunsADirectBackupOnYes) {
             "Since this is the first time running this version of Tessary, would you like to do a backup now? A "
             "backup is necessary before installing a program that you want to monitor or uninstall.");
   EXPECT_EQ(host.prompter.boxes[0].style, mb::kYesNo);
-  EXPECT_EQ(host.commands, std::vector<int>{kBackup});
+  EXPECT_EQ(host.commands, std::vector<Command>{kBackup});
   EXPECT_EQ(modeDuringBackup, RunMode::Direct);
   EXPECT_EQ(host.state.RunMode, RunMode::Interactive);
   EXPECT_EQ(settings().Read(settings::kFirstRun, "gone", 10), "gone");
@@ -137,17 +107,15 @@ class SentinoxPassTest : public HostTest {
     host.state.RunMode = RunMode::Sentinox;
     host.state.SentinoxPass = true;
   }
+  IdleState idle;
 };
 
 TEST_F(SentinoxPassTest, ComparesThenBacksUpThenPrunes) {
   std::string report = backupDir + "\\12071405.SNC";
   WriteBytes(report, "report");
-  host.handlers[kCompare] = [&] {
-    host.state.LastCompareFile = report;
-    ContinueSentinoxPass(host);
-  };
+  host.handlers[kCompare] = [&] { ContinueSentinoxPass(host, report); };
   RunSentinoxPass(host);
-  EXPECT_EQ(host.commands, (std::vector<int>{kCompare, kBackup}));
+  EXPECT_EQ(host.commands, (std::vector<Command>{kCompare, kBackup}));
   EXPECT_EQ(host.pruned, 1);
   EXPECT_FALSE(host.state.SentinoxPass);
   EXPECT_EQ(settings().Read(settings::kLastSNCPath), report);
@@ -155,27 +123,25 @@ TEST_F(SentinoxPassTest, ComparesThenBacksUpThenPrunes) {
 
 TEST_F(SentinoxPassTest, AReportThatWasNotWrittenKeepsTheLastPath) {
   Set(settings::kLastSNCPath, "C:\\OLD.SNC");
-  host.state.LastCompareFile = "";
-  ContinueSentinoxPass(host);
+  ContinueSentinoxPass(host, "");
   EXPECT_EQ(settings().Read(settings::kLastSNCPath), "C:\\OLD.SNC");
-  host.state.LastCompareFile = backupDir + "\\missing.SNC";
-  ContinueSentinoxPass(host);
+  ContinueSentinoxPass(host, backupDir + "\\missing.SNC");
   EXPECT_EQ(settings().Read(settings::kLastSNCPath), "C:\\OLD.SNC");
 }
 
 TEST_F(SentinoxPassTest, AnInteractiveProgramQuitsInsteadOfBackingUp) {
   host.state.RunMode = RunMode::Interactive;
-  ContinueSentinoxPass(host);
+  ContinueSentinoxPass(host, "");
   EXPECT_TRUE(host.commands.empty());
   EXPECT_EQ(host.quits, 1);
 }
 
 TEST_F(SentinoxPassTest, FirstIdleQuitsWhenTheReportIsNotToBeOpened) {
-  IdleStep(host);
+  IdleStep(host, idle);
   EXPECT_EQ(host.quits, 1);
   EXPECT_EQ(host.state.RunMode, RunMode::Interactive);
-  EXPECT_TRUE(host.state.StartupDone);
-  IdleStep(host);  // later idle passes do nothing more
+  EXPECT_TRUE(idle.startupDone);
+  IdleStep(host, idle);  // later idle passes do nothing more
   EXPECT_EQ(host.quits, 1);
 }
 
@@ -184,14 +150,14 @@ TEST_F(SentinoxPassTest, FirstIdleOpensTheNewestReport) {
   WriteBytes(report, "report");
   Set(settings::kAutoOpenSNC, "Yes");
   Set(settings::kLastSNCPath, report);
-  IdleStep(host);
+  IdleStep(host, idle);
   EXPECT_EQ(host.opened, std::vector<std::string>{report});
   EXPECT_EQ(host.quits, 0);
 }
 
 TEST_F(SentinoxPassTest, FirstIdleQuitsSilentlyWithoutAReportPath) {
   Set(settings::kAutoOpenSNC, "yes");
-  IdleStep(host);
+  IdleStep(host, idle);
   EXPECT_EQ(host.quits, 1);
   EXPECT_TRUE(host.opened.empty());
 }
@@ -200,7 +166,7 @@ TEST_F(SentinoxPassTest, FirstIdleReportsAMissingReportThenQuits) {
   Set(settings::kAutoOpenSNC, "yes");
   Set(settings::kLastSNCPath, "C:\\GONE.SNC");
   host.prompter.Answer(id::kOk);
-  IdleStep(host);
+  IdleStep(host, idle);
   ASSERT_EQ(host.prompter.boxes.size(), 1u);
   EXPECT_EQ(host.prompter.boxes[0].text,
             "Unable to open last SNC file.\nThe last SNC may have reflected no changes, and may be blank.");
@@ -210,10 +176,11 @@ TEST_F(SentinoxPassTest, FirstIdleReportsAMissingReportThenQuits) {
 }
 
 TEST_F(StartupTest, IdleRestartsUninstallWhenAsked) {
-  host.state.UninstallRestart = true;
-  IdleStep(host);
-  EXPECT_EQ(host.commands, std::vector<int>{kUninstall});
-  EXPECT_FALSE(host.state.UninstallRestart);
+  IdleState idle;
+  idle.restartUninstall = true;
+  IdleStep(host, idle);
+  EXPECT_EQ(host.commands, std::vector<Command>{kUninstall});
+  EXPECT_FALSE(idle.restartUninstall);
   EXPECT_EQ(host.quits, 0);  // an interactive start ends nothing at idle
 }
 

@@ -7,7 +7,9 @@
 #include "options/dirs_dlg.h"
 #include "options/registry_dlg.h"
 #include "options/setup_dlg.h"
-#include "options_ids.h"
+#include "options/dirs_ids.h"
+#include "options/registry_ids.h"
+#include "options/setup_ids.h"
 #include "platform/files.h"
 #include "platform/profile.h"
 #include "testbed.h"
@@ -150,17 +152,17 @@ TEST_F(OptionsGuiTest, RegistryDialogHidesDynDataButKeepsIt) {
   char caption[64] = {};
   GetWindowTextA(h, caption, sizeof caption);
   EXPECT_STREQ(caption, "Branches to Compare in Registry");
-  EXPECT_FALSE(IsWindowVisible(GetDlgItem(h, IDC_REG_DYNDATA)));
-  EXPECT_TRUE(IsWindowVisible(GetDlgItem(h, IDC_REG_CLASSES)));
-  EXPECT_EQ(Text(h, IDC_REG_CLASSES), "HKEY_CLASSES_ROOT(and sub-branches, except:)");
-  EXPECT_EQ(Text(h, IDC_REG_SENTINOX), "Don't Compare registry in Sentinox mode");
-  EXPECT_TRUE(Checked(h, IDC_REG_PROGRESS));
-  EXPECT_TRUE(Checked(h, IDC_REG_SENTINOX));
-  EXPECT_FALSE(Checked(h, IDC_REG_CURUSER));
+  EXPECT_FALSE(IsWindowVisible(GetDlgItem(h, IDC_REGISTRY_DYNDATA)));
+  EXPECT_TRUE(IsWindowVisible(GetDlgItem(h, IDC_REGISTRY_CLASSES)));
+  EXPECT_EQ(Text(h, IDC_REGISTRY_CLASSES), "HKEY_CLASSES_ROOT(and sub-branches, except:)");
+  EXPECT_EQ(Text(h, IDC_REGISTRY_SENTINOX), "Don't Compare registry in Sentinox mode");
+  EXPECT_TRUE(Checked(h, IDC_REGISTRY_PROGRESS));
+  EXPECT_TRUE(Checked(h, IDC_REGISTRY_SENTINOX));
+  EXPECT_FALSE(Checked(h, IDC_REGISTRY_CURUSER));
   Click(h, 9);
   ASSERT_EQ(host.help.calls.size(), 1u);
   EXPECT_EQ(host.help.calls[0].keyword, "Registration Database");
-  Click(h, IDC_REG_CLSID);
+  Click(h, IDC_REGISTRY_CLSID);
   Click(h, IDOK);
   EXPECT_FALSE(IsWindow(h));
   EXPECT_EQ(settings().Read(settings::kCDynData), "yes");

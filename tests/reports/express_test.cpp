@@ -10,7 +10,7 @@ namespace {
 
 class FakeLauncher : public SetupLauncher {
  public:
-  std::optional<std::string> ChooseSetupProgram(void*) override { return chosen; }
+  std::optional<std::string> ChooseSetupProgram(WindowHandle) override { return chosen; }
   unsigned Start(const std::string& path) override {
     started.push_back(path);
     return result;
@@ -24,7 +24,7 @@ class FakeLauncher : public SetupLauncher {
 class RealStart : public SystemSetupLauncher {
  public:
   explicit RealStart(std::string path) : path_(std::move(path)) {}
-  std::optional<std::string> ChooseSetupProgram(void*) override { return path_; }
+  std::optional<std::string> ChooseSetupProgram(WindowHandle) override { return path_; }
 
  private:
   std::string path_;
@@ -39,18 +39,18 @@ class ExpressTest : public test::HostTest {
   }
 };
 
-TEST_F(ExpressTest, BackupRunsInDirectModeWithExpressPending) {
-  bool pending = false;
+TEST_F(ExpressTest, BackupRunsInDirectModeThenTheExpressSequence) {
+  int continuedDuringBackup = -1;
   RunMode mode = RunMode::Interactive;
-  host.handlers[CM_BACKUP] = [&] {
-    pending = host.state.ExpressPending;
+  host.handlers[Command::Backup] = [&] {
+    continuedDuringBackup = host.expressContinued;
     mode = host.state.RunMode;
   };
   RunExpressBackup(host);
-  EXPECT_EQ(host.commands, std::vector<int>{CM_BACKUP});
-  EXPECT_TRUE(pending);
+  EXPECT_EQ(host.commands, std::vector<Command>{Command::Backup});
   EXPECT_EQ(mode, RunMode::Direct);
-  EXPECT_FALSE(host.state.ExpressPending);
+  EXPECT_EQ(continuedDuringBackup, 0);
+  EXPECT_EQ(host.expressContinued, 1);
   EXPECT_EQ(host.state.RunMode, RunMode::Interactive);
 }
 
@@ -58,7 +58,7 @@ TEST_F(ExpressTest, AStartedProgramIsFollowedByCompare) {
   FakeLauncher launcher;
   RunExpressSequence(host, launcher);
   EXPECT_EQ(launcher.started, std::vector<std::string>{"C:\\INSTALL\\SETUP.EXE"});
-  EXPECT_EQ(host.commands, std::vector<int>{CM_COMPARE});
+  EXPECT_EQ(host.commands, std::vector<Command>{Command::Compare});
   EXPECT_TRUE(host.prompter.boxes.empty());
 }
 

@@ -3,7 +3,8 @@
 
 #include "reports/express_dlg.h"
 #include "reports/view_dlg.h"
-#include "reports_ids.h"
+#include "reports/express_ids.h"
+#include "reports/view_ids.h"
 #include "testbed.h"
 #include "window_probe.h"
 
@@ -112,16 +113,15 @@ TEST_F(ViewDlgTest, ViewingNeedsASelectionAndReturnsThePathWithoutTheTag) {
   SendMessageA(list(), LB_SETCURSEL, 1, 0);  // B.SNC with its tag
   SendMessageA(h, WM_COMMAND, MAKEWPARAM(IDC_VIEW_LIST, LBN_DBLCLK), reinterpret_cast<LPARAM>(list()));
   EXPECT_FALSE(IsWindow(h));
-  EXPECT_EQ(host.state.FileToOpen, backupDir + "\\B.SNC");
+  EXPECT_EQ(dlg.fileToOpen(), backupDir + "\\B.SNC");
 }
 
 TEST_F(ViewDlgTest, CancelLeavesNoChoice) {
-  host.state.FileToOpen = "stale";
   Open();
   SendMessageA(list(), LB_SETCURSEL, 0, 0);
   Click(IDCANCEL);
   EXPECT_FALSE(IsWindow(h));
-  EXPECT_EQ(host.state.FileToOpen, "");
+  EXPECT_EQ(dlg.fileToOpen().value_or(""), "");
 }
 
 TEST_F(ViewDlgTest, AMissingDirectoryGivesAnEmptyList) {

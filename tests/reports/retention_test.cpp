@@ -14,42 +14,6 @@
 namespace tessary {
 namespace {
 
-std::vector<std::string> Names(const std::vector<RetentionRecord>& records) {
-  std::vector<std::string> names;
-  for (const auto& r : records) names.push_back(r.name);
-  return names;
-}
-
-TEST(RetentionRules, KeepCountOnlyInRange) {
-  EXPECT_EQ(RetentionKeepCount("10"), 10);
-  EXPECT_EQ(RetentionKeepCount("200"), 200);
-  EXPECT_EQ(RetentionKeepCount("40ab"), 40);
-  EXPECT_FALSE(RetentionKeepCount("9"));
-  EXPECT_FALSE(RetentionKeepCount("201"));
-  EXPECT_FALSE(RetentionKeepCount("abc"));
-  EXPECT_FALSE(RetentionKeepCount(""));
-  EXPECT_FALSE(RetentionKeepCount("-20"));
-  EXPECT_EQ(ActionFilePathFor("C:\\B\\0412.SNC"), "C:\\B\\0412.tsu");
-}
-
-TEST(RetentionRules, NewestFirstByDateThenTime) {
-  std::vector<RetentionRecord> r = {{"a", 10, 5}, {"b", 11, 1}, {"c", 10, 9}, {"d", 12, 0}, {"e", 9, 60000}};
-  OrderNewestFirst(r);
-  EXPECT_EQ(Names(r), (std::vector<std::string>{"d", "b", "c", "a", "e"}));
-}
-
-TEST(RetentionRules, EqualStampsFollowTheExchangesNotTheNames) {
-  // A and B share a stamp; A comes first from the search. The exchanges carry A to the
-  // back, so B is kept and A is deleted when two are kept.
-  std::vector<RetentionRecord> r = {{"A", 20, 0}, {"X", 1, 0}, {"B", 20, 0}, {"C", 30, 0}};
-  OrderNewestFirst(r);
-  EXPECT_EQ(Names(r), (std::vector<std::string>{"C", "B", "A", "X"}));
-  // Equal stamps never trade places with each other.
-  std::vector<RetentionRecord> same = {{"P", 5, 5}, {"Q", 5, 5}, {"R", 5, 5}};
-  OrderNewestFirst(same);
-  EXPECT_EQ(Names(same), (std::vector<std::string>{"P", "Q", "R"}));
-}
-
 class RetentionTest : public test::HostTest {
  protected:
   // Twelve reports 01..12, report NN written on day NN, each with its .tsu and .log.

@@ -1,11 +1,11 @@
-// TBackupDlg as a real dialog: its texts, EXPRESS, and the hidden self-running instance.
+// TBackupDlg as a real dialog: its texts, EXPRESS, and the hidden instance that runs the backup.
 #include <windows.h>
 
 #include <thread>
 
 #include "platform/files.h"
 #include "snapshot/backup_dlg.h"
-#include "snapshot/backup_dlg_ids.h"
+#include "snapshot/backup_ids.h"
 #include "testbed.h"
 
 namespace tessary {
@@ -51,7 +51,7 @@ TEST_F(BackupDialog, ShowsTheLastBackupAndAnswersExpress) {
   ASSERT_TRUE(test::SetLastWrite(windir, 1996, 12, 7, 9, 5, 0));
   host.state.LastBackupText = "No backup found in " + backupDir + " directory";
   {
-    TBackupDlg dialog(host);
+    TBackupDlg dialog(host, false);
     Clicker clicker(IDC_BACKUP_EXPRESS);
     EXPECT_EQ(dialog.RunModal(), IDOK);
     clicker.thread.join();
@@ -59,25 +59,22 @@ TEST_F(BackupDialog, ShowsTheLastBackupAndAnswersExpress) {
     EXPECT_TRUE(clicker.visible);
     EXPECT_EQ(clicker.lastTime, "09:05  7 Dec 1996");
     EXPECT_EQ(clicker.directory, backupDir);
+    EXPECT_TRUE(dialog.express());
   }
   EXPECT_EQ(host.state.LastBackupText, "09:05  7 Dec 1996");
-  EXPECT_TRUE(host.state.ExpressPending);
   // EXPRESS only closes the dialog: nothing is backed up here.
   EXPECT_EQ(test::ReadBytes(windir), "listing\r\n");
 
-  host.state.ExpressPending = false;
-  TBackupDlg dialog(host);
+  TBackupDlg dialog(host, false);
   Clicker clicker(IDCANCEL);
   EXPECT_EQ(dialog.RunModal(), IDCANCEL);
-  EXPECT_FALSE(host.state.ExpressPending);
+  EXPECT_FALSE(dialog.express());
 }
 
-TEST_F(BackupDialog, AutoStartRunsTheBackupAndClosesUnseen) {
-  host.state.AutoStartBackup = true;
+TEST_F(BackupDialog, RunNowRunsTheBackupAndClosesUnseen) {
   host.state.RunMode = RunMode::Sentinox;  // CompSentinox keeps the registry out
-  TBackupDlg dialog(host);
+  TBackupDlg dialog(host, true);
   EXPECT_EQ(dialog.RunModal(), IDCANCEL);
-  EXPECT_FALSE(host.state.AutoStartBackup);
   EXPECT_TRUE(FileExists(backupDir + "\\windir.snb"));
   EXPECT_TRUE(FileExists(backupDir + "\\C_free.snb"));
 }

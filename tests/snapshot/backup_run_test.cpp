@@ -21,7 +21,7 @@ class BackupRun : public test::HostTest {
  protected:
   // Stands in for the registry export (the real one has its own tests).
   RegistryExport StubExport(bool result = true) {
-    return [this, result](Host&, RunMode mode) {
+    return [this, result](Host&, RunMode mode, const std::string&) {
       exportModes.push_back(mode);
       return result;
     };
@@ -94,21 +94,29 @@ TEST_F(BackupRun, SentinoxRunWithCompSentinoxWritesNoRegistryFiles) {
 }
 
 TEST_F(BackupRun, RegistryFailureIsReportedAndTheRunGoesOn) {
-  host.prompter.Answer(id::kOk);
+  // Every step still runs, but a set without its registry snapshot is no baseline: the
+  // older set stays (here: none), and the run says so.
+  test::WriteBytes(Backup("rootdirC.tsb"), "older\r\n");
+  host.prompter.Answer(id::kOk).Answer(id::kOk);
   EXPECT_EQ(RunBackup(host, RunMode::Interactive, nullptr, StubExport(false)), 0);
-  ASSERT_EQ(host.prompter.boxes.size(), 1u);
+  ASSERT_EQ(host.prompter.boxes.size(), 2u);
   EXPECT_EQ(host.prompter.boxes[0].text, "Error backing up Registry file.");
   EXPECT_EQ(host.prompter.boxes[0].caption, "File error");
-  EXPECT_TRUE(FileExists(Backup("rootdirC.tsb")));
+  EXPECT_EQ(host.prompter.boxes[1].text,
+            "The backup did not complete. The files of the previous backup are kept, and Compare still uses them.");
+  EXPECT_EQ(host.progress.Details(), kSteps);
+  EXPECT_EQ(ReadBytes(Backup("rootdirC.tsb")), "older\r\n");
+  EXPECT_FALSE(PathExists(Backup("windir.tsb")));
+  EXPECT_FALSE(PathExists(Backup("backup.new")));
 }
 
 TEST_F(BackupRun, DirectoryThatIsAFileFailsCopyByCopy) {
   std::string file = dir / "NOTADIR";
   test::WriteBytes(file, "x");
   host.state.BackupDirectory = file;
-  for (int i = 0; i < 7; ++i) host.prompter.Answer(id::kOk);
+  for (int i = 0; i < 8; ++i) host.prompter.Answer(id::kOk);
   EXPECT_EQ(RunBackup(host, RunMode::Interactive, nullptr, StubExport()), 0);
-  ASSERT_EQ(host.prompter.boxes.size(), 7u);
+  ASSERT_EQ(host.prompter.boxes.size(), 8u);
   const std::string windows = host.state.WindowsDirectory;
   const std::vector<std::string> sources = {"c:\\autoexec.bat",         "c:\\config.sys",
                                             windows + "\\win.ini",      windows + "\\system.ini",
@@ -123,25 +131,28 @@ TEST_F(BackupRun, DirectoryThatIsAFileFailsCopyByCopy) {
   EXPECT_EQ(host.prompter.boxes[6].text,
             "Error writing backup files.\nMake sure there is enough disk space, and that the backup directory can be "
             "written to.");
+  EXPECT_EQ(host.prompter.boxes[7].text,
+            "The backup did not complete. The files of the previous backup are kept, and Compare still uses them.");
   EXPECT_EQ(ReadBytes(file), "x");
 }
 
-// The Backup command with a scripted dialog: the confirmation answers from `answers`;
-// an instance opened with AutoStartBackup runs the backup as the real one does.
+// The Backup command with a scripted dialog: the confirmation answers `confirmAnswer`;
+// an instance opened to run now runs the backup as the real one does.
 class BackupCommandTest : public BackupRun {
  protected:
   void Run(int confirmAnswer) {
-    RunBackupCommand(host, [&](Host& h) {
-      dialogs.push_back(h.State().AutoStartBackup ? "auto" : "confirm");
-      hideSeen.push_back(h.State().HideProgressCancel);
-      if (BackupDialogAutoStart(h, nullptr, StubExport())) return id::kCancel;
-      if (confirmAnswer == kExpress) h.State().ExpressPending = true;
-      return confirmAnswer == kExpress ? id::kOk : confirmAnswer;
+    RunBackupCommand(host, [&](Host& h, bool runNow) {
+      dialogs.push_back(runNow ? "auto" : "confirm");
+      if (runNow) {
+        RunBackup(h, h.State().RunMode, nullptr, StubExport());
+        return BackupChoice::Cancel;
+      }
+      if (confirmAnswer == kExpress) return BackupChoice::Express;
+      return confirmAnswer == id::kOk ? BackupChoice::Backup : BackupChoice::Cancel;
     });
   }
   static constexpr int kExpress = 338;
   std::vector<std::string> dialogs;
-  std::vector<bool> hideSeen;
 };
 
 TEST_F(BackupCommandTest, CancelInTheConfirmationWritesNothing) {
@@ -157,9 +168,8 @@ TEST_F(BackupCommandTest, CancelInTheConfirmationWritesNothing) {
 TEST_F(BackupCommandTest, OkBacksUpInAHiddenSecondDialogAndRefreshesTheLabel) {
   Run(id::kOk);
   EXPECT_EQ(dialogs, (std::vector<std::string>{"confirm", "auto"}));
-  EXPECT_EQ(hideSeen, (std::vector<bool>{false, true}));
-  EXPECT_FALSE(host.state.HideProgressCancel);
-  EXPECT_FALSE(host.state.AutoStartBackup);
+  // The backup's progress dialog has no Cancel.
+  EXPECT_EQ(host.progress.cancels, std::vector<ProgressCancel>{ProgressCancel::Hidden});
   EXPECT_EQ(host.refreshes, 1);
   EXPECT_EQ(host.state.LastBackupText.find("No backup"), std::string::npos) << host.state.LastBackupText;
   EXPECT_EQ(host.expressContinued, 0);
@@ -171,7 +181,6 @@ TEST_F(BackupCommandTest, ExpressRunsTheSameBackupThenTheExpressSequence) {
   EXPECT_EQ(dialogs, (std::vector<std::string>{"confirm", "auto"}));
   EXPECT_TRUE(FileExists(Backup("windir.tsb")));
   EXPECT_EQ(host.expressContinued, 1);
-  EXPECT_FALSE(host.state.ExpressPending);
 }
 
 TEST_F(BackupCommandTest, SentinoxAndDirectModesBackUpAtOnce) {
@@ -181,18 +190,19 @@ TEST_F(BackupCommandTest, SentinoxAndDirectModesBackUpAtOnce) {
   EXPECT_EQ(host.refreshes, 0);
   EXPECT_EQ(host.progress.Mains().front(), "Sentinox is Backing up files.");
   EXPECT_EQ(host.progress.events.front(), "open:Please wait...");
+  // Both progress dialogs show Cancel, greyed outside the interactive mode.
+  EXPECT_EQ(host.progress.cancels, (std::vector<ProgressCancel>{ProgressCancel::Shown, ProgressCancel::Shown}));
   EXPECT_TRUE(FileExists(Backup("windir.snb")));
 
   host.progress.events.clear();
   dialogs.clear();
   host.state.RunMode = RunMode::Direct;
-  host.state.ExpressPending = true;  // the Express dialog's backup
   Run(id::kOk);
   EXPECT_EQ(dialogs, (std::vector<std::string>{"auto"}));
   EXPECT_EQ(host.progress.Mains(), (std::vector<std::string>{"Tessary is Backing up files.", "Backing up files."}));
   EXPECT_EQ(host.refreshes, 1);
-  EXPECT_EQ(host.expressContinued, 1);
-  EXPECT_FALSE(host.state.ExpressPending);
+  // The Express command goes on with its sequence itself, after this backup.
+  EXPECT_EQ(host.expressContinued, 0);
   EXPECT_TRUE(FileExists(Backup("C_free.snb")));
   EXPECT_EQ(host.progress.open, 0);
 }

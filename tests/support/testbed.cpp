@@ -69,8 +69,9 @@ int ScriptedPrompter::Ask(const MessageBoxRequest& request) {
   return box.answer;
 }
 
-std::unique_ptr<Progress> ScriptedProgressFactory::Open(const std::string& caption) {
+std::unique_ptr<Progress> ScriptedProgressFactory::Open(const std::string& caption, ProgressCancel cancel) {
   events.push_back("open:" + caption);
+  cancels.push_back(cancel);
   return std::make_unique<ScriptedProgress>(*this);
 }
 
@@ -82,9 +83,9 @@ void FakeHost::RefreshLastBackup() {
   state.LastBackupText = LastBackupQuery(state.BackupDirectory);
 }
 
-void FakeHost::RunCommand(int commandId) {
-  commands.push_back(commandId);
-  auto it = handlers.find(commandId);
+void FakeHost::RunCommand(Command command) {
+  commands.push_back(command);
+  auto it = handlers.find(command);
   if (it != handlers.end()) it->second();
 }
 

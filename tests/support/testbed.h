@@ -16,6 +16,11 @@
 
 #include "core/host.h"
 
+namespace tessary {
+// A command shows as its menu id in a failure message.
+inline void PrintTo(Command command, std::ostream* os) { *os << static_cast<int>(command); }
+}  // namespace tessary
+
 namespace tessary::test {
 
 // Records every message box and answers from a queue; a box with no answer queued
@@ -26,7 +31,7 @@ class ScriptedPrompter : public Prompter {
     std::string text;
     std::string caption;
     unsigned style = 0;
-    void* owner = nullptr;
+    WindowHandle owner = nullptr;
     int answer = 0;
   };
   ~ScriptedPrompter() override;
@@ -49,10 +54,13 @@ class ScriptedPrompter : public Prompter {
 // check (counted over all dialogs) and every later one report a cancel.
 class ScriptedProgressFactory : public ProgressFactory {
  public:
-  std::unique_ptr<Progress> Open(const std::string& caption) override;
+  std::unique_ptr<Progress> Open(const std::string& caption, ProgressCancel cancel) override;
+  using ProgressFactory::Open;
   // Every event in order: "open:<caption>", "main:<text>", "detail:<text>", "check",
   // "close". Pump calls are counted, not logged.
   std::vector<std::string> events;
+  // How each dialog offers Cancel, in the order they were opened.
+  std::vector<ProgressCancel> cancels;
   int cancelAt = 0;
   int checks = 0;
   int pumps = 0;
@@ -70,7 +78,7 @@ class FixedClock : public Clock {
 
 class RecordingHelp : public HelpEngine {
  public:
-  int Call(void*, const HelpRequest& request) override {
+  int Call(WindowHandle, const HelpRequest& request) override {
     calls.push_back(request);
     return 1;
   }
@@ -78,7 +86,7 @@ class RecordingHelp : public HelpEngine {
 };
 
 // A Host with scripted seams and no window. Commands run what a test registers for
-// their id and are logged in `commands`.
+// them and are logged in `commands`.
 class FakeHost : public Host {
  public:
   AppState& State() override { return state; }
@@ -86,11 +94,11 @@ class FakeHost : public Host {
   ProgressFactory& Progresses() override { return progress; }
   Clock& Time() override { return clock; }
   HelpEngine& Help() override { return help; }
-  void* MainWindow() override { return nullptr; }
+  WindowHandle MainWindow() override { return nullptr; }
   void PumpMessages() override { ++pumps; }
   void RefreshLastBackup() override;
   void OpenInViewer(const std::string& path) override { opened.push_back(path); }
-  void RunCommand(int commandId) override;
+  void RunCommand(Command command) override;
   void ContinueExpress() override { ++expressContinued; }
   void PruneSentinoxReports() override { ++pruned; }
   void Quit() override { ++quits; }
@@ -100,8 +108,8 @@ class FakeHost : public Host {
   ScriptedProgressFactory progress;
   FixedClock clock;
   RecordingHelp help;
-  std::map<int, std::function<void()>> handlers;
-  std::vector<int> commands;
+  std::map<Command, std::function<void()>> handlers;
+  std::vector<Command> commands;
   std::vector<std::string> opened;
   int pumps = 0, refreshes = 0, expressContinued = 0, pruned = 0, quits = 0;
 };

@@ -16,6 +16,7 @@
 #include "platform/files.h"
 #include "platform/profile.h"
 #include "resources/ids.h"
+#include "shell/progress_ids.h"
 #include "tessary_process.h"
 #include "testbed.h"
 #include "window_probe.h"
@@ -250,6 +251,18 @@ TEST_F(GuiTest, OnlyTheHelpMenuMarksTheHelpFileForClosing) {
   PostMessageA(app.frame(), WM_CLOSE, 0, 0);
   EXPECT_EQ(WaitForSingleObject(app.process(), 10000), WAIT_OBJECT_0);
   EXPECT_FALSE(Traced("help 2 0 "));  // HELP_QUIT
+}
+
+// The shipped program has no trace: TESSARY_TRACE in the environment (set by the
+// fixture) changes nothing, and no trace file appears.
+TEST_F(GuiTest, TheShippedProgramIgnoresTheTraceVariable) {
+  TessaryProcess app(test::BuildPath(SHIPPED_TESSARY_EXE), dir_.path());
+  ASSERT_NE(app.frame(), nullptr);
+  app.Command(CM_FILENEW);
+  ASSERT_TRUE(WaitFor([&] { return app.Viewers().size() == 1; }));
+  PostMessageA(app.frame(), WM_CLOSE, 0, 0);
+  EXPECT_EQ(WaitForSingleObject(app.process(), 10000), WAIT_OBJECT_0);
+  EXPECT_FALSE(PathExists(trace_));
 }
 
 TEST_F(GuiTest, FileNewNumbersItsChildren) {

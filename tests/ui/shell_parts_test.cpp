@@ -1,62 +1,19 @@
 // The parts of the shell that run without the whole program: the viewer and print
-// rules, the progress dialog against an owner window, and context help.
+// rules, the progress dialog against an owner window, Find and Replace, and context help.
 #include <gtest/gtest.h>
 
 #include <thread>
 
 #include "shell/context_help.h"
+#include "shell/find_replace.h"
 #include "core/gui_seams.h"
 #include "shell/progress_dialog.h"
-#include "shell/viewer_logic.h"
 #include "resources/ids.h"
+#include "shell/progress_ids.h"
 #include "testbed.h"
 
 namespace tessary {
 namespace {
-
-TEST(ViewerRules, LargeFileQuestionAndWordPadCommand) {
-  EXPECT_EQ(TooLargeQuestion(30001),
-            "This file is 30001 bytes in size. Tessary cannot reliably read files larger than about 30K. Would you "
-            "like to view this file with WordPad? (Yes to open in WordPad, No to open anyway, Cancel to not open the "
-            "file at all.)\n If Tessary cannot open the file it will present you with a blank document.");
-  // The size is shown as the system's signed decimal.
-  EXPECT_EQ(TooLargeQuestion(0x80000000ull).substr(0, 25), "This file is -2147483648 ");
-  EXPECT_EQ(WordPadCommand("C:\\A B\\R.TSC"), "write.exe \"C:\\A B\\R.TSC\"");
-}
-
-TEST(ViewerRules, ChildCaption) {
-  EXPECT_EQ(ChildCaption("", "C:\\TESSARY\\COMPARE.TSC", 0), "C:\\TESSARY\\COMPARE.TSC");
-  EXPECT_EQ(ChildCaption("0", "Untitled", 0), "0 - Untitled");
-  EXPECT_EQ(ChildCaption("3", "x.txt", 2), "3 - x.txt:2");
-}
-
-TEST(ViewerRules, PrintWorkFileAndCommandLines) {
-  EXPECT_EQ(PrintWorkFile("C:\\windows\\temp\\"), "C:\\windows\\temp\\tessary.tmp");
-  EXPECT_EQ(PrintWorkFile("C:\\windows\\temp"), "C:\\windows\\temp\\tessary.tmp");
-  EXPECT_EQ(PrintWorkFile(""), "C:\\tessary.tmp");
-  // The program path and the work file are quoted: both may hold blanks, and an
-  // unquoted "c:\program files\..." would start a "c:\program.exe" first.
-  std::vector<std::string> withWordPad = PrintCommandLines(true, "C:\\My Temp\\tessary.tmp");
-  ASSERT_EQ(withWordPad.size(), 4u);
-  EXPECT_EQ(withWordPad[0], "\"c:\\program files\\accessories\\wordpad.exe\" /p \"C:\\My Temp\\tessary.tmp\"");
-  EXPECT_EQ(withWordPad[1], "wordpad.exe /p \"C:\\My Temp\\tessary.tmp\"");
-  EXPECT_EQ(withWordPad[2], "write.exe /p \"C:\\My Temp\\tessary.tmp\"");
-  EXPECT_EQ(withWordPad[3], "notepad.exe /p \"C:\\My Temp\\tessary.tmp\"");
-  EXPECT_EQ(PrintCommandLines(false, "x")[0], "notepad /p \"x\"");
-}
-
-TEST(ViewerRules, FindInText) {
-  std::string text = "Win.ini CHANGED\r\nwin.ini added\r\nwindows";
-  EXPECT_EQ(FindInText(text, "win.ini", 0, true, false, false), 0u);
-  EXPECT_EQ(FindInText(text, "win.ini", 1, true, false, false), 17u);
-  EXPECT_EQ(FindInText(text, "Win.ini", 1, true, true, false), std::string::npos);
-  EXPECT_EQ(FindInText(text, "win", 18, true, false, true), std::string::npos);  // "windows" is no whole word
-  EXPECT_EQ(FindInText(text, "win", 18, true, false, false), 32u);
-  // Backward from the end of the text finds the last match ending before the caret.
-  EXPECT_EQ(FindInText(text, "ini", text.size(), false, false, false), 21u);
-  EXPECT_EQ(FindInText(text, "ini", 6, false, false, false), std::string::npos);
-  EXPECT_EQ(FindInText(text, "", 0, true, false, false), std::string::npos);
-}
 
 // A message box given no caption shows the program's name; a given caption stays.
 TEST(MessageBoxes, AnEmptyCaptionShowsTheProgramsName) {
@@ -172,8 +129,8 @@ TEST(ProgressDialog, CancelFollowsModeAndFlags) {
     AppState state;
     state.RunMode = c.mode;
     state.SentinoxPass = c.pass;
-    state.HideProgressCancel = c.hide;
-    ProgressDialog dialog(owner.hwnd(), "Please wait...", state);
+    ProgressDialog dialog(owner.hwnd(), "Please wait...", state,
+                          c.hide ? ProgressCancel::Hidden : ProgressCancel::Shown);
     ASSERT_TRUE(dialog.Create());
     HWND cancel = GetDlgItem(dialog.hwnd(), IDCANCEL);
     EXPECT_EQ(IsWindowEnabled(cancel) != FALSE, c.enabled) << static_cast<int>(c.mode) << c.pass << c.hide;
@@ -186,7 +143,7 @@ TEST(ProgressDialog, DialogProgressReportsCancel) {
   OwnerWindow owner;
   struct WindowHost : test::FakeHost {
     HWND window = nullptr;
-    void* MainWindow() override { return window; }
+    WindowHandle MainWindow() override { return window; }
     void PumpMessages() override { Pump(); }
   } windowHost;
   windowHost.window = owner.hwnd();
@@ -201,6 +158,91 @@ TEST(ProgressDialog, DialogProgressReportsCancel) {
   EXPECT_TRUE(IsWindowEnabled(owner.hwnd()));
   progress.reset();
   EXPECT_TRUE(IsWindowEnabled(owner.hwnd()));
+}
+
+// A frame stand-in that hands the Find and Replace dialog's messages to FindReplace,
+// with one multi-line editor inside.
+class FindFrame {
+ public:
+  explicit FindFrame(Prompter& prompts) : find_(prompts, [this] { return editor_; }) {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = Proc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "TessaryFindFrame";
+    RegisterClassA(&wc);
+    current_ = this;
+    frame_ = CreateWindowExA(0, "TessaryFindFrame", "frame", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 200, nullptr,
+                             nullptr, GetModuleHandleA(nullptr), nullptr);
+    editor_ = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE | ES_MULTILINE, 0, 0, 280, 150, frame_, nullptr,
+                              GetModuleHandleA(nullptr), nullptr);
+    find_.SetOwner(frame_);
+  }
+  ~FindFrame() {
+    DestroyWindow(frame_);
+    current_ = nullptr;
+  }
+  FindReplace& find() { return find_; }
+  HWND editor() const { return editor_; }
+  std::string Text() const {
+    char buf[256] = {};
+    GetWindowTextA(editor_, buf, sizeof buf);
+    return buf;
+  }
+  // Opens Replace with `what` selected in `text`, types `with` and presses `button`.
+  void Replace(const std::string& text, const std::string& what, const std::string& with, int button) {
+    SetWindowTextA(editor_, text.c_str());
+    const std::size_t at = text.find(what);
+    SendMessageA(editor_, EM_SETSEL, at, at + what.size());
+    find_.Start(editor_, true);
+    HWND dialog = find_.dialog();
+    ASSERT_NE(dialog, nullptr);
+    SetDlgItemTextA(dialog, 0x481, with.c_str());  // "Replace with"
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
+  }
+
+ private:
+  static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (current_ && current_->find_.IsFindMessage(message)) {
+      current_->find_.OnFindMessage(*reinterpret_cast<FINDREPLACEA*>(lParam));
+      return 0;
+    }
+    return DefWindowProcA(hwnd, message, wParam, lParam);
+  }
+  static inline FindFrame* current_ = nullptr;
+  FindReplace find_;
+  HWND frame_ = nullptr;
+  HWND editor_ = nullptr;
+};
+
+constexpr int kReplaceOne = 0x400, kReplaceAll = 0x401;  // the Replace dialog's buttons
+
+TEST(FindReplace, ReplaceAllChangesEveryMatchButNeverAReadOnlyWindow) {
+  test::ScriptedPrompter prompts;
+  FindFrame frame(prompts);
+  frame.Replace("win.ini, WIN.INI and win.ini2", "win.ini", "system.ini", kReplaceAll);
+  EXPECT_EQ(frame.Text(), "system.ini, system.ini and system.ini2");
+
+  // Replace: the selected match, then the next one is selected.
+  frame.Replace("a win.ini b win.ini", "win.ini", "x", kReplaceOne);
+  EXPECT_EQ(frame.Text(), "a x b win.ini");
+  LRESULT sel = SendMessageA(frame.editor(), EM_GETSEL, 0, 0);
+  EXPECT_EQ(LOWORD(sel), 6);
+  EXPECT_EQ(HIWORD(sel), 13);
+
+  // A window shown read-only is searched, never changed.
+  SendMessageA(frame.editor(), EM_SETREADONLY, TRUE, 0);
+  frame.Replace("win.ini", "win.ini", "system.ini", kReplaceAll);
+  EXPECT_EQ(frame.Text(), "win.ini");
+  SendMessageA(frame.editor(), EM_SETREADONLY, FALSE, 0);
+
+  // Replace after the last match: the text is changed, and the search for the next one
+  // says that there is none, with the dialog as owner.
+  prompts.Answer(id::kOk);
+  frame.Replace("none here", "none", "x", kReplaceOne);
+  EXPECT_EQ(frame.Text(), "x here");
+  ASSERT_EQ(prompts.boxes.size(), 1u);
+  EXPECT_EQ(prompts.boxes[0].text, "Cannot find \"none\".");
+  EXPECT_EQ(prompts.boxes[0].owner, frame.find().dialog());
 }
 
 struct HelpProbe {

@@ -159,6 +159,17 @@ TEST(ActionFile, DllNameAndPaths) {
   EXPECT_EQ(ActionFilePathFor("C:\\BACKUP\\1207.SNC"), "C:\\BACKUP\\1207.tsu");
 }
 
+// A report, its actions and its log differ in their last three characters; a name too
+// short to have three still gets a name of its own, never the report's.
+TEST(ActionFile, ReportActionAndLogNames) {
+  EXPECT_EQ(WithLastThree("C:\\B\\0412.SNC", "log"), "C:\\B\\0412.log");
+  EXPECT_EQ(WithLastThree("C:\\B\\0412.tsu", "log"), "C:\\B\\0412.log");
+  EXPECT_EQ(WithLastThree("abc", "tsu"), "tsu");
+  EXPECT_EQ(WithLastThree("ab", "log"), "ablog");
+  EXPECT_EQ(WithLastThree("", "log"), "log");
+  EXPECT_EQ(ActionFilePathFor("ab"), "abtsu");
+}
+
 TEST(ActionFile, SplitsLinesForSelection) {
   std::string content = "add:a=b>to:win.ini[s]\r\n\r\nREMOVEFILE:x\xe9.dll>FROM:C:\\\r\nlast";
   std::vector<std::string> lines = SplitActionLines(content);

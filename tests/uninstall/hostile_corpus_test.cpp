@@ -138,7 +138,7 @@ class HostileCorpus : public ::testing::Test {
     host.state.WindowsDirectory = win;
     host.state.BackupDirectory = backup;
     host.state.SettingsFilePath = dir / "tessary.ini";
-    host.state.UninstallFile = backup + "\\CORPUS.tsu";
+    actionFile = backup + "\\CORPUS.tsu";
     env.windowsDirectory = win;
     env.scanRoots = [] { return std::vector<std::string>{}; };
     env.askDll = [this](const std::string& path) {
@@ -148,6 +148,7 @@ class HostileCorpus : public ::testing::Test {
   }
 
   test::TempDir dir;
+  std::string actionFile;  // the file the Uninstall Actions dialog loaded
   test::TempRegKey reg;
   CorpusHost host;
   UninstallEnvironment env;
@@ -283,10 +284,10 @@ TEST_F(HostileCorpus, ChangesOnlyWhatALinePlainlyNames) {
   };
   std::string file;
   for (const auto& [line, outcome] : corpus) file += line + "\r\n";
-  WriteBytes(host.state.UninstallFile, file);
+  WriteBytes(actionFile, file);
 
   // Load as the dialog does; the list box sorts its entries; select all, verify off.
-  const ActionEntries loaded = LoadActionEntries(ReadBytes(host.state.UninstallFile));
+  const ActionEntries loaded = LoadActionEntries(ReadBytes(actionFile));
   ASSERT_EQ(loaded.entries.size(), corpus.size());
   std::vector<std::size_t> order(loaded.entries.size());
   for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
@@ -294,6 +295,7 @@ TEST_F(HostileCorpus, ChangesOnlyWhatALinePlainlyNames) {
     return lstrcmpiA(loaded.entries[a].c_str(), loaded.entries[b].c_str()) < 0;
   });
   UninstallSelection sel;
+  sel.actionFile = actionFile;
   std::map<std::string, std::string> expectedOutcome;
   for (std::size_t i : order) {
     sel.entries.push_back(loaded.entries[i]);
@@ -320,7 +322,7 @@ TEST_F(HostileCorpus, ChangesOnlyWhatALinePlainlyNames) {
   std::vector<std::string> bigBefore;
   for (const auto& [root, path] : bigKeys) bigBefore.push_back(KeyFacts(root, path));
 
-  EXPECT_EQ(RunUninstall(host, sel, env), RunOutcome::CloseOk);
+  EXPECT_EQ(RunUninstall(host, sel, env).outcome, RunOutcome::CloseOk);
 
   ListTree("C:", filesAfter);
   ListKey(HKEY_CURRENT_USER, reg.path(), keysAfter);

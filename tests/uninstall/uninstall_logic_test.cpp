@@ -80,6 +80,18 @@ TEST(DeviceLines, InsertAfterEveryHeaderRemoveInFirstSectionOnly) {
   EXPECT_EQ(JoinTextLines({"a", ""}), "a\r\n\r\n");
 }
 
+TEST(DeviceLines, AreFoundAsTheSystemReadsThem) {
+  // Compare reads "  device = x.386 " under " [386Enh] ; drivers" as the entry
+  // device=x.386 of section 386Enh; undoing it must find that same line.
+  const std::vector<std::string> ini{" [386Enh] ; drivers", "  device = x.386 ", "Device=\"x.386\"", "devices=x.386",
+                                     "device=x.3861", "[ boot", "device=x.386", "[boot]", "device=x.386"};
+  EXPECT_EQ(RemoveDeviceLine(ini, "X.386"),
+            (std::vector<std::string>{" [386Enh] ; drivers", "devices=x.386", "device=x.3861", "[ boot", "[boot]",
+                                      "device=x.386"}));
+  EXPECT_EQ(InsertDeviceLine({"\t[386enh]  ", "a=1", "[386enh]x"}, "N.386"),
+            (std::vector<std::string>{"\t[386enh]  ", "device=N.386", "a=1", "[386enh]x", "device=N.386"}));
+}
+
 TEST(LogHeader, PadsTheHourWithABlank) {
   LocalTime t{1996, 12, 7, 9, 5, 10, 6};
   EXPECT_EQ(UninstallLogHeader(t), "-----------UNINSTALL LOG FOR:\r\n12/7/1996  9:05:10\r\n");

@@ -23,7 +23,6 @@ class UninstallRunTest : public test::HostTest {
     WriteBytes(win + "\\win.ini", "[tessarytest]\r\nload=NEW.EXE\r\n");
     WriteBytes(win + "\\system.ini", "[boot]\r\nshell=x\r\n[386Enh]\r\ndevice=OLD.386\r\n");
     WriteBytes(win + "\\protocol.ini", "");
-    host.state.UninstallFile = backupDir + "\\X.tsu";
     env.windowsDirectory = win;
     env.scanRoots = [this] { return scanRoots; };
     env.askDll = [this](const std::string& path) {
@@ -31,14 +30,18 @@ class UninstallRunTest : public test::HostTest {
       return dllAnswer;
     };
   }
+  // One OK in the Uninstall Actions dialog on X.tsu; logToShow keeps what the run hands back.
   RunOutcome RunAll(std::vector<std::string> lines, std::vector<bool> selected = {}, bool verify = false) {
     UninstallSelection sel;
+    sel.actionFile = actionFile;
     sel.entries = std::move(lines);
     sel.selected = selected.empty() ? std::vector<bool>(sel.entries.size(), true) : selected;
     sel.verifyBox = verify;
     for (const auto& e : sel.entries)
       if (e.find("REMOVEFILE") != std::string::npos && e.find(".DLL") != std::string::npos) sel.dllLinesPresent = true;
-    return RunUninstall(host, sel, env);
+    UninstallResult result = RunUninstall(host, sel, env);
+    logToShow = result.logToShow;
+    return result.outcome;
   }
   std::string Log() { return ReadBytes(backupDir + "\\X.log"); }
   std::string Ini(const std::string& f) { return win + "\\" + f; }
@@ -49,6 +52,8 @@ class UninstallRunTest : public test::HostTest {
   }
 
   std::string win;
+  const std::string actionFile = backupDir + "\\X.tsu";
+  std::optional<std::string> logToShow;
   UninstallEnvironment env;
   std::vector<std::string> scanRoots;
   std::vector<std::string> dllAsked;
@@ -74,7 +79,7 @@ TEST_F(UninstallRunTest, VerifyOffRunsEveryActionAndAppendsBlocks) {
   std::string block = std::string(kHeader) + "DONE:" + lines[0] + "\r\nDONE:" + lines[1] + "\r\nDONE:" + lines[2] +
                       "\r\n";
   EXPECT_EQ(Log(), block);
-  EXPECT_EQ(host.state.FileToOpen, "");
+  EXPECT_EQ(logToShow.value_or(""), "");
   EXPECT_EQ(settings().Read(settings::kVerifyAllUninstall), "no");
 
   // A second run: the file is gone now, the block is appended.
@@ -82,7 +87,7 @@ TEST_F(UninstallRunTest, VerifyOffRunsEveryActionAndAppendsBlocks) {
   host.prompter.Answer(id::kYes).Answer(id::kOk).Answer(id::kYes);
   EXPECT_EQ(RunAll({lines[2]}), RunOutcome::CloseOk);
   EXPECT_EQ(Log(), block + kHeader + "NOT DONE(File not found):" + lines[2] + "\r\n");
-  EXPECT_EQ(host.state.FileToOpen, backupDir + "\\X.log");
+  EXPECT_EQ(logToShow, backupDir + "\\X.log");
   EXPECT_EQ(dllAsked, std::vector<std::string>{file});  // not asked for a DLL that is gone
 }
 
@@ -124,8 +129,9 @@ TEST_F(UninstallRunTest, ChangeAndAddPutBackTheLettersAsWritten) {
   sel.originals[2] = "ADD:Device=Else.386>TO:WIN.INI[Keep]";
   sel.selected.assign(3, true);
   sel.verifyBox = false;
+  sel.actionFile = actionFile;
   host.prompter.Answer(id::kYes).Answer(id::kNo);
-  EXPECT_EQ(RunUninstall(host, sel, env), RunOutcome::CloseOk);
+  EXPECT_EQ(RunUninstall(host, sel, env).outcome, RunOutcome::CloseOk);
   const std::string ini = ReadBytes(Ini("win.ini"));
   EXPECT_NE(ini.find("Mode=Old Value\r\n"), std::string::npos) << ini;
   EXPECT_NE(ini.find("Obsolete=Yes Please\r\n"), std::string::npos) << ini;
@@ -417,8 +423,9 @@ TEST_F(UninstallRunTest, ValuesWithGreaterThanAreRestoredWhole) {
   sel.originals = written;
   sel.selected.assign(written.size(), true);
   sel.verifyBox = false;
+  sel.actionFile = actionFile;
   host.prompter.Answer(id::kYes).Answer(id::kNo);
-  EXPECT_EQ(RunUninstall(host, sel, env), RunOutcome::CloseOk);
+  EXPECT_EQ(RunUninstall(host, sel, env).outcome, RunOutcome::CloseOk);
   EXPECT_EQ(ProfileReadFull(Ini("win.ini"), "Keep", "Cmd", "?"), "copy a>b >nul");
   EXPECT_EQ(ProfileReadFull(Ini("win.ini"), "Keep", "Run", "?"), "old > x");
 }
@@ -515,7 +522,7 @@ TEST_F(UninstallRunTest, DllCheckScansAndAsksPerDll) {
   env.moveBack = [&] { movedBack = true; };
   EXPECT_EQ(RunAll({line}, {}, true), RunOutcome::CloseCancel);
   EXPECT_TRUE(movedBack);
-  EXPECT_EQ(host.state.FileToOpen, "");
+  EXPECT_EQ(logToShow.value_or(""), "");
 }
 
 TEST_F(UninstallRunTest, CancelledScanStillRunsThenClosesWithCancel) {

@@ -21,10 +21,6 @@ std::uint16_t LeadingNumber(std::string_view text) {
   return static_cast<std::uint16_t>(value);
 }
 
-bool ContainsUpper(const std::string& name, std::string_view what) {
-  return ToUpperAscii(name).find(what) != std::string::npos;
-}
-
 }  // namespace
 
 std::string GroupDigits(std::uint64_t value) {
@@ -97,8 +93,8 @@ EntryCheck CheckEntry(const BackupListing& listing, const std::string& name, boo
   if (*found == ListingDateTime(now)) return check;
   // A directory's date is never news; excluded INI and swap files are passed over.
   if (isDirectory) return check;
-  if (excludeGrp && ContainsUpper(name, ".SWP")) return check;
-  if (excludeIni && ContainsUpper(name, ".INI")) return check;
+  if (excludeGrp && ContainsNoCase(name, ".SWP")) return check;
+  if (excludeIni && ContainsNoCase(name, ".INI")) return check;
   check.finding = EntryFinding::Updated;
   check.oldDateTime = *found;
   return check;

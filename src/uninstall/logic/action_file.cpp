@@ -2,6 +2,7 @@
 #include "uninstall/logic/action_file.h"
 
 #include "platform/ascii.h"
+#include "platform/registry_roots.h"
 #include "platform/text_lines.h"
 
 namespace tessary {
@@ -9,10 +10,6 @@ namespace tessary {
 namespace {
 
 constexpr std::size_t npos = std::string_view::npos;
-
-bool StartsWithNoCase(std::string_view line, std::string_view word) {
-  return line.size() >= word.size() && EqualsNoCase(line.substr(0, word.size()), word);
-}
 
 // Text after the first ":" of a line; nothing when there is none.
 std::optional<std::string_view> RestOf(std::string_view line) {
@@ -97,9 +94,6 @@ std::string RemoveLine(const std::string& key, const std::string& value, const s
                        const std::string& section) {
   return "REMOVE:" + key + "=" + value + ">FROM:" + file + "[" + section + "]";
 }
-
-constexpr const char* kRoots[] = {"HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE",
-                                  "HKEY_USERS",        "HKEY_CURRENT_CONFIG", "HKEY_DYN_DATA"};
 
 bool IsDriveLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
@@ -266,10 +260,9 @@ std::optional<RegAction> ParseRegDatRemoveAction(std::string_view line) {
   action.keyPath = std::string(rest->substr(0, from));
   std::size_t slash = action.keyPath.find('\\');
   if (slash == std::string::npos) return std::nullopt;  // a whole root
-  std::string_view root = std::string_view(action.keyPath).substr(0, slash);
-  for (const char* known : kRoots) {
-    if (EqualsNoCase(root, known)) action.root = known;
-  }
+  // The root by its full name only.
+  action.root = std::string(
+      RegistryRootFullName(std::string_view(action.keyPath).substr(0, slash), RootNameForms::Full));
   if (action.root.empty()) return std::nullopt;
   action.subkey = action.keyPath.substr(slash + 1);
   // Empty pieces ("ROOT\", "ROOT\\x", "ROOT\x\") could open the root itself.
@@ -291,10 +284,11 @@ std::string DllNameOf(std::string_view line) {
   return std::string(name);
 }
 
-std::string ActionFilePathFor(const std::string& reportPath) {
-  if (reportPath.size() < 3) return reportPath + "tsu";
-  return reportPath.substr(0, reportPath.size() - 3) + "tsu";
+std::string WithLastThree(const std::string& path, std::string_view ext) {
+  return path.substr(0, path.size() < 3 ? path.size() : path.size() - 3) + std::string(ext);
 }
+
+std::string ActionFilePathFor(const std::string& reportPath) { return WithLastThree(reportPath, "tsu"); }
 
 std::vector<std::string> SplitActionLines(std::string_view content) {
   // Lines are kept whole however long: a long REMOVEFILE or registry line cut short,

@@ -74,7 +74,12 @@ bool IsActionIniFile(std::string_view file);
 // its last four characters when longer than four.
 std::string DllNameOf(std::string_view line);
 
-// The action file of a report: its path with the last three characters made "tsu".
+// A compare report ("C:\B\0412.SNC"), its action file ("C:\B\0412.tsu") and its uninstall
+// log ("C:\B\0412.log") differ in their last three characters: `path` with those made
+// `ext`. A path shorter than three characters gets `ext` appended, so the result is
+// never the path itself.
+std::string WithLastThree(const std::string& path, std::string_view ext);
+// The action file of a report: WithLastThree(reportPath, "tsu").
 std::string ActionFilePathFor(const std::string& reportPath);
 
 // The lines of an action file as loaded for selection: each line whole, however long,

@@ -1,6 +1,7 @@
 #include "uninstall/logic/protected_keys.h"
 
 #include "platform/ascii.h"
+#include "platform/registry_roots.h"
 
 namespace tessary {
 
@@ -16,10 +17,6 @@ std::vector<std::string> Pieces(std::string_view path) {
     start = end + 1;
   }
   return pieces;
-}
-
-bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
-  return s.size() >= prefix.size() && EqualsNoCase(s.substr(0, prefix.size()), prefix);
 }
 
 // "ControlSet" followed by one or more digits.
@@ -43,20 +40,10 @@ bool PieceMatches(std::string_view pattern, std::string_view name) {
 // The root of a path in its full name, with the pieces below it; false for no known root.
 bool NormaliseRoot(std::vector<std::string>& pieces) {
   if (pieces.empty()) return false;
-  static const struct {
-    const char* alias;
-    const char* full;
-  } kAliases[] = {{"HKEY_CLASSES_ROOT", "HKEY_CLASSES_ROOT"}, {"HKCR", "HKEY_CLASSES_ROOT"},
-                  {"HKEY_CURRENT_USER", "HKEY_CURRENT_USER"}, {"HKCU", "HKEY_CURRENT_USER"},
-                  {"HKEY_LOCAL_MACHINE", "HKEY_LOCAL_MACHINE"}, {"HKLM", "HKEY_LOCAL_MACHINE"},
-                  {"HKEY_USERS", "HKEY_USERS"},               {"HKU", "HKEY_USERS"},
-                  {"HKEY_CURRENT_CONFIG", "HKEY_CURRENT_CONFIG"}, {"HKCC", "HKEY_CURRENT_CONFIG"},
-                  {"HKEY_DYN_DATA", "HKEY_DYN_DATA"}};
-  for (const auto& a : kAliases) {
-    if (EqualsNoCase(pieces[0], a.alias)) {
-      pieces[0] = a.full;
-      return true;
-    }
+  const std::string_view root = RegistryRootFullName(pieces[0], RootNameForms::FullOrShort);
+  if (!root.empty()) {
+    pieces[0] = std::string(root);
+    return true;
   }
   // The registry's own names: \REGISTRY\MACHINE\..., \REGISTRY\USER\...
   if (pieces.size() >= 2 && EqualsNoCase(pieces[0], "REGISTRY")) {

@@ -31,11 +31,12 @@ std::string ReferencingPathOf(const std::string& line, const std::string& dllBas
 // The base name of a DLL path: after the last backslash, without the last four characters.
 std::string DllBaseOfPath(const std::string& dllPath);
 
-// system.ini lines (without line ends) with "device=value" inserted after every line
-// that begins with "[386enh]" (ignoring case).
+// system.ini lines (without line ends) with "device=value" inserted after every
+// [386enh] section header (ignoring case). Headers and entries are recognised as the
+// system's INI reader recognises them (platform/ini_text.h).
 std::vector<std::string> InsertDeviceLine(const std::vector<std::string>& lines, const std::string& value);
-// system.ini lines without every line equal to "device=value" (ignoring case) in the
-// first [386enh] section; a line beginning with "[" ends that section.
+// system.ini lines without every device=value entry (ignoring case, however blanked or
+// quoted) of the first [386enh] section; the next section header ends that section.
 std::vector<std::string> RemoveDeviceLine(const std::vector<std::string>& lines, const std::string& value);
 
 // Text split at line ends (LF or CR LF); a final line without a line end is kept.

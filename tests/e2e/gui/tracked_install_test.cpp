@@ -37,6 +37,8 @@
 #include "resources/ids.h"
 #include "tessary_process.h"
 #include "testbed.h"
+#include "uninstall/find_dll_ids.h"
+#include "uninstall/list_ids.h"
 #include "uninstall/uninstall_ids.h"
 
 namespace tessary {
@@ -257,7 +259,7 @@ class TrackedInstall : public ::testing::Test {
   // Uninstall from the report: every action selected, each question answered. The DLL
   // Dependencies dialog gets `dllAnswer`, a directory question `treeAnswer`; `order`
   // receives the list's entries (the run's order), and everything shown is returned.
-  std::vector<Shown> Uninstall(TessaryProcess& app, std::vector<std::string>& order, int dllAnswer = IDC_DLL_YES,
+  std::vector<Shown> Uninstall(TessaryProcess& app, std::vector<std::string>& order, int dllAnswer = IDC_FINDDLL_YES,
                                int treeAnswer = IDYES,
                                const std::function<int(const std::string&)>& verifyAnswer = nullptr) {
     std::vector<Shown> shown;
@@ -265,7 +267,7 @@ class TrackedInstall : public ::testing::Test {
     HWND chooser = app.WaitBox("UnInstall");
     EXPECT_NE(chooser, nullptr) << "no UnInstall dialog";
     if (!chooser) return shown;
-    HWND list = GetDlgItem(chooser, IDC_UN_LIST);
+    HWND list = GetDlgItem(chooser, IDC_UNINSTALL_LIST);
     EXPECT_EQ(test::ListItems(list), std::vector<std::string>{"COMPARE.TSC"});
     SendMessageA(list, LB_SETCURSEL, 0, 0);
     TessaryProcess::Press(chooser, IDOK);
@@ -296,8 +298,8 @@ class TrackedInstall : public ::testing::Test {
             Shown s{caption, test::StaticTexts(box), {}};
             int answer = IDOK;
             if (caption == "DLL Dependencies") {
-              s.text = test::TextOf(GetDlgItem(box, IDC_DLL_PATH));
-              s.list = test::ListItems(GetDlgItem(box, IDC_DLL_LIST));
+              s.text = test::TextOf(GetDlgItem(box, IDC_FINDDLL_PATH));
+              s.list = test::ListItems(GetDlgItem(box, IDC_FINDDLL_LIST));
               answer = dllAnswer;
             } else if (caption == "Verify this action:") {
               answer = verifyAnswer ? verifyAnswer(s.text) : IDYES;
@@ -752,7 +754,7 @@ TEST_F(TrackedInstall, SharedDllThroughExpressAndARefusedDllUninstall) {
   // Uninstall: the dependency check finds the importer; the DLL is refused, and so is
   // the folder that holds it.
   std::vector<std::string> order;
-  std::vector<Shown> shown = Uninstall(app, order, IDC_DLL_NO, IDNO, [](const std::string&) { return IDNO; });
+  std::vector<Shown> shown = Uninstall(app, order, IDC_FINDDLL_NO, IDNO, [](const std::string&) { return IDNO; });
   EXPECT_TRUE(WaitFor([&] { return app.Viewer(Log()) != nullptr; })) << "the log is not shown";
   app.Close();
   PrintIfAsked();

@@ -238,7 +238,6 @@ class SentinoxE2eTest : public ::testing::Test {
     host.state.BackupDirectory = backup;
     host.state.WindowsDirectory = windows;
     host.state.SettingsFilePath = ini;
-    host.state.UninstallFile = ActionFilePathFor(reportPath);
     SYSTEMTIME now;
     GetLocalTime(&now);
     host.clock.now = LocalTime{now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond, now.wDayOfWeek};
@@ -250,6 +249,7 @@ class SentinoxE2eTest : public ::testing::Test {
     std::sort(listed.begin(), listed.end(),
               [](const auto& a, const auto& b) { return lstrcmpiA(a.first.c_str(), b.first.c_str()) < 0; });
     UninstallSelection selection;
+    selection.actionFile = ActionFilePathFor(reportPath);
     for (const auto& [entry, original] : listed) {
       selection.entries.push_back(entry);
       selection.originals.push_back(original);
@@ -264,7 +264,7 @@ class SentinoxE2eTest : public ::testing::Test {
       return id::kYes;
     });
     for (int answer : answers) host.prompter.Answer(answer);
-    RunOutcome outcome = RunUninstall(host, selection, env);
+    RunOutcome outcome = RunUninstall(host, selection, env).outcome;
     if (std::getenv("TESSARY_E2E_PRINT"))
       std::cout << "---- The uninstall log after every action was carried out\n" << Log(reportPath) << std::flush;
     return outcome;

@@ -1,0 +1,112 @@
+#include "uninstall/list_dlg.h"
+
+#include <optional>
+
+#include "core/settings_table.h"
+#include "platform/ascii.h"
+#include "platform/files.h"
+#include "uninstall/find_dll_dlg.h"
+#include "uninstall/list_ids.h"
+#include "uninstall/logic/action_file.h"
+#include "uninstall/uninstall_run.h"
+
+namespace tessary {
+
+namespace {
+
+void CentreWindow(HWND hwnd) {
+  RECT r{};
+  GetWindowRect(hwnd, &r);
+  const int w = r.right - r.left, h = r.bottom - r.top;
+  SetWindowPos(hwnd, nullptr, (GetSystemMetrics(SM_CXSCREEN) - w) / 2, (GetSystemMetrics(SM_CYSCREEN) - h) / 2, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER);
+}
+
+}  // namespace
+
+TListDlg::TListDlg(Host& host, std::string actionFile)
+    : Dialog(host.MainWindow(), IDD_LIST), host_(host), actionFile_(std::move(actionFile)) {
+  SetHelp(&host.Help(), "Uninstall");
+}
+
+BOOL TListDlg::OnInit() {
+  Settings settings = host_.AppSettings();
+  SetChecked(IDC_LIST_VERIFY, settings.IsYes(settings::kVerifyAllUninstall));
+  SetChecked(IDC_LIST_DLLDEPEND, IsYes(settings.Read(SettingKey{"uninstall", "DllDepend", "yes", 5})));
+  const std::optional<std::string> read = ReadWholeFile(actionFile_);
+  if (!read) {
+    host_.Prompts().Ask(kTsuReadErrorText, kTsuReadErrorCaption, mb::kOk, hwnd());
+    Close(IDCANCEL);
+    return TRUE;
+  }
+  const std::string& content = *read;
+  HWND list = Item(IDC_LIST_ACTIONS);
+  SendMessageA(list, LB_SETHORIZONTALEXTENT, 1200, 0);
+  // The list shows each line upper-cased and sorts it; the item data leads back to
+  // the line as written.
+  ActionEntries loaded = LoadActionEntries(content);
+  originals_ = std::move(loaded.originals);
+  dllLines_ = loaded.dllLinesPresent;
+  for (std::size_t i = 0; i < loaded.entries.size(); ++i) {
+    const LRESULT at = SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(loaded.entries[i].c_str()));
+    if (at >= 0) SendMessageA(list, LB_SETITEMDATA, static_cast<WPARAM>(at), static_cast<LPARAM>(i));
+  }
+  if (!dllLines_) EnableItem(IDC_LIST_DLLDEPEND, false);
+  SetItemText(IDC_LIST_FILE, actionFile_);
+  return TRUE;
+}
+
+bool TListDlg::OnCommand(int id, int notifyCode, HWND control) {
+  switch (id) {
+    case IDC_LIST_SELECTALL:
+    case IDC_LIST_DESELECTALL:
+      SelectAll(id == IDC_LIST_SELECTALL);
+      return true;
+    case IDOK:
+      Run();
+      return true;
+    case IDCANCEL:
+      wentBack_ = true;
+      Close(IDCANCEL);
+      return true;
+  }
+  return Dialog::OnCommand(id, notifyCode, control);
+}
+
+void TListDlg::SelectAll(bool select) {
+  HWND list = Item(IDC_LIST_ACTIONS);
+  const int n = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
+  for (int i = 0; i < n; ++i) SendMessageA(list, LB_SETSEL, select, i);
+}
+
+void TListDlg::Run() {
+  HWND list = Item(IDC_LIST_ACTIONS);
+  UninstallSelection sel;
+  sel.actionFile = actionFile_;
+  const int n = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
+  for (int i = 0; i < n; ++i) {
+    sel.entries.push_back(ListText(IDC_LIST_ACTIONS, i));
+    const auto line = static_cast<std::size_t>(SendMessageA(list, LB_GETITEMDATA, i, 0));
+    sel.originals.push_back(line < originals_.size() ? originals_[line] : sel.entries.back());
+    sel.selected.push_back(SendMessageA(list, LB_GETSEL, i, 0) > 0);
+  }
+  sel.verifyBox = IsChecked(IDC_LIST_VERIFY);
+  sel.dllCheckBox = IsChecked(IDC_LIST_DLLDEPEND);
+  sel.dllLinesPresent = dllLines_;
+  UninstallEnvironment env = DefaultUninstallEnvironment(host_, [this](const std::string& path) {
+    return static_cast<int>(TFindDllDlg(host_, hwnd(), path).RunModal());
+  });
+  env.moveAway = [this] {
+    SetWindowPos(hwnd(), nullptr, 1024, 768, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    host_.PumpMessages();
+  };
+  env.moveBack = [this] { CentreWindow(hwnd()); };
+  HCURSOR old = SetCursor(LoadCursor(nullptr, IDC_WAIT));
+  UninstallResult result = RunUninstall(host_, sel, env);
+  SetCursor(old);
+  logToShow_ = std::move(result.logToShow);
+  if (result.outcome == RunOutcome::CloseOk) Close(IDOK);
+  if (result.outcome == RunOutcome::CloseCancel) Close(IDCANCEL);
+}
+
+}  // namespace tessary

@@ -1,0 +1,58 @@
+// The window-free rules of viewers and printing: the large-file question, captions,
+// the print work file and command lines, and text search.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "shell/viewer_logic.h"
+
+namespace tessary {
+namespace {
+
+TEST(ViewerRules, LargeFileQuestionAndWordPadCommand) {
+  EXPECT_EQ(TooLargeQuestion(30001),
+            "This file is 30001 bytes in size. Tessary cannot reliably read files larger than about 30K. Would you "
+            "like to view this file with WordPad? (Yes to open in WordPad, No to open anyway, Cancel to not open the "
+            "file at all.)\n If Tessary cannot open the file it will present you with a blank document.");
+  // The size is shown as the system's signed decimal.
+  EXPECT_EQ(TooLargeQuestion(0x80000000ull).substr(0, 25), "This file is -2147483648 ");
+  EXPECT_EQ(WordPadCommand("C:\\A B\\R.TSC"), "write.exe \"C:\\A B\\R.TSC\"");
+}
+
+TEST(ViewerRules, ChildCaption) {
+  EXPECT_EQ(ChildCaption("", "C:\\TESSARY\\COMPARE.TSC", 0), "C:\\TESSARY\\COMPARE.TSC");
+  EXPECT_EQ(ChildCaption("0", "Untitled", 0), "0 - Untitled");
+  EXPECT_EQ(ChildCaption("3", "x.txt", 2), "3 - x.txt:2");
+}
+
+TEST(ViewerRules, PrintWorkFileAndCommandLines) {
+  EXPECT_EQ(PrintWorkFile("C:\\windows\\temp\\"), "C:\\windows\\temp\\tessary.tmp");
+  EXPECT_EQ(PrintWorkFile("C:\\windows\\temp"), "C:\\windows\\temp\\tessary.tmp");
+  EXPECT_EQ(PrintWorkFile(""), "C:\\tessary.tmp");
+  // The program path and the work file are quoted: both may hold blanks, and an
+  // unquoted "c:\program files\..." would start a "c:\program.exe" first.
+  std::vector<std::string> withWordPad = PrintCommandLines(true, "C:\\My Temp\\tessary.tmp");
+  ASSERT_EQ(withWordPad.size(), 4u);
+  EXPECT_EQ(withWordPad[0], "\"c:\\program files\\accessories\\wordpad.exe\" /p \"C:\\My Temp\\tessary.tmp\"");
+  EXPECT_EQ(withWordPad[1], "wordpad.exe /p \"C:\\My Temp\\tessary.tmp\"");
+  EXPECT_EQ(withWordPad[2], "write.exe /p \"C:\\My Temp\\tessary.tmp\"");
+  EXPECT_EQ(withWordPad[3], "notepad.exe /p \"C:\\My Temp\\tessary.tmp\"");
+  EXPECT_EQ(PrintCommandLines(false, "x")[0], "notepad /p \"x\"");
+}
+
+TEST(ViewerRules, FindInText) {
+  std::string text = "Win.ini CHANGED\r\nwin.ini added\r\nwindows";
+  EXPECT_EQ(FindInText(text, "win.ini", 0, true, false, false), 0u);
+  EXPECT_EQ(FindInText(text, "win.ini", 1, true, false, false), 17u);
+  EXPECT_EQ(FindInText(text, "Win.ini", 1, true, true, false), std::string::npos);
+  EXPECT_EQ(FindInText(text, "win", 18, true, false, true), std::string::npos);  // "windows" is no whole word
+  EXPECT_EQ(FindInText(text, "win", 18, true, false, false), 32u);
+  // Backward from the end of the text finds the last match ending before the caret.
+  EXPECT_EQ(FindInText(text, "ini", text.size(), false, false, false), 21u);
+  EXPECT_EQ(FindInText(text, "ini", 6, false, false, false), std::string::npos);
+  EXPECT_EQ(FindInText(text, "", 0, true, false, false), std::string::npos);
+}
+
+}  // namespace
+}  // namespace tessary

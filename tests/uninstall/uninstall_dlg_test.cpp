@@ -1,0 +1,167 @@
+// The UnInstall and Uninstall Actions dialogs opened from their templates, and the
+// Uninstall command that runs them: what each hands back, and when the command starts
+// again.
+#include <windows.h>
+
+#include <functional>
+#include <thread>
+
+#include "core/commands.h"
+#include "platform/files.h"
+#include "testbed.h"
+#include "uninstall/dll_scan.h"
+#include "uninstall/list_dlg.h"
+#include "uninstall/list_ids.h"
+#include "uninstall/uninstall_dlg.h"
+#include "uninstall/uninstall_ids.h"
+#include "window_probe.h"
+
+namespace tessary {
+namespace {
+
+using test::WriteBytes;
+
+void Click(HWND dialog, int id) { SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+
+class UninstallDialogs : public test::HostTest {
+ protected:
+  UninstallDialogs() {
+    WriteBytes(Path("A.TSC"), "report");
+    WriteBytes(Path("A.TSU"), "add:Key=1>to:WIN.INI[Tess]\r\n");
+    WriteBytes(Path("B.SNC"), "report");
+    WriteBytes(Path("B.TSU"), "REMOVEFILE:B.DLL>FROM:C:\\TESS\r\n");
+    WriteBytes(Path("C.TSC"), "report");  // no C.TSU
+  }
+  std::string Path(const std::string& name) const { return backupDir + "\\" + name; }
+  // Selects the list entry that begins with `name`.
+  static void Select(HWND dialog, const std::string& name) {
+    HWND list = GetDlgItem(dialog, IDC_UNINSTALL_LIST);
+    SendMessageA(list, LB_SETCURSEL, SendMessageA(list, LB_FINDSTRING, -1, reinterpret_cast<LPARAM>(name.c_str())), 0);
+  }
+};
+
+TEST_F(UninstallDialogs, ChooserHandsBackTheReportToViewOrToUse) {
+  {
+    TUninstallDlg chooser(host);
+    HWND h = chooser.CreateModeless();
+    ASSERT_NE(h, nullptr);
+    EXPECT_EQ(test::ListItems(GetDlgItem(h, IDC_UNINSTALL_LIST)),
+              (std::vector<std::string>{"A.TSC", "B.SNC\tSentinox Compare File", "C.TSC"}));
+    host.prompter.Answer(id::kOk);
+    Click(h, IDC_UNINSTALL_VIEW);  // nothing selected
+    ASSERT_EQ(host.prompter.boxes.size(), 1u);
+    EXPECT_EQ(host.prompter.boxes[0].text, "You must select a compare file to view from the list.\n");
+    ASSERT_TRUE(IsWindow(h));
+    Select(h, "B.SNC");
+    Click(h, IDC_UNINSTALL_VIEW);
+    EXPECT_FALSE(IsWindow(h));
+    EXPECT_EQ(chooser.fileToOpen(), Path("B.SNC"));
+    EXPECT_FALSE(chooser.chosenReport());
+  }
+  {
+    // A report without actions keeps the dialog open and chooses nothing.
+    TUninstallDlg chooser(host);
+    HWND h = chooser.CreateModeless();
+    ASSERT_NE(h, nullptr);
+    host.prompter.Answer(id::kOk);
+    Select(h, "C.TSC");
+    Click(h, IDOK);
+    EXPECT_EQ(host.prompter.boxes.back().caption, "File error");
+    ASSERT_TRUE(IsWindow(h));
+    Select(h, "A.TSC");
+    Click(h, IDOK);
+    EXPECT_FALSE(IsWindow(h));
+    EXPECT_EQ(chooser.chosenReport(), Path("A.TSC"));
+    EXPECT_FALSE(chooser.fileToOpen());
+  }
+  TUninstallDlg chooser(host);
+  HWND h = chooser.CreateModeless();
+  ASSERT_NE(h, nullptr);
+  Select(h, "A.TSC");
+  Click(h, IDCANCEL);
+  EXPECT_FALSE(IsWindow(h));
+  EXPECT_FALSE(chooser.chosenReport());
+  EXPECT_FALSE(chooser.fileToOpen());
+}
+
+TEST_F(UninstallDialogs, ActionsDialogShowsTheFileAndTellsCancelFromAFileItCannotRead) {
+  {
+    TListDlg actions(host, Path("A.TSU"));
+    HWND h = actions.CreateModeless();
+    ASSERT_NE(h, nullptr);
+    EXPECT_EQ(test::TextOf(GetDlgItem(h, IDC_LIST_FILE)), Path("A.TSU"));
+    EXPECT_EQ(test::ListItems(GetDlgItem(h, IDC_LIST_ACTIONS)), std::vector<std::string>{"ADD:KEY=1>TO:WIN.INI[TESS]"});
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(h, IDC_LIST_DLLDEPEND)));  // no DLL lines
+    host.prompter.Answer(id::kOk);
+    Click(h, IDOK);  // nothing selected: the dialog stays
+    EXPECT_EQ(host.prompter.boxes.back().caption, "No actions selected");
+    ASSERT_TRUE(IsWindow(h));
+    Click(h, IDCANCEL);
+    EXPECT_FALSE(IsWindow(h));
+    EXPECT_TRUE(actions.wentBack());
+    EXPECT_FALSE(actions.logToShow());
+  }
+  host.prompter.Answer(id::kOk);
+  TListDlg actions(host, Path("C.TSU"));
+  HWND h = actions.CreateModeless();
+  EXPECT_FALSE(h && IsWindow(h));
+  EXPECT_EQ(host.prompter.boxes.back().caption, "File error");
+  EXPECT_FALSE(actions.wentBack());
+}
+
+// Works the modal dialogs of the command from another thread: waits for each caption
+// in turn and hands the dialog to its step.
+class Operator {
+ public:
+  using Step = std::pair<std::string, std::function<void(HWND)>>;
+  explicit Operator(std::vector<Step> steps)
+      : thread_([steps = std::move(steps)] {
+          for (const auto& [caption, act] : steps) {
+            HWND dialog = nullptr;
+            test::WaitFor([&] {
+              dialog = FindWindowA("#32770", caption.c_str());
+              return dialog && IsWindowVisible(dialog);
+            });
+            if (!dialog) return;
+            act(dialog);
+            test::WaitFor([&] { return !IsWindow(dialog); });
+          }
+        }) {}
+  ~Operator() { thread_.join(); }
+
+ private:
+  std::thread thread_;
+};
+
+TEST_F(UninstallDialogs, CommandStartsAgainAfterCancelInTheActionsAndOpensWhatWasChosen) {
+  const std::string workFiles[] = {Path(kDllNameListFile), Path(kDllReferenceListFile)};
+  for (const std::string& file : workFiles) WriteBytes(file, "");
+  UninstallEnd end = UninstallEnd::Done;
+  {
+    Operator user({{"UnInstall",
+                    [](HWND h) {
+                      Select(h, "A.TSC");
+                      PostMessageA(h, WM_COMMAND, IDOK, 0);
+                    }},
+                   {"Uninstall Actions", [](HWND h) { PostMessageA(h, WM_COMMAND, IDCANCEL, 0); }}});
+    end = UninstallCommand(host);
+  }
+  EXPECT_EQ(end, UninstallEnd::Restart);
+  EXPECT_TRUE(host.opened.empty());
+  // Going back leaves the DLL check's work files for the command that ends.
+  for (const std::string& file : workFiles) EXPECT_TRUE(FileExists(file)) << file;
+
+  {
+    Operator user({{"UnInstall", [](HWND h) {
+                      Select(h, "B.SNC");
+                      PostMessageA(h, WM_COMMAND, IDC_UNINSTALL_VIEW, 0);
+                    }}});
+    end = UninstallCommand(host);
+  }
+  EXPECT_EQ(end, UninstallEnd::Done);
+  EXPECT_EQ(host.opened, std::vector<std::string>{Path("B.SNC")});
+  for (const std::string& file : workFiles) EXPECT_FALSE(FileExists(file)) << file;
+}
+
+}  // namespace
+}  // namespace tessary
