@@ -4,14 +4,18 @@
 
 namespace tessary {
 
-void CentreOnScreen(HWND hwnd) {
+void CentreOnScreen(HWND hwnd, CentreMove move) {
   RECT r{};
   GetWindowRect(hwnd, &r);
-  int width = r.right - r.left;
-  int height = r.bottom - r.top;
-  int left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
-  int top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-  MoveWindow(hwnd, left, top, width, height, FALSE);
+  const int width = r.right - r.left;
+  const int height = r.bottom - r.top;
+  const int left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
+  const int top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+  if (move == CentreMove::WhileShowing) {
+    SetWindowPos(hwnd, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  } else {
+    MoveWindow(hwnd, left, top, width, height, FALSE);
+  }
 }
 
 Dialog::Dialog(HWND owner, int resourceId) : owner_(owner), resourceId_(resourceId) {}

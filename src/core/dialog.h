@@ -17,8 +17,13 @@ namespace tessary {
 
 constexpr COLORREF kDialogGrey = RGB(192, 192, 192);
 
+// How a window is moved to the centre: a dialog centred before it first shows moves
+// without redrawing or activating; one brought back into view while it shows is
+// redrawn where it lands.
+enum class CentreMove { BeforeShowing, WhileShowing };
+
 // Centres a window on the screen: left = (screen width - width) / 2, top likewise.
-void CentreOnScreen(HWND hwnd);
+void CentreOnScreen(HWND hwnd, CentreMove move = CentreMove::BeforeShowing);
 
 class Dialog {
  public:

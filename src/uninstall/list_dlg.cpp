@@ -14,18 +14,6 @@
 
 namespace tessary {
 
-namespace {
-
-void CentreWindow(HWND hwnd) {
-  RECT r{};
-  GetWindowRect(hwnd, &r);
-  const int w = r.right - r.left, h = r.bottom - r.top;
-  SetWindowPos(hwnd, nullptr, (GetSystemMetrics(SM_CXSCREEN) - w) / 2, (GetSystemMetrics(SM_CYSCREEN) - h) / 2, 0, 0,
-               SWP_NOSIZE | SWP_NOZORDER);
-}
-
-}  // namespace
-
 TListDlg::TListDlg(Host& host, std::string actionFile)
     : Dialog(host.MainWindow(), IDD_LIST), host_(host), actionFile_(std::move(actionFile)) {
   SetHelp(&host.Help(), "Uninstall");
@@ -117,7 +105,7 @@ void TListDlg::Run() {
     SetWindowPos(hwnd(), nullptr, 1024, 768, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     host_.PumpMessages();
   };
-  env.moveBack = [this] { CentreWindow(hwnd()); };
+  env.moveBack = [this] { CentreOnScreen(hwnd(), CentreMove::WhileShowing); };
   HCURSOR old = SetCursor(LoadCursor(nullptr, IDC_WAIT));
   UninstallResult result = RunUninstall(host_, sel, env);
   SetCursor(old);

@@ -36,17 +36,6 @@ bool Enabled(HWND dlg, int id) { return IsWindowEnabled(GetDlgItem(dlg, id)) != 
 bool Checked(HWND dlg, int id) { return IsDlgButtonChecked(dlg, id) == BST_CHECKED; }
 void Click(HWND dlg, int id) { SendMessageA(GetDlgItem(dlg, id), BM_CLICK, 0, 0); }
 
-std::vector<std::string> ListLines(HWND list) {
-  std::vector<std::string> lines;
-  int n = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
-  for (int i = 0; i < n; ++i) {
-    char buf[512] = {};
-    SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(buf));
-    lines.push_back(buf);
-  }
-  return lines;
-}
-
 bool Contains(const std::vector<std::string>& lines, const std::string& line) {
   for (const auto& l : lines)
     if (l == line) return true;
@@ -93,7 +82,7 @@ TEST_F(OptionsGuiTest, OptionsDialogOpensWithItsTextsAndRules) {
 
   // The browser lists subdirectories in brackets and the fixed drives.
   HWND list = GetDlgItem(h, IDC_SETUP_BROWSER);
-  auto lines = ListLines(list);
+  auto lines = test::ListItems(list);
   EXPECT_TRUE(Contains(lines, "[SUB]"));
   EXPECT_TRUE(Contains(lines, "[..]"));
   EXPECT_TRUE(Contains(lines, "C:\\"));
@@ -111,7 +100,7 @@ TEST_F(OptionsGuiTest, OptionsDialogOpensWithItsTextsAndRules) {
   EXPECT_EQ(Text(h, IDC_SETUP_BACKUPTO), base);
   open("C:\\");
   EXPECT_EQ(Text(h, IDC_SETUP_BACKUPTO), "C:\\");
-  EXPECT_TRUE(Contains(ListLines(list), "[windows]"));
+  EXPECT_TRUE(Contains(test::ListItems(list), "[windows]"));
 
   // OK with "500": the message, the box back at 40, the dialog still open.
   SetDlgItemTextA(h, IDC_SETUP_KEEPCOUNT, "500");

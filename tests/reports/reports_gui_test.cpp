@@ -6,6 +6,7 @@
 #include "reports/express_ids.h"
 #include "reports/view_ids.h"
 #include "testbed.h"
+#include "window_probe.h"
 
 namespace tessary {
 namespace {
@@ -50,18 +51,6 @@ TEST_F(ReportsGuiTest, ExpressDialogShowsTheStepsAndTheLastBackup) {
   EXPECT_FALSE(IsWindow(h));
 }
 
-
-std::vector<std::string> ListLines(HWND list) {
-  std::vector<std::string> lines;
-  int n = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
-  for (int i = 0; i < n; ++i) {
-    char buf[512] = {};
-    SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(buf));
-    lines.push_back(buf);
-  }
-  return lines;
-}
-
 class ViewDlgTest : public test::HostTest {
  protected:
   ViewDlgTest() {
@@ -91,15 +80,15 @@ TEST_F(ViewDlgTest, ListsBothKindsSortedWithTheSentinoxTag) {
   Click(9);
   ASSERT_EQ(host.help.calls.size(), 1u);
   EXPECT_EQ(host.help.calls[0].keyword, "View");
-  EXPECT_EQ(ListLines(list()), (std::vector<std::string>{"A.TSC", "B.SNC\tSentinox Compare File",
-                                                         "C.SNC\tSentinox Compare File", "COMPARE.TSC"}));
+  EXPECT_EQ(test::ListItems(list()), (std::vector<std::string>{"A.TSC", "B.SNC\tSentinox Compare File",
+                                                               "C.SNC\tSentinox Compare File", "COMPARE.TSC"}));
   // A click on a type writes its setting at once and refills the list.
   Click(IDC_VIEW_TSC);
   EXPECT_EQ(settings().Read(settings::kViewTSC), "no");
-  EXPECT_EQ(ListLines(list()).size(), 2u);
+  EXPECT_EQ(test::ListItems(list()).size(), 2u);
   Click(IDC_VIEW_SNC);
   EXPECT_EQ(settings().Read(settings::kViewSNC), "no");
-  EXPECT_TRUE(ListLines(list()).empty());  // both off: empty until the next opening
+  EXPECT_TRUE(test::ListItems(list()).empty());  // both off: empty until the next opening
 }
 
 TEST_F(ViewDlgTest, BothTypesOffOpensWithTheInteractiveReports) {
@@ -109,7 +98,7 @@ TEST_F(ViewDlgTest, BothTypesOffOpensWithTheInteractiveReports) {
   EXPECT_EQ(IsDlgButtonChecked(h, IDC_VIEW_TSC), BST_CHECKED);
   EXPECT_EQ(IsDlgButtonChecked(h, IDC_VIEW_SNC), BST_UNCHECKED);
   EXPECT_EQ(settings().Read(settings::kViewTSC), "yes");
-  EXPECT_EQ(ListLines(list()), (std::vector<std::string>{"A.TSC", "COMPARE.TSC"}));
+  EXPECT_EQ(test::ListItems(list()), (std::vector<std::string>{"A.TSC", "COMPARE.TSC"}));
 }
 
 TEST_F(ViewDlgTest, ViewingNeedsASelectionAndReturnsThePathWithoutTheTag) {
@@ -138,7 +127,7 @@ TEST_F(ViewDlgTest, CancelLeavesNoChoice) {
 TEST_F(ViewDlgTest, AMissingDirectoryGivesAnEmptyList) {
   host.state.BackupDirectory = dir / "missing";
   Open();
-  EXPECT_TRUE(ListLines(list()).empty());
+  EXPECT_TRUE(test::ListItems(list()).empty());
   EXPECT_TRUE(host.prompter.boxes.empty());
 }
 

@@ -110,12 +110,16 @@ TEST_F(BackupFaults, EveryFileOperationThatFailsLeavesTheOlderSetOrTheNewOne) {
     const BackupSetState state = CheckBackupSet(backupDir, "tsb");
     // Reported, unless the failure did not stop the backup (a stale staging folder
     // that could not be looked into).
-    if (!(allNew && state == BackupSetState::Complete)) EXPECT_FALSE(seen.boxes.empty()) << "no message";
+    if (!(allNew && state == BackupSetState::Complete)) {
+      EXPECT_FALSE(seen.boxes.empty()) << "no message";
+    }
     if (!allOld && !allNew) {
       ++mixed;
       EXPECT_EQ(state, BackupSetState::Incomplete) << seen.Texts();
     }
-    if (state == BackupSetState::Complete) EXPECT_TRUE(allOld || allNew);
+    if (state == BackupSetState::Complete) {
+      EXPECT_TRUE(allOld || allNew);
+    }
     // The next backup, with nothing failing, makes the new set whole.
     test::AnsweringPrompter next;
     EXPECT_EQ(Backup(&next), newer);

@@ -18,6 +18,7 @@
 #include "resources/ids.h"
 #include "shell/progress_ids.h"
 #include "fault_plan.h"
+#include "tessary_process.h"
 #include "testbed.h"
 #include "window_probe.h"
 
@@ -28,89 +29,9 @@ using test::Children;
 using test::ClassOf;
 using test::FindTop;
 using test::StaticTexts;
+using test::TessaryProcess;
 using test::TextOf;
 using test::WaitFor;
-
-class TessaryProcess {
- public:
-  // The test build of the program by default, which traces what it does.
-  explicit TessaryProcess(const std::string& workDir, const char* program = TESSARY_EXE) {
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    std::string exe = test::BuildPath(program);
-    std::string cmd = "\"" + exe + "\"";
-    if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, workDir.c_str(), &si, &info_)) {
-      ADD_FAILURE() << "cannot start " << exe;
-      return;
-    }
-    WaitFor([&] { return (frame_ = FindTop(info_.dwProcessId, "tessaryApp", "Tessary")) != nullptr; }, 30000);
-    if (!frame_) ADD_FAILURE() << "no main window";
-    client_ = frame_ ? FindWindowExA(frame_, nullptr, "tessaryMDIClient", nullptr) : nullptr;
-  }
-  ~TessaryProcess() {
-    if (!info_.hProcess) return;
-    if (frame_ && IsWindow(frame_)) {
-      PostMessageA(frame_, WM_CLOSE, 0, 0);
-      // Leave modified documents unsaved.
-      for (int i = 0; i < 100 && WaitForSingleObject(info_.hProcess, 100) == WAIT_TIMEOUT; ++i)
-        if (HWND box = Box()) PostMessageA(box, WM_COMMAND, IDNO, 0);
-    }
-    if (WaitForSingleObject(info_.hProcess, 5000) == WAIT_TIMEOUT) {
-      ADD_FAILURE() << "tessary.exe did not end";
-      TerminateProcess(info_.hProcess, 1);
-    }
-    CloseHandle(info_.hThread);
-    CloseHandle(info_.hProcess);
-  }
-  DWORD pid() const { return info_.dwProcessId; }
-  HANDLE process() const { return info_.hProcess; }
-  HWND frame() const { return frame_; }
-  HWND client() const { return client_; }
-  void Command(int id) const { PostMessageA(frame_, WM_COMMAND, static_cast<WPARAM>(id), 0); }
-  // A dialog of the program (message boxes too), by caption.
-  HWND Box(const std::string& caption = {}) const { return FindTop(pid(), "#32770", caption); }
-  HWND WaitBox(const std::string& caption, int ms = 10000) const {
-    HWND box = nullptr;
-    WaitFor([&] { return (box = Box(caption)) != nullptr; }, ms);
-    return box;
-  }
-  static void Press(HWND dialog, int id) {
-    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
-  }
-  std::vector<HWND> ViewerChildren() const { return Children(client_, "tessaryMDIChild"); }
-  HWND ToolBar() const { return FindWindowExA(frame_, nullptr, "ToolbarWindow32", nullptr); }
-  // The centre of a tool-bar button: its rectangle is read inside the program's memory.
-  LPARAM ToolButtonCentre(int command) const {
-    HWND bar = ToolBar();
-    int index = static_cast<int>(SendMessageA(bar, TB_COMMANDTOINDEX, command, 0));
-    EXPECT_GE(index, 0) << command;
-    void* remote = VirtualAllocEx(info_.hProcess, nullptr, sizeof(RECT), MEM_COMMIT, PAGE_READWRITE);
-    if (!remote) return 0;
-    SendMessageA(bar, TB_GETITEMRECT, index, reinterpret_cast<LPARAM>(remote));
-    RECT r{};
-    SIZE_T read = 0;
-    ReadProcessMemory(info_.hProcess, remote, &r, sizeof r, &read);
-    VirtualFreeEx(info_.hProcess, remote, 0, MEM_RELEASE);
-    return MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-  }
-  void PointAtToolButton(int command) const { PostMessageA(ToolBar(), WM_MOUSEMOVE, 0, ToolButtonCentre(command)); }
-  void ClickToolButton(int command) const {
-    HWND bar = ToolBar();
-    ASSERT_NE(bar, nullptr);
-    LPARAM at = ToolButtonCentre(command);
-    PostMessageA(bar, WM_MOUSEMOVE, 0, at);
-    PostMessageA(bar, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    PostMessageA(bar, WM_LBUTTONUP, 0, at);
-  }
-  // Lets the program work through what it was posted (a sent message would overtake
-  // the posted ones, so this only waits).
-  void Settle() const { Sleep(300); }
-
- private:
-  PROCESS_INFORMATION info_{};
-  HWND frame_ = nullptr;
-  HWND client_ = nullptr;
-};
 
 // Each test runs the program with a settings file of its own making (the one in the
 // Windows directory, restored afterwards), a fresh backup directory and a trace file.
@@ -172,13 +93,14 @@ class GuiTest : public ::testing::Test {
     return edit;
   }
 
+  const std::string exe_ = test::BuildPath(TESSARY_EXE);
   test::TempDir dir_;
   std::string ini_, savedIni_, backup_, trace_;
   bool hadIni_ = false;
 };
 
 TEST_F(GuiTest, MenuAndToolBarCommandsReachTheirHandlers) {
-  TessaryProcess app(dir_.path());
+  TessaryProcess app(exe_, dir_.path());
   ASSERT_NE(app.frame(), nullptr);
   ASSERT_NE(app.client(), nullptr);
   // The status bar shows the last-backup label.
@@ -240,12 +162,12 @@ TEST_F(GuiTest, MenuAndToolBarCommandsReachTheirHandlers) {
   // Window commands with two children; Close All closes both (nothing modified).
   app.ClickToolButton(CM_FILENEW);
   app.Command(CM_FILENEW);
-  ASSERT_TRUE(WaitFor([&] { return app.ViewerChildren().size() == 2; }));
+  ASSERT_TRUE(WaitFor([&] { return app.Viewers().size() == 2; }));
   app.Command(CM_TILECHILDREN);
   app.Command(CM_CASCADECHILDREN);
   app.Command(CM_ARRANGEICONS);
   app.Command(CM_CLOSECHILDREN);
-  EXPECT_TRUE(WaitFor([&] { return app.ViewerChildren().empty(); }));
+  EXPECT_TRUE(WaitFor([&] { return app.Viewers().empty(); }));
 
   // Closing the program after help was used closes the help file.
   PostMessageA(app.frame(), WM_CLOSE, 0, 0);
@@ -273,7 +195,7 @@ bool PressKeys(std::initializer_list<WORD> keys) {
 }
 
 TEST_F(GuiTest, ContextHelpKeysAndTheBackupButton) {
-  TessaryProcess app(dir_.path());
+  TessaryProcess app(exe_, dir_.path());
   ASSERT_NE(app.frame(), nullptr);
   SetForegroundWindow(app.frame());
   app.Settle();
@@ -299,7 +221,7 @@ TEST_F(GuiTest, ContextHelpKeysAndTheBackupButton) {
   EXPECT_TRUE(WaitFor([&] { return FindTop(app.pid(), "#32768") != nullptr; }, 3000)) << "no menu";
   ASSERT_TRUE(PressKeys({VK_F1}));
   EXPECT_TRUE(WaitFor([&] { return Traced("help 1 24331 "); }, 5000)) << test::ReadBytes(trace_);
-  EXPECT_TRUE(app.ViewerChildren().empty());
+  EXPECT_TRUE(app.Viewers().empty());
   SetForegroundWindow(app.frame());
   // Shift+F1, then the Backup button: its help topic and no backup.
   ASSERT_TRUE(PressKeys({VK_SHIFT, VK_F1}));
@@ -317,7 +239,7 @@ TEST_F(GuiTest, ContextHelpKeysAndTheBackupButton) {
 // F1 and context help open the help file but do not mark it for closing: only the Help
 // menu's Contents and Using help do.
 TEST_F(GuiTest, OnlyTheHelpMenuMarksTheHelpFileForClosing) {
-  TessaryProcess app(dir_.path());
+  TessaryProcess app(exe_, dir_.path());
   ASSERT_NE(app.frame(), nullptr);
   SetForegroundWindow(app.frame());
   app.Settle();
@@ -335,10 +257,10 @@ TEST_F(GuiTest, OnlyTheHelpMenuMarksTheHelpFileForClosing) {
 // The shipped program has no trace: TESSARY_TRACE in the environment (set by the
 // fixture) changes nothing, and no trace file appears.
 TEST_F(GuiTest, TheShippedProgramIgnoresTheTraceVariable) {
-  TessaryProcess app(dir_.path(), SHIPPED_TESSARY_EXE);
+  TessaryProcess app(test::BuildPath(SHIPPED_TESSARY_EXE), dir_.path());
   ASSERT_NE(app.frame(), nullptr);
   app.Command(CM_FILENEW);
-  ASSERT_TRUE(WaitFor([&] { return app.ViewerChildren().size() == 1; }));
+  ASSERT_TRUE(WaitFor([&] { return app.Viewers().size() == 1; }));
   PostMessageA(app.frame(), WM_CLOSE, 0, 0);
   EXPECT_EQ(WaitForSingleObject(app.process(), 10000), WAIT_OBJECT_0);
   EXPECT_FALSE(PathExists(trace_));
@@ -346,13 +268,13 @@ TEST_F(GuiTest, TheShippedProgramIgnoresTheTraceVariable) {
 
 TEST_F(GuiTest, FileNewNumbersItsChildren) {
   Set("tessary", "docmax", "YES");
-  TessaryProcess app(dir_.path());
+  TessaryProcess app(exe_, dir_.path());
   ASSERT_NE(app.frame(), nullptr);
   app.Command(CM_FILENEW);
   app.Command(CM_FILENEW);
-  ASSERT_TRUE(WaitFor([&] { return app.ViewerChildren().size() == 2; }));
+  ASSERT_TRUE(WaitFor([&] { return app.Viewers().size() == 2; }));
   std::vector<std::string> captions;
-  for (HWND child : app.ViewerChildren()) captions.push_back(TextOf(child));
+  for (HWND child : app.Viewers()) captions.push_back(TextOf(child));
   // docmax = "YES": the active child is maximised.
   EXPECT_TRUE(IsZoomed(reinterpret_cast<HWND>(SendMessageA(app.client(), WM_MDIGETACTIVE, 0, 0))));
   std::sort(captions.begin(), captions.end());
@@ -361,7 +283,7 @@ TEST_F(GuiTest, FileNewNumbersItsChildren) {
 
 TEST_F(GuiTest, LargeIconsAreChosenWithoutRegardToCase) {
   Set("tessary", "LargeIcon", "YES");
-  TessaryProcess app(dir_.path());
+  TessaryProcess app(exe_, dir_.path());
   ASSERT_NE(app.frame(), nullptr);
   HWND bar = FindWindowExA(app.frame(), nullptr, "ToolbarWindow32", nullptr);
   ASSERT_NE(bar, nullptr);
@@ -376,14 +298,14 @@ TEST_F(GuiTest, OpenInViewerAsksAboveThirtyThousandBytes) {
   std::string bigText;
   for (int i = 0; bigText.size() < 120000; ++i) bigText += "line " + std::to_string(i) + "\r\n";
   test::WriteBytes(big, bigText);
-  TessaryProcess app(dir_.path());
+  TessaryProcess app(exe_, dir_.path());
   ASSERT_NE(app.frame(), nullptr);
 
   // 30000 bytes: straight in, caption = the path, the whole text.
   OpenThroughDialog(app, exact);
-  ASSERT_TRUE(WaitFor([&] { return app.ViewerChildren().size() == 1; }));
+  ASSERT_TRUE(WaitFor([&] { return app.Viewers().size() == 1; }));
   EXPECT_EQ(app.Box("File too large"), nullptr);
-  HWND child = app.ViewerChildren()[0];
+  HWND child = app.Viewers()[0];
   EXPECT_EQ(TextOf(child), exact);
   EXPECT_EQ(TextOf(EditorOf(child)).size(), 30000u);
 
@@ -395,15 +317,15 @@ TEST_F(GuiTest, OpenInViewerAsksAboveThirtyThousandBytes) {
   TessaryProcess::Press(box, IDCANCEL);
   ASSERT_TRUE(WaitFor([&] { return app.Box("File too large") == nullptr; }));
   app.Settle();
-  EXPECT_EQ(app.ViewerChildren().size(), 1u);
+  EXPECT_EQ(app.Viewers().size(), 1u);
 
   // No opens anyway, and far beyond the edit control's usual limit the text is whole.
   OpenThroughDialog(app, big);
   box = app.WaitBox("File too large");
   ASSERT_NE(box, nullptr);
   TessaryProcess::Press(box, IDNO);
-  ASSERT_TRUE(WaitFor([&] { return app.ViewerChildren().size() == 2; }));
-  for (HWND c : app.ViewerChildren()) {
+  ASSERT_TRUE(WaitFor([&] { return app.Viewers().size() == 2; }));
+  for (HWND c : app.Viewers()) {
     if (TextOf(c) == big) {
       EXPECT_EQ(TextOf(EditorOf(c)), bigText);
     }
@@ -439,11 +361,11 @@ TEST_F(GuiTest, PrintingAnUnsavedEditorPrintsItsTextAndKeepsItUnsaved) {
   std::string printed = dir_ / "printed.txt";
   SetEnvironmentVariableA("TESSARY_PRINT_OUT", printed.c_str());
 
-  TessaryProcess app(dir_.path());
+  TessaryProcess app(exe_, dir_.path());
   ASSERT_NE(app.frame(), nullptr);
   app.Command(CM_FILENEW);
-  ASSERT_TRUE(WaitFor([&] { return app.ViewerChildren().size() == 1; }));
-  HWND child = app.ViewerChildren()[0];
+  ASSERT_TRUE(WaitFor([&] { return app.Viewers().size() == 1; }));
+  HWND child = app.Viewers()[0];
   HWND edit = EditorOf(child);
   std::string text = "[boot]\r\nshell=Explorer.exe\r\n";
   SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
@@ -471,15 +393,15 @@ TEST_F(GuiTest, PrintingAnUnsavedEditorPrintsItsTextAndKeepsItUnsaved) {
   TessaryProcess::Press(box, IDCANCEL);
   ASSERT_TRUE(WaitFor([&] { return app.Box("Tessary") == nullptr; }));
   app.Settle();
-  EXPECT_EQ(app.ViewerChildren().size(), 1u);
+  EXPECT_EQ(app.Viewers().size(), 1u);
 }
 
 TEST_F(GuiTest, ClosingAModifiedEditorAsks) {
-  TessaryProcess app(dir_.path());
+  TessaryProcess app(exe_, dir_.path());
   ASSERT_NE(app.frame(), nullptr);
   app.Command(CM_FILENEW);
-  ASSERT_TRUE(WaitFor([&] { return app.ViewerChildren().size() == 1; }));
-  HWND child = app.ViewerChildren()[0];
+  ASSERT_TRUE(WaitFor([&] { return app.Viewers().size() == 1; }));
+  HWND child = app.Viewers()[0];
   SendMessageA(EditorOf(child), EM_SETMODIFY, TRUE, 0);
   PostMessageA(child, WM_CLOSE, 0, 0);
   HWND box = app.WaitBox("Tessary");
@@ -487,22 +409,22 @@ TEST_F(GuiTest, ClosingAModifiedEditorAsks) {
   EXPECT_NE(StaticTexts(box).find("The text in the Untitled file has changed.\n\nSave changes?"), std::string::npos);
   TessaryProcess::Press(box, IDCANCEL);
   app.Settle();
-  EXPECT_EQ(app.ViewerChildren().size(), 1u);
+  EXPECT_EQ(app.Viewers().size(), 1u);
   PostMessageA(child, WM_CLOSE, 0, 0);
   box = app.WaitBox("Tessary");
   ASSERT_NE(box, nullptr);
   TessaryProcess::Press(box, IDNO);
-  EXPECT_TRUE(WaitFor([&] { return app.ViewerChildren().empty(); }));
+  EXPECT_TRUE(WaitFor([&] { return app.Viewers().empty(); }));
 }
 
 // The system asks only the top-level windows whether the session may end: the frame
 // answers for its documents with the question that closing the program asks.
 TEST_F(GuiTest, EndOfSessionAsksAboutModifiedText) {
-  TessaryProcess app(dir_.path());
+  TessaryProcess app(exe_, dir_.path());
   ASSERT_NE(app.frame(), nullptr);
   app.Command(CM_FILENEW);
-  ASSERT_TRUE(WaitFor([&] { return app.ViewerChildren().size() == 1; }));
-  SendMessageA(EditorOf(app.ViewerChildren()[0]), EM_SETMODIFY, TRUE, 0);
+  ASSERT_TRUE(WaitFor([&] { return app.Viewers().size() == 1; }));
+  SendMessageA(EditorOf(app.Viewers()[0]), EM_SETMODIFY, TRUE, 0);
   // Asks as the system does, answers the question (if one comes) with `button`, and
   // returns the frame's answer.
   auto queryEnd = [&](int button, bool& asked) {
@@ -523,7 +445,7 @@ TEST_F(GuiTest, EndOfSessionAsksAboutModifiedText) {
   bool asked = false;
   EXPECT_EQ(queryEnd(IDCANCEL, asked), 0u);
   EXPECT_TRUE(asked);
-  EXPECT_EQ(app.ViewerChildren().size(), 1u);
+  EXPECT_EQ(app.Viewers().size(), 1u);
   EXPECT_NE(queryEnd(IDNO, asked), 0u);
   EXPECT_TRUE(asked);
 }
@@ -531,12 +453,12 @@ TEST_F(GuiTest, EndOfSessionAsksAboutModifiedText) {
 // The Window menu's list of children (ids from 0xFF00) and the buttons of a maximised
 // child in the menu bar (system-command ids) are the MDI frame's own work.
 TEST_F(GuiTest, WindowMenuEntriesActivateTheirChild) {
-  TessaryProcess app(dir_.path());
+  TessaryProcess app(exe_, dir_.path());
   ASSERT_NE(app.frame(), nullptr);
   auto active = [&] { return reinterpret_cast<HWND>(SendMessageA(app.client(), WM_MDIGETACTIVE, 0, 0)); };
   app.Command(CM_FILENEW);
   app.Command(CM_FILENEW);
-  ASSERT_TRUE(WaitFor([&] { return app.ViewerChildren().size() == 2; }));
+  ASSERT_TRUE(WaitFor([&] { return app.Viewers().size() == 2; }));
   ASSERT_TRUE(WaitFor([&] { return TextOf(active()) == "1 - Untitled"; }));
   app.Command(0xFF00);
   EXPECT_TRUE(WaitFor([&] { return TextOf(active()) == "0 - Untitled"; }, 5000));
@@ -548,11 +470,11 @@ TEST_F(GuiTest, WindowMenuEntriesActivateTheirChild) {
   PostMessageA(app.client(), WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(first), 0);
   ASSERT_TRUE(WaitFor([&] { return IsZoomed(first) != FALSE; }));
   app.Command(SC_CLOSE);
-  EXPECT_TRUE(WaitFor([&] { return app.ViewerChildren().size() == 1; }, 5000));
+  EXPECT_TRUE(WaitFor([&] { return app.Viewers().size() == 1; }, 5000));
 
   // Beyond nine children the last entry, "More Windows...", offers them all.
   for (int i = 0; i < 9; ++i) app.Command(CM_FILENEW);
-  ASSERT_TRUE(WaitFor([&] { return app.ViewerChildren().size() == 10; }));
+  ASSERT_TRUE(WaitFor([&] { return app.Viewers().size() == 10; }));
   app.Command(0xFF09);
   HWND more = nullptr;
   ASSERT_TRUE(WaitFor([&] { return (more = app.Box()) != nullptr; }, 5000));
@@ -572,15 +494,15 @@ TEST_F(GuiTest, AFileWithNulBytesOpensWholeAndIsNeverSavedOver) {
   std::string path = dir_ / "BINARY.LOG";
   std::string bytes = std::string("first line\r\n") + '\0' + "after the NUL\r\nlast line\r\n";
   test::WriteBytes(path, bytes);
-  TessaryProcess app(dir_.path());
+  TessaryProcess app(exe_, dir_.path());
   ASSERT_NE(app.frame(), nullptr);
   OpenThroughDialog(app, path);
   HWND box = app.WaitBox("Tessary", 5000);
   ASSERT_NE(box, nullptr);
   EXPECT_NE(StaticTexts(box).find("holds NUL characters"), std::string::npos) << StaticTexts(box);
   TessaryProcess::Press(box, IDOK);
-  ASSERT_TRUE(WaitFor([&] { return app.ViewerChildren().size() == 1; }));
-  HWND child = app.ViewerChildren()[0];
+  ASSERT_TRUE(WaitFor([&] { return app.Viewers().size() == 1; }));
+  HWND child = app.Viewers()[0];
   HWND edit = EditorOf(child);
   std::string shown = bytes;
   shown[12] = ' ';
@@ -595,7 +517,7 @@ TEST_F(GuiTest, AFileWithNulBytesOpensWholeAndIsNeverSavedOver) {
   EXPECT_EQ(TextOf(edit), shown);
   EXPECT_EQ(test::ReadBytes(path), bytes);
   PostMessageA(child, WM_CLOSE, 0, 0);
-  EXPECT_TRUE(WaitFor([&] { return app.ViewerChildren().empty(); }, 5000));
+  EXPECT_TRUE(WaitFor([&] { return app.Viewers().empty(); }, 5000));
   EXPECT_EQ(app.Box(), nullptr);
   EXPECT_EQ(test::ReadBytes(path), bytes);
 }
@@ -610,11 +532,11 @@ TEST_F(GuiTest, ASaveThatFailsKeepsTheFileAsItWasAndSaysSo) {
   std::string old;
   while (old.size() < 8000) old += "a line as it was saved\r\n";
   test::WriteBytes(path, old);
-  TessaryProcess app(dir_.path());
+  TessaryProcess app(exe_, dir_.path());
   ASSERT_NE(app.frame(), nullptr);
   OpenThroughDialog(app, path);
-  ASSERT_TRUE(WaitFor([&] { return app.ViewerChildren().size() == 1; }));
-  HWND child = app.ViewerChildren()[0];
+  ASSERT_TRUE(WaitFor([&] { return app.Viewers().size() == 1; }));
+  HWND child = app.Viewers()[0];
   HWND edit = EditorOf(child);
   ASSERT_EQ(TextOf(edit), old);
   // More text than the file's own blocks hold, so a save cut short would show.
@@ -640,15 +562,15 @@ TEST_F(GuiTest, ASaveThatFailsKeepsTheFileAsItWasAndSaysSo) {
   EXPECT_TRUE(WaitFor([&] { return SendMessageA(edit, EM_GETMODIFY, 0, 0) == 0; }, 5000));
   EXPECT_EQ(test::ReadBytes(path), text);
   PostMessageA(child, WM_CLOSE, 0, 0);
-  EXPECT_TRUE(WaitFor([&] { return app.ViewerChildren().empty(); }, 5000));
+  EXPECT_TRUE(WaitFor([&] { return app.Viewers().empty(); }, 5000));
 }
 
 TEST_F(GuiTest, SaveAsWritesANewFileAndFindWalksTheMatches) {
-  TessaryProcess app(dir_.path());
+  TessaryProcess app(exe_, dir_.path());
   ASSERT_NE(app.frame(), nullptr);
   app.Command(CM_FILENEW);
-  ASSERT_TRUE(WaitFor([&] { return app.ViewerChildren().size() == 1; }));
-  HWND child = app.ViewerChildren()[0];
+  ASSERT_TRUE(WaitFor([&] { return app.Viewers().size() == 1; }));
+  HWND child = app.Viewers()[0];
   HWND edit = EditorOf(child);
   std::string text = "device=a.386\r\nDEVICE=b.386\r\nnodevice=c\r\n";
   SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
@@ -712,14 +634,14 @@ TEST_F(GuiTest, ScreenshotWithAReport) {
   // A backup taken earlier, for the status bar's label.
   test::WriteBytes(backup_ + "\\windir.tsb", "x\r\n");
   test::SetLastWrite(backup_ + "\\windir.tsb", 1996, 12, 7, 9, 5, 0);
-  TessaryProcess app(dir_.path());
+  TessaryProcess app(exe_, dir_.path());
   ASSERT_NE(app.frame(), nullptr);
   HWND status = FindWindowExA(app.frame(), nullptr, "msctls_statusbar32", nullptr);
   EXPECT_EQ(TextOf(status), "LAST BACKUP IN:" + ToUpperAscii(backup_) + " AT 09:05  7 DEC 1996");
   MoveWindow(app.frame(), 0, 0, 760, 520, TRUE);
   OpenThroughDialog(app, report);
-  ASSERT_TRUE(WaitFor([&] { return app.ViewerChildren().size() == 1; }));
-  ShowWindow(app.ViewerChildren()[0], SW_MAXIMIZE);
+  ASSERT_TRUE(WaitFor([&] { return app.Viewers().size() == 1; }));
+  ShowWindow(app.Viewers()[0], SW_MAXIMIZE);
   Sleep(800);
   EXPECT_TRUE(test::SaveWindowPicture(app.frame(), test::BuildPath(UI_SCREENSHOT)));
 }

@@ -382,8 +382,8 @@ std::string WithLastThree(const std::string& path, std::string_view ext) {
 std::string ActionFilePathFor(const std::string& reportPath) { return WithLastThree(reportPath, "tsu"); }
 
 std::vector<std::string> SplitActionLines(std::string_view content) {
-  // Lines are kept whole even beyond 298 characters: a long REMOVEFILE or registry
-  // line cut short, or split into two entries, would name some other file or key.
+  // Lines are kept whole however long: a long REMOVEFILE or registry line cut short,
+  // or split into two entries, would name some other file or key.
   std::vector<std::string> lines;
   ForEachLine(content, [&](std::string_view line) { lines.push_back(ToUpperAscii(line)); });
   return lines;

@@ -116,7 +116,7 @@ std::string WithLastThree(const std::string& path, std::string_view ext);
 // The action file of a report: WithLastThree(reportPath, "tsu").
 std::string ActionFilePathFor(const std::string& reportPath);
 
-// The lines of an action file as loaded for selection: at most 298 characters a line,
+// The lines of an action file as loaded for selection: each line whole, however long,
 // line ends removed, upper-cased (a-z only); an empty line stays an empty entry.
 std::vector<std::string> SplitActionLines(std::string_view content);
 

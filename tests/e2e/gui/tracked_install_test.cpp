@@ -30,12 +30,12 @@
 #include <regex>
 #include <sstream>
 
-#include "gui_driver.h"
 #include "platform/ascii.h"
 #include "platform/files.h"
 #include "platform/profile.h"
 #include "platform/shell.h"
 #include "resources/ids.h"
+#include "tessary_process.h"
 #include "testbed.h"
 #include "uninstall/find_dll_ids.h"
 #include "uninstall/list_ids.h"
@@ -44,8 +44,8 @@
 namespace tessary {
 namespace {
 
-using e2e::TessaryProcess;
-using e2e::WaitFor;
+using test::TessaryProcess;
+using test::WaitFor;
 
 bool EnvOn(const char* name) {
   const char* v = std::getenv(name);
@@ -205,7 +205,7 @@ class TrackedInstall : public ::testing::Test {
     Sleep(400);
     std::string dir = test::BuildPath(GUIDE_SHOTS_DIR);
     CreateDirectoryA(dir.c_str(), nullptr);
-    e2e::SaveWindowPicture(hwnd, dir + "\\" + name + ".bmp");
+    test::SaveWindowPicture(hwnd, dir + "\\" + name + ".bmp");
   }
 
   // Backup from the menu command, confirmed in the Backup dialog.
@@ -213,10 +213,10 @@ class TrackedInstall : public ::testing::Test {
     app.Command(CM_BACKUP);
     HWND dialog = app.WaitBox("Backup");
     ASSERT_NE(dialog, nullptr) << "no Backup dialog";
-    EXPECT_EQ(e2e::TextOf(GetDlgItem(dialog, 337)), ToUpperAscii(backup_));
+    EXPECT_EQ(test::TextOf(GetDlgItem(dialog, 337)), ToUpperAscii(backup_));
     Shot(dialog, "backup-dialog");
     TessaryProcess::Press(dialog, IDOK);
-    ASSERT_TRUE(WaitForBackup(app)) << "the backup did not finish: " << e2e::TextOf(app.Box());
+    ASSERT_TRUE(WaitForBackup(app)) << "the backup did not finish: " << test::TextOf(app.Box());
     EXPECT_TRUE(FileExists(backup_ + "\\windir.tsb"));
   }
 
@@ -226,7 +226,7 @@ class TrackedInstall : public ::testing::Test {
     return WaitFor(
         [&] {
           return app.Box() == nullptr && IsWindowEnabled(app.frame()) &&
-                 e2e::TextOf(status).rfind("LAST BACKUP IN:", 0) == 0;
+                 test::TextOf(status).rfind("LAST BACKUP IN:", 0) == 0;
         },
         120000);
   }
@@ -241,11 +241,11 @@ class TrackedInstall : public ::testing::Test {
 
   // Confirms an open Compare dialog and waits for the report's viewer.
   HWND ConfirmCompare(TessaryProcess& app, HWND dialog) {
-    EXPECT_EQ(e2e::TextOf(GetDlgItem(dialog, 210)), "COMPARE");
+    EXPECT_EQ(test::TextOf(GetDlgItem(dialog, 210)), "COMPARE");
     TessaryProcess::Press(dialog, IDOK);
     HWND viewer = nullptr;
     EXPECT_TRUE(WaitFor([&] { return (viewer = app.Viewer(Report())) != nullptr; }, 120000))
-        << "no report viewer; open: " << e2e::TextOf(app.Box());
+        << "no report viewer; open: " << test::TextOf(app.Box());
     return viewer;
   }
 
@@ -268,7 +268,7 @@ class TrackedInstall : public ::testing::Test {
     EXPECT_NE(chooser, nullptr) << "no UnInstall dialog";
     if (!chooser) return shown;
     HWND list = GetDlgItem(chooser, IDC_UNINSTALL_LIST);
-    EXPECT_EQ(e2e::ListItems(list), std::vector<std::string>{"COMPARE.TSC"});
+    EXPECT_EQ(test::ListItems(list), std::vector<std::string>{"COMPARE.TSC"});
     SendMessageA(list, LB_SETCURSEL, 0, 0);
     TessaryProcess::Press(chooser, IDOK);
     HWND actions = app.WaitBox("Uninstall Actions");
@@ -279,7 +279,7 @@ class TrackedInstall : public ::testing::Test {
     dllCheckOffered_ = IsWindowEnabled(dllCheck) && SendMessageA(dllCheck, BM_GETCHECK, 0, 0) == BST_CHECKED;
     // The list holds the action file's lines in upper case, in the list's own order.
     std::vector<std::string> expected = Lines(ToUpperAscii(test::ReadBytes(ActionFile())));
-    order = e2e::ListItems(entries);
+    order = test::ListItems(entries);
     EXPECT_EQ(Sorted(order), Sorted(expected));
     TessaryProcess::Press(actions, IDC_LIST_SELECTALL);
     EXPECT_TRUE(WaitFor([&] {
@@ -291,15 +291,15 @@ class TrackedInstall : public ::testing::Test {
     bool complete = false;
     bool finished = WaitFor(
         [&] {
-          for (HWND box : e2e::TopWindows(app.pid(), "#32770")) {
-            std::string caption = e2e::TextOf(box);
+          for (HWND box : test::TopWindows(app.pid(), "#32770")) {
+            std::string caption = test::TextOf(box);
             if (caption == "Uninstall Actions" || caption == "Dll Dependancy Check" || caption == "Please wait...")
               continue;
-            Shown s{caption, e2e::StaticTexts(box), {}};
+            Shown s{caption, test::StaticTexts(box), {}};
             int answer = IDOK;
             if (caption == "DLL Dependencies") {
-              s.text = e2e::TextOf(GetDlgItem(box, IDC_FINDDLL_PATH));
-              s.list = e2e::ListItems(GetDlgItem(box, IDC_FINDDLL_LIST));
+              s.text = test::TextOf(GetDlgItem(box, IDC_FINDDLL_PATH));
+              s.list = test::ListItems(GetDlgItem(box, IDC_FINDDLL_LIST));
               answer = dllAnswer;
             } else if (caption == "Verify this action:") {
               answer = verifyAnswer ? verifyAnswer(s.text) : IDYES;
@@ -406,214 +406,254 @@ void ExpectLog(const std::string& log, const std::vector<std::string>& lines) {
   EXPECT_EQ(log.substr(log.size() - 2), "\r\n");
 }
 
-TEST_F(TrackedInstall, NewAppThroughBackupCompareAndUninstall) {
-  const std::string winIni = win_ + "\\win.ini", sysIni = win_ + "\\system.ini", protIni = win_ + "\\protocol.ini";
-  const std::string common = win_ + "\\newapp-common.dat", system = win_ + "\\system";
-  const std::string autoexec = "C:\\autoexec.bat", config = "C:\\config.sys";
-  // The 16-bit System folder of a Windows 95 machine; Wine's prefix may lack it.
-  if (!DirectoryExists(system)) {
-    CreateDirectoryA(system.c_str(), nullptr);
-    guard_.RemoveAfter(system);
+// The NewApp installer taken the long way, in named steps: every registry branch it
+// touches switched on, Backup from the menu, the installation, Compare, an uninstall of
+// every action with Yes to every question, and the machine checked afterwards.
+class TrackedNewApp : public TrackedInstall {
+ protected:
+  // The machine as the installer is to find it, the settings, and what the test must put
+  // back afterwards.
+  void PrepareMachine() {
+    // The 16-bit System folder of a Windows 95 machine; Wine's prefix may lack it.
+    if (!DirectoryExists(system_)) {
+      CreateDirectoryA(system_.c_str(), nullptr);
+      guard_.RemoveAfter(system_);
+    }
+    // Entries the installer changes and deletes, and a file it replaces.
+    ProfileWrite(winIni_, "TessaryE2E", "Mode", "old");
+    ProfileWrite(winIni_, "TessaryE2E", "Obsolete", "1");
+    ProfileWrite(sysIni_, "386Enh", "MinTimeSlice", "20");
+    ProfileWrite(sysIni_, "386Enh", "KeyBufferDelay", ".5");
+    ProfileWrite(protIni_, "NetTrans", "Lana", "0");
+    ProfileWrite(protIni_, "NetTrans", "Stale", "yes");
+    // Files changed within two seconds of the backup would have the same packed DOS time
+    // and count as unchanged: date the tracked files back.
+    for (const std::string& f : {winIni_, sysIni_, protIni_, autoexec_, config_}) {
+      ProfileFlush(f);
+      test::SetLastWrite(f, 1996, 12, 7, 9, 5, 10);
+    }
+    guard_.SaveFile(common_);
+    test::WriteBytes(common_, "NewApp common data, version 1");
+    test::SetLastWrite(common_, 1996, 12, 7, 9, 5, 10);
+    for (const std::string& t : {std::string("C:\\Program Files\\NewVendor"), win_ + "\\newapp.ini",
+                                 system_ + "\\newapp.drv", win_ + "\\fonts\\newapp.fon", desktop_ + "\\NewApp.lnk",
+                                 startMenu_ + "\\NewApp"})
+      guard_.RemoveAfter(t);
+    guard_.DeleteKeyAfter(HKEY_LOCAL_MACHINE, "SOFTWARE\\NewVendor");
+    guard_.DeleteKeyAfter(HKEY_CURRENT_USER, "Software\\NewVendor");
+    guard_.DeleteKeyAfter(HKEY_CLASSES_ROOT, ".nwa");
+    guard_.DeleteKeyAfter(HKEY_CLASSES_ROOT, "NewApp.Document");
+    guard_.DeleteKeyAfter(HKEY_CLASSES_ROOT, "CLSID\\{6A1B2C3D-4E5F-4071-8293-A4B5C6D7E8F9}");
+    // Five branches compared, two switched off (they show as disabled).
+    WriteSettings(
+        "[registry]\r\nCuruser=yes\r\nCLocmach=yes\r\nCSoftware=yes\r\nCClasses=yes\r\nCClsid=yes\r\n"
+        "CUsers=no\r\nCCrConfig=no\r\n");
+    for (const std::string& f : {winIni_, sysIni_, protIni_, autoexec_, config_}) before_[f] = test::ReadBytes(f);
+    // Backup lists the Fonts folder as "\fonts", Compare as "\FONTS": in a prefix with
+    // both "Fonts" and "fonts" those are two folders, and the font goes untracked.
+    fontsTracked_ = SameFolder(win_ + "\\fonts", win_ + "\\FONTS");
   }
-  // Entries the installer changes and deletes, and a file it replaces.
-  ProfileWrite(winIni, "TessaryE2E", "Mode", "old");
-  ProfileWrite(winIni, "TessaryE2E", "Obsolete", "1");
-  ProfileWrite(sysIni, "386Enh", "MinTimeSlice", "20");
-  ProfileWrite(sysIni, "386Enh", "KeyBufferDelay", ".5");
-  ProfileWrite(protIni, "NetTrans", "Lana", "0");
-  ProfileWrite(protIni, "NetTrans", "Stale", "yes");
-  // Files changed within two seconds of the backup would have the same packed DOS time
-  // and count as unchanged: date the tracked files back.
-  for (const std::string& f : {winIni, sysIni, protIni, autoexec, config}) {
-    ProfileFlush(f);
-    test::SetLastWrite(f, 1996, 12, 7, 9, 5, 10);
+
+  // Backup from the menu, then the installer, with the tracked files' times either side.
+  void BackupAndInstall(TessaryProcess& app) {
+    MoveWindow(app.frame(), 0, 0, 760, 520, TRUE);
+    ASSERT_NO_FATAL_FAILURE(Backup(app));
+    Shot(app.frame(), "main-window");
+    for (const std::string& f : {winIni_, sysIni_, protIni_, common_, autoexec_, config_})
+      old_[f] = FileDosDateTime(f).value_or(DosDateTime{});
+    ASSERT_NO_FATAL_FAILURE(Install(NEWAPP_SETUP));
+    for (const std::string& f : {winIni_, sysIni_, protIni_, common_, autoexec_, config_})
+      now_[f] = FileDosDateTime(f).value_or(DosDateTime{});
   }
-  guard_.SaveFile(common);
-  test::WriteBytes(common, "NewApp common data, version 1");
-  test::SetLastWrite(common, 1996, 12, 7, 9, 5, 10);
-  for (const std::string& t : {std::string("C:\\Program Files\\NewVendor"), win_ + "\\newapp.ini",
-                               system + "\\newapp.drv", win_ + "\\fonts\\newapp.fon", desktop_ + "\\NewApp.lnk",
-                               startMenu_ + "\\NewApp"})
-    guard_.RemoveAfter(t);
-  guard_.DeleteKeyAfter(HKEY_LOCAL_MACHINE, "SOFTWARE\\NewVendor");
-  guard_.DeleteKeyAfter(HKEY_CURRENT_USER, "Software\\NewVendor");
-  guard_.DeleteKeyAfter(HKEY_CLASSES_ROOT, ".nwa");
-  guard_.DeleteKeyAfter(HKEY_CLASSES_ROOT, "NewApp.Document");
-  guard_.DeleteKeyAfter(HKEY_CLASSES_ROOT, "CLSID\\{6A1B2C3D-4E5F-4071-8293-A4B5C6D7E8F9}");
-  // Five branches compared, two switched off (they show as disabled).
-  WriteSettings(
-      "[registry]\r\nCuruser=yes\r\nCLocmach=yes\r\nCSoftware=yes\r\nCClasses=yes\r\nCClsid=yes\r\n"
-      "CUsers=no\r\nCCrConfig=no\r\n");
-  std::map<std::string, std::string> before;
-  for (const std::string& f : {winIni, sysIni, protIni, autoexec, config}) before[f] = test::ReadBytes(f);
-  // Backup lists the Fonts folder as "\fonts", Compare as "\FONTS": in a prefix with
-  // both "Fonts" and "fonts" those are two folders, and the font goes untracked.
-  const bool fontsTracked = SameFolder(win_ + "\\fonts", win_ + "\\FONTS");
 
-  TessaryProcess app(test::BuildPath(TESSARY_EXE), dir_.path());
-  ASSERT_NE(app.frame(), nullptr);
-  MoveWindow(app.frame(), 0, 0, 760, 520, TRUE);
-  ASSERT_NO_FATAL_FAILURE(Backup(app));
-  Shot(app.frame(), "main-window");
-  std::map<std::string, DosDateTime> old, now;
-  for (const std::string& f : {winIni, sysIni, protIni, common, autoexec, config})
-    old[f] = FileDosDateTime(f).value_or(DosDateTime{});
-  ASSERT_NO_FATAL_FAILURE(Install(NEWAPP_SETUP));
-  for (const std::string& f : {winIni, sysIni, protIni, common, autoexec, config})
-    now[f] = FileDosDateTime(f).value_or(DosDateTime{});
+  // Compare from the menu: the viewer shows the report, and the report holds every
+  // change in a tracked place and nothing else.
+  void CompareAndExpectReport(TessaryProcess& app) {
+    HWND viewer = Compare(app);
+    ASSERT_NE(viewer, nullptr);
+    if (shots_) {
+      ShowWindow(viewer, SW_MAXIMIZE);
+      // Past the explanatory header, to the findings.
+      SendMessageA(FindWindowExA(viewer, nullptr, "tessaryEditFile", nullptr), EM_LINESCROLL, 0, 26);
+      Shot(app.frame(), "compare-report");
+    }
+    const std::string report = test::ReadBytes(Report());
+    EXPECT_EQ(app.ViewerText(viewer), report);
 
-  HWND viewer = Compare(app);
-  ASSERT_NE(viewer, nullptr);
-  if (shots_) {
-    ShowWindow(viewer, SW_MAXIMIZE);
-    // Past the explanatory header, to the findings.
-    SendMessageA(FindWindowExA(viewer, nullptr, "tessaryEditFile", nullptr), EM_LINESCROLL, 0, 26);
-    Shot(app.frame(), "compare-report");
+    std::vector<std::string> expected = Header(ToUpperAscii(Report()));
+    Append(expected, {"====================", "AUTOEXEC.BAT File", "Lines added or modified:", "SET NEWAPP=C:\\NEWAPP",
+                      "====================", "CONFIG.SYS File", "Lines added or modified:",
+                      "DEVICE=C:\\NEWAPP\\NEWAPP.SYS", "====================",
+                      "MSDOS.SYS - No changes made (File has same date/time)"});
+    Append(expected, {"====================", "WIN.INI", "------", "Lines Added or Changed:", "- - -", "[TessaryE2E]",
+                      "FROM:  Mode=old", "TO:    Mode=new", "[NewApp]", "ADDED: Path=C:\\NEWAPP", "------",
+                      "Lines Deleted (or ignored with ';'):", "- - -", "[TessaryE2E]", "DELETED: Obsolete=1"});
+    Append(expected, {"====================", "SYSTEM.INI", "------", "Lines Added or Changed:", "- - -", "[386Enh]",
+                      "FROM:  MinTimeSlice=20", "TO:    MinTimeSlice=40", "ADDED: device=newapp.386", "------",
+                      "Lines Deleted (or ignored with ';'):", "- - -", "[386Enh]", "DELETED: KeyBufferDelay=.5"});
+    Append(expected, {"====================", "PROTOCOL.INI", "------", "Lines Added or Changed:", "- - -",
+                      "[NetTrans]", "FROM:  Lana=0", "TO:    Lana=1", "[NewNet]", "ADDED: Driver=newnet.sys", "------",
+                      "Lines Deleted (or ignored with ';'):", "- - -", "[NetTrans]", "DELETED: Stale=yes"});
+    Append(expected, {"================", "Registry keys ADDED:", "- - - - -"});
+    Append(expected, keys_);
+    Append(expected, {"***User has disabled compare of: HKEY_USERS Registry Branch.",
+                      "***User has disabled compare of: HKEY_CURRENT_CONFIG Registry Branch.", "================"});
+    Append(expected, {"===============", win_ + " Directory"});
+    Append(expected, Sorted({"ADDED  : newapp.ini", Updated("newapp-common.dat", now_[common_], old_[common_]),
+                             Updated("protocol.ini", now_[protIni_], old_[protIni_]),
+                             Updated("system.ini", now_[sysIni_], old_[sysIni_]),
+                             Updated("win.ini", now_[winIni_], old_[winIni_])}));
+    Append(expected, {"===============", win_ + "\\SYSTEM Directory", "ADDED  : newapp.drv"});
+    if (fontsTracked_) Append(expected, {"===============", win_ + "\\FONTS Directory", "ADDED  : newapp.fon"});
+    Append(expected, {"===============", "C:\\Program Files Directory", "ADDED  : NewVendor  (DIR)"});
+    Append(expected, {"===============", startMenu_ + " Directory", "ADDED  : NewApp  (DIR)"});
+    Append(expected, {"===============", desktop_ + " Directory", "ADDED  : NewApp.lnk"});
+    Append(expected, {"===============", "C:\\ Directory"});
+    Append(expected, Sorted({Updated("autoexec.bat", now_[autoexec_], old_[autoexec_]),
+                             Updated("config.sys", now_[config_], old_[config_])}));
+    Append(expected, {"- - - - -", "- - - - -"});
+    EXPECT_EQ(Join(Comparable(report)), Join(expected));
   }
-  const std::string report = test::ReadBytes(Report());
-  EXPECT_EQ(app.ViewerText(viewer), report);
-
-  // The report: every change in a tracked place and nothing else.
-  std::vector<std::string> expected = Header(ToUpperAscii(Report()));
-  Append(expected, {"====================", "AUTOEXEC.BAT File", "Lines added or modified:", "SET NEWAPP=C:\\NEWAPP",
-                    "====================", "CONFIG.SYS File", "Lines added or modified:",
-                    "DEVICE=C:\\NEWAPP\\NEWAPP.SYS", "====================",
-                    "MSDOS.SYS - No changes made (File has same date/time)"});
-  Append(expected, {"====================", "WIN.INI", "------", "Lines Added or Changed:", "- - -", "[TessaryE2E]",
-                    "FROM:  Mode=old", "TO:    Mode=new", "[NewApp]", "ADDED: Path=C:\\NEWAPP", "------",
-                    "Lines Deleted (or ignored with ';'):", "- - -", "[TessaryE2E]", "DELETED: Obsolete=1"});
-  Append(expected, {"====================", "SYSTEM.INI", "------", "Lines Added or Changed:", "- - -", "[386Enh]",
-                    "FROM:  MinTimeSlice=20", "TO:    MinTimeSlice=40", "ADDED: device=newapp.386", "------",
-                    "Lines Deleted (or ignored with ';'):", "- - -", "[386Enh]", "DELETED: KeyBufferDelay=.5"});
-  Append(expected, {"====================", "PROTOCOL.INI", "------", "Lines Added or Changed:", "- - -", "[NetTrans]",
-                    "FROM:  Lana=0", "TO:    Lana=1", "[NewNet]", "ADDED: Driver=newnet.sys", "------",
-                    "Lines Deleted (or ignored with ';'):", "- - -", "[NetTrans]", "DELETED: Stale=yes"});
-  const std::string clsid = "HKEY_CLASSES_ROOT\\CLSID\\{6A1B2C3D-4E5F-4071-8293-A4B5C6D7E8F9}";
-  const std::vector<std::string> keys = {"HKEY_CURRENT_USER\\Software\\NewVendor",
-                                         "HKEY_CURRENT_USER\\Software\\NewVendor\\NewApp",
-                                         "HKEY_LOCAL_MACHINE\\SOFTWARE\\NewVendor",
-                                         "HKEY_LOCAL_MACHINE\\SOFTWARE\\NewVendor\\NewApp",
-                                         "HKEY_LOCAL_MACHINE\\SOFTWARE\\NewVendor\\NewApp\\Settings",
-                                         "HKEY_CLASSES_ROOT\\.nwa",
-                                         "HKEY_CLASSES_ROOT\\NewApp.Document",
-                                         "HKEY_CLASSES_ROOT\\NewApp.Document\\shell",
-                                         "HKEY_CLASSES_ROOT\\NewApp.Document\\shell\\open",
-                                         "HKEY_CLASSES_ROOT\\NewApp.Document\\shell\\open\\command",
-                                         clsid,
-                                         clsid + "\\InprocServer32"};
-  Append(expected, {"================", "Registry keys ADDED:", "- - - - -"});
-  Append(expected, keys);
-  Append(expected, {"***User has disabled compare of: HKEY_USERS Registry Branch.",
-                    "***User has disabled compare of: HKEY_CURRENT_CONFIG Registry Branch.", "================"});
-  Append(expected, {"===============", win_ + " Directory"});
-  Append(expected, Sorted({"ADDED  : newapp.ini", Updated("newapp-common.dat", now[common], old[common]),
-                           Updated("protocol.ini", now[protIni], old[protIni]),
-                           Updated("system.ini", now[sysIni], old[sysIni]),
-                           Updated("win.ini", now[winIni], old[winIni])}));
-  Append(expected, {"===============", win_ + "\\SYSTEM Directory", "ADDED  : newapp.drv"});
-  if (fontsTracked) Append(expected, {"===============", win_ + "\\FONTS Directory", "ADDED  : newapp.fon"});
-  Append(expected, {"===============", "C:\\Program Files Directory", "ADDED  : NewVendor  (DIR)"});
-  Append(expected, {"===============", startMenu_ + " Directory", "ADDED  : NewApp  (DIR)"});
-  Append(expected, {"===============", desktop_ + " Directory", "ADDED  : NewApp.lnk"});
-  Append(expected, {"===============", "C:\\ Directory"});
-  Append(expected,
-         Sorted({Updated("autoexec.bat", now[autoexec], old[autoexec]), Updated("config.sys", now[config], old[config])}));
-  Append(expected, {"- - - - -", "- - - - -"});
-  EXPECT_EQ(Join(Comparable(report)), Join(expected));
 
   // One undo action per undoable change.
-  std::vector<std::string> actions = {"CHANGE:Mode=new>TO:old>IN:WIN.INI[TessaryE2E]",
-                                      "REMOVE:Path=C:\\NEWAPP>FROM:WIN.INI[NewApp]",
-                                      "ADD:Obsolete=1>TO:WIN.INI[TessaryE2E]",
-                                      "CHANGE:MinTimeSlice=40>TO:20>IN:SYSTEM.INI[386Enh]",
-                                      "REMOVE:device=newapp.386>FROM:SYSTEM.INI[386Enh]",
-                                      "ADD:KeyBufferDelay=.5>TO:SYSTEM.INI[386Enh]",
-                                      "CHANGE:Lana=1>TO:0>IN:PROTOCOL.INI[NetTrans]",
-                                      "REMOVE:Driver=newnet.sys>FROM:PROTOCOL.INI[NewNet]",
-                                      "ADD:Stale=yes>TO:PROTOCOL.INI[NetTrans]"};
-  for (const std::string& k : keys) actions.push_back("REG_DAT_REMOVE:" + k + ">FROM:REG.DAT");
-  Append(actions, {"REMOVEFILE:newapp.ini>FROM:" + win_, "REMOVEFILE:newapp.drv>FROM:" + win_ + "\\SYSTEM",
-                   "REMOVEFILE:NewVendor  (DIR)>FROM:C:\\Program Files",
-                   "REMOVEFILE:NewApp  (DIR)>FROM:" + startMenu_, "REMOVEFILE:NewApp.lnk>FROM:" + desktop_});
-  if (fontsTracked) actions.push_back("REMOVEFILE:newapp.fon>FROM:" + win_ + "\\FONTS");
-  EXPECT_EQ(Join(Sorted(Lines(test::ReadBytes(ActionFile())))), Join(Sorted(actions)));
+  void ExpectActionFile() {
+    actions_ = {"CHANGE:Mode=new>TO:old>IN:WIN.INI[TessaryE2E]",
+                "REMOVE:Path=C:\\NEWAPP>FROM:WIN.INI[NewApp]",
+                "ADD:Obsolete=1>TO:WIN.INI[TessaryE2E]",
+                "CHANGE:MinTimeSlice=40>TO:20>IN:SYSTEM.INI[386Enh]",
+                "REMOVE:device=newapp.386>FROM:SYSTEM.INI[386Enh]",
+                "ADD:KeyBufferDelay=.5>TO:SYSTEM.INI[386Enh]",
+                "CHANGE:Lana=1>TO:0>IN:PROTOCOL.INI[NetTrans]",
+                "REMOVE:Driver=newnet.sys>FROM:PROTOCOL.INI[NewNet]",
+                "ADD:Stale=yes>TO:PROTOCOL.INI[NetTrans]"};
+    for (const std::string& k : keys_) actions_.push_back("REG_DAT_REMOVE:" + k + ">FROM:REG.DAT");
+    Append(actions_, {"REMOVEFILE:newapp.ini>FROM:" + win_, "REMOVEFILE:newapp.drv>FROM:" + win_ + "\\SYSTEM",
+                      "REMOVEFILE:NewVendor  (DIR)>FROM:C:\\Program Files",
+                      "REMOVEFILE:NewApp  (DIR)>FROM:" + startMenu_, "REMOVEFILE:NewApp.lnk>FROM:" + desktop_});
+    if (fontsTracked_) actions_.push_back("REMOVEFILE:newapp.fon>FROM:" + win_ + "\\FONTS");
+    EXPECT_EQ(Join(Sorted(Lines(test::ReadBytes(ActionFile())))), Join(Sorted(actions_)));
+  }
 
-  // Uninstall everything, saying Yes to every question.
-  std::vector<std::string> order;
-  std::vector<Shown> shown = Uninstall(app, order);
-  HWND logViewer = nullptr;
-  EXPECT_TRUE(WaitFor([&] { return (logViewer = app.Viewer(Log())) != nullptr; })) << "the log is not shown";
-  if (shots_ && logViewer) {
-    ShowWindow(logViewer, SW_MAXIMIZE);
-    Shot(app.frame(), "uninstall-log");
+  // Uninstall of everything, saying Yes to every question; the log is shown in a viewer.
+  // The program is closed at the end.
+  void UninstallEverything(TessaryProcess& app) {
+    shown_ = Uninstall(app, order_);
+    HWND logViewer = nullptr;
+    EXPECT_TRUE(WaitFor([&] { return (logViewer = app.Viewer(Log())) != nullptr; })) << "the log is not shown";
+    if (shots_ && logViewer) {
+      ShowWindow(logViewer, SW_MAXIMIZE);
+      Shot(app.frame(), "uninstall-log");
+    }
+    log_ = test::ReadBytes(Log());
+    if (logViewer) {
+      EXPECT_EQ(app.ViewerText(logViewer), log_);
+    }
+    app.Close();
+    PrintIfAsked();
   }
-  const std::string log = test::ReadBytes(Log());
-  if (logViewer) {
-    EXPECT_EQ(app.ViewerText(logViewer), log);
-  }
-  app.Close();
-  PrintIfAsked();
 
   // What was asked: one verify question per action, the tree question per directory,
   // an error for each key whose parent's deletion had taken it along, the log offer.
   // The run follows the list's order; a key whose parent went before it is gone already.
-  std::vector<std::string> logLines, errors;
-  for (std::size_t i = 0; i < order.size(); ++i) {
-    const std::string& a = order[i];
-    logLines.push_back("DONE:" + a);
-    if (a.rfind("REG_DAT_REMOVE:", 0) == 0) {
-      std::string key = a.substr(15, a.find(">FROM:") - 15);
-      bool parentGone = false;
-      for (std::size_t j = 0; j < i; ++j) {
-        const std::string& b = order[j];
-        std::string other = b.rfind("REG_DAT_REMOVE:", 0) == 0 ? b.substr(15, b.find(">FROM:") - 15) : "";
-        if (!other.empty() && key.size() > other.size() && key.compare(0, other.size() + 1, other + "\\") == 0)
-          parentGone = true;
-      }
-      if (parentGone) {
-        logLines.back() = "NOT DONE(ERROR):" + a;
-        errors.push_back(key);
+  void ExpectQuestionsAndLog() {
+    std::vector<std::string> logLines, errors;
+    for (std::size_t i = 0; i < order_.size(); ++i) {
+      const std::string& a = order_[i];
+      logLines.push_back("DONE:" + a);
+      if (a.rfind("REG_DAT_REMOVE:", 0) == 0) {
+        std::string key = a.substr(15, a.find(">FROM:") - 15);
+        bool parentGone = false;
+        for (std::size_t j = 0; j < i; ++j) {
+          const std::string& b = order_[j];
+          std::string other = b.rfind("REG_DAT_REMOVE:", 0) == 0 ? b.substr(15, b.find(">FROM:") - 15) : "";
+          if (!other.empty() && key.size() > other.size() && key.compare(0, other.size() + 1, other + "\\") == 0)
+            parentGone = true;
+        }
+        if (parentGone) {
+          logLines.back() = "NOT DONE(ERROR):" + a;
+          errors.push_back(key);
+        }
       }
     }
-  }
-  int verify = 0, trees = 0, complete = 0;
-  std::vector<std::string> errorCaptions;
-  for (const Shown& s : shown) {
-    if (s.caption == "Verify this action:") {
-      ++verify;
-    } else if (s.text.rfind("This directory, all its files", 0) == 0) {
-      ++trees;
-    } else if (s.caption == "Uninstall Complete") {
-      ++complete;
-    } else if (s.text == "Error removing Registry entry. This entry may have already been removed.") {
-      errorCaptions.push_back(s.caption);
-    } else {
-      ADD_FAILURE() << "unexpected box [" << s.caption << "] " << s.text;
+    int verify = 0, trees = 0, complete = 0;
+    std::vector<std::string> errorCaptions;
+    for (const Shown& s : shown_) {
+      if (s.caption == "Verify this action:") {
+        ++verify;
+      } else if (s.text.rfind("This directory, all its files", 0) == 0) {
+        ++trees;
+      } else if (s.caption == "Uninstall Complete") {
+        ++complete;
+      } else if (s.text == "Error removing Registry entry. This entry may have already been removed.") {
+        errorCaptions.push_back(s.caption);
+      } else {
+        ADD_FAILURE() << "unexpected box [" << s.caption << "] " << s.text;
+      }
     }
+    EXPECT_FALSE(dllCheckOffered_);  // no DLL among the actions
+    EXPECT_EQ(verify, static_cast<int>(actions_.size()));
+    EXPECT_EQ(trees, 2);
+    EXPECT_EQ(complete, 1);
+    EXPECT_EQ(errorCaptions, errors);
+    ExpectLog(log_, logLines);
   }
-  EXPECT_FALSE(dllCheckOffered_);  // no DLL among the actions
-  EXPECT_EQ(verify, static_cast<int>(actions.size()));
-  EXPECT_EQ(trees, 2);
-  EXPECT_EQ(complete, 1);
-  EXPECT_EQ(errorCaptions, errors);
-  ExpectLog(log, logLines);
 
   // Undone: the INI files are as before the installation, byte for byte (entries put
   // back keep their letter case), the keys and the new files and folders are gone.
-  for (const std::string& f : {winIni, sysIni, protIni}) EXPECT_EQ(test::ReadBytes(f), before[f]) << f;
-  for (const auto& [root, key] : std::vector<std::pair<HKEY, std::string>>{
-           {HKEY_LOCAL_MACHINE, "SOFTWARE\\NewVendor"}, {HKEY_CURRENT_USER, "Software\\NewVendor"},
-           {HKEY_CLASSES_ROOT, ".nwa"}, {HKEY_CLASSES_ROOT, "NewApp.Document"},
-           {HKEY_CLASSES_ROOT, "CLSID\\{6A1B2C3D-4E5F-4071-8293-A4B5C6D7E8F9}"}})
-    EXPECT_FALSE(KeyExists(root, key)) << key;
-  for (const std::string& p : {std::string("C:\\Program Files\\NewVendor"), win_ + "\\newapp.ini",
-                               system + "\\newapp.drv", desktop_ + "\\NewApp.lnk", startMenu_ + "\\NewApp"})
-    EXPECT_FALSE(PathExists(p)) << p;
-  EXPECT_EQ(PathExists(win_ + "\\fonts\\newapp.fon"), !fontsTracked);
   // Reported but not undone: the boot-file lines and the replaced file.
-  EXPECT_EQ(test::ReadBytes(autoexec), before[autoexec] + "SET NEWAPP=C:\\NEWAPP\r\n");
-  EXPECT_EQ(test::ReadBytes(config), before[config] + "DEVICE=C:\\NEWAPP\\NEWAPP.SYS\r\n");
-  EXPECT_EQ(test::ReadBytes(common), "NewApp common data, version 2");
+  void ExpectMachineUndone() {
+    for (const std::string& f : {winIni_, sysIni_, protIni_}) EXPECT_EQ(test::ReadBytes(f), before_[f]) << f;
+    for (const auto& [root, key] : std::vector<std::pair<HKEY, std::string>>{
+             {HKEY_LOCAL_MACHINE, "SOFTWARE\\NewVendor"}, {HKEY_CURRENT_USER, "Software\\NewVendor"},
+             {HKEY_CLASSES_ROOT, ".nwa"}, {HKEY_CLASSES_ROOT, "NewApp.Document"},
+             {HKEY_CLASSES_ROOT, "CLSID\\{6A1B2C3D-4E5F-4071-8293-A4B5C6D7E8F9}"}})
+      EXPECT_FALSE(KeyExists(root, key)) << key;
+    for (const std::string& p : {std::string("C:\\Program Files\\NewVendor"), win_ + "\\newapp.ini",
+                                 system_ + "\\newapp.drv", desktop_ + "\\NewApp.lnk", startMenu_ + "\\NewApp"})
+      EXPECT_FALSE(PathExists(p)) << p;
+    EXPECT_EQ(PathExists(win_ + "\\fonts\\newapp.fon"), !fontsTracked_);
+    EXPECT_EQ(test::ReadBytes(autoexec_), before_[autoexec_] + "SET NEWAPP=C:\\NEWAPP\r\n");
+    EXPECT_EQ(test::ReadBytes(config_), before_[config_] + "DEVICE=C:\\NEWAPP\\NEWAPP.SYS\r\n");
+    EXPECT_EQ(test::ReadBytes(common_), "NewApp common data, version 2");
+  }
+
+  const std::string winIni_ = win_ + "\\win.ini", sysIni_ = win_ + "\\system.ini", protIni_ = win_ + "\\protocol.ini";
+  const std::string common_ = win_ + "\\newapp-common.dat", system_ = win_ + "\\system";
+  const std::string autoexec_ = "C:\\autoexec.bat", config_ = "C:\\config.sys";
+  // The keys the installer adds in the branches compared; class keys show once, under
+  // HKEY_CLASSES_ROOT.
+  const std::string clsid_ = "HKEY_CLASSES_ROOT\\CLSID\\{6A1B2C3D-4E5F-4071-8293-A4B5C6D7E8F9}";
+  const std::vector<std::string> keys_ = {"HKEY_CURRENT_USER\\Software\\NewVendor",
+                                          "HKEY_CURRENT_USER\\Software\\NewVendor\\NewApp",
+                                          "HKEY_LOCAL_MACHINE\\SOFTWARE\\NewVendor",
+                                          "HKEY_LOCAL_MACHINE\\SOFTWARE\\NewVendor\\NewApp",
+                                          "HKEY_LOCAL_MACHINE\\SOFTWARE\\NewVendor\\NewApp\\Settings",
+                                          "HKEY_CLASSES_ROOT\\.nwa",
+                                          "HKEY_CLASSES_ROOT\\NewApp.Document",
+                                          "HKEY_CLASSES_ROOT\\NewApp.Document\\shell",
+                                          "HKEY_CLASSES_ROOT\\NewApp.Document\\shell\\open",
+                                          "HKEY_CLASSES_ROOT\\NewApp.Document\\shell\\open\\command",
+                                          clsid_,
+                                          clsid_ + "\\InprocServer32"};
+  std::map<std::string, std::string> before_;  // the tracked files' bytes before the backup
+  std::map<std::string, DosDateTime> old_, now_;  // their times before and after the installation
+  bool fontsTracked_ = false;
+  std::vector<std::string> actions_;  // the action file's lines, as expected
+  std::vector<std::string> order_;  // the Uninstall Actions list, in its order
+  std::vector<Shown> shown_;  // every box the uninstall showed
+  std::string log_;  // the uninstall log
+};
+
+TEST_F(TrackedNewApp, ThroughBackupCompareAndUninstall) {
+  PrepareMachine();
+  TessaryProcess app(test::BuildPath(TESSARY_EXE), dir_.path());
+  ASSERT_NE(app.frame(), nullptr);
+  ASSERT_NO_FATAL_FAILURE(BackupAndInstall(app));
+  ASSERT_NO_FATAL_FAILURE(CompareAndExpectReport(app));
+  ExpectActionFile();
+  UninstallEverything(app);
+  ExpectQuestionsAndLog();
+  ExpectMachineUndone();
 }
 
 // A 16-bit program (NE format) whose imported-names table names the given modules.
@@ -671,7 +711,7 @@ TEST_F(TrackedInstall, SharedDllThroughExpressAndARefusedDllUninstall) {
   TessaryProcess::Press(express, IDOK);
   // The backup runs by itself; then the program asks for the setup program.
   HWND prompt = app.WaitBox("Select Setup/Install File", 120000);
-  ASSERT_NE(prompt, nullptr) << "no setup prompt; open: " << e2e::TextOf(app.Box());
+  ASSERT_NE(prompt, nullptr) << "no setup prompt; open: " << test::TextOf(app.Box());
   EXPECT_TRUE(FileExists(backup_ + "\\windir.tsb"));
   EXPECT_TRUE(FileExists(backup_ + "\\C_free.snb"));  // a backup the program started itself
   HWND name = GetDlgItem(prompt, 0x47c);  // the file-name combo box
@@ -683,7 +723,7 @@ TEST_F(TrackedInstall, SharedDllThroughExpressAndARefusedDllUninstall) {
   // The Compare dialog opens while the installer runs; confirm it once that has ended.
   HWND compare = app.WaitBox("Compare");
   ASSERT_NE(compare, nullptr) << "no Compare dialog";
-  EXPECT_TRUE(WaitFor([] { return !e2e::ProcessRunning("shareddll-setup.exe"); }, 60000));
+  EXPECT_TRUE(WaitFor([] { return !test::ProcessRunning("shareddll-setup.exe"); }, 60000));
   ASSERT_TRUE(FileExists(dll)) << "the installer did not run";
   EXPECT_TRUE(FileExists(untracked));
   const DosDateTime autoexecOld{PackDosDate(1996, 12, 7), PackDosTime(9, 5, 10)};

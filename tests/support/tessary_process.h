@@ -1,29 +1,18 @@
-// Drives the real tessary.exe from outside: finds its windows by class and caption,
-// posts commands and button presses, reads control texts, and saves window pictures.
+// The real tessary.exe, driven from outside by the GUI tests: started in a working
+// folder, found by its frame's class and caption, sent commands and button presses,
+// its dialogs, message boxes, viewers and tool bar read through window_probe.h.
 #pragma once
 
 #include <windows.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "window_probe.h"
 
-namespace tessary::e2e {
+namespace tessary::test {
 
-using test::Children;
-using test::ClassOf;
-using test::FindTop;
-using test::ListItems;
-using test::ProcessRunning;
-using test::SaveWindowPicture;
-using test::StaticTexts;
-using test::TextOf;
-using test::TopWindows;
-using test::WaitFor;
-
-// tessary.exe started in a working folder; closed (documents unsaved) at the end.
+// tessary.exe started in a working folder; closed (documents left unsaved) at the end.
 class TessaryProcess {
  public:
   TessaryProcess(const std::string& exe, const std::string& workDir);
@@ -32,17 +21,27 @@ class TessaryProcess {
   TessaryProcess& operator=(const TessaryProcess&) = delete;
 
   DWORD pid() const { return info_.dwProcessId; }
+  HANDLE process() const { return info_.hProcess; }
   HWND frame() const { return frame_; }
   HWND client() const { return client_; }
+  // Posts a menu command to the frame.
   void Command(int id) const;
   // A dialog of the program, message boxes included, by caption.
   HWND Box(const std::string& caption = {}) const { return FindTop(pid(), "#32770", caption); }
   HWND WaitBox(const std::string& caption, int ms = 15000) const;
   static void Press(HWND dialog, int id);
+  // The viewer windows (MDI children), and the one whose caption is that path, or null.
   std::vector<HWND> Viewers() const { return Children(client_, "tessaryMDIChild"); }
-  // The viewer whose caption is that path, or null.
   HWND Viewer(const std::string& path) const;
   std::string ViewerText(HWND viewer) const;
+  HWND ToolBar() const { return FindWindowExA(frame_, nullptr, "ToolbarWindow32", nullptr); }
+  // The centre of a tool-bar button: its rectangle is read inside the program's memory.
+  LPARAM ToolButtonCentre(int command) const;
+  void PointAtToolButton(int command) const;
+  void ClickToolButton(int command) const;
+  // Lets the program work through what it was posted (a sent message would overtake
+  // the posted ones, so this only waits).
+  void Settle() const { Sleep(300); }
   // Closes the program and waits for it; false when it had to be ended by force.
   bool Close();
 
@@ -52,4 +51,4 @@ class TessaryProcess {
   HWND client_ = nullptr;
 };
 
-}  // namespace tessary::e2e
+}  // namespace tessary::test

@@ -1,9 +1,11 @@
-#include "gui_driver.h"
+#include "tessary_process.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
 
 #include "platform/ascii.h"
-#include "testbed.h"
 
-namespace tessary::e2e {
+namespace tessary::test {
 
 TessaryProcess::TessaryProcess(const std::string& exe, const std::string& workDir) {
   STARTUPINFOA si{};
@@ -68,4 +70,31 @@ std::string TessaryProcess::ViewerText(HWND viewer) const {
   return edit ? TextOf(edit) : std::string();
 }
 
-}  // namespace tessary::e2e
+LPARAM TessaryProcess::ToolButtonCentre(int command) const {
+  HWND bar = ToolBar();
+  int index = static_cast<int>(SendMessageA(bar, TB_COMMANDTOINDEX, command, 0));
+  EXPECT_GE(index, 0) << command;
+  void* remote = VirtualAllocEx(info_.hProcess, nullptr, sizeof(RECT), MEM_COMMIT, PAGE_READWRITE);
+  if (!remote) return 0;
+  SendMessageA(bar, TB_GETITEMRECT, index, reinterpret_cast<LPARAM>(remote));
+  RECT r{};
+  SIZE_T read = 0;
+  ReadProcessMemory(info_.hProcess, remote, &r, sizeof r, &read);
+  VirtualFreeEx(info_.hProcess, remote, 0, MEM_RELEASE);
+  return MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+}
+
+void TessaryProcess::PointAtToolButton(int command) const {
+  PostMessageA(ToolBar(), WM_MOUSEMOVE, 0, ToolButtonCentre(command));
+}
+
+void TessaryProcess::ClickToolButton(int command) const {
+  HWND bar = ToolBar();
+  ASSERT_NE(bar, nullptr);
+  LPARAM at = ToolButtonCentre(command);
+  PostMessageA(bar, WM_MOUSEMOVE, 0, at);
+  PostMessageA(bar, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  PostMessageA(bar, WM_LBUTTONUP, 0, at);
+}
+
+}  // namespace tessary::test
