@@ -5,6 +5,7 @@
 #include "compare/boot_compare.h"
 #include "compare/logic/compare_text.h"
 #include "platform/ascii.h"
+#include "platform/code_page.h"
 #include "platform/files.h"
 
 namespace tessary {
@@ -39,7 +40,9 @@ SectionOutput::SectionOutput(CompareRun& run)
     : report_(run.reportPath, std::ios::binary | std::ios::app), actions_(run.actionPath, std::ios::binary | std::ios::app) {}
 
 void SectionOutput::Report(const std::string& text) {
-  report_ << ToCrLf(text);
+  // The report is UTF-8 throughout: a line of a boot or INI file in the machine's ANSI
+  // code page is shown in UTF-8 (the action file keeps such an entry's own bytes).
+  report_ << ToCrLf(FromOlderLines(text));
   report_.flush();
 }
 

@@ -5,21 +5,22 @@
 #include <algorithm>
 #include <vector>
 
+#include "code_page.h"
 #include "handles.h"
 
 namespace tessary {
 
-DirSearch::DirSearch(const std::string& pattern) : handle_(FindFirstFileA(pattern.c_str(), &data_)) {
+DirSearch::DirSearch(const std::string& pattern) : handle_(FindFirstFileW(ToWide(pattern).c_str(), &data_)) {
   pending_ = static_cast<bool>(handle_);
 }
 
 bool DirSearch::Next(FindEntry& entry) {
   if (!pending_) return false;
-  entry.name = data_.cFileName;
+  entry.name = FromWide(data_.cFileName);
   entry.attributes = data_.dwFileAttributes;
   entry.lastWrite = data_.ftLastWriteTime;
   entry.size = (std::uint64_t(data_.nFileSizeHigh) << 32) | data_.nFileSizeLow;
-  pending_ = FindNextFileA(handle_.get(), &data_) != FALSE;
+  pending_ = FindNextFileW(handle_.get(), &data_) != FALSE;
   return true;
 }
 

@@ -2,27 +2,43 @@
 
 #include <windows.h>
 
+#include <optional>
+
+#include "files.h"
+#include "ini_document.h"
+
 namespace tessary {
 namespace {
 
-// GetPrivateProfileStringA with a null section or key returns a list of names, each
-// ended by a zero, the list ended by a second zero. Grows the buffer until it fits.
-std::vector<std::string> ReadNameList(const char* section, const std::string& file) {
-  std::vector<char> buf(4096);
-  for (;;) {
-    DWORD n = GetPrivateProfileStringA(section, nullptr, "", buf.data(), static_cast<DWORD>(buf.size()),
-                                       file.c_str());
-    if (n < buf.size() - 2) {
-      std::vector<std::string> names;
-      for (DWORD i = 0; i < n;) {
-        std::string name(&buf[i]);
-        i += static_cast<DWORD>(name.size()) + 1;
-        names.push_back(std::move(name));
-      }
-      return names;
-    }
-    buf.resize(buf.size() * 4);
-  }
+// A bare file name is a file of the Windows folder, as the system's INI functions take it.
+std::string Resolve(const std::string& file) {
+  if (file.find_first_of("\\/:") != std::string::npos) return file;
+  return WindowsDirectory() + "\\" + file;
+}
+
+std::optional<IniDocument> Load(const std::string& path) {
+  std::optional<std::string> bytes = ReadWholeFile(path);
+  if (!bytes) return std::nullopt;
+  return IniDocument(std::move(*bytes));
+}
+
+// A file that does not exist yet is made; an existing one is replaced whole (written
+// beside it and moved over it, its attributes kept). A read-only file is refused.
+bool Store(const std::string& path, const IniDocument& document, bool existed) {
+  if (existed) return ReplaceFileKeepingAttributes(path, document.text());
+  const UniqueHandle h(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!h) return false;
+  DWORD written = 0;
+  const std::string& text = document.text();
+  return WriteFile(h.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+         written == text.size();
+}
+
+// The system's reader drops the blanks at the end of a default.
+std::string TrimmedDefault(const std::string& value) {
+  std::size_t end = value.size();
+  while (end > 0 && value[end - 1] == ' ') --end;
+  return value.substr(0, end);
 }
 
 }  // namespace
@@ -30,40 +46,59 @@ std::vector<std::string> ReadNameList(const char* section, const std::string& fi
 std::string ProfileRead(const std::string& file, const std::string& section, const std::string& key,
                         const std::string& defaultValue, unsigned bufferLength) {
   if (bufferLength == 0) return {};
-  std::string buf(bufferLength, '\0');
-  DWORD n = GetPrivateProfileStringA(section.c_str(), key.c_str(), defaultValue.c_str(), buf.data(), bufferLength,
-                                     file.c_str());
-  buf.resize(n);
-  return buf;
+  std::string value = ProfileReadFull(file, section, key, defaultValue);
+  if (value.size() >= bufferLength) value.resize(bufferLength - 1);
+  return value;
 }
 
 std::string ProfileReadFull(const std::string& file, const std::string& section, const std::string& key,
                             const std::string& defaultValue) {
-  for (unsigned len = 1024;; len *= 4) {
-    std::string value = ProfileRead(file, section, key, defaultValue, len);
-    if (value.size() + 1 < len) return value;
-  }
+  const std::optional<IniDocument> document = Load(Resolve(file));
+  std::optional<std::string> value = document ? document->Find(section, key) : std::nullopt;
+  return value ? std::move(*value) : TrimmedDefault(defaultValue);
 }
 
 bool ProfileWrite(const std::string& file, const std::string& section, const std::string& key,
                   const std::string& value) {
-  return WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), file.c_str()) != FALSE;
+  const std::string path = Resolve(file);
+  std::optional<IniDocument> document = Load(path);
+  const bool existed = document.has_value();
+  if (!existed) {
+    if (PathExists(path)) return false;  // there, but it cannot be read
+    document.emplace(std::string());
+  }
+  if (!document->Set(section, key, value)) return true;
+  return Store(path, *document, existed);
 }
 
 bool ProfileDeleteKey(const std::string& file, const std::string& section, const std::string& key) {
-  return WritePrivateProfileStringA(section.c_str(), key.c_str(), nullptr, file.c_str()) != FALSE;
+  const std::string path = Resolve(file);
+  std::optional<IniDocument> document = Load(path);
+  if (!document || !document->DeleteKey(section, key)) return true;
+  return Store(path, *document, true);
 }
 
 bool ProfileDeleteSection(const std::string& file, const std::string& section) {
-  return WritePrivateProfileStringA(section.c_str(), nullptr, nullptr, file.c_str()) != FALSE;
+  const std::string path = Resolve(file);
+  std::optional<IniDocument> document = Load(path);
+  if (!document || !document->DeleteSection(section)) return true;
+  return Store(path, *document, true);
 }
 
 std::vector<std::string> ProfileKeys(const std::string& file, const std::string& section) {
-  return ReadNameList(section.c_str(), file);
+  const std::optional<IniDocument> document = Load(Resolve(file));
+  return document ? document->Keys(section) : std::vector<std::string>{};
 }
 
-std::vector<std::string> ProfileSections(const std::string& file) { return ReadNameList(nullptr, file); }
+std::vector<std::string> ProfileSections(const std::string& file) {
+  const std::optional<IniDocument> document = Load(Resolve(file));
+  return document ? document->Sections() : std::vector<std::string>{};
+}
 
-void ProfileFlush(const std::string& file) { WritePrivateProfileStringA(nullptr, nullptr, nullptr, file.c_str()); }
+void ProfileFlush(const std::string& file) {
+  // Nothing of this program is cached; the system's own cache of the file (another
+  // reader in this process) is written out.
+  WritePrivateProfileStringA(nullptr, nullptr, nullptr, Resolve(file).c_str());
+}
 
 }  // namespace tessary

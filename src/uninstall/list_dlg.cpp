@@ -4,6 +4,7 @@
 
 #include "core/settings_table.h"
 #include "platform/ascii.h"
+#include "platform/code_page.h"
 #include "platform/files.h"
 #include "uninstall/find_dll_dlg.h"
 #include "uninstall/list_ids.h"
@@ -44,7 +45,7 @@ BOOL TListDlg::OnInit() {
   SendMessageA(list, LB_SETHORIZONTALEXTENT, 1200, 0);
   // The list shows each line upper-cased and sorts it; the item data leads back to
   // the line as written.
-  ActionEntries loaded = LoadActionEntries(content);
+  ActionEntries loaded = LoadActionEntries(content, [](std::string_view line) { return FromOlderText(line); });
   originals_ = std::move(loaded.originals);
   dllLines_ = loaded.dllLinesPresent;
   for (std::size_t i = 0; i < loaded.entries.size(); ++i) {
