@@ -7,6 +7,7 @@
 #include "platform/ascii.h"
 #include "platform/code_page.h"
 #include "platform/files.h"
+#include "snapshot/backup_set.h"
 
 namespace tessary {
 namespace {
@@ -25,9 +26,23 @@ std::string ToCrLf(const std::string& text) {
   return out;
 }
 
-void AppendToReport(const std::string& path, const std::string& text) {
-  std::ofstream out(path, std::ios::binary | std::ios::app);
-  out << ToCrLf(text);
+constexpr const char* kIncompleteBackup =
+    "The backup files are incomplete: the last backup did not finish, or a backup file has been removed or changed "
+    "since.\nPlease run Backup again before you compare.";
+constexpr const char* kReportError = "Unable to create compare file. Make sure the disk is not full.";
+constexpr const char* kActionError = "Unable to create uninstall file. Make sure the disk is not full.";
+
+void AppendToReport(CompareRun& run, const std::string& text) { SectionOutput(run).Report(text); }
+
+void ShowFileError(CompareRun& run, const char* text) {
+  run.host.Prompts().Ask(text, "Tessary", mb::kOk | mb::kIconExclamation);
+}
+
+// A write to the report or the action file failed: the message of the file, true.
+bool WriteFailed(CompareRun& run) {
+  if (run.reportFile && !run.reportFile->ok()) return ShowFileError(run, kReportError), true;
+  if (run.actionFile && !run.actionFile->ok()) return ShowFileError(run, kActionError), true;
+  return false;
 }
 
 // The backup files a Sentinox pass needs, in the order they are looked for.
@@ -36,36 +51,43 @@ const char* const kSentinoxRequired[] = {"config", "autoexec", "msdos",   "win",
 
 }  // namespace
 
-SectionOutput::SectionOutput(CompareRun& run)
-    : report_(run.reportPath, std::ios::binary | std::ios::app), actions_(run.actionPath, std::ios::binary | std::ios::app) {}
-
-void SectionOutput::Report(const std::string& text) {
-  // The report is UTF-8 throughout: a line of a boot or INI file in the machine's ANSI
-  // code page is shown in UTF-8 (the action file keeps such an entry's own bytes).
-  report_ << ToCrLf(FromOlderLines(text));
-  report_.flush();
+SectionOutput::SectionOutput(CompareRun& run) : report_(run.reportFile), actions_(run.actionFile) {
+  if (!report_) {
+    ownReport_.Open(run.reportPath, OutputFile::Mode::Append);
+    report_ = &ownReport_;
+  }
+  if (!actions_) {
+    ownActions_.Open(run.actionPath, OutputFile::Mode::Append);
+    actions_ = &ownActions_;
+  }
 }
 
-void SectionOutput::Action(const std::string& line) {
-  actions_ << line << "\r\n";
-  actions_.flush();
-}
+// The report is UTF-8 throughout: a line of a boot or INI file in the machine's ANSI code
+// page is shown in UTF-8 (the action file keeps such an entry's own bytes).
+void SectionOutput::Report(const std::string& text) { report_->Write(ToCrLf(FromOlderLines(text))); }
+
+void SectionOutput::Action(const std::string& line) { actions_->Write(line + "\r\n"); }
 
 void AppendVerdict(CompareRun& run) {
   if (run.noChangesFound && !EqualsNoCase(run.AppSettings().Read(settings::kKeepBlank), "no"))
-    AppendToReport(run.reportPath, kNoChangesLine);
+    AppendToReport(run, kNoChangesLine);
 }
 
-// The sections in their fixed order, then the verdict. False when the run stopped.
-bool RunSections(CompareRun& run) {
+enum class RunEnd { Finished, Stopped, WriteFailed };
+
+// The sections in their fixed order, then the verdict. A write that failed ends the
+// run after the section it happened in.
+RunEnd RunSections(CompareRun& run) {
   auto stop = [&](SectionResult result) {
-    if (result == SectionResult::Cancelled) AppendToReport(run.reportPath, kCancelledLine);
-    return false;
+    if (WriteFailed(run)) return RunEnd::WriteFailed;
+    if (result == SectionResult::Cancelled) AppendToReport(run, kCancelledLine);
+    return WriteFailed(run) ? RunEnd::WriteFailed : RunEnd::Stopped;
   };
+  auto next = [&](SectionResult result) { return result != SectionResult::Done || WriteFailed(run); };
   SectionResult result = CompareBootFiles(run);
-  if (result != SectionResult::Done) return stop(result);
+  if (next(result)) return stop(result);
   result = CompareIniFiles(run);
-  if (result != SectionResult::Done) return stop(result);
+  if (next(result)) return stop(result);
 
   Settings settings = run.AppSettings();
   if (EqualsNoCase(settings.Read(settings::kCompSentinox), "no") || run.State().RunMode == RunMode::Interactive) {
@@ -73,15 +95,44 @@ bool RunSections(CompareRun& run) {
     run.progress.SetDetailText("");
     result = CompareRegistry(run);
     run.noChangesFound = false;
-    if (result != SectionResult::Done) return stop(result);
+    if (next(result)) return stop(result);
   }
   result = CompareDirectories(run);
-  if (result != SectionResult::Done) return stop(result);
+  if (next(result)) return stop(result);
   result = CompareFreeSpace(run);
-  if (result != SectionResult::Done) return stop(result);
+  if (next(result)) return stop(result);
 
   AppendVerdict(run);
-  return true;
+  return WriteFailed(run) ? RunEnd::WriteFailed : RunEnd::Finished;
+}
+
+// The end of a run that wrote its files beside their names. A run that finished or
+// stopped (cancelled, out of memory) puts its report and action file in place of the
+// old ones, as far as they were written; a run whose writing failed leaves the old
+// ones as they were. The report goes first; should the action file then fail to follow
+// it, the old action file goes too, so that no report is left with another run's
+// actions (the Uninstall dialog says so when a report has none).
+bool Finish(CompareRun& run, RunEnd end, OutputFile& report, OutputFile& actions) {
+  bool ok = end != RunEnd::WriteFailed;
+  bool reportWritten = report.Flush();
+  reportWritten = report.Close() && reportWritten;
+  bool actionsWritten = actions.Flush();
+  actionsWritten = actions.Close() && actionsWritten;
+  if (ok && (!reportWritten || !actionsWritten)) {
+    ShowFileError(run, !reportWritten ? kReportError : kActionError);
+    ok = false;
+  }
+  if (ok && !ReplaceWithSideFile(report.path(), run.reportPath)) {
+    ShowFileError(run, kReportError);
+    ok = false;
+  } else if (ok && !ReplaceWithSideFile(actions.path(), run.actionPath)) {
+    DeleteFileChecked(run.actionPath);
+    ShowFileError(run, kActionError);
+    ok = false;
+  }
+  DeleteFileA(report.path().c_str());
+  DeleteFileA(actions.path().c_str());
+  return ok && end == RunEnd::Finished;
 }
 
 std::string ActionFileWrittenFor(const std::string& reportPath) {
@@ -101,6 +152,12 @@ bool RunCompare(Host& host, const std::string& reportPath, const std::function<v
       if (!FileExists(state.BackupDirectory + "\\" + base + ".snb")) return false;
     }
   }
+  // A backup that did not finish is no baseline: compared with it, every file and key
+  // past the point where it stopped would look new.
+  if (CheckBackupSet(state.BackupDirectory, backupExt) == BackupSetState::Incomplete) {
+    prompts.Ask(kIncompleteBackup, "Incomplete Backup", mb::kOk | mb::kIconExclamation);
+    return false;
+  }
   const bool brief = EqualsNoCase(settings.Read(settings::kBriefDescription), "yes");
 
   for (const char* name : {"\\win.ini", "\\system.ini"}) {
@@ -111,23 +168,28 @@ bool RunCompare(Host& host, const std::string& reportPath, const std::function<v
   }
 
   const std::string actionPath = ActionFileWrittenFor(reportPath);
-  {
-    std::ofstream report(reportPath, std::ios::binary | std::ios::trunc);
-    if (!report) {
-      prompts.Ask("Unable to create compare file. Make sure the disk is not full.", "Tessary",
-                  mb::kOk | mb::kIconExclamation);
-      return false;
-    }
-    report << ToCrLf(CompareHeaderText(sentinox, reportPath, brief));
+  // Both files are written beside their names and replace them when the run ends.
+  OutputFile report(SideFileFor(reportPath), OutputFile::Mode::Create);
+  if (!report.Write(ToCrLf(CompareHeaderText(sentinox, reportPath, brief)))) {
+    report.Close();
+    DeleteFileA(report.path().c_str());
+    prompts.Ask(kReportError, "Tessary", mb::kOk | mb::kIconExclamation);
+    return false;
   }
-  {
-    std::ofstream actions(actionPath, std::ios::binary | std::ios::trunc);
-    if (!actions) {
-      prompts.Ask("Unable to create uninstall file. Make sure the disk is not full.", "Tessary",
-                  mb::kOk | mb::kIconExclamation);
-      return false;
-    }
+  OutputFile actions(SideFileFor(actionPath), OutputFile::Mode::Create);
+  if (!actions.ok()) {
+    report.Close();
+    DeleteFileA(report.path().c_str());
+    prompts.Ask(kActionError, "Tessary", mb::kOk | mb::kIconExclamation);
+    return false;
   }
+  auto discard = [&] {
+    report.Close();
+    actions.Close();
+    DeleteFileA(report.path().c_str());
+    DeleteFileA(actions.path().c_str());
+    return false;
+  };
 
   CompareRun::SameDates same;
   auto bootSame = [&](const char* file, const char* base) {
@@ -145,7 +207,7 @@ bool RunCompare(Host& host, const std::string& reportPath, const std::function<v
 
   if (beforeProgress) beforeProgress();
   std::unique_ptr<Progress> progress = host.Progresses().Open(reportPath);
-  if (!progress) return false;
+  if (!progress) return discard();
 
   CompareRun run{host, *progress, reportPath, actionPath, backupExt, state.RunMode == RunMode::Interactive ? "tsb" : "snb"};
   run.brief = brief;
@@ -154,7 +216,9 @@ bool RunCompare(Host& host, const std::string& reportPath, const std::function<v
   run.bootDirectory = bootDirectory;
   run.sameDate = same;
   run.noChangesFound = same.autoexec && same.msdos && same.config && same.win && same.system && same.protocol;
-  return RunSections(run);
+  run.reportFile = &report;
+  run.actionFile = &actions;
+  return Finish(run, RunSections(run), report, actions);
 }
 
 }  // namespace tessary

@@ -4,11 +4,11 @@
 // SectionOutput and reports how it ended.
 #pragma once
 
-#include <fstream>
 #include <functional>
 #include <string>
 
 #include "core/host.h"
+#include "platform/files.h"
 
 namespace tessary {
 
@@ -27,6 +27,12 @@ struct CompareRun {
   // windowsDirectory (the state's WindowsDirectory). Tests point them at folders of their own.
   std::string bootDirectory = "C:";
   std::string windowsDirectory = {};
+  // The files the sections append to. RunCompare writes the report and the action file
+  // beside their names (SideFileFor) and keeps them open for the run; they replace the
+  // old files when the run ends. Without them (a section run on its own) each section
+  // opens reportPath and actionPath for appending.
+  OutputFile* reportFile = nullptr;
+  OutputFile* actionFile = nullptr;
   // The same-date check of the six copied files, made before the sections run.
   struct SameDates {
     bool autoexec = true, config = true, msdos = true, win = true, system = true, protocol = true;
@@ -53,9 +59,10 @@ enum class SectionResult {
   CancelledQuietly,
 };
 
-// Appends to the report and the action file for the length of one section: both are
-// opened for appending when the section starts and closed when it ends, so the report
-// on disk is complete up to the last finished section. Lines end in CR LF.
+// Appends to the report and the action file for the length of one section: to the
+// run's open files, or to reportPath and actionPath opened for appending when the
+// section starts and closed when it ends. Lines end in CR LF. A write that fails is
+// remembered by the file; the run looks at that after every section.
 class SectionOutput {
  public:
   explicit SectionOutput(CompareRun& run);
@@ -65,11 +72,13 @@ class SectionOutput {
   void ReportLine(const std::string& line) { Report(line + "\n"); }
   // One action line (CR LF appended).
   void Action(const std::string& line);
-  bool ok() const { return report_.good() && actions_.good(); }
+  // Both files are open and no write to them has failed.
+  bool ok() const { return report_->ok() && actions_->ok(); }
 
  private:
-  std::ofstream report_;
-  std::ofstream actions_;
+  OutputFile ownReport_, ownActions_;
+  OutputFile* report_;
+  OutputFile* actions_;
 };
 
 // The sections, in report order. Each sets run.noChangesFound = false when it

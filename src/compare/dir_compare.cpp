@@ -3,7 +3,6 @@
 
 #include <windows.h>
 
-#include <fstream>
 #include <memory>
 #include <new>
 
@@ -20,9 +19,9 @@ namespace tessary {
 
 namespace {
 
-bool CanAppend(const std::string& path) {
-  std::ofstream probe(path, std::ios::binary | std::ios::app);
-  return probe.is_open();
+bool CanAppend(CompareRun& run, bool report) {
+  if (OutputFile* open = report ? run.reportFile : run.actionFile) return open->is_open();
+  return OutputFile(report ? run.reportPath : run.actionPath, OutputFile::Mode::Append).is_open();
 }
 
 struct StandardDirectory {
@@ -96,11 +95,11 @@ SectionResult CompareOneDirectory(CompareRun& run, const std::string& directory,
     prompts.Ask("Not enough memory.", "Out of memory error.");
     return SectionResult::Done;
   }
-  if (!CanAppend(run.reportPath)) {
+  if (!CanAppend(run, true)) {
     prompts.Ask("Error opening compare file.", "File error");
     return SectionResult::Done;
   }
-  if (!CanAppend(run.actionPath)) {
+  if (!CanAppend(run, false)) {
     prompts.Ask("Error opening uninstall file.", "File error");
     return SectionResult::Done;
   }

@@ -19,10 +19,16 @@ std::string Settings::Read(const SettingKey& key, const std::string& defaultValu
 bool Settings::IsYes(const SettingKey& key) const { return tessary::IsYes(Read(key)); }
 
 bool Settings::Write(const SettingKey& key, const std::string& value) const {
-  return ProfileWrite(path_, key.section, key.key, value);
+  const bool ok = ProfileWrite(path_, key.section, key.key, value);
+  writeFailed_ = writeFailed_ || !ok;
+  return ok;
 }
 
-bool Settings::Delete(const SettingKey& key) const { return ProfileDeleteKey(path_, key.section, key.key); }
+bool Settings::Delete(const SettingKey& key) const {
+  const bool ok = ProfileDeleteKey(path_, key.section, key.key);
+  writeFailed_ = writeFailed_ || !ok;
+  return ok;
+}
 
 void Settings::Flush() const { ProfileFlush(path_); }
 

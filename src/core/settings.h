@@ -23,9 +23,13 @@ class Settings {
   bool WriteYesNo(const SettingKey& key, bool yes) const { return Write(key, yes ? "yes" : "no"); }
   bool Delete(const SettingKey& key) const;
   void Flush() const;
+  // Whether a Write or Delete through this object has failed (the file is then as it
+  // was before that change).
+  bool WriteFailed() const { return writeFailed_; }
 
  private:
   std::string path_;
+  mutable bool writeFailed_ = false;
 };
 
 }  // namespace tessary

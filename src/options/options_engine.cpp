@@ -63,6 +63,10 @@ bool SaveDirsForm(const Settings& s, Prompter& prompts, const DirsForm& f, Windo
     }
     s.Write(settings::kOptDir[i], text);
   }
+  if (s.WriteFailed()) {
+    prompts.Ask(kSettingsNotSaved, "File error", mb::kOk, owner);
+    return false;
+  }
   return true;
 }
 
@@ -83,7 +87,7 @@ RegistryForm LoadRegistryForm(const Settings& s) {
   return f;
 }
 
-void SaveRegistryForm(const Settings& s, const RegistryForm& f) {
+bool SaveRegistryForm(const Settings& s, const RegistryForm& f) {
   // This dialog spells the section "Registry"; section names match in any case.
   s.WriteYesNo(InSection(settings::kShowProgress, "Registry"), f.showProgress);
   s.WriteYesNo(InSection(settings::kCompSentinox, "Registry"), f.compSentinox);
@@ -95,6 +99,7 @@ void SaveRegistryForm(const Settings& s, const RegistryForm& f) {
   s.WriteYesNo(InSection(settings::kCClsid, "Registry"), f.cclsid);
   s.WriteYesNo(InSection(settings::kCCrConfig, "Registry"), f.ccrconfig);
   s.WriteYesNo(InSection(settings::kCDynData, "Registry"), f.cdyndata);
+  return !s.WriteFailed();
 }
 
 // ---- Options ----
@@ -180,20 +185,23 @@ SetupSave SaveSetupForm(Host& host, SetupForm& f, CompanionControl& companions, 
   std::string location = s.Read(settings::kLocation);
   if (location == "none") location = CurrentDirectory();
 
+  auto notSaved = [&] {
+    prompts.Ask(kSettingsNotSaved, "File error", mb::kOk, owner);
+    return SetupSave::StayOpen;
+  };
+  if (s.WriteFailed()) return notSaved();
+
   // 7. Tracking, on every OK.
-  if (f.useSentinox) {
-    EnableSentinox(host, location, companions, owner);
-  } else {
-    DisableSentinox(host, companions);
-  }
+  const bool tracked = f.useSentinox ? EnableSentinox(host, location, companions, owner) : DisableSentinox(host, companions);
 
   // 8.
   s.WriteYesNo(settings::kVerifyAllUninstall, f.verifyAll);
   s.Flush();
+  if (!tracked || s.WriteFailed()) return notSaved();
   return SetupSave::Saved;
 }
 
-void EnableSentinox(Host& host, const std::string& programDirectory, CompanionControl& companions, WindowHandle owner) {
+bool EnableSentinox(Host& host, const std::string& programDirectory, CompanionControl& companions, WindowHandle owner) {
   Settings s = host.AppSettings();
   s.Write(settings::kUseSentinox, "yes");
   std::string startup = companions.StartupFolder();
@@ -202,6 +210,7 @@ void EnableSentinox(Host& host, const std::string& programDirectory, CompanionCo
   s.Write(settings::kLDesc, "Sentinox");
   s.Write(settings::kEXEPath, programDirectory + "\\sentinox.exe");
   s.Flush();  // corvel.exe reads the keys from the file
+  if (s.WriteFailed()) return false;
   // Quoted, so that an install directory with spaces starts the right program.
   unsigned started = companions.Start("\"" + programDirectory + "\\corvel.exe\"");
   if (started <= 31) {
@@ -212,14 +221,16 @@ void EnableSentinox(Host& host, const std::string& programDirectory, CompanionCo
     s.Write(settings::kEnableMessage, "yes");
     host.Prompts().Ask("Sentinox will be run the next time you start Windows.", "Sentinox Enabled", mb::kOk, owner);
   }
+  return !s.WriteFailed();
 }
 
-void DisableSentinox(Host& host, CompanionControl& companions) {
+bool DisableSentinox(Host& host, CompanionControl& companions) {
   Settings s = host.AppSettings();
   s.Write(settings::kUseSentinox, "no");
   s.Delete(settings::kEnableMessage);
   if (companions.CompanionRunning()) companions.CloseCompanion();
   companions.RemoveShortcut(companions.StartupFolder() + "\\sentinox.lnk");
+  return !s.WriteFailed();
 }
 
 }  // namespace tessary

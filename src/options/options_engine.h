@@ -19,7 +19,8 @@ struct DirsForm {
 
 DirsForm LoadDirsForm(const Settings& settings);
 // Writes the switches, then the optional directories in order. A directory that does
-// not exist stops the save with its message: false, and the dialog stays open.
+// not exist stops the save with its message: false, and the dialog stays open; so does
+// a setting that cannot be written (kSettingsNotSaved).
 bool SaveDirsForm(const Settings& settings, Prompter& prompts, const DirsForm& form, WindowHandle owner);
 
 // ---- Branches to Compare in Registry ----
@@ -31,7 +32,8 @@ struct RegistryForm {
 };
 
 RegistryForm LoadRegistryForm(const Settings& settings);
-void SaveRegistryForm(const Settings& settings, const RegistryForm& form);
+// False when a setting could not be written; the dialog then shows kSettingsNotSaved.
+bool SaveRegistryForm(const Settings& settings, const RegistryForm& form);
 
 // ---- Options ----
 
@@ -78,11 +80,18 @@ SetupForm LoadSetupForm(Host& host);
 
 enum class SetupSave { Saved, StayOpen };
 // OK of the Options dialog. A retention number out of range shows its message, puts
-// "40" in form.numberBox and returns StayOpen with only KeepLastSNC written.
+// "40" in form.numberBox and returns StayOpen with only KeepLastSNC written. A setting
+// that cannot be written (each change is whole or not made at all) shows
+// kSettingsNotSaved and returns StayOpen, before the companions are touched when it
+// happens before them.
 SetupSave SaveSetupForm(Host& host, SetupForm& form, CompanionControl& companions, WindowHandle owner);
 
 // Turning tracking on and off (also part of SaveSetupForm).
-void EnableSentinox(Host& host, const std::string& programDirectory, CompanionControl& companions, WindowHandle owner);
-void DisableSentinox(Host& host, CompanionControl& companions);
+// False when a setting could not be written (EnableSentinox then starts nothing).
+bool EnableSentinox(Host& host, const std::string& programDirectory, CompanionControl& companions, WindowHandle owner);
+bool DisableSentinox(Host& host, CompanionControl& companions);
+
+inline constexpr char kSettingsNotSaved[] =
+    "Unable to save the settings. Make sure the disk is not full and that the settings file can be written to.";
 
 }  // namespace tessary

@@ -37,7 +37,10 @@ bool TRegistryDlg::OnCommand(int id, int notifyCode, HWND control) {
   f.cclsid = IsChecked(IDC_REGISTRY_CLSID);
   f.ccrconfig = IsChecked(IDC_REGISTRY_CRCONFIG);
   f.cdyndata = IsChecked(IDC_REGISTRY_DYNDATA);
-  SaveRegistryForm(host_.AppSettings(), f);
+  if (!SaveRegistryForm(host_.AppSettings(), f)) {
+    host_.Prompts().Ask(kSettingsNotSaved, "File error", mb::kOk, hwnd());
+    return true;
+  }
   Close(IDOK);
   return true;
 }

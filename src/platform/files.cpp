@@ -6,12 +6,22 @@
 #include <vector>
 
 #include "code_page.h"
+#include "fault.h"
 #include "handles.h"
 
 namespace tessary {
 
-DirSearch::DirSearch(const std::string& pattern) : handle_(FindFirstFileW(ToWide(pattern).c_str(), &data_)) {
+namespace {
+bool IsNormalEnd(DWORD error) {
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_NO_MORE_FILES;
+}
+}  // namespace
+
+DirSearch::DirSearch(const std::string& pattern) {
+  if ((error_ = InjectedFault(FileOp::List, pattern)) != 0) return;
+  handle_.Reset(FindFirstFileW(ToWide(pattern).c_str(), &data_));
   pending_ = static_cast<bool>(handle_);
+  if (!pending_ && !IsNormalEnd(GetLastError())) error_ = GetLastError();
 }
 
 bool DirSearch::Next(FindEntry& entry) {
@@ -21,6 +31,7 @@ bool DirSearch::Next(FindEntry& entry) {
   entry.lastWrite = data_.ftLastWriteTime;
   entry.size = (std::uint64_t(data_.nFileSizeHigh) << 32) | data_.nFileSizeLow;
   pending_ = FindNextFileW(handle_.get(), &data_) != FALSE;
+  if (!pending_ && !IsNormalEnd(GetLastError())) error_ = GetLastError();
   return true;
 }
 
@@ -81,6 +92,7 @@ bool CanWriteFile(const std::string& path) {
 }
 
 bool CreateEmptyFile(const std::string& path) {
+  if (InjectedFault(FileOp::Create, path)) return false;
   const UniqueHandle h(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                                    FILE_ATTRIBUTE_NORMAL, nullptr));
   return static_cast<bool>(h);
@@ -103,31 +115,123 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
   }
 }
 
-bool ReplaceFileKeepingAttributes(const std::string& target, const std::string& content) {
-  const DWORD attributes = GetFileAttributesA(target.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)))
-    return false;
-  const std::string temp = target + ".new";
-  UniqueHandle h(CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!h) return false;
-  bool ok = true;
-  for (std::size_t done = 0; ok && done < content.size();) {
-    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(content.size() - done, 1u << 20));
+bool OutputFile::Open(const std::string& path, Mode mode) {
+  handle_.Reset();
+  path_ = path;
+  ok_ = false;
+  if (InjectedFault(FileOp::Create, path)) return false;
+  // Others may read the file while it is written (a viewer, a test); nobody may write it.
+  handle_.Reset(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                            mode == Mode::Create ? CREATE_ALWAYS : OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!handle_) return false;
+  LARGE_INTEGER zero{};
+  ok_ = mode == Mode::Create || SetFilePointerEx(handle_.get(), zero, nullptr, FILE_END);
+  return ok_;
+}
+
+bool OutputFile::Write(const std::string& bytes) {
+  if (!ok()) return false;
+  if (bytes.empty()) return true;
+  LARGE_INTEGER zero{}, start{};
+  if (!SetFilePointerEx(handle_.get(), zero, &start, FILE_CURRENT)) return ok_ = false;
+  bool whole = !InjectedFault(FileOp::Write, path_);
+  for (std::size_t done = 0; whole && done < bytes.size();) {
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 20));
     DWORD written = 0;
-    ok = WriteFile(h.get(), content.data() + done, chunk, &written, nullptr) && written == chunk;
+    whole = WriteFile(handle_.get(), bytes.data() + done, chunk, &written, nullptr) && written == chunk;
     done += written;
   }
-  ok = FlushFileBuffers(h.get()) && ok;
-  ok = h.Close() && ok;
-  if (ok) {
-    // Hidden and system files cannot always be replaced as they are: the target goes
-    // plain for the move, and the result gets the target's attributes back.
-    SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
-    ok = MoveFileExA(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
-    SetFileAttributesA(target.c_str(), attributes);
+  if (whole) return true;
+  // Nothing of a failed write stays: the file ends where the last whole write ended.
+  const DWORD error = GetLastError();
+  SetFilePointerEx(handle_.get(), start, nullptr, FILE_BEGIN);
+  SetEndOfFile(handle_.get());
+  SetLastError(error ? error : ERROR_WRITE_FAULT);
+  return ok_ = false;
+}
+
+bool OutputFile::Flush() {
+  if (!ok()) return false;
+  return (ok_ = FlushFileBuffers(handle_.get()) != FALSE);
+}
+
+bool OutputFile::Close() {
+  if (!handle_) return false;
+  const bool closed = handle_.Close();
+  return closed && ok_;
+}
+
+std::string SideFileFor(const std::string& target) { return target + ".new"; }
+
+namespace {
+
+// A target that may be replaced: missing (when allowed), or a file that is not read-only.
+bool ReplaceableTarget(const std::string& target, bool mustExist) {
+  const DWORD attributes = GetFileAttributesA(target.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return !mustExist;
+  return !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY));
+}
+
+bool WriteBesideAndReplace(const std::string& target, const std::string& content) {
+  const std::string side = SideFileFor(target);
+  OutputFile out(side, OutputFile::Mode::Create);
+  bool ok = out.Write(content) && out.Flush();
+  ok = out.Close() && ok;
+  ok = ok && ReplaceWithSideFile(side, target);
+  if (!ok) {
+    const DWORD error = GetLastError();
+    DeleteFileA(side.c_str());
+    SetLastError(error);
   }
-  if (!ok) DeleteFileA(temp.c_str());
   return ok;
+}
+
+}  // namespace
+
+bool ReplaceWithSideFile(const std::string& side, const std::string& target) {
+  const DWORD attributes = GetFileAttributesA(target.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY))) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return false;
+  }
+  // Hidden and system files cannot always be replaced as they are: the target goes
+  // plain for the move, and the result gets the target's attributes back.
+  if (attributes != INVALID_FILE_ATTRIBUTES && attributes != FILE_ATTRIBUTE_NORMAL)
+    SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+  const bool moved = MoveFileReplacing(side, target);
+  const DWORD error = GetLastError();
+  if (attributes != INVALID_FILE_ATTRIBUTES && attributes != FILE_ATTRIBUTE_NORMAL)
+    SetFileAttributesA(target.c_str(), attributes);
+  SetLastError(error);
+  return moved;
+}
+
+bool WriteFileReplacing(const std::string& target, const std::string& content) {
+  if (!ReplaceableTarget(target, false)) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return false;
+  }
+  return WriteBesideAndReplace(target, content);
+}
+
+bool ReplaceFileKeepingAttributes(const std::string& target, const std::string& content) {
+  if (!ReplaceableTarget(target, true)) return false;
+  return WriteBesideAndReplace(target, content);
+}
+
+bool CopyFileChecked(const std::string& from, const std::string& to) {
+  if (InjectedFault(FileOp::Create, to)) return false;
+  return CopyFileA(from.c_str(), to.c_str(), FALSE) != FALSE;
+}
+
+bool DeleteFileChecked(const std::string& path) {
+  if (InjectedFault(FileOp::Delete, path)) return false;
+  return DeleteFileA(path.c_str()) != FALSE;
+}
+
+bool MoveFileReplacing(const std::string& from, const std::string& to) {
+  if (InjectedFault(FileOp::Rename, to)) return false;
+  return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
 }
 
 UINT DriveTypeOf(char letter) {
@@ -142,6 +246,27 @@ std::optional<std::uint64_t> FreeBytes(const std::string& root) {
   return std::uint64_t(freeClusters) * sectorsPerCluster * bytesPerSector;
 }
 
+namespace {
+
+constexpr unsigned char kSzddMagic[8] = {'S', 'Z', 'D', 'D', 0x88, 0xf0, 0x27, 0x33};
+
+// The length a copy of `source` must have: the expanded length written in an SZDD
+// header, else the file's own size.
+std::optional<std::uint64_t> ExpandedLength(const std::string& source) {
+  const std::optional<std::uint64_t> size = FileSize(source);
+  const UniqueHandle file(CreateFileA(source.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  unsigned char header[14] = {};
+  DWORD got = 0;
+  if (file && ReadFile(file.get(), header, sizeof header, &got, nullptr) && got == sizeof header &&
+      std::equal(header, header + 8, kSzddMagic))
+    return std::uint64_t(header[10]) | std::uint64_t(header[11]) << 8 | std::uint64_t(header[12]) << 16 |
+           std::uint64_t(header[13]) << 24;
+  return size;
+}
+
+}  // namespace
+
 LzCopyResult LzCopyFile(const std::string& source, const std::string& dest) {
   // _lopen/_lcreat take long paths (LZOpenFileA is limited to 128 characters).
   HFILE rawSource = _lopen(source.c_str(), OF_READ | OF_SHARE_DENY_NONE);
@@ -151,15 +276,19 @@ LzCopyResult LzCopyFile(const std::string& source, const std::string& dest) {
     _lclose(rawSource);
     return LzCopyResult::SourceOpenFailed;
   }
-  HFILE rawDest = _lcreat(dest.c_str(), 0);
+  HFILE rawDest = InjectedFault(FileOp::Create, dest) ? HFILE_ERROR : _lcreat(dest.c_str(), 0);
   if (rawDest == HFILE_ERROR) {
     LZClose(lzSource);
     return LzCopyResult::DestOpenFailed;
   }
-  LONG copied = LZCopy(lzSource, rawDest);
+  LONG copied = InjectedFault(FileOp::Write, dest) ? LZERROR_WRITE : LZCopy(lzSource, rawDest);
   LZClose(lzSource);
   bool closed = _lclose(rawDest) != HFILE_ERROR;
-  return (copied < 0 || !closed) ? LzCopyResult::CopyFailed : LzCopyResult::Ok;
+  if (copied < 0 || !closed) return LzCopyResult::CopyFailed;
+  // The copy does not always see a write that fell short (a full disk): the copy must
+  // be as long as what it copies.
+  const std::optional<std::uint64_t> expected = ExpandedLength(source);
+  return expected && FileSize(dest) == expected ? LzCopyResult::Ok : LzCopyResult::CopyFailed;
 }
 
 namespace {

@@ -29,8 +29,13 @@ class DirSearch {
   explicit DirSearch(const std::string& pattern);
   // The next entry, or false at the end (or when the pattern matched nothing).
   bool Next(FindEntry& entry);
+  // Why the search ended early: 0 at a normal end, else the system's error. A pattern
+  // that matches nothing or names a folder that does not exist counts as a normal end;
+  // a folder that cannot be read does not.
+  DWORD error() const { return error_; }
 
  private:
+  DWORD error_ = 0;
   WIN32_FIND_DATAW data_{};
   FindHandle handle_;
   bool pending_ = false;
@@ -55,11 +60,56 @@ bool CreateEmptyFile(const std::string& path);
 // The whole content of a file, byte for byte, or nothing when it cannot be opened or read.
 std::optional<std::string> ReadWholeFile(const std::string& path);
 
-// Replaces the content of an existing file safely: the new content is written beside it
-// (target + ".new"), flushed to the disk, and only then moved over the target, which
-// keeps its attributes (hidden, system, archive). A read-only target is refused, as the
-// INI functions refuse it. False on any failure, the target then unchanged.
+// A file being written through WriteFile, every write checked. Opened to create (an
+// old file of the name is emptied) or to append (writes go to the end). A write either
+// lands whole or not at all: a write that fails part-way is cut back, so the file ends
+// where the last complete write ended. Closed with the object.
+class OutputFile {
+ public:
+  enum class Mode { Create, Append };
+  OutputFile() = default;
+  OutputFile(const std::string& path, Mode mode) { Open(path, mode); }
+  bool Open(const std::string& path, Mode mode);
+  bool is_open() const { return static_cast<bool>(handle_); }
+  // False when the file is not open, or a write (this or an earlier one) failed.
+  bool Write(const std::string& bytes);
+  // Writes what the system holds to the disk.
+  bool Flush();
+  // Closes the file; false when it was never open, a write failed or the close failed.
+  bool Close();
+  bool ok() const { return is_open() && ok_; }
+  const std::string& path() const { return path_; }
+
+ private:
+  UniqueHandle handle_;
+  std::string path_;
+  bool ok_ = false;
+};
+
+// Where a file is written before it replaces `target`: target + ".new", beside it.
+std::string SideFileFor(const std::string& target);
+
+// The one way a file is rewritten: the content is written to SideFileFor(target),
+// flushed to the disk, and only then moved over the target (MoveFileExA with
+// MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH). A target that exists keeps its
+// attributes (hidden, system, archive); a read-only target or a folder is refused. On
+// any failure the target is as it was and the side file is gone.
+bool WriteFileReplacing(const std::string& target, const std::string& content);
+
+// The last step of the same: moves a complete, flushed side file over `target`, which
+// keeps its attributes when it exists. A read-only target or a folder is refused. On
+// failure the target is unchanged (the side file stays; the caller removes it).
+bool ReplaceWithSideFile(const std::string& side, const std::string& target);
+
+// As WriteFileReplacing, for a target that must exist already (the device= rewrite of
+// system.ini): a missing target is refused.
 bool ReplaceFileKeepingAttributes(const std::string& target, const std::string& content);
+
+// CopyFileA (the copy replaces `to`), DeleteFileA and MoveFileExA with
+// MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH, as the fault seam allows them.
+bool CopyFileChecked(const std::string& from, const std::string& to);
+bool DeleteFileChecked(const std::string& path);
+bool MoveFileReplacing(const std::string& from, const std::string& to);
 
 // GetDriveTypeA of "L:\".
 UINT DriveTypeOf(char letter);
@@ -69,7 +119,8 @@ std::optional<std::uint64_t> FreeBytes(const std::string& root);
 enum class LzCopyResult { Ok, SourceOpenFailed, DestOpenFailed, CopyFailed };
 // Copies `source` to `dest` through the LZ expand-copy operation: an SZDD-compressed
 // source is expanded, an ordinary one copied byte for byte. The copy keeps the
-// source's last-write time.
+// source's last-write time. CopyFailed also covers a copy that could not be written
+// whole (a full disk).
 LzCopyResult LzCopyFile(const std::string& source, const std::string& dest);
 
 // The Windows and System directories as the system reports them; each of these is

@@ -26,12 +26,7 @@ std::optional<IniDocument> Load(const std::string& path) {
 // beside it and moved over it, its attributes kept). A read-only file is refused.
 bool Store(const std::string& path, const IniDocument& document, bool existed) {
   if (existed) return ReplaceFileKeepingAttributes(path, document.text());
-  const UniqueHandle h(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!h) return false;
-  DWORD written = 0;
-  const std::string& text = document.text();
-  return WriteFile(h.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
-         written == text.size();
+  return WriteFileReplacing(path, document.text());
 }
 
 // The system's reader drops the blanks at the end of a default.

@@ -18,6 +18,9 @@ std::string ProfileRead(const std::string& file, const std::string& section, con
 // Reads a value whole, however long it is.
 std::string ProfileReadFull(const std::string& file, const std::string& section, const std::string& key,
                             const std::string& defaultValue);
+// The changes: each is made to a copy of the file beside it (SideFileFor), which then
+// replaces the file; on any failure (a read-only file, a full disk, a copy the profile
+// functions wrote short) the file stays as it was and the result is false.
 bool ProfileWrite(const std::string& file, const std::string& section, const std::string& key,
                   const std::string& value);
 bool ProfileDeleteKey(const std::string& file, const std::string& section, const std::string& key);
@@ -26,7 +29,7 @@ bool ProfileDeleteSection(const std::string& file, const std::string& section);
 std::vector<std::string> ProfileKeys(const std::string& file, const std::string& section);
 // The names of the sections of a file, in file order.
 std::vector<std::string> ProfileSections(const std::string& file);
-// Writes the profile cache of `file` to disk.
+// Writes the profile cache of `file` to disk and forgets it.
 void ProfileFlush(const std::string& file);
 
 }  // namespace tessary

@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "fault.h"
+
 namespace tessary {
 
 UINT StartProgram(const std::string& commandLine, UINT showCommand) {
@@ -11,6 +13,7 @@ UINT StartProgram(const std::string& commandLine, UINT showCommand) {
 }
 
 bool DeleteToRecycleBin(const std::string& path) {
+  if (InjectedFault(FileOp::Delete, path)) return false;
   // The source list is ended by two zeros.
   std::vector<char> from(path.begin(), path.end());
   from.push_back('\0');

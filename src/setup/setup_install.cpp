@@ -23,24 +23,21 @@ std::string ReadIni(const std::string& file, const char* section, const char* ke
 }
 
 // Copies one file through the LZ functions: a compressed source is expanded, a plain
-// one copied unchanged. False when either side cannot be opened or the copy fails.
+// one copied unchanged. The copy is made beside the target and replaces it only when
+// complete, so a failed copy leaves an installed file as it was. False when either side
+// cannot be opened or the copy fails.
 bool LzExpandCopy(const std::string& source, const std::string& target) {
-  OFSTRUCT ofSource{}, ofTarget{};
-  std::vector<char> src(source.begin(), source.end()), dst(target.begin(), target.end());
-  src.push_back('\0');
-  dst.push_back('\0');
-  const LzHandle in(LZOpenFileA(src.data(), &ofSource, OF_READ));
-  if (!in) return false;
-  const LzHandle out(LZOpenFileA(dst.data(), &ofTarget, OF_CREATE));
-  if (!out) return false;
-  return LZCopy(in.get(), out.get()) >= 0;
+  const std::string side = SideFileFor(target);
+  const bool ok = LzCopyFile(source, side) == LzCopyResult::Ok && ReplaceWithSideFile(side, target);
+  if (!ok) DeleteFileA(side.c_str());
+  return ok;
 }
 
-void MoveOldKey(const std::string& ini, const char* key, const char* section, const char* def) {
+bool MoveOldKey(const std::string& ini, const char* key, const char* section, const char* def) {
   std::string oldValue = ReadIni(ini, "tessary", key, def);
   std::string newValue = ReadIni(ini, section, key, def);
-  if (EqualsNoCase(newValue, def)) ProfileWrite(ini, section, key, oldValue);
-  ProfileDeleteKey(ini, "tessary", key);
+  if (EqualsNoCase(newValue, def) && !ProfileWrite(ini, section, key, oldValue)) return false;
+  return ProfileDeleteKey(ini, "tessary", key);
 }
 
 void MakeShortcut(const std::string& directory) {
@@ -137,18 +134,25 @@ bool Install(const SetupContext& ctx, SetupUi& ui, std::string directory) {
   SetCurrentDirectoryA(directory.c_str());
   MakeShortcut(directory);
 
+  // Each change of the settings file is whole or not made; one that is not made fails
+  // the installation (the general error follows), the file as it was before it.
   const std::string& ini = ctx.settingsPath;
+  bool saved = true;
   if (PathExists(ini)) {
-    MoveOldKey(ini, "usesentinox", "sentinox", "no");
-    MoveOldKey(ini, "briefdescription", "compare", "no");
-    MoveOldKey(ini, "verifyalluninstall", "uninstall", "yes");
+    saved = saved && MoveOldKey(ini, "usesentinox", "sentinox", "no");
+    saved = saved && MoveOldKey(ini, "briefdescription", "compare", "no");
+    saved = saved && MoveOldKey(ini, "verifyalluninstall", "uninstall", "yes");
   }
-  ProfileWrite(ini, "tessary", "Location", directory);
-  if (EqualsNoCase(ReadIni(ini, "tessary", "Directory", directory), directory))
-    ProfileWrite(ini, "tessary", "Directory", directory);
-  ProfileWrite(ini, "tessary", "Version", kVersion);
-  ProfileWrite(ini, "tessary", "FirstRun", "Yes");
+  saved = saved && ProfileWrite(ini, "tessary", "Location", directory);
+  if (saved && EqualsNoCase(ReadIni(ini, "tessary", "Directory", directory), directory))
+    saved = ProfileWrite(ini, "tessary", "Directory", directory);
+  saved = saved && ProfileWrite(ini, "tessary", "Version", kVersion);
+  saved = saved && ProfileWrite(ini, "tessary", "FirstRun", "Yes");
   ProfileFlush(ini);
+  if (!saved) {
+    ui.Ask("Unable to write the settings file. Make sure the disk is not full.", ini, kIconWarning);
+    return false;
+  }
 
   WriteUninstallEntry(directory);
 

@@ -1,6 +1,7 @@
 #include "snapshot/backup_run.h"
 
 #include <memory>
+#include <vector>
 
 #include "platform/files.h"
 #include "platform/folders.h"
@@ -18,6 +19,14 @@ constexpr char kRegistryError[] = "Error backing up Registry file.";
 constexpr char kWriteError[] =
     "Error writing backup files.\nMake sure there is enough disk space, and that the backup directory can be "
     "written to.";
+// The end of a backup that did not complete, after the write error or the step's own
+// message: whether the older backup is still whole.
+constexpr char kKeptText[] =
+    "The backup did not complete. The files of the previous backup are kept, and Compare still uses them.";
+constexpr char kBrokenText[] =
+    "The backup did not complete, and the backup files are now incomplete.\nPlease run Backup again before you "
+    "compare.";
+constexpr char kUnreadableText[] = "This directory could not be read, so it cannot be listed.";
 
 struct CopyStep {
   const char* detail;
@@ -56,21 +65,37 @@ int RunBackup(Host& host, RunMode mode, WindowHandle owner, const RegistryExport
     progress->Pump();
   };
   const std::string& windows = state.WindowsDirectory;
+  BackupStage stage(state.BackupDirectory);
+  auto staged = [&](const std::string& base, const std::string& extension) {
+    return stage.PathOf(base + "." + extension);
+  };
 
+  bool complete = true;
   for (const CopyStep& copy : kCopySteps) {
     step(copy.detail);
     std::string source = copy.inWindows ? windows + copy.source : copy.source;
-    CopyIntoBackup(host, source, BackupFilePath(state, copy.base, ext), owner);
+    complete &= CopyIntoBackup(host, source, staged(copy.base, ext), owner);
   }
 
   step("Registry...This may take a minute.");
-  bool registryOk = exportRegistry ? exportRegistry(host, mode) : ExportRegistryForBackup(host, mode);
+  bool registryOk = exportRegistry ? exportRegistry(host, mode, stage.directory())
+                                   : ExportRegistryForBackup(host, mode, stage.directory());
   progress->Pump();
   if (!registryOk) host.Prompts().Ask(kRegistryError, "File error", mb::kOk, owner);
+  complete &= registryOk;
 
   // Listings, name files and free-space records: a file that cannot be written is
-  // reported once at the end, after every other file has been tried.
+  // reported once at the end, after every other file has been tried; a folder that
+  // cannot be read is reported at once.
   bool written = true;
+  auto list = [&](const std::string& directory, const std::string& base) {
+    bool unreadable = false;
+    written &= WriteListing(directory, staged(base, ext), &unreadable) || unreadable;
+    if (unreadable) {
+      host.Prompts().Ask(kUnreadableText, directory, mb::kOk, owner);
+      complete = false;
+    }
+  };
   struct ListingStep {
     const char* detail;
     const char* base;
@@ -86,26 +111,38 @@ int RunBackup(Host& host, RunMode mode, WindowHandle owner, const RegistryExport
   };
   for (const ListingStep& listing : listings) {
     step(listing.detail);
-    written &= WriteListing(listing.directory, BackupFilePath(state, listing.base, ext));
+    list(listing.directory, listing.base);
   }
   step("Start Directory");
-  written &= WriteListing(StartMenuProgramsFolder(windows), BackupFilePath(state, "startdir", ext));
+  list(StartMenuProgramsFolder(windows), "startdir");
   step("Desktop");
   std::string desktop = DesktopFolder(windows);
   progress->Pump();
-  written &= WriteListing(desktop, BackupFilePath(state, "desktop", ext));
+  list(desktop, "desktop");
 
   step("Optional Directories");
-  written &= WriteOptionalDirectories(host, ext);
+  std::vector<std::string> unreadable;
+  const bool optionalOk = WriteOptionalDirectories(host, ext, stage.directory(), &unreadable);
+  for (const std::string& directory : unreadable) host.Prompts().Ask(kUnreadableText, directory, mb::kOk, owner);
+  written &= optionalOk || !unreadable.empty();
+  complete &= optionalOk;
 
   step("Root Directories");
   for (char letter = 'C'; letter <= 'Z'; ++letter) {
     if (DriveTypeOf(letter) != DRIVE_FIXED) continue;
-    written &= WriteFreeSpaceRecord(state, letter, freeExt);
-    written &= WriteListing(std::string{letter, ':', '\\'}, BackupFilePath(state, "rootdir" + std::string(1, letter), ext));
+    written &= WriteFreeSpaceRecord(state, letter, freeExt, stage.directory());
+    list(std::string{letter, ':', '\\'}, "rootdir" + std::string(1, letter));
   }
 
   if (!written) host.Prompts().Ask(kWriteError, state.BackupDirectory, mb::kOk, owner);
+  complete &= written;
+  if (!complete) {
+    host.Prompts().Ask(kKeptText, state.BackupDirectory, mb::kOk, owner);
+  } else if (!stage.Commit(ext)) {
+    host.Prompts().Ask(kWriteError, state.BackupDirectory, mb::kOk, owner);
+    host.Prompts().Ask(CheckBackupSet(state.BackupDirectory, ext) == BackupSetState::Incomplete ? kBrokenText : kKeptText,
+                       state.BackupDirectory, mb::kOk, owner);
+  }
   return 0;
 }
 

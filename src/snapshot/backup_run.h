@@ -8,16 +8,19 @@
 
 namespace tessary {
 
-// The registry step of a backup (ExportRegistryForBackup unless a caller substitutes it).
-using RegistryExport = std::function<bool(Host&, RunMode)>;
+// The registry step of a backup (ExportRegistryForBackup unless a caller substitutes
+// it): writes the snapshot files into the given folder.
+using RegistryExport = std::function<bool(Host&, RunMode, const std::string& directory)>;
 
 // A backup never looks for a Cancel: its progress dialogs have none in an interactive
 // run and show it greyed in the runs the program starts by itself.
 ProgressCancel BackupProgressCancel(RunMode mode);
 
 // Writes the backup set for `mode`, step by step with the progress texts. `owner` (the
-// hosting dialog) owns the message boxes. Returns 1 when the backup directory does not
-// exist (nothing is written), else 0.
+// hosting dialog) owns the message boxes. Every file is written into a BackupStage and
+// the set is replaced only when all of them are complete; a step that fails (a copy, the
+// registry, a listing, a folder that cannot be read) is reported and the older set
+// stays. Returns 1 when the backup directory does not exist (nothing is written), else 0.
 int RunBackup(Host& host, RunMode mode, WindowHandle owner, const RegistryExport& exportRegistry = {});
 
 // What the user chose in the Backup dialog's confirmation.

@@ -1,6 +1,5 @@
 #include "snapshot/backup_set.h"
 
-#include <fstream>
 
 #include "platform/ascii.h"
 #include "platform/code_page.h"
@@ -19,11 +18,9 @@ bool IsDriveRoot(const std::string& path) {
 }
 
 bool WriteWhole(const std::string& path, const std::string& content) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  if (!out) return false;
-  out.write(content.data(), static_cast<std::streamsize>(content.size()));
-  out.close();
-  return !out.fail();
+  OutputFile out(path, OutputFile::Mode::Create);
+  const bool written = out.Write(content);
+  return out.Close() && written;
 }
 
 }  // namespace
@@ -47,9 +44,9 @@ bool CopyIntoBackup(Host& host, const std::string& source, const std::string& de
   return ok;
 }
 
-bool WriteListing(const std::string& directory, const std::string& outPath) {
-  std::ofstream out(outPath, std::ios::binary | std::ios::trunc);
-  if (!out) return false;
+bool WriteListing(const std::string& directory, const std::string& outPath, bool* unreadable) {
+  OutputFile out(outPath, OutputFile::Mode::Create);
+  if (!out.is_open()) return false;
   const bool root = IsDriveRoot(directory);
   std::string pattern = directory;
   if (pattern.empty() || pattern.back() != '\\') pattern += '\\';
@@ -62,9 +59,12 @@ bool WriteListing(const std::string& directory, const std::string& outPath) {
     if (root && (entry.name == "." || entry.name == "..")) continue;  // a root has neither
     text += ListingRecord(entry.name, entry.attributes, ToDosDateTime(entry.lastWrite));
   }
-  out.write(text.data(), static_cast<std::streamsize>(text.size()));
-  out.close();
-  return !out.fail();
+  if (search.error()) {
+    if (unreadable) *unreadable = true;
+    return false;
+  }
+  const bool written = out.Write(text);
+  return out.Close() && written;
 }
 
 std::uint64_t SwapFileSize(const std::string& systemIni, const std::string& windowsDirectory, char letter) {
@@ -93,22 +93,89 @@ std::uint64_t FreeSpaceWithSwap(const std::string& windowsDirectory, char letter
   return free + SwapFileSize(windowsDirectory + "\\system.ini", windowsDirectory, letter);
 }
 
-bool WriteFreeSpaceRecord(const AppState& state, char letter, const std::string& ext) {
-  std::string path = state.BackupDirectory + "\\" + std::string(1, letter) + "_free." + ext;
+bool WriteFreeSpaceRecord(const AppState& state, char letter, const std::string& ext, const std::string& directory) {
+  std::string path = (directory.empty() ? state.BackupDirectory : directory) + "\\" + std::string(1, letter) + "_free." + ext;
   return WriteWhole(path, FreeSpaceRecord(FreeSpaceWithSwap(state.WindowsDirectory, letter)));
 }
 
-bool WriteOptionalDirectories(Host& host, const std::string& ext) {
+bool WriteOptionalDirectories(Host& host, const std::string& ext, const std::string& directory,
+                              std::vector<std::string>* unreadable) {
   Settings settings = host.AppSettings();
   bool ok = true;
   for (int n = 1; n <= 5; ++n) {
     std::string dir = settings.Read(settings::kOptDir[n - 1]);
     if (dir.empty() || !DirectoryExists(dir)) continue;
-    std::string base = host.State().BackupDirectory + "\\optdir" + std::to_string(n);
+    std::string base = (directory.empty() ? host.State().BackupDirectory : directory) + "\\optdir" + std::to_string(n);
     ok &= WriteWhole(base + ".nam", dir);
-    ok &= WriteListing(dir, base + "." + ext);
+    bool cannotRead = false;
+    ok &= WriteListing(dir, base + "." + ext, &cannotRead);
+    if (cannotRead && unreadable) unreadable->push_back(dir);
   }
   return ok;
+}
+
+namespace {
+
+std::string RecordPath(const std::string& backupDirectory, const std::string& ext) {
+  return backupDirectory + "\\" + kBackupRecordBase + "." + ext;
+}
+
+// Removes a folder and the files directly in it.
+void RemoveStage(const std::string& stage) {
+  std::vector<std::string> names;
+  {
+    DirSearch search(stage + "\\*");
+    FindEntry entry;
+    while (search.Next(entry))
+      if (!(entry.attributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(entry.name);
+  }
+  for (const std::string& name : names) {
+    const std::string path = stage + "\\" + name;
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(path.c_str());
+  }
+  RemoveDirectoryA(stage.c_str());
+}
+
+}  // namespace
+
+BackupStage::BackupStage(std::string backupDirectory)
+    : backupDirectory_(std::move(backupDirectory)), stage_(backupDirectory_ + "\\backup.new") {
+  RemoveStage(stage_);
+  CreateDirectoryA(stage_.c_str(), nullptr);
+}
+
+BackupStage::~BackupStage() { RemoveStage(stage_); }
+
+bool BackupStage::Commit(const std::string& ext) {
+  std::vector<FindEntry> staged;
+  {
+    DirSearch search(stage_ + "\\*");
+    FindEntry entry;
+    while (search.Next(entry))
+      if (!(entry.attributes & FILE_ATTRIBUTE_DIRECTORY)) staged.push_back(entry);
+    if (search.error()) return false;
+  }
+  BackupRecord record;
+  for (const FindEntry& f : staged)
+    if (RecordedInBackupSet(f.name, ext)) record.files.push_back({f.name, f.size});
+  const std::string recordPath = RecordPath(backupDirectory_, ext);
+  if (!WriteFileReplacing(recordPath, FormatBackupRecord(record))) return false;
+  for (const FindEntry& f : staged)
+    if (!ReplaceWithSideFile(PathOf(f.name), backupDirectory_ + "\\" + f.name)) return false;
+  record.complete = true;
+  return WriteFileReplacing(recordPath, FormatBackupRecord(record));
+}
+
+BackupSetState CheckBackupSet(const std::string& backupDirectory, const std::string& ext) {
+  const std::string recordPath = RecordPath(backupDirectory, ext);
+  if (!PathExists(recordPath)) return BackupSetState::Unrecorded;
+  const std::optional<std::string> text = ReadWholeFile(recordPath);
+  const std::optional<BackupRecord> record = text ? ParseBackupRecord(*text) : std::nullopt;
+  if (!record || !record->complete) return BackupSetState::Incomplete;
+  for (const BackupRecordFile& f : record->files)
+    if (FileSize(backupDirectory + "\\" + f.name) != f.size) return BackupSetState::Incomplete;
+  return BackupSetState::Complete;
 }
 
 }  // namespace tessary

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "core/host.h"
 #include "snapshot/logic/backup_names.h"
@@ -24,8 +25,9 @@ bool CopyIntoBackup(Host& host, const std::string& source, const std::string& de
 
 // Writes the listing of `directory` (a non-recursive scan of directory + "\*.*") to
 // `outPath`. A directory that does not exist gives an empty listing. False when the
-// output could not be written.
-bool WriteListing(const std::string& directory, const std::string& outPath);
+// output could not be written, or when the directory exists but could not be read
+// (then `unreadable`, when given, is set): such a folder is never listed as empty.
+bool WriteListing(const std::string& directory, const std::string& outPath, bool* unreadable = nullptr);
 
 // The swap-file rule, the one both the free-space record and Compare's free space
 // use: the size of the Windows swap file when it lies on drive `letter`, read from
@@ -36,12 +38,48 @@ std::uint64_t SwapFileSize(const std::string& systemIni, const std::string& wind
 // The free bytes of drive `letter` plus the swap file on it, in 64-bit arithmetic.
 std::uint64_t FreeSpaceWithSwap(const std::string& windowsDirectory, char letter);
 
-// Writes "\<L>_free.<ext>" with the free-space record of drive `letter`.
-bool WriteFreeSpaceRecord(const AppState& state, char letter, const std::string& ext);
+// Writes "\<L>_free.<ext>" with the free-space record of drive `letter`, in `directory`
+// (the backup directory when empty).
+bool WriteFreeSpaceRecord(const AppState& state, char letter, const std::string& ext, const std::string& directory = {});
 
 // Writes "\optdirN.nam" (the directory as the setting holds it, no line end) and the
 // listing "\optdirN.<ext>" for each [Directories] OptN that is set and names an
-// existing directory. False when some file could not be written.
-bool WriteOptionalDirectories(Host& host, const std::string& ext);
+// existing directory, in `directory` (the backup directory when empty). False when some
+// file could not be written or an optional directory could not be read; each unreadable
+// directory is added to `unreadable` when given.
+bool WriteOptionalDirectories(Host& host, const std::string& ext, const std::string& directory = {},
+                              std::vector<std::string>* unreadable = nullptr);
+
+// The files of one backup, written into a folder of their own in the backup directory
+// ("backup.new", emptied of what a failed backup left there) and moved into the set only
+// when every one of them is complete: a backup that failed is never the baseline.
+class BackupStage {
+ public:
+  explicit BackupStage(std::string backupDirectory);
+  ~BackupStage();  // removes the folder with what is left in it
+  BackupStage(const BackupStage&) = delete;
+  BackupStage& operator=(const BackupStage&) = delete;
+  const std::string& directory() const { return stage_; }
+  std::string PathOf(const std::string& fileName) const { return stage_ + "\\" + fileName; }
+  // Puts the staged files in place of the set's. First the completion record of `ext`
+  // is written "incomplete" with the staged files of the set and their sizes, then each
+  // file replaces its namesake, then the record is written "complete". False when a
+  // step failed: before the first file moved the old set is whole and still recorded
+  // complete; after it, its record says incomplete, and Compare refuses it until a
+  // backup completes.
+  bool Commit(const std::string& ext);
+
+ private:
+  std::string backupDirectory_;
+  std::string stage_;
+};
+
+// The state of the backup set of extension `ext` in `backupDirectory`.
+enum class BackupSetState {
+  Unrecorded,  // no completion record: a set written before backups kept one
+  Complete,    // recorded complete, every file there at its recorded size
+  Incomplete,  // a backup did not finish, or a file went missing or changed size
+};
+BackupSetState CheckBackupSet(const std::string& backupDirectory, const std::string& ext);
 
 }  // namespace tessary

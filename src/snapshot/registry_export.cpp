@@ -1,9 +1,9 @@
 #include "snapshot/registry_export.h"
 
-#include <cstdio>
 #include <iterator>
 
 #include "platform/ascii.h"
+#include "platform/files.h"
 #include "platform/registry.h"
 #include "platform/text_lines.h"
 #include "snapshot/backup_run.h"
@@ -26,14 +26,14 @@ const RegistryBranch kRegistryBranches[7] = {
 
 namespace {
 
-// The branch file: lines gathered in a buffer and written in large pieces.
+// The branch file: lines gathered in a buffer and written in large pieces, each write
+// checked.
 class LineWriter {
  public:
-  explicit LineWriter(const std::string& path) : file_(std::fopen(path.c_str(), "wb")) { buffer_.reserve(kChunk + 512); }
-  ~LineWriter() { Close(); }
+  explicit LineWriter(const std::string& path) : file_(path, OutputFile::Mode::Create) { buffer_.reserve(kChunk + 512); }
   LineWriter(const LineWriter&) = delete;
   LineWriter& operator=(const LineWriter&) = delete;
-  bool opened() const { return file_ != nullptr; }
+  bool opened() const { return file_.is_open(); }
   void Line(const std::string& text) {
     buffer_ += text;
     buffer_ += "\r\n";
@@ -41,22 +41,18 @@ class LineWriter {
   }
   // Writes what is left and closes the file; false when anything failed.
   bool Close() {
-    if (!file_) return ok_;
     Flush();
-    if (std::fclose(file_) != 0) ok_ = false;
-    file_ = nullptr;
-    return ok_;
+    return file_.Close();
   }
 
  private:
   static constexpr std::size_t kChunk = 1 << 16;
   void Flush() {
-    if (!buffer_.empty() && std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size()) ok_ = false;
+    if (!buffer_.empty()) file_.Write(buffer_);
     buffer_.clear();
   }
-  std::FILE* file_;
+  OutputFile file_;
   std::string buffer_;
-  bool ok_ = true;
 };
 
 // The walk lets waiting messages through every so many keys: often enough for the
@@ -99,8 +95,8 @@ struct Walk {
   }
 };
 
-bool Export(Host& host, const char* mainText, const std::string& ext, bool enabledOnly, ProgressCancel cancel,
-            UnwritableKeys* unwritable) {
+bool Export(Host& host, const char* mainText, const std::string& directory, const std::string& ext, bool enabledOnly,
+            ProgressCancel cancel, UnwritableKeys* unwritable) {
   std::unique_ptr<Progress> progress = host.Progresses().Open("Please wait...", cancel);
   progress->SetMainText(mainText);
   Settings settings = host.AppSettings();
@@ -111,7 +107,7 @@ bool Export(Host& host, const char* mainText, const std::string& ext, bool enabl
     progress->SetDetailText(branch.progressText);
     progress->Pump();
     // A branch whose file cannot be written is skipped; the others still are.
-    ok &= WriteBranchFile(branch, host.State().BackupDirectory + "\\" + branch.fileBase + "." + ext, *progress,
+    ok &= WriteBranchFile(branch, directory + "\\" + branch.fileBase + "." + ext, *progress,
                           unwritable ? &(*unwritable)[i] : nullptr);
   }
   return ok;
@@ -132,13 +128,15 @@ bool WriteBranchFile(const RegistryBranch& branch, const std::string& path, Prog
   return out.Close();
 }
 
-bool ExportRegistryForBackup(Host& host, RunMode mode) {
+bool ExportRegistryForBackup(Host& host, RunMode mode, const std::string& directory) {
   if (mode == RunMode::Sentinox && host.AppSettings().IsYes(settings::kCompSentinox)) return true;
-  return Export(host, "Backing up Registry.", RegistryBackupExtension(mode), false, BackupProgressCancel(mode), nullptr);
+  return Export(host, "Backing up Registry.", directory.empty() ? host.State().BackupDirectory : directory,
+                RegistryBackupExtension(mode), false, BackupProgressCancel(mode), nullptr);
 }
 
 bool ExportRegistryForCompare(Host& host, UnwritableKeys* unwritable) {
-  return Export(host, "Preparing to Compare Registry.", "TST", true, ProgressCancel::Shown, unwritable);
+  return Export(host, "Preparing to Compare Registry.", host.State().BackupDirectory, "TST", true, ProgressCancel::Shown,
+                unwritable);
 }
 
 }  // namespace tessary

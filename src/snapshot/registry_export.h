@@ -28,8 +28,9 @@ struct RegistryBranch {
 extern const RegistryBranch kRegistryBranches[7];
 
 // Writes the backup set's snapshot files (".TSB", or ".SNB" in Sentinox mode, where
-// [registry] CompSentinox "yes" writes none). Returns success.
-bool ExportRegistryForBackup(Host& host, RunMode mode);
+// [registry] CompSentinox "yes" writes none) into `directory` (the backup directory when
+// empty). False when a file could not be written whole.
+bool ExportRegistryForBackup(Host& host, RunMode mode, const std::string& directory = {});
 
 // Keys that a snapshot leaves out because one line cannot carry their names (a line
 // break, a NUL or another control character in a name): their paths relative to the

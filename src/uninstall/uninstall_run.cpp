@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <fstream>
 #include <optional>
 
 #include "core/settings_table.h"
@@ -26,6 +25,10 @@ constexpr const char* kCopyErrorText =
     "Error copying file.\nMake sure there is enough disk space, and that this file has not been deleted.";
 constexpr const char* kInUseText = "This file could not be deleted. This file is probably in use by Windows";
 constexpr const char* kInUseLogLine = "Above file possibly in use by Windows: unable to delete during uninstall\r\n";
+// The log is appended to, never rewritten: a line that cannot be written (a full disk) is
+// cut back, so the log ends in whole lines, and the run stops before its next action.
+constexpr const char* kLogWriteErrorText =
+    "Unable to write uninstall log file. Make sure the disk is not full.\nNo further actions were carried out.";
 // Refusals of lines that are well formed but name what no uninstall may take. Each is
 // shown (caption: the path or key) and logged "NOT DONE(reason):" with the line.
 constexpr const char* kProtectedFolderText = "Windows or Tessary needs this directory. It will not be removed.";
@@ -48,7 +51,16 @@ class Run {
 
  private:
   std::string IniPath(const std::string& file) const { return env_.windowsDirectory + "\\" + file; }
-  void Log(const std::string& prefix, const std::string& line) { log_ << prefix << line << "\r\n"; }
+  // One whole line appended to the log; a line that cannot be written leaves no part
+  // of itself, and the run stops after the action (LogFailed).
+  void LogText(const std::string& text) { log_.Write(text); }
+  void Log(const std::string& prefix, const std::string& line) { LogText(prefix + line + "\r\n"); }
+  // The log could not be written: said once, true.
+  bool LogFailed() {
+    if (log_.ok()) return false;
+    prompts_.Ask(kLogWriteErrorText, "File error");
+    return true;
+  }
   // The verification question, or Yes when verify is off.
   int Verify(const std::string& question) {
     return verify_ ? prompts_.Ask(question, kVerifyCaption, mb::kYesNoCancel) : id::kYes;
@@ -80,7 +92,7 @@ class Run {
   const UninstallSelection& sel_;
   const UninstallEnvironment& env_;
   Prompter& prompts_;
-  std::ofstream log_;
+  OutputFile log_;
   bool verify_ = true;
   bool dllCheck_ = true;
   bool closeWithCancel_ = false;
@@ -100,22 +112,23 @@ UninstallResult Run::Execute() {
   Settings settings = host_.AppSettings();
   settings.WriteYesNo(settings::kVerifyAllUninstall, sel_.verifyBox);
   settings.WriteYesNo(settings::kDLLDepend, sel_.dllCheckBox);
+
   dllCheck_ = sel_.dllCheckBox;
 
   // Safety copies; only win.ini and system.ini are required.
   const char* copies[][2] = {{"win.ini", "win.uib"}, {"system.ini", "system.uib"}, {"protocol.ini", "protocol.uib"}};
   for (int i = 0; i < 3; ++i) {
     const std::string from = IniPath(copies[i][0]);
-    if (!CopyFileA(from.c_str(), IniPath(copies[i][1]).c_str(), FALSE) && i < 2) {
+    if (!CopyFileChecked(from, IniPath(copies[i][1])) && i < 2) {
       prompts_.Ask(kCopyErrorText, from);
       return {RunOutcome::Stay, std::nullopt};
     }
   }
-  CopyFileA("c:\\msdos.sys", "c:\\msdos.uib", FALSE);
+  CopyFileChecked("c:\\msdos.sys", "c:\\msdos.uib");
 
   const std::string logPath = WithLastThree(sel_.actionFile, "log");
-  log_.open(logPath, std::ios::binary | std::ios::app);
-  if (!log_) {
+  log_.Open(logPath, OutputFile::Mode::Append);
+  if (!log_.is_open()) {
     prompts_.Ask("Unable to open uninstall log file", "File error");
     return {RunOutcome::CloseOk, std::nullopt};
   }
@@ -128,22 +141,28 @@ UninstallResult Run::Execute() {
 
   if (dllCheck_ && sel_.dllLinesPresent) {
     const std::string namePath = state.BackupDirectory + "\\" + kDllNameListFile;
-    std::ofstream names(namePath, std::ios::binary | std::ios::trunc);
+    OutputFile names(namePath, OutputFile::Mode::Create);
     int written = 0;
     for (std::size_t i = 0; i < sel_.entries.size(); ++i) {
       const std::string& e = sel_.entries[i];
       if (!sel_.selected[i] || !StartsWithNoCase(e, "REMOVEFILE") || !ContainsNoCase(e, ".DLL")) continue;
-      names << DllNameOf(e) << "\r\n";
+      names.Write(DllNameOf(e) + "\r\n");
       ++written;
     }
-    names.close();
+    // A list that could not be written whole is no list to scan by: the check is then
+    // left out, and every DLL is asked about as if nothing used it.
+    if (!names.Close()) {
+      written = 0;
+      closeWithCancel_ = true;
+    }
     if (written > 0) {
       const auto roots = env_.scanRoots ? env_.scanRoots() : LocalScanRoots();
       if (!ScanDllReferences(host_, state.BackupDirectory, roots, env_.moveAway)) closeWithCancel_ = true;
     }
   }
 
-  log_ << UninstallLogHeader(host_.Time().Now());
+  LogText(UninstallLogHeader(host_.Time().Now()));
+  if (LogFailed()) return {RunOutcome::Stay, std::nullopt};
   for (std::size_t i = 0; i < sel_.entries.size(); ++i) {
     if (!sel_.selected[i]) continue;
     const std::string& line = sel_.entries[i];
@@ -157,7 +176,7 @@ UninstallResult Run::Execute() {
       case ActionKind::RemoveFile: goOn = DoRemoveFile(line); break;
       case ActionKind::None: break;
     }
-    log_.flush();
+    if (LogFailed()) return {RunOutcome::Stay, std::nullopt};
     if (!goOn) return {closeWithCancel_ ? RunOutcome::CloseCancel : RunOutcome::Stay, std::nullopt};
   }
   const bool view = prompts_.Ask("Would you like to view the uninstall log file, which shows all actions done/not done?",
@@ -169,7 +188,7 @@ UninstallResult Run::Execute() {
         StartsWithNoCase(e, "REMOVE"))
       Log("NOT DONE:", e);
   }
-  log_.close();
+  if (!log_.Close()) prompts_.Ask(kLogWriteErrorText, "File error");
   return {closeWithCancel_ ? RunOutcome::CloseCancel : RunOutcome::CloseOk,
           view ? std::optional<std::string>(logPath) : std::nullopt};
 }
@@ -238,7 +257,7 @@ bool Run::DoRemove(const std::string& line) {
 StepResult Run::RewriteSystemIni(bool insert, const std::string& value) {
   const std::string ini = IniPath("system.ini");
   const std::string safety = IniPath("system.tsd");
-  if (!CopyFileA(ini.c_str(), safety.c_str(), FALSE)) {
+  if (!CopyFileChecked(ini, safety)) {
     prompts_.Ask(kCopyErrorText, ini);
     return insert ? StepResult::Failed : StepResult::Stopped;
   }
@@ -254,7 +273,7 @@ StepResult Run::RewriteSystemIni(bool insert, const std::string& value) {
     prompts_.Ask("Error opening system.ini. Backup file is system.tsd.", "File Error");
     return insert ? StepResult::Failed : StepResult::Stopped;
   }
-  DeleteFileA(safety.c_str());
+  DeleteFileChecked(safety);
   return StepResult::Done;
 }
 
@@ -341,7 +360,7 @@ bool Run::DoRemoveFile(const std::string& line) {
   if (PathExists(a->path)) {
     prompts_.Ask(kInUseText, a->path);
     Log("NOT DONE(ERROR):", line);
-    log_ << kInUseLogLine;
+    LogText(kInUseLogLine);
     return true;
   }
   Log("DONE:", line);

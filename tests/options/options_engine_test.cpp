@@ -4,6 +4,10 @@
 #include "options/options_engine.h"
 #include "platform/files.h"
 #include "platform/profile.h"
+#include <set>
+
+#include "fault_plan.h"
+#include "platform/files.h"
 #include "testbed.h"
 
 namespace tessary {
@@ -308,6 +312,63 @@ TEST(SystemCompanionsTest, FindsAndClosesTheCompanionWindowAndDeletesTheShortcut
   companions.RemoveShortcut(link);
   EXPECT_FALSE(FileExists(link));
   companions.RemoveShortcut(link);  // gone already: nothing happens
+}
+
+// OK of the Options dialog meets a settings file that cannot be written at each file
+// operation in turn: the dialog says so and stays open, the file is never cut short,
+// and the next OK saves.
+TEST_F(OptionsTest, EverySettingsWriteThatFailsIsReportedAndCutsNothingShort) {
+  class AnsweringHost : public test::FakeHost {
+   public:
+    Prompter& Prompts() override { return answers; }
+    test::AnsweringPrompter answers;
+  };
+  const std::string original = "[tessary]\r\nDirectory=C:\\OLD\r\nLocation=C:\\APP\r\n[compare]\r\nKeepBlank=no\r\n";
+  FakeCompanions companions;
+  auto save = [&](test::AnsweringPrompter* seen) {
+    AnsweringHost h;
+    h.state = host.state;
+    SetupForm f = LoadSetupForm(h);
+    f.backupTo = "C:\\NEW";
+    f.brief = true;
+    const SetupSave result = SaveSetupForm(h, f, companions, nullptr);
+    if (seen) *seen = h.answers;
+    return result;
+  };
+  test::WriteBytes(host.state.SettingsFilePath, original);
+  ASSERT_EQ(save(nullptr), SetupSave::Saved);
+  const std::string saved = test::ReadBytes(host.state.SettingsFilePath);
+  test::WriteBytes(host.state.SettingsFilePath, original);
+  const auto points = test::InjectionPoints([&] { save(nullptr); });
+  ASSERT_GT(points.size(), 30u);
+  for (const test::InjectionPoint& point : points) {
+    SCOPED_TRACE(test::Describe(point));
+    test::WriteBytes(host.state.SettingsFilePath, original);
+    test::FaultPlan plan;
+    plan.target = point;
+    test::AnsweringPrompter seen;
+    SetupSave result;
+    {
+      test::ScopedFaults faults(plan);
+      result = save(&seen);
+    }
+    EXPECT_EQ(result, SetupSave::StayOpen);
+    ASSERT_FALSE(seen.boxes.empty());
+    EXPECT_EQ(seen.boxes.back().text, kSettingsNotSaved);
+    const std::string now = test::ReadBytes(host.state.SettingsFilePath);
+    EXPECT_EQ(now.compare(now.size() - 2, 2, "\r\n"), 0) << now;
+    for (const char* section : {"[tessary]\r\n", "[compare]\r\n"}) EXPECT_NE(now.find(section), std::string::npos) << now;
+    EXPECT_FALSE(PathExists(host.state.SettingsFilePath + ".new"));
+    EXPECT_EQ(save(nullptr), SetupSave::Saved);
+    // The same entries (a save that stopped part-way may have put some in another order).
+    auto sorted = [](const std::string& text) {
+      std::multiset<std::string> lines;
+      for (std::size_t at = 0, end; at < text.size(); at = end + 2) lines.insert(text.substr(at, (end = text.find("\r\n", at)) - at));
+      return lines;
+    };
+    EXPECT_EQ(sorted(test::ReadBytes(host.state.SettingsFilePath)), sorted(saved));
+  }
+  std::cout << "[          ] " << points.size() << " injection points\n";
 }
 
 }  // namespace

@@ -21,7 +21,7 @@ class BackupRun : public test::HostTest {
  protected:
   // Stands in for the registry export (the real one has its own tests).
   RegistryExport StubExport(bool result = true) {
-    return [this, result](Host&, RunMode mode) {
+    return [this, result](Host&, RunMode mode, const std::string&) {
       exportModes.push_back(mode);
       return result;
     };
@@ -94,21 +94,29 @@ TEST_F(BackupRun, SentinoxRunWithCompSentinoxWritesNoRegistryFiles) {
 }
 
 TEST_F(BackupRun, RegistryFailureIsReportedAndTheRunGoesOn) {
-  host.prompter.Answer(id::kOk);
+  // Every step still runs, but a set without its registry snapshot is no baseline: the
+  // older set stays (here: none), and the run says so.
+  test::WriteBytes(Backup("rootdirC.tsb"), "older\r\n");
+  host.prompter.Answer(id::kOk).Answer(id::kOk);
   EXPECT_EQ(RunBackup(host, RunMode::Interactive, nullptr, StubExport(false)), 0);
-  ASSERT_EQ(host.prompter.boxes.size(), 1u);
+  ASSERT_EQ(host.prompter.boxes.size(), 2u);
   EXPECT_EQ(host.prompter.boxes[0].text, "Error backing up Registry file.");
   EXPECT_EQ(host.prompter.boxes[0].caption, "File error");
-  EXPECT_TRUE(FileExists(Backup("rootdirC.tsb")));
+  EXPECT_EQ(host.prompter.boxes[1].text,
+            "The backup did not complete. The files of the previous backup are kept, and Compare still uses them.");
+  EXPECT_EQ(host.progress.Details(), kSteps);
+  EXPECT_EQ(ReadBytes(Backup("rootdirC.tsb")), "older\r\n");
+  EXPECT_FALSE(PathExists(Backup("windir.tsb")));
+  EXPECT_FALSE(PathExists(Backup("backup.new")));
 }
 
 TEST_F(BackupRun, DirectoryThatIsAFileFailsCopyByCopy) {
   std::string file = dir / "NOTADIR";
   test::WriteBytes(file, "x");
   host.state.BackupDirectory = file;
-  for (int i = 0; i < 7; ++i) host.prompter.Answer(id::kOk);
+  for (int i = 0; i < 8; ++i) host.prompter.Answer(id::kOk);
   EXPECT_EQ(RunBackup(host, RunMode::Interactive, nullptr, StubExport()), 0);
-  ASSERT_EQ(host.prompter.boxes.size(), 7u);
+  ASSERT_EQ(host.prompter.boxes.size(), 8u);
   const std::string windows = host.state.WindowsDirectory;
   const std::vector<std::string> sources = {"c:\\autoexec.bat",         "c:\\config.sys",
                                             windows + "\\win.ini",      windows + "\\system.ini",
@@ -123,6 +131,8 @@ TEST_F(BackupRun, DirectoryThatIsAFileFailsCopyByCopy) {
   EXPECT_EQ(host.prompter.boxes[6].text,
             "Error writing backup files.\nMake sure there is enough disk space, and that the backup directory can be "
             "written to.");
+  EXPECT_EQ(host.prompter.boxes[7].text,
+            "The backup did not complete. The files of the previous backup are kept, and Compare still uses them.");
   EXPECT_EQ(ReadBytes(file), "x");
 }
 

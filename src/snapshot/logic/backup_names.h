@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <optional>
+#include <vector>
 
 #include "core/app_state.h"
 #include "platform/dos_time.h"
@@ -50,5 +52,28 @@ std::string ListingRecord(const std::string& name, std::uint32_t attributes, Dos
 
 // The content of a free-space record: the byte count as an unsigned decimal, no line end.
 std::string FreeSpaceRecord(std::uint64_t bytes);
+
+// The completion record of a backup set, "complete." + ext in the backup directory.
+// A backup writes it last: the set's files (those with the set's extension, in any
+// letter case, except the free-space records, which another mode's backup may
+// rewrite) with their sizes, and whether every one of them was put in place. A set
+// without a record was written before backups kept one.
+inline constexpr char kBackupRecordBase[] = "complete";
+struct BackupRecordFile {
+  std::string name;
+  std::uint64_t size = 0;
+  bool operator==(const BackupRecordFile& o) const { return name == o.name && size == o.size; }
+};
+struct BackupRecord {
+  bool complete = false;
+  std::vector<BackupRecordFile> files;
+};
+// Whether a file of the backup directory belongs in the record of the set `ext`.
+bool RecordedInBackupSet(const std::string& name, const std::string& ext);
+// The record as text: a first line "TESSARY BACKUP SET COMPLETE" (or "INCOMPLETE"), then
+// one line "name,size" per file, each ended by CR LF.
+std::string FormatBackupRecord(const BackupRecord& record);
+// The record a text holds; nothing when the text is no record (cut short, damaged).
+std::optional<BackupRecord> ParseBackupRecord(std::string_view text);
 
 }  // namespace tessary
