@@ -2,8 +2,7 @@
 
 #include <windows.h>
 
-#include <fstream>
-
+#include "platform/files.h"
 #include "platform/tree_walk.h"
 
 namespace tessary {
@@ -24,8 +23,8 @@ std::string TreeKeyOf(std::string_view path) {
 DeepListingWritten WriteDeepListing(const std::string& place, const DeepLeftOut& leftOut, const std::string& outPath,
                                     const std::function<void()>& pump) {
   DeepListingWritten result;
-  std::ofstream out(outPath, std::ios::binary | std::ios::trunc);
-  if (!out) return result;
+  OutputFile out(outPath, OutputFile::Mode::Create);
+  if (!out.ok()) return result;
   std::string text = FormatDeepHeader({place, LeftOutWithin(leftOut, place)});
   TreeWalk walk(place, [&](const std::string& path, std::string_view name) { return IsLeftOut(leftOut, path, name); });
   for (const TreeEntry* entry = walk.Peek(); entry; entry = walk.Peek()) {
@@ -36,15 +35,14 @@ DeepListingWritten WriteDeepListing(const std::string& place, const DeepLeftOut&
     }
     walk.Pop();
     if (text.size() >= (1u << 20)) {
-      out.write(text.data(), static_cast<std::streamsize>(text.size()));
+      if (!out.Write(text)) return result;
       text.clear();
     }
     if (pump && (result.entries & 0xFF) == 0) pump();
   }
   text += FormatDeepEnd(result.entries);
-  out.write(text.data(), static_cast<std::streamsize>(text.size()));
-  out.close();
-  result.ok = !out.fail();
+  bool ok = out.Write(text);
+  result.ok = out.Close() && ok;
   result.unreadable = walk.unreadable();
   return result;
 }
