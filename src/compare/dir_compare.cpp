@@ -62,8 +62,8 @@ void ReportOnly(CompareRun& run, const std::string& text) {
   out.Report(text);
 }
 
-// Whether the uninstall file's reader takes `action` (as it loads it: upper-cased) for
-// the entry `name` of `directory`, as a folder or a file as it is one.
+}  // namespace
+
 bool ActionNamesEntry(const std::string& action, const std::string& directory, const std::string& name,
                       bool isDirectory) {
   std::optional<FileAction> parsed = ParseRemoveFileAction(ToUpperAscii(action));
@@ -72,8 +72,6 @@ bool ActionNamesEntry(const std::string& action, const std::string& directory, c
   if (expected.empty() || expected.back() != '\\') expected += '\\';
   return EqualsNoCase(parsed->path, expected + name);
 }
-
-}  // namespace
 
 SectionResult CompareOneDirectory(CompareRun& run, const std::string& directory, const std::string& listingPath) {
   Prompter& prompts = run.host.Prompts();
