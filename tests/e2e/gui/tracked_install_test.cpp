@@ -14,6 +14,8 @@
 //   out, so class keys show once, under HKEY_CLASSES_ROOT (CLSID keys under its own
 //   branch). Values are not compared: only new keys count.
 // Everything else an installer does (its temporary files, system32) must not appear.
+// With deep tracking on (ModernAppDeepRoundTrip), the deep sections after those add the
+// places of today's installers with all their subfolders, system32 among them.
 //
 // Set TESSARY_E2E_PRINT=1 to have the tests print each report and uninstall log, and
 // TESSARY_GUIDE_SHOTS=1 to save pictures of the windows for the user guide (as BMP
