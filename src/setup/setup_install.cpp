@@ -7,6 +7,7 @@
 
 #include "core/startup_logic.h"
 #include "platform/ascii.h"
+#include "platform/fault.h"
 #include "platform/files.h"
 #include "platform/folders.h"
 #include "platform/handles.h"
@@ -51,18 +52,24 @@ void MakeShortcut(const std::string& directory) {
 
   const ComInit com;
   ComPtr<IShellLinkA> shellLink;
-  if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, shellLink.Out()))) {
-    std::string target = directory + "\\Tessary.exe";
-    shellLink->SetPath(target.c_str());
-    shellLink->SetDescription(kDisplayName);
-    shellLink->SetWorkingDirectory(directory.c_str());
-    ComPtr<IPersistFile> file;
-    if (SUCCEEDED(shellLink->QueryInterface(IID_IPersistFile, file.Out()))) {
-      wchar_t wide[256] = {};
-      MultiByteToWideChar(CP_ACP, 0, link.c_str(), -1, wide, 255);
-      file->Save(wide, TRUE);
-    }
-  }
+  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, shellLink.Out())))
+    return;
+  std::string target = directory + "\\Tessary.exe";
+  shellLink->SetPath(target.c_str());
+  shellLink->SetDescription(kDisplayName);
+  shellLink->SetWorkingDirectory(directory.c_str());
+  ComPtr<IPersistFile> file;
+  if (FAILED(shellLink->QueryInterface(IID_IPersistFile, file.Out()))) return;
+  // The shortcut is saved beside an older one and replaces it only when saved whole, so
+  // a failed save (a full disk) never leaves a shortcut cut short. The shell-link object
+  // writes its own file; the fault seam stands for it here.
+  const std::string side = SideFileFor(link);
+  const int length = MultiByteToWideChar(CP_ACP, 0, side.c_str(), -1, nullptr, 0);
+  if (length <= 0) return;
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, side.c_str(), -1, wide.data(), length);
+  const bool saved = !InjectedFault(FileOp::Create, side) && SUCCEEDED(file->Save(wide.c_str(), TRUE));
+  if (!saved || !ReplaceWithSideFile(side, link)) DeleteFileA(side.c_str());
 }
 
 void WriteUninstallEntry(const std::string& directory) {

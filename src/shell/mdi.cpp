@@ -2,7 +2,6 @@
 
 #include <commdlg.h>
 
-#include <fstream>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -322,11 +321,9 @@ bool TEditFile::Read() {
 }
 
 bool TEditFile::WriteTo(const std::string& path) {
-  std::string text = Text();
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(text.data(), static_cast<std::streamsize>(text.size()));
-  out.close();
-  if (!out) {
+  // Written beside the file and swapped in only when whole: a save that fails (a full
+  // disk) leaves the file as it was.
+  if (!WriteFileReplacing(path, Text())) {
     viewer_.host().Prompts().Ask("Unable to write file " + path + " to disk.", kProgramName,
                                  mb::kOk | mb::kIconExclamation, viewer_.host().MainWindow());
     return false;

@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include <cstdio>
-#include <memory>
 #include <optional>
 #include <string_view>
 
@@ -21,17 +19,13 @@ constexpr const char* kCancelText =
     "cancelled.";
 constexpr const char* kCancelCaption = "Dependency Check Cancelled";
 
-struct FileCloser {
-  void operator()(std::FILE* f) const {
-    if (f) std::fclose(f);
-  }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
-
 class Scanner {
  public:
-  Scanner(Host& host, Progress& progress, std::FILE* out, std::vector<std::string> dlls)
-      : host_(host), progress_(progress), out_(out), dlls_(std::move(dlls)) {}
+  Scanner(Host& host, Progress& progress, std::vector<std::string> dlls)
+      : host_(host), progress_(progress), dlls_(std::move(dlls)) {}
+
+  // The reference list found so far, one "MODULE path" line each.
+  const std::string& found() const { return found_; }
 
   void ExamineFiles(const std::string& dir, bool isRoot) {
     DirSearch search(isRoot ? dir + "*.*" : dir + "\\*.*");
@@ -99,7 +93,7 @@ class Scanner {
     for (const auto& module : modules) {
       for (const auto& dll : dlls_) {
         if (!ModuleRefersToDll(module, dll)) continue;
-        std::fprintf(out_, "%s %s\n", module.c_str(), path.c_str());
+        found_ += module + " " + path + "\r\n";
         ++references_;
         progress_.SetMainText("References found: " + std::to_string(references_));
       }
@@ -108,7 +102,7 @@ class Scanner {
 
   Host& host_;
   Progress& progress_;
-  std::FILE* out_;
+  std::string found_;
   std::vector<std::string> dlls_;
   int references_ = 0;
 };
@@ -134,11 +128,17 @@ bool ScanDllReferences(Host& host, const std::string& backupDirectory, const std
                        const std::function<void()>& beforeScan) {
   Prompter& prompts = host.Prompts();
   const std::string refPath = backupDirectory + "\\" + kDllReferenceListFile;
-  FilePtr out(std::fopen(refPath.c_str(), "w"));
-  if (!out || std::fputs("\n", out.get()) < 0) {
+  // The list is written whole, beside the older one, when the scan ends (cancelled too:
+  // what was found is shown). One that cannot be written is no list: a list cut short
+  // by a full disk, or an older one, would show a DLL in use as used by nothing, so it
+  // is removed and the DLL dialog says it has none.
+  auto writeList = [&](const std::string& found) {
+    if (WriteFileReplacing(refPath, "\r\n" + found)) return true;
+    DeleteFileChecked(refPath);
     prompts.Ask("Unable to create DLL List file. Make sure the disk is not full.", "");
     return false;
-  }
+  };
+  if (!writeList("")) return false;
   const std::string namePath = backupDirectory + "\\" + kDllNameListFile;
   const std::optional<std::string> names = ReadWholeFile(namePath);
   if (!names) {
@@ -159,13 +159,17 @@ bool ScanDllReferences(Host& host, const std::string& backupDirectory, const std
     return false;
   }
   progress->SetMainText("Scanning DLL file Dependencies...");
-  Scanner scanner(host, *progress, out.get(), std::move(dlls));
+  Scanner scanner(host, *progress, std::move(dlls));
+  bool complete = true;
   for (const auto& root : roots) {
     progress->SetDetailText(root);
     scanner.ExamineFiles(root, true);
-    if (!scanner.ScanSubdirectories(root)) return false;
+    if (!scanner.ScanSubdirectories(root)) {
+      complete = false;
+      break;
+    }
   }
-  return true;
+  return writeList(scanner.found()) && complete;
 }
 
 std::vector<std::string> ReferencesOfDll(Host& host, const std::string& backupDirectory, const std::string& dllPath) {

@@ -1,6 +1,7 @@
 #include "uninstall/list_dlg.h"
 
 #include <optional>
+#include <set>
 
 #include "core/settings_table.h"
 #include "platform/ascii.h"
@@ -46,10 +47,16 @@ BOOL TListDlg::OnInit() {
   // The list shows each line upper-cased and sorts it; the item data leads back to
   // the line as written.
   ActionEntries loaded = LoadActionEntries(content, [](std::string_view line) { return FromOlderText(line); });
+  entries_ = std::move(loaded.entries);
   originals_ = std::move(loaded.originals);
   dllLines_ = loaded.dllLinesPresent;
-  for (std::size_t i = 0; i < loaded.entries.size(); ++i) {
-    const LRESULT at = SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(loaded.entries[i].c_str()));
+  // A line repeated in the file is listed once: done again it could only fail (what it
+  // removes is gone) and ask the user once more, thousands of times for a file made of
+  // one line repeated.
+  std::set<std::string> listed;
+  for (std::size_t i = 0; i < entries_.size(); ++i) {
+    if (i < originals_.size() && !listed.insert(originals_[i]).second) continue;
+    const LRESULT at = SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entries_[i].c_str()));
     if (at >= 0) SendMessageA(list, LB_SETITEMDATA, static_cast<WPARAM>(at), static_cast<LPARAM>(i));
   }
   if (!dllLines_) EnableItem(IDC_LIST_DLLDEPEND, false);
@@ -75,9 +82,9 @@ bool TListDlg::OnCommand(int id, int notifyCode, HWND control) {
 }
 
 void TListDlg::SelectAll(bool select) {
-  HWND list = Item(IDC_LIST_ACTIONS);
-  const int n = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
-  for (int i = 0; i < n; ++i) SendMessageA(list, LB_SETSEL, select, i);
+  // One message for the whole list: item by item, a list of thousands of lines takes
+  // minutes.
+  SendMessageA(Item(IDC_LIST_ACTIONS), LB_SETSEL, select, -1);
 }
 
 void TListDlg::Run() {
@@ -86,8 +93,11 @@ void TListDlg::Run() {
   sel.actionFile = actionFile_;
   const int n = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
   for (int i = 0; i < n; ++i) {
-    sel.entries.push_back(ListText(IDC_LIST_ACTIONS, i));
+    // The run acts on the line as loaded, not on the text the list shows: a list entry
+    // ends at a NUL, so a line "...>FROM:C:\APP<NUL>\X" would show, and be taken for,
+    // a line naming C:\APP.
     const auto line = static_cast<std::size_t>(SendMessageA(list, LB_GETITEMDATA, i, 0));
+    sel.entries.push_back(line < entries_.size() ? entries_[line] : ListText(IDC_LIST_ACTIONS, i));
     sel.originals.push_back(line < originals_.size() ? originals_[line] : sel.entries.back());
     sel.selected.push_back(SendMessageA(list, LB_GETSEL, i, 0) > 0);
   }

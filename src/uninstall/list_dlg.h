@@ -30,6 +30,7 @@ class TListDlg : public Dialog {
   Host& host_;
   std::string actionFile_;
   bool dllLines_ = false;
+  std::vector<std::string> entries_;    // the action file's lines as loaded (upper-cased)
   std::vector<std::string> originals_;  // the action file's lines as written
   bool wentBack_ = false;
   std::optional<std::string> logToShow_;

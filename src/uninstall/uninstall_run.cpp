@@ -165,6 +165,8 @@ UninstallResult Run::Execute() {
   if (LogFailed()) return {RunOutcome::Stay, std::nullopt};
   for (std::size_t i = 0; i < sel_.entries.size(); ++i) {
     if (!sel_.selected[i]) continue;
+    if (env_.stopRequested && env_.stopRequested())
+      return {closeWithCancel_ ? RunOutcome::CloseCancel : RunOutcome::Stay, std::nullopt};
     const std::string& line = sel_.entries[i];
     const std::string& original = i < sel_.originals.size() ? sel_.originals[i] : line;
     bool goOn = true;

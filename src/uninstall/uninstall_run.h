@@ -47,6 +47,9 @@ struct UninstallEnvironment {
   std::function<std::vector<std::string>()> scanRoots;
   // Moves the actions dialog out of the way for the scan, and back after a DLL Cancel.
   std::function<void()> moveAway, moveBack;
+  // Checked before each action (the console's Ctrl+C): true ends the run there, as a
+  // Cancel answer to a question does. The dialog sets none.
+  std::function<bool()> stopRequested;
 };
 
 // The environment of the running program: the real Windows directory and drives.

@@ -136,5 +136,42 @@ TEST_F(CompareFaults, AListingWithAHundredThousandCharacterLine) {
   EXPECT_EQ(r.find(std::string(300, 'N')), std::string::npos);
 }
 
+
+// The backup directory, and the report and action file with it, on a small real disk
+// that is full: the run meets a real "disk full", says so, and keeps the older pair
+// whole; with room again, the next run writes the new pair.
+class CompareOnAFullDisk : public CompareFaults {
+ protected:
+  void SetUp() override {
+    if (!test::SmallDisk::Mounted()) GTEST_SKIP() << test::SmallDisk::kSkipReason;
+    const std::string onDisk = disk.Folder("BACKUP");
+    for (const char* name : {"win.tsb", "autoexec.tsb", "startdir.tsb"})
+      ASSERT_TRUE(CopyFileA((backupDir + "\\" + name).c_str(), (onDisk + "\\" + name).c_str(), FALSE));
+    backupDir = onDisk;
+    host.state.BackupDirectory = backupDir;
+    report = backupDir + "\\X.TSC";
+    actions = backupDir + "\\X.TSU";
+  }
+  test::SmallDisk disk;
+};
+
+TEST_F(CompareOnAFullDisk, KeepsTheOlderReportAndActionsAndSaysSo) {
+  Older();
+  ASSERT_EQ(disk.Fill(), static_cast<unsigned long>(ERROR_DISK_FULL));
+  test::AnsweringPrompter seen;
+  EXPECT_FALSE(Run(&seen));
+  ASSERT_FALSE(seen.boxes.empty());
+  EXPECT_EQ(seen.boxes.back().text, "Unable to create compare file. Make sure the disk is not full.") << seen.Texts();
+  EXPECT_EQ(ReadBytes(report), "an older report\r\n");
+  EXPECT_EQ(ReadBytes(actions), "REMOVEFILE:OLD.TXT>FROM:C:\\OLD\r\n");
+  EXPECT_FALSE(PathExists(SideFileFor(report)));
+  EXPECT_FALSE(PathExists(SideFileFor(actions)));
+
+  disk.Free();
+  test::AnsweringPrompter next;
+  EXPECT_TRUE(Run(&next)) << next.Texts();
+  EXPECT_NE(ReadBytes(actions).find("REMOVE:New=1>FROM:WIN.INI[Tess]"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace tessary

@@ -7,9 +7,14 @@
 #include <lzexpand.h>
 
 #include <deque>
+#include <iostream>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "fault_plan.h"
+#include "platform/files.h"
+#include "platform/profile.h"
 #include "setup_install.h"
 #include "testbed.h"
 
@@ -596,6 +601,140 @@ TEST(HelpFile, HelpEngineShowsContentsAndCommandTopics) {
 
   WinHelpA(owner, hlp.c_str(), HELP_QUIT, 0);
   DestroyWindow(owner);
+}
+
+}  // namespace
+}  // namespace tessary::setup
+
+// The install meets a failing file operation at each one it performs, in turn, while it
+// upgrades an older installation: the failure is reported, every installed file, the
+// shortcut and the settings file are the older ones or the new ones whole (a user's
+// setting is never lost), nothing is left beside them, and the next install succeeds.
+namespace tessary::setup {
+namespace {
+
+class SetupFaults : public SetupTest {
+ protected:
+  void SetUp() override {
+    SetupTest::SetUp();
+    // A small disk: plain stand-ins for the programs, and a compressed help file.
+    ctx.sourceDir = dir.MakeDir("small-disk");
+    for (const FileEntry& entry : kFiles)
+      test::WriteBytes(ctx.sourceDir + "\\" + entry.source, std::string("new ") + entry.target + "\r\n");
+    const std::string cases = test::BuildPath(SZDD_CASES);
+    ASSERT_TRUE(CopyFileA((cases + "\\repeat.SZ_").c_str(), (ctx.sourceDir + "\\TESSARY.HL_").c_str(), FALSE));
+    newHelp = test::ReadBytes(cases + "\\repeat");
+    target = dir / "Product";
+    link = ProgramsFolder() + "\\Tessary 95\\Tessary.lnk";
+  }
+  // The installation being upgraded: its files, its shortcut and the settings of an
+  // older version, whose keys this install moves to their own sections.
+  void Older() {
+    test::RemoveTree(target);
+    CreateDirectoryA(target.c_str(), nullptr);
+    for (const FileEntry& entry : kFiles) test::WriteBytes(target + "\\" + entry.target, Old(entry.target));
+    CreateDirectoryA((ProgramsFolder() + "\\Tessary 95").c_str(), nullptr);
+    test::WriteBytes(link, "an older shortcut");
+    ProfileFlush(ctx.settingsPath);
+    test::WriteBytes(ctx.settingsPath, "[tessary]\r\nLocation=" + target +
+                                           "\r\nDirectory=D:\\MYBACKUPS\r\nusesentinox=yes\r\nbriefdescription=yes\r\n"
+                                           "verifyalluninstall=no\r\nFirstRun=no\r\nVersion=95.1.2\r\n"
+                                           "[compare]\r\nKeepBlank=no\r\n");
+  }
+  static std::string Old(const std::string& name) { return "old " + name + "\r\n"; }
+  std::string New(const std::string& name) const {
+    return name == "TESSARY.HLP" ? newHelp : "new " + name + "\r\n";
+  }
+  bool Run(ScriptedUi& seen) {
+    const bool ok = OkClicked(ctx, seen, target);
+    ProfileFlush(ctx.settingsPath);
+    return ok;
+  }
+  // What a setting reads in either place it may be in while it moves.
+  std::string Moved(const char* key, const char* section) {
+    const std::string moved = Ini(ctx.settingsPath, section, key);
+    return moved != "<absent>" ? moved : Ini(ctx.settingsPath, "tessary", key);
+  }
+  static std::multiset<std::string> Lines(const std::string& text) {
+    std::multiset<std::string> lines;
+    for (std::size_t at = 0, end; at < text.size(); at = end + 2)
+      lines.insert(text.substr(at, (end = text.find("\r\n", at)) - at));
+    return lines;
+  }
+
+  std::string target, link, newHelp;
+};
+
+TEST_F(SetupFaults, EveryFileOperationThatFailsIsReportedAndLosesNothing) {
+  Older();
+  ScriptedUi first;
+  ASSERT_TRUE(Run(first));
+  for (const FileEntry& entry : kFiles) ASSERT_EQ(test::ReadBytes(target + "\\" + entry.target), New(entry.target));
+  const std::string settings = test::ReadBytes(ctx.settingsPath), newLink = test::ReadBytes(link);
+  ASSERT_EQ(Ini(ctx.settingsPath, "sentinox", "usesentinox"), "yes");
+  ASSERT_EQ(Ini(ctx.settingsPath, "tessary", "Version"), kVersion);
+  ASSERT_NE(newLink, "an older shortcut");
+
+  Older();
+  const auto points = test::InjectionPoints([&] {
+    ScriptedUi ui;
+    Run(ui);
+  });
+  bool shortcutSeen = false;
+  for (const test::InjectionPoint& point : points) shortcutSeen = shortcutSeen || point.path.find(link) == 0;
+  EXPECT_TRUE(shortcutSeen) << "the shortcut is not written through the platform";
+  ASSERT_GT(points.size(), 40u);
+  for (const test::InjectionPoint& point : points) {
+    SCOPED_TRACE(test::Describe(point));
+    Older();
+    test::FaultPlan plan;
+    plan.target = point;
+    ScriptedUi seen;
+    bool ok;
+    {
+      test::ScopedFaults faults(plan);
+      ok = Run(seen);
+    }
+    ASSERT_EQ(plan.failures, 1);
+    if (point.path.find(link) == 0) {
+      // The shortcut fails silently, and the install goes on.
+      EXPECT_TRUE(ok);
+      EXPECT_EQ(test::ReadBytes(link), "an older shortcut");
+    } else {
+      EXPECT_FALSE(ok);
+      ASSERT_GE(seen.boxes.size(), 2u);
+      const Box& reason = seen.boxes[seen.boxes.size() - 2];
+      EXPECT_TRUE(reason.text.rfind("Couldn't copy this file.", 0) == 0 ||
+                  reason.text == "Unable to write the settings file. Make sure the disk is not full.")
+          << reason.text;
+      EXPECT_EQ(seen.boxes.back().text, kInstallErrorText);
+      const std::string shortcut = test::ReadBytes(link);
+      EXPECT_TRUE(shortcut == "an older shortcut" || shortcut.size() == newLink.size());
+    }
+    for (const FileEntry& entry : kFiles) {
+      const std::string now = test::ReadBytes(target + "\\" + entry.target);
+      EXPECT_TRUE(now == Old(entry.target) || now == New(entry.target)) << entry.target << " is cut short";
+    }
+    for (const std::string& folder : {target, dir.path(), ProgramsFolder() + "\\Tessary 95"}) {
+      DirSearch search(folder + "\\*.new");
+      FindEntry e;
+      EXPECT_FALSE(search.Next(e)) << folder << "\\" << e.name << " stays behind";
+    }
+    const std::string now = test::ReadBytes(ctx.settingsPath);
+    EXPECT_EQ(now.compare(now.size() - 2, 2, "\r\n"), 0) << now;
+    EXPECT_NE(now.find("[compare]\r\n"), std::string::npos) << now;
+    EXPECT_EQ(Ini(ctx.settingsPath, "tessary", "Directory"), "D:\\MYBACKUPS") << now;
+    EXPECT_EQ(Moved("usesentinox", "sentinox"), "yes") << now;
+    EXPECT_EQ(Moved("briefdescription", "compare"), "yes") << now;
+    EXPECT_EQ(Moved("verifyalluninstall", "uninstall"), "no") << now;
+
+    ScriptedUi next;
+    EXPECT_TRUE(Run(next));
+    for (const FileEntry& entry : kFiles) EXPECT_EQ(test::ReadBytes(target + "\\" + entry.target), New(entry.target));
+    EXPECT_EQ(Lines(test::ReadBytes(ctx.settingsPath)), Lines(settings));
+    EXPECT_EQ(test::ReadBytes(link).size(), newLink.size());
+  }
+  std::cout << "[          ] " << points.size() << " injection points\n";
 }
 
 }  // namespace

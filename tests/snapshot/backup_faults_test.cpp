@@ -179,5 +179,41 @@ TEST_F(BackupFaults, CompletionRecordAgainstMissingOrTruncatedFiles) {
   EXPECT_EQ(CheckBackupSet(backupDir, "snb"), BackupSetState::Unrecorded);
 }
 
+
+// The backup directory on a small real disk that is full: the backup meets a real "disk
+// full", keeps the older set whole and says so; with room again, the next one succeeds.
+class BackupOnAFullDisk : public BackupFaults {
+ protected:
+  void SetUp() override {
+    if (!test::SmallDisk::Mounted()) GTEST_SKIP() << test::SmallDisk::kSkipReason;
+    backupDir = disk.Folder("BACKUP");
+    host.state.BackupDirectory = backupDir;
+  }
+  test::SmallDisk disk;
+};
+
+TEST_F(BackupOnAFullDisk, KeepsTheOlderSetAndSaysSo) {
+  const auto older = Backup();
+  ASSERT_EQ(CheckBackupSet(backupDir, "tsb"), BackupSetState::Complete);
+  WriteBytes(windows + "\\win.ini", "[new]\r\nB=2\r\n");
+  WriteBytes(windows + "\\new.dll", "y");
+  ASSERT_EQ(disk.Fill(), static_cast<unsigned long>(ERROR_DISK_FULL));
+
+  test::AnsweringPrompter seen;
+  EXPECT_EQ(Backup(&seen), older);  // no staged files left behind either
+  ASSERT_FALSE(seen.boxes.empty());
+  EXPECT_EQ(seen.boxes.back().text,
+            "The backup did not complete. The files of the previous backup are kept, and Compare still uses them.")
+      << seen.Texts();
+  EXPECT_EQ(CheckBackupSet(backupDir, "tsb"), BackupSetState::Complete);
+
+  disk.Free();
+  test::AnsweringPrompter next;
+  const auto newer = Backup(&next);
+  EXPECT_TRUE(next.boxes.empty()) << next.Texts();
+  EXPECT_NE(newer.at("win.tsb"), older.at("win.tsb"));
+  EXPECT_EQ(CheckBackupSet(backupDir, "tsb"), BackupSetState::Complete);
+}
+
 }  // namespace
 }  // namespace tessary

@@ -1,4 +1,5 @@
 #include "fault_plan.h"
+#include "testbed.h"
 
 namespace tessary::test {
 
@@ -50,5 +51,49 @@ std::string AnsweringPrompter::Texts() const {
   for (const MessageBoxRequest& r : boxes) all += "[" + r.caption + "] " + r.text + "\n";
   return all;
 }
+
+}  // namespace tessary::test
+
+namespace tessary::test {
+namespace {
+const char kFiller[] = "T:\\filler.bin";
+}
+
+bool SmallDisk::Mounted() {
+  const DWORD marker = GetFileAttributesA("T:\\small-disk.txt");
+  return marker != INVALID_FILE_ATTRIBUTES && !(marker & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+SmallDisk::~SmallDisk() {
+  Free();
+  for (const std::string& folder : folders_) RemoveTree(folder);
+}
+
+std::string SmallDisk::Folder(const std::string& name) {
+  const std::string folder = "T:\\" + name;
+  RemoveTree(folder);
+  CreateDirectoryA(folder.c_str(), nullptr);
+  folders_.push_back(folder);
+  return folder;
+}
+
+unsigned long SmallDisk::Fill() {
+  HANDLE file = CreateFileA(kFiller, GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return GetLastError();
+  SetFilePointer(file, 0, nullptr, FILE_END);
+  static const std::string block(64 * 1024, 'F');
+  DWORD error = 0;
+  // Ever smaller writes, so that no byte the disk could still take is left free.
+  for (DWORD size = static_cast<DWORD>(block.size()); size >= 1; size /= 2) {
+    DWORD written = 0;
+    while (WriteFile(file, block.data(), size, &written, nullptr) && written == size) {
+    }
+    error = GetLastError();
+  }
+  CloseHandle(file);
+  return error;
+}
+
+void SmallDisk::Free() { DeleteFileA(kFiller); }
 
 }  // namespace tessary::test

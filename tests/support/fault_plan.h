@@ -66,3 +66,30 @@ class AnsweringPrompter : public Prompter {
 };
 
 }  // namespace tessary::test
+
+namespace tessary::test {
+
+// The small real disk the test run mounts as drive T: (tests/support/small_disk.sh, a
+// ctest fixture): folders on it, and a filler that takes it to the last byte, so a
+// write meets a real "disk full" rather than the seam's.
+class SmallDisk {
+ public:
+  static constexpr const char* kSkipReason =
+      "no small disk: the test run could not mount a 1 MB tmpfs as drive T: (mounting needs root and a system "
+      "that allows it; ctest mounts it, a test program run on its own does not)";
+  static bool Mounted();
+  SmallDisk() = default;
+  SmallDisk(const SmallDisk&) = delete;
+  SmallDisk& operator=(const SmallDisk&) = delete;
+  ~SmallDisk();  // frees the disk and removes the folders
+  // A new, empty folder on the disk.
+  std::string Folder(const std::string& name);
+  // Writes the filler until the disk refuses more; returns the error of the refusal.
+  unsigned long Fill();
+  void Free();
+
+ private:
+  std::vector<std::string> folders_;
+};
+
+}  // namespace tessary::test

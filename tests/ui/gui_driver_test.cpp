@@ -17,6 +17,7 @@
 #include "platform/profile.h"
 #include "resources/ids.h"
 #include "shell/progress_ids.h"
+#include "fault_plan.h"
 #include "testbed.h"
 #include "window_probe.h"
 
@@ -597,6 +598,49 @@ TEST_F(GuiTest, AFileWithNulBytesOpensWholeAndIsNeverSavedOver) {
   EXPECT_TRUE(WaitFor([&] { return app.ViewerChildren().empty(); }, 5000));
   EXPECT_EQ(app.Box(), nullptr);
   EXPECT_EQ(test::ReadBytes(path), bytes);
+}
+
+// A Save that meets a full disk (the small real disk the test run mounts): the file
+// keeps what it held, nothing is left beside it, the user is told; with room again
+// the same Save writes the text.
+TEST_F(GuiTest, ASaveThatFailsKeepsTheFileAsItWasAndSaysSo) {
+  if (!test::SmallDisk::Mounted()) GTEST_SKIP() << test::SmallDisk::kSkipReason;
+  test::SmallDisk disk;
+  const std::string path = disk.Folder("NOTES") + "\\NOTES.LOG";
+  std::string old;
+  while (old.size() < 8000) old += "a line as it was saved\r\n";
+  test::WriteBytes(path, old);
+  TessaryProcess app(dir_.path());
+  ASSERT_NE(app.frame(), nullptr);
+  OpenThroughDialog(app, path);
+  ASSERT_TRUE(WaitFor([&] { return app.ViewerChildren().size() == 1; }));
+  HWND child = app.ViewerChildren()[0];
+  HWND edit = EditorOf(child);
+  ASSERT_EQ(TextOf(edit), old);
+  // More text than the file's own blocks hold, so a save cut short would show.
+  std::string text = old;
+  while (text.size() < 24000) text += "a line typed since\r\n";
+  SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  SendMessageA(edit, EM_SETMODIFY, TRUE, 0);
+  ASSERT_EQ(disk.Fill(), static_cast<unsigned long>(ERROR_DISK_FULL));
+
+  app.Command(CM_FILESAVE);
+  HWND box = app.WaitBox("Tessary", 5000);
+  ASSERT_NE(box, nullptr);
+  EXPECT_NE(StaticTexts(box).find("Unable to write file " + path + " to disk."), std::string::npos)
+      << StaticTexts(box);
+  TessaryProcess::Press(box, IDOK);
+  ASSERT_TRUE(WaitFor([&] { return app.Box() == nullptr; }));
+  EXPECT_EQ(test::ReadBytes(path), old);
+  EXPECT_FALSE(PathExists(SideFileFor(path)));
+  EXPECT_NE(SendMessageA(edit, EM_GETMODIFY, 0, 0), 0);  // still unsaved
+
+  disk.Free();
+  app.Command(CM_FILESAVE);
+  EXPECT_TRUE(WaitFor([&] { return SendMessageA(edit, EM_GETMODIFY, 0, 0) == 0; }, 5000));
+  EXPECT_EQ(test::ReadBytes(path), text);
+  PostMessageA(child, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(WaitFor([&] { return app.ViewerChildren().empty(); }, 5000));
 }
 
 TEST_F(GuiTest, SaveAsWritesANewFileAndFindWalksTheMatches) {

@@ -150,6 +150,19 @@ TEST(ActionFile, RefusesMalformedAndTamperedLines) {
   EXPECT_FALSE(ParseRemoveFileAction("REMOVEFILE:X>FROM:\\\\SERVER"));
 }
 
+// A NUL ends a name where the system reads it, so a line holding one would act on a
+// shorter name than the one it holds: "KEEP\0\SUB" is the key KEEP to the registry.
+TEST(ActionFile, RefusesLinesHoldingANul) {
+  using namespace std::string_literals;
+  EXPECT_FALSE(ParseRegDatRemoveAction("REG_DAT_REMOVE:HKEY_CURRENT_USER\\KEEP\0\\SUB>FROM:REG.DAT"s));
+  EXPECT_FALSE(ParseAddAction("ADD:shell\0=evil.exe>TO:WIN.INI[boot]"s));
+  EXPECT_FALSE(ParseAddAction("ADD:shell=evil.exe>TO:WIN.INI[boot]\0]"s));
+  EXPECT_FALSE(ParseRemoveAction("REMOVE:shell=keep.exe>FROM:WIN.INI[boot]\0"s));
+  EXPECT_FALSE(ParseChangeAction("CHANGE:shell=keep.exe>TO:evil\0.exe>IN:WIN.INI[boot]"s));
+  EXPECT_FALSE(ParseRemoveFileAction("REMOVEFILE:KEEP.TXT>FROM:C:\\VICTIM\0X"s));
+  EXPECT_TRUE(ParseRegDatRemoveAction("REG_DAT_REMOVE:HKEY_CURRENT_USER\\KEEP\\SUB>FROM:REG.DAT"s));
+}
+
 TEST(ActionFile, DllNameAndPaths) {
   EXPECT_EQ(DllNameOf("REMOVEFILE:NEWAPP.DLL>FROM:C:\\WINDOWS\\SYSTEM"), "NEWAPP");
   EXPECT_EQ(DllNameOf("REMOVEFILE:.DLL>FROM:C:\\"), ".DLL");

@@ -14,8 +14,11 @@
 #include "platform/profile.h"
 #include "testbed.h"
 #include "uninstall/logic/action_file.h"
+#include "uninstall/list_dlg.h"
+#include "uninstall/list_ids.h"
 #include "uninstall/logic/uninstall_logic.h"
 #include "uninstall/uninstall_run.h"
+#include "window_probe.h"
 
 namespace tessary {
 namespace {
@@ -384,6 +387,172 @@ TEST_F(HostileCorpus, ChangesOnlyWhatALinePlainlyNames) {
   std::vector<std::string> keyChanges = Difference(keysBefore, keysAfter);
   const std::string K = ToUpperAscii(reg.path());
   EXPECT_EQ(keyChanges, (std::vector<std::string>{"removed " + K + "\\NEWAPP", "removed " + K + "\\NEWAPP\\SUB"}));
+}
+
+
+// Action files damaged or made up to harm (tests/uninstall/hostile: overlong values on
+// every kind of line, NUL bytes, CR without LF, a UTF-8 BOM, mixed line ends, names
+// that resolve to the folder itself or reach other machines, protected folders and
+// keys, INI files other than the three; and 10,000 identical lines), each loaded by the
+// Uninstall Actions dialog and run with Select All, verify and the DLL check off. The
+// test's folders, its key, and the tops of drive C: and the Windows folder are listed
+// before and after: only what a line plainly names may change.
+class HostileFiles : public HostileCorpus {
+ protected:
+  void Machine() {
+    const std::string d = dir.path();
+    test::RemoveTree(d + "\\NEWAPP");
+    dir.MakeDir("NEWAPP\\SUB");
+    WriteBytes(d + "\\NEWAPP\\SUB\\f.txt", "x");
+    WriteBytes(d + "\\NEW.TXT", "x");
+    dir.MakeDir("VICTIM");
+    WriteBytes(d + "\\VICTIM\\KEEP.TXT", "x");
+    dir.MakeDir("KEEP");
+    WriteBytes(d + "\\KEEP\\in.txt", "x");
+    WriteBytes(win + "\\win.ini", "[Corpus]\r\nMode=new\r\nNewKey=1\r\n[boot]\r\nshell=keep.exe\r\n");
+    WriteBytes(win + "\\system.ini", "[boot]\r\nshell=progman.exe\r\n");
+    WriteBytes(win + "\\protocol.ini", "[NetTrans]\r\nLana=0\r\n");
+    WriteBytes(dir / "tessary.ini", "[uninstall]\r\nVerifyAllUninstall=yes\r\n");
+    reg.Create("NEWAPP\\SUB");
+    reg.Create("KEEP\\SUB");
+    DeleteFileA((backup + "\\CORPUS.log").c_str());
+  }
+  // The corpus file with this test's places put in.
+  std::string Corpus(const std::string& name) {
+    std::string text = ReadBytes(test::BuildPath(std::string(HOSTILE_CORPUS) + "/" + name));
+    const std::string d = dir.path();
+    const std::vector<std::pair<std::string, std::string>> places = {
+        {"%HERE%", d},
+        {"%HEREONC%", d.substr(3)},
+        {"%PARENT%", d.substr(0, d.rfind('\\'))},
+        {"%SELF%", d.substr(d.rfind('\\') + 1)},
+        {"%WIN%", WindowsDirectory()},
+        {"%KEY%", "HKEY_CURRENT_USER\\" + reg.path()},
+        {"%LONG%", std::string(5000, 'L')}};
+    for (const auto& [mark, place] : places)
+      for (std::size_t at; (at = text.find(mark)) != std::string::npos;) text.replace(at, mark.size(), place);
+    return text;
+  }
+  std::map<std::string, std::string> Files() {
+    std::map<std::string, std::string> files;
+    ListTree(dir.path(), files);
+    for (const std::string& top : {std::string("C:"), WindowsDirectory()}) {
+      DirSearch search(top + "\\*");
+      FindEntry e;
+      while (search.Next(e))
+        if (e.name != "." && e.name != ".." && !IsNoisy(ToUpperAscii(top + "\\" + e.name)))
+          files[ToUpperAscii(top + "\\" + e.name)] = std::to_string(e.attributes & FILE_ATTRIBUTE_DIRECTORY);
+    }
+    return files;
+  }
+  // Loads the file in the Uninstall Actions dialog, selects all, turns verify and the
+  // DLL check off and presses OK; true when the run closed the dialog.
+  bool RunThroughTheDialog(const std::string& content, std::size_t* listed = nullptr) {
+    WriteBytes(actionFile, content);
+    TListDlg actions(host, actionFile);
+    HWND h = actions.CreateModeless();
+    if (!h) return false;
+    if (listed) *listed = test::ListItems(GetDlgItem(h, IDC_LIST_ACTIONS)).size();
+    CheckDlgButton(h, IDC_LIST_VERIFY, BST_UNCHECKED);
+    CheckDlgButton(h, IDC_LIST_DLLDEPEND, BST_UNCHECKED);
+    SendMessageA(GetDlgItem(h, IDC_LIST_SELECTALL), BM_CLICK, 0, 0);
+    SendMessageA(GetDlgItem(h, IDOK), BM_CLICK, 0, 0);
+    const bool closed = !IsWindow(h);
+    if (!closed) DestroyWindow(h);
+    return closed;
+  }
+  // Everything that changed beyond what the lines of every corpus file may plainly
+  // change: the installer's NEW.TXT and NEWAPP, the WIN.INI entries, the log, the
+  // safety copies and the settings file.
+  std::vector<std::string> Unexpected(const std::map<std::string, std::string>& before,
+                                      const std::map<std::string, std::string>& after) {
+    const std::string D = ToUpperAscii(dir.path()), W = ToUpperAscii(win), B = ToUpperAscii(backup);
+    const std::set<std::string> allowed = {
+        "removed " + D + "\\NEW.TXT",      "removed " + D + "\\NEWAPP",        "removed " + D + "\\NEWAPP\\SUB",
+        "removed " + D + "\\NEWAPP\\SUB\\F.TXT", "changed " + W + "\\WIN.INI", "added " + W + "\\WIN.UIB",
+        "added " + W + "\\SYSTEM.UIB",     "added " + W + "\\PROTOCOL.UIB",    "changed " + W + "\\WIN.UIB",
+        "changed " + W + "\\SYSTEM.UIB",   "changed " + W + "\\PROTOCOL.UIB",  "added " + B + "\\CORPUS.LOG",
+        "added C:\\MSDOS.UIB",             "changed " + D + "\\TESSARY.INI",   "changed " + B + "\\CORPUS.TSU",
+        "added " + B + "\\CORPUS.TSU"};
+    std::vector<std::string> unexpected;
+    for (const std::string& change : Difference(before, after))
+      if (!allowed.count(change)) unexpected.push_back(change);
+    return unexpected;
+  }
+};
+
+TEST_F(HostileFiles, ChangeOnlyWhatALinePlainlyNames) {
+  // 10,000 identical lines; 10,000 lines that differ and name nothing.
+  std::string tenThousand, tenThousandDistinct;
+  for (int i = 0; i < 10000; ++i) {
+    tenThousand += "REMOVEFILE:NEW.TXT>FROM:%HERE%\r\n";
+    tenThousandDistinct += "; a note, line " + std::to_string(i) + "\r\n";
+  }
+  const std::string K = ToUpperAscii(reg.path());
+  for (const char* name : {"overlong.tsu", "nul-bytes.tsu", "cr-only.tsu", "bom.tsu", "mixed-line-ends.tsu",
+                           "trust.tsu", "10000", "10000 distinct"}) {
+    SCOPED_TRACE(name);
+    Machine();
+    std::string content;
+    if (std::string(name) == "10000") {
+      content = tenThousand;
+      for (std::size_t at; (at = content.find("%HERE%")) != std::string::npos;) content.replace(at, 6, dir.path());
+    } else if (std::string(name) == "10000 distinct") {
+      content = tenThousandDistinct;
+    } else {
+      content = Corpus(name);
+    }
+    ASSERT_FALSE(content.empty());
+    WriteBytes(actionFile, "");
+    const auto filesBefore = Files();
+    std::map<std::string, std::string> keysBefore, keysAfter;
+    ListKey(HKEY_CURRENT_USER, reg.path(), keysBefore);
+    const std::string appDataFacts = KeyFacts(HKEY_CURRENT_USER, "Software");
+    const std::string runFacts = KeyFacts(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run");
+    host.yes.boxes.clear();
+
+    const auto started = std::chrono::steady_clock::now();
+    std::size_t listed = 0;
+    EXPECT_TRUE(RunThroughTheDialog(content, &listed)) << "the dialog stayed open";
+    const auto ms =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started).count();
+    std::cout << "[          ] " << name << ": " << listed << " lines run in " << ms << " ms\n";
+
+    EXPECT_TRUE(Unexpected(filesBefore, Files()).empty()) << testing::PrintToString(Unexpected(filesBefore, Files()));
+    ListKey(HKEY_CURRENT_USER, reg.path(), keysAfter);
+    for (const std::string& change : Difference(keysBefore, keysAfter))
+      EXPECT_TRUE(change == "removed " + K + "\\NEWAPP" || change == "removed " + K + "\\NEWAPP\\SUB") << change;
+    EXPECT_EQ(KeyFacts(HKEY_CURRENT_USER, "Software"), appDataFacts);
+    EXPECT_EQ(KeyFacts(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run"), runFacts);
+    // The INI files: [boot] of WIN.INI as it was, SYSTEM.INI and PROTOCOL.INI untouched,
+    // no section but those the lines name.
+    const std::string winIni = win + "\\win.ini";
+    EXPECT_EQ(ProfileKeys(winIni, "boot"), std::vector<std::string>{"shell"}) << ReadBytes(winIni);
+    EXPECT_EQ(ProfileReadFull(winIni, "boot", "shell", "?"), "keep.exe") << ReadBytes(winIni);
+    for (const std::string& line : SplitTextLines(ReadBytes(winIni))) {
+      const bool header = !line.empty() && line[0] == '[';
+      EXPECT_TRUE(!header || line == "[Corpus]" || line == "[boot]" || line == "[" + std::string(5000, 'L') + "]")
+          << line.substr(0, 80);
+    }
+    for (const std::string& key : ProfileKeys(winIni, "Corpus"))
+      EXPECT_TRUE(key == "Mode" || key == "NewKey" || key == "Long" || key == std::string(5000, 'L'))
+          << key.substr(0, 80);
+    EXPECT_EQ(ReadBytes(win + "\\system.ini"), "[boot]\r\nshell=progman.exe\r\n");
+    EXPECT_EQ(ReadBytes(win + "\\protocol.ini"), "[NetTrans]\r\nLana=0\r\n");
+    EXPECT_EQ(ProfileKeys(dir / "tessary.ini", "uninstall"),
+              (std::vector<std::string>{"VerifyAllUninstall", "DLLDepend"}));
+    // A line repeated is listed and done once, and asks nothing more; a long list is
+    // selected and run in a few seconds.
+    if (std::string(name) == "10000") {
+      EXPECT_EQ(listed, 1u);
+      EXPECT_FALSE(PathExists(dir / "NEW.TXT"));
+      EXPECT_LE(host.yes.boxes.size(), 3u) << host.yes.boxes.size() << " message boxes";
+    }
+    if (std::string(name) == "10000 distinct") {
+      EXPECT_EQ(listed, 10000u);
+    }
+    EXPECT_LT(ms, 20000);
+  }
 }
 
 }  // namespace

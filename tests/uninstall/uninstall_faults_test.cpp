@@ -166,5 +166,54 @@ TEST_F(UninstallFaults, EmptyAndFiftyMegabyteActionFiles) {
   std::cout << "[          ] 50 MB action file loaded in " << ms << " ms\n";
 }
 
+
+// The log on a small real disk that is full: the run meets a real "disk full" as it
+// writes the log, says so and stops, and the older log keeps its last line whole; with
+// room again, the next run does everything.
+class UninstallOnAFullDisk : public UninstallFaults {
+ protected:
+  void SetUp() override {
+    if (!test::SmallDisk::Mounted()) GTEST_SKIP() << test::SmallDisk::kSkipReason;
+    backupDir = disk.Folder("BACKUP");
+    host.state.BackupDirectory = backupDir;
+    actionFile = backupDir + "\\X.tsu";
+  }
+  test::SmallDisk disk;
+};
+
+TEST_F(UninstallOnAFullDisk, TheLogKeepsItsLastLineWholeAndTheRunStops) {
+  Machine();
+  // An older log that fills its last block of the disk to the byte, so that what the
+  // run appends needs room the disk no longer has.
+  std::string older = "-----------UNINSTALL LOG FOR:\r\n12/1/1996  9:00:00\r\n";
+  const std::string line = "DONE:REMOVEFILE:OLD.TXT>FROM:C:\\OLD\r\n";
+  while (older.size() + 2 * line.size() < 4096) older += line;
+  const std::string tail = ">FROM:C:\\OLD\r\n";
+  older += "DONE:REMOVEFILE:" + std::string(4096 - older.size() - 16 - tail.size(), 'P') + tail;
+  ASSERT_EQ(older.size(), 4096u);
+  WriteBytes(backupDir + "\\X.log", older);
+  ASSERT_EQ(disk.Fill(), static_cast<unsigned long>(ERROR_DISK_FULL));
+
+  test::AnsweringPrompter seen;
+  Run(&seen);
+  bool said = false;
+  for (const MessageBoxRequest& box : seen.boxes)
+    said = said || box.text ==
+                       "Unable to write uninstall log file. Make sure the disk is not full.\nNo further actions were "
+                       "carried out.";
+  EXPECT_TRUE(said) << seen.Texts();
+  EXPECT_EQ(ReadBytes(backupDir + "\\X.log"), older);
+  EXPECT_TRUE(Whole(ReadBytes(win + "\\win.ini"), {"Keep"})) << ReadBytes(win + "\\win.ini");
+  EXPECT_TRUE(Whole(ReadBytes(win + "\\system.ini"), {"boot", "386Enh"})) << ReadBytes(win + "\\system.ini");
+
+  disk.Free();
+  Machine();
+  test::AnsweringPrompter next;
+  EXPECT_EQ(Run(&next).outcome, RunOutcome::CloseOk);
+  const std::string log = ReadBytes(backupDir + "\\X.log");
+  EXPECT_EQ(log.find("NOT DONE"), std::string::npos) << log;
+  EXPECT_FALSE(FileExists(app + "\\new.txt"));
+}
+
 }  // namespace
 }  // namespace tessary

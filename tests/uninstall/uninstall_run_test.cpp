@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "fault_plan.h"
 #include "platform/ascii.h"
 #include "platform/files.h"
 #include "platform/profile.h"
@@ -146,6 +147,21 @@ TEST_F(UninstallRunTest, CancelEndsTheRunAndKeepsTheDialog) {
   EXPECT_EQ(RunAll(lines, {}, true), RunOutcome::Stay);
   EXPECT_EQ(Log(), kHeader);
   EXPECT_EQ(ProfileReadFull(Ini("win.ini"), "KEEP", "B", "?"), "?");
+}
+
+// The console's Ctrl+C: the check before each action ends the run as a Cancel would,
+// after the actions already done and without the "NOT DONE:" tail of unselected lines.
+TEST_F(UninstallRunTest, StopCheckEndsTheRunBeforeTheNextAction) {
+  const std::vector<std::string> lines{"ADD:B=2>TO:WIN.INI[KEEP]", "ADD:C=3>TO:WIN.INI[KEEP]",
+                                       "ADD:D=4>TO:WIN.INI[KEEP]"};
+  int checks = 0;
+  env.stopRequested = [&] { return ++checks > 1; };
+  host.prompter.Answer(id::kYes);  // carry out all without verifying
+  EXPECT_EQ(RunAll(lines, {true, true, false}), RunOutcome::Stay);
+  EXPECT_EQ(checks, 2);
+  EXPECT_EQ(Log(), std::string(kHeader) + "DONE:ADD:B=2>TO:WIN.INI[KEEP]\r\n");
+  EXPECT_EQ(ProfileReadFull(Ini("win.ini"), "KEEP", "B", "?"), "2");
+  EXPECT_EQ(ProfileReadFull(Ini("win.ini"), "KEEP", "C", "?"), "?");
 }
 
 TEST_F(UninstallRunTest, NothingSelectedAndNoVerifyRefused) {
@@ -563,6 +579,37 @@ TEST_F(UninstallRunTest, DllCheckScansAndAsksPerDll) {
   EXPECT_EQ(RunAll({line}, {}, true), RunOutcome::CloseCancel);
   EXPECT_TRUE(movedBack);
   EXPECT_EQ(logToShow.value_or(""), "");
+}
+
+// A reference list the disk cannot take whole is no list: neither the part written
+// nor an older list may show a DLL in use as used by nothing.
+TEST_F(UninstallRunTest, AReferenceListThatCannotBeWrittenIsNotTakenForNone) {
+  const std::string root = dir.MakeDir("DRIVE") + "\\";
+  WriteBytes(dir / "DRIVE\\USES.EXE", NeImporting("MYLIB"));
+  scanRoots = {root};
+  WriteBytes(dir / "MYLIB.DLL", "x");
+  WriteBytes(backupDir + "\\dll01234.tmp", "\r\n");  // an older list, naming nothing
+  // The list can be started; its end no longer fits on the disk.
+  struct FullDiskForTheList : FileFaults {
+    unsigned long Check(FileOp op, const std::string& path) override {
+      if (op != FileOp::Write || !ContainsNoCase(path, kDllReferenceListFile)) return 0;
+      return ++writes > 1 ? ERROR_DISK_FULL : 0;
+    }
+    int writes = 0;
+  } faults;
+  host.prompter.Answer(id::kOk).Answer(id::kNo);
+  {
+    test::ScopedFaults scoped(faults);
+    EXPECT_EQ(RunAll({"REMOVEFILE:MYLIB.DLL>FROM:" + dir.path()}, {}, true), RunOutcome::CloseCancel);
+  }
+  ASSERT_FALSE(host.prompter.boxes.empty());
+  EXPECT_EQ(host.prompter.boxes[0].text, "Unable to create DLL List file. Make sure the disk is not full.");
+  EXPECT_EQ(dllAsked, (std::vector<std::string>{dir / "MYLIB.DLL"}));
+  EXPECT_FALSE(PathExists(backupDir + "\\dll01234.tmp"));
+  EXPECT_FALSE(PathExists(backupDir + "\\dll01234.tmp.new"));
+  host.prompter.Answer(id::kOk);
+  EXPECT_TRUE(ReferencesOfDll(host, backupDir, dir / "MYLIB.DLL").empty());
+  EXPECT_EQ(host.prompter.boxes.back().text, "Unable to open dll dependancy list file.");
 }
 
 TEST_F(UninstallRunTest, CancelledScanStillRunsThenClosesWithCancel) {

@@ -12,8 +12,12 @@ namespace {
 
 constexpr std::size_t npos = std::string_view::npos;
 
-// Text after the first ":" of a line; nothing when there is none.
+// Text after the first ":" of a line; nothing when there is none. A line holding a NUL
+// has none either: every name passes to the system as a C string, which ends at the
+// NUL, so the line would act on a shorter name than it holds ("KEEP\0\SUB" is the key
+// KEEP).
 std::optional<std::string_view> RestOf(std::string_view line) {
+  if (line.find('\0') != npos) return std::nullopt;
   std::size_t colon = line.find(':');
   if (colon == npos) return std::nullopt;
   return line.substr(colon + 1);

@@ -1,0 +1,567 @@
+#include "cli/cli_commands.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <chrono>
+#include <istream>
+#include <optional>
+#include <ostream>
+
+#include <nlohmann/json.hpp>
+
+#include "cli/console_host.h"
+#include "cli/logic/cli_args.h"
+#include "cli/logic/cli_json.h"
+#include "cli/logic/report_summary.h"
+#include "cli/logic/undo_logic.h"
+#include "cli/tracked_program.h"
+#include "compare/compare_dlg.h"
+#include "compare/compare_run.h"
+#include "core/gui_seams.h"
+#include "core/startup.h"
+#include "platform/ascii.h"
+#include "platform/files.h"
+#include "platform/folders.h"
+#include "platform/profile.h"
+#include "snapshot/backup_run.h"
+#include "uninstall/dll_scan.h"
+#include "uninstall/logic/action_file.h"
+#include "uninstall/uninstall_run.h"
+
+namespace tessary::cli {
+
+namespace {
+
+using Json = nlohmann::json;
+using Clock = std::chrono::steady_clock;
+
+// The files of an interactive backup set that every compare reads.
+constexpr const char* kBackupSetFiles[] = {"windir",  "sysdir", "fontdir", "infdir",   "helpdir", "prgsdir", "startdir",
+                                           "desktop", "autoexec", "config", "msdos",   "win",     "system",  "protocol"};
+constexpr const char* kLeftSuffix = "_LEFT";
+
+double Seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
+
+bool Readable(const std::string& path) {
+  const UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  return static_cast<bool>(file);
+}
+
+// The action file as the Uninstall Actions dialog lists it: upper-cased entries in the
+// list box's sorted order, each with its line as written.
+struct ListedActions {
+  std::vector<std::string> entries, originals;
+  bool dllLinesPresent = false;
+};
+ListedActions ListActions(const std::string& content) {
+  ActionEntries loaded = LoadActionEntries(content);
+  std::vector<std::size_t> order(loaded.entries.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+    return lstrcmpiA(loaded.entries[a].c_str(), loaded.entries[b].c_str()) < 0;
+  });
+  ListedActions listed;
+  listed.dllLinesPresent = loaded.dllLinesPresent;
+  for (std::size_t i : order) {
+    listed.entries.push_back(loaded.entries[i]);
+    listed.originals.push_back(i < loaded.originals.size() ? loaded.originals[i] : loaded.entries[i]);
+  }
+  return listed;
+}
+
+class Session {
+ public:
+  Session(const CliOptions& options, CliIo io)
+      : o_(options),
+        io_(io),
+        prompter_(io.in, io.err, options.yes ? AnswerMode::Yes : io.inputIsConsole ? AnswerMode::Ask : AnswerMode::No,
+                  StopFlag::Raised),
+        progress_(io.err, io.errorIsConsole, options.quiet, StopFlag::Raised, [] { return GetTickCount64(); }),
+        host_(prompter_, progress_, clock_) {
+    doc_ = {{"schema", kJsonSchema}, {"command", CommandName(o_.command)}};
+  }
+
+  int Run() {
+    host_.LoadState(o_.dir);
+    doc_["backupDirectory"] = host_.State().BackupDirectory;
+    switch (o_.command) {
+      case CliCommand::Backup: return Finish(Backup());
+      case CliCommand::Compare: return Finish(Compare());
+      case CliCommand::Actions: return Finish(Actions());
+      case CliCommand::Undo: return Finish(Undo());
+      case CliCommand::Track: return Finish(Track());
+      default: return kExitUsage;
+    }
+  }
+
+ private:
+  // --- output --------------------------------------------------------------------
+
+  void Say(const std::string& line) { text_.push_back(line); }
+
+  int Error(int code, const std::string& message) {
+    io_.err << "tessaryc: " << message << "\n" << std::flush;
+    doc_["error"] = message;
+    return code;
+  }
+
+  int Finish(int code) {
+    doc_["exitCode"] = code;
+    Json messages = Json::array();
+    for (const auto& shown : prompter_.shown())
+      messages.push_back(MessageJson(shown.caption, shown.text, shown.question ? AnswerName(shown.answer) : ""));
+    doc_["messages"] = messages;
+    doc_["timings"] = timings_;
+    if (o_.json) {
+      io_.out << doc_.dump(2, ' ', false, Json::error_handler_t::replace) << "\n";
+    } else {
+      for (const std::string& line : text_) io_.out << line << "\n";
+    }
+    io_.out << std::flush;
+    return code;
+  }
+
+  // --- shared steps ----------------------------------------------------------------
+
+  std::optional<int> CheckBackupDirectory() {
+    const std::string& dir = host_.State().BackupDirectory;
+    if (!DirectoryExists(dir))
+      return Error(kExitBadInput, "the backup directory " + dir + " does not exist (give --dir or set it in Options)");
+    return std::nullopt;
+  }
+
+  std::optional<int> CheckBackupSet() {
+    if (auto failed = CheckBackupDirectory()) return failed;
+    const std::string& dir = host_.State().BackupDirectory;
+    for (const char* base : kBackupSetFiles) {
+      const std::string path = dir + "\\" + base + ".tsb";
+      if (!FileExists(path))
+        return Error(kExitBadInput, "no complete backup set in " + dir + ": " + base +
+                                        ".tsb is missing (take one with: tessaryc backup)");
+      if (!Readable(path)) return Error(kExitBadInput, "the backup set in " + dir + " cannot be read: " + path);
+    }
+    return std::nullopt;
+  }
+
+  // The report named on the command line: a path, or a name in the backup directory.
+  std::optional<int> ResolveReport(std::string& report, std::string& actionFile) {
+    const std::string& dir = host_.State().BackupDirectory;
+    const std::string arg = o_.report;
+    std::vector<std::string> candidates = {arg, dir + "\\" + arg, dir + "\\" + arg + ".TSC", dir + "\\" + arg + ".SNC"};
+    for (const std::string& c : candidates) {
+      if (!FileExists(c)) continue;
+      report = FullPathName(c);
+      actionFile = EndsWithNoCase(report, ".TSU") ? report : ActionFilePathFor(report);
+      if (!FileExists(actionFile))
+        return Error(kExitBadInput, "the report " + report + " has no action file (" + actionFile + ")");
+      return std::nullopt;
+    }
+    return Error(kExitBadInput, "no report " + arg + " (looked for it as given and in " + dir + ")");
+  }
+
+  std::optional<int> LoadListed(const std::string& actionFile, ListedActions& listed) {
+    const std::optional<std::string> content = ReadWholeFile(actionFile);
+    if (!content) return Error(kExitBadInput, "cannot read the action file " + actionFile);
+    listed = ListActions(*content);
+    return std::nullopt;
+  }
+
+  Json ActionsJson(const ListedActions& listed) {
+    Json actions = Json::array();
+    for (std::size_t i = 0; i < listed.entries.size(); ++i) {
+      if (listed.entries[i].empty()) continue;
+      Json a = ActionJson(i + 1, listed.originals[i]);
+      a["entry"] = listed.entries[i];
+      actions.push_back(std::move(a));
+    }
+    return actions;
+  }
+
+  void SayReport(const ReportSummary& summary, const std::string& report, const std::string& actionFile,
+                 std::size_t actionCount) {
+    Say("report:  " + report);
+    Say("actions: " + actionFile + " (" + std::to_string(actionCount) + ")");
+    for (const ReportSection& s : summary.sections) {
+      std::string name = s.name;
+      if (name.size() < 24) name.resize(24, ' ');
+      Say("  " + name + " " + CountsText(s));
+    }
+    Say(std::to_string(summary.Changes()) + (summary.Changes() == 1 ? " change" : " changes") +
+        (summary.cancelled ? " before the compare was interrupted" : " found"));
+  }
+
+  struct CompareOutcome {
+    int code = kExitOk;  // kExitOk / kExitChanges, or the failure
+    std::string report, actionFile;
+    ReportSummary summary;
+    ListedActions actions;
+  };
+
+  // One compare run as the Compare command makes it, then read back.
+  CompareOutcome CompareInto(const std::string& name, const char* timing) {
+    CompareOutcome outcome;
+    const auto start = Clock::now();
+    progress_.Reset();
+    const std::size_t before = prompter_.shown().size();
+    const CompareOkResult result = CompareOk(host_, name);
+    timings_[timing] = Seconds(start);
+    if (result.stay) {
+      outcome.code = Error(kExitDeclined, "the report " + host_.State().BackupDirectory + "\\" + name +
+                                              ".TSC is there already; not overwritten (--yes overwrites)");
+      return outcome;
+    }
+    const std::string expected = host_.State().BackupDirectory + "\\" + name.substr(0, kCompareNameLimit) + ".TSC";
+    if (result.reportPath.empty()) {
+      if (progress_.cancelSeen()) {
+        outcome.code = Error(kExitInterrupted, "compare interrupted; the report " + expected +
+                                                   " ends with the cancellation line");
+        outcome.report = expected;
+        outcome.actionFile = ActionFileWrittenFor(expected);
+        if (auto text = ReadWholeFile(expected)) outcome.summary = ReadReport(*text);
+        return outcome;
+      }
+      const auto messages = prompter_.MessagesSince(before);
+      outcome.code = Error(kExitFailed, "compare failed" + (messages.empty() ? std::string() : ": " + messages.back()));
+      return outcome;
+    }
+    outcome.report = result.reportPath;
+    outcome.actionFile = ActionFileWrittenFor(result.reportPath);
+    const std::optional<std::string> text = ReadWholeFile(outcome.report);
+    if (!text) {
+      outcome.code = Error(kExitFailed, "cannot read the report " + outcome.report);
+      return outcome;
+    }
+    outcome.summary = ReadReport(*text);
+    if (auto failed = LoadListed(outcome.actionFile, outcome.actions)) {
+      outcome.code = *failed;
+      return outcome;
+    }
+    outcome.code = outcome.summary.Changes() > 0 ? kExitChanges : kExitOk;
+    return outcome;
+  }
+
+  static std::size_t Count(const ListedActions& listed) {
+    return static_cast<std::size_t>(
+        std::count_if(listed.entries.begin(), listed.entries.end(), [](const std::string& e) { return !e.empty(); }));
+  }
+
+  // A report name that a run is about to overwrite: asked once, before anything is done.
+  bool MayOverwrite(const std::string& name) {
+    const std::string base = host_.State().BackupDirectory + "\\" + name.substr(0, kCompareNameLimit);
+    for (const std::string& path : {base + ".TSC", base + ".TSU"}) {
+      if (!FileExists(path)) continue;
+      if (prompter_.Question("Overwrite " + path + "?", false) != id::kYes) return false;
+      break;
+    }
+    for (const std::string& path : {base + ".TSC", base + ".TSU"}) prompter_.FixAnswer(path, id::kYes);
+    return true;
+  }
+
+  struct UndoOutcome {
+    int code = kExitOk;
+    Json actions = Json::array();
+    std::size_t done = 0, notDone = 0;
+    std::string log;
+  };
+
+  // The chosen actions through the executor of the Uninstall Actions dialog, verify off.
+  UndoOutcome UndoChosen(const std::string& actionFile, const ListedActions& listed, const std::vector<bool>& chosen) {
+    UndoOutcome outcome;
+    Settings settings = host_.AppSettings();
+    // The dialog keeps its check boxes in the settings; a run from the console leaves the
+    // user's choices as they were.
+    constexpr const char* kAbsent = "\x7f";
+    const std::string verify = settings.Read(settings::kVerifyAllUninstall, kAbsent, 5);
+    const std::string dll = settings.Read(settings::kDLLDepend, kAbsent, 5);
+    const bool settingsExisted = FileExists(settings.path());
+    const bool sectionExisted = !ProfileKeys(settings.path(), settings::kVerifyAllUninstall.section).empty();
+    outcome.log = WithLastThree(actionFile, "log");
+    const std::size_t logBefore = FileSize(outcome.log).value_or(0);
+
+    UninstallSelection selection;
+    selection.actionFile = actionFile;
+    selection.entries = listed.entries;
+    selection.originals = listed.originals;
+    selection.selected = chosen;
+    selection.verifyBox = false;
+    selection.dllCheckBox = o_.dllCheck;
+    selection.dllLinesPresent = listed.dllLinesPresent;
+    const AnswerMode mode = o_.yes ? AnswerMode::Yes : io_.inputIsConsole ? AnswerMode::Ask : AnswerMode::No;
+    UninstallEnvironment env = DefaultUninstallEnvironment(host_, [&](const std::string& dllPath) {
+      const auto refs = ReferencesOfDll(host_, host_.State().BackupDirectory, dllPath);
+      if (refs.empty()) return id::kYes;
+      for (const std::string& r : refs) io_.err << "tessaryc: " << dllPath << " is imported by " << r << "\n";
+      // A DLL that a program still imports is kept unless the user at the console says so.
+      if (mode != AnswerMode::Ask) return id::kNo;
+      return prompter_.Question("Delete " + dllPath + " all the same?", true);
+    });
+    env.stopRequested = StopFlag::Raised;
+    prompter_.FixAnswer("No verify uninstall", id::kYes);  // confirmed before the run
+    prompter_.FixAnswer("Uninstall Complete", id::kNo);    // the log is printed, not shown
+    const auto start = Clock::now();
+    RunUninstall(host_, selection, env);
+    timings_["undo"] = Seconds(start);
+    auto restore = [&](const SettingKey& key, const std::string& value) {
+      if (value == kAbsent) settings.Delete(key);
+      else settings.Write(key, value);
+    };
+    restore(settings::kVerifyAllUninstall, verify);
+    restore(settings::kDLLDepend, dll);
+    if (!sectionExisted && ProfileKeys(settings.path(), settings::kVerifyAllUninstall.section).empty())
+      ProfileDeleteSection(settings.path(), settings::kVerifyAllUninstall.section);
+    settings.Flush();
+    // A settings file that the run itself brought into being goes again.
+    if (!settingsExisted) DeleteFileA(settings.path().c_str());
+
+    const std::string log = ReadWholeFile(outcome.log).value_or("");
+    const std::vector<ActionOutcome> outcomes =
+        OutcomesFromLog(std::string_view(log).substr(std::min(logBefore, log.size())), listed.entries, chosen);
+    for (std::size_t i = 0; i < listed.entries.size(); ++i) {
+      if (listed.entries[i].empty()) continue;
+      Json a = ActionJson(i + 1, listed.originals[i]);
+      a["entry"] = listed.entries[i];
+      a["chosen"] = static_cast<bool>(chosen[i]);
+      if (chosen[i]) {
+        a["outcome"] = outcomes[i].status;
+        if (!outcomes[i].reason.empty()) a["reason"] = outcomes[i].reason;
+        if (outcomes[i].status == "done") ++outcome.done;
+        else ++outcome.notDone;
+        std::string status = outcomes[i].status == "done" ? "DONE" : outcomes[i].status == "notDone" ? "NOT DONE" : "NOT REACHED";
+        if (!outcomes[i].reason.empty()) status += " (" + outcomes[i].reason + ")";
+        Say(status + "  " + listed.entries[i]);
+      }
+      outcome.actions.push_back(std::move(a));
+    }
+    if (StopFlag::Raised()) {
+      outcome.code = Error(kExitInterrupted, "undo interrupted; the log " + outcome.log + " says what was done");
+    } else {
+      outcome.code = outcome.notDone == 0 ? kExitOk : kExitChanges;
+    }
+    return outcome;
+  }
+
+  // --- commands --------------------------------------------------------------------
+
+  int Backup() {
+    if (auto failed = CheckBackupDirectory()) return *failed;
+    const auto start = Clock::now();
+    const int result = RunBackup(host_, RunMode::Interactive, nullptr);
+    timings_["backup"] = Seconds(start);
+    host_.RefreshLastBackup();
+    doc_["backup"] = {{"directory", host_.State().BackupDirectory}, {"time", host_.State().LastBackupText}};
+    if (result != 0) return Error(kExitBadInput, "the backup directory is invalid; nothing was written");
+    const auto messages = prompter_.MessagesSince(0);
+    if (!messages.empty()) return Error(kExitFailed, "the backup set is incomplete: " + messages.front());
+    Say("backup set written to " + host_.State().BackupDirectory + " (" + host_.State().LastBackupText + ")");
+    return kExitOk;
+  }
+
+  int Compare() {
+    if (auto failed = CheckBackupSet()) return *failed;
+    const std::string name = o_.name ? *o_.name : ProposeCompareName(host_);
+    CompareOutcome c = CompareInto(name, "compare");
+    if (!c.report.empty()) {
+      doc_["report"] = ReportJson(c.summary, c.report, c.actionFile);
+      doc_["actions"] = ActionsJson(c.actions);
+    }
+    if (c.code != kExitOk && c.code != kExitChanges) return c.code;
+    SayReport(c.summary, c.report, c.actionFile, Count(c.actions));
+    return c.code;
+  }
+
+  int Actions() {
+    std::string report, actionFile;
+    if (auto failed = ResolveReport(report, actionFile)) return *failed;
+    ListedActions listed;
+    if (auto failed = LoadListed(actionFile, listed)) return *failed;
+    doc_["report"] = {{"path", report}, {"actionFile", actionFile}};
+    doc_["actions"] = ActionsJson(listed);
+    std::size_t unreadable = 0;
+    for (std::size_t i = 0; i < listed.entries.size(); ++i) {
+      if (listed.entries[i].empty()) continue;
+      const bool readable = ActionReadable(listed.entries[i]);
+      unreadable += readable ? 0 : 1;
+      char number[16];
+      std::snprintf(number, sizeof number, "%4zu%s ", i + 1, readable ? " " : "!");
+      Say(number + listed.entries[i]);
+    }
+    doc_["integrityErrors"] = unreadable;
+    if (unreadable > 0)
+      return Error(kExitBadInput, actionFile + ": " + std::to_string(unreadable) +
+                                      " line(s) with integrity errors (marked !); undo refuses this file");
+    return kExitOk;
+  }
+
+  int Undo() {
+    std::string report, actionFile;
+    if (auto failed = ResolveReport(report, actionFile)) return *failed;
+    ListedActions listed;
+    if (auto failed = LoadListed(actionFile, listed)) return *failed;
+    doc_["report"] = {{"path", report}, {"actionFile", actionFile}};
+    doc_["dryRun"] = o_.dryRun;
+    const std::vector<bool> chosen = ChooseActions(listed.entries, o_.only);
+    const std::size_t count = static_cast<std::size_t>(std::count(chosen.begin(), chosen.end(), true));
+    for (std::size_t i = 0; i < listed.entries.size(); ++i) {
+      if (!chosen[i] || ActionReadable(listed.entries[i])) continue;
+      return Error(kExitBadInput, "integrity error in " + actionFile + ": " + listed.entries[i] +
+                                      "; nothing was changed");
+    }
+    if (count == 0) {
+      doc_["actions"] = ActionsJson(listed);
+      if (!o_.only.empty()) return Error(kExitBadInput, "--only matched none of the actions of " + actionFile);
+      Say("nothing to undo: " + actionFile + " holds no action");
+      return kExitOk;
+    }
+    if (o_.dryRun) {
+      Json actions = Json::array();
+      for (std::size_t i = 0; i < listed.entries.size(); ++i) {
+        if (listed.entries[i].empty()) continue;
+        Json a = ActionJson(i + 1, listed.originals[i]);
+        a["entry"] = listed.entries[i];
+        a["chosen"] = static_cast<bool>(chosen[i]);
+        if (chosen[i]) {
+          a["outcome"] = "wouldDo";
+          Say("WOULD DO  " + listed.entries[i]);
+        }
+        actions.push_back(std::move(a));
+      }
+      doc_["actions"] = actions;
+      Say(std::to_string(count) + " action(s) would be carried out; nothing was changed (--dry-run)");
+      return kExitOk;
+    }
+    if (prompter_.Question("Carry out " + std::to_string(count) + " action(s) of " + actionFile +
+                               " without further questions?",
+                           false) != id::kYes)
+      return Error(kExitDeclined, io_.inputIsConsole || o_.yes
+                                      ? "not confirmed; nothing was changed"
+                                      : "undo changes the machine: confirm with --yes (standard input is no console); "
+                                        "nothing was changed");
+    UndoOutcome u = UndoChosen(actionFile, listed, chosen);
+    doc_["actions"] = u.actions;
+    doc_["log"] = u.log;
+    doc_["done"] = u.done;
+    doc_["notDone"] = u.notDone;
+    Say(std::to_string(u.done) + " done, " + std::to_string(u.notDone) + " not done; log: " + u.log);
+    return u.code;
+  }
+
+  int Track() {
+    const std::string program = FindProgram(o_.program[0]);
+    if (program.empty()) return Error(kExitBadInput, "cannot find the program " + o_.program[0]);
+    std::vector<std::string> args = o_.program;
+    const std::string commandLine = QuoteCommandLine(args);
+    doc_["program"] = {{"path", program}, {"commandLine", commandLine}};
+    if (auto failed = CheckBackupDirectory()) return *failed;
+    const std::string name = (o_.name ? *o_.name : std::string("TRACK")).substr(0, kCompareNameLimit - 5);
+    const std::string leftName = name + kLeftSuffix;
+    if (!MayOverwrite(name) || (o_.undo && !MayOverwrite(leftName)))
+      return Error(kExitDeclined, "a report of that name is there already; not overwritten (--yes overwrites)");
+    if (o_.undo && prompter_.Question("Track " + program + " and then undo every change it made?", false) != id::kYes)
+      return Error(kExitDeclined, io_.inputIsConsole || o_.yes
+                                      ? "not confirmed; nothing was changed"
+                                      : "track --undo changes the machine: confirm with --yes (standard input is no "
+                                        "console); nothing was changed");
+    const auto total = Clock::now();
+    // The desktop the program will open its windows on is made ready first: what the
+    // system does when the first window of a session opens (Wine writes its video keys
+    // then) is not the program's doing.
+    GetDesktopWindow();
+
+    // Backup.
+    auto start = Clock::now();
+    const int backup = RunBackup(host_, RunMode::Interactive, nullptr);
+    timings_["backup"] = Seconds(start);
+    host_.RefreshLastBackup();
+    doc_["backup"] = {{"directory", host_.State().BackupDirectory}, {"time", host_.State().LastBackupText}};
+    if (backup != 0) return Error(kExitBadInput, "the backup directory is invalid; nothing was written");
+    if (const auto messages = prompter_.MessagesSince(0); !messages.empty())
+      return Error(kExitFailed, "the backup set is incomplete: " + messages.front());
+    if (!o_.quiet) io_.err << "tessaryc: running " << commandLine << "\n" << std::flush;
+
+    // The program and everything it starts.
+    start = Clock::now();
+    const TrackedRun run = RunTracked(args, StopFlag::Raised);
+    timings_["program"] = Seconds(start);
+    doc_["program"]["processes"] = run.processes;
+    if (!run.started) return Error(kExitFailed, run.error);
+    doc_["program"]["exitCode"] = run.exitCode;
+    if (run.interrupted) return Error(kExitInterrupted, "interrupted while waiting for the program; no compare made");
+    if (!o_.quiet)
+      io_.err << "tessaryc: the program ended (exit code " << run.exitCode << ", " << run.processes
+              << " process(es))\n" << std::flush;
+
+    // Compare.
+    CompareOutcome first = CompareInto(name, "compare");
+    if (!first.report.empty()) {
+      doc_["report"] = ReportJson(first.summary, first.report, first.actionFile);
+      doc_["actions"] = ActionsJson(first.actions);
+    }
+    if (first.code != kExitOk && first.code != kExitChanges) return first.code;
+    SayReport(first.summary, first.report, first.actionFile, Count(first.actions));
+    if (!o_.undo) {
+      timings_["total"] = Seconds(total);
+      return first.code;
+    }
+
+    // Undo every action, then compare once more against the same backup.
+    std::vector<bool> chosen = ChooseActions(first.actions.entries, {});
+    for (std::size_t i = 0; i < chosen.size(); ++i) chosen[i] = chosen[i] && ActionReadable(first.actions.entries[i]);
+    Json undo = {{"actions", Json::array()}, {"done", 0}, {"notDone", 0}};
+    if (std::count(chosen.begin(), chosen.end(), true) > 0) {
+      Say("undo:");
+      UndoOutcome u = UndoChosen(first.actionFile, first.actions, chosen);
+      undo = {{"actions", u.actions}, {"done", u.done}, {"notDone", u.notDone}, {"log", u.log}};
+      doc_["undo"] = undo;
+      if (u.code == kExitInterrupted) return u.code;
+    }
+    doc_["undo"] = undo;
+    CompareOutcome after = CompareInto(leftName, "after");
+    if (!after.report.empty()) doc_["after"] = ReportJson(after.summary, after.report, after.actionFile);
+    if (after.code != kExitOk && after.code != kExitChanges) return after.code;
+    const std::vector<Leftover> left =
+        FindLeftovers(after.summary, host_.State().WindowsDirectory, host_.State().BackupDirectory);
+    Json leftovers = Json::array();
+    for (const Leftover& l : left) leftovers.push_back(LeftoverJson(l));
+    doc_["leftovers"] = leftovers;
+    doc_["nothingLeftOver"] = left.empty();
+    timings_["total"] = Seconds(total);
+    Say("after the undo: " + after.report);
+    if (left.empty()) {
+      Say("nothing left over");
+      return kExitOk;
+    }
+    Say(std::to_string(left.size()) + " left over:");
+    for (const Leftover& l : left)
+      Say("  " + l.section + ": " + l.text + (l.undoable ? "  (has an undo action)" : "  (no undo action)"));
+    return kExitChanges;
+  }
+
+  CliOptions o_;
+  CliIo io_;
+  SystemClock clock_;
+  ConsolePrompter prompter_;
+  ConsoleProgressFactory progress_;
+  ConsoleHost host_;
+  Json doc_;
+  Json timings_ = Json::object();
+  std::vector<std::string> text_;
+};
+
+}  // namespace
+
+int RunTessaryc(const std::vector<std::string>& args, CliIo io) {
+  const ParsedCommandLine parsed = ParseCommandLine(args);
+  if (!parsed.error.empty()) {
+    io.err << "tessaryc: " << parsed.error << "\n" << std::flush;
+    return kExitUsage;
+  }
+  if (parsed.options.command == CliCommand::Help) {
+    io.out << UsageText() << std::flush;
+    return kExitOk;
+  }
+  return Session(parsed.options, io).Run();
+}
+
+}  // namespace tessary::cli

@@ -1,0 +1,216 @@
+#include "cli/logic/cli_args.h"
+
+#include <algorithm>
+#include <string_view>
+
+namespace tessary::cli {
+
+namespace {
+
+constexpr unsigned kCompare = CommandBit(CliCommand::Compare), kUndo = CommandBit(CliCommand::Undo),
+                   kTrack = CommandBit(CliCommand::Track);
+
+const std::vector<CommandSpec> kCommands = {
+    {"backup", CliCommand::Backup, Operand::None, "take a backup set (as the Backup command does)"},
+    {"compare", CliCommand::Compare, Operand::None,
+     "compare the machine with the backup set into NAME.TSC and\n"
+     "NAME.TSU; prints the report path and counts per section"},
+    {"actions", CliCommand::Actions, Operand::Report,
+     "list the report's undo actions as the Uninstall Actions\n"
+     "dialog lists them"},
+    {"undo", CliCommand::Undo, Operand::Report,
+     "carry out the report's actions (all, or those holding\n"
+     "TEXT in any case), verify off, after one confirmation"},
+    {"track", CliCommand::Track, Operand::Program,
+     "backup, run PROGRAM and wait until it and every process\n"
+     "it started have ended, compare; with --undo carry out\n"
+     "every action, compare again and report what is left over"},
+    {"help", CliCommand::Help, Operand::None, "this text"},
+};
+
+// Every flag of every command. Its place here is its place in the synopses of --help.
+const std::vector<FlagSpec> kFlags = {
+    {"--dir", "DIR", kEveryCommand, false, [](CliOptions& o, const std::string& v) { o.dir = v; },
+     "the backup directory (default: [tessary] Directory of tessary.ini)"},
+    {"--name", "NAME", kCompare | kTrack, false, [](CliOptions& o, const std::string& v) { o.name = v; },
+     "the report's name (default: as the Compare dialog proposes; track: TRACK)"},
+    {"--only", "TEXT", kUndo, true, [](CliOptions& o, const std::string& v) { o.only.push_back(v); },
+     "only the actions holding TEXT (any case); give it again for more"},
+    {"--undo", nullptr, kTrack, false, [](CliOptions& o, const std::string&) { o.undo = true; },
+     "undo every action, compare again, report what is left over"},
+    {"--dll-check", nullptr, kUndo | kTrack, false, [](CliOptions& o, const std::string&) { o.dllCheck = true; },
+     "before deleting a DLL, look for programs still importing it"},
+    {"--dry-run", nullptr, kUndo, false, [](CliOptions& o, const std::string&) { o.dryRun = true; },
+     "print what would be done and change nothing"},
+    {"--json", nullptr, kEveryCommand, false, [](CliOptions& o, const std::string&) { o.json = true; },
+     "print one JSON document on standard output (docs/cli-json.md)"},
+    {"--yes", nullptr, kEveryCommand, false, [](CliOptions& o, const std::string&) { o.yes = true; },
+     "answer Yes to every question (confirmation, overwrite, folders)"},
+    {"--quiet", nullptr, kEveryCommand, false, [](CliOptions& o, const std::string&) { o.quiet = true; },
+     "no progress lines on standard error"},
+    {"--help", nullptr, kEveryCommand, false, [](CliOptions& o, const std::string&) { o.command = CliCommand::Help; },
+     "this text"},
+};
+
+const FlagSpec* FindFlag(std::string_view name) {
+  for (const FlagSpec& f : kFlags)
+    if (name == f.name) return &f;
+  return nullptr;
+}
+
+const CommandSpec* FindCommand(CliCommand command) {
+  for (const CommandSpec& c : kCommands)
+    if (c.command == command) return &c;
+  return nullptr;
+}
+
+std::string Pad(std::string text, std::size_t width) {
+  text.resize(std::max(width, text.size() + 2), ' ');
+  return text;
+}
+
+// Each line of `text` after the first indented by `indent` blanks.
+std::string Indented(const std::string& text, std::size_t indent) {
+  std::string out;
+  for (char c : text) {
+    out += c;
+    if (c == '\n') out.append(indent, ' ');
+  }
+  return out;
+}
+
+}  // namespace
+
+const std::vector<CommandSpec>& Commands() { return kCommands; }
+const std::vector<FlagSpec>& Flags() { return kFlags; }
+
+const char* CommandName(CliCommand command) {
+  const CommandSpec* c = FindCommand(command);
+  return c && command != CliCommand::Help ? c->word : "";
+}
+
+std::string UsageText() {
+  constexpr std::size_t kCommandColumn = 32, kFlagColumn = 16;
+  std::string text =
+      "Usage: tessaryc COMMAND [OPTIONS]\n"
+      "\n"
+      "Records what a program installation changes and undoes it, on the same backup set,\n"
+      "reports and action files as tessary.exe, with the settings of tessary.ini.\n"
+      "\n"
+      "Commands:\n";
+  for (const CommandSpec& c : kCommands) {
+    if (c.command == CliCommand::Help) continue;
+    std::string synopsis = std::string("  ") + c.word;
+    if (c.operand == Operand::Report) synopsis += " REPORT";
+    for (const FlagSpec& f : kFlags) {
+      if (f.commands == kEveryCommand || !(f.commands & CommandBit(c.command))) continue;
+      synopsis += std::string(" [") + f.name + (f.valueName ? std::string(" ") + f.valueName : "") + "]" +
+                  (f.repeatable ? "..." : "");
+    }
+    if (c.operand == Operand::Program) synopsis += " [--] PROGRAM [ARGS...]";
+    if (synopsis.size() + 2 > kCommandColumn) synopsis += "\n" + std::string(kCommandColumn, ' ');
+    else synopsis = Pad(synopsis, kCommandColumn);
+    text += synopsis + Indented(c.help, kCommandColumn) + "\n";
+  }
+  text += "\nOptions:\n";
+  for (const FlagSpec& f : kFlags) {
+    std::string which;
+    if (f.commands != kEveryCommand) {
+      for (const CommandSpec& c : kCommands)
+        if (f.commands & CommandBit(c.command)) which += (which.empty() ? "" : ", ") + std::string(c.word);
+      which += ": ";
+    }
+    text += Pad(std::string("  ") + f.name + (f.valueName ? std::string(" ") + f.valueName : ""), kFlagColumn) +
+            which + f.help + "\n";
+  }
+  text +=
+      "\n"
+      "REPORT is a report's path, or its name in the backup directory (COMPARE, COMPARE.TSC).\n"
+      "Questions are asked on the console when standard input is one; otherwise a question\n"
+      "that --yes does not answer is answered No and the command changes nothing.\n"
+      "Ctrl+C stops compare and undo at the next check, as Cancel does.\n"
+      "\n"
+      "Exit codes: 0 no changes / every action done / nothing left over; 1 changes found /\n"
+      "some action not done / something left over; 2 usage error; 3 bad input (no backup set,\n"
+      "no report or action file, integrity errors, program not found); 4 the run failed;\n"
+      "5 declined (nothing changed); 130 interrupted by Ctrl+C.\n";
+  return text;
+}
+
+ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
+  ParsedCommandLine parsed;
+  CliOptions& o = parsed.options;
+  auto fail = [&](std::string message) {
+    parsed.error = std::move(message);
+    return parsed;
+  };
+  if (args.empty()) return fail("no command given (try tessaryc --help)");
+
+  const std::string& first = args[0];
+  if (first == "--help" || first == "-h" || first == "/?") {
+    o.command = CliCommand::Help;
+    return parsed;
+  }
+  const CommandSpec* spec = nullptr;
+  for (const CommandSpec& c : kCommands)
+    if (first == c.word) spec = &c;
+  if (!spec) return fail("unknown command '" + first + "' (try tessaryc --help)");
+  o.command = spec->command;
+  if (o.command == CliCommand::Help) return parsed;
+  const std::string command = spec->word;
+
+  std::vector<const FlagSpec*> given;
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (arg == "--") {
+      if (spec->operand != Operand::Program) return fail("'--' belongs to track only");
+      o.program.assign(args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
+      break;
+    }
+    if (arg == "-h") {
+      o.command = CliCommand::Help;
+      return parsed;
+    }
+    if (arg.size() > 2 && arg.compare(0, 2, "--") == 0) {
+      const std::size_t equals = arg.find('=');
+      const std::string name = arg.substr(0, equals);
+      const FlagSpec* flag = FindFlag(name);
+      if (!flag || !(flag->commands & CommandBit(o.command)))
+        return fail("unknown option '" + name + "' for " + command);
+      std::string value;
+      if (flag->valueName) {
+        if (equals != std::string::npos) {
+          value = arg.substr(equals + 1);
+        } else if (i + 1 < args.size()) {
+          value = args[++i];
+        }
+        if (value.empty()) return fail("option " + name + " needs a value");
+        for (const FlagSpec* g : given)
+          if (g == flag && !flag->repeatable) return fail(name + " given twice");
+      } else if (equals != std::string::npos) {
+        return fail("option " + name + " takes no value");
+      }
+      given.push_back(flag);
+      flag->apply(o, value);
+      if (o.command == CliCommand::Help) return parsed;
+      continue;
+    }
+    // A plain argument: the report of actions and undo, the program of track.
+    if (spec->operand == Operand::Program) {
+      o.program.assign(args.begin() + static_cast<std::ptrdiff_t>(i), args.end());
+      break;
+    }
+    if (spec->operand == Operand::Report && o.report.empty()) {
+      o.report = arg;
+      continue;
+    }
+    return fail("unexpected argument '" + arg + "' for " + command);
+  }
+
+  if (spec->operand == Operand::Report && o.report.empty()) return fail(command + " needs a REPORT");
+  if (spec->operand == Operand::Program && (o.program.empty() || o.program[0].empty()))
+    return fail(command + " needs a PROGRAM to run");
+  return parsed;
+}
+
+}  // namespace tessary::cli

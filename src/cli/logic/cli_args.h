@@ -1,0 +1,89 @@
+// The command line of tessaryc: commands, flags and the help text, all from two tables
+// (kCommands and kFlags in cli_args.cpp). No <windows.h>.
+//
+// Adding a flag is one row of kFlags (its name, value, commands, what it sets in
+// CliOptions, its help line) plus a field in CliOptions and its effect where the command
+// runs (cli_commands.cpp). The parser, the usage errors, the command synopses of --help
+// and the option list of --help all come from the row.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tessary::cli {
+
+// Exit codes, the same for every command.
+enum ExitCode : int {
+  kExitOk = 0,           // success: no changes, every action done, nothing left over
+  kExitChanges = 1,      // compare/track: changes found; undo: some action not done; track --undo: left over
+  kExitUsage = 2,        // unknown command or flag, missing or extra argument
+  kExitBadInput = 3,     // no backup set, no report or action file, integrity errors, program not found
+  kExitFailed = 4,       // the run failed: a file could not be written, the program could not be started
+  kExitDeclined = 5,     // a question was answered No (or could not be asked): nothing was changed
+  kExitInterrupted = 130 // Ctrl+C: stopped at the next check, as Cancel stops the dialogs
+};
+
+enum class CliCommand { None, Help, Backup, Compare, Actions, Undo, Track };
+
+struct CliOptions {
+  CliCommand command = CliCommand::None;
+  std::optional<std::string> dir;    // --dir: the backup directory instead of the settings' one
+  std::optional<std::string> name;   // --name: the report's name (compare, track)
+  std::string report;                // actions, undo: the report (path or name in the backup directory)
+  std::vector<std::string> only;     // undo --only TEXT: the actions holding TEXT (any case)
+  std::vector<std::string> program;  // track: the program and its arguments
+  bool json = false;
+  bool yes = false;
+  bool quiet = false;
+  bool dryRun = false;
+  bool dllCheck = false;
+  bool undo = false;
+};
+
+// What a command takes besides flags.
+enum class Operand { None, Report, Program };
+
+struct CommandSpec {
+  const char* word;  // as typed: "compare"
+  CliCommand command;
+  Operand operand;
+  const char* help;  // what it does, for --help (lines of at most 60 characters)
+};
+
+// The commands a flag belongs to, as a set of bits.
+constexpr unsigned CommandBit(CliCommand command) { return 1u << static_cast<unsigned>(command); }
+inline constexpr unsigned kEveryCommand = CommandBit(CliCommand::Backup) | CommandBit(CliCommand::Compare) |
+                                          CommandBit(CliCommand::Actions) | CommandBit(CliCommand::Undo) |
+                                          CommandBit(CliCommand::Track);
+
+struct FlagSpec {
+  const char* name;       // "--name"
+  const char* valueName;  // "NAME" for a flag that takes a value; nullptr for a switch
+  unsigned commands;      // the commands that take it (CommandBit, kEveryCommand)
+  bool repeatable;        // a flag with a value may be given more than once (else "given twice")
+  void (*apply)(CliOptions& options, const std::string& value);  // what it sets
+  const char* help;       // one line for --help
+};
+
+// The tables the parser and --help are made from.
+const std::vector<CommandSpec>& Commands();
+const std::vector<FlagSpec>& Flags();
+
+struct ParsedCommandLine {
+  CliOptions options;
+  std::string error;  // not empty: a usage error, one line
+};
+
+// Parses the arguments after the program name. "--flag=value" and "--flag value" both
+// work; after "--" (and, for track, from the first argument that is not a flag) every
+// argument belongs to the program.
+ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args);
+
+// The command's name as typed ("compare"), "" for None and Help.
+const char* CommandName(CliCommand command);
+
+// The text of --help.
+std::string UsageText();
+
+}  // namespace tessary::cli

@@ -1,0 +1,79 @@
+#include "cli/logic/cli_json.h"
+
+namespace tessary::cli {
+
+namespace {
+
+nlohmann::json FindingJson(SectionKind kind, const ReportFinding& f) {
+  nlohmann::json j = {{"change", f.change}, {"text", f.line}};
+  switch (kind) {
+    case SectionKind::Boot:
+      if (!f.context.empty()) j["block"] = f.context;
+      break;
+    case SectionKind::Ini:
+      j["section"] = f.context;
+      j["key"] = f.key;
+      j["value"] = f.value;
+      if (f.change == "changed") j["from"] = f.from;
+      break;
+    case SectionKind::Registry:
+      j["key"] = f.name;
+      break;
+    case SectionKind::Directory:
+      j["name"] = f.name;
+      j["directory"] = f.isDirectory;
+      if (f.change == "updated") {
+        j["new"] = f.newTime;
+        j["old"] = f.oldTime;
+      }
+      break;
+    case SectionKind::FreeSpace:
+      j["drive"] = std::string(1, f.drive);
+      j["bytes"] = f.bytes;
+      break;
+  }
+  if (kind != SectionKind::FreeSpace && kind != SectionKind::Boot) j["undoAction"] = !f.noAction;
+  return j;
+}
+
+}  // namespace
+
+nlohmann::json ReportJson(const ReportSummary& report, const std::string& reportPath, const std::string& actionFile) {
+  nlohmann::json sections = nlohmann::json::array();
+  for (const ReportSection& s : report.sections) {
+    nlohmann::json findings = nlohmann::json::array();
+    for (const ReportFinding& f : s.findings) findings.push_back(FindingJson(s.kind, f));
+    nlohmann::json section = {{"name", s.name}, {"kind", SectionKindName(s.kind)}, {"count", s.findings.size()},
+                              {"entries", findings}};
+    if (s.sameDate) section["sameDate"] = true;
+    if (!s.notes.empty()) section["notes"] = s.notes;
+    sections.push_back(std::move(section));
+  }
+  nlohmann::json j = {{"path", reportPath},
+                      {"actionFile", actionFile},
+                      {"finished", !report.cancelled},
+                      {"cancelled", report.cancelled},
+                      {"changes", report.Changes()},
+                      {"sections", sections}};
+  if (!report.notScanned.empty()) j["notScanned"] = report.notScanned;
+  return j;
+}
+
+nlohmann::json ActionJson(std::size_t index, const std::string& line) {
+  const ActionTarget t = DescribeAction(line);
+  nlohmann::json j = {{"index", index}, {"line", line}, {"kind", t.kind}, {"target", t.target}};
+  if (t.kind.empty()) j["readable"] = false;
+  return j;
+}
+
+nlohmann::json LeftoverJson(const Leftover& l) {
+  return {{"section", l.section}, {"kind", l.kind}, {"change", l.change}, {"text", l.text}, {"undoable", l.undoable}};
+}
+
+nlohmann::json MessageJson(const std::string& caption, const std::string& text, const std::string& answer) {
+  nlohmann::json j = {{"caption", caption}, {"text", text}};
+  if (!answer.empty()) j["answer"] = answer;
+  return j;
+}
+
+}  // namespace tessary::cli

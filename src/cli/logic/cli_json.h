@@ -1,0 +1,30 @@
+// The pieces of tessaryc's JSON documents (docs/cli-json.md), built with nlohmann/json.
+// No <windows.h>.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "cli/logic/report_summary.h"
+#include "cli/logic/undo_logic.h"
+
+namespace tessary::cli {
+
+// The version of the documents' layout; it grows when a field changes meaning.
+inline constexpr int kJsonSchema = 1;
+
+// {"path", "actionFile", "finished", "cancelled", "changes", "sections": [...]}
+nlohmann::json ReportJson(const ReportSummary& report, const std::string& reportPath, const std::string& actionFile);
+
+// One action: {"index", "line", "kind", "target"} (index from 1 in list order).
+nlohmann::json ActionJson(std::size_t index, const std::string& line);
+
+// {"section", "kind", "change", "text", "undoable"}
+nlohmann::json LeftoverJson(const Leftover& leftover);
+
+// A message the run showed: {"caption", "text"} (and "answer" for a question).
+nlohmann::json MessageJson(const std::string& caption, const std::string& text, const std::string& answer);
+
+}  // namespace tessary::cli

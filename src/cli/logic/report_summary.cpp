@@ -1,0 +1,346 @@
+#include "cli/logic/report_summary.h"
+
+#include <map>
+
+#include "compare/logic/compare_text.h"
+#include "platform/ascii.h"
+#include "platform/text_lines.h"
+
+namespace tessary::cli {
+
+namespace {
+
+constexpr std::string_view kBootRule = "====================";  // boot and INI sections
+constexpr std::string_view kRegistryRule = "================";
+constexpr std::string_view kDirectoryRule = "===============";
+constexpr std::string_view kFreeSpaceRule = "- - - - -";
+constexpr std::string_view kCancelled = "---COMPARE CANCELLED BY USER---";
+constexpr std::string_view kNoChanges = "---No Changes found---";
+constexpr std::string_view kSameDate = " - No changes made (File has same date/time)";
+constexpr const char* kBootFiles[] = {"AUTOEXEC.BAT", "CONFIG.SYS", "MSDOS.SYS"};
+constexpr const char* kIniFiles[] = {"WIN.INI", "SYSTEM.INI", "PROTOCOL.INI"};
+
+bool StartsWith(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
+bool EndsWith(std::string_view text, std::string_view suffix) {
+  return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
+}
+
+bool IsBootHeading(std::string_view line) {
+  for (const char* f : kBootFiles)
+    if (line == std::string(f) + " File" || line == std::string(f) + std::string(kSameDate)) return true;
+  return false;
+}
+bool IsIniHeading(std::string_view line) {
+  for (const char* f : kIniFiles)
+    if (line == f || line == std::string(f) + std::string(kSameDate)) return true;
+  return false;
+}
+
+// "key=value" split at the first "=".
+void SplitKeyValue(std::string_view text, std::string& key, std::string& value) {
+  const std::size_t eq = text.find('=');
+  key = std::string(text.substr(0, eq));
+  value = eq == std::string_view::npos ? std::string() : std::string(text.substr(eq + 1));
+}
+
+std::uint64_t ParseGrouped(std::string_view digits) {
+  std::uint64_t n = 0;
+  for (char c : digits)
+    if (c >= '0' && c <= '9') n = n * 10 + static_cast<std::uint64_t>(c - '0');
+  return n;
+}
+
+class Reader {
+ public:
+  explicit Reader(std::vector<std::string> lines) : lines_(std::move(lines)) {}
+
+  ReportSummary Read() {
+    if (!lines_.empty()) summary_.title = lines_[0];
+    if (lines_.size() > 1) summary_.path = lines_[1];
+    std::size_t i = 2;
+    // The explanatory block of a full report ends with its own last line.
+    if (i < lines_.size() && lines_[i] == std::string(40, '=')) {
+      while (i < lines_.size() && !StartsWith(lines_[i], "updated (changed/replaced)")) ++i;
+      ++i;
+    }
+    for (; i < lines_.size(); ++i) Line(i);
+    return std::move(summary_);
+  }
+
+ private:
+  enum class Mode { None, Boot, Ini, Registry, Directory, FreeSpace };
+
+  const std::string& Next(std::size_t i) const {
+    static const std::string kEmpty;
+    return i + 1 < lines_.size() ? lines_[i + 1] : kEmpty;
+  }
+
+  ReportSection& Open(SectionKind kind, std::string name, Mode mode) {
+    summary_.sections.push_back({kind, std::move(name), false, {}, {}});
+    mode_ = mode;
+    pass_ = "added";
+    context_.clear();
+    lastLabel_.clear();
+    return summary_.sections.back();
+  }
+  ReportSection& Current() { return summary_.sections.back(); }
+  void Add(ReportFinding finding) { Current().findings.push_back(std::move(finding)); }
+
+  void Line(std::size_t& i) {
+    const std::string& line = lines_[i];
+    if (line == kCancelled) {
+      summary_.cancelled = true;
+      return;
+    }
+    if (line == kNoChanges) {
+      summary_.noChangesLine = true;
+      return;
+    }
+    // Section starts. A rule line inside a boot file's findings is a finding unless a
+    // section heading follows it.
+    if (line == kBootRule && (IsBootHeading(Next(i)) || IsIniHeading(Next(i)))) {
+      const std::string& heading = lines_[++i];
+      const bool same = EndsWith(heading, kSameDate);
+      const std::string file = same ? heading.substr(0, heading.size() - kSameDate.size())
+                                    : (EndsWith(heading, " File") ? heading.substr(0, heading.size() - 5) : heading);
+      const bool boot = IsBootHeading(heading);
+      ReportSection& s = Open(boot ? SectionKind::Boot : SectionKind::Ini, file, boot ? Mode::Boot : Mode::Ini);
+      s.sameDate = same;
+      if (same) mode_ = Mode::None;
+      return;
+    }
+    if (mode_ != Mode::Boot && line == kRegistryRule && Next(i) == "Registry keys ADDED:") {
+      ++i;
+      Open(SectionKind::Registry, "Registry", Mode::Registry);
+      return;
+    }
+    if (mode_ != Mode::Boot && line == kDirectoryRule && EndsWith(Next(i), " Directory")) {
+      const std::string& heading = lines_[++i];
+      Open(SectionKind::Directory, heading.substr(0, heading.size() - 10), Mode::Directory);
+      return;
+    }
+    if (mode_ != Mode::Boot && StartsWith(line, "--") && line.find(" not scanned.") != std::string::npos) {
+      summary_.notScanned.push_back(line);
+      mode_ = Mode::None;
+      return;
+    }
+    if (line == kFreeSpaceRule && mode_ != Mode::Boot && mode_ != Mode::Registry) {
+      if (mode_ == Mode::FreeSpace) {
+        mode_ = Mode::None;
+      } else {
+        Open(SectionKind::FreeSpace, "Free disk space", Mode::FreeSpace);
+      }
+      return;
+    }
+    switch (mode_) {
+      case Mode::Boot: BootLine(line); break;
+      case Mode::Ini: IniLine(i); break;
+      case Mode::Registry: RegistryLine(line); break;
+      case Mode::Directory: DirectoryLine(line); break;
+      case Mode::FreeSpace: FreeSpaceLine(line); break;
+      case Mode::None: break;
+    }
+  }
+
+  void BootLine(const std::string& line) {
+    if (line == "Lines added or modified:" || line == "No lines added or modified.") return;
+    if (line == "- - -") {
+      pass_ = "deleted";
+      context_.clear();
+      lastLabel_.clear();
+      return;
+    }
+    if (line == "Lines deleted or modified:") return;
+    // A block label is written before the first finding of its block; a new label line
+    // is then written a second time as a finding of its own.
+    if (!line.empty() && line[0] == ':' && line != lastLabel_) {
+      context_ = line;
+      lastLabel_ = line;
+      return;
+    }
+    lastLabel_.clear();
+    ReportFinding f;
+    f.change = pass_;
+    f.line = line;
+    f.context = context_;
+    Add(std::move(f));
+  }
+
+  void IniLine(std::size_t& i) {
+    const std::string& line = lines_[i];
+    if (line == "------" || line == "- - -" || line == "Lines Added or Changed:" ||
+        line == "No Added or Changed lines found." || line == "No Deleted lines found.")
+      return;
+    if (line == "Lines Deleted (or ignored with ';'):") return;
+    if (line == kNoActionNote) {
+      if (!Current().findings.empty()) Current().findings.back().noAction = true;
+      return;
+    }
+    ReportFinding f;
+    if (StartsWith(line, "ADDED: ")) {
+      f.change = "added";
+      SplitKeyValue(std::string_view(line).substr(7), f.key, f.value);
+    } else if (StartsWith(line, "DELETED: ")) {
+      f.change = "deleted";
+      SplitKeyValue(std::string_view(line).substr(9), f.key, f.value);
+    } else if (StartsWith(line, "FROM:  ") && StartsWith(Next(i), "TO:    ")) {
+      f.change = "changed";
+      std::string key;
+      SplitKeyValue(std::string_view(line).substr(7), key, f.from);
+      const std::string& to = lines_[++i];
+      SplitKeyValue(std::string_view(to).substr(7), f.key, f.value);
+      f.line = to;
+      f.context = context_;
+      Add(std::move(f));
+      return;
+    } else if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
+      context_ = line.substr(1, line.size() - 2);
+      return;
+    } else {
+      Current().notes.push_back(line);
+      return;
+    }
+    f.line = line;
+    f.context = context_;
+    Add(std::move(f));
+  }
+
+  void RegistryLine(const std::string& line) {
+    if (line == kFreeSpaceRule) return;
+    if (line == kRegistryRule) {
+      mode_ = Mode::None;
+      return;
+    }
+    if (StartsWith(line, "***")) {
+      Current().notes.push_back(line);
+      return;
+    }
+    ReportFinding f;
+    f.line = line;
+    if (StartsWith(line, kLeftOutPrefix)) {
+      f.change = "leftOut";
+      f.name = line.substr(std::string_view(kLeftOutPrefix).size());
+      f.noAction = true;
+    } else {
+      f.change = "added";
+      f.name = line;
+    }
+    Add(std::move(f));
+  }
+
+  void DirectoryLine(const std::string& line) {
+    if (line == kNoActionNote) {
+      if (!Current().findings.empty()) Current().findings.back().noAction = true;
+      return;
+    }
+    ReportFinding f;
+    f.line = line;
+    if (StartsWith(line, "ADDED  : ")) {
+      f.change = "added";
+      f.name = line.substr(9);
+      if (EndsWith(f.name, "  (DIR)")) {
+        f.isDirectory = true;
+        f.name.resize(f.name.size() - 7);
+      } else if (EndsWith(f.name, "  (FILE)")) {
+        f.name.resize(f.name.size() - 8);
+      }
+    } else if (StartsWith(line, "UPDATED: ")) {
+      f.change = "updated";
+      const std::size_t newAt = line.find("\tNEW:");
+      const std::size_t oldAt = line.find("\tOLD:");
+      f.name = line.substr(9, newAt == std::string::npos ? std::string::npos : newAt - 9);
+      while (!f.name.empty() && f.name.back() == '\t') f.name.pop_back();
+      if (newAt != std::string::npos && oldAt != std::string::npos && oldAt > newAt) {
+        f.newTime = line.substr(newAt + 5, oldAt - newAt - 5);
+        f.oldTime = line.substr(oldAt + 5);
+      }
+      f.noAction = true;  // updated files are reported only
+    } else if (StartsWith(line, kLeftOutPrefix)) {
+      f.change = "leftOut";
+      f.name = line.substr(std::string_view(kLeftOutPrefix).size());
+      f.noAction = true;
+    } else {
+      Current().notes.push_back(line);
+      return;
+    }
+    Add(std::move(f));
+  }
+
+  void FreeSpaceLine(const std::string& line) {
+    const bool increase = StartsWith(line, "Increase in free disk space on drive ");
+    const bool decrease = StartsWith(line, "Decrease in free disk space on drive ");
+    if (!increase && !decrease) {
+      Current().notes.push_back(line);
+      return;
+    }
+    ReportFinding f;
+    f.change = increase ? "increase" : "decrease";
+    f.line = line;
+    const std::size_t letterAt = std::string_view("Increase in free disk space on drive ").size();
+    f.drive = letterAt < line.size() ? line[letterAt] : 0;
+    const std::size_t amountAt = line.find(":  ");
+    const std::size_t bytesAt = line.find(" Bytes.");
+    if (amountAt != std::string::npos && bytesAt != std::string::npos && bytesAt > amountAt)
+      f.bytes = ParseGrouped(std::string_view(line).substr(amountAt + 3, bytesAt - amountAt - 3));
+    f.noAction = true;
+    Add(std::move(f));
+  }
+
+  std::vector<std::string> lines_;
+  ReportSummary summary_;
+  Mode mode_ = Mode::None;
+  std::string pass_ = "added";
+  std::string context_;
+  std::string lastLabel_;
+};
+
+}  // namespace
+
+const char* SectionKindName(SectionKind kind) {
+  switch (kind) {
+    case SectionKind::Boot: return "boot";
+    case SectionKind::Ini: return "ini";
+    case SectionKind::Registry: return "registry";
+    case SectionKind::Directory: return "directory";
+    case SectionKind::FreeSpace: return "freeSpace";
+  }
+  return "";
+}
+
+std::size_t ReportSummary::Changes() const {
+  std::size_t n = 0;
+  for (const ReportSection& s : sections)
+    if (s.kind != SectionKind::FreeSpace) n += s.findings.size();
+  return n;
+}
+
+const ReportSection* ReportSummary::Find(SectionKind kind, std::string_view name) const {
+  for (const ReportSection& s : sections)
+    if (s.kind == kind && EqualsNoCase(s.name, name)) return &s;
+  return nullptr;
+}
+
+ReportSummary ReadReport(std::string_view text) {
+  std::vector<std::string> lines;
+  ForEachLine(text, [&](std::string_view line) { lines.emplace_back(line); });
+  // The last line of a report may lack its line end ("---No Changes found---").
+  return Reader(std::move(lines)).Read();
+}
+
+std::string CountsText(const ReportSection& section) {
+  if (section.findings.empty()) return section.sameDate ? "no changes (same date and time)" : "no changes";
+  std::vector<std::pair<std::string, int>> counts;
+  for (const ReportFinding& f : section.findings) {
+    std::string word = f.change;
+    if (section.kind == SectionKind::Registry && word == "added") word = "keys added";
+    bool found = false;
+    for (auto& [w, n] : counts)
+      if (w == word) found = (++n, true);
+    if (!found) counts.emplace_back(word, 1);
+  }
+  std::string text;
+  for (const auto& [w, n] : counts) text += (text.empty() ? "" : ", ") + std::to_string(n) + " " + w;
+  return text;
+}
+
+}  // namespace tessary::cli

@@ -1,0 +1,167 @@
+#include "cli/tracked_program.h"
+
+#include <windows.h>
+#include <tlhelp32.h>
+
+#include <algorithm>
+#include <map>
+#include <set>
+
+#include "platform/ascii.h"
+#include "platform/handles.h"
+
+namespace tessary::cli {
+
+std::string QuoteCommandLine(const std::vector<std::string>& args) {
+  std::string line;
+  for (const std::string& arg : args) {
+    if (!line.empty()) line += ' ';
+    if (!arg.empty() && arg.find_first_of(" \t\"") == std::string::npos) {
+      line += arg;
+      continue;
+    }
+    line += '"';
+    std::size_t backslashes = 0;
+    for (char c : arg) {
+      if (c == '\\') {
+        ++backslashes;
+        continue;
+      }
+      if (c == '"') line.append(backslashes * 2 + 1, '\\');
+      else line.append(backslashes, '\\');
+      backslashes = 0;
+      line += c;
+    }
+    line.append(backslashes * 2, '\\');
+    line += '"';
+  }
+  return line;
+}
+
+std::string FindProgram(const std::string& program) {
+  char found[MAX_PATH * 2] = {};
+  char* filePart = nullptr;
+  const DWORD n = SearchPathA(nullptr, program.c_str(), ".exe", sizeof found, found, &filePart);
+  if (n == 0 || n >= sizeof found) return {};
+  const DWORD attributes = GetFileAttributesA(found);
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return {};
+  return found;
+}
+
+bool IsResidentProgram(const std::string& exeName) {
+  static const char* const kResident[] = {"explorer.exe", "services.exe", "winedevice.exe", "plugplay.exe",
+                                          "svchost.exe",  "rpcss.exe"};
+  const std::size_t slash = exeName.find_last_of('\\');
+  const std::string name = slash == std::string::npos ? exeName : exeName.substr(slash + 1);
+  for (const char* resident : kResident)
+    if (EqualsNoCase(name, resident)) return true;
+  return false;
+}
+
+TrackedRun RunTracked(const std::vector<std::string>& args, const std::function<bool()>& stop) {
+  TrackedRun run;
+  const std::string program = args.empty() ? std::string() : FindProgram(args[0]);
+  if (program.empty()) {
+    run.error = "cannot find the program " + (args.empty() ? std::string() : args[0]);
+    return run;
+  }
+  UniqueHandle job(CreateJobObjectA(nullptr, nullptr));
+  UniqueHandle port(CreateIoCompletionPort(INVALID_HANDLE_VALUE, nullptr, 0, 1));
+  if (!job || !port) {
+    run.error = "cannot create the job object (error " + std::to_string(GetLastError()) + ")";
+    return run;
+  }
+  JOBOBJECT_ASSOCIATE_COMPLETION_PORT association{};
+  association.CompletionKey = job.get();
+  association.CompletionPort = port.get();
+  if (!SetInformationJobObject(job.get(), JobObjectAssociateCompletionPortInformation, &association,
+                               sizeof association)) {
+    run.error = "cannot watch the job object (error " + std::to_string(GetLastError()) + ")";
+    return run;
+  }
+
+  // The program's standard output goes to our standard error.
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+  HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
+  bool redirect = error != nullptr && error != INVALID_HANDLE_VALUE;
+  if (redirect) {
+    for (HANDLE h : {input, error})
+      if (h && h != INVALID_HANDLE_VALUE) SetHandleInformation(h, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = input;
+    startup.hStdOutput = error;
+    startup.hStdError = error;
+  }
+  std::string commandLine = QuoteCommandLine(args);
+  PROCESS_INFORMATION info{};
+  if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, redirect ? TRUE : FALSE,
+                      CREATE_SUSPENDED, nullptr, nullptr, &startup, &info)) {
+    run.error = "cannot start " + program + " (error " + std::to_string(GetLastError()) + ")";
+    return run;
+  }
+  UniqueHandle process(info.hProcess);
+  UniqueHandle thread(info.hThread);
+  if (!AssignProcessToJobObject(job.get(), process.get())) {
+    TerminateProcess(process.get(), 1);
+    run.error = "cannot put " + program + " into a job object (error " + std::to_string(GetLastError()) + ")";
+    return run;
+  }
+  ResumeThread(thread.get());
+  run.started = true;
+
+  // The processes of the job by id, as the port announces them. A process that stays
+  // resident by nature (the shell, the system's services, which the system may start on
+  // demand from inside the job) is not waited for. The names come from a process
+  // snapshot, which needs no access to the process itself.
+  std::set<DWORD> live;
+  bool mainEnded = false;
+  for (;;) {
+    DWORD message = 0;
+    ULONG_PTR key = 0;
+    LPOVERLAPPED data = nullptr;
+    if (GetQueuedCompletionStatus(port.get(), &message, &key, &data, 200)) {
+      if (key != reinterpret_cast<ULONG_PTR>(job.get())) continue;
+      const DWORD pid = static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(data));
+      if (message == JOB_OBJECT_MSG_ACTIVE_PROCESS_ZERO) break;
+      if (message == JOB_OBJECT_MSG_NEW_PROCESS && pid != info.dwProcessId) live.insert(pid);
+      if (message == JOB_OBJECT_MSG_EXIT_PROCESS || message == JOB_OBJECT_MSG_ABNORMAL_EXIT_PROCESS) {
+        live.erase(pid);
+        if (pid == info.dwProcessId) mainEnded = true;
+      }
+      continue;
+    }
+    if (stop && stop()) {
+      run.interrupted = true;
+      break;
+    }
+    mainEnded = mainEnded || WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0;
+    if (!mainEnded) continue;
+    // What is still running, by name; a process no longer in the snapshot has ended.
+    std::map<DWORD, std::string> running;
+    const UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    if (snapshot && Process32First(snapshot.get(), &entry)) {
+      do {
+        running[entry.th32ProcessID] = entry.szExeFile;
+      } while (Process32Next(snapshot.get(), &entry));
+    }
+    const bool othersLeft = std::any_of(live.begin(), live.end(), [&](DWORD pid) {
+      const auto found = running.find(pid);
+      return found != running.end() && !IsResidentProgram(found->second);
+    });
+    if (!othersLeft) break;
+  }
+  JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting{};
+  if (QueryInformationJobObject(job.get(), JobObjectBasicAccountingInformation, &accounting, sizeof accounting,
+                                nullptr))
+    run.processes = accounting.TotalProcesses;
+  DWORD code = 0;
+  if (WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0 && GetExitCodeProcess(process.get(), &code))
+    run.exitCode = code;
+  return run;
+}
+
+}  // namespace tessary::cli

@@ -1,0 +1,180 @@
+// Reports read back into sections and findings, as the compare run writes them.
+#include <gtest/gtest.h>
+
+#include "cli/logic/cli_json.h"
+#include "cli/logic/report_summary.h"
+
+namespace tessary::cli {
+namespace {
+
+std::string Crlf(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& l : lines) text += l + "\r\n";
+  return text;
+}
+
+// A full report of an installation (header block, every kind of section).
+const std::vector<std::string> kFull = {
+    "Tessary configuration file comparison file.",
+    "C:\\B\\COMPARE.TSC",
+    "========================================",
+    "Every line in your current configuration files is compared to every",
+    "ADDED: (this line has been added)",
+    "updated (changed/replaced) will also show the date and time of the new file.",
+    "====================",
+    "AUTOEXEC.BAT File",
+    "Lines added or modified:",
+    ":WIN",
+    "PATH C:\\DOS;C:\\APP",
+    ":NEW",
+    ":NEW",
+    "- - -",
+    "Lines deleted or modified:",
+    ":WIN",
+    "PATH C:\\DOS",
+    "====================",
+    "CONFIG.SYS - No changes made (File has same date/time)",
+    "====================",
+    "WIN.INI",
+    "------",
+    "Lines Added or Changed:",
+    "- - -",
+    "[TessaryE2E]",
+    "FROM:  Mode=old",
+    "TO:    Mode=new",
+    "[NewApp]",
+    "ADDED: Path=C:\\NEWAPP",
+    "[a]b]",
+    "ADDED: k=v",
+    "-- No uninstall action: its name cannot be written unambiguously in the uninstall file.",
+    "------",
+    "Lines Deleted (or ignored with ';'):",
+    "- - -",
+    "[TessaryE2E]",
+    "DELETED: Obsolete=1",
+    "================",
+    "Registry keys ADDED:",
+    "- - - - -",
+    "HKEY_LOCAL_MACHINE\\SOFTWARE\\NewVendor",
+    "LEFT OUT (name cannot be written as one line): HKEY_CURRENT_USER\\Bad<0A>Key",
+    "***User has disabled compare of: HKEY_USERS Registry Branch.",
+    "================",
+    "===============",
+    "C:\\windows Directory",
+    "ADDED  : newapp.ini",
+    "UPDATED: win.ini\tNEW:15:00  3 Dec 1996\tOLD:09:30  1 Jul 1995",
+    "UPDATED: a.ini\t\t\tNEW:15:00  3 Dec 1996\tOLD:09:30  1 Jul 1995",
+    "===============",
+    "C:\\Program Files Directory",
+    "ADDED  : NewVendor  (DIR)",
+    "--Inf Directory not scanned. User has disabled scanning of this Directory.",
+    "- - - - -",
+    "Decrease in free disk space on drive C:  1,048,576 Bytes. Free before: 104,857,600. Free now: 103,809,024.",
+    "* * Windows Paging (swap) file located on this drive (C:) ",
+    "- - - - -",
+};
+
+TEST(ReportSummaryTest, AFullReportGivesEverySectionAndFinding) {
+  const ReportSummary r = ReadReport(Crlf(kFull));
+  EXPECT_EQ(r.title, "Tessary configuration file comparison file.");
+  EXPECT_EQ(r.path, "C:\\B\\COMPARE.TSC");
+  ASSERT_EQ(r.sections.size(), 7u);
+
+  const ReportSection& boot = r.sections[0];
+  EXPECT_EQ(boot.kind, SectionKind::Boot);
+  EXPECT_EQ(boot.name, "AUTOEXEC.BAT");
+  ASSERT_EQ(boot.findings.size(), 3u);
+  EXPECT_EQ(boot.findings[0].change, "added");
+  EXPECT_EQ(boot.findings[0].line, "PATH C:\\DOS;C:\\APP");
+  EXPECT_EQ(boot.findings[0].context, ":WIN");
+  EXPECT_EQ(boot.findings[1].line, ":NEW");  // a new label line: label, then the line itself
+  EXPECT_EQ(boot.findings[2].change, "deleted");
+  EXPECT_EQ(boot.findings[2].context, ":WIN");
+
+  EXPECT_TRUE(r.sections[1].sameDate);
+  EXPECT_TRUE(r.sections[1].findings.empty());
+
+  const ReportSection& win = r.sections[2];
+  EXPECT_EQ(win.name, "WIN.INI");
+  ASSERT_EQ(win.findings.size(), 4u);
+  EXPECT_EQ(win.findings[0].change, "changed");
+  EXPECT_EQ(win.findings[0].context, "TessaryE2E");
+  EXPECT_EQ(win.findings[0].key, "Mode");
+  EXPECT_EQ(win.findings[0].from, "old");
+  EXPECT_EQ(win.findings[0].value, "new");
+  EXPECT_EQ(win.findings[1].context, "NewApp");
+  EXPECT_EQ(win.findings[2].context, "a]b");
+  EXPECT_TRUE(win.findings[2].noAction);
+  EXPECT_FALSE(win.findings[1].noAction);
+  EXPECT_EQ(win.findings[3].change, "deleted");
+  EXPECT_EQ(CountsText(win), "1 changed, 2 added, 1 deleted");
+
+  const ReportSection& reg = r.sections[3];
+  EXPECT_EQ(reg.kind, SectionKind::Registry);
+  ASSERT_EQ(reg.findings.size(), 2u);
+  EXPECT_EQ(reg.findings[0].name, "HKEY_LOCAL_MACHINE\\SOFTWARE\\NewVendor");
+  EXPECT_EQ(reg.findings[1].change, "leftOut");
+  EXPECT_EQ(reg.notes.size(), 1u);
+  EXPECT_EQ(CountsText(reg), "1 keys added, 1 leftOut");
+
+  const ReportSection& windows = r.sections[4];
+  EXPECT_EQ(windows.kind, SectionKind::Directory);
+  EXPECT_EQ(windows.name, "C:\\windows");
+  ASSERT_EQ(windows.findings.size(), 3u);
+  EXPECT_EQ(windows.findings[1].name, "win.ini");
+  EXPECT_EQ(windows.findings[1].newTime, "15:00  3 Dec 1996");
+  EXPECT_EQ(windows.findings[1].oldTime, "09:30  1 Jul 1995");
+  EXPECT_EQ(windows.findings[2].name, "a.ini");
+  EXPECT_TRUE(r.sections[5].findings[0].isDirectory);
+  EXPECT_EQ(r.sections[5].findings[0].name, "NewVendor");
+  EXPECT_EQ(r.notScanned.size(), 1u);
+
+  const ReportSection& free = r.sections[6];
+  EXPECT_EQ(free.kind, SectionKind::FreeSpace);
+  ASSERT_EQ(free.findings.size(), 1u);
+  EXPECT_EQ(free.findings[0].drive, 'C');
+  EXPECT_EQ(free.findings[0].bytes, 1048576u);
+  EXPECT_EQ(free.findings[0].change, "decrease");
+
+  // Free space is no change of its own.
+  EXPECT_EQ(r.Changes(), 3u + 4u + 2u + 3u + 1u);
+  EXPECT_FALSE(r.cancelled);
+}
+
+TEST(ReportSummaryTest, BriefCancelledAndUnchangedReports) {
+  ReportSummary r = ReadReport(Crlf({"Tessary configuration file comparison file.", "C:\\B\\X.TSC", "====================",
+                                     "WIN.INI", "[windows]", "ADDED: load=a.exe", "No Deleted lines found.",
+                                     "================", "Registry keys ADDED:", "- - - - -", "================"}) +
+                               "---COMPARE CANCELLED BY USER---");
+  ASSERT_EQ(r.sections.size(), 2u);
+  EXPECT_EQ(r.sections[0].findings.size(), 1u);
+  EXPECT_EQ(r.sections[0].findings[0].context, "windows");
+  EXPECT_TRUE(r.cancelled);
+  EXPECT_EQ(r.Changes(), 1u);
+
+  r = ReadReport(Crlf({"Tessary/Sentinox automatic comparison file.", "C:\\B\\X.SNC", "- - - - -", "- - - - -"}) +
+                 "---No Changes found---");
+  EXPECT_TRUE(r.noChangesLine);
+  EXPECT_EQ(r.Changes(), 0u);
+  EXPECT_EQ(CountsText(r.sections[0]), "no changes");
+}
+
+TEST(ReportSummaryTest, JsonHoldsSectionsEntriesAndCounts) {
+  const ReportSummary r = ReadReport(Crlf(kFull));
+  const nlohmann::json j = ReportJson(r, "C:\\B\\COMPARE.TSC", "C:\\B\\COMPARE.TSU");
+  EXPECT_EQ(j["changes"], 13);
+  EXPECT_EQ(j["finished"], true);
+  ASSERT_EQ(j["sections"].size(), 7u);
+  EXPECT_EQ(j["sections"][2]["kind"], "ini");
+  EXPECT_EQ(j["sections"][2]["entries"][0]["from"], "old");
+  EXPECT_EQ(j["sections"][2]["entries"][2]["undoAction"], false);
+  EXPECT_EQ(j["sections"][5]["entries"][0]["directory"], true);
+  EXPECT_EQ(j["sections"][6]["entries"][0]["bytes"], 1048576);
+  const nlohmann::json a = ActionJson(3, "REMOVEFILE:NewVendor  (DIR)>FROM:C:\\Program Files");
+  EXPECT_EQ(a["kind"], "removeFile");
+  EXPECT_EQ(a["target"], "C:\\Program Files\\NewVendor\\");
+  EXPECT_EQ(ActionJson(1, "REMOVEFILE:..\\x>FROM:C:\\")["readable"], false);
+}
+
+}  // namespace
+}  // namespace tessary::cli

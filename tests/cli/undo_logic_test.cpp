@@ -1,0 +1,88 @@
+// Around the executor: the choice of --only, the lines refused before a run, what the log
+// block says of each action, and what a compare after an undo still finds.
+#include <gtest/gtest.h>
+
+#include "cli/logic/report_summary.h"
+#include "cli/logic/undo_logic.h"
+
+namespace tessary::cli {
+namespace {
+
+const std::vector<std::string> kEntries = {
+    "", "ADD:OBSOLETE=1>TO:WIN.INI[TESSARYE2E]", "REG_DAT_REMOVE:HKEY_LOCAL_MACHINE\\SOFTWARE\\NEWVENDOR>FROM:REG.DAT",
+    "REMOVEFILE:NEWAPP.INI>FROM:C:\\WINDOWS", "REMOVEFILE:NEWVENDOR  (DIR)>FROM:C:\\PROGRAM FILES"};
+
+TEST(UndoLogicTest, OnlyChoosesTheActionsHoldingAText) {
+  EXPECT_EQ(ChooseActions(kEntries, {}), (std::vector<bool>{false, true, true, true, true}));
+  EXPECT_EQ(ChooseActions(kEntries, {"newvendor"}), (std::vector<bool>{false, false, true, false, true}));
+  EXPECT_EQ(ChooseActions(kEntries, {"win.ini", "NewApp.ini"}), (std::vector<bool>{false, true, false, true, false}));
+  EXPECT_EQ(ChooseActions(kEntries, {"nothing like it"}), (std::vector<bool>(5, false)));
+}
+
+TEST(UndoLogicTest, UnreadableLinesAreThoseTheExecutorRefuses) {
+  for (const std::string& e : kEntries) EXPECT_TRUE(ActionReadable(e)) << e;
+  for (const char* hostile :
+       {"REMOVEFILE:..\\..\\X>FROM:C:\\", "REMOVEFILE:X>FROM:\\\\SERVER\\SHARE", "REG_DAT_REMOVE:HKEY_LOCAL_MACHINE>FROM:REG.DAT",
+        "ADD:A=1>TO:C:\\AUTOEXEC.BAT[X]", "DELETE EVERYTHING", "REMOVEFILE:CON>FROM:C:\\"})
+    EXPECT_FALSE(ActionReadable(hostile)) << hostile;
+  EXPECT_EQ(DescribeAction("CHANGE:Mode=new>TO:old>IN:WIN.INI[TessaryE2E]").target, "WIN.INI[TessaryE2E] Mode");
+  EXPECT_EQ(DescribeAction(kEntries[2]).kind, "registryKey");
+  EXPECT_EQ(DescribeAction(kEntries[2]).target, "HKEY_LOCAL_MACHINE\\SOFTWARE\\NEWVENDOR");
+}
+
+TEST(UndoLogicTest, OutcomesFollowTheLogBlockInOrder) {
+  const std::vector<bool> chosen = {false, true, true, true, true};
+  const std::string block = "-----------UNINSTALL LOG FOR:\r\n12/7/1996  9:05:10\r\n"
+                            "DONE:" + kEntries[1] + "\r\n"
+                            "NOT DONE(Protected):" + kEntries[2] + "\r\n"
+                            "NOT DONE(ERROR):" + kEntries[3] + "\r\n"
+                            "Above file possibly in use by Windows: unable to delete during uninstall\r\n";
+  const auto outcomes = OutcomesFromLog(block, kEntries, chosen);
+  EXPECT_EQ(outcomes[0].status, "");
+  EXPECT_EQ(outcomes[1].status, "done");
+  EXPECT_EQ(outcomes[2].status, "notDone");
+  EXPECT_EQ(outcomes[2].reason, "Protected");
+  EXPECT_EQ(outcomes[3].reason, "ERROR");
+  EXPECT_EQ(outcomes[4].status, "notReached");  // the run stopped before it
+  // A line the user declined; an unselected line's tail entry is not taken for it.
+  const auto declined = OutcomesFromLog("NOT DONE:" + kEntries[4] + "\r\n", kEntries, {false, false, false, false, true});
+  EXPECT_EQ(declined[4].status, "notDone");
+  EXPECT_EQ(declined[4].reason, "declined");
+}
+
+std::string Report(const std::vector<std::string>& lines) {
+  std::string text = "Tessary configuration file comparison file.\r\nC:\\B\\TRACK_LEFT.TSC\r\n";
+  for (const std::string& l : lines) text += l + "\r\n";
+  return text;
+}
+
+TEST(UndoLogicTest, LeftoversLeaveOutWhatIsNoChangeOfTheProgram) {
+  const ReportSummary after = ReadReport(Report({
+      "====================", "AUTOEXEC.BAT File", "Lines added or modified:", "SET NEWAPP=C:\\NEWAPP",
+      "====================", "WIN.INI", "No Added or Changed lines found.", "No Deleted lines found.",
+      "===============", "C:\\windows Directory",
+      "ADDED  : win.uib", "ADDED  : system.uib", "UPDATED: win.ini\tNEW:15:00  3 Dec 1996\tOLD:09:30  1 Jul 1995",
+      "UPDATED: system.ini\tNEW:15:00  3 Dec 1996\tOLD:09:30  1 Jul 1995",
+      "UPDATED: tessary.ini\tNEW:15:00  3 Dec 1996\tOLD:09:30  1 Jul 1995", "ADDED  : stray.dll",
+      "===============", "C:\\ Directory", "ADDED  : msdos.uib",
+      "UPDATED: autoexec.bat\tNEW:15:00  3 Dec 1996\tOLD:09:30  1 Jul 1995",
+      "UPDATED: config.sys\tNEW:15:00  3 Dec 1996\tOLD:09:30  1 Jul 1995",
+      "===============", "C:\\TRACK Directory", "ADDED  : TRACK.TSC",
+      "- - - - -", "Decrease in free disk space on drive C:  512 Bytes. Free before: 1,024. Free now: 512.", "- - - - -"}));
+  const std::vector<Leftover> left = FindLeftovers(after, "C:\\windows", "C:\\TRACK");
+  ASSERT_EQ(left.size(), 3u);
+  EXPECT_EQ(left[0].kind, "boot");
+  EXPECT_EQ(left[0].text, "SET NEWAPP=C:\\NEWAPP");
+  EXPECT_FALSE(left[0].undoable);
+  // system.ini has no section of its own in this report: its date is all that changed.
+  EXPECT_EQ(left[1].text, "ADDED  : stray.dll");
+  EXPECT_TRUE(left[1].undoable);
+  // autoexec.bat's own section finds a line, so its new date counts; config.sys has none.
+  EXPECT_EQ(left[2].text, "UPDATED: autoexec.bat\tNEW:15:00  3 Dec 1996\tOLD:09:30  1 Jul 1995");
+  EXPECT_FALSE(left[2].undoable);
+  EXPECT_EQ(left[2].section, "C:\\");
+  EXPECT_TRUE(FindLeftovers(ReadReport(Report({"- - - - -", "- - - - -"})), "C:\\windows", "C:\\B").empty());
+}
+
+}  // namespace
+}  // namespace tessary::cli

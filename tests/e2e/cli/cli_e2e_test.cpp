@@ -1,0 +1,483 @@
+// tessaryc.exe from end to end: the real program, started as a process with its output
+// in files, tracks the real test installers and undoes them, and its exit codes, dry runs,
+// --only, refusals and Ctrl+C are checked against the files it writes and the machine.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <iostream>
+#include <map>
+#include <optional>
+#include <set>
+
+#include <nlohmann/json.hpp>
+
+#include "cli/logic/report_summary.h"
+#include "core/startup_logic.h"
+#include "platform/ascii.h"
+#include "platform/files.h"
+#include "platform/handles.h"
+#include "platform/profile.h"
+#include "platform/registry.h"
+#include "platform/text_lines.h"
+#include "testbed.h"
+#include "window_probe.h"
+
+namespace tessary {
+namespace {
+
+using Json = nlohmann::json;
+
+const char* const kBootFiles[] = {"C:\\autoexec.bat", "C:\\config.sys"};
+const char* const kIniFiles[] = {"win.ini", "system.ini", "protocol.ini"};
+const char* const kClsid = "CLSID\\{6A1B2C3D-4E5F-4071-8293-A4B5C6D7E8F9}";
+struct RegPlace {
+  HKEY root;
+  const char* path;
+};
+const RegPlace kInstalledKeys[] = {{HKEY_LOCAL_MACHINE, "SOFTWARE\\NewVendor"},
+                                   {HKEY_CURRENT_USER, "Software\\NewVendor"},
+                                   {HKEY_CLASSES_ROOT, ".nwa"},
+                                   {HKEY_CLASSES_ROOT, "NewApp.Document"},
+                                   {HKEY_CLASSES_ROOT, kClsid},
+                                   {HKEY_LOCAL_MACHINE, "SOFTWARE\\SharedVendor"}};
+const char* const kLateFolder = "C:\\Program Files\\CliLateVendor";
+const char* const kManyKeys = "Software\\TessaryCliMany";
+
+bool KeyExists(HKEY root, const std::string& path) { return static_cast<bool>(RegKey::Open(root, path)); }
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  ForEachLine(text, [&](std::string_view line) { lines.emplace_back(line); });
+  return lines;
+}
+
+std::string ShellFolder(const char* name) {
+  RegKey key = RegKey::Open(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders");
+  std::string value;
+  if (!key || !key.QueryString(name, value, MAX_PATH + 1)) return {};
+  return value;
+}
+
+// Every file and folder below `root`, lower case.
+void ListTree(const std::string& root, std::vector<std::string>& out) {
+  out.push_back(ToLowerAscii(root));
+  DirSearch search(root + "\\*");
+  FindEntry entry;
+  while (search.Next(entry)) {
+    if (entry.name == "." || entry.name == "..") continue;
+    if (entry.attributes & FILE_ATTRIBUTE_DIRECTORY) {
+      ListTree(root + "\\" + entry.name, out);
+    } else {
+      out.push_back(ToLowerAscii(root + "\\" + entry.name));
+    }
+  }
+}
+
+struct Outcome {
+  DWORD code = 0;
+  std::string out, err;
+  Json json;  // the document on standard output, when it is one
+};
+
+class CliE2eTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    windows = WindowsDirectory();
+    systemExisted = DirectoryExists(windows + "\\system");
+    ini = SettingsPathFor(windows);
+    Keep(ini);
+    for (const char* f : kBootFiles) Keep(f);
+    for (const char* f : kIniFiles) Keep(windows + "\\" + f);
+    for (const char* f : {"win.uib", "system.uib", "protocol.uib"}) Keep(windows + "\\" + f);
+    Keep("C:\\msdos.uib");
+    RemoveInstallation();
+    backup = dir.MakeDir("BACKUP");
+    // A file changed within two seconds of its backup copy's time counts as unchanged.
+    for (const char* f : kBootFiles) test::SetLastWrite(f, 2020, 1, 2, 3, 4, 6);
+    for (const char* f : kIniFiles) test::SetLastWrite(windows + "\\" + f, 2020, 1, 2, 3, 4, 6);
+    WriteSettings(true);
+  }
+
+  void TearDown() override {
+    RemoveInstallation();
+    RegDeleteTreeA(HKEY_CURRENT_USER, kManyKeys);
+    for (const auto& [path, bytes] : saved) {
+      if (bytes) test::WriteBytes(path, *bytes);
+      else DeleteFileA(path.c_str());
+    }
+    for (const char* f : kIniFiles) ProfileFlush(windows + "\\" + f);
+    ProfileFlush(ini);
+  }
+
+  void Keep(const std::string& path) {
+    ProfileFlush(path);
+    saved[path] = FileExists(path) ? std::optional<std::string>(test::ReadBytes(path)) : std::nullopt;
+  }
+
+  // The settings file: the test's backup directory, and the registry branches the
+  // installers write to when `branches`.
+  void WriteSettings(bool branches, const std::string& extra = {}) {
+    std::string text = "[tessary]\r\nDirectory=" + backup + "\r\n";
+    if (branches) text += "[registry]\r\nCuruser=yes\r\nCLocmach=yes\r\nCSoftware=yes\r\nCClasses=yes\r\nCClsid=yes\r\n";
+    ProfileFlush(ini);
+    test::WriteBytes(ini, text + extra);
+    ProfileFlush(ini);
+  }
+
+  void RemoveInstallation() {
+    test::RemoveTree("C:\\Program Files\\NewVendor");
+    test::RemoveTree(kLateFolder);
+    for (const char* f : {"newapp.ini", "system\\newapp.drv", "fonts\\newapp.fon", "system\\sharelib.dll",
+                          "system32\\sharelib64.dll"})
+      DeleteFileA((windows + "\\" + f).c_str());
+    DeleteFileA((ShellFolder("Desktop") + "\\NewApp.lnk").c_str());
+    test::RemoveTree(ShellFolder("Programs") + "\\NewApp");
+    if (!systemExisted) RemoveDirectoryA((windows + "\\system").c_str());
+    for (const RegPlace& place : kInstalledKeys) RegDeleteTreeA(place.root, place.path);
+    for (const char* section : {"TessaryE2E", "NewApp", "TessaryCliTest"}) ProfileDeleteSection(windows + "\\win.ini", section);
+    ProfileFlush(windows + "\\win.ini");
+  }
+
+  // The places the installers write to, sorted; the INI safety copies stay by design.
+  std::vector<std::string> Tree() const {
+    std::vector<std::string> tree;
+    ListTree("C:\\Program Files", tree);
+    ListTree(windows, tree);
+    ListTree(ShellFolder("Desktop"), tree);
+    ListTree(ShellFolder("Programs"), tree);
+    for (const char* f : kBootFiles)
+      if (FileExists(f)) tree.push_back(ToLowerAscii(f));
+    tree.erase(std::remove_if(tree.begin(), tree.end(),
+                              [](const std::string& p) { return EndsWithNoCase(p, ".uib"); }),
+               tree.end());
+    std::sort(tree.begin(), tree.end());
+    return tree;
+  }
+
+  static std::string Diff(const std::vector<std::string>& before, const std::vector<std::string>& after) {
+    std::vector<std::string> added, removed;
+    std::set_difference(after.begin(), after.end(), before.begin(), before.end(), std::back_inserter(added));
+    std::set_difference(before.begin(), before.end(), after.begin(), after.end(), std::back_inserter(removed));
+    std::string text;
+    for (const auto& a : added) text += "  + " + a + "\n";
+    for (const auto& r : removed) text += "  - " + r + "\n";
+    return text;
+  }
+
+  // Runs tessaryc.exe with standard input from NUL (no console to ask on) and its output
+  // in files; `flags` go to CreateProcess.
+  Outcome Tessaryc(const std::vector<std::string>& args, DWORD flags = 0,
+               const std::function<void(HANDLE process, const std::string& errPath)>& whileRunning = {}) {
+    static int runs = 0;
+    const std::string outPath = dir / ("out" + std::to_string(++runs) + ".txt");
+    const std::string errPath = dir / ("err" + std::to_string(runs) + ".txt");
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    auto open = [&](const std::string& path, DWORD access, DWORD disposition) {
+      return UniqueHandle(CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, disposition,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+    };
+    UniqueHandle in = open("NUL", GENERIC_READ, OPEN_EXISTING);
+    UniqueHandle out = open(outPath, GENERIC_WRITE, CREATE_ALWAYS);
+    UniqueHandle err = open(errPath, GENERIC_WRITE, CREATE_ALWAYS);
+    std::string commandLine = "\"" + test::BuildPath(TESSARYC_EXE) + "\"";
+    for (const std::string& a : args) commandLine += a.find(' ') == std::string::npos ? " " + a : " \"" + a + "\"";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = in.get();
+    startup.hStdOutput = out.get();
+    startup.hStdError = err.get();
+    PROCESS_INFORMATION info{};
+    Outcome run;
+    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, flags, nullptr, dir.path().c_str(),
+                        &startup, &info)) {
+      ADD_FAILURE() << "cannot start " << commandLine;
+      return run;
+    }
+    const UniqueHandle process(info.hProcess), thread(info.hThread);
+    if (whileRunning) whileRunning(process.get(), errPath);
+    EXPECT_EQ(WaitForSingleObject(process.get(), 300000), WAIT_OBJECT_0) << commandLine;
+    GetExitCodeProcess(process.get(), &run.code);
+    out = UniqueHandle();
+    err = UniqueHandle();
+    run.out = test::ReadBytes(outPath);
+    run.err = test::ReadBytes(errPath);
+    if (!run.out.empty() && run.out[0] == '{') {
+      run.json = Json::parse(run.out, nullptr, false);
+      EXPECT_FALSE(run.json.is_discarded()) << run.out;
+    }
+    if (std::getenv("TESSARY_E2E_PRINT")) std::cout << "---- tessaryc " << commandLine << "\n" << run.out << run.err;
+    return run;
+  }
+
+  // track --undo of an installer: nothing left over, the JSON as the report and the
+  // action file say, the machine as before.
+  Json TrackAndUndo(const char* setup) {
+    const std::vector<std::string> before = Tree();
+    Outcome run = Tessaryc({"track", "--undo", "--yes", "--json", "--", test::BuildPath(setup), "/S"});
+    EXPECT_EQ(run.code, 0u) << run.out << run.err;
+    const Json& doc = run.json;
+    EXPECT_EQ(doc["exitCode"], 0);
+    EXPECT_EQ(doc["program"]["exitCode"], 0);
+    EXPECT_EQ(doc["nothingLeftOver"], true) << doc["leftovers"].dump(1);
+    EXPECT_TRUE(doc["leftovers"].empty());
+    // The JSON holds what the report and the action file hold.
+    const std::string reportPath = doc["report"]["path"];
+    const cli::ReportSummary report = cli::ReadReport(test::ReadBytes(reportPath));
+    EXPECT_GT(report.Changes(), 0u);
+    EXPECT_EQ(doc["report"]["changes"], report.Changes());
+    EXPECT_EQ(doc["report"]["sections"].size(), report.sections.size());
+    std::multiset<std::string> fromJson, fromFile;
+    for (const Json& a : doc["actions"]) fromJson.insert(a["line"].get<std::string>());
+    for (const std::string& l : Lines(test::ReadBytes(doc["report"]["actionFile"]))) fromFile.insert(l);
+    EXPECT_EQ(fromJson, fromFile);
+    EXPECT_EQ(doc["undo"]["done"], fromFile.size());
+    EXPECT_EQ(doc["undo"]["notDone"], 0);
+    for (const Json& a : doc["undo"]["actions"]) EXPECT_EQ(a["outcome"], "done") << a.dump();
+    EXPECT_EQ(doc["after"]["path"], ToUpperAscii(backup) + "\\TRACK_LEFT.TSC");
+    // The machine as it was: files and folders, keys, INI entries.
+    DeleteFileA((windows + "\\system32\\sharelib64.dll").c_str());  // system32 is not tracked
+    const std::vector<std::string> after = Tree();
+    EXPECT_EQ(after, before) << "changed by the installation and its undo:\n" << Diff(before, after);
+    for (const RegPlace& place : kInstalledKeys) EXPECT_FALSE(KeyExists(place.root, place.path)) << place.path;
+    EXPECT_EQ(ProfileRead(windows + "\\win.ini", "NewApp", "Path", "<absent>", 64), "<absent>");
+    return doc;
+  }
+
+  test::TempDir dir;
+  bool systemExisted = true;
+  std::string windows, ini, backup;
+  std::map<std::string, std::optional<std::string>> saved;
+};
+
+// On a machine without boot files (as a fresh Wine prefix is) the installers' lines in
+// autoexec.bat and config.sys go with the files the undo removes.
+TEST_F(CliE2eTest, TrackUndoOfNewAppLeavesNothingOver) {
+  for (const char* f : kBootFiles) DeleteFileA(f);
+  const Json doc = TrackAndUndo(NEWAPP_SETUP);
+  const Json* registry = nullptr;
+  for (const Json& s : doc["report"]["sections"])
+    if (s["kind"] == "registry") registry = &s;
+  ASSERT_NE(registry, nullptr);
+  EXPECT_EQ((*registry)["count"], 12);
+  EXPECT_EQ(doc["undo"]["done"], doc["actions"].size());
+}
+
+TEST_F(CliE2eTest, TrackUndoOfSharedDllLeavesNothingOver) {
+  for (const char* f : kBootFiles) DeleteFileA(f);
+  const Json doc = TrackAndUndo(SHAREDDLL_SETUP);
+  EXPECT_FALSE(FileExists(windows + "\\system\\sharelib.dll"));
+  bool dll = false;
+  for (const Json& a : doc["actions"]) dll = dll || ContainsNoCase(a["line"].get<std::string>(), "sharelib.dll");
+  EXPECT_TRUE(dll) << doc["actions"].dump(1);
+}
+
+// Boot-file lines have no undo action: where autoexec.bat and config.sys were there
+// before, what the installer wrote into them is left over, and says so.
+TEST_F(CliE2eTest, TrackUndoReportsTheBootFileLinesItCannotUndo) {
+  Outcome run = Tessaryc({"track", "--undo", "--yes", "--json", "--", test::BuildPath(NEWAPP_SETUP), "/S"});
+  EXPECT_EQ(run.code, 1u) << run.err;
+  std::set<std::string> boot;
+  for (const Json& l : run.json["leftovers"]) {
+    EXPECT_FALSE(l["undoable"].get<bool>()) << l.dump();
+    if (l["kind"] == "boot") {
+      boot.insert(l["text"].get<std::string>());
+    } else {
+      EXPECT_EQ(l["section"], "C:\\") << l.dump();  // the boot files' new dates
+      EXPECT_EQ(l["change"], "updated") << l.dump();
+    }
+  }
+  EXPECT_EQ(boot, (std::set<std::string>{"SET NEWAPP=C:\\NEWAPP", "DEVICE=C:\\NEWAPP\\NEWAPP.SYS"}));
+  EXPECT_EQ(run.json["nothingLeftOver"], false);
+  EXPECT_NE(run.out.find("\"leftovers\""), std::string::npos);
+}
+
+// The program ends at once; the child it leaves behind makes its folder two seconds
+// later. Tracking waits for the whole job.
+TEST_F(CliE2eTest, TrackWaitsForEveryProcessTheProgramStarted) {
+  WriteSettings(false);
+  Outcome run = Tessaryc({"track", "--json", "--", test::BuildPath(SPAWNER_EXE), "spawn", "CliLateVendor"});
+  EXPECT_EQ(run.code, 1u) << run.err;
+  EXPECT_GE(run.json["program"]["processes"].get<int>(), 2);
+  bool late = false;
+  for (const Json& s : run.json["report"]["sections"])
+    for (const Json& e : s["entries"]) late = late || e["text"] == "ADDED  : CliLateVendor  (DIR)";
+  EXPECT_TRUE(late) << run.json["report"].dump(1);
+  EXPECT_TRUE(DirectoryExists(kLateFolder));
+}
+
+TEST_F(CliE2eTest, CompareExitCodesTellNoChangesChangesAndErrors) {
+  WriteSettings(false);
+  Outcome run = Tessaryc({"compare"});
+  EXPECT_EQ(run.code, 3u);
+  EXPECT_NE(run.err.find("no complete backup set in " + ToUpperAscii(backup)), std::string::npos) << run.err;
+  EXPECT_EQ(Tessaryc({"compare", "--frobnicate"}).code, 2u);
+  EXPECT_EQ(Tessaryc({"compare", "--dir", dir / "NOWHERE"}).code, 3u);
+
+  ASSERT_EQ(Tessaryc({"backup"}).code, 0u);
+  run = Tessaryc({"compare", "--json"});
+  EXPECT_EQ(run.code, 0u) << run.out << run.err;
+  EXPECT_EQ(run.json["report"]["changes"], 0);
+  EXPECT_EQ(run.json["report"]["path"], ToUpperAscii(backup) + "\\COMPARE.TSC");
+  EXPECT_TRUE(run.json["actions"].empty());
+
+  test::WriteBytes("C:\\Program Files\\CliNewFile.txt", "new");
+  run = Tessaryc({"compare", "--name", "SECOND"});
+  DeleteFileA("C:\\Program Files\\CliNewFile.txt");
+  EXPECT_EQ(run.code, 1u) << run.err;
+  bool counted = false;
+  for (const std::string& line : Lines(run.out))
+    counted = counted || (line.rfind("  C:\\Program Files ", 0) == 0 && EndsWithNoCase(line, " 1 added"));
+  EXPECT_TRUE(counted) << run.out;
+  EXPECT_NE(test::ReadBytes(ToUpperAscii(backup) + "\\SECOND.TSU").find("REMOVEFILE:CliNewFile.txt>FROM:C:\\Program Files"),
+            std::string::npos);
+  // The report is there: without --yes and with nobody to ask, it stays as it is.
+  const std::string second = test::ReadBytes(backup + "\\SECOND.TSC");
+  EXPECT_EQ(Tessaryc({"compare", "--name", "SECOND"}).code, 5u);
+  EXPECT_EQ(test::ReadBytes(backup + "\\SECOND.TSC"), second);
+  EXPECT_EQ(Tessaryc({"compare", "--name", "SECOND", "--yes"}).code, 0u);
+}
+
+class CliUndoTest : public CliE2eTest {
+ protected:
+  void SetUp() override {
+    CliE2eTest::SetUp();
+    WriteSettings(false);
+    files = dir.MakeDir("FILES");
+    test::WriteBytes(files + "\\a.txt", "a");
+    test::WriteBytes(files + "\\b.txt", "b");
+    test::WriteBytes(backup + "\\HAND.TSC", "Tessary configuration file comparison file.\r\n");
+    test::WriteBytes(backup + "\\HAND.TSU", "ADD:CliKey=1>TO:WIN.INI[TessaryCliTest]\r\nREMOVEFILE:b.txt>FROM:" + files +
+                                                "\r\nREMOVEFILE:a.txt>FROM:" + files + "\r\n");
+    ProfileFlush(windows + "\\win.ini");
+    winIni = test::ReadBytes(windows + "\\win.ini");
+    settingsFile = test::ReadBytes(ini);
+  }
+  // Nothing of the machine changed, and no log was written.
+  void ExpectUnchanged(const std::string& report = "HAND") {
+    EXPECT_TRUE(FileExists(files + "\\a.txt"));
+    EXPECT_TRUE(FileExists(files + "\\b.txt"));
+    ProfileFlush(windows + "\\win.ini");
+    EXPECT_EQ(test::ReadBytes(windows + "\\win.ini"), winIni);
+    EXPECT_EQ(test::ReadBytes(ini), settingsFile);
+    EXPECT_FALSE(FileExists(backup + "\\" + report + ".log"));
+  }
+  std::string files, winIni, settingsFile;
+};
+
+TEST_F(CliUndoTest, ActionsAreListedAsTheDialogListsThem) {
+  Outcome run = Tessaryc({"actions", "HAND", "--json"});
+  EXPECT_EQ(run.code, 0u) << run.err;
+  ASSERT_EQ(run.json["actions"].size(), 3u);
+  EXPECT_EQ(run.json["actions"][0]["entry"], "ADD:CLIKEY=1>TO:WIN.INI[TESSARYCLITEST]");
+  EXPECT_EQ(run.json["actions"][1]["entry"], "REMOVEFILE:A.TXT>FROM:" + ToUpperAscii(files));
+  EXPECT_EQ(run.json["actions"][1]["line"], "REMOVEFILE:a.txt>FROM:" + files);
+  EXPECT_EQ(run.json["actions"][1]["kind"], "removeFile");
+  EXPECT_EQ(run.json["actions"][1]["target"], files + "\\a.txt");
+  // The report is an object in every command's document, with its action file.
+  // (The backup directory comes back as the settings' reader spells it.)
+  EXPECT_TRUE(EqualsNoCase(run.json["report"]["path"].get<std::string>(), backup + "\\HAND.TSC")) << run.json["report"];
+  EXPECT_TRUE(EqualsNoCase(run.json["report"]["actionFile"].get<std::string>(), backup + "\\HAND.TSU"))
+      << run.json["report"];
+}
+
+TEST_F(CliUndoTest, DryRunChangesNothing) {
+  Outcome run = Tessaryc({"undo", "HAND", "--dry-run", "--json"});
+  EXPECT_EQ(run.code, 0u) << run.err;
+  ASSERT_EQ(run.json["actions"].size(), 3u);
+  for (const Json& a : run.json["actions"]) EXPECT_EQ(a["outcome"], "wouldDo");
+  EXPECT_TRUE(EqualsNoCase(run.json["report"]["actionFile"].get<std::string>(), backup + "\\HAND.TSU"))
+      << run.json["report"];
+  ExpectUnchanged();
+  // Without --yes and with nobody to ask, undo changes nothing either.
+  run = Tessaryc({"undo", "HAND"});
+  EXPECT_EQ(run.code, 5u);
+  EXPECT_NE(run.err.find("confirm with --yes"), std::string::npos) << run.err;
+  ExpectUnchanged();
+}
+
+TEST_F(CliUndoTest, OnlyCarriesOutTheChosenActions) {
+  EXPECT_EQ(Tessaryc({"undo", "HAND", "--yes", "--only", "nothing like it"}).code, 3u);
+  ExpectUnchanged();
+  Outcome run = Tessaryc({"undo", "HAND", "--yes", "--json", "--only", "a.txt"});
+  EXPECT_EQ(run.code, 0u) << run.err;
+  EXPECT_FALSE(FileExists(files + "\\a.txt"));
+  EXPECT_TRUE(FileExists(files + "\\b.txt"));
+  EXPECT_EQ(ProfileRead(windows + "\\win.ini", "TessaryCliTest", "CliKey", "<absent>", 16), "<absent>");
+  EXPECT_EQ(run.json["done"], 1);
+  EXPECT_EQ(run.json["notDone"], 0);
+  for (const Json& a : run.json["actions"])
+    EXPECT_EQ(a["chosen"], a["entry"].get<std::string>().find("A.TXT") != std::string::npos) << a.dump();
+  const std::string log = test::ReadBytes(backup + "\\HAND.log");
+  EXPECT_NE(log.find("DONE:REMOVEFILE:A.TXT>FROM:" + ToUpperAscii(files) + "\r\n"), std::string::npos) << log;
+  EXPECT_NE(log.find("NOT DONE:REMOVEFILE:B.TXT"), std::string::npos) << log;  // as the dialog logs the rest
+  EXPECT_EQ(test::ReadBytes(ini), settingsFile);  // the dialog's remembered check boxes stay
+}
+
+TEST_F(CliUndoTest, BadInputIsRefusedWithNothingChanged) {
+  // A hostile line: the whole file is refused before anything is done.
+  test::WriteBytes(backup + "\\EVIL.TSC", "x\r\n");
+  test::WriteBytes(backup + "\\EVIL.TSU", "REMOVEFILE:b.txt>FROM:" + files + "\r\nREMOVEFILE:..\\..\\WINDOWS>FROM:" +
+                                              files + "\r\nREG_DAT_REMOVE:HKEY_LOCAL_MACHINE>FROM:REG.DAT\r\n");
+  Outcome run = Tessaryc({"undo", "EVIL", "--yes"});
+  EXPECT_EQ(run.code, 3u);
+  EXPECT_NE(run.err.find("integrity error"), std::string::npos) << run.err;
+  ExpectUnchanged("EVIL");
+  EXPECT_EQ(Tessaryc({"actions", backup + "\\EVIL.TSC"}).code, 3u);
+  // A report without its action file, a report that is not there.
+  test::WriteBytes(backup + "\\LONE.TSC", "x\r\n");
+  run = Tessaryc({"undo", "LONE", "--yes"});
+  EXPECT_EQ(run.code, 3u);
+  EXPECT_NE(run.err.find("has no action file"), std::string::npos) << run.err;
+  EXPECT_EQ(Tessaryc({"undo", "NOSUCH", "--yes"}).code, 3u);
+  EXPECT_EQ(Tessaryc({"track", "--", "C:\\no\\such\\setup.exe"}).code, 3u);
+  ExpectUnchanged("LONE");
+}
+
+// Ctrl+C while the registry is compared: the run stops at its next check, as Cancel in
+// the progress dialog stops it, and the report ends with the cancellation line.
+TEST_F(CliE2eTest, CtrlCStopsACompareAtTheNextCheck) {
+  WriteSettings(false, "[registry]\r\nCuruser=yes\r\n");
+  HKEY many = nullptr;
+  ASSERT_EQ(RegCreateKeyA(HKEY_CURRENT_USER, kManyKeys, &many), ERROR_SUCCESS);
+  const RegKeyHandle owner(many);
+  for (int g = 0; g < 40; ++g) {
+    HKEY group = nullptr;
+    RegCreateKeyA(many, ("G" + std::to_string(g)).c_str(), &group);
+    const RegKeyHandle groupOwner(group);
+    for (int k = 0; k < 1000; ++k) {
+      HKEY key = nullptr;
+      if (RegCreateKeyA(group, ("K" + std::to_string(k)).c_str(), &key) == ERROR_SUCCESS) RegKeyHandle{key};
+    }
+  }
+  ASSERT_EQ(Tessaryc({"backup", "--quiet"}).code, 0u);
+  HKEY added = nullptr;
+  RegCreateKeyA(many, "Added", &added);
+  RegKeyHandle{added};
+
+  bool sent = false;
+  Outcome run = Tessaryc({"compare", "--name", "CTRLC"}, CREATE_NEW_CONSOLE, [&](HANDLE process, const std::string& errPath) {
+    // Once the registry section has begun, Ctrl+C on the program's console.
+    if (!test::WaitFor([&] { return test::ReadBytes(errPath).find("Comparing Registry") != std::string::npos; },
+                       120000))
+      return;
+    FreeConsole();
+    if (AttachConsole(GetProcessId(process))) {
+      SetConsoleCtrlHandler(nullptr, TRUE);
+      sent = GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0) != 0;
+      FreeConsole();
+    }
+  });
+  ASSERT_TRUE(sent) << run.err;
+  EXPECT_EQ(run.code, 130u) << run.err;
+  const std::string report = test::ReadBytes(backup + "\\CTRLC.TSC");
+  EXPECT_EQ(report.substr(report.size() - std::string("---COMPARE CANCELLED BY USER---").size()),
+            "---COMPARE CANCELLED BY USER---");
+  EXPECT_TRUE(FileExists(backup + "\\CTRLC.TSU"));
+  EXPECT_NE(run.err.find("compare interrupted"), std::string::npos) << run.err;
+}
+
+}  // namespace
+}  // namespace tessary
