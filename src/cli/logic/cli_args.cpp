@@ -8,7 +8,7 @@ namespace tessary::cli {
 namespace {
 
 constexpr unsigned kCompare = CommandBit(CliCommand::Compare), kUndo = CommandBit(CliCommand::Undo),
-                   kTrack = CommandBit(CliCommand::Track);
+                   kTrack = CommandBit(CliCommand::Track), kBackup = CommandBit(CliCommand::Backup);
 
 const std::vector<CommandSpec> kCommands = {
     {"backup", CliCommand::Backup, Operand::None, "take a backup set (as the Backup command does)"},
@@ -40,6 +40,8 @@ const std::vector<FlagSpec> kFlags = {
      "undo every action, compare again, report what is left over"},
     {"--dll-check", nullptr, kUndo | kTrack, false, [](CliOptions& o, const std::string&) { o.dllCheck = true; },
      "before deleting a DLL, look for programs still importing it"},
+    {"--deep", nullptr, kBackup | kCompare | kTrack, false, [](CliOptions& o, const std::string&) { o.deep = true; },
+     "deep tracking for this run: today's install locations, all subfolders"},
     {"--dry-run", nullptr, kUndo, false, [](CliOptions& o, const std::string&) { o.dryRun = true; },
      "print what would be done and change nothing"},
     {"--json", nullptr, kEveryCommand, false, [](CliOptions& o, const std::string&) { o.json = true; },

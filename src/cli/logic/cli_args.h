@@ -39,6 +39,7 @@ struct CliOptions {
   bool dryRun = false;
   bool dllCheck = false;
   bool undo = false;
+  bool deep = false;  // backup, compare, track --deep: deep tracking whatever tessary.ini says
 };
 
 // What a command takes besides flags.
