@@ -77,6 +77,19 @@ void CheckLoadedLine(const std::string& line) {
         FUZZ_EXPECT(EqualsNoCase(a->keyPath, a->root + "\\" + a->subkey), "REG_DAT_REMOVE key path", a->keyPath);
       }
       break;
+    case ActionKind::RegValueRemove:
+    case ActionKind::RegValueRestore:
+      if (auto a = ParseValueAction(line)) {
+        bool known = false;
+        for (const char* root : kRoots) known = known || a->root == root;
+        FUZZ_EXPECT(known, "value action root", a->root);
+        FUZZ_EXPECT(a->subkey.empty() || (a->subkey.front() != '\\' && a->subkey.back() != '\\' &&
+                                          a->subkey.find("\\\\") == std::string::npos),
+                    "value action subkey with an empty piece", a->subkey);
+        FUZZ_EXPECT(!a->restore || (a->data.whole && a->data.bytes.size() == a->data.size),
+                    "value restore without its whole data", line);
+      }
+      break;
     case ActionKind::None:
       break;
   }

@@ -24,6 +24,7 @@
 #include "platform/files.h"
 #include "platform/folders.h"
 #include "platform/profile.h"
+#include "platform/registry.h"
 #include "snapshot/backup_run.h"
 #include "uninstall/dll_scan.h"
 #include "uninstall/logic/action_file.h"
@@ -206,7 +207,7 @@ class Session {
     const auto start = Clock::now();
     progress_.Reset();
     const std::size_t before = prompter_.shown().size();
-    const CompareOkResult result = CompareOk(host_, name);
+    const CompareOkResult result = CompareOk(host_, name, nullptr, {}, "C:", Values());
     timings_[timing] = Seconds(start);
     if (result.stay) {
       outcome.code = Error(kExitDeclined, "the report " + host_.State().BackupDirectory + "\\" + name +
@@ -317,8 +318,15 @@ class Session {
     if (!settingsExisted) DeleteFileA(settings.path().c_str());
 
     const std::string log = ReadWholeFile(outcome.log).value_or("");
+    // The log names a value action readably, not by its line.
+    std::vector<std::string> loggedAs = listed.entries;
+    for (std::size_t i = 0; i < loggedAs.size(); ++i) {
+      const ActionKind kind = ClassifyAction(loggedAs[i]);
+      if (kind != ActionKind::RegValueRemove && kind != ActionKind::RegValueRestore) continue;
+      if (const auto value = ParseValueAction(listed.originals[i])) loggedAs[i] = DescribeValueAction(*value, AnsiText);
+    }
     const std::vector<ActionOutcome> outcomes =
-        OutcomesFromLog(std::string_view(log).substr(std::min(logBefore, log.size())), listed.entries, chosen);
+        OutcomesFromLog(std::string_view(log).substr(std::min(logBefore, log.size())), loggedAs, chosen);
     for (std::size_t i = 0; i < listed.entries.size(); ++i) {
       if (listed.entries[i].empty()) continue;
       Json a = ActionJson(i + 1, listed.originals[i]);
@@ -348,7 +356,7 @@ class Session {
   int Backup() {
     if (auto failed = CheckBackupDirectory()) return *failed;
     const auto start = Clock::now();
-    const int result = RunBackup(host_, RunMode::Interactive, nullptr);
+    const int result = RunBackup(host_, RunMode::Interactive, nullptr, {}, Values());
     timings_["backup"] = Seconds(start);
     host_.RefreshLastBackup();
     doc_["backup"] = {{"directory", host_.State().BackupDirectory}, {"time", host_.State().LastBackupText}};
@@ -358,6 +366,9 @@ class Session {
     Say("backup set written to " + host_.State().BackupDirectory + " (" + host_.State().LastBackupText + ")");
     return kExitOk;
   }
+
+  // --values records registry values whatever the settings say.
+  ValuesSwitch Values() const { return o_.values ? ValuesSwitch::On : ValuesSwitch::FromSettings; }
 
   int Compare() {
     if (auto failed = CheckBackupSet()) return *failed;
@@ -382,7 +393,7 @@ class Session {
     std::size_t unreadable = 0;
     for (std::size_t i = 0; i < listed.entries.size(); ++i) {
       if (listed.entries[i].empty()) continue;
-      const bool readable = ActionReadable(listed.entries[i]);
+      const bool readable = ActionReadable(listed.entries[i], listed.originals[i]);
       unreadable += readable ? 0 : 1;
       char number[16];
       std::snprintf(number, sizeof number, "%4zu%s ", i + 1, readable ? " " : "!");
@@ -405,7 +416,7 @@ class Session {
     const std::vector<bool> chosen = ChooseActions(listed.entries, o_.only);
     const std::size_t count = static_cast<std::size_t>(std::count(chosen.begin(), chosen.end(), true));
     for (std::size_t i = 0; i < listed.entries.size(); ++i) {
-      if (!chosen[i] || ActionReadable(listed.entries[i])) continue;
+      if (!chosen[i] || ActionReadable(listed.entries[i], listed.originals[i])) continue;
       return Error(kExitBadInput, "integrity error in " + actionFile + ": " + listed.entries[i] +
                                       "; nothing was changed");
     }
@@ -472,7 +483,7 @@ class Session {
 
     // Backup.
     auto start = Clock::now();
-    const int backup = RunBackup(host_, RunMode::Interactive, nullptr);
+    const int backup = RunBackup(host_, RunMode::Interactive, nullptr, {}, Values());
     timings_["backup"] = Seconds(start);
     host_.RefreshLastBackup();
     doc_["backup"] = {{"directory", host_.State().BackupDirectory}, {"time", host_.State().LastBackupText}};

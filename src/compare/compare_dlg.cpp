@@ -47,7 +47,8 @@ std::string ProposeCompareName(Host& host) {
 }
 
 CompareOkResult CompareOk(Host& host, const std::string& fieldText, WindowHandle owner,
-                          const std::function<void()>& beforeProgress, const std::string& bootDirectory) {
+                          const std::function<void()>& beforeProgress, const std::string& bootDirectory,
+                          ValuesSwitch values) {
   const AppState& state = host.State();
   std::string name = fieldText.substr(0, std::min(fieldText.size(), kCompareNameLimit));
   if (state.SentinoxPass) {
@@ -67,7 +68,7 @@ CompareOkResult CompareOk(Host& host, const std::string& fieldText, WindowHandle
     if (answer != id::kYes) return {true, ""};
   }
   host.PumpMessages();
-  const bool ok = RunCompare(host, reportPath, beforeProgress, bootDirectory);
+  const bool ok = RunCompare(host, reportPath, beforeProgress, bootDirectory, values);
   return {false, ok ? reportPath : std::string()};
 }
 

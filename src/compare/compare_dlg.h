@@ -8,6 +8,7 @@
 
 #include "core/dialog.h"
 #include "core/host.h"
+#include "snapshot/values_switch.h"
 
 namespace tessary {
 
@@ -30,9 +31,11 @@ struct CompareOkResult {
   std::string reportPath;
 };
 
-// The OK operation with the text of the name field.
+// The OK operation with the text of the name field. `values` decides whether registry
+// values are compared ([registry] RecordValues unless the caller decides: tessaryc's --values).
 CompareOkResult CompareOk(Host& host, const std::string& fieldText, WindowHandle owner = nullptr,
-                          const std::function<void()>& beforeProgress = {}, const std::string& bootDirectory = "C:");
+                          const std::function<void()>& beforeProgress = {}, const std::string& bootDirectory = "C:",
+                          ValuesSwitch values = ValuesSwitch::FromSettings);
 
 class TCompareDlg : public Dialog {
  public:

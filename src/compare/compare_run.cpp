@@ -154,7 +154,7 @@ std::string ActionFileWrittenFor(const std::string& reportPath) {
 }
 
 bool RunCompare(Host& host, const std::string& reportPath, const std::function<void()>& beforeProgress,
-                const std::string& bootDirectory) {
+                const std::string& bootDirectory, ValuesSwitch values) {
   AppState& state = host.State();
   Prompter& prompts = host.Prompts();
   Settings settings = host.AppSettings();
@@ -229,6 +229,7 @@ bool RunCompare(Host& host, const std::string& reportPath, const std::function<v
   run.windowsDirectory = state.WindowsDirectory;
   run.bootDirectory = bootDirectory;
   run.sameDate = same;
+  run.values = values;
   run.noChangesFound = same.autoexec && same.msdos && same.config && same.win && same.system && same.protocol;
   run.reportFile = &report;
   run.actionFile = &actions;

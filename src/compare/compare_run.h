@@ -10,6 +10,7 @@
 
 #include "core/host.h"
 #include "platform/files.h"
+#include "snapshot/registry_export.h"
 
 namespace tessary {
 
@@ -41,6 +42,9 @@ struct CompareRun {
   struct SameDates {
     bool autoexec = true, config = true, msdos = true, win = true, system = true, protocol = true;
   } sameDate = {};
+  // Whether the registry section records and compares values: [registry] RecordValues
+  // unless the caller decides (tessaryc's --values).
+  ValuesSwitch values = ValuesSwitch::FromSettings;
 
   AppState& State() { return host.State(); }
   Settings AppSettings() { return host.AppSettings(); }
@@ -107,8 +111,8 @@ std::string ActionFileWrittenFor(const std::string& reportPath);
 // characters, ".TSC" or ".SNC" in a Sentinox pass) and the action file beside it.
 // `beforeProgress` runs just before the progress dialog opens (the Compare dialog moves
 // itself out of sight there). The boot files are read from `bootDirectory`. True when
-// the run finished.
+// the run finished. `values` decides whether the registry's values are compared.
 bool RunCompare(Host& host, const std::string& reportPath, const std::function<void()>& beforeProgress = {},
-                const std::string& bootDirectory = "C:");
+                const std::string& bootDirectory = "C:", ValuesSwitch values = ValuesSwitch::FromSettings);
 
 }  // namespace tessary

@@ -19,6 +19,7 @@
 #include "platform/ascii.h"
 #include "platform/files.h"
 #include "platform/text_lines.h"
+#include "snapshot/logic/value_snapshot.h"
 #include "snapshot/registry_export.h"
 #include "uninstall/logic/action_file.h"
 
@@ -116,19 +117,31 @@ SectionResult CompareRegistrySnapshots(CompareRun& run, const UnwritableKeys* un
   AppState& state = run.State();
   Settings settings = run.AppSettings();
   run.showRegistryKeys = settings.IsYes(settings::kShowProgress);
+  const bool values = RecordsValues(settings, run.values);
   const std::string backupExt = state.RunMode == RunMode::Sentinox ? ".SNB" : ".TSB";
+  auto current = [&](const std::string& base) { return state.BackupDirectory + "\\" + base + ".TST"; };
+  auto backup = [&](const std::string& base) { return state.BackupDirectory + "\\" + base + backupExt; };
 
-  BranchPlan plans[7];
-  for (int i = 0; i < 7; ++i) {
-    const RegistryBranch& branch = kRegistryBranches[i];
+  BranchPlan plans[kAllBranchCount];
+  for (std::size_t i = 0; i < kAllBranchCount; ++i) {
+    const RegistryBranch& branch = BranchAt(i);
+    if (i >= std::size(kRegistryBranches)) {
+      // A value branch: compared with values, while the branch that holds it is off; a
+      // backup taken without values has none (the values part says so).
+      plans[i] = BranchPlan::Disabled;
+      if (!values || settings.IsYes(*branch.compareSwitch)) continue;
+      std::optional<std::string> currentText = ReadWholeFile(current(branch.fileBase));
+      std::optional<std::string> backupText = currentText ? ReadWholeFile(backup(branch.fileBase)) : std::nullopt;
+      if (currentText && backupText)
+        plans[i] = SnapshotsSame(*currentText, *backupText) ? BranchPlan::Unchanged : BranchPlan::Walk;
+      continue;
+    }
     if (!settings.IsYes(*branch.compareSwitch)) {
       plans[i] = BranchPlan::Disabled;
       continue;
     }
-    std::string current = state.BackupDirectory + "\\" + branch.fileBase + ".TST";
-    std::string backup = state.BackupDirectory + "\\" + branch.fileBase + backupExt;
-    std::optional<std::string> currentText = ReadWholeFile(current);
-    std::optional<std::string> backupText = currentText ? ReadWholeFile(backup) : std::nullopt;
+    std::optional<std::string> currentText = ReadWholeFile(current(branch.fileBase));
+    std::optional<std::string> backupText = currentText ? ReadWholeFile(backup(branch.fileBase)) : std::nullopt;
     if (!currentText || !backupText) {
       run.host.Prompts().Ask(kBranchTexts[i].missingText, kBranchTexts[i].missingCaption);
       return SectionResult::Done;
@@ -139,18 +152,18 @@ SectionResult CompareRegistrySnapshots(CompareRun& run, const UnwritableKeys* un
   {
     SectionOutput out(run);
     out.Report("================\nRegistry keys ADDED:\n- - - - -\n");
-    for (int i = 0; i < 7; ++i) {
-      const RegistryBranch& branch = kRegistryBranches[i];
+    for (std::size_t i = 0; i < kAllBranchCount; ++i) {
+      const RegistryBranch& branch = BranchAt(i);
+      const bool valuesBranch = i >= std::size(kRegistryBranches);
+      if (valuesBranch && plans[i] == BranchPlan::Disabled) continue;
       run.progress.SetDetailText(branch.progressText);
       run.progress.Pump();
       if (plans[i] == BranchPlan::Disabled) {
         out.Report(kBranchTexts[i].disabledLine);
         continue;
       }
-      if (plans[i] == BranchPlan::Walk) {
-        ReportAddedKeys(run, out, branch, state.BackupDirectory + "\\" + branch.fileBase + ".TST",
-                        state.BackupDirectory + "\\" + branch.fileBase + backupExt);
-      }
+      if (plans[i] == BranchPlan::Walk)
+        ReportAddedKeys(run, out, branch, current(branch.fileBase), backup(branch.fileBase));
       // Keys the snapshots cannot hold were compared with nothing, changed branch or
       // not: the report names them (on one line) and no action does.
       if (unwritable) {
@@ -161,6 +174,32 @@ SectionResult CompareRegistrySnapshots(CompareRun& run, const UnwritableKeys* un
       }
     }
     out.Report("================\n");
+    if (values) {
+      ValueFindings findings;
+      for (std::size_t i = 0; i < kAllBranchCount; ++i) {
+        const RegistryBranch& branch = BranchAt(i);
+        const bool valuesBranch = i >= std::size(kRegistryBranches);
+        // A value branch's own snapshot exists only while the branch holding it is off.
+        if (!valuesBranch && plans[i] == BranchPlan::Disabled) continue;
+        if (valuesBranch && (settings.IsYes(*branch.compareSwitch))) continue;
+        run.progress.SetDetailText(branch.progressText);
+        run.progress.Pump();
+        const std::string base = ValueSnapshotBase(branch.fileBase);
+        bool read = false;
+        try {
+          read = CollectValueChanges(current(base), backup(base), branch.progressText, findings);
+        } catch (const std::bad_alloc&) {
+          run.host.Prompts().Ask("Not enough memory.", "Out of memory error.");
+        }
+        if (!read)
+          findings.notes.push_back("***Values were not recorded at backup for: " + std::string(branch.progressText) +
+                                   " Registry Branch.");
+      }
+      WriteValueSection(out, findings);
+      // A value added, changed or deleted is a change like a key (the notes are not).
+      if (!findings.added.empty() || !findings.changed.empty() || !findings.deleted.empty())
+        run.noChangesFound = false;
+    }
   }
   DeleteCompareSnapshots(state.BackupDirectory);
   return run.CheckCancelled() ? SectionResult::Cancelled : SectionResult::Done;
@@ -169,7 +208,7 @@ SectionResult CompareRegistrySnapshots(CompareRun& run, const UnwritableKeys* un
 SectionResult CompareRegistry(CompareRun& run) {
   run.progress.SetDetailText("Preparing to scan Registry...");
   UnwritableKeys unwritable;
-  ExportRegistryForCompare(run.host, &unwritable);
+  ExportRegistryForCompare(run.host, &unwritable, run.values);
   run.progress.SetDetailText("Preparing to compare Registry...");
   return CompareRegistrySnapshots(run, &unwritable);
 }

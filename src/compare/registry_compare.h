@@ -2,6 +2,9 @@
 // time, each reported with a REG_DAT_REMOVE action.
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "compare/compare_run.h"
 #include "snapshot/registry_export.h"
 
@@ -15,5 +18,25 @@ SectionResult CompareRegistrySnapshots(CompareRun& run, const UnwritableKeys* un
 
 // Deletes every "*.TST" file of the backup directory.
 void DeleteCompareSnapshots(const std::string& backupDirectory);
+
+// The "Registry values" part of the section (written when values are recorded): what
+// the branches' value snapshots found, each kind in branch and walk order, and the
+// actions, in the same order.
+struct ValueFindings {
+  std::vector<std::string> notes;  // "***Values were not recorded at backup for: ..." lines
+  std::string added, changed, deleted;  // report lines, each ending in "\n"
+  std::vector<std::string> addedActions, changedActions, deletedActions;
+  bool any() const { return !added.empty() || !changed.empty() || !deleted.empty() || !notes.empty(); }
+};
+
+// Holds one branch's fresh value snapshot (`currentPath`) against the backup's and adds
+// what differs to `findings`, every key path behind `prefix` (the branch's progress text,
+// "HKEY_CURRENT_USER"). False, with nothing added, when a file is missing or is not a
+// value snapshot.
+bool CollectValueChanges(const std::string& currentPath, const std::string& backupPath, const std::string& prefix,
+                         ValueFindings& findings);
+
+// Appends the part to the report and its actions to the action file.
+void WriteValueSection(SectionOutput& out, const ValueFindings& findings);
 
 }  // namespace tessary

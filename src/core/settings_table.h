@@ -62,6 +62,8 @@ inline constexpr SettingKey kCClasses{"registry", "CClasses", "no", 5};
 inline constexpr SettingKey kCClsid{"registry", "CClsid", "no", 5};
 inline constexpr SettingKey kCCrConfig{"registry", "CCrConfig", "no", 5};
 inline constexpr SettingKey kCDynData{"registry", "CDynData", "no", 5};
+// Registry values and their data, besides the key names (off by default).
+inline constexpr SettingKey kRecordValues{"registry", "RecordValues", "no", 5};
 
 // [Directories]
 inline constexpr SettingKey kDirWin{"Directories", "Win", "yes", 5};

@@ -84,6 +84,7 @@ RegistryForm LoadRegistryForm(const Settings& s) {
   f.cclsid = s.IsYes(settings::kCClsid);
   f.ccrconfig = s.IsYes(settings::kCCrConfig);
   f.cdyndata = s.IsYes(settings::kCDynData);
+  f.values = s.IsYes(settings::kRecordValues);
   return f;
 }
 
@@ -99,6 +100,7 @@ bool SaveRegistryForm(const Settings& s, const RegistryForm& f) {
   s.WriteYesNo(InSection(settings::kCClsid, "Registry"), f.cclsid);
   s.WriteYesNo(InSection(settings::kCCrConfig, "Registry"), f.ccrconfig);
   s.WriteYesNo(InSection(settings::kCDynData, "Registry"), f.cdyndata);
+  if (f.values || s.IsYes(settings::kRecordValues)) s.WriteYesNo(InSection(settings::kRecordValues, "Registry"), f.values);
   return !s.WriteFailed();
 }
 

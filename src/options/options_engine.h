@@ -29,10 +29,13 @@ struct RegistryForm {
   bool showProgress = true, compSentinox = true;
   bool curuser = false, cusers = false, clocmach = false, csoftware = false;
   bool cclasses = false, cclsid = false, ccrconfig = false, cdyndata = false;
+  bool values = false;  // [registry] RecordValues
 };
 
 RegistryForm LoadRegistryForm(const Settings& settings);
-// False when a setting could not be written; the dialog then shows kSettingsNotSaved.
+// Writes the keys in the dialog's order; RecordValues last, and only when it is on or
+// was on, so that a settings file that never had it stays as it was. False when a
+// setting could not be written; the dialog then shows kSettingsNotSaved.
 bool SaveRegistryForm(const Settings& settings, const RegistryForm& form);
 
 // ---- Options ----

@@ -21,6 +21,7 @@ BOOL TRegistryDlg::OnInit() {
   SetChecked(IDC_REGISTRY_CLSID, f.cclsid);
   SetChecked(IDC_REGISTRY_CRCONFIG, f.ccrconfig);
   SetChecked(IDC_REGISTRY_DYNDATA, f.cdyndata);
+  SetChecked(IDC_REGISTRY_VALUES, f.values);
   return TRUE;
 }
 
@@ -37,6 +38,7 @@ bool TRegistryDlg::OnCommand(int id, int notifyCode, HWND control) {
   f.cclsid = IsChecked(IDC_REGISTRY_CLSID);
   f.ccrconfig = IsChecked(IDC_REGISTRY_CRCONFIG);
   f.cdyndata = IsChecked(IDC_REGISTRY_DYNDATA);
+  f.values = IsChecked(IDC_REGISTRY_VALUES);
   if (!SaveRegistryForm(host_.AppSettings(), f)) {
     host_.Prompts().Ask(kSettingsNotSaved, "File error", mb::kOk, hwnd());
     return true;

@@ -4,12 +4,30 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
 #include "handles.h"
 
 namespace tessary {
+
+// One value as RegKey::EnumValue and QueryValue read it: the name in UTF-16 code units,
+// the type, and the data byte for byte. The buffers are kept from one read to the next,
+// so a walk that reads every value allocates only when a value is larger than any before.
+class RegValue {
+ public:
+  std::u16string_view name() const { return std::u16string_view(name_.data(), nameLength_); }
+  std::uint32_t type() const { return type_; }
+  std::string_view data() const { return std::string_view(data_.data(), dataLength_); }
+
+ private:
+  friend class RegKey;
+  std::u16string name_;
+  std::string data_;
+  std::size_t nameLength_ = 0, dataLength_ = 0;
+  std::uint32_t type_ = 0;
+};
 
 class RegKey {
  public:
@@ -35,6 +53,13 @@ class RegKey {
   HKEY get() const { return owned_ ? owned_.get() : borrowed_; }
   void Close();
 
+  // Opens `path` below `root` for reading and writing values, one name at a time; an
+  // empty path opens the root itself. An empty name on the way fails.
+  static RegKey OpenForValues(HKEY root, const std::string& path);
+  // Opens `path` below `root` for writing values, creating every key on the way that is
+  // missing (RegCreateKeyExA, one name at a time); an empty path opens the root itself.
+  // An empty name on the way fails.
+  static RegKey CreateForWriting(HKEY root, const std::string& path);
   // RegOpenKeyExA: the subkey `name` of this key (one name, or a path the registry takes
   // whole) with the given access; an empty key when it cannot be opened.
   RegKey OpenSubKey(const std::string& name, REGSAM access = KEY_READ) const;
@@ -51,6 +76,19 @@ class RegKey {
   // buffer is read whole, never cut, so a walk does not lose it or its siblings; a
   // name with a NUL inside keeps it and what follows.
   Enum EnumKey(DWORD index, std::string& name) const;
+  // The value at `index` (RegEnumValueW): its name and data whole, however long. Values
+  // are read through the wide calls: the ANSI ones pass names and string data through the
+  // code page, which turns every character outside it into "?", and so could neither
+  // report nor put back such a value as it was.
+  Enum EnumValue(DWORD index, RegValue& value) const;
+  // The value of that name (RegQueryValueExW, or the native call for a name holding a
+  // NUL, which the Win32 calls cannot name); false when there is none.
+  bool QueryValue(std::u16string_view name, RegValue& value) const;
+  // Sets the value exactly as given: type and data byte for byte (string data is not
+  // given a terminating NUL it does not have). False when the registry refuses.
+  bool SetValue(std::u16string_view name, std::uint32_t type, std::string_view data) const;
+  // Deletes the value; false when there is none or the registry refuses.
+  bool DeleteValue(std::u16string_view name) const;
   // String data of a value (up to maxBytes bytes including the zero), or false.
   bool QueryString(const char* valueName, std::string& out, DWORD maxBytes = 256) const;
   // The registry's own full name of the key ("\REGISTRY\MACHINE\SOFTWARE\Classes\CLSID"
@@ -66,6 +104,10 @@ class RegKey {
   RegKeyHandle owned_;        // a key this object opened
   HKEY borrowed_ = nullptr;   // a predefined root, never closed
 };
+
+// UTF-16 text in the ANSI code page, for people (reports, questions, the Uninstall
+// Actions dialog): a character the code page lacks shows as "?".
+std::string AnsiText(std::u16string_view units);
 
 // The predefined key of a root named in full (any letter case, see registry_roots.h):
 // "HKEY_CURRENT_USER" gives HKEY_CURRENT_USER. Null for any other name.

@@ -48,7 +48,8 @@ ProgressCancel BackupProgressCancel(RunMode mode) {
   return mode == RunMode::Interactive ? ProgressCancel::Hidden : ProgressCancel::Shown;
 }
 
-int RunBackup(Host& host, RunMode mode, WindowHandle owner, const RegistryExport& exportRegistry) {
+int RunBackup(Host& host, RunMode mode, WindowHandle owner, const RegistryExport& exportRegistry,
+              ValuesSwitch values) {
   AppState& state = host.State();
   std::unique_ptr<Progress> progress = host.Progresses().Open("Please wait...", BackupProgressCancel(mode));
   progress->SetMainText("Backing up files.");
@@ -80,7 +81,7 @@ int RunBackup(Host& host, RunMode mode, WindowHandle owner, const RegistryExport
 
   step("Registry...This may take a minute.");
   bool registryOk = exportRegistry ? exportRegistry(host, mode, stage.directory())
-                                   : ExportRegistryForBackup(host, mode, stage.directory());
+                                   : ExportRegistryForBackup(host, mode, stage.directory(), values);
   progress->Pump();
   if (!registryOk) host.Prompts().Ask(kRegistryError, "File error", mb::kOk, owner);
   complete &= registryOk;
@@ -157,6 +158,8 @@ int RunBackup(Host& host, RunMode mode, WindowHandle owner, const RegistryExport
   } else {
     // No deep listing of an older backup stays beside this set to be taken for its own.
     RemoveOtherDeepListings(state.BackupDirectory, ext, deepIds);
+    // The new set has no values: none that an earlier backup recorded may stay beside it.
+    if (!RecordsValues(host.AppSettings(), values)) DeleteValueSnapshots(state.BackupDirectory, RegistryBackupExtension(mode));
   }
   return 0;
 }

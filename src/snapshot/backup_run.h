@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "core/host.h"
+#include "snapshot/values_switch.h"
 
 namespace tessary {
 
@@ -21,7 +22,10 @@ ProgressCancel BackupProgressCancel(RunMode mode);
 // the set is replaced only when all of them are complete; a step that fails (a copy, the
 // registry, a listing, a folder that cannot be read) is reported and the older set
 // stays. Returns 1 when the backup directory does not exist (nothing is written), else 0.
-int RunBackup(Host& host, RunMode mode, WindowHandle owner, const RegistryExport& exportRegistry = {});
+// `values` decides whether the registry's values are recorded ([registry] RecordValues
+// unless the caller decides: tessaryc's --values).
+int RunBackup(Host& host, RunMode mode, WindowHandle owner, const RegistryExport& exportRegistry = {},
+              ValuesSwitch values = ValuesSwitch::FromSettings);
 
 // What the user chose in the Backup dialog's confirmation.
 enum class BackupChoice { Cancel, Backup, Express };

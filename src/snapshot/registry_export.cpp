@@ -1,6 +1,7 @@
 #include "snapshot/registry_export.h"
 
 #include <iterator>
+#include <memory>
 
 #include "platform/ascii.h"
 #include "platform/files.h"
@@ -8,6 +9,7 @@
 #include "platform/text_lines.h"
 #include "snapshot/backup_run.h"
 #include "snapshot/logic/backup_names.h"
+#include "snapshot/logic/value_snapshot.h"
 
 namespace tessary {
 
@@ -23,6 +25,24 @@ const RegistryBranch kRegistryBranches[7] = {
     {"users", HKEY_USERS, "HKEY_USERS", "", "", "HKEY_USERS", &settings::kCUsers},
     {"crconfig", HKEY_CURRENT_CONFIG, "HKEY_CURRENT_CONFIG", "", "", "HKEY_CURRENT_CONFIG", &settings::kCCrConfig},
 };
+
+const RegistryBranch kValuesBranches[3] = {
+    {"services", HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", "SYSTEM\\CurrentControlSet\\Services", "",
+     "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services", &settings::kCLocmach},
+    {"sysenv", HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment",
+     "", "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment", &settings::kCLocmach},
+    {"userenv", HKEY_CURRENT_USER, "HKEY_CURRENT_USER", "Environment", "", "HKEY_CURRENT_USER\\Environment",
+     &settings::kCuruser},
+};
+
+const RegistryBranch& BranchAt(std::size_t i) {
+  return i < std::size(kRegistryBranches) ? kRegistryBranches[i] : kValuesBranches[i - std::size(kRegistryBranches)];
+}
+
+bool RecordsValues(const Settings& settings, ValuesSwitch values) {
+  if (values != ValuesSwitch::FromSettings) return values == ValuesSwitch::On;
+  return settings.IsYes(settings::kRecordValues);
+}
 
 namespace {
 
@@ -61,10 +81,22 @@ constexpr unsigned kKeysPerPump = 64;
 
 struct Walk {
   LineWriter& out;
+  LineWriter* values;  // the value snapshot, when values are recorded
   Progress& progress;
   std::vector<std::string>* unwritable;
   std::string path;
   unsigned sincePump = 0;
+  RegValue value;    // read buffers, kept from key to key
+  std::string line;  // a value line being made
+
+  // The values of `key`, in the registry's order, one line each.
+  void Values(const RegKey& key) {
+    for (DWORD index = 0; key.EnumValue(index, value) == RegKey::Enum::Ok; ++index) {
+      line.clear();
+      AppendValueLine(line, value.name(), value.type(), value.data());
+      values->Line(line);
+    }
+  }
 
   // Lists the subkeys of `key` below `path`, each line before its subtree. Every
   // child is opened once, relative to its open parent, so no path from the root is
@@ -84,31 +116,47 @@ struct Walk {
         continue;
       }
       out.Line(path);
+      if (values) values->Line(path);
       if (++sincePump == kKeysPerPump) {
         sincePump = 0;
         progress.Pump();
       }
       RegKey child = RegKey::Open(key.get(), name);
-      if (child) Children(child, nullptr);
+      if (!child) {
+        path.resize(mark);
+        continue;
+      }
+      if (values) Values(child);
+      Children(child, nullptr);
       path.resize(mark);
     }
   }
 };
 
 bool Export(Host& host, const char* mainText, const std::string& directory, const std::string& ext, bool enabledOnly,
-            ProgressCancel cancel, UnwritableKeys* unwritable) {
+            ProgressCancel cancel, UnwritableKeys* unwritable, ValuesSwitch valuesSwitch) {
   std::unique_ptr<Progress> progress = host.Progresses().Open("Please wait...", cancel);
   progress->SetMainText(mainText);
   Settings settings = host.AppSettings();
+  const bool values = RecordsValues(settings, valuesSwitch);
   bool ok = true;
-  for (std::size_t i = 0; i < std::size(kRegistryBranches); ++i) {
-    const RegistryBranch& branch = kRegistryBranches[i];
-    if (enabledOnly && !settings.IsYes(*branch.compareSwitch)) continue;
+  for (std::size_t i = 0; i < kAllBranchCount; ++i) {
+    const RegistryBranch& branch = BranchAt(i);
+    const bool valuesBranch = i >= std::size(kRegistryBranches);
+    const std::string keysPath = directory + "\\" + branch.fileBase + "." + ext;
+    const std::string valuesPath = directory + "\\" + ValueSnapshotBase(branch.fileBase) + "." + ext;
+    if (!values && valuesBranch) continue;
+    // Compare: the enabled branches, and a value branch only while the branch that holds
+    // it is off (when it is on, that branch's own walk records it).
+    if (enabledOnly) {
+      const bool switchOn = settings.IsYes(*branch.compareSwitch);
+      if (valuesBranch ? switchOn : !switchOn) continue;
+    }
     progress->SetDetailText(branch.progressText);
     progress->Pump();
     // A branch whose file cannot be written is skipped; the others still are.
-    ok &= WriteBranchFile(branch, directory + "\\" + branch.fileBase + "." + ext, *progress,
-                          unwritable ? &(*unwritable)[i] : nullptr);
+    ok &= WriteBranchFile(branch, keysPath, *progress, unwritable ? &(*unwritable)[i] : nullptr,
+                          values ? valuesPath : std::string());
   }
   return ok;
 }
@@ -116,27 +164,43 @@ bool Export(Host& host, const char* mainText, const std::string& directory, cons
 }  // namespace
 
 bool WriteBranchFile(const RegistryBranch& branch, const std::string& path, Progress& progress,
-                     std::vector<std::string>* unwritable) {
+                     std::vector<std::string>* unwritable, const std::string& valuesPath) {
   LineWriter out(path);
   if (!out.opened()) return false;
+  std::unique_ptr<LineWriter> values;
+  if (!valuesPath.empty()) {
+    values = std::make_unique<LineWriter>(valuesPath);
+    if (!values->opened()) return false;
+    values->Line(std::string(kValueSnapshotSignature));
+  }
   RegKey root = (branch.subkey && *branch.subkey) ? RegKey::Open(branch.root, branch.subkey) : RegKey::Root(branch.root);
   if (root) {
-    Walk walk{out, progress, unwritable, std::string(), 0};
+    Walk walk{out, values.get(), progress, unwritable, std::string(), 0, RegValue(), std::string()};
     walk.path.reserve(512);
+    if (values) walk.Values(root);
     walk.Children(root, branch.leftOut);
   }
-  return out.Close();
+  const bool valuesOk = !values || values->Close();
+  return out.Close() && valuesOk;
 }
 
-bool ExportRegistryForBackup(Host& host, RunMode mode, const std::string& directory) {
+bool ExportRegistryForBackup(Host& host, RunMode mode, const std::string& directory, ValuesSwitch values) {
   if (mode == RunMode::Sentinox && host.AppSettings().IsYes(settings::kCompSentinox)) return true;
   return Export(host, "Backing up Registry.", directory.empty() ? host.State().BackupDirectory : directory,
-                RegistryBackupExtension(mode), false, BackupProgressCancel(mode), nullptr);
+                RegistryBackupExtension(mode), false, BackupProgressCancel(mode), nullptr, values);
 }
 
-bool ExportRegistryForCompare(Host& host, UnwritableKeys* unwritable) {
+bool ExportRegistryForCompare(Host& host, UnwritableKeys* unwritable, ValuesSwitch values) {
   return Export(host, "Preparing to Compare Registry.", host.State().BackupDirectory, "TST", true, ProgressCancel::Shown,
-                unwritable);
+                unwritable, values);
+}
+
+void DeleteValueSnapshots(const std::string& directory, const std::string& ext) {
+  for (std::size_t i = 0; i < kAllBranchCount; ++i) {
+    const RegistryBranch& branch = BranchAt(i);
+    if (i >= std::size(kRegistryBranches)) DeleteFileA((directory + "\\" + branch.fileBase + "." + ext).c_str());
+    DeleteFileA((directory + "\\" + ValueSnapshotBase(branch.fileBase) + "." + ext).c_str());
+  }
 }
 
 }  // namespace tessary

@@ -7,6 +7,7 @@
 #include "platform/ascii.h"
 #include "platform/code_page.h"
 #include "platform/files.h"
+#include "platform/registry.h"
 #include "uninstall/find_dll_dlg.h"
 #include "uninstall/list_ids.h"
 #include "uninstall/logic/action_file.h"
@@ -45,7 +46,8 @@ BOOL TListDlg::OnInit() {
   HWND list = Item(IDC_LIST_ACTIONS);
   SendMessageA(list, LB_SETHORIZONTALEXTENT, 1200, 0);
   // The list shows each line upper-cased and sorts it; the item data leads back to
-  // the line as written.
+  // the line. A registry value line shows in its readable form (its name and data in
+  // their own case, the data shortened), led by its kind word, so it sorts among its kind.
   ActionEntries loaded = LoadActionEntries(content, [](std::string_view line) { return FromOlderText(line); });
   entries_ = std::move(loaded.entries);
   originals_ = std::move(loaded.originals);
@@ -56,7 +58,12 @@ BOOL TListDlg::OnInit() {
   std::set<std::string> listed;
   for (std::size_t i = 0; i < entries_.size(); ++i) {
     if (i < originals_.size() && !listed.insert(originals_[i]).second) continue;
-    const LRESULT at = SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entries_[i].c_str()));
+    std::string shown = entries_[i];
+    const ActionKind kind = ClassifyAction(shown);
+    if ((kind == ActionKind::RegValueRemove || kind == ActionKind::RegValueRestore) && i < originals_.size()) {
+      if (const auto value = ParseValueAction(originals_[i])) shown = DescribeValueAction(*value, AnsiText);
+    }
+    const LRESULT at = SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(shown.c_str()));
     if (at >= 0) SendMessageA(list, LB_SETITEMDATA, static_cast<WPARAM>(at), static_cast<LPARAM>(i));
   }
   if (!dllLines_) EnableItem(IDC_LIST_DLLDEPEND, false);

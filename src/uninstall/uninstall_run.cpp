@@ -70,6 +70,9 @@ class Run {
   bool DoAdd(const std::string& line, const std::string& original);
   bool DoRemove(const std::string& line);
   bool DoRegistry(const std::string& line);
+  bool DoValue(const std::string& original);
+  // A value line as the list shows it and the log records it.
+  static std::string ValueText(const std::string& line, const std::string& original);
   bool DoRemoveFile(const std::string& line);
   StepResult RewriteSystemIni(bool insert, const std::string& value);
   bool RemoveTree(const std::string& dir);
@@ -176,6 +179,8 @@ UninstallResult Run::Execute() {
       case ActionKind::RegDatRemove: goOn = DoRegistry(line); break;
       case ActionKind::Remove: goOn = DoRemove(line); break;
       case ActionKind::RemoveFile: goOn = DoRemoveFile(line); break;
+      case ActionKind::RegValueRemove:
+      case ActionKind::RegValueRestore: goOn = DoValue(original); break;
       case ActionKind::None: break;
     }
     if (LogFailed()) return {RunOutcome::Stay, std::nullopt};
@@ -186,9 +191,13 @@ UninstallResult Run::Execute() {
   for (std::size_t i = 0; i < sel_.entries.size(); ++i) {
     const std::string& e = sel_.entries[i];
     if (sel_.selected[i]) continue;
-    if (StartsWithNoCase(e, "CHANGE") || StartsWithNoCase(e, "ADD") || StartsWithNoCase(e, "REG_DAT_REMOVE") ||
-        StartsWithNoCase(e, "REMOVE"))
+    const ActionKind kind = ClassifyAction(e);
+    if (kind == ActionKind::RegValueRemove || kind == ActionKind::RegValueRestore) {
+      Log("NOT DONE:", ValueText(e, i < sel_.originals.size() ? sel_.originals[i] : e));
+    } else if (StartsWithNoCase(e, "CHANGE") || StartsWithNoCase(e, "ADD") || StartsWithNoCase(e, "REG_DAT_REMOVE") ||
+               StartsWithNoCase(e, "REMOVE")) {
       Log("NOT DONE:", e);
+    }
   }
   if (!log_.Close()) prompts_.Ask(kLogWriteErrorText, "File error");
   return {closeWithCancel_ ? RunOutcome::CloseCancel : RunOutcome::CloseOk,
@@ -298,6 +307,58 @@ bool Run::DoRegistry(const std::string& line) {
   const bool ok = root && !a->subkey.empty() && RegKey::Root(root).DeleteTree(a->subkey);
   if (!ok) prompts_.Ask("Error removing Registry entry. This entry may have already been removed.", a->keyPath);
   Log(ok ? "DONE:" : "NOT DONE(ERROR):", line);
+  return true;
+}
+
+std::string Run::ValueText(const std::string& line, const std::string& original) {
+  const auto a = ParseValueAction(original);
+  return a ? DescribeValueAction(*a, AnsiText) : line;
+}
+
+// A value line changes one value of one key: it deletes no key, so the protected keys do
+// not hold it back (putting back a Run entry or the PATH of the environment is what it is
+// for). It is read from the line as written, since its name and data keep their case.
+bool Run::DoValue(const std::string& original) {
+  const auto a = ParseValueAction(original);
+  if (!a) return IntegrityError(), true;
+  const std::string text = DescribeValueAction(*a, AnsiText);
+  const std::string name = DescribeValueName(a->name, AnsiText);
+  const std::string data = DescribeValueData(a->data, AnsiText);
+  const HKEY root = RootKeyNamed(a->root);
+  std::string question;
+  if (!a->restore) {
+    question = "Do you want to REMOVE the value " + name + " = " + data + " from the '" + a->keyPath +
+               "' key of your Registry?";
+  } else {
+    RegValue now;
+    const RegKey key = root ? RegKey::OpenForValues(root, a->subkey) : RegKey();
+    if (key && key.QueryValue(a->name, now)) {
+      ValueData shown;
+      shown.type = now.type();
+      shown.bytes = std::string(now.data());
+      shown.size = shown.bytes.size();
+      question = "Do you want to CHANGE the value " + name + " of the '" + a->keyPath + "' key of your Registry from " +
+                 DescribeValueData(shown, AnsiText) + " to " + data + "?";
+    } else {
+      question = "Do you want to ADD the value " + name + " = " + data + " to the '" + a->keyPath +
+                 "' key of your Registry?";
+    }
+  }
+  const int answer = Verify(question);
+  if (answer == id::kCancel) return false;
+  if (answer == id::kNo) return Log("NOT DONE:", text), true;
+  bool ok = false;
+  if (!a->restore) {
+    const RegKey key = root ? RegKey::OpenForValues(root, a->subkey) : RegKey();
+    ok = key && key.DeleteValue(a->name);
+    if (!ok) prompts_.Ask("Error removing Registry value. This value may have already been removed.", a->keyPath);
+  } else {
+    // A key deleted since the backup is made again to hold its value.
+    const RegKey key = root ? RegKey::CreateForWriting(root, a->subkey) : RegKey();
+    ok = key && key.SetValue(a->name, a->data.type, a->data.bytes);
+    if (!ok) prompts_.Ask("Error writing Registry value.", a->keyPath);
+  }
+  Log(ok ? "DONE:" : "NOT DONE(ERROR):", text);
   return true;
 }
 

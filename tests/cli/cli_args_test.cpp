@@ -30,6 +30,21 @@ TEST(CliArgsTest, CommandsTakeTheirFlagsInEitherForm) {
   EXPECT_EQ(p.options.report, "COMPARE");
 }
 
+// Registry values are recorded by the commands that back up or compare, and only by them.
+TEST(CliArgsTest, ValuesBelongToTheCommandsThatBackUpOrCompare) {
+  for (const char* command : {"backup", "compare"}) {
+    auto p = Parse({command, "--values"});
+    ASSERT_EQ(p.error, "") << command;
+    EXPECT_TRUE(p.options.values) << command;
+    EXPECT_FALSE(Parse({command}).options.values) << command;
+  }
+  auto p = Parse({"track", "--values", "setup.exe"});
+  ASSERT_EQ(p.error, "");
+  EXPECT_TRUE(p.options.values);
+  EXPECT_NE(Parse({"undo", "X.TSC", "--values"}).error, "");
+  EXPECT_NE(Parse({"actions", "X.TSC", "--values"}).error, "");
+}
+
 TEST(CliArgsTest, TrackTakesTheProgramAfterDashDashOrItsFirstPlainArgument) {
   auto p = Parse({"track", "--undo", "--name", "NEW", "--", "setup.exe", "/S", "--json"});
   ASSERT_EQ(p.error, "");
@@ -95,7 +110,7 @@ std::string Describe(const CliOptions& o) {
   for (const std::string& s : o.only) d += s + ",";
   d += "|";
   for (const std::string& s : o.program) d += s + ",";
-  for (bool b : {o.json, o.yes, o.quiet, o.dryRun, o.dllCheck, o.undo, o.deep}) d += b ? "1" : "0";
+  for (bool b : {o.json, o.yes, o.quiet, o.dryRun, o.dllCheck, o.undo, o.values, o.deep}) d += b ? "1" : "0";
   return d;
 }
 
@@ -152,9 +167,10 @@ TEST(CliArgsTest, HelpIsMadeFromTheTables) {
     }
   }
   EXPECT_NE(usage.find("  undo REPORT [--only TEXT]... [--dll-check] [--dry-run]"), std::string::npos) << usage;
-  EXPECT_NE(usage.find("  track [--name NAME] [--undo] [--dll-check] [--deep] [--] PROGRAM [ARGS...]"), std::string::npos)
+  EXPECT_NE(usage.find("  track [--name NAME] [--values] [--undo] [--dll-check] [--deep] [--] PROGRAM [ARGS...]"),
+            std::string::npos)
       << usage;
-  EXPECT_NE(usage.find("  backup [--deep]"), std::string::npos) << usage;
+  EXPECT_NE(usage.find("  backup [--values] [--deep]"), std::string::npos) << usage;
 }
 }  // namespace
 }  // namespace tessary::cli

@@ -2,6 +2,8 @@
 // block says of each action, and what a compare after an undo still finds.
 #include <gtest/gtest.h>
 
+#include <cctype>
+
 #include "cli/logic/report_summary.h"
 #include "cli/logic/undo_logic.h"
 
@@ -28,6 +30,19 @@ TEST(UndoLogicTest, UnreadableLinesAreThoseTheExecutorRefuses) {
   EXPECT_EQ(DescribeAction("CHANGE:Mode=new>TO:old>IN:WIN.INI[TessaryE2E]").target, "WIN.INI[TessaryE2E] Mode");
   EXPECT_EQ(DescribeAction(kEntries[2]).kind, "registryKey");
   EXPECT_EQ(DescribeAction(kEntries[2]).target, "HKEY_LOCAL_MACHINE\\SOFTWARE\\NEWVENDOR");
+}
+
+// A value line is read as written, as the executor reads it: upper-cased, the hash of a
+// long value would no longer parse and the line would be refused.
+TEST(UndoLogicTest, ValueLinesAreReadAsWritten) {
+  const std::string line = "REG_VALUE_REMOVE:Big>TYPE:REG_BINARY>SIZE:70000>DATA:*70000:" + std::string(64, 'a') +
+                           ">FROM:HKEY_CURRENT_USER\\Software\\V";
+  std::string entry = line;
+  for (char& c : entry) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  EXPECT_TRUE(ActionReadable(entry, line));
+  EXPECT_FALSE(ActionReadable(entry, "REG_VALUE_REMOVE:Big>TYPE:REG_BINARY>SIZE:1>DATA::>FROM:HKEY_CURRENT_USER\\S"));
+  EXPECT_EQ(DescribeAction(line).kind, "registryValue");
+  EXPECT_EQ(DescribeAction(line).target, "HKEY_CURRENT_USER\\Software\\V \"Big\"");
 }
 
 TEST(UndoLogicTest, OutcomesFollowTheLogBlockInOrder) {

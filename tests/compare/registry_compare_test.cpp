@@ -222,3 +222,146 @@ TEST_F(RegistryCompareTest, LeftOutKeysAreNamedAlsoInAnUnchangedBranch) {
 
 }  // namespace
 }  // namespace tessary
+
+namespace tessary {
+namespace {
+
+const std::string kValuesHead = "TESSARY REGISTRY VALUES 1\r\n";
+
+class RegistryValuesCompareTest : public RegistryCompareTest {
+ protected:
+  // The current user's branch with one key added, one value of each kind changed, added
+  // and deleted; the value branches the current user's setting does not cover are the
+  // same at both times.
+  void Snapshots() {
+    Set(settings::kCuruser, "yes");
+    Snapshot("curuser.TSB", "Software\r\nSoftware\\Vendor\r\n");
+    Snapshot("curuser.TST", "Software\r\nSoftware\\NewApp\r\nSoftware\\Vendor\r\n");
+    Snapshot("curuser_val.TSB", kValuesHead +
+                                    "Software\r\n"
+                                    "Software\\Vendor\r\n"
+                                    "\tMode\tREG_SZ\t\"old\r\n"
+                                    "\tLevel\tREG_DWORD\t:02000000\r\n"
+                                    "\tBig\tREG_BINARY\t*70000:" + std::string(64, 'a') + "\r\n");
+    Snapshot("curuser_val.TST", kValuesHead +
+                                    "Software\r\n"
+                                    "Software\\NewApp\r\n"
+                                    "\tInKeyAdded\tREG_SZ\t\"x\r\n"
+                                    "Software\\Vendor\r\n"
+                                    "\tMode\tREG_EXPAND_SZ\t\"new\r\n"
+                                    "\t\tREG_MULTI_SZ\t\"a%0000b%0000\r\n");
+    for (const char* base : {"services", "sysenv"})
+      for (const char* ext : {".TSB", ".TST"}) {
+        Snapshot(std::string(base) + ext, "A\r\n");
+        Snapshot(std::string(base) + "_val" + ext, kValuesHead + "A\r\n\tv\tREG_SZ\t\"same\r\n");
+      }
+  }
+  static std::string KeysOnly() {
+    std::string expected = kAllDisabled;
+    expected.replace(expected.find("***User has disabled compare of: HKEY_CURRENT_USER "),
+                     std::string("***User has disabled compare of: HKEY_CURRENT_USER Registry Branch.\r\n").size(),
+                     "HKEY_CURRENT_USER\\Software\\NewApp\r\n");
+    return expected;
+  }
+};
+
+TEST_F(RegistryValuesCompareTest, ValuesAddedChangedAndDeletedAreReportedAfterTheKeysWithTheirActions) {
+  Set(settings::kRecordValues, "yes");
+  Snapshots();
+  EXPECT_EQ(CompareRegistrySnapshots(run), SectionResult::Done);
+  const std::string vendor = "HKEY_CURRENT_USER\\Software\\Vendor";
+  EXPECT_EQ(Report(), KeysOnly() +
+                          "Registry values ADDED:\r\n- - - - -\r\n" +
+                          vendor + " (Default) = REG_MULTI_SZ, 10 bytes: \"a\", \"b\"\r\n"
+                          "- - - - -\r\nRegistry values CHANGED:\r\n- - - - -\r\n" +
+                          vendor + " \"Mode\"\r\n"
+                          "FROM:  REG_SZ, 8 bytes: \"old\"\r\n"
+                          "TO:    REG_EXPAND_SZ, 8 bytes: \"new\"\r\n"
+                          "- - - - -\r\nRegistry values DELETED:\r\n- - - - -\r\n" +
+                          vendor + " \"Level\" = REG_DWORD, 4 bytes: 0x00000002 (2)\r\n" +
+                          vendor + " \"Big\" = REG_BINARY, 70000 bytes (SHA-256 aaaaaaaaaaaaaaaa...), not restorable\r\n"
+                          "================\r\n");
+  EXPECT_EQ(Actions(), "REG_DAT_REMOVE:HKEY_CURRENT_USER\\Software\\NewApp>FROM:REG.DAT\r\n"
+                       "REG_VALUE_REMOVE:>TYPE:REG_MULTI_SZ>SIZE:10>DATA:\"a%0000b%0000>FROM:" + vendor + "\r\n"
+                       "REG_VALUE_RESTORE:Mode>TYPE:REG_SZ>SIZE:8>DATA:\"old>IN:" + vendor + "\r\n"
+                       "REG_VALUE_RESTORE:Level>TYPE:REG_DWORD>SIZE:4>DATA::02000000>IN:" + vendor + "\r\n");
+  for (const char* f : {"curuser.TST", "curuser_val.TST", "services_val.TST", "sysenv.TST"})
+    EXPECT_FALSE(FileExists(backupDir + "\\" + f)) << f;
+}
+
+// A run whose only change is a value is no run without changes.
+TEST_F(RegistryValuesCompareTest, AValueChangeAloneIsAChange) {
+  Set(settings::kRecordValues, "yes");
+  Set(settings::kCuruser, "yes");
+  Snapshot("curuser.TSB", "Software\r\n");
+  Snapshot("curuser.TST", "Software\r\n");
+  Snapshot("curuser_val.TSB", kValuesHead + "Software\r\n\tMode\tREG_SZ\t\"old\r\n");
+  Snapshot("curuser_val.TST", kValuesHead + "Software\r\n\tMode\tREG_SZ\t\"old\r\n");
+  for (const char* base : {"services", "sysenv"})
+    for (const char* ext : {".TSB", ".TST"}) {
+      Snapshot(std::string(base) + ext, "");
+      Snapshot(std::string(base) + "_val" + ext, kValuesHead);
+    }
+  run.noChangesFound = true;
+  EXPECT_EQ(CompareRegistrySnapshots(run), SectionResult::Done);
+  EXPECT_TRUE(run.noChangesFound) << Report();
+
+  Snapshot("curuser.TST", "Software\r\n");
+  Snapshot("curuser_val.TST", kValuesHead + "Software\r\n\tMode\tREG_SZ\t\"new\r\n");
+  for (const char* base : {"services", "sysenv"}) {
+    Snapshot(std::string(base) + ".TST", "");
+    Snapshot(std::string(base) + "_val.TST", kValuesHead);
+  }
+  EXPECT_EQ(CompareRegistrySnapshots(run), SectionResult::Done);
+  EXPECT_FALSE(run.noChangesFound) << Report();
+}
+
+// With values off, the section is what it always was, to the byte, whatever value files
+// lie about; the caller's switch (the command line's) wins over the setting either way.
+TEST_F(RegistryValuesCompareTest, ValuesOffLeavesTheSectionByteForByteAsWithoutThem) {
+  Snapshots();
+  EXPECT_EQ(CompareRegistrySnapshots(run), SectionResult::Done);
+  EXPECT_EQ(Report(), KeysOnly());
+  EXPECT_EQ(Actions(), "REG_DAT_REMOVE:HKEY_CURRENT_USER\\Software\\NewApp>FROM:REG.DAT\r\n");
+
+  Set(settings::kRecordValues, "yes");
+  run.values = ValuesSwitch::Off;
+  WriteBytes(run.reportPath, "");
+  WriteBytes(run.actionPath, "");
+  Snapshots();
+  EXPECT_EQ(CompareRegistrySnapshots(run), SectionResult::Done);
+  EXPECT_EQ(Report(), KeysOnly());
+  EXPECT_EQ(Actions(), "REG_DAT_REMOVE:HKEY_CURRENT_USER\\Software\\NewApp>FROM:REG.DAT\r\n");
+
+  Set(settings::kRecordValues, "no");
+  run.values = ValuesSwitch::On;
+  WriteBytes(run.reportPath, "");
+  WriteBytes(run.actionPath, "");
+  Snapshots();
+  EXPECT_EQ(CompareRegistrySnapshots(run), SectionResult::Done);
+  EXPECT_NE(Report().find("Registry values CHANGED:"), std::string::npos) << Report();
+}
+
+// A backup taken without values: the keys are compared as ever, and the values part
+// says which branches it could not compare.
+TEST_F(RegistryValuesCompareTest, ABackupWithoutValuesIsNamedInTheValuesPart) {
+  Set(settings::kRecordValues, "yes");
+  Set(settings::kCuruser, "yes");
+  Snapshot("curuser.TSB", "Software\r\n");
+  Snapshot("curuser.TST", "Software\r\n");
+  Snapshot("curuser_val.TST", kValuesHead + "Software\r\n");
+  EXPECT_EQ(CompareRegistrySnapshots(run), SectionResult::Done);
+  const std::string report = Report();
+  EXPECT_NE(report.find("================\r\n"
+                        "***Values were not recorded at backup for: HKEY_CURRENT_USER Registry Branch.\r\n"
+                        "***Values were not recorded at backup for: HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services "
+                        "Registry Branch.\r\n"
+                        "***Values were not recorded at backup for: HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\"
+                        "Session Manager\\Environment Registry Branch.\r\n"
+                        "Registry values ADDED:\r\n- - - - -\r\n- - - - -\r\n"),
+            std::string::npos) << report;
+  EXPECT_EQ(Actions(), "");
+}
+
+}  // namespace
+}  // namespace tessary

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "options/options_engine.h"
+#include "platform/ascii.h"
 #include "platform/files.h"
 #include "platform/profile.h"
 #include <set>
@@ -102,6 +103,27 @@ TEST_F(OptionsTest, RegistryDefaultsAndTheHiddenDynDataRoundTrip) {
   EXPECT_EQ(Get("registry", "CClasses"), "no");
   EXPECT_EQ(Get("registry", "CompSentinox"), "no");
   EXPECT_NE(test::ReadBytes(host.state.SettingsFilePath).find("curuser=no"), std::string::npos);
+}
+
+// Recording values is off by default; a settings file that never had the key is written
+// as it always was, and the key appears only once it has been on.
+TEST_F(OptionsTest, RecordValuesIsOffByDefaultAndAbsentUntilTurnedOn) {
+  EXPECT_FALSE(LoadRegistryForm(settings()).values);
+  RegistryForm f = LoadRegistryForm(settings());
+  SaveRegistryForm(settings(), f);
+  const std::string keysOnly = test::ReadBytes(host.state.SettingsFilePath);
+  EXPECT_EQ(ToLowerAscii(keysOnly).find("recordvalues"), std::string::npos) << keysOnly;
+  SaveRegistryForm(settings(), f);
+  EXPECT_EQ(test::ReadBytes(host.state.SettingsFilePath), keysOnly);
+
+  f.values = true;
+  SaveRegistryForm(settings(), f);
+  EXPECT_EQ(Get("registry", "RecordValues"), "yes");
+  EXPECT_TRUE(LoadRegistryForm(settings()).values);
+  f.values = false;
+  SaveRegistryForm(settings(), f);
+  EXPECT_EQ(Get("registry", "RecordValues"), "no");
+  EXPECT_FALSE(LoadRegistryForm(settings()).values);
 }
 
 // ---- Options ----

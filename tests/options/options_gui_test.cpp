@@ -179,6 +179,26 @@ TEST_F(OptionsGuiTest, RegistryDialogHidesDynDataButKeepsIt) {
   EXPECT_EQ(settings().Read(settings::kCDynData), "yes");
   EXPECT_EQ(settings().Read(settings::kCClsid), "yes");
   EXPECT_EQ(settings().Read(settings::kCClasses), "no");
+  EXPECT_EQ(settings().Read(settings::kRecordValues), "no");
+}
+
+TEST_F(OptionsGuiTest, RegistryDialogTurnsRecordingValuesOnAndOff) {
+  TRegistryDlg dlg(nullptr, host);
+  HWND h = dlg.CreateModeless();
+  ASSERT_NE(h, nullptr);
+  EXPECT_TRUE(IsWindowVisible(GetDlgItem(h, IDC_REGISTRY_VALUES)));
+  EXPECT_EQ(Text(h, IDC_REGISTRY_VALUES), "Record values and their data (and put them back)");
+  EXPECT_FALSE(Checked(h, IDC_REGISTRY_VALUES));
+  Click(h, IDC_REGISTRY_VALUES);
+  Click(h, IDOK);
+  EXPECT_EQ(settings().Read(settings::kRecordValues), "yes");
+  TRegistryDlg again(nullptr, host);
+  h = again.CreateModeless();
+  ASSERT_NE(h, nullptr);
+  EXPECT_TRUE(Checked(h, IDC_REGISTRY_VALUES));
+  Click(h, IDC_REGISTRY_VALUES);
+  Click(h, IDOK);
+  EXPECT_EQ(settings().Read(settings::kRecordValues), "no");
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // The Win32 wrappers against the real (Wine) system.
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "core/settings.h"
 #include "platform/ascii.h"
 #include "platform/code_page.h"
@@ -9,6 +11,7 @@
 #include "platform/folders.h"
 #include "platform/profile.h"
 #include "platform/registry.h"
+#include "platform/registry_values.h"
 #include "testbed.h"
 
 namespace tessary {
@@ -115,6 +118,79 @@ TEST(Registry, QueriesStringValues) {
   ASSERT_TRUE(open.QueryString("Programs", value));
   EXPECT_EQ(value, "C:\\Somewhere");
   EXPECT_FALSE(open.QueryString("Desktop", value));
+}
+
+// Values of every type and of awkward names: what RegKey writes is what the native calls
+// read, and what they wrote RegKey reads back, byte for byte.
+TEST(Registry, ValuesOfEveryKindAreReadAndWrittenExactly) {
+  TempRegKey key;
+  const RegKey open = RegKey::OpenForValues(key.root(), key.path());
+  ASSERT_TRUE(open);
+  struct Case {
+    std::u16string name;
+    DWORD type;
+    std::string data;
+  };
+  const std::vector<Case> cases = {
+      {u"", REG_SZ, test::Utf16Bytes(std::u16string(u"default\0", 8))},
+      {u"NoTerminator", REG_SZ, test::Utf16Bytes(u"no end")},
+      {u"Odd", REG_SZ, "abc"},
+      {u"Expand", REG_EXPAND_SZ, test::Utf16Bytes(std::u16string(u"%SystemRoot%\\x\0", 15))},
+      {u"Multi", REG_MULTI_SZ, test::Utf16Bytes(std::u16string(u"one\0two\0\0", 9))},
+      {u"Dword", REG_DWORD, std::string("\x2A\0\0\0", 4)},
+      {u"Qword", REG_QWORD, std::string("\1\2\3\4\5\6\7\x08", 8)},
+      {u"None", REG_NONE, ""},
+      {u"Unknown", 0x1234, "\xFF\x00data"},
+      {std::u16string(u"emb\0edded", 9), REG_BINARY, std::string("\0\1", 2)},
+      {u"\u00e9t\u00e9 \u4e2d > 100% \t", REG_SZ, test::Utf16Bytes(std::u16string(u"\u4e2d\0", 2))},
+      {u"Big", REG_BINARY, std::string(100000, '\x5A')},
+  };
+  for (const Case& c : cases) {
+    ASSERT_TRUE(open.SetValue(c.name, c.type, c.data)) << c.data.size();
+    EXPECT_EQ(test::ReadRawValue(open.get(), c.name), (test::RawValue{c.type, c.data})) << c.data.size();
+  }
+  // Enumerated, every value whole.
+  std::map<std::u16string, test::RawValue> listed;
+  RegValue value;
+  for (DWORD i = 0; open.EnumValue(i, value) == RegKey::Enum::Ok; ++i)
+    listed[std::u16string(value.name())] = test::RawValue{value.type(), std::string(value.data())};
+  ASSERT_EQ(listed.size(), cases.size());
+  for (const Case& c : cases) {
+    EXPECT_EQ(listed[c.name], (test::RawValue{c.type, c.data})) << c.data.size();
+    RegValue one;
+    ASSERT_TRUE(open.QueryValue(c.name, one)) << c.data.size();
+    EXPECT_EQ(one.type(), c.type);
+    EXPECT_EQ(one.data(), c.data);
+  }
+  // What the native calls wrote reads back the same.
+  ASSERT_TRUE(test::SetRawValue(open.get(), u"Raw", REG_SZ, std::string("\x41\x00\x42", 3)));
+  RegValue raw;
+  ASSERT_TRUE(open.QueryValue(u"Raw", raw));
+  EXPECT_EQ(raw.data(), std::string("\x41\x00\x42", 3));
+  // Deleted once; the second time there is nothing to delete.
+  for (const Case& c : cases) {
+    EXPECT_TRUE(open.DeleteValue(c.name));
+    EXPECT_FALSE(open.DeleteValue(c.name));
+    RegValue gone;
+    EXPECT_FALSE(open.QueryValue(c.name, gone));
+  }
+}
+
+TEST(Registry, KeysForValuesAreOpenedOrMadeOneNameAtATime) {
+  TempRegKey key;
+  EXPECT_FALSE(RegKey::OpenForValues(key.root(), key.path() + "\\Gone\\Deeper"));
+  EXPECT_FALSE(RegKey::CreateForWriting(key.root(), key.path() + "\\Empty\\\\Piece"));
+  const RegKey made = RegKey::CreateForWriting(key.root(), key.path() + "\\Gone\\Deeper");
+  ASSERT_TRUE(made);
+  ASSERT_TRUE(made.SetValue(u"v", REG_DWORD, std::string(4, '\1')));
+  EXPECT_TRUE(RegKey::OpenForValues(key.root(), key.path() + "\\Gone\\Deeper"));
+  // An empty path is the key itself.
+  const RegKey parent = RegKey::OpenForValues(key.root(), key.path());
+  const RegKey same = RegKey::OpenForValues(parent.get(), "");
+  ASSERT_TRUE(same.SetValue(u"here", REG_NONE, ""));
+  EXPECT_TRUE(test::ReadRawValue(parent.get(), u"here"));
+  EXPECT_TRUE(RegKey::CreateForWriting(parent.get(), ""));
+  EXPECT_EQ(AnsiText(u"plain \u00e9"), "plain \xe9");  // the prefix's code page is 1252
 }
 
 TEST(Files, DirSearchReturnsEntriesWithAttributesAndTimes) {

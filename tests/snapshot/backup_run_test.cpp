@@ -73,6 +73,34 @@ TEST_F(BackupRun, InteractiveRunWritesTheWholeSetInStepOrder) {
   EXPECT_NE(ReadBytes(Backup("windir.tsb")).find("\r\ninf  (DIR),"), std::string::npos);
 }
 
+// A backup without values leaves none beside its set that an earlier backup with values
+// recorded (Compare would hold today's values against them); one with values keeps its own.
+TEST_F(BackupRun, ABackupWithoutValuesDropsTheValueFilesOfAnEarlierOne) {
+  for (const char* stale : {"curuser_val.TSB", "services.TSB", "services_val.TSB", "userenv_val.TSB", "users_val.SNB"})
+    test::WriteBytes(Backup(stale), "TESSARY REGISTRY VALUES 1\r\n");
+  auto writeSnapshots = [](Host&, RunMode, const std::string& directory) {
+    test::WriteBytes(directory + "\\curuser.TSB", "Software\r\n");
+    return true;
+  };
+  EXPECT_EQ(RunBackup(host, RunMode::Interactive, nullptr, writeSnapshots), 0);
+  for (const char* stale : {"curuser_val.TSB", "services.TSB", "services_val.TSB", "userenv_val.TSB"})
+    EXPECT_FALSE(PathExists(Backup(stale))) << stale;
+  EXPECT_TRUE(FileExists(Backup("users_val.SNB")));  // the Sentinox set is another set
+  EXPECT_EQ(ReadBytes(Backup("curuser.TSB")), "Software\r\n");
+
+  Set(settings::kRecordValues, "yes");
+  auto writeWithValues = [](Host&, RunMode, const std::string& directory) {
+    test::WriteBytes(directory + "\\curuser_val.TSB", "TESSARY REGISTRY VALUES 1\r\n");
+    return true;
+  };
+  EXPECT_EQ(RunBackup(host, RunMode::Interactive, nullptr, writeWithValues), 0);
+  EXPECT_TRUE(FileExists(Backup("curuser_val.TSB")));
+  // The command line's --values keeps them whatever the settings say.
+  Set(settings::kRecordValues, "no");
+  EXPECT_EQ(RunBackup(host, RunMode::Interactive, nullptr, writeWithValues, ValuesSwitch::On), 0);
+  EXPECT_TRUE(FileExists(Backup("curuser_val.TSB")));
+}
+
 TEST_F(BackupRun, DirectRunWritesFreeSpaceWithSnb) {
   // The first-run prompt's backup: free space with "snb", everything else with "tsb".
   EXPECT_EQ(RunBackup(host, RunMode::Direct, nullptr, StubExport()), 0);

@@ -7,6 +7,7 @@
 
 #include "platform/files.h"
 #include "platform/registry.h"
+#include "platform/sha256.h"
 #include "snapshot/registry_export.h"
 #include "testbed.h"
 
@@ -184,6 +185,42 @@ TEST_F(BranchWalk, LargeBranchIsWrittenWhole) {
   EXPECT_GE(progresses.pumps, 6);  // messages go through while the branch is walked
 }
 
+TEST_F(BranchWalk, ValuesAreWrittenInTheSameWalkAsTheKeys) {
+  // Values created in the order the registry lists them (Wine keeps them sorted).
+  RegKey root = Root();
+  key.Create("A\\Sub");
+  key.Create("B");
+  key.Create("x\nY");  // left out of both files, values and all
+  const RegKey a = RegKey::OpenForValues(root.get(), "A"), b = RegKey::OpenForValues(root.get(), "B");
+  const RegKey hidden = RegKey::OpenForValues(root.get(), "x\nY");
+  ASSERT_TRUE(a && b && hidden);
+  ASSERT_TRUE(test::SetRawValue(root.get(), u"", REG_SZ, test::Utf16Bytes(std::u16string(u"root\0", 5))));
+  ASSERT_TRUE(test::SetRawValue(a.get(), u"Count", REG_DWORD, std::string("\x07\0\0\0", 4)));
+  ASSERT_TRUE(test::SetRawValue(a.get(), u"tab\tname", REG_SZ, test::Utf16Bytes(u"no end")));
+  ASSERT_TRUE(test::SetRawValue(b.get(), u"Big", REG_BINARY, std::string(70000, 'b')));
+  ASSERT_TRUE(test::SetRawValue(b.get(), u"List", REG_MULTI_SZ, test::Utf16Bytes(std::u16string(u"x\0y\0\0", 5))));
+  ASSERT_TRUE(test::SetRawValue(hidden.get(), u"Secret", REG_SZ, test::Utf16Bytes(u"s")));
+  const std::string keys = dir / "t.TSB", values = dir / "t_val.TSB", keysOnly = dir / "only.TSB";
+  std::vector<std::string> unwritable;
+  ASSERT_TRUE(WriteBranchFile(TestBranch(root.get(), "", ""), keys, *progress, &unwritable, values));
+  EXPECT_EQ(unwritable, std::vector<std::string>{"x\nY"});
+  EXPECT_EQ(ReadBytes(keys), "A\r\nA\\Sub\r\nB\r\n");
+  EXPECT_EQ(ReadBytes(values), "TESSARY REGISTRY VALUES 1\r\n"
+                               "\t\tREG_SZ\t\"root\r\n"
+                               "A\r\n"
+                               "\tCount\tREG_DWORD\t:07000000\r\n"
+                               "\ttab%0009name\tREG_SZ\t'no end\r\n"
+                               "A\\Sub\r\n"
+                               "B\r\n"
+                               "\tBig\tREG_BINARY\t*70000:" + Sha256Hex(std::string(70000, 'b')) + "\r\n"
+                               "\tList\tREG_MULTI_SZ\t\"x%0000y%0000\r\n");
+  // The key snapshot is the one a walk without values writes.
+  ASSERT_TRUE(WriteBranchFile(TestBranch(root.get(), "", ""), keysOnly, *progress));
+  EXPECT_EQ(ReadBytes(keysOnly), ReadBytes(keys));
+  // A value file that cannot be made fails the branch.
+  EXPECT_FALSE(WriteBranchFile(TestBranch(root.get(), "", ""), keys, *progress, nullptr, dir / "missing\\v.TSB"));
+}
+
 TEST(RegistryBranches, TableInWritingOrder) {
   const char* bases[] = {"curuser", "locmach", "software", "classes", "clsid", "users", "crconfig"};
   for (int i = 0; i < 7; ++i) EXPECT_STREQ(kRegistryBranches[i].fileBase, bases[i]);
@@ -222,6 +259,70 @@ TEST_F(RegistryExports, CompareExportWritesOnlyEnabledBranches) {
   EXPECT_EQ(host.progress.events, (std::vector<std::string>{"open:Please wait...",
                                                             "main:Preparing to Compare Registry.",
                                                             "detail:HKEY_CURRENT_CONFIG", "close"}));
+}
+
+// Names of the backup directory's files, sorted.
+std::vector<std::string> FilesIn(const std::string& dir) {
+  std::vector<std::string> names;
+  DirSearch search(dir + "\\*");
+  FindEntry entry;
+  while (search.Next(entry))
+    if (!(entry.attributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(entry.name);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+TEST_F(RegistryExports, BackupWithoutValuesWritesTheSetAsBeforeAndDropsOlderValueFiles) {
+  // What an earlier backup with values left behind.
+  for (const char* stale : {"curuser_val.TSB", "services.TSB", "services_val.TSB", "userenv.TSB", "users_val.SNB"})
+    test::WriteBytes(backupDir + "\\" + stale, "TESSARY REGISTRY VALUES 1\r\n");
+  EXPECT_TRUE(ExportRegistryForBackup(host, RunMode::Direct));
+  DeleteValueSnapshots(backupDir, "TSB");  // as a backup run does once the set is in place
+  EXPECT_EQ(FilesIn(backupDir), (std::vector<std::string>{"classes.TSB", "clsid.TSB", "crconfig.TSB", "curuser.TSB",
+                                                           "locmach.TSB", "software.TSB", "users.TSB",
+                                                           "users_val.SNB"}));  // another mode's set stays
+  const std::string curuser = ReadBytes(backupDir + "\\curuser.TSB");
+  // With values the key snapshots are byte for byte the same; the value files come beside them.
+  Set(settings::kRecordValues, "yes");
+  host.progress.events.clear();
+  EXPECT_TRUE(ExportRegistryForBackup(host, RunMode::Direct));
+  EXPECT_EQ(ReadBytes(backupDir + "\\curuser.TSB"), curuser);
+  EXPECT_EQ(FilesIn(backupDir),
+            (std::vector<std::string>{"classes.TSB", "classes_val.TSB", "clsid.TSB", "clsid_val.TSB", "crconfig.TSB",
+                                      "crconfig_val.TSB", "curuser.TSB", "curuser_val.TSB", "locmach.TSB",
+                                      "locmach_val.TSB", "services.TSB", "services_val.TSB", "software.TSB",
+                                      "software_val.TSB", "sysenv.TSB", "sysenv_val.TSB", "userenv.TSB",
+                                      "userenv_val.TSB", "users.TSB", "users_val.SNB", "users_val.TSB"}));
+  EXPECT_EQ(host.progress.Details(),
+            (std::vector<std::string>{"HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE", "HKEY_LOCAL_MACHINE\\SOFTWARE",
+                                      "HKEY_CLASSES_ROOT", "HKEY_CLASSES_ROOT\\CLSID", "HKEY_USERS",
+                                      "HKEY_CURRENT_CONFIG", "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services",
+                                      "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment",
+                                      "HKEY_CURRENT_USER\\Environment"}));
+  for (const char* base : {"curuser", "services", "sysenv", "userenv"})
+    EXPECT_EQ(ReadBytes(backupDir + "\\" + base + "_val.TSB").rfind("TESSARY REGISTRY VALUES 1\r\n", 0), 0u) << base;
+  // The system's environment has its PATH, and the user's environment is a key of its own.
+  EXPECT_NE(ReadBytes(backupDir + "\\sysenv_val.TSB").find("\r\n\tPATH\tREG_"), std::string::npos);
+  EXPECT_NE(ReadBytes(backupDir + "\\curuser_val.TSB").find("\r\nEnvironment\r\n"), std::string::npos);
+}
+
+TEST_F(RegistryExports, CompareExportRecordsValuesOfItsBranchesAndTheValueBranchesNoneHolds) {
+  Set(settings::kCuruser, "yes");
+  Set(settings::kRecordValues, "yes");
+  EXPECT_TRUE(ExportRegistryForCompare(host));
+  EXPECT_EQ(FilesIn(backupDir), (std::vector<std::string>{"curuser.TST", "curuser_val.TST", "services.TST",
+                                                           "services_val.TST", "sysenv.TST", "sysenv_val.TST"}));
+  for (const std::string& f : FilesIn(backupDir)) DeleteFileA((backupDir + "\\" + f).c_str());
+  // The caller's switch comes before the setting, both ways.
+  EXPECT_TRUE(ExportRegistryForCompare(host, nullptr, ValuesSwitch::Off));
+  EXPECT_EQ(FilesIn(backupDir), std::vector<std::string>{"curuser.TST"});
+  DeleteFileA((backupDir + "\\curuser.TST").c_str());
+  Set(settings::kRecordValues, "no");
+  Set(settings::kCuruser, "no");
+  Set(settings::kCLocmach, "yes");
+  EXPECT_TRUE(ExportRegistryForCompare(host, nullptr, ValuesSwitch::On));
+  EXPECT_EQ(FilesIn(backupDir), (std::vector<std::string>{"locmach.TST", "locmach_val.TST", "userenv.TST",
+                                                           "userenv_val.TST"}));
 }
 
 TEST_F(RegistryExports, BackupExportWritesAllSevenBranches) {

@@ -1,5 +1,7 @@
 #include "testbed.h"
 
+#include <winternl.h>
+
 #include <fstream>
 #include <sstream>
 
@@ -225,6 +227,52 @@ void TempRegKey::SetString(const std::string& relative, const std::string& value
   RegSetValueExA(key, value.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
                  static_cast<DWORD>(data.size() + 1));
   RegCloseKey(key);
+}
+
+namespace {
+UNICODE_STRING CountedName(std::u16string_view name) {
+  UNICODE_STRING counted;
+  counted.Buffer = const_cast<wchar_t*>(reinterpret_cast<const wchar_t*>(name.data()));
+  counted.Length = static_cast<USHORT>(name.size() * 2);
+  counted.MaximumLength = counted.Length;
+  return counted;
+}
+template <typename F>
+F Native(const char* name) {
+  return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), name)));
+}
+}  // namespace
+
+bool SetRawValue(HKEY key, std::u16string_view name, DWORD type, const std::string& data) {
+  using SetFn = LONG(NTAPI*)(HANDLE, PUNICODE_STRING, ULONG, ULONG, PVOID, ULONG);
+  static const auto set = Native<SetFn>("NtSetValueKey");
+  UNICODE_STRING counted = CountedName(name);
+  std::string copy = data;
+  return set(key, &counted, 0, type, copy.data(), static_cast<ULONG>(copy.size())) == 0;
+}
+
+std::optional<RawValue> ReadRawValue(HKEY key, std::u16string_view name) {
+  using QueryFn = LONG(NTAPI*)(HANDLE, PUNICODE_STRING, int, PVOID, ULONG, PULONG);
+  static const auto query = Native<QueryFn>("NtQueryValueKey");
+  UNICODE_STRING counted = CountedName(name);
+  std::vector<ULONG> buf(64);
+  ULONG length = 0;
+  LONG status = query(key, &counted, 2, buf.data(), static_cast<ULONG>(buf.size() * sizeof(ULONG)), &length);
+  if (status == LONG(0x80000005) || status == LONG(0xC0000023)) {
+    buf.resize(length / sizeof(ULONG) + 4);
+    status = query(key, &counted, 2, buf.data(), static_cast<ULONG>(buf.size() * sizeof(ULONG)), &length);
+  }
+  if (status != 0) return std::nullopt;
+  return RawValue{buf[1], std::string(reinterpret_cast<const char*>(buf.data() + 3), buf[2])};
+}
+
+std::string Utf16Bytes(std::u16string_view units) {
+  std::string out;
+  for (char16_t u : units) {
+    out += static_cast<char>(u & 0xFF);
+    out += static_cast<char>(u >> 8);
+  }
+  return out;
 }
 
 HostTest::HostTest() {

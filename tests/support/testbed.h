@@ -9,7 +9,9 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -167,6 +169,19 @@ class TempRegKey {
   HKEY root_;
   std::string path_;
 };
+
+// A registry value set and read through the native calls, with a counted name (any unit,
+// NUL included) and the data exactly as given: a check of the program's own value calls
+// that does not go through them.
+struct RawValue {
+  DWORD type = 0;
+  std::string data;
+  bool operator==(const RawValue& o) const { return type == o.type && data == o.data; }
+};
+bool SetRawValue(HKEY key, std::u16string_view name, DWORD type, const std::string& data);
+std::optional<RawValue> ReadRawValue(HKEY key, std::u16string_view name);
+// UTF-16 units as little-endian bytes (string data as the registry holds it).
+std::string Utf16Bytes(std::u16string_view units);
 
 // A fixture with a fresh folder, a backup directory in it and a settings file of its
 // own; `host.state` points at them.

@@ -376,7 +376,9 @@ TEST(ActionFile, FuzzedLinesNeverCrashOrEscape) {
   const std::vector<std::string> seeds = {
       "CHANGE:LOAD=NEW.EXE>TO:OLD.EXE>IN:WIN.INI[WINDOWS]", "ADD:RUN=A.EXE>TO:WIN.INI[WINDOWS]",
       "REMOVE:LOAD=N.EXE>FROM:WIN.INI[WINDOWS]",            "REMOVEFILE:APP  (DIR)>FROM:C:\\APPS",
-      "REG_DAT_REMOVE:HKEY_LOCAL_MACHINE\\SOFTWARE\\APP>FROM:REG.DAT"};
+      "REG_DAT_REMOVE:HKEY_LOCAL_MACHINE\\SOFTWARE\\APP>FROM:REG.DAT",
+      "REG_VALUE_RESTORE:N%0041>TYPE:REG_MULTI_SZ>SIZE:8>DATA:\"A%0000B>IN:HKEY_USERS\\X",
+      "REG_VALUE_REMOVE:>TYPE:REG_QWORD>SIZE:8>DATA::0102030405060708>FROM:HKEY_CLASSES_ROOT\\.TXT"};
   const std::string alphabet = ":=>[]\\/.( )ABCDEFGHIJKLMNOPQRSTUVWXYZ*?\r\t";
   std::mt19937 rng(12345);
   auto pick = [&](std::size_t n) { return std::uniform_int_distribution<std::size_t>(0, n - 1)(rng); };
@@ -422,12 +424,154 @@ TEST(ActionFile, FuzzedLinesNeverCrashOrEscape) {
           EXPECT_NE(a->subkey.back(), '\\') << line;
         }
         break;
+      case ActionKind::RegValueRemove:
+      case ActionKind::RegValueRestore:
+        if (auto a = ParseValueAction(line)) {
+          EXPECT_FALSE(a->root.empty()) << line;
+          EXPECT_EQ(a->data.size, a->data.whole ? a->data.bytes.size() : a->data.size) << line;
+          EXPECT_TRUE(!a->restore || a->data.whole) << line;
+          EXPECT_EQ(a->keyPath.find("\\\\"), std::string::npos) << line;
+        }
+        break;
       case ActionKind::None:
         break;
     }
     (void)DllNameOf(line);
     (void)SplitActionLines(line);
   }
+}
+
+// ---- Value actions ----
+
+ValueData Whole(std::uint32_t type, std::string bytes) {
+  ValueData d;
+  d.type = type;
+  d.size = bytes.size();
+  d.bytes = std::move(bytes);
+  return d;
+}
+
+std::string Utf16(std::u16string_view text) {
+  return std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2);
+}
+
+TEST(ActionFile, ValueActionsOfEveryTypeReadBackExactly) {
+  EXPECT_EQ(FormatValueRemoveAction("HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run", u"NewApp",
+                                    Whole(regtype::kSz, Utf16(std::u16string(u"C:\\n.exe\0", 9)))),
+            "REG_VALUE_REMOVE:NewApp>TYPE:REG_SZ>SIZE:18>DATA:\"C:\\n.exe"
+            ">FROM:HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run");
+  EXPECT_EQ(FormatValueRestoreAction("HKEY_CLASSES_ROOT\\.txt", u"", Whole(regtype::kSz, Utf16(std::u16string(u"txtfile\0", 8)))),
+            "REG_VALUE_RESTORE:>TYPE:REG_SZ>SIZE:16>DATA:\"txtfile>IN:HKEY_CLASSES_ROOT\\.txt");
+  struct Case {
+    std::uint32_t type;
+    std::string bytes;
+  };
+  const Case cases[] = {
+      {regtype::kSz, Utf16(std::u16string(u"a\0b\0", 4))},          // embedded NUL
+      {regtype::kSz, Utf16(u"no terminating NUL")},
+      {regtype::kExpandSz, Utf16(std::u16string(u"%PATH%;C:\\New\0", 14))},  // kept unexpanded
+      {regtype::kMultiSz, Utf16(std::u16string(u"one\0two\0\0", 9))},
+      {regtype::kDword, std::string("\x2A\0\0\0", 4)},
+      {regtype::kQword, std::string("\x01\x02\x03\x04\x05\x06\x07\x08", 8)},
+      {regtype::kBinary, std::string("\0\xFF>IN:\r\n", 8)},
+      {regtype::kNone, ""},
+      {regtype::kSz, std::string("odd", 3)},
+      {0x7777u, std::string("\x10\x20", 2)},  // a type of no name
+  };
+  // Names with any character: ">", "%", a tab, NUL, beyond ASCII, a lone surrogate.
+  const std::u16string names[] = {u"", u"Plain", u"a>IN:HKEY_USERS\\x", u"100%", std::u16string(u"t\tn\0l", 5),
+                                  u"\u00e9\u4e2d", std::u16string(1, char16_t(0xD800))};
+  for (const Case& c : cases) {
+    for (const std::u16string& name : names) {
+      for (bool restore : {false, true}) {
+        const std::string key = "HKEY_LOCAL_MACHINE\\SOFTWARE\\A>FROM:B";  // ">" in a key path stays
+        const std::string line = restore ? FormatValueRestoreAction(key, name, Whole(c.type, c.bytes))
+                                         : FormatValueRemoveAction(key, name, Whole(c.type, c.bytes));
+        EXPECT_EQ(ClassifyAction(line), restore ? ActionKind::RegValueRestore : ActionKind::RegValueRemove) << line;
+        const auto back = ParseValueAction(line);
+        ASSERT_TRUE(back) << line;
+        EXPECT_EQ(back->restore, restore);
+        EXPECT_EQ(back->name, name) << line;
+        EXPECT_EQ(back->data.type, c.type) << line;
+        EXPECT_EQ(back->data.bytes, c.bytes) << line;
+        EXPECT_EQ(back->root, "HKEY_LOCAL_MACHINE");
+        EXPECT_EQ(back->subkey, "SOFTWARE\\A>FROM:B");
+        EXPECT_EQ(back->keyPath, key);
+      }
+    }
+  }
+  // A value of a root itself.
+  const auto root = ParseValueAction("REG_VALUE_REMOVE:v>TYPE:REG_NONE>SIZE:0>DATA::>FROM:HKEY_CURRENT_USER");
+  ASSERT_TRUE(root);
+  EXPECT_EQ(root->root, "HKEY_CURRENT_USER");
+  EXPECT_EQ(root->subkey, "");
+  // A long value that changed is reported; its removal can be offered, its restore cannot.
+  ValueData hashed;
+  hashed.type = regtype::kBinary;
+  hashed.size = 70000;
+  hashed.whole = false;
+  hashed.sha256 = std::string(64, 'a');
+  const std::string removeLong = FormatValueRemoveAction("HKEY_USERS\\X", u"big", hashed);
+  EXPECT_EQ(removeLong, "REG_VALUE_REMOVE:big>TYPE:REG_BINARY>SIZE:70000>DATA:*70000:" + std::string(64, 'a') +
+                            ">FROM:HKEY_USERS\\X");
+  EXPECT_TRUE(ParseValueAction(removeLong));
+  EXPECT_FALSE(ParseValueAction(FormatValueRestoreAction("HKEY_USERS\\X", u"big", hashed)));
+}
+
+TEST(ActionFile, TamperedValueActionsAreRefused) {
+  const std::string ok = "REG_VALUE_RESTORE:Mode>TYPE:REG_DWORD>SIZE:4>DATA::02000000>IN:HKEY_CURRENT_USER\\Software\\V";
+  ASSERT_TRUE(ParseValueAction(ok));
+  const std::string hash(64, 'b');
+  for (const std::string& line : std::initializer_list<std::string>{
+           "REG_VALUE_RESTORE:", "REG_VALUE_REMOVE:Mode",
+           // markers missing or out of order
+           "REG_VALUE_RESTORE:Mode>SIZE:4>TYPE:REG_DWORD>DATA::02000000>IN:HKEY_CURRENT_USER\\S",
+           "REG_VALUE_RESTORE:Mode>TYPE:REG_DWORD>SIZE:4>DATA::02000000",
+           "REG_VALUE_RESTORE:Mode>TYPE:REG_DWORD>SIZE:4>DATA::02000000>FROM:HKEY_CURRENT_USER\\S",
+           "REG_VALUE_REMOVE:Mode>TYPE:REG_DWORD>SIZE:4>DATA::02000000>IN:HKEY_CURRENT_USER\\S",
+           // wrong type names
+           "REG_VALUE_RESTORE:Mode>TYPE:REG_WORD>SIZE:4>DATA::02000000>IN:HKEY_CURRENT_USER\\S",
+           "REG_VALUE_RESTORE:Mode>TYPE:reg_dword>SIZE:4>DATA::02000000>IN:HKEY_CURRENT_USER\\S",
+           "REG_VALUE_RESTORE:Mode>TYPE:REG_TYPE_4>SIZE:4>DATA::02000000>IN:HKEY_CURRENT_USER\\S",
+           "REG_VALUE_RESTORE:Mode>TYPE:REG_TYPE_4294967296>SIZE:4>DATA::02000000>IN:HKEY_CURRENT_USER\\S",
+           "REG_VALUE_RESTORE:Mode>TYPE:>SIZE:4>DATA::02000000>IN:HKEY_CURRENT_USER\\S",
+           // data that does not parse, or text for a type that is not a string
+           "REG_VALUE_RESTORE:Mode>TYPE:REG_DWORD>SIZE:4>DATA::0200000>IN:HKEY_CURRENT_USER\\S",
+           "REG_VALUE_RESTORE:Mode>TYPE:REG_DWORD>SIZE:4>DATA::0200000Z>IN:HKEY_CURRENT_USER\\S",
+           "REG_VALUE_RESTORE:Mode>TYPE:REG_DWORD>SIZE:4>DATA:\"ab>IN:HKEY_CURRENT_USER\\S",
+           "REG_VALUE_RESTORE:Mode>TYPE:REG_SZ>SIZE:4>DATA:\"a%00>IN:HKEY_CURRENT_USER\\S",
+           "REG_VALUE_RESTORE:Mode>TYPE:REG_SZ>SIZE:4>DATA:?ab>IN:HKEY_CURRENT_USER\\S",
+           "REG_VALUE_RESTORE:Mo%zzde>TYPE:REG_DWORD>SIZE:4>DATA::02000000>IN:HKEY_CURRENT_USER\\S",
+           // sizes that are not the data's, or absurd
+           "REG_VALUE_RESTORE:Mode>TYPE:REG_DWORD>SIZE:5>DATA::02000000>IN:HKEY_CURRENT_USER\\S",
+           "REG_VALUE_RESTORE:Mode>TYPE:REG_DWORD>SIZE:04>DATA::02000000>IN:HKEY_CURRENT_USER\\S",
+           "REG_VALUE_RESTORE:Mode>TYPE:REG_DWORD>SIZE:-4>DATA::02000000>IN:HKEY_CURRENT_USER\\S",
+           "REG_VALUE_RESTORE:Mode>TYPE:REG_DWORD>SIZE:>DATA::02000000>IN:HKEY_CURRENT_USER\\S",
+           "REG_VALUE_REMOVE:Mode>TYPE:REG_BINARY>SIZE:99999999999999999999>DATA:*99999999999999999999:" + hash +
+               ">FROM:HKEY_CURRENT_USER\\S",
+           "REG_VALUE_REMOVE:Mode>TYPE:REG_BINARY>SIZE:4294967296>DATA:*4294967296:" + hash + ">FROM:HKEY_CURRENT_USER\\S",
+           "REG_VALUE_REMOVE:Mode>TYPE:REG_BINARY>SIZE:70001>DATA:*70000:" + hash + ">FROM:HKEY_CURRENT_USER\\S",
+           // unknown roots, short root names, empty key paths and pieces, control characters
+           "REG_VALUE_RESTORE:Mode>TYPE:REG_DWORD>SIZE:4>DATA::02000000>IN:HKEY_NOWHERE\\S",
+           "REG_VALUE_RESTORE:Mode>TYPE:REG_DWORD>SIZE:4>DATA::02000000>IN:HKCU\\S",
+           "REG_VALUE_RESTORE:Mode>TYPE:REG_DWORD>SIZE:4>DATA::02000000>IN:",
+           "REG_VALUE_RESTORE:Mode>TYPE:REG_DWORD>SIZE:4>DATA::02000000>IN:\\S",
+           "REG_VALUE_RESTORE:Mode>TYPE:REG_DWORD>SIZE:4>DATA::02000000>IN:HKEY_CURRENT_USER\\",
+           "REG_VALUE_RESTORE:Mode>TYPE:REG_DWORD>SIZE:4>DATA::02000000>IN:HKEY_CURRENT_USER\\\\S",
+           "REG_VALUE_RESTORE:Mode>TYPE:REG_DWORD>SIZE:4>DATA::02000000>IN:HKEY_CURRENT_USER\\S\\",
+           "REG_VALUE_RESTORE:Mode>TYPE:REG_DWORD>SIZE:4>DATA::02000000>IN:HKEY_CURRENT_USER\\S\x01",
+           // a name holding a raw tab (names are written escaped)
+           "REG_VALUE_RESTORE:Mo\tde>TYPE:REG_DWORD>SIZE:4>DATA::02000000>IN:HKEY_CURRENT_USER\\S"})
+    EXPECT_FALSE(ParseValueAction(line)) << line;
+}
+
+TEST(ActionFile, ValueActionsAreDescribedForPeople) {
+  const auto a = ParseValueAction("REG_VALUE_RESTORE:>TYPE:REG_SZ>SIZE:16>DATA:\"txtfile>IN:HKEY_CLASSES_ROOT\\.txt");
+  ASSERT_TRUE(a);
+  EXPECT_EQ(DescribeValueAction(*a), "REG_VALUE_RESTORE:HKEY_CLASSES_ROOT\\.txt (Default) = REG_SZ, 16 bytes: \"txtfile\"");
+  const auto b = ParseValueAction("REG_VALUE_REMOVE:Level>TYPE:REG_DWORD>SIZE:4>DATA::02000000>FROM:HKEY_CURRENT_USER\\S");
+  ASSERT_TRUE(b);
+  EXPECT_EQ(DescribeValueAction(*b), "REG_VALUE_REMOVE:HKEY_CURRENT_USER\\S \"Level\" = REG_DWORD, 4 bytes: 0x00000002 (2)");
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include "core/commands.h"
 #include "platform/files.h"
+#include "platform/registry.h"
 #include "testbed.h"
 #include "uninstall/dll_scan.h"
 #include "uninstall/list_dlg.h"
@@ -107,6 +108,31 @@ TEST_F(UninstallDialogs, ActionsDialogShowsTheFileAndTellsCancelFromAFileItCanno
   EXPECT_FALSE(h && IsWindow(h));
   EXPECT_EQ(host.prompter.boxes.back().caption, "File error");
   EXPECT_FALSE(actions.wentBack());
+}
+
+// A value line is listed readably, its name and data in their own case, and the run
+// carries out the line as written.
+TEST_F(UninstallDialogs, ActionsDialogListsValueLinesReadablyAndPutsTheValueBack) {
+  // The run keeps safety copies of the INI files beside them: a Windows folder of its own.
+  host.state.WindowsDirectory = dir.MakeDir("WIN");
+  for (const char* ini : {"win.ini", "system.ini", "protocol.ini"}) WriteBytes(host.state.WindowsDirectory + "\\" + ini, "");
+  test::TempRegKey key;
+  key.SetString("App", "Mode", "new");
+  const std::string keyPath = "HKEY_CURRENT_USER\\" + key.path() + "\\App";
+  WriteBytes(Path("V.TSU"), "REG_VALUE_RESTORE:Mode>TYPE:REG_SZ>SIZE:8>DATA:\"old>IN:" + keyPath + "\r\n");
+  TListDlg actions(host, Path("V.TSU"));
+  HWND h = actions.CreateModeless();
+  ASSERT_NE(h, nullptr);
+  EXPECT_EQ(test::ListItems(GetDlgItem(h, IDC_LIST_ACTIONS)),
+            std::vector<std::string>{"REG_VALUE_RESTORE:" + keyPath + " \"Mode\" = REG_SZ, 8 bytes: \"old\""});
+  SendMessageA(GetDlgItem(h, IDC_LIST_VERIFY), BM_SETCHECK, BST_UNCHECKED, 0);
+  Click(h, IDC_LIST_SELECTALL);
+  host.prompter.Answer(id::kYes).Answer(id::kNo);  // all without verifying; no log
+  Click(h, IDOK);
+  EXPECT_FALSE(IsWindow(h));
+  RegValue now;
+  ASSERT_TRUE(RegKey::OpenForValues(HKEY_CURRENT_USER, key.path() + "\\App").QueryValue(u"Mode", now));
+  EXPECT_EQ(now.data(), test::Utf16Bytes(std::u16string(u"old\0", 4)));
 }
 
 // Works the modal dialogs of the command from another thread: waits for each caption

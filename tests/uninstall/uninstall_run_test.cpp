@@ -4,9 +4,12 @@
 #include "platform/ascii.h"
 #include "platform/files.h"
 #include "platform/profile.h"
+#include "platform/registry.h"
+#include "platform/registry_values.h"
 #include "testbed.h"
 #include "uninstall/compare_file_list.h"
 #include "uninstall/dll_scan.h"
+#include "uninstall/logic/action_file.h"
 #include "uninstall/uninstall_run.h"
 
 namespace tessary {
@@ -352,6 +355,201 @@ TEST_F(UninstallRunTest, ProtectedKeysAreRefusedAndLoggedAsNotDone) {
   HKEY h = nullptr;
   ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software", 0, KEY_READ, &h), ERROR_SUCCESS);
   RegCloseKey(h);
+}
+
+// ---- Registry values ----
+
+ValueData WholeData(std::uint32_t type, std::string bytes) {
+  ValueData d;
+  d.type = type;
+  d.size = bytes.size();
+  d.bytes = std::move(bytes);
+  return d;
+}
+
+struct TypedValue {
+  std::u16string name;
+  std::uint32_t type;
+  std::string bytes;
+};
+
+// Values the install left in place of the old ones, every type among them.
+const TypedValue kOldValues[] = {
+    {u"", regtype::kSz, test::Utf16Bytes(std::u16string(u"txtfile\0", 8))},
+    {u"Path", regtype::kExpandSz, test::Utf16Bytes(std::u16string(u"%SystemRoot%\\x\0", 15))},
+    {u"List", regtype::kMultiSz, test::Utf16Bytes(std::u16string(u"one\0two\0\0", 9))},
+    {u"Level", regtype::kDword, std::string("\x02\0\0\0", 4)},
+    {u"Big", regtype::kQword, std::string("\x01\x02\x03\x04\x05\x06\x07\x08", 8)},
+    {u"Blob", regtype::kBinary, std::string("\0\xFF\r\n", 4)},
+    {u"Empty", regtype::kNone, ""},
+    {u"NoEnd", regtype::kSz, test::Utf16Bytes(u"abc")},             // no terminating NUL
+    {std::u16string(u"nul\0inside", 10), regtype::kSz, test::Utf16Bytes(std::u16string(u"a\0b\0", 4))},
+    {u"Odd", 0x4242u, std::string("\x07", 1)},                          // a type of no name
+};
+
+class UninstallValuesTest : public UninstallRunTest {
+ protected:
+  std::string KeyPath(const std::string& relative = {}) const {
+    return "HKEY_CURRENT_USER\\" + key.path() + (relative.empty() ? "" : "\\" + relative);
+  }
+  RegKey Open(const std::string& relative = {}) const {
+    return RegKey::OpenForValues(HKEY_CURRENT_USER, key.path() + (relative.empty() ? "" : "\\" + relative));
+  }
+  // The lines as the Uninstall Actions dialog passes them: upper-cased entries, the
+  // lines as written beside them.
+  RunOutcome RunWritten(const std::vector<std::string>& lines, bool verify = false) {
+    UninstallSelection sel;
+    sel.actionFile = actionFile;
+    for (const std::string& l : lines) {
+      sel.entries.push_back(ToUpperAscii(l));
+      sel.originals.push_back(l);
+    }
+    sel.selected.assign(lines.size(), true);
+    sel.verifyBox = verify;
+    return RunUninstall(host, sel, env).outcome;
+  }
+  test::TempRegKey key;
+};
+
+TEST_F(UninstallValuesTest, ValuesArePutBackExactlyAndAddedOnesRemoved) {
+  key.Create("App");
+  HKEY raw = nullptr;
+  ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, (key.path() + "\\App").c_str(), 0, KEY_ALL_ACCESS, &raw), ERROR_SUCCESS);
+  std::vector<std::string> lines;
+  for (const TypedValue& v : kOldValues) {
+    // What the install wrote: another type and other data, or nothing (a deleted value).
+    if (v.type != regtype::kNone) {
+      ASSERT_TRUE(test::SetRawValue(raw, v.name, regtype::kBinary, "new"));
+    }
+    lines.push_back(FormatValueRestoreAction(KeyPath("App"), v.name, WholeData(v.type, v.bytes)));
+  }
+  ASSERT_TRUE(test::SetRawValue(raw, u"Added", regtype::kSz, test::Utf16Bytes(std::u16string(u"x\0", 2))));
+  lines.push_back(FormatValueRemoveAction(KeyPath("App"), u"Added", WholeData(regtype::kSz, test::Utf16Bytes(std::u16string(u"x\0", 2)))));
+  // A key deleted since the backup is made again to hold its old value.
+  lines.push_back(FormatValueRestoreAction(KeyPath("Gone\\Deeper"), u"Kept", WholeData(regtype::kDword, std::string(4, '\x01'))));
+
+  host.prompter.Answer(id::kYes).Answer(id::kNo);
+  EXPECT_EQ(RunWritten(lines), RunOutcome::CloseOk);
+  for (const TypedValue& v : kOldValues) {
+    const auto now = test::ReadRawValue(raw, v.name);
+    ASSERT_TRUE(now) << ValueTypeName(v.type);
+    EXPECT_EQ(*now, (test::RawValue{v.type, v.bytes})) << ValueTypeName(v.type);
+  }
+  EXPECT_FALSE(test::ReadRawValue(raw, u"Added"));
+  RegCloseKey(raw);
+  RegValue deeper;
+  ASSERT_TRUE(Open("Gone\\Deeper").QueryValue(u"Kept", deeper));
+  EXPECT_EQ(deeper.data(), std::string(4, '\x01'));
+  // The log names each value readably, with its data shortened.
+  const std::string log = Log();
+  EXPECT_NE(log.find("DONE:REG_VALUE_RESTORE:" + KeyPath("App") + " (Default) = REG_SZ, 16 bytes: \"txtfile\"\r\n"),
+            std::string::npos) << log;
+  EXPECT_NE(log.find("DONE:REG_VALUE_REMOVE:" + KeyPath("App") + " \"Added\" = REG_SZ, 4 bytes: \"x\"\r\n"),
+            std::string::npos) << log;
+  EXPECT_EQ(log.find("NOT DONE"), std::string::npos) << log;
+  EXPECT_EQ(Captions(), (std::vector<std::string>{"No verify uninstall", "Uninstall Complete"}));
+
+  // A value already gone: reported and logged as not done; the run goes on.
+  host.prompter.boxes.clear();
+  host.prompter.Answer(id::kYes).Answer(id::kOk).Answer(id::kNo);
+  RunWritten({lines[lines.size() - 2]});
+  EXPECT_EQ(host.prompter.boxes[1].text, "Error removing Registry value. This value may have already been removed.");
+  EXPECT_NE(Log().find("NOT DONE(ERROR):REG_VALUE_REMOVE:"), std::string::npos);
+}
+
+TEST_F(UninstallValuesTest, EachValueIsAskedAboutWithItsDataAndUnselectedOnesAreLogged) {
+  key.SetString("App", "Mode", "new");
+  const std::string change = FormatValueRestoreAction(KeyPath("App"), u"Mode", WholeData(regtype::kSz, test::Utf16Bytes(std::u16string(u"old\0", 4))));
+  const std::string add = FormatValueRestoreAction(KeyPath("App"), u"Obsolete", WholeData(regtype::kDword, std::string(4, '\0')));
+  const std::string remove = FormatValueRemoveAction(KeyPath("App"), u"Mode", WholeData(regtype::kSz, test::Utf16Bytes(std::u16string(u"new\0", 4))));
+  host.prompter.Answer(id::kNo).Answer(id::kNo).Answer(id::kNo).Answer(id::kNo);
+  RunWritten({change, add, remove}, true);
+  ASSERT_GE(host.prompter.boxes.size(), 3u);
+  EXPECT_EQ(host.prompter.boxes[0].text, "Do you want to CHANGE the value \"Mode\" of the '" + KeyPath("App") +
+                                             "' key of your Registry from REG_SZ, 8 bytes: \"new\" to REG_SZ, 8 bytes: \"old\"?");
+  EXPECT_EQ(host.prompter.boxes[1].text, "Do you want to ADD the value \"Obsolete\" = REG_DWORD, 4 bytes: 0x00000000 (0) to the '" +
+                                             KeyPath("App") + "' key of your Registry?");
+  EXPECT_EQ(host.prompter.boxes[2].text, "Do you want to REMOVE the value \"Mode\" = REG_SZ, 8 bytes: \"new\" from the '" +
+                                             KeyPath("App") + "' key of your Registry?");
+  EXPECT_EQ(host.prompter.boxes[0].caption, "Verify this action:");
+  const std::string log = Log();
+  EXPECT_NE(log.find("NOT DONE:REG_VALUE_RESTORE:" + KeyPath("App") + " \"Mode\" = REG_SZ, 8 bytes: \"old\"\r\n"),
+            std::string::npos) << log;
+  RegValue now;
+  ASSERT_TRUE(Open("App").QueryValue(u"Mode", now));
+  EXPECT_EQ(now.data(), test::Utf16Bytes(std::u16string(u"new\0", 4)));
+
+  // Unselected value lines are logged readably as not done.
+  host.prompter.boxes.clear();
+  host.prompter.Answer(id::kYes).Answer(id::kNo);
+  UninstallSelection sel;
+  sel.actionFile = actionFile;
+  sel.entries = {ToUpperAscii(change), ToUpperAscii(add)};
+  sel.originals = {change, add};
+  sel.selected = {false, true};
+  sel.verifyBox = false;
+  RunUninstall(host, sel, env);
+  EXPECT_NE(Log().find("NOT DONE:REG_VALUE_RESTORE:" + KeyPath("App") + " \"Mode\" = REG_SZ, 8 bytes: \"old\"\r\n"),
+            std::string::npos) << Log();
+  ASSERT_TRUE(Open("App").QueryValue(u"Obsolete", now));
+}
+
+// Values of the keys Windows needs (the Run key, the environment) are what an install
+// changes most; their values are put back or removed, while the keys themselves stay:
+// a value action never deletes a key, and a key action on them is still refused.
+TEST_F(UninstallValuesTest, ValuesOfProtectedKeysAreUndoneAndTheKeysStay) {
+  const std::string env = "HKEY_CURRENT_USER\\Environment";
+  const std::string run = "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+  RegKey envKey = RegKey::CreateForWriting(HKEY_CURRENT_USER, "Environment");
+  RegKey runKey = RegKey::CreateForWriting(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Run");
+  ASSERT_TRUE(envKey && runKey);
+  const std::string pathNow = test::Utf16Bytes(std::u16string(u"C:\\Old;C:\\NewApp\0", 17));
+  const std::string pathBefore = test::Utf16Bytes(std::u16string(u"C:\\Old\0", 7));
+  ASSERT_TRUE(envKey.SetValue(u"TessaryTestPath", regtype::kExpandSz, pathNow));
+  ASSERT_TRUE(runKey.SetValue(u"TessaryTestRun", regtype::kSz, test::Utf16Bytes(std::u16string(u"n.exe\0", 6))));
+  const std::vector<std::string> lines{
+      FormatValueRestoreAction(env, u"TessaryTestPath", WholeData(regtype::kExpandSz, pathBefore)),
+      FormatValueRemoveAction(run, u"TessaryTestRun", WholeData(regtype::kSz, test::Utf16Bytes(std::u16string(u"n.exe\0", 6)))),
+      "REG_DAT_REMOVE:" + env + ">FROM:REG.DAT"};
+  host.prompter.Answer(id::kYes).Answer(id::kOk).Answer(id::kNo);
+  RunWritten(lines);
+  EXPECT_EQ(Captions(), (std::vector<std::string>{"No verify uninstall", ToUpperAscii(env), "Uninstall Complete"}));
+  RegValue now;
+  ASSERT_TRUE(envKey.QueryValue(u"TessaryTestPath", now));
+  EXPECT_EQ(now.type(), regtype::kExpandSz);
+  EXPECT_EQ(now.data(), pathBefore);
+  EXPECT_FALSE(runKey.QueryValue(u"TessaryTestRun", now));
+  EXPECT_TRUE(RegKey::OpenForValues(HKEY_CURRENT_USER, "Environment"));
+  EXPECT_TRUE(RegKey::OpenForValues(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Run"));
+  EXPECT_NE(Log().find("NOT DONE(Protected):REG_DAT_REMOVE:" + ToUpperAscii(env)), std::string::npos) << Log();
+  envKey.DeleteValue(u"TessaryTestPath");
+}
+
+// A value line that does not parse is an integrity error, and nothing is written.
+TEST_F(UninstallValuesTest, TamperedValueLinesWriteNothing) {
+  key.SetString("App", "Mode", "new");
+  const std::string path = KeyPath("App");
+  const std::vector<std::string> lines{
+      "REG_VALUE_RESTORE:Mode>TYPE:REG_WORD>SIZE:4>DATA::02000000>IN:" + path,       // no such type
+      "REG_VALUE_RESTORE:Mode>TYPE:REG_DWORD>SIZE:4>DATA::0200>IN:" + path,           // data not its size
+      "REG_VALUE_RESTORE:Mode>TYPE:REG_DWORD>SIZE:4294967296>DATA::02000000>IN:" + path,  // absurd size
+      "REG_VALUE_RESTORE:Mode>TYPE:REG_DWORD>SIZE:4>DATA:\"ab>IN:" + path,           // text for a number
+      "REG_VALUE_REMOVE:Mode>TYPE:REG_SZ>SIZE:8>DATA:\"new>FROM:HKEY_NOWHERE\\" + key.path() + "\\App",
+      "REG_VALUE_REMOVE:Mode>TYPE:REG_SZ>SIZE:8>DATA:\"new>FROM:" + path + "\\",
+      "REG_VALUE_RESTORE:Mode>TYPE:REG_BINARY>SIZE:70000>DATA:*70000:" + std::string(64, 'a') + ">IN:" + path};
+  host.prompter.Answer(id::kYes);
+  for (std::size_t i = 0; i < lines.size(); ++i) host.prompter.Answer(id::kOk);
+  host.prompter.Answer(id::kNo);
+  RunWritten(lines);
+  std::vector<std::string> expected{"No verify uninstall"};
+  expected.insert(expected.end(), lines.size(), "TSU integrity error");
+  expected.push_back("Uninstall Complete");
+  EXPECT_EQ(Captions(), expected);
+  EXPECT_EQ(Log(), kHeader);
+  RegValue now;
+  ASSERT_TRUE(Open("App").QueryValue(u"Mode", now));
+  EXPECT_EQ(now.type(), regtype::kSz);
+  EXPECT_EQ(now.data(), test::Utf16Bytes(std::u16string(u"new\0", 4)));
 }
 
 // An entry action edits WIN.INI, SYSTEM.INI or PROTOCOL.INI and nothing else; only a

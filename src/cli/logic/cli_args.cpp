@@ -7,8 +7,8 @@ namespace tessary::cli {
 
 namespace {
 
-constexpr unsigned kCompare = CommandBit(CliCommand::Compare), kUndo = CommandBit(CliCommand::Undo),
-                   kTrack = CommandBit(CliCommand::Track), kBackup = CommandBit(CliCommand::Backup);
+constexpr unsigned kBackup = CommandBit(CliCommand::Backup), kCompare = CommandBit(CliCommand::Compare), kUndo = CommandBit(CliCommand::Undo),
+                   kTrack = CommandBit(CliCommand::Track);
 
 const std::vector<CommandSpec> kCommands = {
     {"backup", CliCommand::Backup, Operand::None, "take a backup set (as the Backup command does)"},
@@ -34,6 +34,8 @@ const std::vector<FlagSpec> kFlags = {
      "the backup directory (default: [tessary] Directory of tessary.ini)"},
     {"--name", "NAME", kCompare | kTrack, false, [](CliOptions& o, const std::string& v) { o.name = v; },
      "the report's name (default: as the Compare dialog proposes; track: TRACK)"},
+    {"--values", nullptr, kBackup | kCompare | kTrack, false, [](CliOptions& o, const std::string&) { o.values = true; },
+     "record registry values and their data too (docs/registry-values.md)"},
     {"--only", "TEXT", kUndo, true, [](CliOptions& o, const std::string& v) { o.only.push_back(v); },
      "only the actions holding TEXT (any case); give it again for more"},
     {"--undo", nullptr, kTrack, false, [](CliOptions& o, const std::string&) { o.undo = true; },

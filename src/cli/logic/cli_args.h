@@ -39,6 +39,7 @@ struct CliOptions {
   bool dryRun = false;
   bool dllCheck = false;
   bool undo = false;
+  bool values = false;  // --values: record registry values and their data
   bool deep = false;  // backup, compare, track --deep: deep tracking whatever tessary.ini says
 };
 

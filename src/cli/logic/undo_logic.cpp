@@ -20,7 +20,13 @@ std::vector<bool> ChooseActions(const std::vector<std::string>& entries, const s
   return chosen;
 }
 
-bool ActionReadable(std::string_view entry) { return entry.empty() || !DescribeAction(entry).kind.empty(); }
+bool ActionReadable(std::string_view entry, std::string_view original) {
+  if (entry.empty()) return true;
+  const ActionKind kind = ClassifyAction(entry);
+  if (kind == ActionKind::RegValueRemove || kind == ActionKind::RegValueRestore)
+    return ParseValueAction(original.empty() ? entry : original).has_value();
+  return !DescribeAction(entry).kind.empty();
+}
 
 ActionTarget DescribeAction(std::string_view line) {
   auto ini = [](const IniAction& a) { return a.file + "[" + a.section + "] " + a.key; };
@@ -39,6 +45,10 @@ ActionTarget DescribeAction(std::string_view line) {
       break;
     case ActionKind::RemoveFile:
       if (auto a = ParseRemoveFileAction(line)) return {"removeFile", a->path + (a->isDirectory ? "\\" : "")};
+      break;
+    case ActionKind::RegValueRemove:
+    case ActionKind::RegValueRestore:
+      if (auto a = ParseValueAction(line)) return {"registryValue", a->keyPath + " " + DescribeValueName(a->name)};
       break;
     case ActionKind::None: break;
   }

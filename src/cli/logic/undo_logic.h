@@ -17,13 +17,16 @@ namespace tessary::cli {
 std::vector<bool> ChooseActions(const std::vector<std::string>& entries, const std::vector<std::string>& only);
 
 // Whether the executor reads the line (an entry as loaded: upper-cased) as an action:
-// an empty line is no action; any other line must be of a known kind and parse.
-bool ActionReadable(std::string_view entry);
+// an empty line is no action; any other line must be of a known kind and parse. A
+// registry value line is read as written (`original`, when given), as the executor
+// reads it: its name and data keep their case.
+bool ActionReadable(std::string_view entry, std::string_view original = {});
 
 // The kind of an action line and what it changes, for people and for JSON.
 struct ActionTarget {
-  std::string kind;    // "change", "add", "remove", "registryKey", "removeFile", "" when unreadable
-  std::string target;  // "WIN.INI[section] key", "HKEY_...\key", "C:\dir\name"
+  std::string kind;    // "change", "add", "remove", "registryKey", "registryValue", "removeFile",
+                       // "" when unreadable
+  std::string target;  // "WIN.INI[section] key", "HKEY_...\key", "HKEY_...\key \"name\"", "C:\dir\name"
 };
 ActionTarget DescribeAction(std::string_view line);
 

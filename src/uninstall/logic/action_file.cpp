@@ -100,6 +100,48 @@ std::string RemoveLine(const std::string& key, const std::string& value, const s
   return "REMOVE:" + key + "=" + value + ">FROM:" + file + "[" + section + "]";
 }
 
+constexpr std::string_view kValueRemoveWord = "REG_VALUE_REMOVE:";
+constexpr std::string_view kValueRestoreWord = "REG_VALUE_RESTORE:";
+
+// A key path of a value line: a root by its full name, alone or followed by "\" and
+// pieces that are not empty; no control character anywhere.
+bool SplitValueKeyPath(std::string_view keyPath, ValueAction& action) {
+  if (HoldsControlCharacter(keyPath)) return false;
+  const std::size_t slash = keyPath.find('\\');
+  action.root = std::string(RegistryRootFullName(keyPath.substr(0, slash), RootNameForms::Full));
+  if (action.root.empty()) return false;
+  action.keyPath = std::string(keyPath);
+  if (slash == npos) return true;
+  action.subkey = std::string(keyPath.substr(slash + 1));
+  std::size_t start = 0;
+  while (start <= action.subkey.size()) {
+    std::size_t end = action.subkey.find('\\', start);
+    if (end == std::string::npos) end = action.subkey.size();
+    if (end == start) return false;
+    start = end + 1;
+  }
+  return true;
+}
+
+std::string ValueLine(std::string_view word, std::string_view target, const std::string& keyPath,
+                      std::u16string_view name, const ValueData& data) {
+  std::string line(word);
+  AppendEscapedUnits(line, name);
+  line += ">TYPE:";
+  line += ValueTypeName(data.type);
+  line += ">SIZE:";
+  line += std::to_string(data.whole ? data.bytes.size() : data.size);
+  line += ">DATA:";
+  if (data.whole) {
+    AppendDataField(line, data.type, data.bytes);
+  } else {
+    line += "*" + std::to_string(data.size) + ":" + data.sha256;
+  }
+  line += target;
+  line += keyPath;
+  return line;
+}
+
 bool IsDriveLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
 // Names the platform reserves for devices, with or without an extension ("NUL.TXT").
@@ -191,10 +233,20 @@ std::string FormatRegDatRemoveAction(const std::string& keyPath) {
   return "REG_DAT_REMOVE:" + keyPath + ">FROM:REG.DAT";
 }
 
+std::string FormatValueRemoveAction(const std::string& keyPath, std::u16string_view name, const ValueData& data) {
+  return ValueLine(kValueRemoveWord, ">FROM:", keyPath, name, data);
+}
+
+std::string FormatValueRestoreAction(const std::string& keyPath, std::u16string_view name, const ValueData& data) {
+  return ValueLine(kValueRestoreWord, ">IN:", keyPath, name, data);
+}
+
 ActionKind ClassifyAction(std::string_view line) {
   if (StartsWithNoCase(line, "CHANGE:")) return ActionKind::Change;
   if (StartsWithNoCase(line, "ADD:")) return ActionKind::Add;
   if (StartsWithNoCase(line, "REG_DAT_REMOVE:")) return ActionKind::RegDatRemove;
+  if (StartsWithNoCase(line, kValueRemoveWord)) return ActionKind::RegValueRemove;
+  if (StartsWithNoCase(line, kValueRestoreWord)) return ActionKind::RegValueRestore;
   if (StartsWithNoCase(line, "REMOVE:")) return ActionKind::Remove;
   if (StartsWithNoCase(line, "REMOVEFILE:")) return ActionKind::RemoveFile;
   return ActionKind::None;
@@ -279,6 +331,41 @@ std::optional<RegAction> ParseRegDatRemoveAction(std::string_view line) {
     start = end + 1;
   }
   return action;
+}
+
+std::optional<ValueAction> ParseValueAction(std::string_view line) {
+  ValueAction action;
+  if (StartsWithNoCase(line, kValueRestoreWord)) {
+    action.restore = true;
+  } else if (!StartsWithNoCase(line, kValueRemoveWord)) {
+    return std::nullopt;
+  }
+  std::string_view rest = line.substr(action.restore ? kValueRestoreWord.size() : kValueRemoveWord.size());
+  // Name, type, size and data hold no ">": each runs to the next one, which must begin
+  // the next marker. The key path (which may hold ">") is the rest after the last.
+  std::string_view fields[4];
+  const std::string_view markers[4] = {">TYPE:", ">SIZE:", ">DATA:", action.restore ? ">IN:" : ">FROM:"};
+  for (int i = 0; i < 4; ++i) {
+    const std::size_t gt = rest.find('>');
+    if (gt == npos || !StartsWithNoCase(rest.substr(gt), markers[i])) return std::nullopt;
+    fields[i] = rest.substr(0, gt);
+    rest.remove_prefix(gt + markers[i].size());
+  }
+  auto name = UnescapeUnits(fields[0]);
+  const auto type = ParseValueTypeName(fields[1]);
+  const auto size = ParseValueSize(fields[2]);
+  if (!name || !type || !size || *size > kValueMaxBytes) return std::nullopt;
+  auto data = ParseDataField(fields[3], *type);
+  if (!data || data->size != *size || (action.restore && !data->whole)) return std::nullopt;
+  if (rest.empty() || !SplitValueKeyPath(rest, action)) return std::nullopt;
+  action.name = std::move(*name);
+  action.data = std::move(*data);
+  return action;
+}
+
+std::string DescribeValueAction(const ValueAction& action, NarrowText narrow) {
+  return std::string(action.restore ? kValueRestoreWord : kValueRemoveWord) + action.keyPath + " " +
+         DescribeValueName(action.name, narrow) + " = " + DescribeValueData(action.data, narrow);
 }
 
 std::string DllNameOf(std::string_view line) {

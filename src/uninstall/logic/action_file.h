@@ -9,9 +9,11 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/registry_values.h"
+
 namespace tessary {
 
-enum class ActionKind { None, Change, Add, RegDatRemove, Remove, RemoveFile };
+enum class ActionKind { None, Change, Add, RegDatRemove, Remove, RemoveFile, RegValueRemove, RegValueRestore };
 
 // Lines without their line end; the caller appends CR LF. Values are written whole,
 // ">" included: the reader takes the last ">TO:" (ADD), ">FROM:" (REMOVE) or ">IN:"
@@ -33,9 +35,22 @@ std::string FormatRemoveAction(const std::string& key, const std::string& value,
 std::string FormatRemoveFileAction(const std::string& name, bool isDirectory, const std::string& directory);
 // REG_DAT_REMOVE:ROOT\subkey>FROM:REG.DAT
 std::string FormatRegDatRemoveAction(const std::string& keyPath);
+// Registry values (written only when Compare records values):
+// REG_VALUE_REMOVE:name>TYPE:type>SIZE:n>DATA:data>FROM:ROOT\subkey
+//   a value added to a key that was there before: delete it.
+// REG_VALUE_RESTORE:name>TYPE:type>SIZE:n>DATA:data>IN:ROOT\subkey
+//   a value changed or deleted: put back its old type and data (the key is made again
+//   when it is gone).
+// The name is escaped, the type named and the data written as one field, as
+// registry_values.h defines them (no field holds ">"); n is the data's size in bytes. The
+// key path is the rest of the line: a root by its full name, then "\" and the subkey, or
+// the root alone for a value of the root itself. A restore needs data kept whole.
+std::string FormatValueRemoveAction(const std::string& keyPath, std::u16string_view name, const ValueData& data);
+std::string FormatValueRestoreAction(const std::string& keyPath, std::u16string_view name, const ValueData& data);
 
 // The kind word at the start of a line (any case), tested in the order CHANGE, ADD,
-// REG_DAT_REMOVE, REMOVE, REMOVEFILE; None for anything else.
+// REG_DAT_REMOVE, REG_VALUE_REMOVE, REG_VALUE_RESTORE, REMOVE, REMOVEFILE; None for
+// anything else.
 ActionKind ClassifyAction(std::string_view line);
 
 struct IniAction {
@@ -56,6 +71,14 @@ struct RegAction {
   std::string root;     // "HKEY_LOCAL_MACHINE", ...
   std::string subkey;   // never empty
 };
+struct ValueAction {
+  bool restore = false;  // REG_VALUE_RESTORE; else REG_VALUE_REMOVE
+  std::string keyPath;   // ROOT or ROOT\subkey
+  std::string root;      // "HKEY_CURRENT_USER", ...
+  std::string subkey;    // empty for a value of the root itself; no empty piece
+  std::u16string name;   // empty for the key's default value
+  ValueData data;        // a restore's data is whole
+};
 
 // Each returns nothing for a malformed line (an integrity error). An entry action must
 // name WIN.INI, SYSTEM.INI or PROTOCOL.INI (any case). A REMOVEFILE line must name a
@@ -67,6 +90,17 @@ std::optional<IniAction> ParseAddAction(std::string_view line);
 std::optional<IniAction> ParseRemoveAction(std::string_view line);
 std::optional<FileAction> ParseRemoveFileAction(std::string_view line);
 std::optional<RegAction> ParseRegDatRemoveAction(std::string_view line);
+// A value line, parsed from the line as written (the case of its name and data counts).
+// Nothing for a line whose markers are out of order or missing, whose name or data does
+// not parse, whose type name is not one ValueTypeName writes, whose size is not the
+// data's size (or a size beyond what a value holds), whose key path names no root in full,
+// holds an empty piece or a control character, or for a restore of data not kept whole.
+std::optional<ValueAction> ParseValueAction(std::string_view line);
+
+// A value action for people, as the Uninstall Actions dialog lists it and the log records
+// it: the kind word, the key path, the name and the data shortened:
+// REG_VALUE_RESTORE:HKEY_CLASSES_ROOT\.txt (Default) = REG_SZ, 16 bytes: "txtfile"
+std::string DescribeValueAction(const ValueAction& action, NarrowText narrow = AsciiText);
 
 // WIN.INI, SYSTEM.INI or PROTOCOL.INI, in any letter case.
 bool IsActionIniFile(std::string_view file);

@@ -20,7 +20,10 @@
 #include "platform/ascii.h"
 #include "platform/files.h"
 #include "platform/profile.h"
+#include "compare/logic/value_compare.h"
 #include "platform/registry.h"
+#include "platform/registry_values.h"
+#include "snapshot/registry_export.h"
 #include "platform/shell.h"
 #include "platform/text_lines.h"
 #include "testbed.h"
@@ -199,6 +202,7 @@ class SentinoxE2eTest : public ::testing::Test {
       EXPECT_TRUE(FileExists(backup + "\\" + base + ".snb")) << base << ".snb: the first pass takes the baseline";
     const std::vector<std::string> first = Reports();
     treeBefore = Tree();
+    if (beforeInstall) beforeInstall();
     Install(setup);
     SentinoxPass();
     std::vector<std::string> fresh;
@@ -304,6 +308,7 @@ class SentinoxE2eTest : public ::testing::Test {
   std::string windows, ini, program, backup;
   std::vector<std::string> treeBefore;
   std::map<std::string, std::optional<std::string>> saved;
+  std::function<void()> beforeInstall;  // runs between the baseline pass and the installer
 };
 
 TEST_F(SentinoxE2eTest, NewAppIsReportedByTheNextPassAndItsActionsUndoIt) {
@@ -390,6 +395,177 @@ TEST_F(SentinoxE2eTest, SharedDllIsReportedByTheNextPassAndItsDllGoesAfterTheDep
   const std::string log = Log(reportPath);
   EXPECT_EQ(log.find("NOT DONE"), std::string::npos) << log;
   EXPECT_NE(ToUpperAscii(log).find("DONE:REMOVEFILE:SHARELIB.DLL>FROM:"), std::string::npos) << log;
+}
+
+// ---- Registry values ----
+
+// A value the test seeds and puts back as it found it.
+struct ValuePlace {
+  HKEY root;
+  const char* key;
+  const char16_t* name;
+};
+const ValuePlace kSeededValues[] = {{HKEY_CLASSES_ROOT, ".txt", u""},
+                                    {HKEY_CLASSES_ROOT, ".txt", u"PerceivedType"},
+                                    {HKEY_CURRENT_USER, "Environment", u"PATH"}};
+const char* const kSettingsKey = "Software\\TessaryValuesE2E";
+const char* const kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+const char* const kAppPathKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\valuesapp.exe";
+const char* const kServiceKey = "SYSTEM\\CurrentControlSet\\Services\\ValuesAppSvc";
+
+std::string Sz(std::u16string_view text) { return test::Utf16Bytes(std::u16string(text) + u'\0'); }
+
+class SentinoxValuesE2eTest : public SentinoxE2eTest {
+ protected:
+  void SetUp() override {
+    SentinoxE2eTest::SetUp();
+    // Values on; the local-machine branch off, so that the services are recorded as a
+    // branch of their own; CLSID, which the installer does not touch, off to save time.
+    ProfileWrite(ini, "registry", "RecordValues", "yes");
+    ProfileWrite(ini, "registry", "CLocmach", "no");
+    ProfileWrite(ini, "registry", "CClsid", "no");
+    ProfileFlush(ini);
+    RemoveValuesInstallation();
+    for (const ValuePlace& place : kSeededValues) {
+      RegKey key = RegKey::CreateForWriting(place.root, place.key);
+      ASSERT_TRUE(key) << place.key;
+      found_.push_back(test::ReadRawValue(key.get(), place.name));
+    }
+    ASSERT_TRUE(RegKey::CreateForWriting(HKEY_CLASSES_ROOT, ".txt").SetValue(u"", regtype::kSz, Sz(u"txtfile")));
+    ASSERT_TRUE(RegKey::CreateForWriting(HKEY_CURRENT_USER, "Environment")
+                    .SetValue(u"PATH", regtype::kExpandSz, Sz(u"%USERPROFILE%\\bin;C:\\Tools")));
+    const RegKey settingsKey = RegKey::CreateForWriting(HKEY_CURRENT_USER, kSettingsKey);
+    ASSERT_TRUE(settingsKey.SetValue(u"Mode", regtype::kSz, Sz(u"old")));
+    ASSERT_TRUE(settingsKey.SetValue(u"Level", regtype::kDword, std::string("\x02\0\0\0", 4)));
+    ASSERT_TRUE(settingsKey.SetValue(u"Obsolete", regtype::kSz, Sz(u"1")));
+  }
+
+  void TearDown() override {
+    RemoveValuesInstallation();
+    RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKey);
+    for (std::size_t i = 0; i < found_.size(); ++i) {
+      const ValuePlace& place = kSeededValues[i];
+      RegKey key = RegKey::CreateForWriting(place.root, place.key);
+      if (found_[i]) {
+        key.SetValue(place.name, found_[i]->type, found_[i]->data);
+      } else {
+        key.DeleteValue(place.name);
+      }
+    }
+    SentinoxE2eTest::TearDown();
+  }
+
+  static void RemoveValuesInstallation() {
+    RegKey::CreateForWriting(HKEY_CURRENT_USER, kRunKey).DeleteValue(u"ValuesApp");
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, kAppPathKey);
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, kServiceKey);
+  }
+
+  // The keys and values of the branches the pass tracks, as the snapshot walk reads them.
+  struct Dump {
+    std::vector<std::string> keys;  // "<branch>|<path>", sorted
+    std::string values[5];
+  };
+  Dump TakeDump(const std::string& name) {
+    const RegistryBranch* branches[] = {&kRegistryBranches[0], &kRegistryBranches[2], &kRegistryBranches[3],
+                                        &kValuesBranches[0], &kValuesBranches[1]};
+    Dump dump;
+    test::ScriptedProgressFactory progresses;
+    auto progress = progresses.Open("dump", ProgressCancel::Hidden);
+    for (std::size_t i = 0; i < std::size(branches); ++i) {
+      const std::string keys = dir / (name + branches[i]->fileBase + ".txt");
+      const std::string values = dir / (name + branches[i]->fileBase + "_val.txt");
+      EXPECT_TRUE(WriteBranchFile(*branches[i], keys, *progress, nullptr, values));
+      for (const std::string& line : Lines(test::ReadBytes(keys)))
+        dump.keys.push_back(std::string(branches[i]->fileBase) + "|" + line);
+      dump.values[i] = test::ReadBytes(values);
+    }
+    std::sort(dump.keys.begin(), dump.keys.end());
+    return dump;
+  }
+
+  std::vector<std::optional<test::RawValue>> found_;
+};
+
+TEST_F(SentinoxValuesE2eTest, ValuesAreReportedAndUninstallPutsTheRegistryBackValueForValue) {
+  Dump before;
+  beforeInstall = [&] { before = TakeDump("before-"); };
+  const std::string reportPath = TrackedInstall(VALUESAPP_SETUP);
+  ASSERT_FALSE(reportPath.empty());
+  ASSERT_TRUE(RegKey::OpenForValues(HKEY_LOCAL_MACHINE, kServiceKey)) << "the installer did not run";
+  const std::string report = test::ReadBytes(reportPath);
+  // Keys added: the App Paths entry and the service, as key lines with key actions.
+  for (const char* key : {"HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\valuesapp.exe\r\n",
+                          "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\ValuesAppSvc\r\n"})
+    EXPECT_NE(report.find(key), std::string::npos) << key << "\n" << report;
+  // Values, after the keys: added, changed and deleted.
+  const std::size_t values = report.find("Registry values ADDED:");
+  ASSERT_NE(values, std::string::npos) << report;
+  EXPECT_GT(values, report.find("Registry keys ADDED:"));
+  for (const char* line : {"HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run \"ValuesApp\" = REG_SZ",
+                           "HKEY_CURRENT_USER\\Software\\TessaryValuesE2E \"Blob\" = REG_BINARY, 6 bytes: 00 FF 0D 0A 3E 09",
+                           "HKEY_CURRENT_USER\\Software\\TessaryValuesE2E \"List\" = REG_MULTI_SZ, 18 bytes: \"one\", \"two\"",
+                           "HKEY_CLASSES_ROOT\\.txt (Default)\r\nFROM:  REG_SZ, 16 bytes: \"txtfile\"\r\n"
+                           "TO:    REG_SZ, 30 bytes: \"ValuesApp.Text\"",
+                           "HKEY_CURRENT_USER\\Environment \"PATH\"\r\nFROM:  REG_EXPAND_SZ",
+                           "HKEY_CURRENT_USER\\Software\\TessaryValuesE2E \"Level\"\r\nFROM:  REG_DWORD, 4 bytes: 0x00000002 (2)\r\n"
+                           "TO:    REG_DWORD, 4 bytes: 0x00000007 (7)",
+                           "HKEY_CURRENT_USER\\Software\\TessaryValuesE2E \"Obsolete\" = REG_SZ, 4 bytes: \"1\""})
+    EXPECT_NE(report.find(line, values), std::string::npos) << line << "\n" << report;
+  // The added keys' own values are covered by their key lines.
+  EXPECT_EQ(report.find("ImagePath", values), std::string::npos) << report;
+  EXPECT_EQ(report.find("valuesapp.exe \"Path\"", values), std::string::npos) << report;
+
+  std::vector<std::string> dllsAsked;
+  // Wine shares App Paths with its 32-bit view: the key is listed under both names, and
+  // the second removal finds it gone ("may have already been removed").
+  const bool twin = report.find("Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\App Paths\\valuesapp.exe\r\n") !=
+                    std::string::npos;
+  std::initializer_list<int> withTwin{id::kYes, id::kOk, id::kNo};
+  std::initializer_list<int> withoutTwin{id::kYes, id::kNo};
+  EXPECT_EQ(UninstallAll(reportPath, twin ? withTwin : withoutTwin, false, dllsAsked), RunOutcome::CloseOk);
+  const std::string log = Log(reportPath);
+  EXPECT_EQ(log.find("NOT DONE", log.find("REG_VALUE_")), std::string::npos) << log;
+  for (const char* done : {"DONE:REG_VALUE_RESTORE:HKEY_CURRENT_USER\\Environment \"PATH\" = REG_EXPAND_SZ",
+                           "DONE:REG_VALUE_RESTORE:HKEY_CLASSES_ROOT\\.txt (Default) = REG_SZ, 16 bytes: \"txtfile\"",
+                           "DONE:REG_VALUE_RESTORE:HKEY_CURRENT_USER\\Software\\TessaryValuesE2E \"Obsolete\"",
+                           "DONE:REG_VALUE_REMOVE:HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run \"ValuesApp\"",
+                           "DONE:REG_DAT_REMOVE:HKEY_LOCAL_MACHINE\\SYSTEM\\CURRENTCONTROLSET\\SERVICES\\VALUESAPPSVC>"})
+    EXPECT_NE(log.find(done), std::string::npos) << done << "\n" << log;
+
+  RegValue now;
+  EXPECT_FALSE(RegKey::OpenForValues(HKEY_CURRENT_USER, kRunKey).QueryValue(u"ValuesApp", now));
+  EXPECT_FALSE(RegKey::OpenForValues(HKEY_LOCAL_MACHINE, kAppPathKey));
+  EXPECT_FALSE(RegKey::OpenForValues(HKEY_LOCAL_MACHINE, kServiceKey));
+  ASSERT_TRUE(RegKey::OpenForValues(HKEY_CURRENT_USER, "Environment").QueryValue(u"PATH", now));
+  EXPECT_EQ(now.type(), regtype::kExpandSz);
+  EXPECT_EQ(now.data(), Sz(u"%USERPROFILE%\\bin;C:\\Tools"));
+  ASSERT_TRUE(RegKey::OpenForValues(HKEY_CLASSES_ROOT, ".txt").QueryValue(u"", now));
+  EXPECT_EQ(now.data(), Sz(u"txtfile"));
+
+  // Value for value, the tracked registry is what it was before the installer ran.
+  const Dump after = TakeDump("after-");
+  std::vector<std::string> added, removed;
+  std::set_difference(after.keys.begin(), after.keys.end(), before.keys.begin(), before.keys.end(),
+                      std::back_inserter(added));
+  std::set_difference(before.keys.begin(), before.keys.end(), after.keys.begin(), after.keys.end(),
+                      std::back_inserter(removed));
+  EXPECT_TRUE(added.empty()) << "keys left behind: " << testing::PrintToString(added);
+  EXPECT_TRUE(removed.empty()) << "keys lost: " << testing::PrintToString(removed);
+  for (std::size_t i = 0; i < std::size(after.values); ++i) {
+    const auto changes = CompareValueSnapshots(after.values[i], before.values[i]);
+    ASSERT_TRUE(changes) << i;
+    auto shown = [](const std::vector<ValueChange>& list) {
+      std::vector<std::string> out;
+      for (const ValueChange& c : list)
+        out.push_back(std::string(c.keyPath) + " " + std::string(c.name) + " " + std::string(c.type) + " " +
+                      std::string(c.data));
+      return out;
+    };
+    EXPECT_TRUE(changes->added.empty()) << testing::PrintToString(shown(changes->added));
+    EXPECT_TRUE(changes->changed.empty()) << testing::PrintToString(shown(changes->changed));
+    EXPECT_TRUE(changes->deleted.empty()) << testing::PrintToString(shown(changes->deleted));
+  }
 }
 
 }  // namespace

@@ -1,0 +1,89 @@
+// The "Registry values" part of the registry section: the value snapshots of each branch
+// held against each other, the findings reported in three lists (ADDED to keys that
+// were there before, CHANGED, DELETED), each with the action that undoes it.
+#include <windows.h>
+
+#include <new>
+#include <optional>
+
+#include "compare/logic/value_compare.h"
+#include "compare/registry_compare.h"
+#include "platform/files.h"
+#include "platform/registry.h"
+#include "platform/registry_values.h"
+#include "uninstall/logic/action_file.h"
+
+namespace tessary {
+
+namespace {
+
+struct Value {
+  std::u16string name;
+  ValueData data;
+};
+
+// A value of a snapshot line, decoded; nothing for a damaged line.
+std::optional<Value> Decode(std::string_view name, std::string_view type, std::string_view data) {
+  auto units = UnescapeUnits(name);
+  const auto typeNumber = ParseValueTypeName(type);
+  if (!units || !typeNumber) return std::nullopt;
+  auto parsed = ParseDataField(data, *typeNumber);
+  if (!parsed) return std::nullopt;
+  return Value{std::move(*units), std::move(*parsed)};
+}
+
+std::string KeyOf(const std::string& prefix, std::string_view keyPath) {
+  return keyPath.empty() ? prefix : prefix + "\\" + std::string(keyPath);
+}
+
+// The old data cannot be put back: the line says so, and no action is written.
+std::string Unrestorable(const ValueData& old) { return old.whole ? "" : ", not restorable"; }
+
+}  // namespace
+
+bool CollectValueChanges(const std::string& currentPath, const std::string& backupPath, const std::string& prefix,
+                         ValueFindings& findings) {
+  const std::optional<std::string> current = ReadWholeFile(currentPath);
+  const std::optional<std::string> backup = current ? ReadWholeFile(backupPath) : std::nullopt;
+  if (!current || !backup) return false;
+  const std::optional<ValueChanges> changes = CompareValueSnapshots(*current, *backup);
+  if (!changes) return false;
+  for (const ValueChange& c : changes->added) {
+    const auto now = Decode(c.name, c.type, c.data);
+    if (!now) continue;
+    const std::string key = KeyOf(prefix, c.keyPath);
+    findings.added += key + " " + DescribeValueName(now->name, AnsiText) + " = " + DescribeValueData(now->data, AnsiText) + "\n";
+    findings.addedActions.push_back(FormatValueRemoveAction(key, now->name, now->data));
+  }
+  for (const ValueChange& c : changes->changed) {
+    const auto now = Decode(c.name, c.type, c.data);
+    const auto old = Decode(c.name, c.oldType, c.oldData);
+    if (!now || !old) continue;
+    const std::string key = KeyOf(prefix, c.keyPath);
+    findings.changed += key + " " + DescribeValueName(now->name, AnsiText) + "\n";
+    findings.changed += "FROM:  " + DescribeValueData(old->data, AnsiText) + Unrestorable(old->data) + "\n";
+    findings.changed += "TO:    " + DescribeValueData(now->data, AnsiText) + "\n";
+    if (old->data.whole) findings.changedActions.push_back(FormatValueRestoreAction(key, old->name, old->data));
+  }
+  for (const ValueChange& c : changes->deleted) {
+    const auto old = Decode(c.name, c.type, c.data);
+    if (!old) continue;
+    const std::string key = KeyOf(prefix, c.keyPath);
+    findings.deleted += key + " " + DescribeValueName(old->name, AnsiText) + " = " +
+                        DescribeValueData(old->data, AnsiText) + Unrestorable(old->data) + "\n";
+    if (old->data.whole) findings.deletedActions.push_back(FormatValueRestoreAction(key, old->name, old->data));
+  }
+  return true;
+}
+
+void WriteValueSection(SectionOutput& out, const ValueFindings& findings) {
+  for (const std::string& note : findings.notes) out.ReportLine(note);
+  out.Report("Registry values ADDED:\n- - - - -\n" + findings.added);
+  out.Report("- - - - -\nRegistry values CHANGED:\n- - - - -\n" + findings.changed);
+  out.Report("- - - - -\nRegistry values DELETED:\n- - - - -\n" + findings.deleted);
+  out.Report("================\n");
+  for (const auto* actions : {&findings.addedActions, &findings.changedActions, &findings.deletedActions})
+    for (const std::string& line : *actions) out.Action(line);
+}
+
+}  // namespace tessary
