@@ -190,7 +190,8 @@ TEST(Registry, KeysForValuesAreOpenedOrMadeOneNameAtATime) {
   ASSERT_TRUE(same.SetValue(u"here", REG_NONE, ""));
   EXPECT_TRUE(test::ReadRawValue(parent.get(), u"here"));
   EXPECT_TRUE(RegKey::CreateForWriting(parent.get(), ""));
-  EXPECT_EQ(AnsiText(u"plain \u00e9"), "plain \xe9");  // the prefix's code page is 1252
+  // The program's ANSI code page is UTF-8 (its manifest says so), whatever the prefix's is.
+  EXPECT_EQ(AnsiText(u"plain \u00e9"), "plain \xc3\xa9");
 }
 
 TEST(Files, DirSearchReturnsEntriesWithAttributesAndTimes) {
