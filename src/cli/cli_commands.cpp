@@ -86,6 +86,7 @@ class Session {
 
   int Run() {
     host_.LoadState(o_.dir);
+    if (o_.deep) host_.State().DeepTrackingForced = true;
     doc_["backupDirectory"] = host_.State().BackupDirectory;
     switch (o_.command) {
       case CliCommand::Backup: return Finish(Backup());

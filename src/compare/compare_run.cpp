@@ -3,10 +3,13 @@
 #include <memory>
 
 #include "compare/boot_compare.h"
+#include "compare/deep_compare.h"
 #include "compare/logic/compare_text.h"
 #include "platform/ascii.h"
+#include "platform/code_page.h"
 #include "platform/files.h"
 #include "snapshot/backup_set.h"
+#include "snapshot/deep_places.h"
 
 namespace tessary {
 namespace {
@@ -50,7 +53,7 @@ const char* const kSentinoxRequired[] = {"config", "autoexec", "msdos",   "win",
 
 }  // namespace
 
-SectionOutput::SectionOutput(CompareRun& run) : report_(run.reportFile), actions_(run.actionFile) {
+SectionOutput::SectionOutput(CompareRun& run) : run_(run), report_(run.reportFile), actions_(run.actionFile) {
   if (!report_) {
     ownReport_.Open(run.reportPath, OutputFile::Mode::Append);
     report_ = &ownReport_;
@@ -61,9 +64,18 @@ SectionOutput::SectionOutput(CompareRun& run) : report_(run.reportFile), actions
   }
 }
 
-void SectionOutput::Report(const std::string& text) { report_->Write(ToCrLf(text)); }
+// The report is UTF-8 throughout: a line of a boot or INI file in the machine's ANSI code
+// page is shown in UTF-8 (the action file keeps such an entry's own bytes).
+void SectionOutput::Report(const std::string& text) { report_->Write(ToCrLf(FromOlderLines(text))); }
 
-void SectionOutput::Action(const std::string& line) { actions_->Write(line + "\r\n"); }
+void SectionOutput::Action(const std::string& line) {
+  actions_->Write(line + "\r\n");
+  run_.actionsWritten.insert(ToUpperAscii(line));
+}
+
+bool SectionOutput::ActionWritten(const std::string& line) const {
+  return run_.actionsWritten.count(ToUpperAscii(line)) != 0;
+}
 
 void AppendVerdict(CompareRun& run) {
   if (run.noChangesFound && !EqualsNoCase(run.AppSettings().Read(settings::kKeepBlank), "no"))
@@ -98,6 +110,11 @@ RunEnd RunSections(CompareRun& run) {
   if (next(result)) return stop(result);
   result = CompareFreeSpace(run);
   if (next(result)) return stop(result);
+  // Deep tracking adds its sections after all the standard ones.
+  if (DeepTrackingOn(run.State(), settings)) {
+    result = CompareDeepPlaces(run);
+    if (next(result)) return stop(result);
+  }
 
   AppendVerdict(run);
   return WriteFailed(run) ? RunEnd::WriteFailed : RunEnd::Finished;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <functional>
+#include <set>
 #include <string>
 
 #include "core/host.h"
@@ -34,6 +35,9 @@ struct CompareRun {
   // opens reportPath and actionPath for appending.
   OutputFile* reportFile = nullptr;
   OutputFile* actionFile = nullptr;
+  // The action lines written so far, upper-cased as the uninstall reader takes them: an
+  // entry both a standard and a deep section find gets one action.
+  std::set<std::string> actionsWritten = {};
   // The same-date check of the six copied files, made before the sections run.
   struct SameDates {
     bool autoexec = true, config = true, msdos = true, win = true, system = true, protocol = true;
@@ -76,10 +80,13 @@ class SectionOutput {
   void ReportLine(const std::string& line) { Report(line + "\n"); }
   // One action line (CR LF appended).
   void Action(const std::string& line);
+  // Whether an action line the same as `line` (in any ASCII letter case) was written.
+  bool ActionWritten(const std::string& line) const;
   // Both files are open and no write to them has failed.
   bool ok() const { return report_->ok() && actions_->ok(); }
 
  private:
+  CompareRun& run_;
   OutputFile ownReport_, ownActions_;
   OutputFile* report_;
   OutputFile* actions_;

@@ -9,6 +9,7 @@
 #include "compare/logic/compare_text.h"
 #include "compare/logic/dir_logic.h"
 #include "platform/ascii.h"
+#include "platform/code_page.h"
 #include "platform/files.h"
 #include "platform/folders.h"
 #include "platform/text_lines.h"
@@ -61,8 +62,8 @@ void ReportOnly(CompareRun& run, const std::string& text) {
   out.Report(text);
 }
 
-// Whether the uninstall file's reader takes `action` (as it loads it: upper-cased) for
-// the entry `name` of `directory`, as a folder or a file as it is one.
+}  // namespace
+
 bool ActionNamesEntry(const std::string& action, const std::string& directory, const std::string& name,
                       bool isDirectory) {
   std::optional<FileAction> parsed = ParseRemoveFileAction(ToUpperAscii(action));
@@ -71,8 +72,6 @@ bool ActionNamesEntry(const std::string& action, const std::string& directory, c
   if (expected.empty() || expected.back() != '\\') expected += '\\';
   return EqualsNoCase(parsed->path, expected + name);
 }
-
-}  // namespace
 
 SectionResult CompareOneDirectory(CompareRun& run, const std::string& directory, const std::string& listingPath) {
   Prompter& prompts = run.host.Prompts();
@@ -87,7 +86,9 @@ SectionResult CompareOneDirectory(CompareRun& run, const std::string& directory,
       prompts.Ask("Error opening backup file.", listingPath);
       return SectionResult::Done;
     }
-    listing = std::make_unique<BackupListing>(std::move(*content));
+    // A listing from before names were written in UTF-8 holds them in the machine's
+    // ANSI code page.
+    listing = std::make_unique<BackupListing>(FromOlderLines(*content));
   } catch (const std::bad_alloc&) {
     prompts.Ask("Not enough memory.", "Out of memory error.");
     return SectionResult::Done;
@@ -202,6 +203,7 @@ SectionResult CompareDirectories(CompareRun& run) {
     if (directory.empty() || !DirectoryExists(directory)) continue;
     std::string nameFile = state.BackupDirectory + "\\optdir" + std::to_string(n) + ".nam";
     std::optional<std::string> named = ReadWholeFile(nameFile);
+    if (named) named = FromOlderText(*named);
     // The name file holds the path as the backup found it. Its first word is what older
     // backups were matched by; the whole text also matches, so that a directory whose
     // path holds a blank ("C:\Program Files") can be compared at all.

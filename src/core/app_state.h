@@ -16,6 +16,9 @@ struct AppState {
   tessary::RunMode RunMode = tessary::RunMode::Interactive;
   bool SentinoxPass = false;
   std::string LastBackupText;  // at most 149 characters
+  // Deep tracking for this process whatever [tessary] DeepTracking says: the switch a
+  // command line's --deep sets.
+  bool DeepTrackingForced = false;
 };
 
 }  // namespace tessary

@@ -1,6 +1,7 @@
 #include "core/settings.h"
 
 #include "platform/ascii.h"
+#include "platform/code_page.h"
 #include "platform/profile.h"
 
 namespace tessary {
@@ -10,7 +11,9 @@ std::string Settings::Read(const SettingKey& key) const {
 }
 
 std::string Settings::Read(const SettingKey& key, const std::string& defaultValue, unsigned bufferLength) const {
-  return ProfileRead(path_, key.section, key.key, defaultValue, bufferLength);
+  // A value written before the programs ran in UTF-8 (a folder with an accented name)
+  // is in the machine's ANSI code page.
+  return FromOlderText(ProfileRead(path_, key.section, key.key, defaultValue, bufferLength));
 }
 
 bool Settings::IsYes(const SettingKey& key) const { return tessary::IsYes(Read(key)); }

@@ -27,6 +27,8 @@ inline constexpr SettingKey kLPath{"tessary", "LPath", "", 256};
 inline constexpr SettingKey kWorkDir{"tessary", "WorkDir", "", 256};
 inline constexpr SettingKey kLDesc{"tessary", "LDesc", "", 256};
 inline constexpr SettingKey kEXEPath{"tessary", "EXEPath", "", 256};
+// Deep tracking: today's install locations with all their subfolders ("yes"/"no").
+inline constexpr SettingKey kDeepTracking{"tessary", "DeepTracking", "no", 5};
 
 // [sentinox]
 inline constexpr SettingKey kRunBackup{"sentinox", "RunBackup", "no", 9};

@@ -120,6 +120,7 @@ SetupForm LoadSetupForm(Host& host) {
   f.keepBlank = s.IsYes(SettingKey{"compare", "KeepBlank", "yes", 5});
   f.excludeGrp = s.IsYes(settings::kExcludeGrp);
   f.excludeIni = s.IsYes(settings::kExcludeIni);
+  f.deepTracking = s.IsYes(settings::kDeepTracking);
   f.showMax = s.IsYes(settings::kShowMax);
   f.docMax = s.IsYes(settings::kDocMax);
   f.largeIcon = s.IsYes(settings::kLargeIcon);
@@ -182,6 +183,9 @@ SetupSave SaveSetupForm(Host& host, SetupForm& f, CompanionControl& companions, 
   s.WriteYesNo(settings::kExcludeIni, f.excludeIni);
   s.WriteYesNo(settings::kExcludeGrp, f.excludeGrp);
   s.WriteYesNo(settings::kBriefDescription, f.brief);
+  // Deep tracking is written once it was switched on; a settings file that never had it
+  // keeps its bytes.
+  if (f.deepTracking || s.IsYes(settings::kDeepTracking)) s.WriteYesNo(settings::kDeepTracking, f.deepTracking);
 
   // 6. The directory of the product's programs.
   std::string location = s.Read(settings::kLocation);

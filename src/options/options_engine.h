@@ -73,6 +73,7 @@ struct SetupForm {
   std::string numberBox;  // the retention number box
   bool confirmSncDelete = true;
   bool brief = false, keepBlank = true, excludeGrp = false, excludeIni = false;
+  bool deepTracking = false;  // [tessary] DeepTracking
   bool nameCompare = true;  // "&COMPARE" rather than "Date/&Time"
   bool showMax = false, docMax = false, largeIcon = false;
   bool verifyAll = true, dllDepend = true;

@@ -31,6 +31,7 @@ BOOL TSetupDlg::OnInit() {
   SetChecked(IDC_SETUP_BRIEF, f.brief);
   SetChecked(IDC_SETUP_KEEPBLANK, f.keepBlank);
   SetChecked(IDC_SETUP_EXCLUDEGRP, f.excludeGrp);
+  SetChecked(IDC_SETUP_DEEP, f.deepTracking);
   SetChecked(IDC_SETUP_EXCLUDEINI, f.excludeIni);
   SetChecked(IDC_SETUP_SHOWMAX, f.showMax);
   SetChecked(IDC_SETUP_DOCMAX, f.docMax);
@@ -114,6 +115,7 @@ void TSetupDlg::Save() {
   f.brief = IsChecked(IDC_SETUP_BRIEF);
   f.keepBlank = IsChecked(IDC_SETUP_KEEPBLANK);
   f.excludeGrp = IsChecked(IDC_SETUP_EXCLUDEGRP);
+  f.deepTracking = IsChecked(IDC_SETUP_DEEP);
   f.excludeIni = IsChecked(IDC_SETUP_EXCLUDEINI);
   f.nameCompare = IsChecked(IDC_SETUP_NAMECOMPARE);
   f.showMax = IsChecked(IDC_SETUP_SHOWMAX);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "code_page.h"
 #include "fault.h"
 #include "handles.h"
 
@@ -18,18 +19,18 @@ bool IsNormalEnd(DWORD error) {
 
 DirSearch::DirSearch(const std::string& pattern) {
   if ((error_ = InjectedFault(FileOp::List, pattern)) != 0) return;
-  handle_.Reset(FindFirstFileA(pattern.c_str(), &data_));
+  handle_.Reset(FindFirstFileW(ToWide(pattern).c_str(), &data_));
   pending_ = static_cast<bool>(handle_);
   if (!pending_ && !IsNormalEnd(GetLastError())) error_ = GetLastError();
 }
 
 bool DirSearch::Next(FindEntry& entry) {
   if (!pending_) return false;
-  entry.name = data_.cFileName;
+  entry.name = FromWide(data_.cFileName);
   entry.attributes = data_.dwFileAttributes;
   entry.lastWrite = data_.ftLastWriteTime;
   entry.size = (std::uint64_t(data_.nFileSizeHigh) << 32) | data_.nFileSizeLow;
-  pending_ = FindNextFileA(handle_.get(), &data_) != FALSE;
+  pending_ = FindNextFileW(handle_.get(), &data_) != FALSE;
   if (!pending_ && !IsNormalEnd(GetLastError())) error_ = GetLastError();
   return true;
 }

@@ -20,8 +20,10 @@ struct FindEntry {
   std::uint64_t size = 0;
 };
 
-// FindFirstFileA / FindNextFileA over one pattern, in the order the file system
-// returns the entries; the find handle is closed on every path.
+// The directory search over one pattern, in the order the file system returns the
+// entries; the find handle is closed on every path. It searches with the "W" functions
+// and gives each name in the program's code page (UTF-8), so that a long name whose
+// UTF-8 form is longer than the "A" functions' 260 bytes comes whole.
 class DirSearch {
  public:
   explicit DirSearch(const std::string& pattern);
@@ -34,7 +36,7 @@ class DirSearch {
 
  private:
   DWORD error_ = 0;
-  WIN32_FIND_DATAA data_{};
+  WIN32_FIND_DATAW data_{};
   FindHandle handle_;
   bool pending_ = false;
 };

@@ -4,6 +4,7 @@
 #include <shlobj.h>
 
 #include "ascii.h"
+#include "code_page.h"
 #include "registry.h"
 
 namespace tessary {
@@ -39,18 +40,15 @@ void AddForms(std::vector<std::string>& out, const std::string& path) {
 }
 
 std::string CsidlFolder(int csidl) {
-  char buf[MAX_PATH + 1] = {};
-  if (FAILED(SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, buf))) return {};
-  return buf;
+  wchar_t buf[MAX_PATH + 1] = {};
+  if (FAILED(SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, buf))) return {};
+  return FromWide(buf);
 }
 
 std::string KnownFolder(REFKNOWNFOLDERID id) {
   PWSTR wide = nullptr;
   std::string path;
-  if (SUCCEEDED(SHGetKnownFolderPath(id, 0, nullptr, &wide)) && wide) {
-    char buf[MAX_PATH + 1] = {};
-    if (WideCharToMultiByte(CP_ACP, 0, wide, -1, buf, MAX_PATH, nullptr, nullptr) > 0) path = buf;
-  }
+  if (SUCCEEDED(SHGetKnownFolderPath(id, 0, nullptr, &wide)) && wide) path = FromWide(wide);
   CoTaskMemFree(wide);
   return path;
 }
@@ -76,29 +74,31 @@ std::string DesktopFolder(const std::string& windowsDirectory) {
   return ShellFolder("Desktop", windowsDirectory + "\\Desktop");
 }
 
+// The path functions run on UTF-16, so that MAX_PATH counts characters as the system
+// does, not the bytes of a name's UTF-8 form.
 std::string FullPathName(const std::string& path) {
-  char buf[MAX_PATH] = {};
-  char* part = nullptr;
-  DWORD n = GetFullPathNameA(path.c_str(), MAX_PATH, buf, &part);
+  wchar_t buf[MAX_PATH] = {};
+  wchar_t* part = nullptr;
+  DWORD n = GetFullPathNameW(ToWide(path).c_str(), MAX_PATH, buf, &part);
   if (n == 0 || n >= MAX_PATH) return {};
-  return std::string(buf, n);
+  return FromWide(std::wstring_view(buf, n));
 }
 
 std::string LongPathName(const std::string& path) {
-  char buf[MAX_PATH] = {};
-  DWORD n = GetLongPathNameA(path.c_str(), buf, MAX_PATH);
+  wchar_t buf[MAX_PATH] = {};
+  DWORD n = GetLongPathNameW(ToWide(path).c_str(), buf, MAX_PATH);
   if (n == 0 || n >= MAX_PATH) return {};
-  return std::string(buf, n);
+  return FromWide(std::wstring_view(buf, n));
 }
 
 std::string FinalPathName(const std::string& path) {
-  const UniqueHandle h(CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  const UniqueHandle h(CreateFileW(ToWide(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                   nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (!h) return {};
-  char buf[MAX_PATH + 8] = {};
-  const DWORD n = GetFinalPathNameByHandleA(h.get(), buf, sizeof buf, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-  if (n == 0 || n >= sizeof buf) return {};
-  std::string final(buf, n);
+  wchar_t buf[MAX_PATH + 8] = {};
+  const DWORD n = GetFinalPathNameByHandleW(h.get(), buf, MAX_PATH + 8, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+  if (n == 0 || n >= MAX_PATH + 8) return {};
+  std::string final = FromWide(std::wstring_view(buf, n));
   if (final.compare(0, 8, "\\\\?\\UNC\\") == 0) return "\\\\" + final.substr(8);
   if (final.compare(0, 4, "\\\\?\\") == 0) return final.substr(4);
   return final;

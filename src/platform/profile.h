@@ -1,5 +1,9 @@
 // Private-profile (INI file) access: the settings file and the Windows INI files are
-// read and written only through these, so their semantics are the system's own.
+// read and written only through these. They read as the system's private-profile
+// reader reads (ini_document.h) and edit only the lines an edit must change, so a file
+// keeps every other byte -- its code page too: the system's own functions would read a
+// file of the machine's ANSI code page as UTF-8 (the code page the programs run in) and
+// write every line of it back changed. A bare file name is a file of the Windows folder.
 #pragma once
 
 #include <string>

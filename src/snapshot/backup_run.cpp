@@ -6,6 +6,7 @@
 #include "platform/files.h"
 #include "platform/folders.h"
 #include "snapshot/backup_set.h"
+#include "snapshot/deep_places.h"
 #include "snapshot/registry_export.h"
 
 namespace tessary {
@@ -135,6 +136,17 @@ int RunBackup(Host& host, RunMode mode, WindowHandle owner, const RegistryExport
     list(std::string{letter, ':', '\\'}, "rootdir" + std::string(1, letter));
   }
 
+  // Deep tracking: every listed place with all its subfolders, one listing each.
+  std::vector<std::string> deepIds;
+  if (DeepTrackingOn(state, host.AppSettings())) {
+    const DeepScope scope = CurrentDeepScope(state, host.AppSettings());
+    for (const DeepPlace& place : scope.places)
+      if (place.within.empty()) deepIds.push_back(place.id);
+    written &= WriteDeepListings(
+        scope, stage.directory(), ext, [&](const std::string& title) { step(("Deep: " + title).c_str()); },
+        [&] { progress->Pump(); });
+  }
+
   if (!written) host.Prompts().Ask(kWriteError, state.BackupDirectory, mb::kOk, owner);
   complete &= written;
   if (!complete) {
@@ -143,9 +155,11 @@ int RunBackup(Host& host, RunMode mode, WindowHandle owner, const RegistryExport
     host.Prompts().Ask(kWriteError, state.BackupDirectory, mb::kOk, owner);
     host.Prompts().Ask(CheckBackupSet(state.BackupDirectory, ext) == BackupSetState::Incomplete ? kBrokenText : kKeptText,
                        state.BackupDirectory, mb::kOk, owner);
-  } else if (!RecordsValues(host.AppSettings(), values)) {
+  } else {
+    // No deep listing of an older backup stays beside this set to be taken for its own.
+    RemoveOtherDeepListings(state.BackupDirectory, ext, deepIds);
     // The new set has no values: none that an earlier backup recorded may stay beside it.
-    DeleteValueSnapshots(state.BackupDirectory, RegistryBackupExtension(mode));
+    if (!RecordsValues(host.AppSettings(), values)) DeleteValueSnapshots(state.BackupDirectory, RegistryBackupExtension(mode));
   }
   return 0;
 }

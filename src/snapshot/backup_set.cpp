@@ -2,6 +2,7 @@
 
 
 #include "platform/ascii.h"
+#include "platform/code_page.h"
 #include "platform/files.h"
 #include "platform/profile.h"
 
@@ -68,7 +69,8 @@ bool WriteListing(const std::string& directory, const std::string& outPath, bool
 
 std::uint64_t SwapFileSize(const std::string& systemIni, const std::string& windowsDirectory, char letter) {
   std::string pagingDrive = ProfileRead(systemIni, "386enh", "PagingDrive", "C:", 9);
-  std::string pagingFile = ProfileReadFull(systemIni, "386enh", "PagingFile", "none");
+  // system.ini is the machine's: a path in it may be in its ANSI code page.
+  std::string pagingFile = FromOlderText(ProfileReadFull(systemIni, "386enh", "PagingFile", "none"));
   if (pagingDrive.empty() || AsciiUpper(pagingDrive[0]) != AsciiUpper(letter)) return 0;
   std::string candidate;
   if (!EqualsNoCase(pagingFile, "none")) {

@@ -5,6 +5,7 @@
 
 #include "core/settings_table.h"
 #include "platform/ascii.h"
+#include "platform/code_page.h"
 #include "platform/files.h"
 #include "platform/registry.h"
 #include "uninstall/find_dll_dlg.h"
@@ -35,7 +36,7 @@ BOOL TListDlg::OnInit() {
   // The list shows each line upper-cased and sorts it; the item data leads back to
   // the line. A registry value line shows in its readable form (its name and data in
   // their own case, the data shortened), led by its kind word, so it sorts among its kind.
-  ActionEntries loaded = LoadActionEntries(content);
+  ActionEntries loaded = LoadActionEntries(content, [](std::string_view line) { return FromOlderText(line); });
   entries_ = std::move(loaded.entries);
   originals_ = std::move(loaded.originals);
   dllLines_ = loaded.dllLinesPresent;

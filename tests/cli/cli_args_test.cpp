@@ -110,7 +110,7 @@ std::string Describe(const CliOptions& o) {
   for (const std::string& s : o.only) d += s + ",";
   d += "|";
   for (const std::string& s : o.program) d += s + ",";
-  for (bool b : {o.json, o.yes, o.quiet, o.dryRun, o.dllCheck, o.undo, o.values}) d += b ? "1" : "0";
+  for (bool b : {o.json, o.yes, o.quiet, o.dryRun, o.dllCheck, o.undo, o.values, o.deep}) d += b ? "1" : "0";
   return d;
 }
 
@@ -167,9 +167,10 @@ TEST(CliArgsTest, HelpIsMadeFromTheTables) {
     }
   }
   EXPECT_NE(usage.find("  undo REPORT [--only TEXT]... [--dll-check] [--dry-run]"), std::string::npos) << usage;
-  EXPECT_NE(usage.find("  track [--name NAME] [--values] [--undo] [--dll-check] [--] PROGRAM [ARGS...]"),
-            std::string::npos);
-  EXPECT_NE(usage.find("  backup [--values]"), std::string::npos) << usage;
+  EXPECT_NE(usage.find("  track [--name NAME] [--values] [--undo] [--dll-check] [--deep] [--] PROGRAM [ARGS...]"),
+            std::string::npos)
+      << usage;
+  EXPECT_NE(usage.find("  backup [--values] [--deep]"), std::string::npos) << usage;
 }
 }  // namespace
 }  // namespace tessary::cli

@@ -50,6 +50,41 @@ std::vector<std::string> Lines(const std::string& text) {
 class DirCompareTest : public test::SectionRunTest {
 };
 
+// A name beyond the machine's ANSI code page is reported and made an action by its real
+// name, in UTF-8 (once it was "?" and its action refused); an ASCII name is unchanged.
+TEST_F(DirCompareTest, NamesOfAnyLanguageAreReportedAndActedOnByTheirRealNames) {
+  std::string folder = dir.MakeDir("APPS");
+  WriteOldStyleListing(folder, backupDir + "\\optdir1.tsb");
+  const std::string japanese = "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E.txt";  // three kanji
+  test::MakeFileNamed(folder, L"\u65E5\u672C\u8A9E.txt");
+  test::MakeDirNamed(folder, L"Caf\u00E9 \u03B1");
+  WriteBytes(folder + "\\plain.txt", "x");
+  EXPECT_EQ(CompareOneDirectory(run, folder, backupDir + "\\optdir1.tsb"), SectionResult::Done);
+  std::vector<std::string> lines = Lines(Report());
+  ASSERT_EQ(lines.size(), 5u) << Report();
+  std::vector<std::string> findings(lines.begin() + 2, lines.end());
+  std::sort(findings.begin(), findings.end());
+  EXPECT_EQ(findings, (std::vector<std::string>{"ADDED  : Caf\xC3\xA9 \xCE\xB1  (DIR)", "ADDED  : plain.txt",
+                                                "ADDED  : " + japanese}));
+  std::vector<std::string> actions = Lines(Actions());
+  std::sort(actions.begin(), actions.end());
+  EXPECT_EQ(actions, (std::vector<std::string>{"REMOVEFILE:Caf\xC3\xA9 \xCE\xB1  (DIR)>FROM:" + folder,
+                                               "REMOVEFILE:plain.txt>FROM:" + folder,
+                                               "REMOVEFILE:" + japanese + ">FROM:" + folder}));
+}
+
+// A listing written before names were kept in UTF-8 holds them in the machine's ANSI
+// code page: the file it names is the same file, not a new one.
+TEST_F(DirCompareTest, OlderListingsNameTheirEntriesInTheAnsiCodePage) {
+  std::string folder = dir.MakeDir("OLD");
+  const std::string cafe = test::MakeFileNamed(folder, L"caf\u00E9.txt");
+  SetLastWrite(cafe, 1996, 12, 7, 9, 5, 10);
+  WriteBytes(backupDir + "\\optdir2.tsb", "caf\xE9.txt,8583,18597\r\n");
+  EXPECT_EQ(CompareOneDirectory(run, folder, backupDir + "\\optdir2.tsb"), SectionResult::Done);
+  EXPECT_EQ(Report(), "");
+  EXPECT_EQ(Actions(), "");
+}
+
 TEST_F(DirCompareTest, ReportsAddedAndUpdatedEntriesWithActions) {
   std::string win = dir.MakeDir("WINDOWS");
   WriteBytes(win + "\\USER.EXE", "x");

@@ -218,6 +218,24 @@ TEST_F(OptionsTest, UncheckedRetentionKeepsTheOldNumberAndWritesEverySwitch) {
   EXPECT_EQ(companions.removed[0], companions.startup + "\\sentinox.lnk");
 }
 
+// Deep tracking is off until the box is checked: an OK with it off never writes the key,
+// so a settings file of before keeps its bytes; once on, unchecking writes "no".
+TEST_F(OptionsTest, DeepTrackingIsOffUntilCheckedAndOnlyThenWritten) {
+  FakeCompanions companions;
+  SetupForm f = LoadSetupForm(host);
+  EXPECT_FALSE(f.deepTracking);
+  EXPECT_EQ(SaveSetupForm(host, f, companions, nullptr), SetupSave::Saved);
+  EXPECT_EQ(Get("tessary", "DeepTracking"), "<absent>");
+  f.deepTracking = true;
+  EXPECT_EQ(SaveSetupForm(host, f, companions, nullptr), SetupSave::Saved);
+  EXPECT_EQ(Get("tessary", "DeepTracking"), "yes");
+  EXPECT_TRUE(LoadSetupForm(host).deepTracking);
+  f.deepTracking = false;
+  EXPECT_EQ(SaveSetupForm(host, f, companions, nullptr), SetupSave::Saved);
+  EXPECT_EQ(Get("tessary", "DeepTracking"), "no");
+  EXPECT_FALSE(LoadSetupForm(host).deepTracking);
+}
+
 TEST_F(OptionsTest, IconNoticesOnlyWhenTheChoiceChanges) {
   FakeCompanions companions;
   SetupForm f = LoadSetupForm(host);

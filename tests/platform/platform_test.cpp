@@ -3,9 +3,12 @@
 
 #include <map>
 
+#include "core/settings.h"
 #include "platform/ascii.h"
+#include "platform/code_page.h"
 #include "platform/dos_time.h"
 #include "platform/files.h"
+#include "platform/folders.h"
 #include "platform/profile.h"
 #include "platform/registry.h"
 #include "platform/registry_values.h"
@@ -39,6 +42,54 @@ TEST(Profile, DeletesKeysAndSectionsAndListsKeysInFileOrder) {
   EXPECT_EQ(ProfileKeys(ini, "One"), (std::vector<std::string>{"b", "c"}));
   EXPECT_TRUE(ProfileKeys(ini, "Two").empty());
   EXPECT_EQ(ProfileSections(ini), (std::vector<std::string>{"One"}));
+}
+
+// win.ini in the machine's ANSI code page (Latin-1 here), with the blanks, empty lines
+// and comments a user leaves: an edit changes its own line and keeps every other byte.
+// The system's own profile functions, in a program that runs in UTF-8, read "caf\xE9" as
+// "caf\xEF\xBF\xBD" and write the whole file back so.
+TEST(Profile, EditsKeepEveryOtherByteOfAFileInTheAnsiCodePage) {
+  TempDir dir;
+  const std::string ini = dir / "win.ini";
+  const std::string before =
+      "; r\xE9glages\r\n[windows]\r\nload = caf\xE9.exe\r\nrun=\r\n\r\n[Intl]\r\nsCountry=Espa\xF1" "a\r\n"
+      "sCurrency=\x80\r\n\r\n[Old]\r\nx=1\r\n";
+  WriteBytes(ini, before);
+  EXPECT_EQ(ProfileRead(ini, "intl", "sCountry", "", 80), "Espa\xF1" "a");
+  EXPECT_EQ(ProfileRead(ini, "Windows", "load", "", 80), "caf\xE9.exe");
+  ASSERT_TRUE(ProfileWrite(ini, "windows", "load", "th\xE9.exe"));
+  ASSERT_TRUE(ProfileWrite(ini, "Intl", "sLanguage", "fra"));
+  ASSERT_TRUE(ProfileDeleteKey(ini, "windows", "run"));
+  ASSERT_TRUE(ProfileDeleteSection(ini, "Old"));
+  ProfileFlush(ini);
+  EXPECT_EQ(ReadBytes(ini),
+            "; r\xE9glages\r\n[windows]\r\nload = th\xE9.exe\r\n\r\n[Intl]\r\nsCountry=Espa\xF1" "a\r\n"
+            "sCurrency=\x80\r\nsLanguage=fra\r\n\r\n");
+  EXPECT_EQ(ProfileKeys(ini, "INTL"), (std::vector<std::string>{"sCountry", "sCurrency", "sLanguage"}));
+  // A file that is not there is made; a read-only one is refused and stays as it was.
+  ASSERT_TRUE(ProfileWrite(dir / "new.ini", "S", "k", "v"));
+  EXPECT_EQ(ReadBytes(dir / "new.ini"), "[S]\r\nk=v\r\n");
+  test::SetAttributes(ini, FILE_ATTRIBUTE_READONLY);
+  EXPECT_FALSE(ProfileWrite(ini, "windows", "load", "x"));
+  test::SetAttributes(ini, FILE_ATTRIBUTE_NORMAL);
+  EXPECT_EQ(ProfileRead(ini, "windows", "load", "", 80), "th\xE9.exe");
+}
+
+// The programs and their tests run in UTF-8; text written before in the machine's ANSI
+// code page (1252 in the test prefix) reads back as UTF-8, and so do settings values.
+TEST(CodePage, ProgramsRunInUtf8AndReadOlderTextInTheMachinesCodePage) {
+  EXPECT_EQ(GetACP(), static_cast<UINT>(CP_UTF8));
+  EXPECT_EQ(MachineAnsiCodePage(), 1252u);
+  EXPECT_EQ(FromOlderText("caf\xE9"), "caf\xC3\xA9");
+  EXPECT_EQ(FromOlderText("caf\xC3\xA9"), "caf\xC3\xA9");
+  EXPECT_EQ(FromOlderLines("a\xE9\r\nb\xC3\xA9\r\n"), "a\xC3\xA9\r\nb\xC3\xA9\r\n");
+  EXPECT_EQ(ToWide("\xE6\x97\xA5"), L"\u65E5");
+  EXPECT_EQ(FromWide(L"\u65E5"), "\xE6\x97\xA5");
+  TempDir dir;
+  WriteBytes(dir / "tessary.ini", "[tessary]\r\nDirectory=C:\\Donn\xE9" "es\r\n[Directories]\r\nOpt1=C:\\\xE6\x97\xA5\r\n");
+  Settings settings(dir / "tessary.ini");
+  EXPECT_EQ(settings.Read(settings::kDirectory), "C:\\Donn\xC3\xA9" "es");
+  EXPECT_EQ(settings.Read(settings::kOptDir[0]), "C:\\\xE6\x97\xA5");
 }
 
 TEST(Registry, EnumeratesNamesAndReadsTheLongestNamesWhole) {
@@ -139,7 +190,8 @@ TEST(Registry, KeysForValuesAreOpenedOrMadeOneNameAtATime) {
   ASSERT_TRUE(same.SetValue(u"here", REG_NONE, ""));
   EXPECT_TRUE(test::ReadRawValue(parent.get(), u"here"));
   EXPECT_TRUE(RegKey::CreateForWriting(parent.get(), ""));
-  EXPECT_EQ(AnsiText(u"plain \u00e9"), "plain \xe9");  // the prefix's code page is 1252
+  // The program's ANSI code page is UTF-8 (its manifest says so), whatever the prefix's is.
+  EXPECT_EQ(AnsiText(u"plain \u00e9"), "plain \xc3\xa9");
 }
 
 TEST(Files, DirSearchReturnsEntriesWithAttributesAndTimes) {
@@ -161,6 +213,32 @@ TEST(Files, DirSearchReturnsEntriesWithAttributesAndTimes) {
   EXPECT_EQ(FileDosDateTime(dir / "a.txt"), stamp);
   DirSearch none(dir / "missing\\*.*");
   EXPECT_FALSE(none.Next(e));
+}
+
+// A name of any language comes whole, in UTF-8, and the path functions take a path
+// whose UTF-8 form is longer than MAX_PATH bytes while its characters fit (a name is at
+// most 255 bytes on the host's file system, so one name alone cannot be longer).
+TEST(Files, DirSearchGivesNamesOfAnyLanguageWhole) {
+  TempDir dir;
+  std::wstring wideName;
+  for (int i = 0; i < 80; ++i) wideName += static_cast<wchar_t>(0x65E5 + i % 7);
+  wideName += L".txt";
+  const std::wstring widePath = ToWide(dir.path()) + L"\\" + wideName;
+  UniqueHandle h(CreateFileW(widePath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+  ASSERT_TRUE(h);
+  h.Close();
+  const std::string name = FromWide(wideName);
+  ASSERT_GT((dir / name).size(), static_cast<std::size_t>(MAX_PATH));
+  DirSearch search(dir / "*");
+  FindEntry e;
+  std::vector<std::string> names;
+  while (search.Next(e))
+    if (e.name != "." && e.name != "..") names.push_back(e.name);
+  EXPECT_EQ(names, std::vector<std::string>{name});
+  EXPECT_TRUE(FileExists(dir / name));
+  EXPECT_EQ(FullPathName(dir / name), dir / name);
+  EXPECT_TRUE(DeleteFileA((dir / name).c_str()));
+  EXPECT_EQ(GetFileAttributesW(widePath.c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 TEST(Files, ExistenceAndWriteTests) {

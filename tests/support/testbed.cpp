@@ -125,6 +125,37 @@ void WriteBytes(const std::string& path, const std::string& bytes) {
   if (!out) ADD_FAILURE() << "cannot write " << path;
 }
 
+std::string Utf8(const std::wstring& text) {
+  const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
+  if (n > 0) WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
+  return out;
+}
+
+namespace {
+std::wstring Utf16(const std::string& utf8) {
+  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  std::wstring out(static_cast<std::size_t>(n > 0 ? n : 0), L'\0');
+  if (n > 0) MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
+  return out;
+}
+}  // namespace
+
+std::string MakeFileNamed(const std::string& parent, const std::wstring& name, const std::string& bytes) {
+  const std::wstring path = Utf16(parent) + L"\\" + name;
+  const UniqueHandle h(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  DWORD written = 0;
+  if (!h || !WriteFile(h.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr))
+    ADD_FAILURE() << "cannot make " << Utf8(path);
+  return parent + "\\" + Utf8(name);
+}
+
+std::string MakeDirNamed(const std::string& parent, const std::wstring& name) {
+  const std::wstring path = Utf16(parent) + L"\\" + name;
+  if (!CreateDirectoryW(path.c_str(), nullptr)) ADD_FAILURE() << "cannot make " << Utf8(path);
+  return parent + "\\" + Utf8(name);
+}
+
 std::string ReadBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::ostringstream s;

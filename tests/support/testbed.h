@@ -138,6 +138,12 @@ class TempDir {
 };
 
 void WriteBytes(const std::string& path, const std::string& bytes);
+// A file or folder made as an installer makes it, by its UTF-16 name, in the folder
+// `parent` (UTF-8); returns its path in UTF-8, as the programs (running in UTF-8) name it.
+std::string MakeFileNamed(const std::string& parent, const std::wstring& name, const std::string& bytes = "x");
+std::string MakeDirNamed(const std::string& parent, const std::wstring& name);
+// UTF-16 text as UTF-8.
+std::string Utf8(const std::wstring& text);
 std::string ReadBytes(const std::string& path);  // "" when missing
 bool SetAttributes(const std::string& path, DWORD attributes);
 // Sets the last-write time (local time).

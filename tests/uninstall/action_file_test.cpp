@@ -200,6 +200,26 @@ TEST(ActionFile, SplitsLinesForSelection) {
   EXPECT_EQ(lines[0], longLine);
 }
 
+// Names are written in UTF-8. A REMOVEFILE line of an older file, in the machine's ANSI
+// code page, is taken through the converter; an INI entry line keeps its bytes, which
+// are the INI file's own; a UTF-8 line is left as it is.
+TEST(ActionFile, OlderNamesAreReadInTheirCodePage) {
+  const std::string content =
+      "REMOVEFILE:caf\xE9.txt>FROM:C:\\A\r\nCHANGE:k=\xE9t\xE9>TO:hiver>IN:WIN.INI[s]\r\n"
+      "REMOVEFILE:\xE6\x97\xA5.txt>FROM:C:\\A\r\n";
+  std::vector<std::string> converted;
+  const ActionEntries loaded = LoadActionEntries(content, [&](std::string_view line) {
+    converted.emplace_back(line);
+    return std::string("REMOVEFILE:caf\xC3\xA9.txt>FROM:C:\\A");
+  });
+  EXPECT_EQ(converted, std::vector<std::string>{"REMOVEFILE:caf\xE9.txt>FROM:C:\\A"});
+  EXPECT_EQ(loaded.originals, (std::vector<std::string>{"REMOVEFILE:caf\xC3\xA9.txt>FROM:C:\\A",
+                                                        "CHANGE:k=\xE9t\xE9>TO:hiver>IN:WIN.INI[s]",
+                                                        "REMOVEFILE:\xE6\x97\xA5.txt>FROM:C:\\A"}));
+  EXPECT_EQ(loaded.entries[0], "REMOVEFILE:CAF\xC3\xA9.TXT>FROM:C:\\A");
+  EXPECT_EQ(LoadActionEntries(content).originals[0], "REMOVEFILE:caf\xE9.txt>FROM:C:\\A");  // no converter
+}
+
 TEST(ActionFile, WrittenLinesReadBackTheSame) {
   auto change = ParseChangeAction(FormatChangeAction("K", "A=B", "", "PROTOCOL.INI", "NETBEUI$"));
   ASSERT_TRUE(change);

@@ -627,6 +627,46 @@ TEST_F(UninstallRunTest, RemoveFileTakesOnlyWhatTheLineNames) {
                        lines[1] + "\r\nDONE:" + lines[2] + "\r\nNOT DONE(Not a directory):" + lines[3] + "\r\n");
 }
 
+// A REMOVEFILE line for a name beyond the ANSI code page removes exactly that file or
+// folder; neighbours whose names differ only there stay.
+TEST_F(UninstallRunTest, NamesOfAnyLanguageAreRemovedExactly) {
+  // Made by their UTF-16 names, as an installer makes them.
+  const std::string japanese = "\xE6\x97\xA5\xE6\x9C\xAC.dat";
+  test::MakeFileNamed(dir.path(), L"\u65E5\u672C.dat");
+  test::MakeFileNamed(dir.path(), L"\u65E5\u672D.dat", "a neighbour");
+  test::MakeFileNamed(dir.path(), L"caf\u00E9.txt");
+  test::MakeFileNamed(dir.path(), L"cafe.txt", "a neighbour");
+  test::MakeFileNamed(test::MakeDirNamed(test::MakeDirNamed(dir.path(), L"\u03B1\u03B2"), L"sub"), L"f.txt");
+  // As the Uninstall Actions dialog hands them over: upper-cased, a-z only.
+  const std::vector<std::string> lines{
+      ToUpperAscii("REMOVEFILE:" + japanese + ">FROM:" + dir.path()),
+      ToUpperAscii("REMOVEFILE:caf\xC3\xA9.txt>FROM:" + dir.path()),
+      ToUpperAscii("REMOVEFILE:\xCE\xB1\xCE\xB2  (DIR)>FROM:" + dir.path()),
+  };
+  host.prompter.Answer(id::kYes).Answer(id::kYes).Answer(id::kNo);  // no verify, the tree, no log
+  EXPECT_EQ(RunAll(lines), RunOutcome::CloseOk);
+  EXPECT_FALSE(PathExists(dir / japanese));
+  EXPECT_FALSE(PathExists(dir / "caf\xC3\xA9.txt"));
+  EXPECT_FALSE(PathExists(dir / "\xCE\xB1\xCE\xB2"));
+  EXPECT_TRUE(FileExists(dir / "\xE6\x97\xA5\xE6\x9C\xAD.dat"));
+  EXPECT_TRUE(FileExists(dir / "cafe.txt"));
+  EXPECT_EQ(Log(), std::string(kHeader) + "DONE:" + lines[0] + "\r\nDONE:" + lines[1] + "\r\nDONE:" + lines[2] + "\r\n");
+}
+
+// The INI file keeps its own code page: an entry put back or changed by the run leaves
+// every other byte of a win.ini written in the machine's ANSI code page as it was.
+TEST_F(UninstallRunTest, IniEditsKeepTheIniFilesOwnBytes) {
+  WriteBytes(Ini("win.ini"),
+             "; r\xE9glages\r\n[tessarytest]\r\nload = NEW.EXE\r\nname=Caf\xE9\r\n\r\n[Intl]\r\nsCountry=Espa\xF1" "a\r\n");
+  const std::vector<std::string> lines{"CHANGE:LOAD=NEW.EXE>TO:ANCIEN\xC9.EXE>IN:WIN.INI[TESSARYTEST]",
+                                       "ADD:SLANGUAGE=FRA>TO:WIN.INI[INTL]"};
+  host.prompter.Answer(id::kYes).Answer(id::kNo);
+  RunAll(lines);
+  EXPECT_EQ(ReadBytes(Ini("win.ini")),
+            "; r\xE9glages\r\n[tessarytest]\r\nload = ANCIEN\xC9.EXE\r\nname=Caf\xE9\r\n\r\n[Intl]\r\nsCountry=Espa\xF1" "a\r\n"
+            "SLANGUAGE=FRA\r\n");
+}
+
 // An entry value holding ">" comes back whole.
 TEST_F(UninstallRunTest, ValuesWithGreaterThanAreRestoredWhole) {
   WriteBytes(Ini("win.ini"), "[Keep]\r\nRun=new\r\n");

@@ -42,6 +42,8 @@ const std::vector<FlagSpec> kFlags = {
      "undo every action, compare again, report what is left over"},
     {"--dll-check", nullptr, kUndo | kTrack, false, [](CliOptions& o, const std::string&) { o.dllCheck = true; },
      "before deleting a DLL, look for programs still importing it"},
+    {"--deep", nullptr, kBackup | kCompare | kTrack, false, [](CliOptions& o, const std::string&) { o.deep = true; },
+     "deep tracking for this run: today's install locations, all subfolders"},
     {"--dry-run", nullptr, kUndo, false, [](CliOptions& o, const std::string&) { o.dryRun = true; },
      "print what would be done and change nothing"},
     {"--json", nullptr, kEveryCommand, false, [](CliOptions& o, const std::string&) { o.json = true; },

@@ -40,6 +40,7 @@ struct CliOptions {
   bool dllCheck = false;
   bool undo = false;
   bool values = false;  // --values: record registry values and their data
+  bool deep = false;  // backup, compare, track --deep: deep tracking whatever tessary.ini says
 };
 
 // What a command takes besides flags.

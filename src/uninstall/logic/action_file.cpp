@@ -4,6 +4,7 @@
 #include "platform/ascii.h"
 #include "platform/registry_roots.h"
 #include "platform/text_lines.h"
+#include "platform/utf8.h"
 
 namespace tessary {
 
@@ -389,10 +390,15 @@ std::vector<std::string> SplitActionLines(std::string_view content) {
   return lines;
 }
 
-ActionEntries LoadActionEntries(std::string_view content) {
+ActionEntries LoadActionEntries(std::string_view content, const OlderTextFn& olderText) {
   ActionEntries loaded;
-  ForEachLine(content, [&](std::string_view written) { loaded.originals.emplace_back(written); });
-  loaded.entries = SplitActionLines(content);
+  ForEachLine(content, [&](std::string_view written) {
+    if (olderText && ClassifyAction(written) == ActionKind::RemoveFile && !IsValidUtf8(written))
+      loaded.originals.push_back(olderText(written));
+    else
+      loaded.originals.emplace_back(written);
+    loaded.entries.push_back(ToUpperAscii(loaded.originals.back()));
+  });
   for (const std::string& entry : loaded.entries)
     if (entry.find("REMOVEFILE") != std::string::npos && entry.find(".DLL") != std::string::npos)
       loaded.dllLinesPresent = true;

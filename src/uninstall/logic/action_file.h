@@ -3,6 +3,7 @@
 // classified and parsed. No <windows.h> here.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -123,13 +124,17 @@ std::vector<std::string> SplitActionLines(std::string_view content);
 // An action file as the Uninstall Actions dialog loads it: its entries (as
 // SplitActionLines gives them), the same lines as written (before upper-casing, for the
 // letter case of the INI entries put back), both in file order, and whether some line
-// holds both "REMOVEFILE" and ".DLL".
+// holds both "REMOVEFILE" and ".DLL". Names are written in UTF-8; a REMOVEFILE line that
+// is not UTF-8 comes from a file written before that, in the machine's ANSI code page,
+// and `olderText` (when given) takes it to the program's text. The other lines keep
+// their bytes: an INI entry's value is the INI file's own.
 struct ActionEntries {
   std::vector<std::string> entries;
   std::vector<std::string> originals;
   bool dllLinesPresent = false;
 };
-ActionEntries LoadActionEntries(std::string_view content);
+using OlderTextFn = std::function<std::string(std::string_view)>;
+ActionEntries LoadActionEntries(std::string_view content, const OlderTextFn& olderText = {});
 
 inline constexpr const char* kTsuIntegrityErrorText =
     "There is an error in this line of the Tessary Uninstall file (.TSU) for this uninstall. Make sure you have not "

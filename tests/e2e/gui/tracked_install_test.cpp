@@ -14,6 +14,8 @@
 //   out, so class keys show once, under HKEY_CLASSES_ROOT (CLSID keys under its own
 //   branch). Values are not compared: only new keys count.
 // Everything else an installer does (its temporary files, system32) must not appear.
+// With deep tracking on (ModernAppDeepRoundTrip), the deep sections after those add the
+// places of today's installers with all their subfolders, system32 among them.
 //
 // Set TESSARY_E2E_PRINT=1 to have the tests print each report and uninstall log, and
 // TESSARY_GUIDE_SHOTS=1 to save pictures of the windows for the user guide (as BMP
@@ -28,13 +30,16 @@
 #include <iostream>
 #include <map>
 #include <regex>
+#include <set>
 #include <sstream>
 
 #include "platform/ascii.h"
 #include "platform/files.h"
 #include "platform/profile.h"
 #include "platform/shell.h"
+#include "platform/tree_walk.h"
 #include "resources/ids.h"
+#include "snapshot/deep_places.h"
 #include "tessary_process.h"
 #include "testbed.h"
 #include "uninstall/find_dll_ids.h"
@@ -148,6 +153,12 @@ class MachineGuard {
     files_.push_back({path, FileExists(path), test::ReadBytes(path)});
   }
   void RemoveAfter(const std::string& path) { trees_.push_back(path); }
+  // Whether a file saved with SaveFile was there when it was saved.
+  bool Existed(const std::string& path) const {
+    for (const Saved& f : files_)
+      if (EqualsNoCase(f.path, path)) return f.existed;
+    return false;
+  }
   void DeleteKeyAfter(HKEY root, const std::string& path) { keys_.push_back({root, path}); }
   ~MachineGuard() {
     for (const auto& [root, path] : keys_) RegDeleteTreeA(root, path.c_str());
@@ -780,6 +791,147 @@ TEST_F(TrackedInstall, SharedDllThroughExpressAndARefusedDllUninstall) {
   std::string changed = autoexecBefore;
   changed.replace(changed.find(path), path.size(), path + ";C:\\SHARELIB");
   EXPECT_EQ(test::ReadBytes(autoexec), changed);
+}
+
+}  // namespace
+}  // namespace tessary
+
+namespace tessary {
+namespace {
+
+// Every name below C:\ as deep tracking walks it (what it leaves out left out here too,
+// and the tests' own scratch folders), each with whether it is a folder.
+std::set<std::string> PrefixNames(const DeepLeftOut& leftOut) {
+  std::set<std::string> names;
+  TreeWalk walk("C:\\", [&](const std::string& path, std::string_view name) {
+    return IsLeftOut(leftOut, path, name) || EqualsNoCase(path, "C:\\tessary-tests");
+  });
+  for (const TreeEntry* e = walk.Peek(); e; e = walk.Peek()) {
+    names.insert(e->path + (e->IsFolder() ? "\\" : ""));
+    walk.Pop();
+  }
+  return names;
+}
+
+// A modern installer tracked in deep mode through the program's windows: the deep
+// sections name exactly what it wrote, in every place, once per new folder; every deep
+// action is undone; the prefix holds the same names before and after.
+TEST_F(TrackedInstall, ModernAppDeepRoundTrip) {
+  WriteSettings("DeepTracking=yes\r\n");
+  AppState state;
+  state.WindowsDirectory = win_;
+  state.BackupDirectory = ToUpperAscii(backup_);
+  const std::vector<DeepPlace> places = FindDeepPlaces(Settings(ini_));
+  const DeepLeftOut leftOut = FindDeepLeftOut(state);
+  std::map<std::string, std::string> at;
+  for (const DeepPlace& p : places) at[p.id] = p.path;
+  ASSERT_FALSE(at["prog"].empty());
+  ASSERT_FALSE(at["syswow64"].empty()) << "a 64-bit prefix has a 32-bit System folder";
+  const std::string pf = at["prog"], data = at["progdata"], sys = at["system"], wow = at["syswow64"],
+                    roaming = at["roaming"], local = at["local"];
+  const std::string cafe = test::Utf8(L"Caf\u00E9 M\u00FCller \u65E5\u672C\u8A9E.dat");
+  const std::string startMenu = "Microsoft\\Windows\\Start Menu\\Programs";
+  EXPECT_EQ(at["allstart"], data + "\\" + startMenu);
+  const std::vector<std::string> written = {
+      pf + "\\ModernVendor",      pf + "\\Common Files\\ModernVendor", sys + "\\modern64.dll",
+      wow + "\\modern32.dll",     sys + "\\drivers\\modern.sys",       roaming + "\\ModernVendor",
+      local + "\\ModernVendor",   data + "\\ModernVendor",             data + "\\" + cafe,
+      data + "\\" + startMenu + "\\ModernApp"};
+  for (const std::string& p : written) guard_.RemoveAfter(p);
+  const std::set<std::string> namesBefore = PrefixNames(leftOut);
+
+  TessaryProcess app(test::BuildPath(TESSARY_EXE), dir_.path());
+  ASSERT_NE(app.frame(), nullptr);
+  ASSERT_NO_FATAL_FAILURE(Backup(app));
+  for (const DeepPlace& p : places)
+    EXPECT_EQ(FileExists(backup_ + "\\deep_" + p.id + ".tsb"), p.within.empty()) << p.id;
+  ASSERT_NO_FATAL_FAILURE(Install(MODERNAPP_SETUP));
+  for (const std::string& p : written) ASSERT_TRUE(PathExists(p)) << p;
+  HWND viewer = Compare(app);
+  ASSERT_NE(viewer, nullptr);
+  const std::string report = test::ReadBytes(Report());
+
+  // The deep sections come last: the places, what is left out, then each place's findings.
+  auto size = [](const std::string& path) { return FileSize(path).value_or(0); };
+  auto bytes = [](std::uint64_t n) { return std::to_string(n) + (n == 1 ? " byte" : " bytes"); };
+  std::vector<std::string> expected = {"===============",
+                                       "DEEP TRACKING: today's install locations with all their subfolders"};
+  for (const DeepPlace& p : places)
+    expected.push_back(p.title + ": " + p.path + (p.within.empty() ? "" : "  (listed with " + p.within + ")"));
+  expected.push_back(LeftOutText(leftOut));
+  auto place = [&](const char* id) {
+    for (const DeepPlace& p : places)
+      if (p.id == id) Append(expected, {"---------------", p.title + ": " + p.path});
+  };
+  place("prog");
+  Append(expected, {"ADDED  : Common Files\\ModernVendor  (DIR)  1 file, " +
+                        bytes(size(pf + "\\Common Files\\ModernVendor\\bin\\modernrt.dll")),
+                    "ADDED  : ModernVendor  (DIR)  2 files, " +
+                        bytes(size(pf + "\\ModernVendor\\ModernApp\\bin\\modern.exe") +
+                              size(pf + "\\ModernVendor\\ModernApp\\readme.txt"))});
+  place("progdata");
+  Append(expected, {"ADDED  : " + cafe + "  " + bytes(size(data + "\\" + cafe)),
+                    "ADDED  : " + startMenu + "\\ModernApp  (DIR)  1 file, " +
+                        bytes(size(data + "\\" + startMenu + "\\ModernApp\\ModernApp.lnk")),
+                    "ADDED  : ModernVendor  (DIR)  1 file, " + bytes(size(data + "\\ModernVendor\\license.dat"))});
+  place("system");
+  Append(expected, {"ADDED  : drivers\\modern.sys  " + bytes(size(sys + "\\drivers\\modern.sys")),
+                    "ADDED  : modern64.dll  " + bytes(size(sys + "\\modern64.dll"))});
+  place("syswow64");
+  Append(expected, {"ADDED  : modern32.dll  " + bytes(size(wow + "\\modern32.dll"))});
+  place("roaming");
+  Append(expected,
+         {"ADDED  : ModernVendor  (DIR)  1 file, " + bytes(size(roaming + "\\ModernVendor\\settings.ini"))});
+  place("local");
+  Append(expected,
+         {"ADDED  : ModernVendor  (DIR)  1 file, " + bytes(size(local + "\\ModernVendor\\ModernApp\\state.dat"))});
+  std::vector<std::string> lines = Lines(report);
+  auto deep = std::find(lines.begin(), lines.end(), expected[1]);
+  ASSERT_NE(deep, lines.end()) << report;
+  EXPECT_EQ(Join(std::vector<std::string>(deep - 1, lines.end())), Join(expected));
+  // The standard sections still never look into System32.
+  EXPECT_EQ(std::string(report, 0, report.find(expected[1])).find("modern64"), std::string::npos);
+
+  // One REMOVEFILE per top-most new item; the new folder directly in Program Files,
+  // which the standard section finds too, has one.
+  std::vector<std::string> removeFiles;
+  for (const std::string& line : Lines(test::ReadBytes(ActionFile())))
+    if (line.rfind("REMOVEFILE:", 0) == 0) removeFiles.push_back(line);
+  EXPECT_EQ(Join(Sorted(removeFiles)),
+            Join(Sorted({"REMOVEFILE:ModernVendor  (DIR)>FROM:" + pf,
+                         "REMOVEFILE:ModernVendor  (DIR)>FROM:" + pf + "\\Common Files",
+                         "REMOVEFILE:" + cafe + ">FROM:" + data,
+                         "REMOVEFILE:ModernApp  (DIR)>FROM:" + data + "\\" + startMenu,
+                         "REMOVEFILE:ModernVendor  (DIR)>FROM:" + data, "REMOVEFILE:modern.sys>FROM:" + sys + "\\drivers",
+                         "REMOVEFILE:modern64.dll>FROM:" + sys, "REMOVEFILE:modern32.dll>FROM:" + wow,
+                         "REMOVEFILE:ModernVendor  (DIR)>FROM:" + roaming,
+                         "REMOVEFILE:ModernVendor  (DIR)>FROM:" + local})));
+
+  std::vector<std::string> order;
+  std::vector<Shown> shown = Uninstall(app, order);
+  app.Close();
+  PrintIfAsked();
+  for (const Shown& s : shown)
+    EXPECT_TRUE(s.caption == "Verify this action:" || s.caption == "Uninstall Complete" ||
+                s.caption == "DLL Dependencies" || s.text.rfind("This directory, all its files", 0) == 0 ||
+                s.text == "Error removing Registry entry. This entry may have already been removed.")
+        << "unexpected box [" << s.caption << "] " << s.text;
+  const std::string log = test::ReadBytes(Log());
+  EXPECT_EQ(log.find("NOT DONE"), std::string::npos) << log;
+  for (const std::string& p : written) EXPECT_FALSE(PathExists(p)) << p;
+
+  // Undone to the name: the prefix holds what it held before, but for the copies of the
+  // INI files that every uninstall keeps beside them by design (the guard removes them).
+  std::set<std::string> namesAfter = PrefixNames(leftOut);
+  for (const std::string& kept : {win_ + "\\win.uib", win_ + "\\system.uib", win_ + "\\protocol.uib"})
+    if (!guard_.Existed(kept)) namesAfter.erase(kept.substr(3));
+  std::vector<std::string> gone, added;
+  std::set_difference(namesBefore.begin(), namesBefore.end(), namesAfter.begin(), namesAfter.end(),
+                      std::back_inserter(gone));
+  std::set_difference(namesAfter.begin(), namesAfter.end(), namesBefore.begin(), namesBefore.end(),
+                      std::back_inserter(added));
+  EXPECT_EQ(Join(gone), "");
+  EXPECT_EQ(Join(added), "");
 }
 
 }  // namespace
