@@ -307,6 +307,9 @@ class TrackedInstall : public ::testing::Test {
             if (caption == "Uninstall Actions" || caption == "Dll Dependancy Check" || caption == "Please wait...")
               continue;
             Shown s{caption, test::StaticTexts(box), {}};
+            // A box caught between its creation and its first texts (a progress window
+            // gets its caption just after it shows) is looked at again on the next round.
+            if (caption.empty() && s.text.empty()) continue;
             int answer = IDOK;
             if (caption == "DLL Dependencies") {
               s.text = test::TextOf(GetDlgItem(box, IDC_FINDDLL_PATH));
