@@ -373,14 +373,19 @@ class Session {
   int Compare() {
     if (auto failed = CheckBackupSet()) return *failed;
     const std::string name = o_.name ? *o_.name : ProposeCompareName(host_);
+    return CompareAndSay(name).code;
+  }
+
+  // The compare run of `compare` and `track`: its report and actions go into the JSON
+  // document, and a finished run is summed up on the console.
+  CompareOutcome CompareAndSay(const std::string& name) {
     CompareOutcome c = CompareInto(name, "compare");
     if (!c.report.empty()) {
       doc_["report"] = ReportJson(c.summary, c.report, c.actionFile);
       doc_["actions"] = ActionsJson(c.actions);
     }
-    if (c.code != kExitOk && c.code != kExitChanges) return c.code;
-    SayReport(c.summary, c.report, c.actionFile, Count(c.actions));
-    return c.code;
+    if (c.code == kExitOk || c.code == kExitChanges) SayReport(c.summary, c.report, c.actionFile, Count(c.actions));
+    return c;
   }
 
   int Actions() {
@@ -505,13 +510,8 @@ class Session {
               << " process(es))\n" << std::flush;
 
     // Compare.
-    CompareOutcome first = CompareInto(name, "compare");
-    if (!first.report.empty()) {
-      doc_["report"] = ReportJson(first.summary, first.report, first.actionFile);
-      doc_["actions"] = ActionsJson(first.actions);
-    }
+    CompareOutcome first = CompareAndSay(name);
     if (first.code != kExitOk && first.code != kExitChanges) return first.code;
-    SayReport(first.summary, first.report, first.actionFile, Count(first.actions));
     if (!o_.undo) {
       timings_["total"] = Seconds(total);
       return first.code;
