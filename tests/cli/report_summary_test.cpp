@@ -3,6 +3,7 @@
 
 #include "cli/logic/cli_json.h"
 #include "cli/logic/report_summary.h"
+#include "cli/logic/undo_logic.h"
 
 namespace tessary::cli {
 namespace {
@@ -174,6 +175,56 @@ TEST(ReportSummaryTest, JsonHoldsSectionsEntriesAndCounts) {
   EXPECT_EQ(a["kind"], "removeFile");
   EXPECT_EQ(a["target"], "C:\\Program Files\\NewVendor\\");
   EXPECT_EQ(ActionJson(1, "REMOVEFILE:..\\x>FROM:C:\\")["readable"], false);
+}
+
+
+// A deep report: the standard sections as always, then the deep heading and one block per
+// place. Deep findings are sections of their own, never part of the last standard one.
+TEST(ReportSummaryTest, DeepSectionsFollowTheStandardOnes) {
+  std::vector<std::string> lines = kFull;
+  for (const char* l : {"===============", "DEEP TRACKING: today's install locations with all their subfolders",
+                        "Program Files: C:\\Program Files",
+                        "Common Files: C:\\Program Files\\Common Files  (listed with Program Files)",
+                        "Left out: C:\\users\\me\\Temp", "---------------", "Program Files: C:\\Program Files",
+                        "ADDED  : Common Files\\Vendor\\bin\\new.dll  5 bytes", "ADDED  : New  App  (DIR)  3 files, 9 bytes",
+                        "UPDATED: Old App\\app.exe  OLD: 10 bytes 2024-02-29 23:59:59.9999999 UTC  NEW: 10 bytes "
+                        "2030-01-02 03:04:05.0000000 UTC",
+                        "DELETED: gone.txt", "DELETED: Gone Folder  (DIR)",
+                        "--AppData (Local) not compared: the backup holds no deep listing of it.", "---------------",
+                        "System: C:\\windows\\system32", "ADDED  : drivers\\modern.sys  1,024 bytes"})
+    lines.push_back(l);
+  const ReportSummary full = ReadReport(Crlf(kFull));
+  const ReportSummary r = ReadReport(Crlf(lines));
+  ASSERT_EQ(r.sections.size(), full.sections.size() + 2);
+  for (std::size_t i = 0; i < full.sections.size(); ++i)
+    EXPECT_EQ(r.sections[i].findings.size(), full.sections[i].findings.size()) << r.sections[i].name;
+
+  const ReportSection& pf = r.sections[full.sections.size()];
+  EXPECT_EQ(pf.kind, SectionKind::Deep);
+  EXPECT_EQ(pf.name, "C:\\Program Files");
+  ASSERT_EQ(pf.findings.size(), 5u);
+  EXPECT_EQ(pf.findings[0].name, "Common Files\\Vendor\\bin\\new.dll");
+  EXPECT_FALSE(pf.findings[0].isDirectory);
+  EXPECT_EQ(pf.findings[1].name, "New  App");
+  EXPECT_TRUE(pf.findings[1].isDirectory);
+  EXPECT_EQ(pf.findings[2].change, "updated");
+  EXPECT_EQ(pf.findings[2].name, "Old App\\app.exe");
+  EXPECT_EQ(pf.findings[4].name, "Gone Folder");
+  EXPECT_TRUE(pf.findings[4].isDirectory);
+  EXPECT_EQ(r.Find(SectionKind::Deep, "c:\\windows\\SYSTEM32")->findings[0].name, "drivers\\modern.sys");
+  EXPECT_EQ(r.Changes(), full.Changes() + 6);
+  EXPECT_EQ(r.notScanned.back(), "--AppData (Local) not compared: the backup holds no deep listing of it.");
+
+  // Left over after an undo: an addition could have been undone; a change or a deletion
+  // is reported only.
+  std::vector<std::string> undoable;
+  for (const Leftover& l : FindLeftovers(r, "C:\\windows", "C:\\B"))
+    if (l.kind == std::string("deep")) undoable.push_back(l.change + (l.undoable ? " undoable" : ""));
+  EXPECT_EQ(undoable, (std::vector<std::string>{"added undoable", "added undoable", "updated", "deleted", "deleted",
+                                                "added undoable"}));
+  const nlohmann::json j = ReportJson(r, "C:\\B\\C.TSC", "C:\\B\\C.TSU");
+  EXPECT_EQ(j["sections"][full.sections.size()]["kind"], "deep");
+  EXPECT_EQ(j["sections"][full.sections.size()]["entries"][1]["directory"], true);
 }
 
 }  // namespace

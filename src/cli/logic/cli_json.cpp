@@ -27,6 +27,10 @@ nlohmann::json FindingJson(SectionKind kind, const ReportFinding& f) {
         j["old"] = f.oldTime;
       }
       break;
+    case SectionKind::Deep:
+      j["name"] = f.name;
+      j["directory"] = f.isDirectory;
+      break;
     case SectionKind::FreeSpace:
       j["drive"] = std::string(1, f.drive);
       j["bytes"] = f.bytes;

@@ -14,6 +14,8 @@ constexpr std::string_view kBootRule = "====================";  // boot and INI 
 constexpr std::string_view kRegistryRule = "================";
 constexpr std::string_view kDirectoryRule = "===============";
 constexpr std::string_view kFreeSpaceRule = "- - - - -";
+constexpr std::string_view kDeepHeading = "DEEP TRACKING: ";  // after kDirectoryRule
+constexpr std::string_view kDeepRule = "---------------";     // a deep place's block
 constexpr std::string_view kCancelled = "---COMPARE CANCELLED BY USER---";
 constexpr std::string_view kNoChanges = "---No Changes found---";
 constexpr std::string_view kSameDate = " - No changes made (File has same date/time)";
@@ -68,7 +70,7 @@ class Reader {
   }
 
  private:
-  enum class Mode { None, Boot, Ini, Registry, Directory, FreeSpace };
+  enum class Mode { None, Boot, Ini, Registry, Directory, FreeSpace, DeepHeading, Deep };
 
   const std::string& Next(std::size_t i) const {
     static const std::string kEmpty;
@@ -114,6 +116,25 @@ class Reader {
       Open(SectionKind::Registry, "Registry", Mode::Registry);
       return;
     }
+    // The deep part comes after every standard section: its heading (the places and what
+    // is left out), then one block per place with findings, "Title: folder".
+    if (mode_ != Mode::Boot && line == kDirectoryRule && StartsWith(Next(i), kDeepHeading)) {
+      ++i;
+      mode_ = Mode::DeepHeading;
+      return;
+    }
+    if ((mode_ == Mode::DeepHeading || mode_ == Mode::Deep) && line == kDeepRule) {
+      const std::string heading = Next(i);
+      if (i + 1 < lines_.size()) ++i;
+      const std::size_t colon = heading.find(": ");
+      Open(SectionKind::Deep, colon == std::string::npos ? heading : heading.substr(colon + 2), Mode::Deep);
+      return;
+    }
+    if ((mode_ == Mode::DeepHeading || mode_ == Mode::Deep) && StartsWith(line, "--") &&
+        line.find(" not compared: ") != std::string::npos) {
+      summary_.notScanned.push_back(line);
+      return;
+    }
     if (mode_ != Mode::Boot && line == kDirectoryRule && EndsWith(Next(i), " Directory")) {
       const std::string& heading = lines_[++i];
       Open(SectionKind::Directory, heading.substr(0, heading.size() - 10), Mode::Directory);
@@ -138,6 +159,8 @@ class Reader {
       case Mode::Registry: RegistryLine(line); break;
       case Mode::Directory: DirectoryLine(line); break;
       case Mode::FreeSpace: FreeSpaceLine(line); break;
+      case Mode::Deep: DeepLine(line); break;
+      case Mode::DeepHeading:
       case Mode::None: break;
     }
   }
@@ -228,6 +251,34 @@ class Reader {
     Add(std::move(f));
   }
 
+  // "ADDED  : path  5 bytes", "ADDED  : path  (DIR)  3 files, 9 bytes",
+  // "UPDATED: path  OLD: ...  NEW: ...", "DELETED: path" or "DELETED: path  (DIR)".
+  void DeepLine(const std::string& line) {
+    ReportFinding f;
+    f.line = line;
+    std::string rest = line.size() > 9 ? line.substr(9) : std::string();
+    if (StartsWith(line, "ADDED  : ")) {
+      f.change = "added";
+      const std::size_t dir = rest.rfind("  (DIR)  ");
+      f.isDirectory = dir != std::string::npos;
+      const std::size_t cut = f.isDirectory ? dir : rest.rfind("  ");
+      f.name = rest.substr(0, cut);
+    } else if (StartsWith(line, "UPDATED: ")) {
+      f.change = "updated";
+      f.name = rest.substr(0, rest.rfind("  OLD: "));
+      f.noAction = true;  // reported only
+    } else if (StartsWith(line, "DELETED: ")) {
+      f.change = "deleted";
+      f.isDirectory = EndsWith(rest, "  (DIR)");
+      f.name = f.isDirectory ? rest.substr(0, rest.size() - 7) : rest;
+      f.noAction = true;  // nothing can bring it back
+    } else {
+      if (!line.empty()) Current().notes.push_back(line);
+      return;
+    }
+    Add(std::move(f));
+  }
+
   void DirectoryLine(const std::string& line) {
     if (line == kNoActionNote) {
       if (!Current().findings.empty()) Current().findings.back().noAction = true;
@@ -303,6 +354,7 @@ const char* SectionKindName(SectionKind kind) {
     case SectionKind::Registry: return "registry";
     case SectionKind::Directory: return "directory";
     case SectionKind::FreeSpace: return "freeSpace";
+    case SectionKind::Deep: return "deep";
   }
   return "";
 }

@@ -10,9 +10,9 @@
 
 namespace tessary::cli {
 
-enum class SectionKind { Boot, Ini, Registry, Directory, FreeSpace };
+enum class SectionKind { Boot, Ini, Registry, Directory, FreeSpace, Deep };
 
-const char* SectionKindName(SectionKind kind);  // "boot", "ini", "registry", "directory", "freeSpace"
+const char* SectionKindName(SectionKind kind);  // "boot", "ini", "registry", "directory", "freeSpace", "deep"
 
 struct ReportFinding {
   // "added", "deleted", "changed" (INI), "updated" (directory), "leftOut" (a name no line
@@ -21,7 +21,8 @@ struct ReportFinding {
   std::string line;     // the report line (a CHANGED entry: its TO: line)
   std::string context;  // boot: the block label; INI: the section name
   std::string key, value, from;  // INI: key and value (CHANGED: value now, `from` before)
-  std::string name;              // directory: the entry's name, without "  (DIR)"
+  std::string name;              // directory: the entry's name, without "  (DIR)"; deep: its
+                                 // path within the place, without "  (DIR)" and the counts
   bool isDirectory = false;
   std::string newTime, oldTime;  // directory, updated
   char drive = 0;                // free space
@@ -32,7 +33,7 @@ struct ReportFinding {
 struct ReportSection {
   SectionKind kind = SectionKind::Boot;
   // "AUTOEXEC.BAT", "WIN.INI", "Registry", the directory as the report names it
-  // ("C:\windows", "C:\"), "Free disk space"
+  // ("C:\windows", "C:\"), "Free disk space", a deep place's folder
   std::string name;
   bool sameDate = false;  // boot or INI: "No changes made (File has same date/time)"
   std::vector<ReportFinding> findings;

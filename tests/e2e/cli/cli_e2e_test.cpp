@@ -214,9 +214,14 @@ class CliE2eTest : public ::testing::Test {
 
   // track --undo of an installer: nothing left over, the JSON as the report and the
   // action file say, the machine as before.
-  Json TrackAndUndo(const char* setup) {
+  Json TrackAndUndo(const char* setup, const std::vector<std::string>& flags = {}) {
     const std::vector<std::string> before = Tree();
-    Outcome run = Tessaryc({"track", "--undo", "--yes", "--json", "--", test::BuildPath(setup), "/S"});
+    std::vector<std::string> args = {"track"};
+    args.insert(args.end(), flags.begin(), flags.end());
+    for (const char* a : {"--undo", "--yes", "--json", "--"}) args.push_back(a);
+    args.push_back(test::BuildPath(setup));
+    args.push_back("/S");
+    Outcome run = Tessaryc(args);
     EXPECT_EQ(run.code, 0u) << run.out << run.err;
     const Json& doc = run.json;
     EXPECT_EQ(doc["exitCode"], 0);
@@ -272,6 +277,26 @@ TEST_F(CliE2eTest, TrackUndoOfSharedDllLeavesNothingOver) {
   bool dll = false;
   for (const Json& a : doc["actions"]) dll = dll || ContainsNoCase(a["line"].get<std::string>(), "sharelib.dll");
   EXPECT_TRUE(dll) << doc["actions"].dump(1);
+}
+
+// With --deep the run sees what a setup program of today writes (System32, SysWOW64,
+// nested folders in Program Files, AppData, ProgramData, a name in any language), undoes
+// every deep addition, and the compare after the undo finds nothing left, deep sections
+// included.
+TEST_F(CliE2eTest, DeepTrackUndoOfModernAppLeavesNothingOver) {
+  for (const char* f : kBootFiles) DeleteFileA(f);
+  char system[MAX_PATH] = {};
+  GetSystemDirectoryA(system, MAX_PATH);
+  const Json doc = TrackAndUndo(MODERNAPP_SETUP, {"--deep"});
+  std::set<std::string> deepAdded;
+  for (const Json& s : doc["report"]["sections"])
+    if (s["kind"] == "deep")
+      for (const Json& e : s["entries"])
+        if (e["change"] == "added") deepAdded.insert(e["name"].get<std::string>());
+  EXPECT_EQ(deepAdded.count("modern64.dll"), 1u) << doc["report"].dump(1);
+  EXPECT_EQ(deepAdded.count("drivers\\modern.sys"), 1u) << doc["report"].dump(1);
+  EXPECT_FALSE(FileExists(std::string(system) + "\\modern64.dll"));
+  EXPECT_FALSE(FileExists(std::string(system) + "\\drivers\\modern.sys"));
 }
 
 // Boot-file lines have no undo action: where autoexec.bat and config.sys were there
