@@ -155,19 +155,19 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
     o.command = CliCommand::Help;
     return parsed;
   }
-  const CommandSpec* spec = nullptr;
+  const CommandSpec* chosen = nullptr;
   for (const CommandSpec& c : kCommands)
-    if (first == c.word) spec = &c;
-  if (!spec) return fail("unknown command '" + first + "' (try tessaryc --help)");
-  o.command = spec->command;
+    if (first == c.word) chosen = &c;
+  if (!chosen) return fail("unknown command '" + first + "' (try tessaryc --help)");
+  o.command = chosen->command;
   if (o.command == CliCommand::Help) return parsed;
-  const std::string command = spec->word;
+  const std::string command = chosen->word;
 
   std::vector<const FlagSpec*> given;
   for (std::size_t i = 1; i < args.size(); ++i) {
     const std::string& arg = args[i];
     if (arg == "--") {
-      if (spec->operand != Operand::Program) return fail("'--' belongs to track only");
+      if (chosen->operand != Operand::Program) return fail("'--' belongs to track only");
       o.program.assign(args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
       break;
     }
@@ -200,19 +200,19 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
       continue;
     }
     // A plain argument: the report of actions and undo, the program of track.
-    if (spec->operand == Operand::Program) {
+    if (chosen->operand == Operand::Program) {
       o.program.assign(args.begin() + static_cast<std::ptrdiff_t>(i), args.end());
       break;
     }
-    if (spec->operand == Operand::Report && o.report.empty()) {
+    if (chosen->operand == Operand::Report && o.report.empty()) {
       o.report = arg;
       continue;
     }
     return fail("unexpected argument '" + arg + "' for " + command);
   }
 
-  if (spec->operand == Operand::Report && o.report.empty()) return fail(command + " needs a REPORT");
-  if (spec->operand == Operand::Program && (o.program.empty() || o.program[0].empty()))
+  if (chosen->operand == Operand::Report && o.report.empty()) return fail(command + " needs a REPORT");
+  if (chosen->operand == Operand::Program && (o.program.empty() || o.program[0].empty()))
     return fail(command + " needs a PROGRAM to run");
   return parsed;
 }
