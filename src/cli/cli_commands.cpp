@@ -388,12 +388,19 @@ class Session {
     return c;
   }
 
+  // The report the command line names, its action file and the lines the file lists; the
+  // two paths go into the JSON document.
+  std::optional<int> OpenReportActions(std::string& report, std::string& actionFile, ListedActions& listed) {
+    if (auto failed = ResolveReport(report, actionFile)) return failed;
+    if (auto failed = LoadListed(actionFile, listed)) return failed;
+    doc_["report"] = {{"path", report}, {"actionFile", actionFile}};
+    return std::nullopt;
+  }
+
   int Actions() {
     std::string report, actionFile;
-    if (auto failed = ResolveReport(report, actionFile)) return *failed;
     ListedActions listed;
-    if (auto failed = LoadListed(actionFile, listed)) return *failed;
-    doc_["report"] = {{"path", report}, {"actionFile", actionFile}};
+    if (auto failed = OpenReportActions(report, actionFile, listed)) return *failed;
     doc_["actions"] = ActionsJson(listed);
     std::size_t unreadable = 0;
     for (std::size_t i = 0; i < listed.entries.size(); ++i) {
@@ -413,10 +420,8 @@ class Session {
 
   int Undo() {
     std::string report, actionFile;
-    if (auto failed = ResolveReport(report, actionFile)) return *failed;
     ListedActions listed;
-    if (auto failed = LoadListed(actionFile, listed)) return *failed;
-    doc_["report"] = {{"path", report}, {"actionFile", actionFile}};
+    if (auto failed = OpenReportActions(report, actionFile, listed)) return *failed;
     doc_["dryRun"] = o_.dryRun;
     const std::vector<bool> chosen = ChooseActions(listed.entries, o_.only);
     const std::size_t count = static_cast<std::size_t>(std::count(chosen.begin(), chosen.end(), true));
