@@ -329,9 +329,7 @@ class Session {
         OutcomesFromLog(std::string_view(log).substr(std::min(logBefore, log.size())), loggedAs, chosen);
     for (std::size_t i = 0; i < listed.entries.size(); ++i) {
       if (listed.entries[i].empty()) continue;
-      Json a = ActionJson(i + 1, listed.originals[i]);
-      a["entry"] = listed.entries[i];
-      a["chosen"] = static_cast<bool>(chosen[i]);
+      Json a = ListedActionJson(listed, i, chosen[i]);
       if (chosen[i]) {
         a["outcome"] = outcomes[i].status;
         if (!outcomes[i].reason.empty()) a["reason"] = outcomes[i].reason;
@@ -397,6 +395,14 @@ class Session {
     return std::nullopt;
   }
 
+  // One listed action in the JSON document: the line, as listed, and whether it was chosen.
+  static Json ListedActionJson(const ListedActions& listed, std::size_t i, bool chosen) {
+    Json a = ActionJson(i + 1, listed.originals[i]);
+    a["entry"] = listed.entries[i];
+    a["chosen"] = chosen;
+    return a;
+  }
+
   int Actions() {
     std::string report, actionFile;
     ListedActions listed;
@@ -440,9 +446,7 @@ class Session {
       Json actions = Json::array();
       for (std::size_t i = 0; i < listed.entries.size(); ++i) {
         if (listed.entries[i].empty()) continue;
-        Json a = ActionJson(i + 1, listed.originals[i]);
-        a["entry"] = listed.entries[i];
-        a["chosen"] = static_cast<bool>(chosen[i]);
+        Json a = ListedActionJson(listed, i, chosen[i]);
         if (chosen[i]) {
           a["outcome"] = "wouldDo";
           Say("WOULD DO  " + listed.entries[i]);
