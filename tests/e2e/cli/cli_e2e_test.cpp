@@ -22,6 +22,7 @@
 #include "platform/registry.h"
 #include "platform/text_lines.h"
 #include "testbed.h"
+#include "../installers/installed_by_tests.h"
 #include "window_probe.h"
 
 namespace tessary {
@@ -29,19 +30,7 @@ namespace {
 
 using Json = nlohmann::json;
 
-const char* const kBootFiles[] = {"C:\\autoexec.bat", "C:\\config.sys"};
-const char* const kIniFiles[] = {"win.ini", "system.ini", "protocol.ini"};
-const char* const kClsid = "CLSID\\{6A1B2C3D-4E5F-4071-8293-A4B5C6D7E8F9}";
-struct RegPlace {
-  HKEY root;
-  const char* path;
-};
-const RegPlace kInstalledKeys[] = {{HKEY_LOCAL_MACHINE, "SOFTWARE\\NewVendor"},
-                                   {HKEY_CURRENT_USER, "Software\\NewVendor"},
-                                   {HKEY_CLASSES_ROOT, ".nwa"},
-                                   {HKEY_CLASSES_ROOT, "NewApp.Document"},
-                                   {HKEY_CLASSES_ROOT, kClsid},
-                                   {HKEY_LOCAL_MACHINE, "SOFTWARE\\SharedVendor"}};
+using namespace installed;
 const char* const kLateFolder = "C:\\Program Files\\CliLateVendor";
 const char* const kManyKeys = "Software\\TessaryCliMany";
 

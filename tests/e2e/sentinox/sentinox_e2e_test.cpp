@@ -27,6 +27,7 @@
 #include "platform/shell.h"
 #include "platform/text_lines.h"
 #include "testbed.h"
+#include "../installers/installed_by_tests.h"
 #include "window_probe.h"
 #include "uninstall/logic/action_file.h"
 #include "uninstall/uninstall_run.h"
@@ -36,20 +37,7 @@ namespace {
 
 // Everything the installer touches outside the files Tessary keeps, so that the
 // prefix is as it was whatever the test finds.
-const char* const kBootFiles[] = {"C:\\autoexec.bat", "C:\\config.sys"};
-const char* const kIniFiles[] = {"win.ini", "system.ini", "protocol.ini"};
-const char* const kClsid = "CLSID\\{6A1B2C3D-4E5F-4071-8293-A4B5C6D7E8F9}";
-
-struct RegPlace {
-  HKEY root;
-  const char* path;
-};
-const RegPlace kInstalledKeys[] = {{HKEY_LOCAL_MACHINE, "SOFTWARE\\NewVendor"},
-                                   {HKEY_CURRENT_USER, "Software\\NewVendor"},
-                                   {HKEY_CLASSES_ROOT, ".nwa"},
-                                   {HKEY_CLASSES_ROOT, "NewApp.Document"},
-                                   {HKEY_CLASSES_ROOT, kClsid},
-                                   {HKEY_LOCAL_MACHINE, "SOFTWARE\\SharedVendor"}};
+using namespace installed;
 
 bool KeyExists(HKEY root, const std::string& path) {
   HKEY key = nullptr;
