@@ -225,6 +225,7 @@ bool RunCompare(Host& host, const std::string& reportPath, const std::function<v
   run.bootDirectory = bootDirectory;
   run.sameDate = same;
   run.values = values;
+  run.setFiles = BackupSetFiles::Read(state.BackupDirectory, backupExt);
   run.noChangesFound = same.autoexec && same.msdos && same.config && same.win && same.system && same.protocol;
   run.reportFile = &report;
   run.actionFile = &actions;
