@@ -30,9 +30,12 @@ std::string KnownFolder(int csidl) {
 }  // namespace
 
 std::string ByLongNames(const std::string& path) {
-  if (path.empty()) return path;
-  const std::string longForm = LongPathName(path);
-  return WithoutTrailingSlash(longForm.empty() ? path : longForm);
+  const std::string given = WithoutTrailingSlash(path);
+  if (given.empty()) return given;
+  const std::string longForm = WithoutTrailingSlash(LongPathName(given));
+  // A path already in its long form stays as given, in its own letter case (the report
+  // shows it so): only a short name expanded changes it.
+  return longForm.empty() || EqualsNoCase(longForm, given) ? given : longForm;
 }
 
 bool DeepTrackingOn(const AppState& state, const Settings& settings) {

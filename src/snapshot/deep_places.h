@@ -14,7 +14,8 @@ namespace tessary {
 // `path` by its long names (GetLongPathName), as a walk of the tree gives its entries'
 // paths, without a trailing backslash: a temporary folder given as "C:\PROGRA~1\Temp"
 // is then the folder the walk meets as "C:\Program Files\Temp". As given when the
-// system cannot say (a folder that does not exist).
+// system cannot say (a folder that does not exist), and in its own letter case when it
+// is its long form already.
 std::string ByLongNames(const std::string& path);
 
 // Every place of kDeepPlaceKinds with its path on this machine (empty when the system has
