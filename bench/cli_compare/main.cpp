@@ -140,7 +140,7 @@ int main() {
   host.state.WindowsDirectory = windows;
   host.state.SettingsFilePath = ini;
   host.state.BackupDirectory = kRoot;
-  RunBackup(host, RunMode::Interactive, nullptr);
+  if (RunBackup(host, RunMode::Interactive, nullptr) != BackupOutcome::Completed) return std::printf("backup failed\n"), 1;
   CreateKeys(benchKey, "NewGroup", kNew - 1);
   CreateFiles(files, "new", kNew);
 

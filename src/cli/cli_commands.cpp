@@ -26,6 +26,7 @@
 #include "platform/profile.h"
 #include "platform/registry.h"
 #include "snapshot/backup_run.h"
+#include "snapshot/logic/backup_names.h"
 #include "uninstall/dll_scan.h"
 #include "uninstall/logic/action_file.h"
 #include "uninstall/uninstall_run.h"
@@ -37,9 +38,6 @@ namespace {
 using Json = nlohmann::json;
 using Clock = std::chrono::steady_clock;
 
-// The files of an interactive backup set that every compare reads.
-constexpr const char* kBackupSetFiles[] = {"windir",  "sysdir", "fontdir", "infdir",   "helpdir", "prgsdir", "startdir",
-                                           "desktop", "autoexec", "config", "msdos",   "win",     "system",  "protocol"};
 constexpr const char* kLeftSuffix = "_LEFT";
 
 double Seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
@@ -137,10 +135,11 @@ class Session {
   std::optional<int> CheckBackupSet() {
     if (auto failed = CheckBackupDirectory()) return failed;
     const std::string& dir = host_.State().BackupDirectory;
-    for (const char* base : kBackupSetFiles) {
-      const std::string path = dir + "\\" + base + ".tsb";
+    // Every fixed file of an interactive backup set: every compare reads them.
+    for (const BackupSetFile& file : kBackupSetFiles) {
+      const std::string path = dir + "\\" + file.base + ".tsb";
       if (!FileExists(path))
-        return Error(kExitBadInput, "no complete backup set in " + dir + ": " + base +
+        return Error(kExitBadInput, "no complete backup set in " + dir + ": " + file.base +
                                         ".tsb is missing (take one with: tessaryc backup)");
       if (!Readable(path)) return Error(kExitBadInput, "the backup set in " + dir + " cannot be read: " + path);
     }
@@ -354,11 +353,12 @@ class Session {
   int Backup() {
     if (auto failed = CheckBackupDirectory()) return *failed;
     const auto start = Clock::now();
-    const int result = RunBackup(host_, RunMode::Interactive, nullptr, {}, Values());
+    const BackupOutcome result = RunBackup(host_, RunMode::Interactive, nullptr, {}, Values());
     timings_["backup"] = Seconds(start);
     host_.RefreshLastBackup();
     doc_["backup"] = {{"directory", host_.State().BackupDirectory}, {"time", host_.State().LastBackupText}};
-    if (result != 0) return Error(kExitBadInput, "the backup directory is invalid; nothing was written");
+    if (result == BackupOutcome::NoBackupDirectory)
+      return Error(kExitBadInput, "the backup directory is invalid; nothing was written");
     const auto messages = prompter_.MessagesSince(0);
     if (!messages.empty()) return Error(kExitFailed, "the backup set is incomplete: " + messages.front());
     Say("backup set written to " + host_.State().BackupDirectory + " (" + host_.State().LastBackupText + ")");
@@ -497,11 +497,12 @@ class Session {
 
     // Backup.
     auto start = Clock::now();
-    const int backup = RunBackup(host_, RunMode::Interactive, nullptr, {}, Values());
+    const BackupOutcome backup = RunBackup(host_, RunMode::Interactive, nullptr, {}, Values());
     timings_["backup"] = Seconds(start);
     host_.RefreshLastBackup();
     doc_["backup"] = {{"directory", host_.State().BackupDirectory}, {"time", host_.State().LastBackupText}};
-    if (backup != 0) return Error(kExitBadInput, "the backup directory is invalid; nothing was written");
+    if (backup == BackupOutcome::NoBackupDirectory)
+      return Error(kExitBadInput, "the backup directory is invalid; nothing was written");
     if (const auto messages = prompter_.MessagesSince(0); !messages.empty())
       return Error(kExitFailed, "the backup set is incomplete: " + messages.front());
     if (!o_.quiet) io_.err << "tessaryc: running " << commandLine << "\n" << std::flush;

@@ -47,10 +47,6 @@ bool WriteFailed(CompareRun& run) {
   return false;
 }
 
-// The backup files a Sentinox pass needs, in the order they are looked for.
-const char* const kSentinoxRequired[] = {"config", "autoexec", "msdos",   "win",     "system",  "protocol", "desktop",
-                                         "fontdir", "infdir",  "helpdir", "sysdir", "windir", "startdir"};
-
 }  // namespace
 
 SectionOutput::SectionOutput(CompareRun& run) : run_(run), report_(run.reportFile), actions_(run.actionFile) {
@@ -162,9 +158,8 @@ bool RunCompare(Host& host, const std::string& reportPath, const std::function<v
   const std::string backupExt = sentinox ? "snb" : "tsb";
 
   if (sentinox) {
-    for (const char* base : kSentinoxRequired) {
-      if (!FileExists(state.BackupDirectory + "\\" + base + ".snb")) return false;
-    }
+    for (const BackupSetFile& file : kBackupSetFiles)
+      if (file.sentinoxNeeds && !FileExists(state.BackupDirectory + "\\" + file.base + ".snb")) return false;
   }
   // A backup that did not finish is no baseline: compared with it, every file and key
   // past the point where it stopped would look new.
@@ -230,6 +225,7 @@ bool RunCompare(Host& host, const std::string& reportPath, const std::function<v
   run.bootDirectory = bootDirectory;
   run.sameDate = same;
   run.values = values;
+  run.setFiles = BackupSetFiles::Read(state.BackupDirectory, backupExt);
   run.noChangesFound = same.autoexec && same.msdos && same.config && same.win && same.system && same.protocol;
   run.reportFile = &report;
   run.actionFile = &actions;

@@ -10,6 +10,7 @@
 
 #include "core/host.h"
 #include "platform/files.h"
+#include "snapshot/backup_set.h"
 #include "snapshot/registry_export.h"
 
 namespace tessary {
@@ -45,6 +46,11 @@ struct CompareRun {
   // Whether the registry section records and compares values: [registry] RecordValues
   // unless the caller decides (tessaryc's --values).
   ValuesSwitch values = ValuesSwitch::FromSettings;
+  // The files of the backup set that Compare may take: those its completion record
+  // names (RunCompare reads it); without a record, every file that is there. The deep
+  // listings, the value snapshots and the root and user directories' listings are
+  // looked for through it, so that one an older backup left is never taken for the set's.
+  BackupSetFiles setFiles = {};
 
   AppState& State() { return host.State(); }
   Settings AppSettings() { return host.AppSettings(); }

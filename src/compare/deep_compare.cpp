@@ -45,11 +45,13 @@ class PlaceFindings : public DeepFindings {
     const std::string parent = ReportDirectory(Join(place_.path, ParentPath(added.entry.path)));
     const bool folder = added.entry.IsFolder();
     const std::string action = FormatRemoveFileAction(name, folder, parent);
-    if (!added.entry.IsLink() && ClassifyEntryName(name, folder) == EntryNameUse::Action &&
-        ActionNamesEntry(action, parent, name, folder))
-      actions_.push_back(action);
-    else
+    if (added.entry.IsLink() || ClassifyEntryName(name, folder) != EntryNameUse::Action ||
+        !ActionNamesEntry(action, parent, name, folder))
       lines_.push_back(kNoActionNote);
+    else if (!UninstallCanReach(Join(place_.path, added.entry.path)))
+      lines_.push_back(kLongPathNote);
+    else
+      actions_.push_back(action);
   }
   void Updated(const TreeEntry& before, const TreeEntry& now) override {
     lines_.push_back(DeepUpdatedLine(before, now));
@@ -89,18 +91,22 @@ SectionResult CompareDeepPlaces(CompareRun& run) {
     if (run.CheckCancelled()) return SectionResult::Cancelled;
     const std::string listingPath = DeepListingPath(run.State().BackupDirectory, place.id, run.backupExt);
     SectionOutput out(run);
-    if (!FileExists(listingPath)) {
+    // Only a listing the set's record names is the set's: one an older backup left is not.
+    if (!run.setFiles.Holds(listingPath)) {
       out.ReportLine("--" + place.title + " not compared: the backup holds no deep listing of it.");
       continue;
     }
     DeepListingFile listing(listingPath);
-    if (!listing.opened() || listing.Bad() || !EqualsNoCase(listing.header().place, place.path)) {
+    if (!listing.opened() || listing.Bad() || !EqualsNoCase(ByLongNames(listing.header().place), place.path)) {
       out.ReportLine("--" + place.title + " not compared: " +
                      (listing.opened() && !listing.Bad() ? "the backup listed another folder, " + listing.header().place
                                                           : std::string("its deep listing cannot be read.")));
       continue;
     }
-    const DeepLeftOut& leftOut = scope.leftOut;
+    // What the backup left out of the place stays out: a folder left out then (the
+    // temporary folder of another TEMP) is no addition, and never offered for removal.
+    DeepLeftOut leftOut = scope.leftOut;
+    for (const std::string& folder : listing.header().leftOut) leftOut.folders.push_back(ByLongNames(folder));
     TreeWalk walk(place.path, [&](const std::string& path, std::string_view name) { return IsLeftOut(leftOut, path, name); });
     PlaceFindings findings(run, place);
     if (!MergeTrees(listing, walk, findings)) return SectionResult::Cancelled;

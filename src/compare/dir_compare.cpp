@@ -102,6 +102,9 @@ SectionResult CompareOneDirectory(CompareRun& run, const std::string& directory,
     return SectionResult::Done;
   }
 
+  // A recorded set was written since every folder is marked in its listings; only an
+  // older one may stand a folder under its bare name.
+  const ListingForm form = run.setFiles.recorded() ? ListingForm::EveryFolderMarked : ListingForm::Older;
   const std::string reportDir = ReportDirectory(directory);
   const std::string searchPath =
       (!directory.empty() && directory.back() == '\\' ? directory : directory + "\\") + "*.*";
@@ -125,7 +128,7 @@ SectionResult CompareOneDirectory(CompareRun& run, const std::string& directory,
     DosDateTime now = ToDosDateTime(entry.lastWrite);
     // A name that no line can carry is in no listing: it is named, never compared.
     if (use != EntryNameUse::Unwritable) {
-      check = CheckEntry(*listing, entry.name, isDirectory, now, excludeIni, excludeGrp);
+      check = CheckEntry(*listing, entry.name, isDirectory, now, excludeIni, excludeGrp, form);
       if (check.finding == EntryFinding::Unchanged) continue;
     }
     if (!headed) {
@@ -140,10 +143,12 @@ SectionResult CompareOneDirectory(CompareRun& run, const std::string& directory,
     } else {
       out.ReportLine(AddedLine(entry.name, isDirectory));
       const std::string action = FormatRemoveFileAction(entry.name, isDirectory, reportDir);
-      if (use == EntryNameUse::Action && ActionNamesEntry(action, directory, entry.name, isDirectory)) {
-        out.Action(action);
-      } else {
+      if (use != EntryNameUse::Action || !ActionNamesEntry(action, directory, entry.name, isDirectory)) {
         out.ReportLine(kNoActionNote);
+      } else if (!UninstallCanReach(reportDir + (reportDir.back() == '\\' ? "" : "\\") + entry.name)) {
+        out.ReportLine(kLongPathNote);
+      } else {
+        out.Action(action);
       }
     }
   }
@@ -186,7 +191,7 @@ SectionResult CompareDirectories(CompareRun& run) {
     for (char letter = 'C'; letter <= 'Z'; ++letter) {
       if (DriveTypeOf(letter) != DRIVE_FIXED) continue;
       std::string listing = run.BackupPath(std::string("rootdir") + letter);
-      if (!FileExists(listing)) continue;
+      if (!run.setFiles.Holds(listing)) continue;
       if (!titled) {
         if (!StartSection(run, "Comparing Root Directories")) return SectionResult::Cancelled;
         titled = true;
@@ -208,11 +213,14 @@ SectionResult CompareDirectories(CompareRun& run) {
     // backups were matched by; the whole text also matches, so that a directory whose
     // path holds a blank ("C:\Program Files") can be compared at all.
     std::string firstWord = named ? named->substr(0, named->find(' ')) : std::string();
-    if (!named || !(EqualsNoCase(firstWord, directory) || EqualsNoCase(*named, directory))) {
+    // A listing the set's record does not name was left by an older backup: this one
+    // did not list the directory.
+    std::string listing = run.BackupPath("optdir" + std::to_string(n));
+    if (!named || !(EqualsNoCase(firstWord, directory) || EqualsNoCase(*named, directory)) ||
+        (run.setFiles.recorded() && !run.setFiles.Holds(listing))) {
       run.host.Prompts().Ask(kUserDirMismatchText, directory);
       continue;
     }
-    std::string listing = run.BackupPath("optdir" + std::to_string(n));
     if (!StartSection(run, "Comparing " + directory + " Directory")) return SectionResult::Cancelled;
     if (CompareOneDirectory(run, directory, listing) == SectionResult::Cancelled) return SectionResult::Cancelled;
   }

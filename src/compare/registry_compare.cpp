@@ -130,6 +130,8 @@ SectionResult CompareRegistrySnapshots(CompareRun& run, const UnwritableKeys* un
       // backup taken without values has none (the values part says so).
       plans[i] = BranchPlan::Disabled;
       if (!values || settings.IsYes(*branch.compareSwitch)) continue;
+      // Only the set's own snapshot: one an older backup with values left is not.
+      if (!run.setFiles.Holds(backup(branch.fileBase))) continue;
       std::optional<std::string> currentText = ReadWholeFile(current(branch.fileBase));
       std::optional<std::string> backupText = currentText ? ReadWholeFile(backup(branch.fileBase)) : std::nullopt;
       if (currentText && backupText)
@@ -187,7 +189,8 @@ SectionResult CompareRegistrySnapshots(CompareRun& run, const UnwritableKeys* un
         const std::string base = ValueSnapshotBase(branch.fileBase);
         bool read = false;
         try {
-          read = CollectValueChanges(current(base), backup(base), branch.progressText, findings);
+          read = run.setFiles.Holds(backup(base)) &&
+                 CollectValueChanges(current(base), backup(base), branch.progressText, findings);
         } catch (const std::bad_alloc&) {
           run.host.Prompts().Ask("Not enough memory.", "Out of memory error.");
         }

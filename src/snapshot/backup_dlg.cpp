@@ -18,7 +18,8 @@ BOOL TBackupDlg::OnInit() {
   SetItemText(IDC_BACKUP_LASTTIME, host_.State().LastBackupText);
   SetItemText(IDC_BACKUP_DIRECTORY, host_.State().BackupDirectory);
   if (runNow_) {
-    RunBackup(host_, host_.State().RunMode, hwnd());
+    // Every way a backup ends has shown its message; the dialog closes whatever it was.
+    static_cast<void>(RunBackup(host_, host_.State().RunMode, hwnd()));
     Close(IDCANCEL);
   }
   return TRUE;

@@ -17,15 +17,24 @@ using RegistryExport = std::function<bool(Host&, RunMode, const std::string& dir
 // run and show it greyed in the runs the program starts by itself.
 ProgressCancel BackupProgressCancel(RunMode mode);
 
+// How a backup ended. Every message it showed on the way came through the host's
+// prompter; this says what became of the set.
+enum class BackupOutcome {
+  Completed,          // the new set is in place, recorded complete
+  NoBackupDirectory,  // the backup directory does not exist: nothing was written
+  StageRefused,       // "backup.new" is a link or a file, or cannot be made: nothing was written
+  NotCompleted,       // a step failed (a copy, the registry, a listing, an unreadable folder): the older set stays
+  CommitFailed,       // putting the new set in place failed: the older set stays, or is recorded incomplete
+};
+
 // Writes the backup set for `mode`, step by step with the progress texts. `owner` (the
 // hosting dialog) owns the message boxes. Every file is written into a BackupStage and
-// the set is replaced only when all of them are complete; a step that fails (a copy, the
-// registry, a listing, a folder that cannot be read) is reported and the older set
-// stays. Returns 1 when the backup directory does not exist (nothing is written), else 0.
-// `values` decides whether the registry's values are recorded ([registry] RecordValues
-// unless the caller decides: tessaryc's --values).
-int RunBackup(Host& host, RunMode mode, WindowHandle owner, const RegistryExport& exportRegistry = {},
-              ValuesSwitch values = ValuesSwitch::FromSettings);
+// the set is replaced only when all of them are complete; a step that fails is reported
+// and the older set stays. `values` decides whether the registry's values are recorded
+// ([registry] RecordValues unless the caller decides: tessaryc's --values).
+[[nodiscard]] BackupOutcome RunBackup(Host& host, RunMode mode, WindowHandle owner,
+                                      const RegistryExport& exportRegistry = {},
+                                      ValuesSwitch values = ValuesSwitch::FromSettings);
 
 // What the user chose in the Backup dialog's confirmation.
 enum class BackupChoice { Cancel, Backup, Express };

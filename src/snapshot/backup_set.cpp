@@ -3,7 +3,9 @@
 
 #include "platform/ascii.h"
 #include "platform/code_page.h"
+#include "platform/fault.h"
 #include "platform/files.h"
+#include "platform/folders.h"
 #include "platform/profile.h"
 
 namespace tessary {
@@ -120,8 +122,10 @@ std::string RecordPath(const std::string& backupDirectory, const std::string& ex
   return backupDirectory + "\\" + kBackupRecordBase + "." + ext;
 }
 
-// Removes a folder and the files directly in it.
+// Removes the files directly in a stage folder of our own, then the folder. A folder
+// that has become a link since is left alone: nothing behind it is touched.
 void RemoveStage(const std::string& stage) {
+  if (IsLink(PathAttributes(stage))) return;
   std::vector<std::string> names;
   {
     DirSearch search(stage + "\\*");
@@ -139,13 +143,43 @@ void RemoveStage(const std::string& stage) {
 
 }  // namespace
 
+DWORD PathAttributes(const std::string& path) { return GetFileAttributesA(path.c_str()); }
+
 BackupStage::BackupStage(std::string backupDirectory)
-    : backupDirectory_(std::move(backupDirectory)), stage_(backupDirectory_ + "\\backup.new") {
-  RemoveStage(stage_);
-  CreateDirectoryA(stage_.c_str(), nullptr);
+    : backupDirectory_(std::move(backupDirectory)), stage_(backupDirectory_ + "\\backup.new") {}
+
+BackupStage::~BackupStage() {
+  if (owned_) RemoveStage(stage_);
 }
 
-BackupStage::~BackupStage() { RemoveStage(stage_); }
+StageProblem BackupStage::Prepare(const PathAttributesFn& attributesOf) {
+  const DWORD attributes = attributesOf(stage_);
+  if (attributes != INVALID_FILE_ATTRIBUTES) {
+    // Looked at before anything is listed: a link's target is never listed or emptied.
+    if (IsLink(attributes)) return StageProblem::Link;
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return StageProblem::File;
+    owned_ = true;
+    RemoveStage(stage_);  // what a failed backup left; the folder goes when it can
+  }
+  if (InjectedFault(FileOp::Create, stage_) != 0) return StageProblem::CannotMake;
+  if (!CreateDirectoryA(stage_.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+    return StageProblem::CannotMake;
+  owned_ = true;
+  // Whatever stands there now must be a folder of its own (not made a link or a file
+  // in the meantime), and empty of files.
+  const DWORD made = attributesOf(stage_);
+  if (made == INVALID_FILE_ATTRIBUTES || IsLink(made) || !(made & FILE_ATTRIBUTE_DIRECTORY)) {
+    owned_ = false;
+    return IsLink(made) ? StageProblem::Link : made == INVALID_FILE_ATTRIBUTES ? StageProblem::CannotMake
+                                                                               : StageProblem::File;
+  }
+  // A file an earlier backup left that could not be removed would go into the set.
+  DirSearch search(stage_ + "\\*");
+  FindEntry entry;
+  while (search.Next(entry))
+    if (!(entry.attributes & FILE_ATTRIBUTE_DIRECTORY)) return StageProblem::CannotMake;
+  return StageProblem::None;
+}
 
 bool BackupStage::Commit(const std::string& ext) {
   std::vector<FindEntry> staged;
@@ -176,6 +210,25 @@ BackupSetState CheckBackupSet(const std::string& backupDirectory, const std::str
   for (const BackupRecordFile& f : record->files)
     if (FileSize(backupDirectory + "\\" + f.name) != f.size) return BackupSetState::Incomplete;
   return BackupSetState::Complete;
+}
+
+BackupSetFiles BackupSetFiles::Read(const std::string& backupDirectory, const std::string& ext) {
+  BackupSetFiles files;
+  const std::optional<std::string> text = ReadWholeFile(RecordPath(backupDirectory, ext));
+  if (!text) return files;
+  files.recorded_.emplace();
+  if (const std::optional<BackupRecord> record = ParseBackupRecord(*text))
+    for (const BackupRecordFile& f : record->files) files.recorded_->push_back(f.name);
+  return files;
+}
+
+bool BackupSetFiles::Holds(const std::string& path) const {
+  if (!FileExists(path)) return false;
+  if (!recorded_) return true;
+  const std::string name = path.substr(path.rfind('\\') + 1);
+  for (const std::string& f : *recorded_)
+    if (EqualsNoCase(f, name)) return true;
+  return false;
 }
 
 }  // namespace tessary

@@ -6,6 +6,8 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -50,15 +52,32 @@ bool WriteFreeSpaceRecord(const AppState& state, char letter, const std::string&
 bool WriteOptionalDirectories(Host& host, const std::string& ext, const std::string& directory = {},
                               std::vector<std::string>* unreadable = nullptr);
 
+// What stood in the backup directory under the stage's name when a backup began, when
+// the backup cannot use it. Staging never follows, empties or removes a link.
+enum class StageProblem {
+  None,        // the stage is an empty folder of its own, ready
+  Link,        // "backup.new" is a junction or symbolic link
+  File,        // "backup.new" is a file
+  CannotMake,  // the folder could not be made (or emptied of an earlier backup's files)
+};
+// The attributes of a path as the file system reports them (GetFileAttributes); tests
+// stand a link in with a function of their own.
+using PathAttributesFn = std::function<DWORD(const std::string& path)>;
+DWORD PathAttributes(const std::string& path);
+
 // The files of one backup, written into a folder of their own in the backup directory
 // ("backup.new", emptied of what a failed backup left there) and moved into the set only
 // when every one of them is complete: a backup that failed is never the baseline.
 class BackupStage {
  public:
   explicit BackupStage(std::string backupDirectory);
-  ~BackupStage();  // removes the folder with what is left in it
+  ~BackupStage();  // removes the folder it made or emptied, with what is left in it
   BackupStage(const BackupStage&) = delete;
   BackupStage& operator=(const BackupStage&) = delete;
+  // Makes the stage: an absent "backup.new" is created, a folder of that name is
+  // emptied of its files. A link, a file or a folder that cannot be made is left as it
+  // is, and the backup must stop (nothing is written).
+  [[nodiscard]] StageProblem Prepare(const PathAttributesFn& attributesOf = PathAttributes);
   const std::string& directory() const { return stage_; }
   std::string PathOf(const std::string& fileName) const { return stage_ + "\\" + fileName; }
   // Puts the staged files in place of the set's. First the completion record of `ext`
@@ -67,11 +86,12 @@ class BackupStage {
   // step failed: before the first file moved the old set is whole and still recorded
   // complete; after it, its record says incomplete, and Compare refuses it until a
   // backup completes.
-  bool Commit(const std::string& ext);
+  [[nodiscard]] bool Commit(const std::string& ext);
 
  private:
   std::string backupDirectory_;
   std::string stage_;
+  bool owned_ = false;  // Prepare made or emptied the folder: the destructor removes it
 };
 
 // The state of the backup set of extension `ext` in `backupDirectory`.
@@ -81,5 +101,23 @@ enum class BackupSetState {
   Incomplete,  // a backup did not finish, or a file went missing or changed size
 };
 BackupSetState CheckBackupSet(const std::string& backupDirectory, const std::string& ext);
+
+// The files Compare may take for the set of extension `ext`: those its completion
+// record names. A set without a record (written before backups kept one) has every
+// file that is there, as before. A deep listing, a value snapshot or a root or user
+// directory's listing that an older backup left beside a recorded set is not the set's:
+// Compare treats it as absent.
+class BackupSetFiles {
+ public:
+  BackupSetFiles() = default;  // no record: every file that is there
+  static BackupSetFiles Read(const std::string& backupDirectory, const std::string& ext);
+  // Whether `path` (a file in the backup directory) exists and, for a recorded set, is
+  // named in the record (its name in any letter case).
+  bool Holds(const std::string& path) const;
+  bool recorded() const { return recorded_.has_value(); }
+
+ private:
+  std::optional<std::vector<std::string>> recorded_;
+};
 
 }  // namespace tessary

@@ -7,6 +7,7 @@
 #include "platform/ascii.h"
 #include "platform/code_page.h"
 #include "platform/files.h"
+#include "platform/folders.h"
 #include "snapshot/deep_listing_file.h"
 
 namespace tessary {
@@ -27,6 +28,15 @@ std::string KnownFolder(int csidl) {
 }
 
 }  // namespace
+
+std::string ByLongNames(const std::string& path) {
+  const std::string given = WithoutTrailingSlash(path);
+  if (given.empty()) return given;
+  const std::string longForm = WithoutTrailingSlash(LongPathName(given));
+  // A path already in its long form stays as given, in its own letter case (the report
+  // shows it so): only a short name expanded changes it.
+  return longForm.empty() || EqualsNoCase(longForm, given) ? given : longForm;
+}
 
 bool DeepTrackingOn(const AppState& state, const Settings& settings) {
   return state.DeepTrackingForced || settings.IsYes(settings::kDeepTracking);
@@ -60,7 +70,7 @@ std::vector<DeepPlace> FindDeepPlaces(const Settings& settings) {
   for (std::size_t i = 0; i < std::size(kDeepPlaceKinds); ++i) {
     // A user directory that is not there is not listed (as the standard listing does).
     const bool there = !paths[i].empty() && DirectoryExists(paths[i]);
-    places.push_back({kDeepPlaceKinds[i].id, kDeepPlaceKinds[i].title, there ? paths[i] : std::string(), ""});
+    places.push_back({kDeepPlaceKinds[i].id, kDeepPlaceKinds[i].title, there ? ByLongNames(paths[i]) : std::string(), ""});
   }
   return FoldPlaces(std::move(places));
 }
@@ -69,7 +79,7 @@ DeepLeftOut FindDeepLeftOut(const AppState& state) {
   DeepLeftOut leftOut;
   auto add = [&](const std::string& path) {
     if (path.empty()) return;
-    std::string full = WithoutTrailingSlash(path);
+    std::string full = ByLongNames(path);
     for (const std::string& f : leftOut.folders)
       if (EqualsNoCase(f, full)) return;
     leftOut.folders.push_back(std::move(full));
@@ -81,8 +91,8 @@ DeepLeftOut FindDeepLeftOut(const AppState& state) {
     if (DriveTypeOf(letter) != DRIVE_FIXED) continue;
     for (const char* bin : kRecycleBinNames) add(std::string{letter, ':', '\\'} + bin);
   }
-  const std::string local = WithoutTrailingSlash(KnownFolder(CSIDL_LOCAL_APPDATA));
-  const std::string roaming = WithoutTrailingSlash(KnownFolder(CSIDL_APPDATA));
+  const std::string local = ByLongNames(KnownFolder(CSIDL_LOCAL_APPDATA));
+  const std::string roaming = ByLongNames(KnownFolder(CSIDL_APPDATA));
   if (!local.empty())
     for (const char* cache : kLocalCaches) add(local + "\\" + cache);
   if (!roaming.empty()) leftOut.cacheRoots.push_back(roaming);

@@ -11,13 +11,21 @@
 
 namespace tessary {
 
+// `path` by its long names (GetLongPathName), as a walk of the tree gives its entries'
+// paths, without a trailing backslash: a temporary folder given as "C:\PROGRA~1\Temp"
+// is then the folder the walk meets as "C:\Program Files\Temp". As given when the
+// system cannot say (a folder that does not exist), and in its own letter case when it
+// is its long form already.
+std::string ByLongNames(const std::string& path);
+
 // Every place of kDeepPlaceKinds with its path on this machine (empty when the system has
 // none: no 32-bit System folder on a 32-bit system), the user directories from the
-// settings, folded (FoldPlaces).
+// settings, each by its long names, folded (FoldPlaces).
 std::vector<DeepPlace> FindDeepPlaces(const Settings& settings);
 
 // The left-out folders of this machine: the temporary folders, each fixed drive's
-// recycle bin, the backup directory, the caches below the user's AppData.
+// recycle bin, the backup directory, the caches below the user's AppData; each by its
+// long names.
 DeepLeftOut FindDeepLeftOut(const AppState& state);
 
 // The places and the left-out list a run uses: this machine's, unless a test has put

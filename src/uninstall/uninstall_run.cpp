@@ -369,7 +369,16 @@ bool Run::InScope(const FileAction& a) {
 
 bool Run::IsProtectedFolder(const std::string& path) {
   if (!protectedKnown_) {
-    protected_ = ProtectedFolders({host_.State().BackupDirectory});
+    // The backup directory under every name a run may know it by: the run's own (a
+    // command line's --dir), the one tessary.ini names, and the folder of the action
+    // file being run (its report, log and sets lie there).
+    std::vector<std::string> own{host_.State().BackupDirectory};
+    const std::string named = host_.AppSettings().Read(settings::kDirectory);
+    if (!named.empty()) own.push_back(named);
+    const std::string actionFile = FullPathName(sel_.actionFile);
+    const auto slash = actionFile.rfind('\\');
+    if (slash != std::string::npos) own.push_back(actionFile.substr(0, slash == 2 ? 3 : slash));
+    protected_ = ProtectedFolders(own);
     protectedKnown_ = true;
   }
   return RemovesProtectedFolder(path, protected_);

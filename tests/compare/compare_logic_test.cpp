@@ -88,6 +88,33 @@ TEST(DirLogic, EntryNamesAndTheKeysOfOlderListings) {
   EXPECT_EQ(CheckEntry(newer, "Keep  (DIR)", false, {1, 1}, false, false).finding, EntryFinding::Unchanged);
   EXPECT_EQ(CheckEntry(newer, "Keep", true, {1, 1}, false, false).finding, EntryFinding::Added);
   EXPECT_EQ(AddedLine("Keep  (DIR)", false), "ADDED  : Keep  (DIR)  (FILE)");
+
+  // A listing that marks every folder holds a bare name for a file only: a folder that
+  // replaced the file "data" is new, and so is a "(FILE)" file found bare.
+  BackupListing marked("data,1,1\r\nx  (FILE),1,1\r\n");
+  const ListingForm kMarked = ListingForm::EveryFolderMarked;
+  EXPECT_EQ(CheckEntry(marked, "data", true, {1, 1}, false, false, kMarked).finding, EntryFinding::Added);
+  EXPECT_EQ(CheckEntry(marked, "x  (FILE)", false, {1, 1}, false, false, kMarked).finding, EntryFinding::Added);
+  EXPECT_EQ(CheckEntry(marked, "data", false, {1, 1}, false, false, kMarked).finding, EntryFinding::Unchanged);
+}
+
+// Uninstall acts on a path of up to 259 UTF-16 units (MAX_PATH less its zero); a name
+// beyond the basic plane counts two.
+TEST(DirLogic, ActionsOnlyForPathsUninstallCanActOn) {
+  const std::string folder = "C:\\" + std::string(200, 'a') + "\\";
+  const std::string astral = "\xF0\x9F\x98\x80";  // one character, two UTF-16 units
+  const std::string e9 = "\xC3\xA9";                 // one character, one unit
+  const struct {
+    std::string path;
+    bool reachable;
+  } cases[] = {
+      {folder + std::string(259 - folder.size(), 'b'), true},
+      {folder + std::string(260 - folder.size(), 'b'), false},
+      {folder + std::string(258 - folder.size(), 'b') + e9, true},
+      {folder + std::string(258 - folder.size(), 'b') + astral, false},
+      {folder + std::string(257 - folder.size(), 'b') + astral, true},
+  };
+  for (const auto& c : cases) EXPECT_EQ(UninstallCanReach(c.path), c.reachable) << c.path.size();
 }
 
 TEST(DirLogic, ReadsNewAndOldFreeSpaceRecords) {

@@ -7,6 +7,8 @@
 #include "compare/compare_run.h"
 #include "compare/deep_compare.h"
 #include "compare/dir_compare.h"
+#include "compare/logic/compare_text.h"
+#include "platform/code_page.h"
 #include "platform/files.h"
 #include "section_test.h"
 #include "snapshot/backup_run.h"
@@ -182,13 +184,90 @@ TEST_F(DeepCompareTest, ACancelEndsTheSection) {
   EXPECT_EQ(CompareDeepPlaces(run), SectionResult::Cancelled);
 }
 
+// A deep listing the set's completion record does not name was left by an older
+// backup: it is not compared, so a program installed before the current backup is
+// never taken for new.
+TEST_F(DeepCompareTest, OnlyTheListingsTheSetsRecordNamesAreCompared) {
+  Backup();
+  WriteBytes(sys + "\\installed-before.dll", "x");
+  const std::string listing = DeepListingPath(backupDir, "prog", "tsb");
+  WriteBytes(backupDir + "\\complete.tsb", FormatBackupRecord({true, {{"deep_prog.tsb", *FileSize(listing)}}}));
+  run.setFiles = BackupSetFiles::Read(backupDir, "tsb");
+  ASSERT_EQ(CompareDeepPlaces(run), SectionResult::Done);
+  EXPECT_EQ(Findings(), (std::vector<std::string>{
+                            "--System folder not compared: the backup holds no deep listing of it.",
+                            "--AppData Local not compared: the backup holds no deep listing of it."}));
+  EXPECT_EQ(Actions(), "");
+}
+
+// What the backup left out of a place stays out at compare time, whatever the left-out
+// list is then (another TEMP), and a temporary folder given by its short name is left
+// out by its long one: neither is ever an addition with an action.
+TEST_F(DeepCompareTest, WhatTheBackupLeftOutAndShortNamesAreNoAdditions) {
+  const std::string temp = dir.MakeDir("PF\\Setup Temporary Files");
+  scope.leftOut.folders.push_back(temp);
+  Backup();
+  scope.leftOut.folders.pop_back();
+  WriteBytes(temp + "\\setup.tmp", "t");
+  ASSERT_EQ(CompareDeepPlaces(run), SectionResult::Done);
+  EXPECT_EQ(Findings(), std::vector<std::string>{}) << Report();
+  EXPECT_EQ(Actions(), "");
+
+  char shortForm[MAX_PATH] = {};
+  ASSERT_NE(GetShortPathNameA(temp.c_str(), shortForm, MAX_PATH), 0u);
+  ASSERT_NE(std::string(shortForm), temp);
+  const std::string tools = dir.MakeDir("My Longer Tools");
+  char shortTools[MAX_PATH] = {};
+  ASSERT_NE(GetShortPathNameA(tools.c_str(), shortTools, MAX_PATH), 0u);
+  char oldTmp[MAX_PATH] = {}, oldTemp[MAX_PATH] = {};
+  GetEnvironmentVariableA("TMP", oldTmp, MAX_PATH);
+  GetEnvironmentVariableA("TEMP", oldTemp, MAX_PATH);
+  SetEnvironmentVariableA("TMP", shortForm);
+  SetEnvironmentVariableA("TEMP", shortForm);
+  const DeepLeftOut leftOut = FindDeepLeftOut(host.state);
+  SetEnvironmentVariableA("TMP", oldTmp[0] ? oldTmp : nullptr);
+  SetEnvironmentVariableA("TEMP", oldTemp[0] ? oldTemp : nullptr);
+  EXPECT_TRUE(IsLeftOut(leftOut, ByLongNames(temp), "Setup Temporary Files")) << LeftOutText(leftOut);
+  Set(settings::kOptDir[0], shortTools);
+  const std::vector<DeepPlace> places = FindDeepPlaces(settings());
+  const auto opt1 = std::find_if(places.begin(), places.end(), [](const DeepPlace& p) { return p.id == "opt1"; });
+  ASSERT_NE(opt1, places.end());
+  EXPECT_NE(std::string(shortTools), tools);
+  EXPECT_EQ(opt1->path, ByLongNames(tools));
+}
+
+// A new entry whose path is longer than Uninstall can act on is reported with a note
+// saying so, and gets no action line that Uninstall would refuse as edited.
+TEST_F(DeepCompareTest, APathBeyondWhatUninstallReachesIsReportedWithoutAnAction) {
+  const std::string outer = test::MakeDirNamed(prog, std::wstring(120, L'a'));
+  Backup();
+  const std::string inner = test::MakeDirNamed(outer, std::wstring(140, L'b'));
+  struct LongTree {  // beyond what the test folder's own removal reaches
+    std::string folder;
+    ~LongTree() {
+      DeleteFileW(ToWide(folder + "\\setup.log").c_str());
+      RemoveDirectoryW(ToWide(folder).c_str());
+    }
+  } removed{inner};
+  WriteBytes(prog + "\\short.txt", "s");
+  test::MakeFileNamed(inner, L"setup.log", "x");
+  ASSERT_GT(inner.size(), kLongestActionPath);
+  ASSERT_EQ(CompareDeepPlaces(run), SectionResult::Done);
+  const std::vector<std::string> findings = Findings();
+  ASSERT_EQ(findings.size(), 5u) << Report();
+  EXPECT_EQ(findings[2], "ADDED  : " + std::string(120, 'a') + "\\" + std::string(140, 'b') + "  (DIR)  1 file, 1 byte");
+  EXPECT_EQ(findings[3], kLongPathNote);
+  EXPECT_EQ(findings[4], "ADDED  : short.txt  1 byte");
+  EXPECT_EQ(Actions(), "REMOVEFILE:short.txt>FROM:" + prog + "\r\n");
+}
+
 // The backup writes one deep listing per listed place into its set, recorded with the
 // set; a backup with deep tracking off writes none and leaves none of an older one.
 TEST_F(DeepCompareTest, TheBackupSetHoldsTheDeepListingsOnlyWhileDeepTrackingIsOn) {
   host.state.WindowsDirectory = dir.MakeDir("WIN");
   WriteBytes(prog + "\\p.txt", "p");
   auto stub = [](Host&, RunMode, const std::string&) { return true; };
-  ASSERT_EQ(RunBackup(host, RunMode::Interactive, nullptr, stub), 0);
+  ASSERT_EQ(RunBackup(host, RunMode::Interactive, nullptr, stub), BackupOutcome::Completed);
   EXPECT_TRUE(host.prompter.boxes.empty());
   const std::vector<std::string> details = host.progress.Details();
   EXPECT_EQ(std::vector<std::string>(details.end() - 3, details.end()),
@@ -201,14 +280,14 @@ TEST_F(DeepCompareTest, TheBackupSetHoldsTheDeepListingsOnlyWhileDeepTrackingIsO
       << listing;
 
   Set(settings::kDeepTracking, "no");
-  ASSERT_EQ(RunBackup(host, RunMode::Interactive, nullptr, stub), 0);
+  ASSERT_EQ(RunBackup(host, RunMode::Interactive, nullptr, stub), BackupOutcome::Completed);
   for (const char* id : {"prog", "system", "local"}) EXPECT_FALSE(FileExists(DeepListingPath(backupDir, id, "tsb"))) << id;
   EXPECT_EQ(ReadBytes(backupDir + "\\complete.tsb").find("deep_"), std::string::npos);
   EXPECT_EQ(host.progress.Details().back(), "Root Directories");
 
   // A command line's --deep switches it on for its process alone.
   host.state.DeepTrackingForced = true;
-  ASSERT_EQ(RunBackup(host, RunMode::Interactive, nullptr, stub), 0);
+  ASSERT_EQ(RunBackup(host, RunMode::Interactive, nullptr, stub), BackupOutcome::Completed);
   EXPECT_TRUE(FileExists(DeepListingPath(backupDir, "prog", "tsb")));
   EXPECT_EQ(settings().Read(settings::kDeepTracking), "no");
 }

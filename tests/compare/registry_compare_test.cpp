@@ -342,6 +342,21 @@ TEST_F(RegistryValuesCompareTest, ValuesOffLeavesTheSectionByteForByteAsWithoutT
   EXPECT_NE(Report().find("Registry values CHANGED:"), std::string::npos) << Report();
 }
 
+// Value snapshots an older backup left beside a set recorded without them are not the
+// set's: never held against today's values (no old value is put back over a newer one).
+TEST_F(RegistryValuesCompareTest, OnlyTheValueSnapshotsTheSetsRecordNamesAreCompared) {
+  Set(settings::kRecordValues, "yes");
+  Snapshots();
+  const BackupRecord record{true, {{"curuser.TSB", *FileSize(backupDir + "\\curuser.TSB")}}};
+  WriteBytes(backupDir + "\\complete.tsb", FormatBackupRecord(record));
+  run.setFiles = BackupSetFiles::Read(backupDir, "tsb");
+  EXPECT_EQ(CompareRegistrySnapshots(run), SectionResult::Done);
+  EXPECT_EQ(Actions(), "REG_DAT_REMOVE:HKEY_CURRENT_USER\\Software\\NewApp>FROM:REG.DAT\r\n");
+  EXPECT_NE(Report().find("***Values were not recorded at backup for: HKEY_CURRENT_USER Registry Branch.\r\n"),
+            std::string::npos) << Report();
+  EXPECT_EQ(Report().find("Mode"), std::string::npos) << Report();
+}
+
 // A backup taken without values: the keys are compared as ever, and the values part
 // says which branches it could not compare.
 TEST_F(RegistryValuesCompareTest, ABackupWithoutValuesIsNamedInTheValuesPart) {

@@ -1,6 +1,8 @@
 // The Backup run and the Backup command in their three modes, without windows.
+#include "fault_plan.h"
 #include "platform/files.h"
 #include "snapshot/backup_run.h"
+#include "snapshot/backup_set.h"
 #include "snapshot/registry_export.h"
 #include "testbed.h"
 
@@ -8,6 +10,7 @@ namespace tessary {
 namespace {
 
 using test::ReadBytes;
+using test::WriteBytes;
 
 const std::vector<std::string> kSteps = {
     "Autoexec.bat",      "Config.sys",      "WIN.INI",
@@ -33,7 +36,7 @@ class BackupRun : public test::HostTest {
 TEST_F(BackupRun, InvalidDirectoryBeepsAndWritesNothing) {
   host.state.BackupDirectory = dir / "NOT THERE";
   host.prompter.Answer(id::kOk);
-  EXPECT_EQ(RunBackup(host, RunMode::Interactive, nullptr, StubExport()), 1);
+  EXPECT_EQ(RunBackup(host, RunMode::Interactive, nullptr, StubExport()), BackupOutcome::NoBackupDirectory);
   EXPECT_EQ(host.prompter.beeps, (std::vector<unsigned>{mb::kIconInformation}));
   ASSERT_EQ(host.prompter.boxes.size(), 1u);
   EXPECT_EQ(host.prompter.boxes[0].text,
@@ -51,7 +54,7 @@ TEST_F(BackupRun, InteractiveRunWritesTheWholeSetInStepOrder) {
   std::string opt = dir.MakeDir("My Tools");
   Set(settings::kOptDir[1], opt);
   Set(settings::kDirWin, "no");  // Compare's switches do not change the backup
-  EXPECT_EQ(RunBackup(host, RunMode::Interactive, nullptr, StubExport()), 0);
+  EXPECT_EQ(RunBackup(host, RunMode::Interactive, nullptr, StubExport()), BackupOutcome::Completed);
   EXPECT_TRUE(host.prompter.boxes.empty());
   EXPECT_EQ(host.progress.Details(), kSteps);
   EXPECT_EQ(exportModes, (std::vector<RunMode>{RunMode::Interactive}));
@@ -82,7 +85,7 @@ TEST_F(BackupRun, ABackupWithoutValuesDropsTheValueFilesOfAnEarlierOne) {
     test::WriteBytes(directory + "\\curuser.TSB", "Software\r\n");
     return true;
   };
-  EXPECT_EQ(RunBackup(host, RunMode::Interactive, nullptr, writeSnapshots), 0);
+  EXPECT_EQ(RunBackup(host, RunMode::Interactive, nullptr, writeSnapshots), BackupOutcome::Completed);
   for (const char* stale : {"curuser_val.TSB", "services.TSB", "services_val.TSB", "userenv_val.TSB"})
     EXPECT_FALSE(PathExists(Backup(stale))) << stale;
   EXPECT_TRUE(FileExists(Backup("users_val.SNB")));  // the Sentinox set is another set
@@ -93,17 +96,17 @@ TEST_F(BackupRun, ABackupWithoutValuesDropsTheValueFilesOfAnEarlierOne) {
     test::WriteBytes(directory + "\\curuser_val.TSB", "TESSARY REGISTRY VALUES 1\r\n");
     return true;
   };
-  EXPECT_EQ(RunBackup(host, RunMode::Interactive, nullptr, writeWithValues), 0);
+  EXPECT_EQ(RunBackup(host, RunMode::Interactive, nullptr, writeWithValues), BackupOutcome::Completed);
   EXPECT_TRUE(FileExists(Backup("curuser_val.TSB")));
   // The command line's --values keeps them whatever the settings say.
   Set(settings::kRecordValues, "no");
-  EXPECT_EQ(RunBackup(host, RunMode::Interactive, nullptr, writeWithValues, ValuesSwitch::On), 0);
+  EXPECT_EQ(RunBackup(host, RunMode::Interactive, nullptr, writeWithValues, ValuesSwitch::On), BackupOutcome::Completed);
   EXPECT_TRUE(FileExists(Backup("curuser_val.TSB")));
 }
 
 TEST_F(BackupRun, DirectRunWritesFreeSpaceWithSnb) {
   // The first-run prompt's backup: free space with "snb", everything else with "tsb".
-  EXPECT_EQ(RunBackup(host, RunMode::Direct, nullptr, StubExport()), 0);
+  EXPECT_EQ(RunBackup(host, RunMode::Direct, nullptr, StubExport()), BackupOutcome::Completed);
   EXPECT_TRUE(FileExists(Backup("C_free.snb")));
   EXPECT_FALSE(PathExists(Backup("C_free.tsb")));
   EXPECT_TRUE(FileExists(Backup("windir.tsb")));
@@ -112,7 +115,7 @@ TEST_F(BackupRun, DirectRunWritesFreeSpaceWithSnb) {
 }
 
 TEST_F(BackupRun, SentinoxRunWithCompSentinoxWritesNoRegistryFiles) {
-  EXPECT_EQ(RunBackup(host, RunMode::Sentinox, nullptr), 0);  // the real export
+  EXPECT_EQ(RunBackup(host, RunMode::Sentinox, nullptr), BackupOutcome::Completed);  // the real export
   for (const char* name : {"win.snb", "windir.snb", "rootdirC.snb", "C_free.snb", "msdos.snb"})
     EXPECT_TRUE(FileExists(Backup(name))) << name;
   for (const RegistryBranch& b : kRegistryBranches)
@@ -126,7 +129,7 @@ TEST_F(BackupRun, RegistryFailureIsReportedAndTheRunGoesOn) {
   // older set stays (here: none), and the run says so.
   test::WriteBytes(Backup("rootdirC.tsb"), "older\r\n");
   host.prompter.Answer(id::kOk).Answer(id::kOk);
-  EXPECT_EQ(RunBackup(host, RunMode::Interactive, nullptr, StubExport(false)), 0);
+  EXPECT_EQ(RunBackup(host, RunMode::Interactive, nullptr, StubExport(false)), BackupOutcome::NotCompleted);
   ASSERT_EQ(host.prompter.boxes.size(), 2u);
   EXPECT_EQ(host.prompter.boxes[0].text, "Error backing up Registry file.");
   EXPECT_EQ(host.prompter.boxes[0].caption, "File error");
@@ -138,30 +141,78 @@ TEST_F(BackupRun, RegistryFailureIsReportedAndTheRunGoesOn) {
   EXPECT_FALSE(PathExists(Backup("backup.new")));
 }
 
-TEST_F(BackupRun, DirectoryThatIsAFileFailsCopyByCopy) {
-  std::string file = dir / "NOTADIR";
-  test::WriteBytes(file, "x");
-  host.state.BackupDirectory = file;
-  for (int i = 0; i < 8; ++i) host.prompter.Answer(id::kOk);
-  EXPECT_EQ(RunBackup(host, RunMode::Interactive, nullptr, StubExport()), 0);
-  ASSERT_EQ(host.prompter.boxes.size(), 8u);
-  const std::string windows = host.state.WindowsDirectory;
-  const std::vector<std::string> sources = {"c:\\autoexec.bat",         "c:\\config.sys",
-                                            windows + "\\win.ini",      windows + "\\system.ini",
-                                            windows + "\\protocol.ini", "c:\\msdos.sys"};
-  for (std::size_t i = 0; i < sources.size(); ++i) {
-    EXPECT_EQ(host.prompter.boxes[i].caption, sources[i]);
-    EXPECT_EQ(host.prompter.boxes[i].text,
-              "Error copying file.\nMake sure there is enough disk space, and that this file has not been deleted.");
+// A "backup.new" that is no folder of the backup's own stops the backup before it
+// writes anything: a file of that name, a backup directory that is itself a file, a
+// folder that cannot be made. Each is said in one message, and the older set stays.
+TEST_F(BackupRun, AStageThatCannotBeAFolderOfItsOwnStopsTheBackup) {
+  const char* kFileText =
+      "The backup cannot be taken: \"backup.new\" in the backup directory is a file, where the backup needs a folder "
+      "for its new files.\nNothing was written. Remove or rename the file and run Backup again.";
+  const char* kCannotMakeText =
+      "The backup cannot be taken: the folder \"backup.new\" for its new files cannot be made in the backup "
+      "directory.\nNothing was written. Make sure the backup directory can be written to.";
+  struct Case {
+    const char* name;
+    const char* backupFolder;  // below the case's folder
+    bool stageIsAFile;
+    bool createFails;          // the seam fails the stage folder's creation
+    const char* text;
+  };
+  const Case cases[] = {
+      {"a file named backup.new", "BK", true, false, kFileText},
+      {"a backup directory that is a file", "BK\\win.tsb", false, false, kCannotMakeText},
+      {"a folder that cannot be made", "BK", false, true, kCannotMakeText},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    test::TempDir where;
+    where.MakeDir("BK");
+    WriteBytes(where / "BK\\win.tsb", "older");
+    if (c.stageIsAFile) WriteBytes(where / "BK\\backup.new", "kept");
+    host.state.BackupDirectory = where / c.backupFolder;
+    host.prompter.boxes.clear();
+    host.prompter.Answer(id::kOk);
+    exportModes.clear();
+    test::FaultPlan plan;
+    plan.target = {FileOp::Create, c.createFails ? 1 : 0, {}, ERROR_ACCESS_DENIED};
+    BackupOutcome outcome;
+    {
+      test::ScopedFaults faults(plan);
+      outcome = RunBackup(host, RunMode::Interactive, nullptr, StubExport());
+    }
+    EXPECT_EQ(outcome, BackupOutcome::StageRefused);
+    ASSERT_EQ(host.prompter.boxes.size(), 1u);
+    EXPECT_EQ(host.prompter.boxes[0].text, c.text);
+    EXPECT_EQ(host.prompter.boxes[0].caption, host.state.BackupDirectory + "\\backup.new");
+    EXPECT_TRUE(exportModes.empty());
+    EXPECT_EQ(ReadBytes(where / "BK\\win.tsb"), "older");
+    EXPECT_EQ(ReadBytes(where / "BK\\backup.new"), c.stageIsAFile ? "kept" : "");
+    EXPECT_FALSE(PathExists(where / "BK\\windir.tsb"));
   }
-  // The listings and records that could not be written are reported once.
-  EXPECT_EQ(host.prompter.boxes[6].caption, file);
-  EXPECT_EQ(host.prompter.boxes[6].text,
-            "Error writing backup files.\nMake sure there is enough disk space, and that the backup directory can be "
-            "written to.");
-  EXPECT_EQ(host.prompter.boxes[7].text,
-            "The backup did not complete. The files of the previous backup are kept, and Compare still uses them.");
-  EXPECT_EQ(ReadBytes(file), "x");
+}
+
+// A link named "backup.new" (stood in by its attributes: Wine cannot make junctions) is
+// never listed, emptied or removed: what lies behind it stays, and the stage says so.
+TEST(BackupStageTest, ALinkIsLeftAsItIsAndWhatItPointsToIsNeverTouched) {
+  test::TempDir where;
+  const std::string backup = where.MakeDir("BK");
+  const std::string stage = where.MakeDir("BK\\backup.new");
+  test::WriteBytes(stage + "\\victim.txt", "the user's file");
+  const auto asLink = [&](const std::string& path) -> DWORD {
+    return path == stage ? DWORD(FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT) : PathAttributes(path);
+  };
+  {
+    BackupStage link(backup);
+    EXPECT_EQ(link.Prepare(asLink), StageProblem::Link);
+  }
+  EXPECT_EQ(ReadBytes(stage + "\\victim.txt"), "the user's file");
+  // A folder of the backup's own is emptied of what a failed backup left, and goes.
+  {
+    BackupStage own(backup);
+    ASSERT_EQ(own.Prepare(), StageProblem::None);
+    EXPECT_FALSE(PathExists(stage + "\\victim.txt"));
+  }
+  EXPECT_FALSE(PathExists(stage));
 }
 
 // The Backup command with a scripted dialog: the confirmation answers `confirmAnswer`;
@@ -172,7 +223,7 @@ class BackupCommandTest : public BackupRun {
     RunBackupCommand(host, [&](Host& h, bool runNow) {
       dialogs.push_back(runNow ? "auto" : "confirm");
       if (runNow) {
-        RunBackup(h, h.State().RunMode, nullptr, StubExport());
+        static_cast<void>(RunBackup(h, h.State().RunMode, nullptr, StubExport()));
         return BackupChoice::Cancel;
       }
       if (confirmAnswer == kExpress) return BackupChoice::Express;

@@ -329,6 +329,29 @@ TEST_F(UninstallRunTest, ProtectedFoldersAreRefusedAndLoggedAsNotDone) {
   EXPECT_TRUE(DirectoryExists(backupDir));
 }
 
+// The backup directory is protected under every name the run knows it by: the one
+// tessary.ini names, the run's own (a command line's --dir) and the folder of the
+// action file being run.
+TEST_F(UninstallRunTest, TheBackupDirectoryIsProtectedUnderEveryNameTheRunKnows) {
+  const std::string named = dir.MakeDir("BK");
+  host.state.BackupDirectory = dir.MakeDir("RT");
+  const std::string actions = dir.MakeDir("ACT");
+  Set(settings::kDirectory, named);
+  const std::vector<std::string> lines{"REMOVEFILE:BK  (DIR)>FROM:" + dir.path(),
+                                       "REMOVEFILE:RT  (DIR)>FROM:" + dir.path(),
+                                       "REMOVEFILE:ACT  (DIR)>FROM:" + dir.path()};
+  for (std::size_t i = 0; i <= lines.size(); ++i) host.prompter.Answer(id::kNo);
+  UninstallSelection sel;
+  sel.actionFile = actions + "\\X.tsu";
+  sel.entries = lines;
+  sel.selected.assign(lines.size(), true);
+  RunUninstall(host, sel, env);
+  std::string expectedLog = kHeader;
+  for (const std::string& line : lines) expectedLog += "NOT DONE(Protected):" + line + "\r\n";
+  EXPECT_EQ(ReadBytes(actions + "\\X.log"), expectedLog);
+  for (const std::string& folder : {named, host.state.BackupDirectory, actions}) EXPECT_TRUE(DirectoryExists(folder));
+}
+
 // Keys Windows needs are never deleted, however the line spells them.
 TEST_F(UninstallRunTest, ProtectedKeysAreRefusedAndLoggedAsNotDone) {
   const std::vector<std::string> lines{

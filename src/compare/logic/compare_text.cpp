@@ -54,4 +54,14 @@ std::string CompareHeaderText(bool sentinox, const std::string& reportPath, bool
 
 bool IsDeviceLine(std::string_view line) { return StartsWithNoCase(line, "device"); }
 
+bool UninstallCanReach(std::string_view path) {
+  std::size_t units = 0;
+  for (const char c : path) {
+    const unsigned char b = static_cast<unsigned char>(c);
+    if ((b & 0xC0) == 0x80) continue;  // a continuation byte
+    units += b >= 0xF0 ? 2 : 1;        // a four-byte sequence is a surrogate pair
+  }
+  return units <= kLongestActionPath;
+}
+
 }  // namespace tessary

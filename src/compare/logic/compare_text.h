@@ -30,6 +30,17 @@ std::string CompareHeaderText(bool sentinox, const std::string& reportPath, bool
 inline constexpr const char* kNoActionNote =
     "-- No uninstall action: its name cannot be written unambiguously in the uninstall file.";
 
+// The longest path, in UTF-16 units, that Uninstall acts on: the system's MAX_PATH (260)
+// less its terminating zero. Uninstall takes a path only as the platform gives it back
+// whole, so a longer one would be refused as an edited line.
+inline constexpr std::size_t kLongestActionPath = 259;
+// Whether Uninstall can act on the entry at `path` (UTF-8): its length in UTF-16 units
+// is within kLongestActionPath.
+bool UninstallCanReach(std::string_view path);
+// The report line after a finding whose path is longer than that: reported, no action.
+inline constexpr const char* kLongPathNote =
+    "-- No uninstall action: its path is longer than the 259 characters Uninstall can act on.";
+
 // The report line of a registry key or directory entry whose name holds a character
 // that a line of a backup or report file cannot carry (a line break, a NUL, ...): the
 // prefix, then the name with such characters written as "<0A>" and the like.

@@ -79,13 +79,14 @@ std::string ListingDateTime(DosDateTime when) {
 }
 
 EntryCheck CheckEntry(const BackupListing& listing, const std::string& name, bool isDirectory, DosDateTime now,
-                      bool excludeIni, bool excludeGrp) {
+                      bool excludeIni, bool excludeGrp, ListingForm form) {
   EntryCheck check;
   auto found = listing.Find(ListingKey(name, isDirectory));
   // Older listings: a directory with other attributes, or a file whose name ends in
   // "  (FILE)", stood there bare. (A file whose name ends in "  (DIR)" is not looked up
   // bare: that is the key of the folder of the shorter name.)
-  if (!found && (isDirectory || EndsWithMarker(name, kFileMarker))) found = listing.Find(name);
+  if (!found && form == ListingForm::Older && (isDirectory || EndsWithMarker(name, kFileMarker)))
+    found = listing.Find(name);
   if (!found) {
     check.finding = EntryFinding::Added;
     return check;

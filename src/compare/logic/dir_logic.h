@@ -50,13 +50,18 @@ struct EntryCheck {
   std::string_view oldDateTime;  // Updated: the listing's text
 };
 
+// How a listing marks its folders: every one with "  (DIR)" (every listing of a set
+// with a completion record), or as older backups did, a folder with other attributes
+// (hidden, read-only, ...) and a file named like "x  (FILE)" under the bare name.
+enum class ListingForm { EveryFolderMarked, Older };
+
 // Classifies one current entry (`name` without marker; `isDirectory` whatever its
-// other attributes) against the listing, looked up by its listing key. Listings of
-// older backups hold a directory with other attributes (hidden, read-only, ...) and a
-// file named like "x  (FILE)" under the bare name: a directory, or such a file, not
-// found under its key is looked up bare as well.
+// other attributes) against the listing, looked up by its listing key. In an older
+// listing a directory, or a file named like "x  (FILE)", not found under its key is
+// looked up bare as well; in a listing that marks every folder a bare line is a file's,
+// so a folder that replaced a file of its name is Added.
 EntryCheck CheckEntry(const BackupListing& listing, const std::string& name, bool isDirectory, DosDateTime now,
-                      bool excludeIni, bool excludeGrp);
+                      bool excludeIni, bool excludeGrp, ListingForm form = ListingForm::Older);
 
 // What a current entry's name allows the report and the action file to do with it.
 enum class EntryNameUse {

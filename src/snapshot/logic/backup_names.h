@@ -21,6 +21,48 @@ std::string FreeSpaceExtension(RunMode mode);
 // Registry snapshot files of a backup: "SNB" in Sentinox mode, else "TSB".
 std::string RegistryBackupExtension(RunMode mode);
 
+// The fixed files of a backup set, in the order a backup writes them: the copies of the
+// boot and INI files, then the listings of the standard directories. Backup takes from
+// here where each one comes from and the text its progress shows; Compare's Sentinox
+// check and tessaryc's check of a set take which files they need. (The root, optional
+// and deep listings, the registry snapshots and the free-space records vary with the
+// machine and the settings and are not in this table.)
+enum class SetFileSource {
+  BootDrive,      // a copy of `path` as it is ("c:\autoexec.bat")
+  WindowsFolder,  // a copy of the Windows directory + `path` ("\win.ini")
+  WindowsTree,    // the listing of the Windows directory + `path` ("" for itself, "\system")
+  ProgramFiles,   // the listing of the Windows drive's "\Program Files"
+  StartMenu,      // the listing of the Start-menu programs folder (StartMenuProgramsFolder)
+  Desktop,        // the listing of the desktop folder (DesktopFolder)
+};
+struct BackupSetFile {
+  const char* base;         // "autoexec": the file is base + "." + the set's extension
+  const char* title;        // the backup's progress text for it
+  SetFileSource source;
+  const char* path;         // see SetFileSource
+  bool sentinoxNeeds;       // a Sentinox pass compares only with a set that holds it
+};
+inline constexpr BackupSetFile kBackupSetFiles[] = {
+    {"autoexec", "Autoexec.bat", SetFileSource::BootDrive, "c:\\autoexec.bat", true},
+    {"config", "Config.sys", SetFileSource::BootDrive, "c:\\config.sys", true},
+    {"win", "WIN.INI", SetFileSource::WindowsFolder, "\\win.ini", true},
+    {"system", "SYSTEM.INI", SetFileSource::WindowsFolder, "\\system.ini", true},
+    {"protocol", "PROTOCOL.INI", SetFileSource::WindowsFolder, "\\protocol.ini", true},
+    {"msdos", "MSDOS.SYS", SetFileSource::BootDrive, "c:\\msdos.sys", true},
+    {"windir", "Windows Directory", SetFileSource::WindowsTree, "", true},
+    {"sysdir", "System directory", SetFileSource::WindowsTree, "\\system", true},
+    {"fontdir", "Fonts", SetFileSource::WindowsTree, "\\fonts", true},
+    {"infdir", "Inf", SetFileSource::WindowsTree, "\\inf", true},
+    {"helpdir", "Help", SetFileSource::WindowsTree, "\\help", true},
+    {"prgsdir", "Program Files", SetFileSource::ProgramFiles, "\\Program Files", false},
+    {"startdir", "Start Directory", SetFileSource::StartMenu, "", true},
+    {"desktop", "Desktop", SetFileSource::Desktop, "", true},
+};
+// Whether the set file is a copy of a live file (else a directory listing).
+constexpr bool IsCopy(const BackupSetFile& f) {
+  return f.source == SetFileSource::BootDrive || f.source == SetFileSource::WindowsFolder;
+}
+
 // File attribute bits as the directory search reports them.
 namespace attr {
 constexpr std::uint32_t kReadOnly = 0x01, kHidden = 0x02, kSystem = 0x04, kDirectory = 0x10, kArchive = 0x20;
