@@ -8,6 +8,7 @@
 #include "platform/ascii.h"
 #include "platform/files.h"
 #include "platform/folders.h"
+#include "platform/ini_document.h"
 #include "platform/profile.h"
 #include "platform/registry.h"
 #include "platform/shell.h"
@@ -307,7 +308,8 @@ Run::After Run::DoRemove(const std::string& line) {
     LogIniEdit(r == StepResult::Done, line);
     return r == StepResult::Stopped ? After::EndRun : After::Next;
   }
-  bool ok = ProfileDeleteKey(ini, a->section, a->key);
+  // Of a name repeated in the section, the entry whose value the line names goes.
+  bool ok = ProfileDeleteEntry(ini, a->section, a->key, a->value);
   if (ok && ProfileKeys(ini, a->section).empty()) ok = ProfileDeleteSection(ini, a->section);
   LogIniEdit(ok, line);
   return After::Next;
@@ -329,9 +331,16 @@ StepResult Run::RewriteSystemIni(bool insert, const std::string& value) {
                  "File Error");
     return insert ? StepResult::Failed : StepResult::Stopped;
   }
-  const auto lines = SplitTextLines(*content);
-  const auto rewritten = insert ? InsertDeviceLine(lines, value) : RemoveDeviceLine(lines, value);
-  if (!ReplaceFileKeepingAttributes(ini, JoinTextLines(rewritten))) {
+  // Lines as the INI layer reads them: each keeps its own line end, new lines take the
+  // file's, and the file keeps its encoding.
+  IniDocument document(*content);
+  if (insert) {
+    InsertDeviceLine(document, value);
+  } else {
+    RemoveDeviceLine(document, value);
+  }
+  const std::optional<std::string> bytes = document.FileBytes();
+  if (!bytes || !ReplaceFileKeepingAttributes(ini, *bytes)) {
     prompts_.Ask("Error opening system.ini. Backup file is system.tsd.", "File Error");
     return insert ? StepResult::Failed : StepResult::Stopped;
   }

@@ -667,6 +667,58 @@ TEST_F(UninstallRunTest, IniEditsKeepTheIniFilesOwnBytes) {
             "SLANGUAGE=FRA\r\n");
 }
 
+// An INI edit leaves the file as the system reads and writes it: in its own encoding
+// (a byte-order mark kept, UTF-16 kept), with its own line ends, and of a name repeated
+// in a section REMOVE takes the entry whose value it names.
+TEST_F(UninstallRunTest, IniEditsKeepEachFilesEncodingAndLineEnds) {
+  const auto utf16 = [](const std::string& ascii) {
+    std::string out = "\xFF\xFE";
+    for (char c : ascii) out += std::string{c, '\0'};
+    return out;
+  };
+  const std::string bom = "\xEF\xBB\xBF";
+  const std::string before = "[TessW]\r\nload=new.exe\r\nrun=C:\\evil.exe\r\n";
+  const std::string after = "[TessW]\r\nload=OLD.EXE\r\nKEPT=1\r\n";
+  const std::vector<std::string> winLines{"CHANGE:LOAD=NEW.EXE>TO:OLD.EXE>IN:WIN.INI[TESSW]",
+                                          "ADD:KEPT=1>TO:WIN.INI[TESSW]",
+                                          "REMOVE:RUN=C:\\EVIL.EXE>FROM:WIN.INI[TESSW]"};
+  const auto system = [](const std::string& eol, const std::string& device) {
+    return "[boot]" + eol + "shell=x" + eol + "[386Enh]" + eol + device + eol + "a=1" + eol;
+  };
+  const std::vector<std::string> deviceLines{"REMOVE:DEVICE=OLD.386>FROM:SYSTEM.INI[386ENH]",
+                                             "ADD:DEVICE=NEW.386>TO:SYSTEM.INI[386ENH]"};
+  struct Case {
+    const char* name;
+    const char* file;
+    std::string before, after;
+    std::vector<std::string> lines;
+    const char *section, *key, *value;  // what the system's own reader finds afterwards
+  };
+  const Case cases[] = {
+      {"UTF-8 mark", "win.ini", bom + before, bom + after, winLines, "TessW", "kept", "1"},
+      {"UTF-16", "win.ini", utf16(before), utf16(after), winLines, "TessW", "load", "OLD.EXE"},
+      {"repeated key", "win.ini", "[TessW]\r\nload=new.exe\r\nrun=1\r\nrun=C:\\evil.exe\r\nz=3\r\n",
+       "[TessW]\r\nload=OLD.EXE\r\nrun=1\r\nz=3\r\nKEPT=1\r\n", winLines, "TessW", "run", "1"},
+      {"device=, LF", "system.ini", system("\n", "device=OLD.386"), system("\n", "device=NEW.386"), deviceLines,
+       "386Enh", "device", "NEW.386"},
+      {"device=, CR", "system.ini", system("\r", "device=OLD.386"), system("\r", "device=NEW.386"), deviceLines,
+       "386Enh", "device", "NEW.386"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    WriteBytes(Ini(c.file), c.before);
+    DeleteFileA((backupDir + "\\X.log").c_str());
+    host.prompter.Answer(id::kYes).Answer(id::kNo);
+    RunAll(c.lines);
+    EXPECT_EQ(ReadBytes(Ini(c.file)), c.after);
+    EXPECT_EQ(Log().find("NOT DONE"), std::string::npos) << Log();
+    ProfileFlush(Ini(c.file));
+    char read[64] = "";
+    GetPrivateProfileStringA(c.section, c.key, "<absent>", read, sizeof read, Ini(c.file).c_str());
+    EXPECT_STREQ(read, c.value);
+  }
+}
+
 // An entry value holding ">" comes back whole.
 TEST_F(UninstallRunTest, ValuesWithGreaterThanAreRestoredWhole) {
   WriteBytes(Ini("win.ini"), "[Keep]\r\nRun=new\r\n");
