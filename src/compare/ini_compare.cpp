@@ -8,6 +8,7 @@
 #include "compare/logic/compare_text.h"
 #include "platform/ascii.h"
 #include "platform/files.h"
+#include "platform/ini_document.h"
 #include "platform/profile.h"
 #include "uninstall/logic/action_file.h"
 
@@ -71,7 +72,7 @@ bool FindDeviceLine(Prompter& prompts, const std::string& deviceLine, const std:
   // and the value, and the line end, do not count), in every [386enh] section.
   const IniLine wanted = ClassifyIniLine(deviceLine);
   bool inSection = false;
-  for (const std::string& line : SplitIniLines(*bytes)) {
+  for (const std::string& line : SplitIniLines(DecodeIniFile(*bytes).text)) {
     IniLine parsed = ClassifyIniLine(line);
     if (parsed.kind == IniLine::Kind::Section) {
       inSection = EqualsNoCase(parsed.name, "386enh");
@@ -87,16 +88,48 @@ namespace {
 
 // The lines of `path` as the system's INI reader takes them, whole (so that the entry
 // read here is the entry the look-up in the other file finds, and a long value is not cut
-// into pieces that read as entries or sections of their own); nothing, said, when the
-// file cannot be read.
+// into pieces that read as entries or sections of their own), in the file's encoding (a
+// byte-order mark is no part of the first line); nothing, said, when the file cannot be
+// read.
 std::optional<std::vector<std::string>> ReadIniLines(Prompter& prompts, const std::string& path) {
   const std::optional<std::string> bytes = ReadWholeFile(path);
   if (!bytes) {
     prompts.Ask("Error opening file.", path, mb::kOk | mb::kIconExclamation);
     return std::nullopt;
   }
-  return SplitIniLines(*bytes);
+  return SplitIniLines(DecodeIniFile(*bytes).text);
 }
+
+// Every entry of the other file, as "section<US>key<US>value" (any case), in whichever
+// section of a name it stands: an entry of a repeated section is looked for there, since
+// the system's reader finds none of them. Read when the first repeated section is met.
+class EntriesOfEveryBlock {
+ public:
+  explicit EntriesOfEveryBlock(const std::string& path) : path_(path) {}
+  bool Holds(const std::string& section, const IniLine& entry) {
+    if (!read_) Read();
+    return entries_.count(Joined(section, entry.key, entry.value)) > 0;
+  }
+
+ private:
+  static std::string Joined(const std::string& section, const std::string& key, const std::string& value) {
+    return section + '\x1F' + key + '\x1F' + value;
+  }
+  void Read() {
+    read_ = true;
+    const std::optional<std::string> bytes = ReadWholeFile(path_);
+    if (!bytes) return;
+    std::string section;
+    for (const std::string& line : SplitIniLines(DecodeIniFile(*bytes).text)) {
+      const IniLine parsed = ClassifyIniLine(line);
+      if (parsed.kind == IniLine::Kind::Section) section = parsed.name;
+      if (parsed.kind == IniLine::Kind::Key) entries_.insert(Joined(section, parsed.key, parsed.value));
+    }
+  }
+  const std::string& path_;
+  bool read_ = false;
+  std::unordered_set<std::string, NoCaseHash, NoCaseEqual> entries_;
+};
 
 // The section a pass is in, and the names it has seen.
 struct PassSection {
@@ -141,10 +174,13 @@ Finding FindingOf(Prompter& prompts, const PassFiles& files, const PassSection& 
   return Finding::None;
 }
 
+// Whether an uninstall action can reach the entry of a finding: not in a repeated section.
+enum class Reach { Action, RepeatedSection };
+
 // The finding in the report (under its section's header, written once) and its action,
-// or the note that no action can name the entry.
+// or the note that no action can name or reach the entry.
 void WriteFinding(SectionOutput& out, PassSection& section, const std::string& target, Finding finding,
-                  const IniLine& parsed, const std::optional<std::string>& found) {
+                  const IniLine& parsed, const std::optional<std::string>& found, Reach reach) {
   if (!section.reported) {
     out.Report("[" + section.name + "]\n");
     section.reported = true;
@@ -167,7 +203,9 @@ void WriteFinding(SectionOutput& out, PassSection& section, const std::string& t
     case Finding::None:
       return;
   }
-  if (ActionNamesEntry(action, finding, parsed.key, target, section.name)) {
+  if (reach == Reach::RepeatedSection) {
+    out.ReportLine(kRepeatedSectionNote);
+  } else if (ActionNamesEntry(action, finding, parsed.key, target, section.name)) {
     out.Action(action);
   } else {
     out.ReportLine(kNoActionNote);
@@ -190,6 +228,7 @@ IniPassResult IniPass(CompareRun& run, const std::string& scanPath, const std::s
     const PassFiles files{scanPath, otherPath, target, kind, IsSystemPath(scanPath)};
     IniPassResult result = IniPassResult::Nothing;
     PassSection section;
+    EntriesOfEveryBlock otherEntries(otherPath);
     for (const std::string& line : *lines) {
       const IniLine parsed = ClassifyIniLine(line);
       if (parsed.kind == IniLine::Kind::Section) {
@@ -200,12 +239,20 @@ IniPassResult IniPass(CompareRun& run, const std::string& scanPath, const std::s
       }
       if (!section.compared || parsed.kind != IniLine::Kind::Key) continue;
       const bool deviceLine = files.systemFile && IsDeviceLine(line);
-      if (section.repeated && !deviceLine) continue;
+      if (section.repeated && !deviceLine) {
+        // The reader never looks here: the entry counts as added (or deleted) when the
+        // other file holds it in no section of that name, and no action can reach it.
+        if (otherEntries.Holds(section.name, parsed)) continue;
+        result = IniPassResult::Found;
+        WriteFinding(out, section, target, kind == IniPassKind::AddedAndChanged ? Finding::Added : Finding::Deleted,
+                     parsed, std::nullopt, Reach::RepeatedSection);
+        continue;
+      }
       std::optional<std::string> found;
       const Finding finding = FindingOf(prompts, files, section, line, parsed, deviceLine, found);
       if (finding == Finding::None) continue;
       result = IniPassResult::Found;
-      WriteFinding(out, section, target, finding, parsed, found);
+      WriteFinding(out, section, target, finding, parsed, found, Reach::Action);
     }
     return result;
   } catch (const std::bad_alloc&) {

@@ -30,6 +30,13 @@ std::string CompareHeaderText(bool sentinox, const std::string& reportPath, bool
 inline constexpr const char* kNoActionNote =
     "-- No uninstall action: its name cannot be written unambiguously in the uninstall file.";
 
+// The report line after a finding in a second section of a name in an INI file: the
+// system's INI reader reads only the first section of a name, and an uninstall action
+// edits only that one, so none is written.
+inline constexpr const char* kRepeatedSectionNote =
+    "-- No uninstall action: the entry is in a repeated section, which Windows does not read and an uninstall "
+    "cannot reach.";
+
 // The report line of a registry key or directory entry whose name holds a character
 // that a line of a backup or report file cannot carry (a line break, a NUL, ...): the
 // prefix, then the name with such characters written as "<0A>" and the like.
