@@ -41,6 +41,9 @@ constexpr const char* kAmbiguousText =
     "A file of this very name, ending in \"(DIR)\", is beside this directory, so the line could mean either. Neither "
     "will be removed.";
 
+// A registry key that is gone before its line removes it: done, and the log says why.
+constexpr const char* kAlreadyRemovedLog = "DONE(Already removed):";
+
 enum class StepResult { Done, Failed, Stopped };
 
 class Run {
@@ -76,6 +79,7 @@ class Run {
   bool AnySelected() const;
   void RememberBoxes();
   [[nodiscard]] bool WriteSafetyCopies();
+  bool EditsIniFile(const char* target) const;
   [[nodiscard]] bool OpenLog(const std::string& logPath);
   void CheckDllDependencies();
   [[nodiscard]] ActionsEnd CarryOutSelected();
@@ -105,6 +109,8 @@ class Run {
   // folder on a local fixed drive.
   static bool InScope(const FileAction& a);
   bool IsProtectedFolder(const std::string& path);
+  // The finished dependency scan found no program that imports the DLL.
+  bool NothingImports(const std::string& dllPath);
   static bool IsSystemIniDeviceLine(const IniAction& a) {
     return EqualsNoCase(a.file, "SYSTEM.INI") && EqualsNoCase(a.section, "386enh") && EqualsNoCase(a.key, "device");
   }
@@ -117,6 +123,7 @@ class Run {
   bool verify_ = true;
   bool dllCheck_ = true;
   bool closeWithCancel_ = false;
+  bool dllScanComplete_ = false;  // the reference list names every program found to import a DLL
   bool protectedKnown_ = false;
   std::vector<std::string> protected_;  // the protected folders, found once per run
 };
@@ -170,18 +177,41 @@ void Run::RememberBoxes() {
   settings.WriteYesNo(settings::kDLLDepend, sel_.dllCheckBox);
 }
 
-// Safety copies; only win.ini and system.ini are required.
+// A safety copy of each INI file that a selected line edits, and of no other; only those
+// of win.ini and system.ini are required.
 bool Run::WriteSafetyCopies() {
-  const char* copies[][2] = {{"win.ini", "win.uib"}, {"system.ini", "system.uib"}, {"protocol.ini", "protocol.uib"}};
-  for (int i = 0; i < 3; ++i) {
-    const std::string from = IniPath(copies[i][0]);
-    if (!CopyFileChecked(from, IniPath(copies[i][1])) && i < 2) {
+  struct Copy {
+    const char *target, *file, *copy;
+    bool required;
+  };
+  const Copy copies[] = {{"WIN.INI", "win.ini", "win.uib", true},
+                         {"SYSTEM.INI", "system.ini", "system.uib", true},
+                         {"PROTOCOL.INI", "protocol.ini", "protocol.uib", false}};
+  for (const Copy& c : copies) {
+    if (!EditsIniFile(c.target)) continue;
+    const std::string from = IniPath(c.file);
+    if (!CopyFileChecked(from, IniPath(c.copy)) && c.required) {
       prompts_.Ask(kCopyErrorText, from);
       return false;
     }
   }
-  CopyFileChecked("c:\\msdos.sys", "c:\\msdos.uib");
   return true;
+}
+
+bool Run::EditsIniFile(const char* target) const {
+  for (std::size_t i = 0; i < sel_.entries.size() && i < sel_.selected.size(); ++i) {
+    if (!sel_.selected[i]) continue;
+    const std::string& e = sel_.entries[i];
+    std::optional<IniAction> a;
+    switch (ClassifyAction(e)) {
+      case ActionKind::Change: a = ParseChangeAction(e); break;
+      case ActionKind::Add: a = ParseAddAction(e); break;
+      case ActionKind::Remove: a = ParseRemoveAction(e); break;
+      default: break;
+    }
+    if (a && EqualsNoCase(a->file, target)) return true;
+  }
+  return false;
 }
 
 bool Run::OpenLog(const std::string& logPath) {
@@ -210,7 +240,10 @@ void Run::CheckDllDependencies() {
   }
   if (written > 0) {
     const auto roots = env_.scanRoots ? env_.scanRoots() : LocalScanRoots();
-    if (!ScanDllReferences(host_, state.BackupDirectory, roots, env_.moveAway)) closeWithCancel_ = true;
+    if (ScanDllReferences(host_, state.BackupDirectory, roots, env_.moveAway))
+      dllScanComplete_ = true;
+    else
+      closeWithCancel_ = true;
   }
 }
 
@@ -361,10 +394,14 @@ Run::After Run::DoRegistry(const std::string& line) {
     isProtected = !canonical.empty() && IsProtectedKey(canonical);
   }
   if (isProtected) return Refuse(kProtectedKeyText, a->keyPath, "NOT DONE(Protected):", line), After::Next;
+  // A key gone already (removed by an earlier line under another of its names, as a
+  // 32-bit view and its twin are one key under Wine) is what the line asks for.
+  if (root && RegKey::IsMissing(root, a->subkey)) return Log(kAlreadyRemovedLog, line), After::Next;
   const int answer = Verify("Do you want to REMOVE the '" + a->keyPath + "' key from your Registry file?");
   if (answer == id::kCancel) return After::EndRun;
   if (answer == id::kNo) return Log("NOT DONE:", line), After::Next;
   const bool ok = root && !a->subkey.empty() && RegKey::Root(root).DeleteTree(a->subkey);
+  if (!ok && root && RegKey::IsMissing(root, a->subkey)) return Log(kAlreadyRemovedLog, line), After::Next;
   if (!ok) prompts_.Ask("Error removing Registry entry. This entry may have already been removed.", a->keyPath);
   Log(ok ? "DONE:" : "NOT DONE(ERROR):", line);
   return After::Next;
@@ -422,6 +459,10 @@ Run::After Run::DoValue(const std::string& original) {
   return After::Next;
 }
 
+bool Run::NothingImports(const std::string& dllPath) {
+  return dllScanComplete_ && ReferencesOfDll(host_, host_.State().BackupDirectory, dllPath).empty();
+}
+
 bool Run::InScope(const FileAction& a) {
   return EqualsNoCase(FullPathName(a.path), a.path) && EqualsNoCase(FullPathName(a.directory), a.directory) &&
          IsOnLocalFixedDrive(a.path);
@@ -456,8 +497,10 @@ Run::After Run::DoRemoveFile(const std::string& line) {
   if (IsProtectedFolder(a->path)) return Refuse(kProtectedFolderText, withMarker, "NOT DONE(Protected):", line), After::Next;
 
   int answer = id::kYes;
-  if (dllCheck_ && ContainsNoCase(withMarker, ".DLL")) {
-    // The DLL Dependencies dialog is the question for a DLL whenever the check is on.
+  if (dllCheck_ && ContainsNoCase(withMarker, ".DLL") && (verify_ || !NothingImports(a->path))) {
+    // The DLL Dependencies dialog is the question for a DLL while the check is on: with
+    // verify off, only when there is something to decide (a program imports it, or the
+    // scan did not finish).
     answer = env_.askDll ? env_.askDll(a->path) : id::kNo;
     if (answer == id::kCancel) {
       if (env_.moveBack) env_.moveBack();
