@@ -41,7 +41,7 @@ IniFileText DecodeIniFile(std::string_view bytes);
 // The bytes of a text in its file's encoding; nothing when the text cannot be written
 // in it (UTF-16: the text is not UTF-8), so that no file ever holds two encodings.
 // DecodeIniFile and then EncodeIniFile give back the very bytes.
-std::optional<std::string> EncodeIniFile(const IniFileText& file);
+[[nodiscard]] std::optional<std::string> EncodeIniFile(const IniFileText& file);
 
 class IniDocument {
  public:
@@ -51,7 +51,7 @@ class IniDocument {
   const std::string& text() const { return text_; }
   IniEncoding encoding() const { return encoding_; }
   // The text as the file's bytes, in the encoding the file had (EncodeIniFile).
-  std::optional<std::string> FileBytes() const;
+  [[nodiscard]] std::optional<std::string> FileBytes() const;
 
   // The value of `key` in the first section named `section`, one pair of matching
   // quotes around it removed; nothing when there is no such entry or it has no value.

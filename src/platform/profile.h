@@ -28,7 +28,7 @@ bool ProfileWrite(const std::string& file, const std::string& section, const std
 bool ProfileDeleteKey(const std::string& file, const std::string& section, const std::string& key);
 // Deletes the first entry `key` of `section` whose value is `value` (ignoring ASCII case,
 // one pair of quotes removed), or the first entry of that name when none holds it.
-bool ProfileDeleteEntry(const std::string& file, const std::string& section, const std::string& key,
+[[nodiscard]] bool ProfileDeleteEntry(const std::string& file, const std::string& section, const std::string& key,
                         const std::string& value);
 bool ProfileDeleteSection(const std::string& file, const std::string& section);
 // The names of the keys of a section, in file order.
