@@ -41,7 +41,7 @@ constexpr const char* kAmbiguousText =
     "A file of this very name, ending in \"(DIR)\", is beside this directory, so the line could mean either. Neither "
     "will be removed.";
 
-// A registry key that is gone before its line removes it: done, and the log says why.
+// A registry key that is gone when its line comes to remove it: done, and the log says why.
 constexpr const char* kAlreadyRemovedLog = "DONE(Already removed):";
 
 enum class StepResult { Done, Failed, Stopped };
@@ -394,13 +394,12 @@ Run::After Run::DoRegistry(const std::string& line) {
     isProtected = !canonical.empty() && IsProtectedKey(canonical);
   }
   if (isProtected) return Refuse(kProtectedKeyText, a->keyPath, "NOT DONE(Protected):", line), After::Next;
-  // A key gone already (removed by an earlier line under another of its names, as a
-  // 32-bit view and its twin are one key under Wine) is what the line asks for.
-  if (root && RegKey::IsMissing(root, a->subkey)) return Log(kAlreadyRemovedLog, line), After::Next;
   const int answer = Verify("Do you want to REMOVE the '" + a->keyPath + "' key from your Registry file?");
   if (answer == id::kCancel) return After::EndRun;
   if (answer == id::kNo) return Log("NOT DONE:", line), After::Next;
   const bool ok = root && !a->subkey.empty() && RegKey::Root(root).DeleteTree(a->subkey);
+  // A key gone already (removed by an earlier line under another of its names, as a
+  // 32-bit view and its twin are one key under Wine) is what the line asks for.
   if (!ok && root && RegKey::IsMissing(root, a->subkey)) return Log(kAlreadyRemovedLog, line), After::Next;
   if (!ok) prompts_.Ask("Error removing Registry entry. This entry may have already been removed.", a->keyPath);
   Log(ok ? "DONE:" : "NOT DONE(ERROR):", line);
