@@ -10,6 +10,7 @@
 #include "compare/logic/compare_text.h"
 #include "fuzz_check.h"
 #include "platform/ascii.h"
+#include "platform/ini_document.h"
 #include "uninstall/logic/uninstall_logic.h"
 
 namespace tessary {
@@ -70,13 +71,16 @@ void CheckLines(std::string_view bytes) {
   FUZZ_EXPECT(SplitIniLines(rejoined) == lines, "the lines of a file rewritten line by line", rejoined);
 }
 
-// The executor's device= rewrite: lines split and joined as it does, an inserted
-// line removed again leaves the file as it was when the file has one [386enh] section
-// that did not hold that entry. Headers and entries are taken as the system reads them.
+// The executor's device= rewrite, made on the INI layer's lines: an inserted line removed
+// again leaves the file as it was when the file has one [386enh] section that did not
+// hold that entry; removal only removes. Headers and entries are taken as the system
+// reads them. And a file's bytes read in their encoding and written back are the bytes.
 void CheckDeviceRewrite(std::string_view bytes) {
-  const std::string text(bytes);
-  const std::vector<std::string> lines = SplitTextLines(text);
-  FUZZ_EXPECT(SplitTextLines(JoinTextLines(lines)) == lines, "lines joined and split again", text);
+  const IniFileText file = DecodeIniFile(bytes);
+  const std::optional<std::string> again = EncodeIniFile(file);
+  FUZZ_EXPECT(again && *again == bytes, "a file decoded and encoded again", std::string(bytes));
+  const std::string& text = file.text;
+  const std::vector<std::string> lines = SplitIniLines(text);
 
   // A value as Compare hands it on: trimmed and without quotes, so it reads back as itself.
   std::string value = "tessary.386";
@@ -84,8 +88,9 @@ void CheckDeviceRewrite(std::string_view bytes) {
     IniLine parsed = ClassifyIniLine(line);
     if (parsed.kind != IniLine::Kind::Key) continue;
     std::string candidate(WithoutIniQuotes(parsed.value));
-    IniLine again = ClassifyIniLine("device=" + candidate);
-    if (!candidate.empty() && again.kind == IniLine::Kind::Key && WithoutIniQuotes(again.value) == candidate)
+    IniLine reread = ClassifyIniLine("device=" + candidate);
+    if (!candidate.empty() && reread.kind == IniLine::Kind::Key && WithoutIniQuotes(reread.value) == candidate &&
+        candidate.find_first_of("\r\n") == std::string::npos)
       value = candidate;
   }
   std::size_t sections = 0;
@@ -100,11 +105,17 @@ void CheckDeviceRewrite(std::string_view bytes) {
         EqualsNoCase(WithoutIniQuotes(parsed.value), value))
       held = true;
   }
-  const std::vector<std::string> inserted = InsertDeviceLine(lines, value);
-  FUZZ_EXPECT_EQ(inserted.size(), lines.size() + sections, "one device= line after each [386enh] line");
-  const std::vector<std::string> removed = RemoveDeviceLine(inserted, value);
-  if (sections == 1 && !held) FUZZ_EXPECT(removed == lines, "device= inserted then removed", text);
-  FUZZ_EXPECT(RemoveDeviceLine(lines, value).size() <= lines.size(), "removal only removes", text);
+  IniDocument document(bytes);
+  InsertDeviceLine(document, value);
+  FUZZ_EXPECT_EQ(SplitIniLines(document.text()).size(), lines.size() + sections,
+                 "one device= line after each [386enh] line");
+  RemoveDeviceLine(document, value);
+  // (A header that is the last line without a line end is given one.)
+  const bool ended = text.empty() || text.back() == '\n' || text.back() == '\r';
+  if (sections == 1 && !held && ended) FUZZ_EXPECT(document.text() == text, "device= inserted then removed", text);
+  IniDocument removed(bytes);
+  RemoveDeviceLine(removed, value);
+  FUZZ_EXPECT(removed.text().size() <= text.size(), "removal only removes", text);
 }
 
 }  // namespace

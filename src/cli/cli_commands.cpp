@@ -27,6 +27,7 @@
 #include "platform/registry.h"
 #include "snapshot/backup_run.h"
 #include "snapshot/logic/backup_names.h"
+#include "uninstall/action_file_read.h"
 #include "uninstall/dll_scan.h"
 #include "uninstall/logic/action_file.h"
 #include "uninstall/uninstall_run.h"
@@ -54,8 +55,7 @@ struct ListedActions {
   std::vector<std::string> entries, originals;
   bool dllLinesPresent = false;
 };
-ListedActions ListActions(const std::string& content) {
-  ActionEntries loaded = LoadActionEntries(content);
+ListedActions ListActions(const ActionEntries& loaded) {
   std::vector<std::size_t> order(loaded.entries.size());
   for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
   std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
@@ -163,9 +163,9 @@ class Session {
   }
 
   std::optional<int> LoadListed(const std::string& actionFile, ListedActions& listed) {
-    const std::optional<std::string> content = ReadWholeFile(actionFile);
-    if (!content) return Error(kExitBadInput, "cannot read the action file " + actionFile);
-    listed = ListActions(*content);
+    const std::optional<ActionEntries> loaded = ReadActionFile(actionFile);
+    if (!loaded) return Error(kExitBadInput, "cannot read the action file " + actionFile);
+    listed = ListActions(*loaded);
     return std::nullopt;
   }
 

@@ -8,6 +8,7 @@
 #include "compare/logic/compare_text.h"
 #include "platform/ascii.h"
 #include "platform/files.h"
+#include "platform/ini_document.h"
 #include "platform/profile.h"
 #include "uninstall/logic/action_file.h"
 
@@ -71,7 +72,7 @@ bool FindDeviceLine(Prompter& prompts, const std::string& deviceLine, const std:
   // and the value, and the line end, do not count), in every [386enh] section.
   const IniLine wanted = ClassifyIniLine(deviceLine);
   bool inSection = false;
-  for (const std::string& line : SplitIniLines(*bytes)) {
+  for (const std::string& line : SplitIniLines(DecodeIniFile(*bytes).text)) {
     IniLine parsed = ClassifyIniLine(line);
     if (parsed.kind == IniLine::Kind::Section) {
       inSection = EqualsNoCase(parsed.name, "386enh");
@@ -83,98 +84,180 @@ bool FindDeviceLine(Prompter& prompts, const std::string& deviceLine, const std:
   return false;
 }
 
-int IniPass(CompareRun& run, const std::string& scanPath, const std::string& otherPath, const std::string& target,
-            IniPassKind kind) {
+namespace {
+
+// The lines of `path` as the system's INI reader takes them, whole (so that the entry
+// read here is the entry the look-up in the other file finds, and a long value is not cut
+// into pieces that read as entries or sections of their own), in the file's encoding (a
+// byte-order mark is no part of the first line); nothing, said, when the file cannot be
+// read.
+std::optional<std::vector<std::string>> ReadIniLines(Prompter& prompts, const std::string& path) {
+  const std::optional<std::string> bytes = ReadWholeFile(path);
+  if (!bytes) {
+    prompts.Ask("Error opening file.", path, mb::kOk | mb::kIconExclamation);
+    return std::nullopt;
+  }
+  return SplitIniLines(DecodeIniFile(*bytes).text);
+}
+
+// Every entry of the other file, as "section<US>key<US>value" (any case), in whichever
+// section of a name it stands: an entry of a repeated section is looked for there, since
+// the system's reader finds none of them. Read when the first repeated section is met.
+class EntriesOfEveryBlock {
+ public:
+  explicit EntriesOfEveryBlock(const std::string& path) : path_(path) {}
+  bool Holds(const std::string& section, const IniLine& entry) {
+    if (!read_) Read();
+    return entries_.count(Joined(section, entry.key, entry.value)) > 0;
+  }
+
+ private:
+  static std::string Joined(const std::string& section, const std::string& key, const std::string& value) {
+    return section + '\x1F' + key + '\x1F' + value;
+  }
+  void Read() {
+    read_ = true;
+    const std::optional<std::string> bytes = ReadWholeFile(path_);
+    if (!bytes) return;
+    std::string section;
+    for (const std::string& line : SplitIniLines(DecodeIniFile(*bytes).text)) {
+      const IniLine parsed = ClassifyIniLine(line);
+      if (parsed.kind == IniLine::Kind::Section) section = parsed.name;
+      if (parsed.kind == IniLine::Kind::Key) entries_.insert(Joined(section, parsed.key, parsed.value));
+    }
+  }
+  const std::string& path_;
+  bool read_ = false;
+  std::unordered_set<std::string, NoCaseHash, NoCaseEqual> entries_;
+};
+
+// The section a pass is in, and the names it has seen.
+struct PassSection {
+  std::string name;
+  bool compared = false;  // inside a named section
+  bool repeated = false;  // a second section of a name: the reader never looks there
+  bool reported = false;  // its header is in the report
+  std::unordered_set<std::string, NoCaseHash, NoCaseEqual> seen;
+
+  void Enter(const std::string& section) {
+    name = section;
+    // Entries under "[]" belong to no section the reader can name.
+    compared = !name.empty();
+    repeated = !seen.insert(name).second;
+    reported = false;
+  }
+};
+
+// What one pass compares: the file it reads line by line, the file it looks each entry
+// up in, and which findings it makes.
+struct PassFiles {
+  const std::string& scanPath;
+  const std::string& otherPath;
+  const std::string& target;
+  IniPassKind kind;
+  bool systemFile;
+};
+
+// Whether the entry of one line is a finding of the pass; `found` is the other file's
+// value of it (empty for a device= line found there).
+Finding FindingOf(Prompter& prompts, const PassFiles& files, const PassSection& section, const std::string& line,
+                  const IniLine& parsed, bool deviceLine, std::optional<std::string>& found) {
+  if (deviceLine) {
+    if (FindDeviceLine(prompts, line, files.otherPath)) found = std::string();
+  } else {
+    found = LookUp(files.otherPath, section.name, parsed.key);
+  }
+  if (!found) return files.kind == IniPassKind::AddedAndChanged ? Finding::Added : Finding::Deleted;
+  if (files.kind == IniPassKind::AddedAndChanged && !deviceLine && (parsed.value.empty() || parsed.value.front() != '"') &&
+      !EqualsNoCase(WithoutIniQuotes(parsed.value), *found))
+    return Finding::Changed;
+  return Finding::None;
+}
+
+// Whether an uninstall action can reach the entry of a finding: not in a repeated section.
+enum class Reach { Action, RepeatedSection };
+
+// The finding in the report (under its section's header, written once) and its action,
+// or the note that no action can name or reach the entry.
+void WriteFinding(SectionOutput& out, PassSection& section, const std::string& target, Finding finding,
+                  const IniLine& parsed, const std::optional<std::string>& found, Reach reach) {
+  if (!section.reported) {
+    out.Report("[" + section.name + "]\n");
+    section.reported = true;
+  }
+  const std::string keyValue = parsed.key + "=" + parsed.value;
+  std::string action;
+  switch (finding) {
+    case Finding::Added:
+      out.Report("ADDED: " + keyValue + "\n");
+      action = FormatRemoveAction(parsed.key, parsed.value, target, section.name);
+      break;
+    case Finding::Deleted:
+      out.Report("DELETED: " + keyValue + "\n");
+      action = FormatAddAction(parsed.key, parsed.value, target, section.name);
+      break;
+    case Finding::Changed:
+      out.Report("FROM:  " + parsed.key + "=" + found.value_or("") + "\nTO:    " + keyValue + "\n");
+      action = FormatChangeAction(parsed.key, parsed.value, found.value_or(""), target, section.name);
+      break;
+    case Finding::None:
+      return;
+  }
+  if (reach == Reach::RepeatedSection) {
+    out.ReportLine(kRepeatedSectionNote);
+  } else if (ActionNamesEntry(action, finding, parsed.key, target, section.name)) {
+    out.Action(action);
+  } else {
+    out.ReportLine(kNoActionNote);
+  }
+}
+
+}  // namespace
+
+IniPassResult IniPass(CompareRun& run, const std::string& scanPath, const std::string& otherPath,
+                      const std::string& target, IniPassKind kind) {
   Prompter& prompts = run.host.Prompts();
   try {
-    std::optional<std::string> bytes = ReadWholeFile(scanPath);
-    if (!bytes) {
-      prompts.Ask("Error opening file.", scanPath, mb::kOk | mb::kIconExclamation);
-      return kIniPassFound;
-    }
-    // Whole lines as the system's INI reader takes them, so that the entry read here is
-    // the entry the look-up in the other file finds (and a long value is not cut into
-    // pieces that read as entries or sections of their own).
-    const std::vector<std::string> lines = SplitIniLines(*bytes);
-    bytes.reset();
+    const std::optional<std::vector<std::string>> lines = ReadIniLines(prompts, scanPath);
+    if (!lines) return IniPassResult::Found;
     SectionOutput out(run);
     if (!out.ok()) {
       prompts.Ask("Error opening compare file", "File error", mb::kOk | mb::kIconExclamation);
-      return kIniPassFound;
+      return IniPassResult::Found;
     }
-    const bool systemFile = IsSystemPath(scanPath);
-    int result = kIniPassNothing;
-    bool compared = false;  // inside a named section
-    bool repeated = false;  // a second section of a name: the reader never looks there
-    bool sectionReported = false;
-    std::string section;
-    std::unordered_set<std::string, NoCaseHash, NoCaseEqual> seenSections;
-    for (const std::string& line : lines) {
-      IniLine parsed = ClassifyIniLine(line);
+    const PassFiles files{scanPath, otherPath, target, kind, IsSystemPath(scanPath)};
+    IniPassResult result = IniPassResult::Nothing;
+    PassSection section;
+    EntriesOfEveryBlock otherEntries(otherPath);
+    for (const std::string& line : *lines) {
+      const IniLine parsed = ClassifyIniLine(line);
       if (parsed.kind == IniLine::Kind::Section) {
         run.progress.SetDetailText(line);
-        if (run.CheckCancelled()) return kIniPassCancelled;
-        section = parsed.name;
-        // Entries under "[]" belong to no section the reader can name.
-        compared = !section.empty();
-        repeated = !seenSections.insert(section).second;
-        sectionReported = false;
+        if (run.CheckCancelled()) return IniPassResult::Cancelled;
+        section.Enter(parsed.name);
         continue;
       }
-      if (!compared || parsed.kind != IniLine::Kind::Key) continue;
-
-      const bool deviceLine = systemFile && IsDeviceLine(line);
-      if (repeated && !deviceLine) continue;
+      if (!section.compared || parsed.kind != IniLine::Kind::Key) continue;
+      const bool deviceLine = files.systemFile && IsDeviceLine(line);
+      if (section.repeated && !deviceLine) {
+        // The reader never looks here: the entry counts as added (or deleted) when the
+        // other file holds it in no section of that name, and no action can reach it.
+        if (otherEntries.Holds(section.name, parsed)) continue;
+        result = IniPassResult::Found;
+        WriteFinding(out, section, target, kind == IniPassKind::AddedAndChanged ? Finding::Added : Finding::Deleted,
+                     parsed, std::nullopt, Reach::RepeatedSection);
+        continue;
+      }
       std::optional<std::string> found;
-      if (deviceLine) {
-        if (FindDeviceLine(prompts, line, otherPath)) found = std::string();
-      } else {
-        found = LookUp(otherPath, section, parsed.key);
-      }
-
-      Finding finding = Finding::None;
-      if (!found) {
-        finding = kind == IniPassKind::AddedAndChanged ? Finding::Added : Finding::Deleted;
-      } else if (kind == IniPassKind::AddedAndChanged && !deviceLine &&
-                 (parsed.value.empty() || parsed.value.front() != '"') &&
-                 !EqualsNoCase(WithoutIniQuotes(parsed.value), *found)) {
-        finding = Finding::Changed;
-      }
+      const Finding finding = FindingOf(prompts, files, section, line, parsed, deviceLine, found);
       if (finding == Finding::None) continue;
-
-      result = kIniPassFound;
-      if (!sectionReported) {
-        out.Report("[" + section + "]\n");
-        sectionReported = true;
-      }
-      const std::string keyValue = parsed.key + "=" + parsed.value;
-      std::string action;
-      switch (finding) {
-        case Finding::Added:
-          out.Report("ADDED: " + keyValue + "\n");
-          action = FormatRemoveAction(parsed.key, parsed.value, target, section);
-          break;
-        case Finding::Deleted:
-          out.Report("DELETED: " + keyValue + "\n");
-          action = FormatAddAction(parsed.key, parsed.value, target, section);
-          break;
-        case Finding::Changed:
-          out.Report("FROM:  " + parsed.key + "=" + *found + "\nTO:    " + keyValue + "\n");
-          action = FormatChangeAction(parsed.key, parsed.value, *found, target, section);
-          break;
-        case Finding::None:
-          break;
-      }
-      if (ActionNamesEntry(action, finding, parsed.key, target, section)) {
-        out.Action(action);
-      } else {
-        out.ReportLine(kNoActionNote);
-      }
+      result = IniPassResult::Found;
+      WriteFinding(out, section, target, finding, parsed, found, Reach::Action);
     }
     return result;
   } catch (const std::bad_alloc&) {
     prompts.Ask("Not enough memory.", "Out of memory error.", mb::kOk | mb::kIconStop);
-    return kIniPassFound;
+    return IniPassResult::Found;
   }
 }
 
@@ -203,17 +286,17 @@ SectionResult CompareIniFiles(CompareRun& run) {
       out.Report(std::string("====================\n") + file.target + "\n");
       if (!run.brief) out.Report("------\nLines Added or Changed:\n- - -\n");
     }
-    int added = IniPass(run, currentPath, backupPath, file.target, IniPassKind::AddedAndChanged);
-    if (added == kIniPassCancelled || run.CheckCancelled()) return SectionResult::Cancelled;
+    const IniPassResult added = IniPass(run, currentPath, backupPath, file.target, IniPassKind::AddedAndChanged);
+    if (added == IniPassResult::Cancelled || run.CheckCancelled()) return SectionResult::Cancelled;
     {
       SectionOutput out(run);
-      if (added == kIniPassNothing) out.Report("No Added or Changed lines found.\n");
+      if (added == IniPassResult::Nothing) out.Report("No Added or Changed lines found.\n");
       if (!run.brief) out.Report("------\nLines Deleted (or ignored with ';'):\n- - -\n");
     }
     if (run.CheckCancelled()) return SectionResult::Cancelled;
-    int deleted = IniPass(run, backupPath, currentPath, file.target, IniPassKind::Deleted);
-    if (deleted == kIniPassCancelled || run.CheckCancelled()) return SectionResult::Cancelled;
-    if (deleted == kIniPassNothing) SectionOutput(run).Report("No Deleted lines found.\n");
+    const IniPassResult deleted = IniPass(run, backupPath, currentPath, file.target, IniPassKind::Deleted);
+    if (deleted == IniPassResult::Cancelled || run.CheckCancelled()) return SectionResult::Cancelled;
+    if (deleted == IniPassResult::Nothing) SectionOutput(run).Report("No Deleted lines found.\n");
   }
   return SectionResult::Done;
 }

@@ -18,7 +18,128 @@ std::string_view Trim(std::string_view s) {
 
 }  // namespace
 
-IniDocument::IniDocument(std::string text) : text_(std::move(text)) { Parse(); }
+namespace {
+
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+
+unsigned UnitAt(std::string_view bytes, std::size_t at, bool bigEndian) {
+  const unsigned a = static_cast<unsigned char>(bytes[at]), b = static_cast<unsigned char>(bytes[at + 1]);
+  return bigEndian ? (a << 8 | b) : (b << 8 | a);
+}
+
+void AppendUtf8(std::string& out, unsigned code) {
+  if (code < 0x80) {
+    out += static_cast<char>(code);
+  } else if (code < 0x800) {
+    out += static_cast<char>(0xC0 | code >> 6);
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  } else if (code < 0x10000) {
+    out += static_cast<char>(0xE0 | code >> 12);
+    out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | code >> 18);
+    out += static_cast<char>(0x80 | (code >> 12 & 0x3F));
+    out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  }
+}
+
+void AppendUnit(std::string& out, unsigned unit, bool bigEndian) {
+  const char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
+  out += bigEndian ? high : low;
+  out += bigEndian ? low : high;
+}
+
+// UTF-8 (a lone surrogate in its three bytes too) as UTF-16 units; false for any other bytes.
+bool AppendUtf16(std::string& out, std::string_view text, bool bigEndian) {
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    std::size_t length = c < 0x80 ? 1 : c >= 0xC2 && c <= 0xDF ? 2 : c >= 0xE0 && c <= 0xEF ? 3 : c >= 0xF0 && c <= 0xF4 ? 4 : 0;
+    if (length == 0 || text.size() - i < length) return false;
+    unsigned code = length == 1 ? c : c & (0xFF >> (length + 1));
+    for (std::size_t k = 1; k < length; ++k) {
+      const unsigned char t = static_cast<unsigned char>(text[i + k]);
+      if ((t & 0xC0) != 0x80) return false;
+      code = code << 6 | (t & 0x3F);
+    }
+    const unsigned lowest[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (code < lowest[length] || code > 0x10FFFF) return false;
+    if (code >= 0x10000) {
+      AppendUnit(out, 0xD800 | (code - 0x10000) >> 10, bigEndian);
+      AppendUnit(out, 0xDC00 | ((code - 0x10000) & 0x3FF), bigEndian);
+    } else {
+      AppendUnit(out, code, bigEndian);
+    }
+    i += length;
+  }
+  return true;
+}
+
+}  // namespace
+
+IniFileText DecodeIniFile(std::string_view bytes) {
+  IniFileText file;
+  if (bytes.substr(0, kUtf8Mark.size()) == kUtf8Mark) {
+    file.encoding = IniEncoding::Utf8WithMark;
+    file.text = std::string(bytes.substr(kUtf8Mark.size()));
+    return file;
+  }
+  const bool littleMark = bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE';
+  const bool bigMark = bytes.size() >= 2 && bytes[0] == '\xFE' && bytes[1] == '\xFF';
+  if (!littleMark && !bigMark) {
+    file.text = std::string(bytes);
+    return file;
+  }
+  file.encoding = bigMark ? IniEncoding::Utf16Be : IniEncoding::Utf16Le;
+  const std::size_t end = bytes.size() - bytes.size() % 2;
+  file.oddByte = std::string(bytes.substr(end));
+  file.text.reserve(end);
+  for (std::size_t at = 2; at < end; at += 2) {
+    const unsigned unit = UnitAt(bytes, at, bigMark);
+    if (unit >= 0xD800 && unit <= 0xDBFF && at + 2 < end) {
+      const unsigned next = UnitAt(bytes, at + 2, bigMark);
+      if (next >= 0xDC00 && next <= 0xDFFF) {
+        AppendUtf8(file.text, 0x10000 + ((unit - 0xD800) << 10) + (next - 0xDC00));
+        at += 2;
+        continue;
+      }
+    }
+    AppendUtf8(file.text, unit);
+  }
+  return file;
+}
+
+std::optional<std::string> EncodeIniFile(const IniFileText& file) {
+  switch (file.encoding) {
+    case IniEncoding::Plain: return file.text;
+    case IniEncoding::Utf8WithMark: return std::string(kUtf8Mark) + file.text;
+    case IniEncoding::Utf16Le:
+    case IniEncoding::Utf16Be: {
+      const bool bigEndian = file.encoding == IniEncoding::Utf16Be;
+      std::string out;
+      out.reserve(2 + file.text.size() * 2 + file.oddByte.size());
+      AppendUnit(out, 0xFEFF, bigEndian);
+      // A lone surrogate read from the file comes back as the unit it was.
+      if (!AppendUtf16(out, file.text, bigEndian)) return std::nullopt;
+      return out + file.oddByte;
+    }
+  }
+  return std::nullopt;
+}
+
+IniDocument::IniDocument(std::string_view bytes) {
+  IniFileText file = DecodeIniFile(bytes);
+  encoding_ = file.encoding;
+  oddByte_ = std::move(file.oddByte);
+  text_ = std::move(file.text);
+  Parse();
+}
+
+std::optional<std::string> IniDocument::FileBytes() const {
+  return EncodeIniFile(IniFileText{encoding_, text_, oddByte_});
+}
 
 void IniDocument::Parse() {
   lines_.clear();
@@ -173,6 +294,44 @@ bool IniDocument::DeleteSection(std::string_view section) {
   text_.erase(from, to - from);
   Parse();
   return true;
+}
+
+bool IniDocument::DeleteEntryWithValue(std::string_view section, std::string_view key, std::string_view value,
+                                       bool every) {
+  const auto range = SectionLines(section);
+  if (!range) return false;
+  key = Trim(key);
+  value = WithoutIniQuotes(value);
+  std::vector<std::size_t> matches;
+  for (std::size_t i = range->first; i < range->second && (every || matches.empty()); ++i) {
+    const Line& line = lines_[i];
+    if (line.kind != Line::Kind::Entry || !EqualsNoCase(line.name, key)) continue;
+    const std::string_view held = std::string_view(text_).substr(line.valueStart, line.valueEnd - line.valueStart);
+    if (EqualsNoCase(WithoutIniQuotes(held), value)) matches.push_back(i);
+  }
+  if (matches.empty()) return false;
+  // From the last line up, so that the offsets of the lines above hold.
+  for (auto i = matches.rbegin(); i != matches.rend(); ++i)
+    text_.erase(lines_[*i].start, lines_[*i].next - lines_[*i].start);
+  Parse();
+  return true;
+}
+
+bool IniDocument::InsertAfterHeaders(std::string_view section, std::string_view line) {
+  section = Trim(section);
+  bool any = false;
+  for (std::size_t i = lines_.size(); i-- > 0;) {
+    const Line& header = lines_[i];
+    if (header.kind != Line::Kind::Header || !EqualsNoCase(header.name, section)) continue;
+    // The new line ends as its header does (so it never joins a line end that follows);
+    // a header that is the text's last line, without a line end, gets the text's one.
+    const std::string own = text_.substr(header.contentEnd, header.next - header.contentEnd);
+    const std::string eol = own.empty() ? LineEnd() : own;
+    text_.insert(header.next, (own.empty() ? eol : "") + std::string(line) + eol);
+    any = true;
+  }
+  if (any) Parse();
+  return any;
 }
 
 }  // namespace tessary

@@ -22,10 +22,36 @@
 
 namespace tessary {
 
+// How a file's bytes hold its text, as the system's profile functions tell it by the
+// first bytes: a UTF-8 byte-order mark (EF BB BF), a UTF-16 one (FF FE little-endian,
+// FE FF big-endian), or none, when the bytes are the text (the machine's code page).
+// The functions read such a file in its encoding and write it back in the same one,
+// mark included.
+enum class IniEncoding { Plain, Utf8WithMark, Utf16Le, Utf16Be };
+
+// A file's text: its encoding, the text (Plain and UTF-8: the bytes after the mark;
+// UTF-16: made UTF-8, a lone surrogate kept as its own three bytes so that it reads back
+// the same), and an odd last byte of a UTF-16 file, kept as it is.
+struct IniFileText {
+  IniEncoding encoding = IniEncoding::Plain;
+  std::string text;
+  std::string oddByte;
+};
+IniFileText DecodeIniFile(std::string_view bytes);
+// The bytes of a text in its file's encoding; nothing when the text cannot be written
+// in it (UTF-16: the text is not UTF-8), so that no file ever holds two encodings.
+// DecodeIniFile and then EncodeIniFile give back the very bytes.
+[[nodiscard]] std::optional<std::string> EncodeIniFile(const IniFileText& file);
+
 class IniDocument {
  public:
-  explicit IniDocument(std::string text);
+  // The file's bytes, read in their encoding (DecodeIniFile).
+  explicit IniDocument(std::string_view bytes);
+  // The text, UTF-8 for a file with a byte-order mark.
   const std::string& text() const { return text_; }
+  IniEncoding encoding() const { return encoding_; }
+  // The text as the file's bytes, in the encoding the file had (EncodeIniFile).
+  [[nodiscard]] std::optional<std::string> FileBytes() const;
 
   // The value of `key` in the first section named `section`, one pair of matching
   // quotes around it removed; nothing when there is no such entry or it has no value.
@@ -49,6 +75,13 @@ class IniDocument {
   // Removes the first section named `section`: its header and every line up to the next
   // section. False when there is none.
   bool DeleteSection(std::string_view section);
+  // Removes the line of the first entry `key` of the first section `section` whose value
+  // (one pair of quotes removed) is `value` without regard to ASCII case; every such
+  // line when `every`. False when there is none.
+  bool DeleteEntryWithValue(std::string_view section, std::string_view key, std::string_view value, bool every);
+  // Inserts `line` right after the header of every section named `section`, ended as the
+  // header's line is. False when there is none.
+  bool InsertAfterHeaders(std::string_view section, std::string_view line);
 
  private:
   struct Line {
@@ -69,6 +102,8 @@ class IniDocument {
   std::string LineEnd() const;
   void Parse();
 
+  IniEncoding encoding_ = IniEncoding::Plain;
+  std::string oddByte_;
   std::string text_;
   std::vector<Line> lines_;
   std::size_t firstHeader_ = 0;  // index of the first header line (lines_.size() when none)

@@ -19,14 +19,18 @@ std::string Resolve(const std::string& file) {
 std::optional<IniDocument> Load(const std::string& path) {
   std::optional<std::string> bytes = ReadWholeFile(path);
   if (!bytes) return std::nullopt;
-  return IniDocument(std::move(*bytes));
+  return IniDocument(*bytes);
 }
 
 // A file that does not exist yet is made; an existing one is replaced whole (written
 // beside it and moved over it, its attributes kept). A read-only file is refused.
+// The text goes back in the file's own encoding; a text that cannot be written in it is
+// refused, so that no file ever holds two encodings.
 bool Store(const std::string& path, const IniDocument& document, bool existed) {
-  if (existed) return ReplaceFileKeepingAttributes(path, document.text());
-  return WriteFileReplacing(path, document.text());
+  const std::optional<std::string> bytes = document.FileBytes();
+  if (!bytes) return false;
+  if (existed) return ReplaceFileKeepingAttributes(path, *bytes);
+  return WriteFileReplacing(path, *bytes);
 }
 
 // The system's reader drops the blanks at the end of a default.
@@ -60,7 +64,7 @@ bool ProfileWrite(const std::string& file, const std::string& section, const std
   const bool existed = document.has_value();
   if (!existed) {
     if (PathExists(path)) return false;  // there, but it cannot be read
-    document.emplace(std::string());
+    document.emplace(std::string_view());
   }
   if (!document->Set(section, key, value)) return true;
   return Store(path, *document, existed);
@@ -70,6 +74,15 @@ bool ProfileDeleteKey(const std::string& file, const std::string& section, const
   const std::string path = Resolve(file);
   std::optional<IniDocument> document = Load(path);
   if (!document || !document->DeleteKey(section, key)) return true;
+  return Store(path, *document, true);
+}
+
+bool ProfileDeleteEntry(const std::string& file, const std::string& section, const std::string& key,
+                        const std::string& value) {
+  const std::string path = Resolve(file);
+  std::optional<IniDocument> document = Load(path);
+  if (!document) return true;
+  if (!document->DeleteEntryWithValue(section, key, value, false) && !document->DeleteKey(section, key)) return true;
   return Store(path, *document, true);
 }
 

@@ -3,7 +3,9 @@
 // reader reads (ini_document.h) and edit only the lines an edit must change, so a file
 // keeps every other byte -- its code page too: the system's own functions would read a
 // file of the machine's ANSI code page as UTF-8 (the code page the programs run in) and
-// write every line of it back changed. A bare file name is a file of the Windows folder.
+// write every line of it back changed. A file with a byte-order mark (UTF-8, UTF-16) is
+// read and written in its encoding, as the system's functions do. A bare file name is a
+// file of the Windows folder.
 #pragma once
 
 #include <string>
@@ -24,6 +26,10 @@ std::string ProfileReadFull(const std::string& file, const std::string& section,
 bool ProfileWrite(const std::string& file, const std::string& section, const std::string& key,
                   const std::string& value);
 bool ProfileDeleteKey(const std::string& file, const std::string& section, const std::string& key);
+// Deletes the first entry `key` of `section` whose value is `value` (ignoring ASCII case,
+// one pair of quotes removed), or the first entry of that name when none holds it.
+[[nodiscard]] bool ProfileDeleteEntry(const std::string& file, const std::string& section, const std::string& key,
+                        const std::string& value);
 bool ProfileDeleteSection(const std::string& file, const std::string& section);
 // The names of the keys of a section, in file order.
 std::vector<std::string> ProfileKeys(const std::string& file, const std::string& section);

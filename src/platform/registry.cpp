@@ -71,6 +71,23 @@ RegKey RegKey::CreateForWriting(HKEY root, const std::string& path) {
   return current;
 }
 
+bool RegKey::IsMissing(HKEY parent, const std::string& path) {
+  RegKey current = RegKey::Root(parent);
+  std::size_t start = 0;
+  while (start <= path.size()) {
+    std::size_t end = path.find('\\', start);
+    if (end == std::string::npos) end = path.size();
+    if (end == start) return false;
+    HKEY next = nullptr;
+    const LONG status = RegOpenKeyExA(current.get(), path.substr(start, end - start).c_str(), 0, KEY_READ, &next);
+    if (status == ERROR_FILE_NOT_FOUND) return true;
+    if (status != ERROR_SUCCESS) return false;
+    current = Owning(next);
+    start = end + 1;
+  }
+  return false;
+}
+
 RegKey RegKey::OpenSubKey(const std::string& name, REGSAM access) const {
   HKEY key = nullptr;
   if (RegOpenKeyExA(get(), name.c_str(), 0, access, &key) != ERROR_SUCCESS) return RegKey();

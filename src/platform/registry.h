@@ -60,6 +60,10 @@ class RegKey {
   // missing (RegCreateKeyExA, one name at a time); an empty path opens the root itself.
   // An empty name on the way fails.
   static RegKey CreateForWriting(HKEY root, const std::string& path);
+  // Whether the key `path` below `parent` is not there: a name on the way does not exist.
+  // False when it is there, or when the registry will not say (access denied, an empty
+  // name).
+  static bool IsMissing(HKEY parent, const std::string& path);
   // RegOpenKeyExA: the subkey `name` of this key (one name, or a path the registry takes
   // whole) with the given access; an empty key when it cannot be opened.
   RegKey OpenSubKey(const std::string& name, REGSAM access = KEY_READ) const;

@@ -5,9 +5,9 @@
 
 #include "core/settings_table.h"
 #include "platform/ascii.h"
-#include "platform/code_page.h"
 #include "platform/files.h"
 #include "platform/registry.h"
+#include "uninstall/action_file_read.h"
 #include "uninstall/find_dll_dlg.h"
 #include "uninstall/list_ids.h"
 #include "uninstall/logic/action_file.h"
@@ -24,19 +24,18 @@ BOOL TListDlg::OnInit() {
   Settings settings = host_.AppSettings();
   SetChecked(IDC_LIST_VERIFY, settings.IsYes(settings::kVerifyAllUninstall));
   SetChecked(IDC_LIST_DLLDEPEND, IsYes(settings.Read(SettingKey{"uninstall", "DllDepend", "yes", 5})));
-  const std::optional<std::string> read = ReadWholeFile(actionFile_);
+  std::optional<ActionEntries> read = ReadActionFile(actionFile_);
   if (!read) {
     host_.Prompts().Ask(kTsuReadErrorText, kTsuReadErrorCaption, mb::kOk, hwnd());
     Close(IDCANCEL);
     return TRUE;
   }
-  const std::string& content = *read;
   HWND list = Item(IDC_LIST_ACTIONS);
   SendMessageA(list, LB_SETHORIZONTALEXTENT, 1200, 0);
   // The list shows each line upper-cased and sorts it; the item data leads back to
   // the line. A registry value line shows in its readable form (its name and data in
   // their own case, the data shortened), led by its kind word, so it sorts among its kind.
-  ActionEntries loaded = LoadActionEntries(content, [](std::string_view line) { return FromOlderText(line); });
+  ActionEntries& loaded = *read;
   entries_ = std::move(loaded.entries);
   originals_ = std::move(loaded.originals);
   dllLines_ = loaded.dllLinesPresent;

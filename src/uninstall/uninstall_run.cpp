@@ -8,6 +8,7 @@
 #include "platform/ascii.h"
 #include "platform/files.h"
 #include "platform/folders.h"
+#include "platform/ini_document.h"
 #include "platform/profile.h"
 #include "platform/registry.h"
 #include "platform/shell.h"
@@ -40,6 +41,9 @@ constexpr const char* kAmbiguousText =
     "A file of this very name, ending in \"(DIR)\", is beside this directory, so the line could mean either. Neither "
     "will be removed.";
 
+// A registry key that is gone when its line comes to remove it: done, and the log says why.
+constexpr const char* kAlreadyRemovedLog = "DONE(Already removed):";
+
 enum class StepResult { Done, Failed, Stopped };
 
 class Run {
@@ -65,17 +69,35 @@ class Run {
   int Verify(const std::string& question) {
     return verify_ ? prompts_.Ask(question, kVerifyCaption, mb::kYesNoCancel) : id::kYes;
   }
-  // False when the run ends (Cancel).
-  bool DoChange(const std::string& line, const std::string& original);
-  bool DoAdd(const std::string& line, const std::string& original);
-  bool DoRemove(const std::string& line);
-  bool DoRegistry(const std::string& line);
-  bool DoValue(const std::string& original);
+  // Whether the run goes on to the next action after one line, or ends (Cancel).
+  enum class After { Next, EndRun };
+  // How the selected actions ended: all carried out, the run ended by a Cancel or a
+  // stop request, or the log could not be written.
+  enum class ActionsEnd { Finished, Ended, LogFailed };
+
+  // The steps of a run, in order.
+  bool AnySelected() const;
+  void RememberBoxes();
+  [[nodiscard]] bool WriteSafetyCopies();
+  bool EditsIniFile(const char* target) const;
+  [[nodiscard]] bool OpenLog(const std::string& logPath);
+  void CheckDllDependencies();
+  [[nodiscard]] ActionsEnd CarryOutSelected();
+  void LogUnselected();
+  RunOutcome EndedOutcome() const { return closeWithCancel_ ? RunOutcome::CloseCancel : RunOutcome::Stay; }
+
+  // One action line.
+  [[nodiscard]] After CarryOut(const std::string& line, const std::string& original);
+  [[nodiscard]] After DoChange(const std::string& line, const std::string& original);
+  [[nodiscard]] After DoAdd(const std::string& line, const std::string& original);
+  [[nodiscard]] After DoRemove(const std::string& line);
+  [[nodiscard]] After DoRegistry(const std::string& line);
+  [[nodiscard]] After DoValue(const std::string& original);
   // A value line as the list shows it and the log records it.
   static std::string ValueText(const std::string& line, const std::string& original);
-  bool DoRemoveFile(const std::string& line);
-  StepResult RewriteSystemIni(bool insert, const std::string& value);
-  bool RemoveTree(const std::string& dir);
+  [[nodiscard]] After DoRemoveFile(const std::string& line);
+  [[nodiscard]] StepResult RewriteSystemIni(bool insert, const std::string& value);
+  [[nodiscard]] bool RemoveTree(const std::string& dir);
   void IntegrityError() { prompts_.Ask(kTsuIntegrityErrorText, kTsuIntegrityErrorCaption); }
   void LogIniEdit(bool ok, const std::string& line) { Log(ok ? "DONE:" : "NOT DONE(ERROR):", line); }
   // A line that will not be carried out: the reason shown, then logged.
@@ -87,6 +109,8 @@ class Run {
   // folder on a local fixed drive.
   static bool InScope(const FileAction& a);
   bool IsProtectedFolder(const std::string& path);
+  // The finished dependency scan found no program that imports the DLL.
+  bool NothingImports(const std::string& dllPath);
   static bool IsSystemIniDeviceLine(const IniAction& a) {
     return EqualsNoCase(a.file, "SYSTEM.INI") && EqualsNoCase(a.section, "386enh") && EqualsNoCase(a.key, "device");
   }
@@ -99,39 +123,23 @@ class Run {
   bool verify_ = true;
   bool dllCheck_ = true;
   bool closeWithCancel_ = false;
+  bool dllScanComplete_ = false;  // the reference list names every program found to import a DLL
   bool protectedKnown_ = false;
   std::vector<std::string> protected_;  // the protected folders, found once per run
 };
 
 UninstallResult Run::Execute() {
-  const AppState& state = host_.State();
-  bool any = false;
-  for (std::size_t i = 0; i < sel_.entries.size(); ++i) any = any || (i < sel_.selected.size() && sel_.selected[i]);
-  if (!any) {
+  if (!AnySelected()) {
     prompts_.Ask("No uninstall actions selected.  You must select at least one action to be performed.",
                  "No actions selected");
     return {RunOutcome::Stay, std::nullopt};
   }
-  Settings settings = host_.AppSettings();
-  settings.WriteYesNo(settings::kVerifyAllUninstall, sel_.verifyBox);
-  settings.WriteYesNo(settings::kDLLDepend, sel_.dllCheckBox);
-
+  RememberBoxes();
   dllCheck_ = sel_.dllCheckBox;
-
-  // Safety copies; only win.ini and system.ini are required.
-  const char* copies[][2] = {{"win.ini", "win.uib"}, {"system.ini", "system.uib"}, {"protocol.ini", "protocol.uib"}};
-  for (int i = 0; i < 3; ++i) {
-    const std::string from = IniPath(copies[i][0]);
-    if (!CopyFileChecked(from, IniPath(copies[i][1])) && i < 2) {
-      prompts_.Ask(kCopyErrorText, from);
-      return {RunOutcome::Stay, std::nullopt};
-    }
-  }
-  CopyFileChecked("c:\\msdos.sys", "c:\\msdos.uib");
+  if (!WriteSafetyCopies()) return {RunOutcome::Stay, std::nullopt};
 
   const std::string logPath = WithLastThree(sel_.actionFile, "log");
-  log_.Open(logPath, OutputFile::Mode::Append);
-  if (!log_.is_open()) {
+  if (!OpenLog(logPath)) {
     prompts_.Ask("Unable to open uninstall log file", "File error");
     return {RunOutcome::CloseOk, std::nullopt};
   }
@@ -142,52 +150,132 @@ UninstallResult Run::Execute() {
                    "No verify uninstall", mb::kYesNo) == id::kNo)
     return {RunOutcome::CloseCancel, std::nullopt};
 
-  if (dllCheck_ && sel_.dllLinesPresent) {
-    const std::string namePath = state.BackupDirectory + "\\" + kDllNameListFile;
-    OutputFile names(namePath, OutputFile::Mode::Create);
-    int written = 0;
-    for (std::size_t i = 0; i < sel_.entries.size(); ++i) {
-      const std::string& e = sel_.entries[i];
-      if (!sel_.selected[i] || !StartsWithNoCase(e, "REMOVEFILE") || !ContainsNoCase(e, ".DLL")) continue;
-      names.Write(DllNameOf(e) + "\r\n");
-      ++written;
-    }
-    // A list that could not be written whole is no list to scan by: the check is then
-    // left out, and every DLL is asked about as if nothing used it.
-    if (!names.Close()) {
-      written = 0;
-      closeWithCancel_ = true;
-    }
-    if (written > 0) {
-      const auto roots = env_.scanRoots ? env_.scanRoots() : LocalScanRoots();
-      if (!ScanDllReferences(host_, state.BackupDirectory, roots, env_.moveAway)) closeWithCancel_ = true;
-    }
-  }
+  if (dllCheck_ && sel_.dllLinesPresent) CheckDllDependencies();
 
-  LogText(UninstallLogHeader(host_.Time().Now()));
-  if (LogFailed()) return {RunOutcome::Stay, std::nullopt};
-  for (std::size_t i = 0; i < sel_.entries.size(); ++i) {
-    if (!sel_.selected[i]) continue;
-    if (env_.stopRequested && env_.stopRequested())
-      return {closeWithCancel_ ? RunOutcome::CloseCancel : RunOutcome::Stay, std::nullopt};
-    const std::string& line = sel_.entries[i];
-    const std::string& original = i < sel_.originals.size() ? sel_.originals[i] : line;
-    bool goOn = true;
-    switch (ClassifyAction(line)) {
-      case ActionKind::Change: goOn = DoChange(line, original); break;
-      case ActionKind::Add: goOn = DoAdd(line, original); break;
-      case ActionKind::RegDatRemove: goOn = DoRegistry(line); break;
-      case ActionKind::Remove: goOn = DoRemove(line); break;
-      case ActionKind::RemoveFile: goOn = DoRemoveFile(line); break;
-      case ActionKind::RegValueRemove:
-      case ActionKind::RegValueRestore: goOn = DoValue(original); break;
-      case ActionKind::None: break;
-    }
-    if (LogFailed()) return {RunOutcome::Stay, std::nullopt};
-    if (!goOn) return {closeWithCancel_ ? RunOutcome::CloseCancel : RunOutcome::Stay, std::nullopt};
+  switch (CarryOutSelected()) {
+    case ActionsEnd::LogFailed: return {RunOutcome::Stay, std::nullopt};
+    case ActionsEnd::Ended: return {EndedOutcome(), std::nullopt};
+    case ActionsEnd::Finished: break;
   }
   const bool view = prompts_.Ask("Would you like to view the uninstall log file, which shows all actions done/not done?",
                                  "Uninstall Complete", mb::kYesNo) == id::kYes;
+  LogUnselected();
+  if (!log_.Close()) prompts_.Ask(kLogWriteErrorText, "File error");
+  return {closeWithCancel_ ? RunOutcome::CloseCancel : RunOutcome::CloseOk,
+          view ? std::optional<std::string>(logPath) : std::nullopt};
+}
+
+bool Run::AnySelected() const {
+  for (std::size_t i = 0; i < sel_.entries.size(); ++i)
+    if (i < sel_.selected.size() && sel_.selected[i]) return true;
+  return false;
+}
+
+void Run::RememberBoxes() {
+  Settings settings = host_.AppSettings();
+  settings.WriteYesNo(settings::kVerifyAllUninstall, sel_.verifyBox);
+  settings.WriteYesNo(settings::kDLLDepend, sel_.dllCheckBox);
+}
+
+// A safety copy of each INI file that a selected line edits, and of no other; only those
+// of win.ini and system.ini are required.
+bool Run::WriteSafetyCopies() {
+  struct Copy {
+    const char *target, *file, *copy;
+    bool required;
+  };
+  const Copy copies[] = {{"WIN.INI", "win.ini", "win.uib", true},
+                         {"SYSTEM.INI", "system.ini", "system.uib", true},
+                         {"PROTOCOL.INI", "protocol.ini", "protocol.uib", false}};
+  for (const Copy& c : copies) {
+    if (!EditsIniFile(c.target)) continue;
+    const std::string from = IniPath(c.file);
+    if (!CopyFileChecked(from, IniPath(c.copy)) && c.required) {
+      prompts_.Ask(kCopyErrorText, from);
+      return false;
+    }
+  }
+  return true;
+}
+
+bool Run::EditsIniFile(const char* target) const {
+  for (std::size_t i = 0; i < sel_.entries.size() && i < sel_.selected.size(); ++i) {
+    if (!sel_.selected[i]) continue;
+    const std::string& e = sel_.entries[i];
+    std::optional<IniAction> a;
+    switch (ClassifyAction(e)) {
+      case ActionKind::Change: a = ParseChangeAction(e); break;
+      case ActionKind::Add: a = ParseAddAction(e); break;
+      case ActionKind::Remove: a = ParseRemoveAction(e); break;
+      default: break;
+    }
+    if (a && EqualsNoCase(a->file, target)) return true;
+  }
+  return false;
+}
+
+bool Run::OpenLog(const std::string& logPath) {
+  log_.Open(logPath, OutputFile::Mode::Append);
+  return log_.is_open();
+}
+
+// The DLL names of the selected REMOVEFILE lines go to a list that the dependency scan
+// looks for; the scan then writes which programs import them.
+void Run::CheckDllDependencies() {
+  const AppState& state = host_.State();
+  const std::string namePath = state.BackupDirectory + "\\" + kDllNameListFile;
+  OutputFile names(namePath, OutputFile::Mode::Create);
+  int written = 0;
+  for (std::size_t i = 0; i < sel_.entries.size(); ++i) {
+    const std::string& e = sel_.entries[i];
+    if (!sel_.selected[i] || !StartsWithNoCase(e, "REMOVEFILE") || !ContainsNoCase(e, ".DLL")) continue;
+    names.Write(DllNameOf(e) + "\r\n");
+    ++written;
+  }
+  // A list that could not be written whole is no list to scan by: the check is then
+  // left out, and every DLL is asked about as if nothing used it.
+  if (!names.Close()) {
+    written = 0;
+    closeWithCancel_ = true;
+  }
+  if (written > 0) {
+    const auto roots = env_.scanRoots ? env_.scanRoots() : LocalScanRoots();
+    if (ScanDllReferences(host_, state.BackupDirectory, roots, env_.moveAway))
+      dllScanComplete_ = true;
+    else
+      closeWithCancel_ = true;
+  }
+}
+
+Run::ActionsEnd Run::CarryOutSelected() {
+  LogText(UninstallLogHeader(host_.Time().Now()));
+  if (LogFailed()) return ActionsEnd::LogFailed;
+  for (std::size_t i = 0; i < sel_.entries.size(); ++i) {
+    if (!sel_.selected[i]) continue;
+    if (env_.stopRequested && env_.stopRequested()) return ActionsEnd::Ended;
+    const After after = CarryOut(sel_.entries[i], i < sel_.originals.size() ? sel_.originals[i] : sel_.entries[i]);
+    if (LogFailed()) return ActionsEnd::LogFailed;
+    if (after == After::EndRun) return ActionsEnd::Ended;
+  }
+  return ActionsEnd::Finished;
+}
+
+Run::After Run::CarryOut(const std::string& line, const std::string& original) {
+  switch (ClassifyAction(line)) {
+    case ActionKind::Change: return DoChange(line, original);
+    case ActionKind::Add: return DoAdd(line, original);
+    case ActionKind::RegDatRemove: return DoRegistry(line);
+    case ActionKind::Remove: return DoRemove(line);
+    case ActionKind::RemoveFile: return DoRemoveFile(line);
+    case ActionKind::RegValueRemove:
+    case ActionKind::RegValueRestore: return DoValue(original);
+    case ActionKind::None: break;
+  }
+  return After::Next;
+}
+
+// The lines left unselected are logged "NOT DONE:" after the run.
+void Run::LogUnselected() {
   for (std::size_t i = 0; i < sel_.entries.size(); ++i) {
     const std::string& e = sel_.entries[i];
     if (sel_.selected[i]) continue;
@@ -199,33 +287,30 @@ UninstallResult Run::Execute() {
       Log("NOT DONE:", e);
     }
   }
-  if (!log_.Close()) prompts_.Ask(kLogWriteErrorText, "File error");
-  return {closeWithCancel_ ? RunOutcome::CloseCancel : RunOutcome::CloseOk,
-          view ? std::optional<std::string>(logPath) : std::nullopt};
 }
 
-bool Run::DoChange(const std::string& line, const std::string& original) {
+Run::After Run::DoChange(const std::string& line, const std::string& original) {
   auto a = ParseChangeAction(line);
-  if (!a) return IntegrityError(), true;
+  if (!a) return IntegrityError(), After::Next;
   auto asWritten = ParseChangeAction(original);
   const int answer = Verify("Do you want to CHANGE the '" + a->key + "' entry from '" + a->value + "' to '" +
                             a->previous + "' in the '" + a->section + "' section of your " + a->file + " file?");
-  if (answer == id::kCancel) return false;
-  if (answer == id::kNo) return Log("NOT DONE:", line), true;
+  if (answer == id::kCancel) return After::EndRun;
+  if (answer == id::kNo) return Log("NOT DONE:", line), After::Next;
   const IniAction& write = asWritten && EqualsNoCase(original, line) ? *asWritten : *a;
   const bool ok = ProfileWrite(IniPath(a->file), write.section, write.key, write.previous);
   LogIniEdit(ok, line);
-  return true;
+  return After::Next;
 }
 
-bool Run::DoAdd(const std::string& line, const std::string& original) {
+Run::After Run::DoAdd(const std::string& line, const std::string& original) {
   auto a = ParseAddAction(line);
-  if (!a) return IntegrityError(), true;
+  if (!a) return IntegrityError(), After::Next;
   auto asWritten = ParseAddAction(original);
   const int answer = Verify("Do you want to ADD the '" + a->key + "=" + a->value + "' entry to the '" + a->section +
                             "' section of your " + a->file + " file?");
-  if (answer == id::kCancel) return false;
-  if (answer == id::kNo) return Log("NOT DONE:", line), true;
+  if (answer == id::kCancel) return After::EndRun;
+  if (answer == id::kNo) return Log("NOT DONE:", line), After::Next;
   const std::string ini = IniPath(a->file);
   const IniAction& write = asWritten && EqualsNoCase(original, line) ? *asWritten : *a;
   const std::string twin = ";" + a->key;
@@ -239,27 +324,28 @@ bool Run::DoAdd(const std::string& line, const std::string& original) {
     ok = ProfileWrite(ini, write.section, write.key, write.value) && ok;
   }
   LogIniEdit(ok, line);
-  return true;
+  return After::Next;
 }
 
-bool Run::DoRemove(const std::string& line) {
+Run::After Run::DoRemove(const std::string& line) {
   auto a = ParseRemoveAction(line);
-  if (!a) return IntegrityError(), true;
+  if (!a) return IntegrityError(), After::Next;
   const int answer = Verify("Do you want to REMOVE the '" + a->key + "=" + a->value + "' entry from the '" +
                             a->section + "' section of your " + a->file + " file?");
-  if (answer == id::kCancel) return false;
-  if (answer == id::kNo) return Log("NOT DONE:", line), true;
+  if (answer == id::kCancel) return After::EndRun;
+  if (answer == id::kNo) return Log("NOT DONE:", line), After::Next;
   const std::string ini = IniPath(a->file);
   if (IsSystemIniDeviceLine(*a)) {
     ProfileFlush(ini);
     const StepResult r = RewriteSystemIni(false, a->value);
     LogIniEdit(r == StepResult::Done, line);
-    return r != StepResult::Stopped;
+    return r == StepResult::Stopped ? After::EndRun : After::Next;
   }
-  bool ok = ProfileDeleteKey(ini, a->section, a->key);
+  // Of a name repeated in the section, the entry whose value the line names goes.
+  bool ok = ProfileDeleteEntry(ini, a->section, a->key, a->value);
   if (ok && ProfileKeys(ini, a->section).empty()) ok = ProfileDeleteSection(ini, a->section);
   LogIniEdit(ok, line);
-  return true;
+  return After::Next;
 }
 
 // The device= lines of system.ini's [386Enh] sections. The new content is written
@@ -278,9 +364,16 @@ StepResult Run::RewriteSystemIni(bool insert, const std::string& value) {
                  "File Error");
     return insert ? StepResult::Failed : StepResult::Stopped;
   }
-  const auto lines = SplitTextLines(*content);
-  const auto rewritten = insert ? InsertDeviceLine(lines, value) : RemoveDeviceLine(lines, value);
-  if (!ReplaceFileKeepingAttributes(ini, JoinTextLines(rewritten))) {
+  // Lines as the INI layer reads them: each keeps its own line end, new lines take the
+  // file's, and the file keeps its encoding.
+  IniDocument document(*content);
+  if (insert) {
+    InsertDeviceLine(document, value);
+  } else {
+    RemoveDeviceLine(document, value);
+  }
+  const std::optional<std::string> bytes = document.FileBytes();
+  if (!bytes || !ReplaceFileKeepingAttributes(ini, *bytes)) {
     prompts_.Ask("Error opening system.ini. Backup file is system.tsd.", "File Error");
     return insert ? StepResult::Failed : StepResult::Stopped;
   }
@@ -288,9 +381,9 @@ StepResult Run::RewriteSystemIni(bool insert, const std::string& value) {
   return StepResult::Done;
 }
 
-bool Run::DoRegistry(const std::string& line) {
+Run::After Run::DoRegistry(const std::string& line) {
   auto a = ParseRegDatRemoveAction(line);
-  if (!a) return IntegrityError(), true;
+  if (!a) return IntegrityError(), After::Next;
   const HKEY root = RootKeyNamed(a->root);
   // Protected by the name in the line, or by the name the registry itself gives the key
   // (HKEY_CLASSES_ROOT\CLSID is HKEY_LOCAL_MACHINE\SOFTWARE\Classes\CLSID, a control set
@@ -300,14 +393,17 @@ bool Run::DoRegistry(const std::string& line) {
     const std::string canonical = RegKey::OpenForReading(root, a->subkey).FullName();
     isProtected = !canonical.empty() && IsProtectedKey(canonical);
   }
-  if (isProtected) return Refuse(kProtectedKeyText, a->keyPath, "NOT DONE(Protected):", line), true;
+  if (isProtected) return Refuse(kProtectedKeyText, a->keyPath, "NOT DONE(Protected):", line), After::Next;
   const int answer = Verify("Do you want to REMOVE the '" + a->keyPath + "' key from your Registry file?");
-  if (answer == id::kCancel) return false;
-  if (answer == id::kNo) return Log("NOT DONE:", line), true;
+  if (answer == id::kCancel) return After::EndRun;
+  if (answer == id::kNo) return Log("NOT DONE:", line), After::Next;
   const bool ok = root && !a->subkey.empty() && RegKey::Root(root).DeleteTree(a->subkey);
+  // A key gone already (removed by an earlier line under another of its names, as a
+  // 32-bit view and its twin are one key under Wine) is what the line asks for.
+  if (!ok && root && RegKey::IsMissing(root, a->subkey)) return Log(kAlreadyRemovedLog, line), After::Next;
   if (!ok) prompts_.Ask("Error removing Registry entry. This entry may have already been removed.", a->keyPath);
   Log(ok ? "DONE:" : "NOT DONE(ERROR):", line);
-  return true;
+  return After::Next;
 }
 
 std::string Run::ValueText(const std::string& line, const std::string& original) {
@@ -318,9 +414,9 @@ std::string Run::ValueText(const std::string& line, const std::string& original)
 // A value line changes one value of one key: it deletes no key, so the protected keys do
 // not hold it back (putting back a Run entry or the PATH of the environment is what it is
 // for). It is read from the line as written, since its name and data keep their case.
-bool Run::DoValue(const std::string& original) {
+Run::After Run::DoValue(const std::string& original) {
   const auto a = ParseValueAction(original);
-  if (!a) return IntegrityError(), true;
+  if (!a) return IntegrityError(), After::Next;
   const std::string text = DescribeValueAction(*a, AnsiText);
   const std::string name = DescribeValueName(a->name, AnsiText);
   const std::string data = DescribeValueData(a->data, AnsiText);
@@ -345,8 +441,8 @@ bool Run::DoValue(const std::string& original) {
     }
   }
   const int answer = Verify(question);
-  if (answer == id::kCancel) return false;
-  if (answer == id::kNo) return Log("NOT DONE:", text), true;
+  if (answer == id::kCancel) return After::EndRun;
+  if (answer == id::kNo) return Log("NOT DONE:", text), After::Next;
   bool ok = false;
   if (!a->restore) {
     const RegKey key = root ? RegKey::OpenForValues(root, a->subkey) : RegKey();
@@ -359,7 +455,11 @@ bool Run::DoValue(const std::string& original) {
     if (!ok) prompts_.Ask("Error writing Registry value.", a->keyPath);
   }
   Log(ok ? "DONE:" : "NOT DONE(ERROR):", text);
-  return true;
+  return After::Next;
+}
+
+bool Run::NothingImports(const std::string& dllPath) {
+  return dllScanComplete_ && ReferencesOfDll(host_, host_.State().BackupDirectory, dllPath).empty();
 }
 
 bool Run::InScope(const FileAction& a) {
@@ -384,29 +484,31 @@ bool Run::IsProtectedFolder(const std::string& path) {
   return RemovesProtectedFolder(path, protected_);
 }
 
-bool Run::DoRemoveFile(const std::string& line) {
+Run::After Run::DoRemoveFile(const std::string& line) {
   auto a = ParseRemoveFileAction(line);
-  if (!a || !InScope(*a)) return IntegrityError(), true;
+  if (!a || !InScope(*a)) return IntegrityError(), After::Next;
   const std::string withMarker = a->isDirectory ? a->path + "  (DIR)" : a->path;
   const DWORD attributes = GetFileAttributesA(a->path.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) {
     prompts_.Ask("This file/directory could not be found. It may have already been removed.", a->path);
     Log("NOT DONE(File not found):", line);
-    return true;
+    return After::Next;
   }
   // What is there must be what the line names: a folder for a "(DIR)" line, and no file
   // whose own name is the line's (a file "KEEP  (DIR)" is written like the folder KEEP);
   // a file for any other line.
   const bool isFolder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-  if (a->isDirectory && !isFolder) return Refuse(kNotADirectoryText, withMarker, "NOT DONE(Not a directory):", line), true;
+  if (a->isDirectory && !isFolder) return Refuse(kNotADirectoryText, withMarker, "NOT DONE(Not a directory):", line), After::Next;
   if (a->isDirectory && PathExists(withMarker))
-    return Refuse(kAmbiguousText, withMarker, "NOT DONE(Ambiguous name):", line), true;
-  if (!a->isDirectory && isFolder) return Refuse(kNotAFileText, a->path, "NOT DONE(Not a file):", line), true;
-  if (IsProtectedFolder(a->path)) return Refuse(kProtectedFolderText, withMarker, "NOT DONE(Protected):", line), true;
+    return Refuse(kAmbiguousText, withMarker, "NOT DONE(Ambiguous name):", line), After::Next;
+  if (!a->isDirectory && isFolder) return Refuse(kNotAFileText, a->path, "NOT DONE(Not a file):", line), After::Next;
+  if (IsProtectedFolder(a->path)) return Refuse(kProtectedFolderText, withMarker, "NOT DONE(Protected):", line), After::Next;
 
   int answer = id::kYes;
-  if (dllCheck_ && ContainsNoCase(withMarker, ".DLL")) {
-    // The DLL Dependencies dialog is the question for a DLL whenever the check is on.
+  if (dllCheck_ && ContainsNoCase(withMarker, ".DLL") && (verify_ || !NothingImports(a->path))) {
+    // The DLL Dependencies dialog is the question for a DLL while the check is on: with
+    // verify off, only when there is something to decide (a program imports it, or the
+    // scan did not finish).
     answer = env_.askDll ? env_.askDll(a->path) : id::kNo;
     if (answer == id::kCancel) {
       if (env_.moveBack) env_.moveBack();
@@ -416,27 +518,27 @@ bool Run::DoRemoveFile(const std::string& line) {
     answer = prompts_.Ask("Do you want to DELETE the file/directory '" + withMarker + "'?", kVerifyCaption,
                           mb::kYesNoCancel);
   }
-  if (answer == id::kCancel) return false;
-  if (answer == id::kNo) return Log("NOT DONE:", line), true;
+  if (answer == id::kCancel) return After::EndRun;
+  if (answer == id::kNo) return Log("NOT DONE:", line), After::Next;
   // Each outcome is logged once it is known.
   if (a->isDirectory) {
     const int sure = prompts_.Ask(
         "This directory, all its files and all sub-directories and their files will be removed.\n Are you sure?",
         withMarker, mb::kYesNoCancel);
-    if (sure == id::kCancel) return false;
-    if (sure == id::kNo) return Log("NOT DONE:", line), true;
+    if (sure == id::kCancel) return After::EndRun;
+    if (sure == id::kNo) return Log("NOT DONE:", line), After::Next;
     Log(RemoveTree(a->path) ? "DONE:" : "NOT DONE(ERROR):", line);
-    return true;
+    return After::Next;
   }
   if (CanWriteFile(a->path)) DeleteToRecycleBin(a->path);
   if (PathExists(a->path)) {
     prompts_.Ask(kInUseText, a->path);
     Log("NOT DONE(ERROR):", line);
     LogText(kInUseLogLine);
-    return true;
+    return After::Next;
   }
   Log("DONE:", line);
-  return true;
+  return After::Next;
 }
 
 // True when the folder is gone. Links inside the tree (junctions, symbolic links) are

@@ -4,6 +4,7 @@
 #include "cli/logic/cli_json.h"
 #include "cli/logic/report_summary.h"
 #include "cli/logic/undo_logic.h"
+#include "compare/logic/compare_text.h"
 
 namespace tessary::cli {
 namespace {
@@ -74,6 +75,17 @@ const std::vector<std::string> kFull = {
     "* * Windows Paging (swap) file located on this drive (C:) ",
     "- - - - -",
 };
+
+// A finding in a repeated INI section is reported without an action, and says why.
+TEST(ReportSummaryTest, AFindingInARepeatedSectionHasNoAction) {
+  const ReportSummary r = ReadReport(Crlf({"Tessary configuration file comparison file.", "C:\\B\\X.TSC",
+                                           "====================", "WIN.INI", "[Dup]", "ADDED: c=3",
+                                           kRepeatedSectionNote}));
+  ASSERT_EQ(r.sections.size(), 1u);
+  ASSERT_EQ(r.sections[0].findings.size(), 1u);
+  EXPECT_TRUE(r.sections[0].findings[0].noAction);
+  EXPECT_TRUE(r.sections[0].notes.empty());
+}
 
 TEST(ReportSummaryTest, AFullReportGivesEverySectionAndFinding) {
   const ReportSummary r = ReadReport(Crlf(kFull));

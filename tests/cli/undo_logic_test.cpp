@@ -63,6 +63,11 @@ TEST(UndoLogicTest, OutcomesFollowTheLogBlockInOrder) {
   const auto declined = OutcomesFromLog("NOT DONE:" + kEntries[4] + "\r\n", kEntries, {false, false, false, false, true});
   EXPECT_EQ(declined[4].status, "notDone");
   EXPECT_EQ(declined[4].reason, "declined");
+  // A registry key gone before its line: done, with the reason the log gives.
+  const auto gone = OutcomesFromLog("DONE(Already removed):" + kEntries[4] + "\r\n", kEntries,
+                                    {false, false, false, false, true});
+  EXPECT_EQ(gone[4].status, "done");
+  EXPECT_EQ(gone[4].reason, "Already removed");
 }
 
 std::string Report(const std::vector<std::string>& lines) {

@@ -331,6 +331,49 @@ TEST_F(SectionTest, IniFindingsInASectionNamedWithABracketNeverNameAnotherSectio
   EXPECT_EQ(report.find("DELETED"), std::string::npos) << report;
 }
 
+// A file with a byte-order mark is read as the system reads it (the mark is no part of
+// the first line); an entry of a repeated section, which the system's reader never reads,
+// is reported when the other file holds it in no section of that name, with a note why
+// no action undoes it.
+TEST_F(SectionTest, IniFilesWithAMarkAndRepeatedSectionsAreCompared) {
+  const auto utf16 = [](const std::string& ascii) {
+    std::string out = "\xFF\xFE";
+    for (char c : ascii) out += std::string{c, '\0'};
+    return out;
+  };
+  const std::string bom = "\xEF\xBB\xBF";
+  const std::string added = std::string(kWinIniHeading) + "[TessA]\r\nADDED: run=C:\\evil.exe\r\n" + kDeletedHeading +
+                            "No Deleted lines found.\r\n";
+  const std::string removeAction = "REMOVE:run=C:\\evil.exe>FROM:WIN.INI[TessA]\r\n";
+  struct Case {
+    const char* name;
+    std::string current, backup, report, actions;
+  };
+  const Case cases[] = {
+      {"UTF-8 mark", bom + "[TessA]\r\nk=1\r\nrun=C:\\evil.exe\r\n", bom + "[TessA]\r\nk=1\r\n", added,
+       removeAction},
+      {"UTF-16", utf16("[TessA]\r\nk=1\r\nrun=C:\\evil.exe\r\n"), utf16("[TessA]\r\nk=1\r\n"), added, removeAction},
+      {"mark added", bom + "[TessA]\r\nk=1\r\nrun=C:\\evil.exe\r\n", "[TessA]\r\nk=1\r\n", added, removeAction},
+      {"repeated section", "[Dup]\r\na=1\r\n[Mid]\r\n[Dup]\r\nb=2\r\nc=3\r\n", "[Dup]\r\na=1\r\n[Mid]\r\n[Dup]\r\nb=2\r\n",
+       std::string(kWinIniHeading) + "[Dup]\r\nADDED: c=3\r\n" + kRepeatedSectionNote + "\r\n" + kDeletedHeading +
+           "No Deleted lines found.\r\n",
+       ""},
+      {"repeated section, deleted", "[Dup]\r\na=1\r\n[Dup]\r\n", "[Dup]\r\na=1\r\n[Dup]\r\nb=2\r\n",
+       std::string(kWinIniHeading) + "No Added or Changed lines found.\r\n" + kDeletedHeading +
+           "[Dup]\r\nDELETED: b=2\r\n" + kRepeatedSectionNote + "\r\n",
+       ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    WriteBytes(run.reportPath, "");
+    WriteBytes(run.actionPath, "");
+    Ini("win.ini", "win", c.current, c.backup);
+    EXPECT_EQ(CompareIniFiles(run), SectionResult::Done);
+    EXPECT_EQ(Report(), c.report);
+    EXPECT_EQ(Actions(), c.actions);
+  }
+}
+
 TEST_F(SectionTest, IniMissingCurrentFileAndCancellation) {
   WriteBytes(backupDir + "\\win.tsb", "[TessA]\r\nK=1\r\n");
   const std::string current = winDir + "\\win.ini";

@@ -93,6 +93,66 @@ TEST(IniDocument, EditsChangeOnlyTheirOwnLines) {
   EXPECT_EQ(empty.text(), "[A]\r\nj=2\r\n");
 }
 
+std::string Utf16(std::u16string_view units, bool bigEndian = false) {
+  std::string out;
+  for (char16_t u : units) {
+    const char high = static_cast<char>(u >> 8), low = static_cast<char>(u & 0xFF);
+    out += bigEndian ? high : low;
+    out += bigEndian ? low : high;
+  }
+  return out;
+}
+
+// A file with a byte-order mark is read and written as the system's profile functions
+// do: the mark is no part of the first line, and an edit goes back in the file's own
+// encoding, mark included. Bytes read and written back unchanged are the same bytes,
+// even those UTF-16 cannot read whole (a lone surrogate, an odd last byte).
+TEST(IniDocument, FilesWithAByteOrderMarkKeepTheirEncoding) {
+  struct Case {
+    const char* name;
+    std::string bytes;
+    IniEncoding encoding;
+    std::string text, edited;  // the text read, the file's bytes after the edit
+  };
+  const Case cases[] = {
+      {"UTF-8", "\xEF\xBB\xBF[A]\r\nk=caf\xC3\xA9\r\n", IniEncoding::Utf8WithMark, "[A]\r\nk=caf\xC3\xA9\r\n",
+       "\xEF\xBB\xBF[A]\r\nk=caf\xC3\xA9\r\nn=\xC3\xA9\r\n"},
+      {"UTF-16LE", Utf16(u"\xFEFF[A]\r\nk=caf\x00E9\xD83D\xDE00\r\n"), IniEncoding::Utf16Le,
+       "[A]\r\nk=caf\xC3\xA9\xF0\x9F\x98\x80\r\n", Utf16(u"\xFEFF[A]\r\nk=caf\x00E9\xD83D\xDE00\r\nn=\x00E9\r\n")},
+      {"UTF-16BE", Utf16(u"\xFEFF[A]\nk=1\n", true), IniEncoding::Utf16Be, "[A]\nk=1\n",
+       Utf16(u"\xFEFF[A]\nk=1\nn=\x00E9\n", true)},
+      {"UTF-16, lone surrogate, odd byte", Utf16(u"\xFEFF[A]\r\nk=\xD800x\r\n") + "\x01", IniEncoding::Utf16Le,
+       "[A]\r\nk=\xED\xA0\x80x\r\n", Utf16(u"\xFEFF[A]\r\nk=\xD800x\r\nn=\x00E9\r\n") + "\x01"},
+      {"no mark", "[A]\r\nk=caf\xE9\r\n", IniEncoding::Plain, "[A]\r\nk=caf\xE9\r\n",
+       "[A]\r\nk=caf\xE9\r\nn=\xC3\xA9\r\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    IniDocument ini(c.bytes);
+    EXPECT_EQ(ini.encoding(), c.encoding);
+    EXPECT_EQ(ini.text(), c.text);
+    EXPECT_EQ(ini.Sections(), std::vector<std::string>{"A"});
+    EXPECT_EQ(ini.FileBytes(), c.bytes);
+    EXPECT_TRUE(ini.Set("A", "n", "\xC3\xA9"));
+    EXPECT_EQ(ini.FileBytes(), c.edited);
+  }
+  // Text that is not UTF-8 is never written into a UTF-16 file.
+  IniDocument wide(Utf16(u"\xFEFF[A]\r\n"));
+  EXPECT_TRUE(wide.Set("A", "k", "caf\xE9"));
+  EXPECT_EQ(wide.FileBytes(), std::nullopt);
+}
+
+// Of a name repeated in a section, the entry whose value is named goes (any case, one
+// pair of quotes removed); nothing goes when no entry holds the value.
+TEST(IniDocument, DeletesTheEntryWhoseValueMatches) {
+  IniDocument ini("[A]\r\nk=1\r\nk=\"Two\"\r\nz=3\r\nk=two\r\n[B]\r\nk=2\r\n");
+  EXPECT_TRUE(ini.DeleteEntryWithValue("a", "K", "TWO", false));
+  EXPECT_EQ(ini.text(), "[A]\r\nk=1\r\nz=3\r\nk=two\r\n[B]\r\nk=2\r\n");
+  EXPECT_FALSE(ini.DeleteEntryWithValue("A", "k", "4", false));
+  EXPECT_TRUE(ini.DeleteEntryWithValue("A", "k", "1", true));
+  EXPECT_EQ(ini.text(), "[A]\r\nz=3\r\nk=two\r\n[B]\r\nk=2\r\n");
+}
+
 TEST(Utf8, TellsWellFormedText) {
   EXPECT_TRUE(IsValidUtf8("plain ASCII"));
   EXPECT_TRUE(IsValidUtf8("caf\xC3\xA9 \xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x98\x80"));

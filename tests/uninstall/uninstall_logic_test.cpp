@@ -67,17 +67,48 @@ TEST(DllMatching, ScanComparesOverModuleLengthDialogOverBaseLength) {
   EXPECT_EQ(DllBaseOfPath("C:\\WINDOWS\\SYSTEM\\MYLIB.DLL"), "MYLIB");
 }
 
+// system.ini's lines ended by `eol`, the rewrite made on them, and the text it leaves.
+std::string Lines(const std::vector<std::string>& lines, const std::string& eol = "\r\n") {
+  std::string text;
+  for (const std::string& line : lines) text += line + eol;
+  return text;
+}
+std::string Inserted(const std::string& text, const std::string& value) {
+  IniDocument ini(text);
+  InsertDeviceLine(ini, value);
+  return ini.text();
+}
+std::string Removed(const std::string& text, const std::string& value) {
+  IniDocument ini(text);
+  RemoveDeviceLine(ini, value);
+  return ini.text();
+}
+
 TEST(DeviceLines, InsertAfterEveryHeaderRemoveInFirstSectionOnly) {
   const std::vector<std::string> ini{"[boot]", "a=1", "[386Enh]", "x=1", "[386enh] ", "device=v.386"};
-  EXPECT_EQ(InsertDeviceLine(ini, "NEW.386"),
-            (std::vector<std::string>{"[boot]", "a=1", "[386Enh]", "device=NEW.386", "x=1", "[386enh] ",
-                                      "device=NEW.386", "device=v.386"}));
+  EXPECT_EQ(Inserted(Lines(ini), "NEW.386"), Lines({"[boot]", "a=1", "[386Enh]", "device=NEW.386", "x=1", "[386enh] ",
+                                                    "device=NEW.386", "device=v.386"}));
   const std::vector<std::string> two{"[386Enh]", "DEVICE=V.386", "x=1", "device=v.386", "[other]", "device=v.386",
                                      "[386Enh]", "device=v.386"};
-  EXPECT_EQ(RemoveDeviceLine(two, "V.386"),
-            (std::vector<std::string>{"[386Enh]", "x=1", "[other]", "device=v.386", "[386Enh]", "device=v.386"}));
+  EXPECT_EQ(Removed(Lines(two), "V.386"),
+            Lines({"[386Enh]", "x=1", "[other]", "device=v.386", "[386Enh]", "device=v.386"}));
   EXPECT_EQ(SplitTextLines("a\r\nb\nc"), (std::vector<std::string>{"a", "b", "c"}));
   EXPECT_EQ(JoinTextLines({"a", ""}), "a\r\n\r\n");
+}
+
+// The rewrite keeps the file's own line ends, whichever they are, and every line it
+// does not touch; a header that ends the file without a line end gets one.
+TEST(DeviceLines, KeepTheFilesLineEnds) {
+  for (const std::string eol : {"\r\n", "\n", "\r"}) {
+    SCOPED_TRACE(eol == "\r" ? "CR" : eol == "\n" ? "LF" : "CR LF");
+    const std::string before = Lines({"[boot]", "shell=x", "[386Enh]", "device=OLD.386", "a=1"}, eol);
+    EXPECT_EQ(Removed(before, "OLD.386"), Lines({"[boot]", "shell=x", "[386Enh]", "a=1"}, eol));
+    EXPECT_EQ(Inserted(before, "NEW.386"),
+              Lines({"[boot]", "shell=x", "[386Enh]", "device=NEW.386", "device=OLD.386", "a=1"}, eol));
+    EXPECT_EQ(Inserted("[boot]" + eol + "[386Enh]", "N.386"), "[boot]" + eol + "[386Enh]" + eol + "device=N.386" + eol);
+  }
+  // Each line keeps its own end in a file of mixed ends; the new line ends as its header.
+  EXPECT_EQ(Inserted("[boot]\r[386Enh]\n\nx=1\r\n", "N.386"), "[boot]\r[386Enh]\ndevice=N.386\n\nx=1\r\n");
 }
 
 TEST(DeviceLines, AreFoundAsTheSystemReadsThem) {
@@ -85,11 +116,10 @@ TEST(DeviceLines, AreFoundAsTheSystemReadsThem) {
   // device=x.386 of section 386Enh; undoing it must find that same line.
   const std::vector<std::string> ini{" [386Enh] ; drivers", "  device = x.386 ", "Device=\"x.386\"", "devices=x.386",
                                      "device=x.3861", "[ boot", "device=x.386", "[boot]", "device=x.386"};
-  EXPECT_EQ(RemoveDeviceLine(ini, "X.386"),
-            (std::vector<std::string>{" [386Enh] ; drivers", "devices=x.386", "device=x.3861", "[ boot", "[boot]",
-                                      "device=x.386"}));
-  EXPECT_EQ(InsertDeviceLine({"\t[386enh]  ", "a=1", "[386enh]x"}, "N.386"),
-            (std::vector<std::string>{"\t[386enh]  ", "device=N.386", "a=1", "[386enh]x", "device=N.386"}));
+  EXPECT_EQ(Removed(Lines(ini), "X.386"), Lines({" [386Enh] ; drivers", "devices=x.386", "device=x.3861", "[ boot",
+                                                 "[boot]", "device=x.386"}));
+  EXPECT_EQ(Inserted(Lines({"\t[386enh]  ", "a=1", "[386enh]x"}), "N.386"),
+            Lines({"\t[386enh]  ", "device=N.386", "a=1", "[386enh]x", "device=N.386"}));
 }
 
 TEST(LogHeader, PadsTheHourWithABlank) {

@@ -73,13 +73,13 @@ TEST_F(UninstallRunTest, VerifyOffRunsEveryActionAndAppendsBlocks) {
       "REMOVEFILE:NEW.DLL>FROM:" + dir.path(),
   };
   host.prompter.Answer(id::kYes).Answer(id::kNo);
-  dllAnswer = id::kYes;  // the DLL dialog asks even with verify off
+  dllAnswer = id::kNo;  // with verify off, no dialog for a DLL that nothing imports
   EXPECT_EQ(RunAll(lines), RunOutcome::CloseOk);
   EXPECT_EQ(ProfileReadFull(Ini("win.ini"), "TESSARYTEST", "OLDKEY", "?"), "A=B");
   EXPECT_EQ(ProfileReadFull(Ini("win.ini"), "TESSARYTEST", "LOAD", "?"), "");  // a single blank, trimmed on read
   EXPECT_FALSE(PathExists(file));
   EXPECT_TRUE(FileExists(win + "\\win.uib"));
-  EXPECT_TRUE(FileExists(win + "\\system.uib"));
+  EXPECT_FALSE(FileExists(win + "\\system.uib"));  // no line edits system.ini
   std::string block = std::string(kHeader) + "DONE:" + lines[0] + "\r\nDONE:" + lines[1] + "\r\nDONE:" + lines[2] +
                       "\r\n";
   EXPECT_EQ(Log(), block);
@@ -92,7 +92,7 @@ TEST_F(UninstallRunTest, VerifyOffRunsEveryActionAndAppendsBlocks) {
   EXPECT_EQ(RunAll({lines[2]}), RunOutcome::CloseOk);
   EXPECT_EQ(Log(), block + kHeader + "NOT DONE(File not found):" + lines[2] + "\r\n");
   EXPECT_EQ(logToShow, backupDir + "\\X.log");
-  EXPECT_EQ(dllAsked, std::vector<std::string>{file});  // not asked for a DLL that is gone
+  EXPECT_TRUE(dllAsked.empty());  // nothing imports it, nor is asked about a DLL that is gone
 }
 
 TEST_F(UninstallRunTest, VerifyAnswersUnselectedEntriesAndSectionRemoval) {
@@ -213,15 +213,19 @@ TEST_F(UninstallRunTest, RegistryKeysAreDeletedWithTheirSubkeys) {
   test::TempRegKey key;
   key.Create("App\\Sub\\Deeper");
   const std::string line = "REG_DAT_REMOVE:HKEY_CURRENT_USER\\" + key.path() + "\\APP>FROM:REG.DAT";
-  host.prompter.Answer(id::kYes).Answer(id::kOk).Answer(id::kNo);
-  RunAll({line, "REG_DAT_REMOVE:HKEY_CURRENT_USER\\" + key.path() + "\\NONE>FROM:REG.DAT"});
-  EXPECT_EQ(Log(), std::string(kHeader) + "DONE:" + line + "\r\nNOT DONE(ERROR):REG_DAT_REMOVE:HKEY_CURRENT_USER\\" +
-                       key.path() + "\\NONE>FROM:REG.DAT\r\n");
+  // The key again under another name (a 32-bit view and its twin are one key under
+  // Wine), and a key that is not there: gone already, which is what the lines ask for.
+  const std::string twin = "REG_DAT_REMOVE:HKEY_CURRENT_USER\\" + key.path() + "\\App>FROM:REG.DAT";
+  const std::string none = "REG_DAT_REMOVE:HKEY_CURRENT_USER\\" + key.path() + "\\NONE>FROM:REG.DAT";
+  host.prompter.Answer(id::kYes).Answer(id::kNo);
+  RunAll({line, twin, none});
+  EXPECT_EQ(Log(), std::string(kHeader) + "DONE:" + line + "\r\nDONE(Already removed):" + twin +
+                       "\r\nDONE(Already removed):" + none + "\r\n");
+  EXPECT_EQ(Captions(), (std::vector<std::string>{"No verify uninstall", "Uninstall Complete"}));
   HKEY h = nullptr;
   EXPECT_NE(RegOpenKeyExA(HKEY_CURRENT_USER, (key.path() + "\\App").c_str(), 0, KEY_READ, &h), ERROR_SUCCESS);
 
   // A trailing backslash names no key: nothing below the parent is touched.
-  EXPECT_EQ(host.prompter.boxes[1].text, "Error removing Registry entry. This entry may have already been removed.");
   key.Create("Keep\\Sub");
   host.prompter.boxes.clear();
   host.prompter.Answer(id::kYes).Answer(id::kOk).Answer(id::kNo);
@@ -690,6 +694,86 @@ TEST_F(UninstallRunTest, IniEditsKeepTheIniFilesOwnBytes) {
             "SLANGUAGE=FRA\r\n");
 }
 
+// An INI edit leaves the file as the system reads and writes it: in its own encoding
+// (a byte-order mark kept, UTF-16 kept), with its own line ends, and of a name repeated
+// in a section REMOVE takes the entry whose value it names.
+TEST_F(UninstallRunTest, IniEditsKeepEachFilesEncodingAndLineEnds) {
+  const auto utf16 = [](const std::string& ascii) {
+    std::string out = "\xFF\xFE";
+    for (char c : ascii) out += std::string{c, '\0'};
+    return out;
+  };
+  const std::string bom = "\xEF\xBB\xBF";
+  const std::string before = "[TessW]\r\nload=new.exe\r\nrun=C:\\evil.exe\r\n";
+  const std::string after = "[TessW]\r\nload=OLD.EXE\r\nKEPT=1\r\n";
+  const std::vector<std::string> winLines{"CHANGE:LOAD=NEW.EXE>TO:OLD.EXE>IN:WIN.INI[TESSW]",
+                                          "ADD:KEPT=1>TO:WIN.INI[TESSW]",
+                                          "REMOVE:RUN=C:\\EVIL.EXE>FROM:WIN.INI[TESSW]"};
+  const auto system = [](const std::string& eol, const std::string& device) {
+    return "[boot]" + eol + "shell=x" + eol + "[386Enh]" + eol + device + eol + "a=1" + eol;
+  };
+  const std::vector<std::string> deviceLines{"REMOVE:DEVICE=OLD.386>FROM:SYSTEM.INI[386ENH]",
+                                             "ADD:DEVICE=NEW.386>TO:SYSTEM.INI[386ENH]"};
+  struct Case {
+    const char* name;
+    const char* file;
+    std::string before, after;
+    std::vector<std::string> lines;
+    const char *section, *key, *value;  // what the system's own reader finds afterwards
+  };
+  const Case cases[] = {
+      {"UTF-8 mark", "win.ini", bom + before, bom + after, winLines, "TessW", "kept", "1"},
+      {"UTF-16", "win.ini", utf16(before), utf16(after), winLines, "TessW", "load", "OLD.EXE"},
+      {"repeated key", "win.ini", "[TessW]\r\nload=new.exe\r\nrun=1\r\nrun=C:\\evil.exe\r\nz=3\r\n",
+       "[TessW]\r\nload=OLD.EXE\r\nrun=1\r\nz=3\r\nKEPT=1\r\n", winLines, "TessW", "run", "1"},
+      {"device=, LF", "system.ini", system("\n", "device=OLD.386"), system("\n", "device=NEW.386"), deviceLines,
+       "386Enh", "device", "NEW.386"},
+      {"device=, CR", "system.ini", system("\r", "device=OLD.386"), system("\r", "device=NEW.386"), deviceLines,
+       "386Enh", "device", "NEW.386"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    WriteBytes(Ini(c.file), c.before);
+    DeleteFileA((backupDir + "\\X.log").c_str());
+    host.prompter.Answer(id::kYes).Answer(id::kNo);
+    RunAll(c.lines);
+    EXPECT_EQ(ReadBytes(Ini(c.file)), c.after);
+    EXPECT_EQ(Log().find("NOT DONE"), std::string::npos) << Log();
+    ProfileFlush(Ini(c.file));
+    char read[64] = "";
+    GetPrivateProfileStringA(c.section, c.key, "<absent>", read, sizeof read, Ini(c.file).c_str());
+    EXPECT_STREQ(read, c.value);
+  }
+}
+
+// A safety copy (.uib) is made of each INI file a selected line edits, and of no other.
+TEST_F(UninstallRunTest, SafetyCopiesAreMadeOnlyOfTheFilesTheRunEdits) {
+  const std::string file = "REMOVEFILE:F.TXT>FROM:" + dir.path();
+  struct Case {
+    std::vector<std::string> lines;
+    std::vector<bool> selected;
+    std::vector<std::string> copies;
+  };
+  const Case cases[] = {
+      {{file}, {true}, {}},
+      {{"ADD:B=2>TO:WIN.INI[KEEP]", file}, {false, true}, {}},
+      {{"ADD:B=2>TO:WIN.INI[KEEP]"}, {true}, {"win.uib"}},
+      {{"REMOVE:X=1>FROM:SYSTEM.INI[KEEP]", "CHANGE:A=1>TO:2>IN:PROTOCOL.INI[KEEP]"}, {true, true},
+       {"system.uib", "protocol.uib"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.lines[0]);
+    WriteBytes(dir / "F.TXT", "x");
+    for (const char* copy : {"win.uib", "system.uib", "protocol.uib"}) DeleteFileA(Ini(copy).c_str());
+    host.prompter.Answer(id::kYes).Answer(id::kNo);
+    RunAll(c.lines, c.selected);
+    std::vector<std::string> made;
+    for (const char* copy : {"win.uib", "system.uib", "protocol.uib"})
+      if (FileExists(Ini(copy))) made.push_back(copy);
+    EXPECT_EQ(made, c.copies);
+  }
+}
+
 // An entry value holding ">" comes back whole.
 TEST_F(UninstallRunTest, ValuesWithGreaterThanAreRestoredWhole) {
   WriteBytes(Ini("win.ini"), "[Keep]\r\nRun=new\r\n");
@@ -707,15 +791,24 @@ TEST_F(UninstallRunTest, ValuesWithGreaterThanAreRestoredWhole) {
   EXPECT_EQ(ProfileReadFull(Ini("win.ini"), "Keep", "Run", "?"), "old > x");
 }
 
-// The DLL Dependencies dialog is shown whenever the check is on, verify or not.
-TEST_F(UninstallRunTest, DllCheckAsksEvenWithVerifyOff) {
+std::string NeImporting(const std::string& module);
+
+// With verify off, the DLL Dependencies dialog is shown for a DLL only when there is
+// something to decide: a program imports it. A DLL nothing imports goes unasked.
+TEST_F(UninstallRunTest, DllCheckAsksWithVerifyOffOnlyForADllInUse) {
+  const std::string root = dir.MakeDir("DRIVE") + "\\";
+  WriteBytes(dir / "DRIVE\\USES.EXE", NeImporting("MYLIB"));
+  scanRoots = {root};
   WriteBytes(dir / "MYLIB.DLL", "x");
-  const std::string line = "REMOVEFILE:MYLIB.DLL>FROM:" + dir.path();
+  WriteBytes(dir / "FREE.DLL", "x");
+  const std::vector<std::string> lines{"REMOVEFILE:MYLIB.DLL>FROM:" + dir.path(),
+                                       "REMOVEFILE:FREE.DLL>FROM:" + dir.path()};
   host.prompter.Answer(id::kYes).Answer(id::kNo);
-  RunAll({line});
+  RunAll(lines);
   EXPECT_EQ(dllAsked, (std::vector<std::string>{dir / "MYLIB.DLL"}));
   EXPECT_TRUE(FileExists(dir / "MYLIB.DLL"));
-  EXPECT_EQ(Log(), std::string(kHeader) + "NOT DONE:" + line + "\r\n");
+  EXPECT_FALSE(PathExists(dir / "FREE.DLL"));
+  EXPECT_EQ(Log(), std::string(kHeader) + "NOT DONE:" + lines[0] + "\r\nDONE:" + lines[1] + "\r\n");
 }
 
 // The log tells what happened: a declined tree and a file that would not go are not done.
@@ -864,7 +957,7 @@ TEST(DllScanRoots, StopAtTheFirstMissingDriveAndSkipNonLocalOnes) {
 TEST_F(UninstallRunTest, MissingSystemIniStopsBeforeAnything) {
   DeleteFileA(Ini("system.ini").c_str());
   host.prompter.Answer(id::kOk);
-  EXPECT_EQ(RunAll({"ADD:B=2>TO:WIN.INI[KEEP]"}), RunOutcome::Stay);
+  EXPECT_EQ(RunAll({"ADD:B=2>TO:WIN.INI[KEEP]", "ADD:C=3>TO:SYSTEM.INI[KEEP]"}), RunOutcome::Stay);
   EXPECT_EQ(host.prompter.boxes[0].caption, Ini("system.ini"));
   EXPECT_EQ(host.prompter.boxes[0].text,
             "Error copying file.\nMake sure there is enough disk space, and that this file has not been deleted.");

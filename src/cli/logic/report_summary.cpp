@@ -195,7 +195,7 @@ class Reader {
         line == "No Added or Changed lines found." || line == "No Deleted lines found.")
       return;
     if (line == "Lines Deleted (or ignored with ';'):") return;
-    if (line == kNoActionNote) {
+    if (line == kNoActionNote || line == kRepeatedSectionNote) {
       if (!Current().findings.empty()) Current().findings.back().noAction = true;
       return;
     }

@@ -64,6 +64,11 @@ std::vector<ActionOutcome> OutcomesFromLog(std::string_view logBlock, const std:
   ForEachLine(logBlock, [&](std::string_view line) {
     if (line.substr(0, 5) == "DONE:") {
       logged.push_back({"done", "", std::string(line.substr(5))});
+    } else if (line.substr(0, 5) == "DONE(") {
+      // Done with a reason: "DONE(Already removed):" for a key that was gone already.
+      const std::size_t close = line.find("):");
+      if (close == std::string_view::npos) return;
+      logged.push_back({"done", std::string(line.substr(5, close - 5)), std::string(line.substr(close + 2))});
     } else if (line.substr(0, 9) == "NOT DONE:") {
       logged.push_back({"notDone", "declined", std::string(line.substr(9))});
     } else if (line.substr(0, 9) == "NOT DONE(") {

@@ -33,7 +33,7 @@ ActionTarget DescribeAction(std::string_view line);
 // What became of one chosen action, from the log block the run appended.
 struct ActionOutcome {
   std::string status;  // "done", "notDone", "notReached" (no log line: refused as an integrity error or the run stopped first)
-  std::string reason;  // "NOT DONE(reason):" gives the reason; "NOT DONE:" gives "declined"
+  std::string reason;  // "NOT DONE(reason):" and "DONE(reason):" give the reason; "NOT DONE:" gives "declined"
 };
 
 // The log block's lines in order matched to the chosen entries in order: each chosen

@@ -40,6 +40,12 @@ bool UninstallCanReach(std::string_view path);
 // The report line after a finding whose path is longer than that: reported, no action.
 inline constexpr const char* kLongPathNote =
     "-- No uninstall action: its path is longer than the 259 characters Uninstall can act on.";
+// The report line after a finding in a second section of a name in an INI file: the
+// system's INI reader reads only the first section of a name, and an uninstall action
+// edits only that one, so none is written.
+inline constexpr const char* kRepeatedSectionNote =
+    "-- No uninstall action: the entry is in a repeated section, which Windows does not read and an uninstall "
+    "cannot reach.";
 
 // The report line of a registry key or directory entry whose name holds a character
 // that a line of a backup or report file cannot carry (a line break, a NUL, ...): the

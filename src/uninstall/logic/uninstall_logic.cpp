@@ -3,7 +3,6 @@
 #include <cstdio>
 
 #include "platform/ascii.h"
-#include "platform/ini_text.h"
 #include "platform/text_lines.h"
 
 namespace tessary {
@@ -56,52 +55,15 @@ std::string DllBaseOfPath(const std::string& dllPath) {
   return slash == std::string::npos ? base : base.substr(slash + 1);
 }
 
-namespace {
-
 // Lines are taken as the system's INI reader takes them, so the rewrite finds the very
 // section headers and device= entries that Compare read (blanks, comments after the
 // bracket, quotes around the value).
-bool Is386EnhHeader(const std::string& line) {
-  const IniLine ini = ClassifyIniLine(line);
-  return ini.kind == IniLine::Kind::Section && EqualsNoCase(ini.name, "386enh");
+void InsertDeviceLine(IniDocument& systemIni, const std::string& value) {
+  systemIni.InsertAfterHeaders("386enh", "device=" + value);
 }
 
-bool IsSectionHeader(const std::string& line) { return ClassifyIniLine(line).kind == IniLine::Kind::Section; }
-
-bool IsDeviceEntry(const std::string& line, const std::string& value) {
-  const IniLine ini = ClassifyIniLine(line);
-  return ini.kind == IniLine::Kind::Key && EqualsNoCase(ini.key, "device") &&
-         EqualsNoCase(WithoutIniQuotes(ini.value), value);
-}
-
-}  // namespace
-
-std::vector<std::string> InsertDeviceLine(const std::vector<std::string>& lines, const std::string& value) {
-  std::vector<std::string> out;
-  out.reserve(lines.size() + 2);
-  for (const auto& line : lines) {
-    out.push_back(line);
-    if (Is386EnhHeader(line)) out.push_back("device=" + value);
-  }
-  return out;
-}
-
-std::vector<std::string> RemoveDeviceLine(const std::vector<std::string>& lines, const std::string& value) {
-  std::vector<std::string> out;
-  std::size_t i = 0;
-  for (; i < lines.size(); ++i) {
-    out.push_back(lines[i]);
-    if (Is386EnhHeader(lines[i])) {
-      ++i;
-      break;
-    }
-  }
-  for (; i < lines.size(); ++i) {
-    if (IsSectionHeader(lines[i])) break;
-    if (!IsDeviceEntry(lines[i], value)) out.push_back(lines[i]);
-  }
-  for (; i < lines.size(); ++i) out.push_back(lines[i]);
-  return out;
+void RemoveDeviceLine(IniDocument& systemIni, const std::string& value) {
+  systemIni.DeleteEntryWithValue("386enh", "device", value, true);
 }
 
 std::vector<std::string> SplitTextLines(const std::string& text) {

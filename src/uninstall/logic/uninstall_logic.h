@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/seams.h"
+#include "platform/ini_document.h"
 
 namespace tessary {
 
@@ -31,13 +32,13 @@ std::string ReferencingPathOf(const std::string& line, const std::string& dllBas
 // The base name of a DLL path: after the last backslash, without the last four characters.
 std::string DllBaseOfPath(const std::string& dllPath);
 
-// system.ini lines (without line ends) with "device=value" inserted after every
-// [386enh] section header (ignoring case). Headers and entries are recognised as the
-// system's INI reader recognises them (platform/ini_text.h).
-std::vector<std::string> InsertDeviceLine(const std::vector<std::string>& lines, const std::string& value);
-// system.ini lines without every device=value entry (ignoring case, however blanked or
-// quoted) of the first [386enh] section; the next section header ends that section.
-std::vector<std::string> RemoveDeviceLine(const std::vector<std::string>& lines, const std::string& value);
+// system.ini with "device=value" inserted after every [386enh] section header (ignoring
+// case), each new line ended as the file's lines are. Headers and entries are recognised
+// as the system's INI reader recognises them (platform/ini_document.h).
+void InsertDeviceLine(IniDocument& systemIni, const std::string& value);
+// system.ini without every device=value entry (ignoring case, however blanked or quoted)
+// of the first [386enh] section; every other byte stays.
+void RemoveDeviceLine(IniDocument& systemIni, const std::string& value);
 
 // Text split at line ends (LF or CR LF); a final line without a line end is kept.
 std::vector<std::string> SplitTextLines(const std::string& text);

@@ -450,6 +450,22 @@ TEST_F(CliUndoTest, BadInputIsRefusedWithNothingChanged) {
   ExpectUnchanged("LONE");
 }
 
+// An older action file's REMOVEFILE line, in the machine's ANSI code page, is read as the
+// Uninstall Actions dialog reads it: listed in the program's text, and undone.
+TEST_F(CliUndoTest, OlderAnsiLinesAreReadAsTheDialogReadsThem) {
+  test::WriteBytes(files + "\\caf\xC3\xA9.txt", "c");
+  test::WriteBytes(backup + "\\OLD.TSC", "x\r\n");
+  test::WriteBytes(backup + "\\OLD.TSU", "REMOVEFILE:caf\xE9.txt>FROM:" + files + "\r\n");
+  Outcome run = Tessaryc({"actions", "OLD", "--json"});
+  EXPECT_EQ(run.code, 0u) << run.err;
+  ASSERT_EQ(run.json["actions"].size(), 1u);
+  EXPECT_EQ(run.json["actions"][0]["line"], "REMOVEFILE:caf\xC3\xA9.txt>FROM:" + files);
+  run = Tessaryc({"undo", "OLD", "--yes", "--json"});
+  EXPECT_EQ(run.code, 0u) << run.err;
+  EXPECT_EQ(run.json["done"], 1);
+  EXPECT_FALSE(PathExists(files + "\\caf\xC3\xA9.txt"));
+}
+
 // Ctrl+C while the registry is compared: the run stops at its next check, as Cancel in
 // the progress dialog stops it, and the report ends with the cancellation line.
 TEST_F(CliE2eTest, CtrlCStopsACompareAtTheNextCheck) {
