@@ -27,7 +27,9 @@
 #include "platform/registry.h"
 #include "snapshot/backup_run.h"
 #include "uninstall/dll_scan.h"
+#include "uninstall/evidence_live.h"
 #include "uninstall/logic/action_file.h"
+#include "uninstall/logic/sensitive_places.h"
 #include "uninstall/uninstall_run.h"
 
 namespace tessary::cli {
@@ -403,10 +405,29 @@ class Session {
     return a;
   }
 
+  // Whether the action file is as Compare sealed it (in the JSON as "sealed"). Undo
+  // refuses an unsealed one unless --unsealed is given, and then only at a console,
+  // never with --yes: the executor asks about each of its lines.
+  std::optional<int> CheckSeal(const std::string& actionFile) {
+    const bool sealed = LoadSealedEvidence(actionFile).sealed;
+    doc_["sealed"] = sealed;
+    if (sealed) return std::nullopt;
+    if (o_.command != CliCommand::Undo) return Say("warning: " + std::string(kUnsealedText)), std::nullopt;
+    if (!o_.unsealed)
+      return Error(kExitBadInput, actionFile + ": " + kUnsealedText +
+                                      " Nothing was changed; --unsealed removes what it names, line by line at a "
+                                      "console.");
+    if (o_.yes || !io_.inputIsConsole)
+      return Error(kExitBadInput, "--unsealed asks about each line at a console; it never runs with --yes or without "
+                                  "a console. Nothing was changed.");
+    return std::nullopt;
+  }
+
   int Actions() {
     std::string report, actionFile;
     ListedActions listed;
     if (auto failed = OpenReportActions(report, actionFile, listed)) return *failed;
+    CheckSeal(actionFile);
     doc_["actions"] = ActionsJson(listed);
     std::size_t unreadable = 0;
     for (std::size_t i = 0; i < listed.entries.size(); ++i) {
@@ -428,6 +449,7 @@ class Session {
     std::string report, actionFile;
     ListedActions listed;
     if (auto failed = OpenReportActions(report, actionFile, listed)) return *failed;
+    if (auto refused = CheckSeal(actionFile)) return *refused;
     doc_["dryRun"] = o_.dryRun;
     const std::vector<bool> chosen = ChooseActions(listed.entries, o_.only);
     const std::size_t count = static_cast<std::size_t>(std::count(chosen.begin(), chosen.end(), true));
@@ -449,7 +471,7 @@ class Session {
         Json a = ListedActionJson(listed, i, chosen[i]);
         if (chosen[i]) {
           a["outcome"] = "wouldDo";
-          Say("WOULD DO  " + listed.entries[i]);
+          Say("WOULD DO  " + listed.entries[i] + (IsSensitiveWrite(listed.originals[i]) ? "  (writes a start-up place)" : ""));
         }
         actions.push_back(std::move(a));
       }

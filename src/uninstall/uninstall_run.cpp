@@ -12,8 +12,11 @@
 #include "platform/registry.h"
 #include "platform/shell.h"
 #include "uninstall/dll_scan.h"
+#include "uninstall/evidence_check.h"
+#include "uninstall/evidence_live.h"
 #include "uninstall/logic/action_file.h"
 #include "uninstall/logic/protected_keys.h"
+#include "uninstall/logic/sensitive_places.h"
 #include "uninstall/logic/uninstall_logic.h"
 
 namespace tessary {
@@ -40,6 +43,15 @@ constexpr const char* kAmbiguousText =
     "A file of this very name, ending in \"(DIR)\", is beside this directory, so the line could mean either. Neither "
     "will be removed.";
 
+// What the evidence adds: a line acts only while the machine holds what Compare saw
+// (logged "NOT DONE(Changed since the report):"); a folder or key goes only with what
+// the evidence lists, and each entry kept is logged on its own line.
+constexpr const char* kChangedLog = "NOT DONE(Changed since the report):";
+constexpr const char* kKeptLog = "KEPT(changed since the report):";
+constexpr const char* kNoEvidenceLog = "NOT DONE(No evidence):";
+constexpr const char* kUnsealedLog = "NOT DONE(Unsealed file):";
+constexpr const char* kLinkLog = "NOT DONE(Reached through a link):";
+
 enum class StepResult { Done, Failed, Stopped };
 
 class Run {
@@ -61,19 +73,33 @@ class Run {
     prompts_.Ask(kLogWriteErrorText, "File error");
     return true;
   }
-  // The verification question, or Yes when verify is off.
+  // The verification question, or Yes when verify is off. A line of an unsealed file is
+  // always asked about.
   int Verify(const std::string& question) {
-    return verify_ ? prompts_.Ask(question, kVerifyCaption, mb::kYesNoCancel) : id::kYes;
+    return verify_ || !sealed() ? prompts_.Ask(question, kVerifyCaption, mb::kYesNoCancel) : id::kYes;
+  }
+  // --- evidence (evidence_check.h) ---
+  bool sealed() const { return seal_.sealed; }
+  // A sealed line goes on only while its evidence is as the machine holds it now; else
+  // it is logged (as `logged`) and false. An unsealed line goes on (its own rules apply).
+  bool StillAsCompareSaw(const std::string& original, const std::string& logged);
+  // The evidence of a sealed line, or nullptr after logging that there is none.
+  const EvidenceRecord* EvidenceOf(const std::string& original, const std::string& logged);
+  // A write into a sensitive place: its own question, even with verify off.
+  int AskSensitiveWrite(const std::string& write);
+  void LogKept(const std::string& path) {
+    Log(kKeptLog, path);
+    ++kept_;
   }
   // False when the run ends (Cancel).
   bool DoChange(const std::string& line, const std::string& original);
   bool DoAdd(const std::string& line, const std::string& original);
-  bool DoRemove(const std::string& line);
-  bool DoRegistry(const std::string& line);
+  bool DoRemove(const std::string& line, const std::string& original);
+  bool DoRegistry(const std::string& line, const std::string& original);
   bool DoValue(const std::string& original);
   // A value line as the list shows it and the log records it.
   static std::string ValueText(const std::string& line, const std::string& original);
-  bool DoRemoveFile(const std::string& line);
+  bool DoRemoveFile(const std::string& line, const std::string& original);
   StepResult RewriteSystemIni(bool insert, const std::string& value);
   bool RemoveTree(const std::string& dir);
   void IntegrityError() { prompts_.Ask(kTsuIntegrityErrorText, kTsuIntegrityErrorCaption); }
@@ -101,6 +127,8 @@ class Run {
   bool closeWithCancel_ = false;
   bool protectedKnown_ = false;
   std::vector<std::string> protected_;  // the protected folders, found once per run
+  SealedEvidence seal_;                 // the action file's evidence, and whether it is sealed
+  int kept_ = 0;                        // lines and entries kept as changed since the report
 };
 
 UninstallResult Run::Execute() {
@@ -112,6 +140,7 @@ UninstallResult Run::Execute() {
                  "No actions selected");
     return {RunOutcome::Stay, std::nullopt};
   }
+  seal_ = LoadSealedEvidence(sel_.actionFile);
   Settings settings = host_.AppSettings();
   settings.WriteYesNo(settings::kVerifyAllUninstall, sel_.verifyBox);
   settings.WriteYesNo(settings::kDLLDepend, sel_.dllCheckBox);
@@ -137,7 +166,7 @@ UninstallResult Run::Execute() {
   }
   // The box as the user left it decides, not what the settings file kept of it.
   verify_ = sel_.verifyBox;
-  if (!verify_ &&
+  if (!verify_ && sealed() &&
       prompts_.Ask("Are you sure you want to carry out ALL selected uninstall actions without further interaction?",
                    "No verify uninstall", mb::kYesNo) == id::kNo)
     return {RunOutcome::CloseCancel, std::nullopt};
@@ -176,9 +205,9 @@ UninstallResult Run::Execute() {
     switch (ClassifyAction(line)) {
       case ActionKind::Change: goOn = DoChange(line, original); break;
       case ActionKind::Add: goOn = DoAdd(line, original); break;
-      case ActionKind::RegDatRemove: goOn = DoRegistry(line); break;
-      case ActionKind::Remove: goOn = DoRemove(line); break;
-      case ActionKind::RemoveFile: goOn = DoRemoveFile(line); break;
+      case ActionKind::RegDatRemove: goOn = DoRegistry(line, original); break;
+      case ActionKind::Remove: goOn = DoRemove(line, original); break;
+      case ActionKind::RemoveFile: goOn = DoRemoveFile(line, original); break;
       case ActionKind::RegValueRemove:
       case ActionKind::RegValueRestore: goOn = DoValue(original); break;
       case ActionKind::None: break;
@@ -186,8 +215,13 @@ UninstallResult Run::Execute() {
     if (LogFailed()) return {RunOutcome::Stay, std::nullopt};
     if (!goOn) return {closeWithCancel_ ? RunOutcome::CloseCancel : RunOutcome::Stay, std::nullopt};
   }
-  const bool view = prompts_.Ask("Would you like to view the uninstall log file, which shows all actions done/not done?",
-                                 "Uninstall Complete", mb::kYesNo) == id::kYes;
+  std::string complete = "Would you like to view the uninstall log file, which shows all actions done/not done?";
+  if (kept_ > 0) {
+    const std::string count = std::to_string(kept_) + (kept_ == 1 ? " item was" : " items were");
+    LogText(count + " kept as changed since the report.\r\n");
+    complete = count + " kept: they changed since the report.\n" + complete;
+  }
+  const bool view = prompts_.Ask(complete, "Uninstall Complete", mb::kYesNo) == id::kYes;
   for (std::size_t i = 0; i < sel_.entries.size(); ++i) {
     const std::string& e = sel_.entries[i];
     if (sel_.selected[i]) continue;
@@ -208,11 +242,19 @@ bool Run::DoChange(const std::string& line, const std::string& original) {
   auto a = ParseChangeAction(line);
   if (!a) return IntegrityError(), true;
   auto asWritten = ParseChangeAction(original);
+  if (!sealed()) return Log(kUnsealedLog, line), true;
+  if (!StillAsCompareSaw(original, line)) return true;
   const int answer = Verify("Do you want to CHANGE the '" + a->key + "' entry from '" + a->value + "' to '" +
                             a->previous + "' in the '" + a->section + "' section of your " + a->file + " file?");
   if (answer == id::kCancel) return false;
   if (answer == id::kNo) return Log("NOT DONE:", line), true;
   const IniAction& write = asWritten && EqualsNoCase(original, line) ? *asWritten : *a;
+  if (IsSensitiveIniEntry(a->file, a->section, a->key)) {
+    const int sure = AskSensitiveWrite("Do you want to write '" + write.key + "=" + write.previous + "' into the '" +
+                                       write.section + "' section of your " + a->file + " file?");
+    if (sure == id::kCancel) return false;
+    if (sure != id::kYes) return Log("NOT DONE:", line), true;
+  }
   const bool ok = ProfileWrite(IniPath(a->file), write.section, write.key, write.previous);
   LogIniEdit(ok, line);
   return true;
@@ -222,12 +264,20 @@ bool Run::DoAdd(const std::string& line, const std::string& original) {
   auto a = ParseAddAction(line);
   if (!a) return IntegrityError(), true;
   auto asWritten = ParseAddAction(original);
+  if (!sealed()) return Log(kUnsealedLog, line), true;
+  if (!StillAsCompareSaw(original, line)) return true;
   const int answer = Verify("Do you want to ADD the '" + a->key + "=" + a->value + "' entry to the '" + a->section +
                             "' section of your " + a->file + " file?");
   if (answer == id::kCancel) return false;
   if (answer == id::kNo) return Log("NOT DONE:", line), true;
   const std::string ini = IniPath(a->file);
   const IniAction& write = asWritten && EqualsNoCase(original, line) ? *asWritten : *a;
+  if (IsSensitiveIniEntry(a->file, a->section, a->key)) {
+    const int sure = AskSensitiveWrite("Do you want to write '" + write.key + "=" + write.value + "' into the '" +
+                                       write.section + "' section of your " + a->file + " file?");
+    if (sure == id::kCancel) return false;
+    if (sure != id::kYes) return Log("NOT DONE:", line), true;
+  }
   const std::string twin = ";" + a->key;
   bool ok = true;
   if (!EqualsNoCase(ProfileRead(ini, a->section, twin, "Notfound", 300), "NotFound"))
@@ -242,9 +292,10 @@ bool Run::DoAdd(const std::string& line, const std::string& original) {
   return true;
 }
 
-bool Run::DoRemove(const std::string& line) {
+bool Run::DoRemove(const std::string& line, const std::string& original) {
   auto a = ParseRemoveAction(line);
   if (!a) return IntegrityError(), true;
+  if (!StillAsCompareSaw(original, line)) return true;
   const int answer = Verify("Do you want to REMOVE the '" + a->key + "=" + a->value + "' entry from the '" +
                             a->section + "' section of your " + a->file + " file?");
   if (answer == id::kCancel) return false;
@@ -288,7 +339,7 @@ StepResult Run::RewriteSystemIni(bool insert, const std::string& value) {
   return StepResult::Done;
 }
 
-bool Run::DoRegistry(const std::string& line) {
+bool Run::DoRegistry(const std::string& line, const std::string& original) {
   auto a = ParseRegDatRemoveAction(line);
   if (!a) return IntegrityError(), true;
   const HKEY root = RootKeyNamed(a->root);
@@ -300,10 +351,27 @@ bool Run::DoRegistry(const std::string& line) {
     const std::string canonical = RegKey::OpenForReading(root, a->subkey).FullName();
     isProtected = !canonical.empty() && IsProtectedKey(canonical);
   }
+  // An unsealed line touches nothing below a protected key either.
+  if (!isProtected && !sealed()) isProtected = IsAtOrBelowProtectedKey(a->keyPath);
   if (isProtected) return Refuse(kProtectedKeyText, a->keyPath, "NOT DONE(Protected):", line), true;
+  const EvidenceRecord* evidence = sealed() ? EvidenceOf(original, line) : nullptr;
+  if (sealed() && !evidence) return true;
   const int answer = Verify("Do you want to REMOVE the '" + a->keyPath + "' key from your Registry file?");
   if (answer == id::kCancel) return false;
   if (answer == id::kNo) return Log("NOT DONE:", line), true;
+  if (evidence) {
+    // The key goes with the subkeys the evidence lists; one made since stays, with the
+    // keys above it.
+    const TreePlan plan = PlanFromLive(*evidence, env_.windowsDirectory);
+    if (!plan.whole) {
+      const auto written = ParseRegDatRemoveAction(original);
+      const std::string& base = written ? written->keyPath : a->keyPath;
+      for (const std::string& rel : plan.kept) LogKept(rel.empty() ? base : base + "\\" + rel);
+      RemoveKeys(a->root, a->subkey, plan.removable);
+      Log(kChangedLog, line);
+      return true;
+    }
+  }
   const bool ok = root && !a->subkey.empty() && RegKey::Root(root).DeleteTree(a->subkey);
   if (!ok) prompts_.Ask("Error removing Registry entry. This entry may have already been removed.", a->keyPath);
   Log(ok ? "DONE:" : "NOT DONE(ERROR):", line);
@@ -325,6 +393,11 @@ bool Run::DoValue(const std::string& original) {
   const std::string name = DescribeValueName(a->name, AnsiText);
   const std::string data = DescribeValueData(a->data, AnsiText);
   const HKEY root = RootKeyNamed(a->root);
+  // An unsealed file puts nothing back, and removes nothing below a protected key.
+  if (!sealed() && a->restore) return Log(kUnsealedLog, text), true;
+  if (!sealed() && IsAtOrBelowProtectedKey(a->keyPath))
+    return Refuse(kProtectedKeyText, a->keyPath, "NOT DONE(Protected):", text), true;
+  if (!StillAsCompareSaw(original, text)) return true;
   std::string question;
   if (!a->restore) {
     question = "Do you want to REMOVE the value " + name + " = " + data + " from the '" + a->keyPath +
@@ -347,6 +420,12 @@ bool Run::DoValue(const std::string& original) {
   const int answer = Verify(question);
   if (answer == id::kCancel) return false;
   if (answer == id::kNo) return Log("NOT DONE:", text), true;
+  if (a->restore && IsSensitiveKeyValue(a->keyPath, a->name)) {
+    const int sure = AskSensitiveWrite("Do you want to write the value " + name + " = " + data + " into the '" +
+                                       a->keyPath + "' key of your Registry?");
+    if (sure == id::kCancel) return false;
+    if (sure != id::kYes) return Log("NOT DONE:", text), true;
+  }
   bool ok = false;
   if (!a->restore) {
     const RegKey key = root ? RegKey::OpenForValues(root, a->subkey) : RegKey();
@@ -362,6 +441,27 @@ bool Run::DoValue(const std::string& original) {
   return true;
 }
 
+bool Run::StillAsCompareSaw(const std::string& original, const std::string& logged) {
+  if (!sealed()) return true;
+  const EvidenceRecord* evidence = EvidenceOf(original, logged);
+  if (!evidence) return false;
+  if (StillAsRecorded(*evidence, env_.windowsDirectory)) return true;
+  ++kept_;
+  Log(kChangedLog, logged);
+  return false;
+}
+
+const EvidenceRecord* Run::EvidenceOf(const std::string& original, const std::string& logged) {
+  const EvidenceRecord* evidence = seal_.evidence.Find(original);
+  if (!evidence) Log(kNoEvidenceLog, logged);
+  return evidence;
+}
+
+int Run::AskSensitiveWrite(const std::string& write) {
+  return prompts_.Ask(write + "\nThis place decides what Windows starts or loads.", kSensitiveCaption,
+                      mb::kYesNoCancel);
+}
+
 bool Run::InScope(const FileAction& a) {
   return EqualsNoCase(FullPathName(a.path), a.path) && EqualsNoCase(FullPathName(a.directory), a.directory) &&
          IsOnLocalFixedDrive(a.path);
@@ -375,7 +475,7 @@ bool Run::IsProtectedFolder(const std::string& path) {
   return RemovesProtectedFolder(path, protected_);
 }
 
-bool Run::DoRemoveFile(const std::string& line) {
+bool Run::DoRemoveFile(const std::string& line, const std::string& original) {
   auto a = ParseRemoveFileAction(line);
   if (!a || !InScope(*a)) return IntegrityError(), true;
   const std::string withMarker = a->isDirectory ? a->path + "  (DIR)" : a->path;
@@ -394,6 +494,17 @@ bool Run::DoRemoveFile(const std::string& line) {
     return Refuse(kAmbiguousText, withMarker, "NOT DONE(Ambiguous name):", line), true;
   if (!a->isDirectory && isFolder) return Refuse(kNotAFileText, a->path, "NOT DONE(Not a file):", line), true;
   if (IsProtectedFolder(a->path)) return Refuse(kProtectedFolderText, withMarker, "NOT DONE(Protected):", line), true;
+  // An unsealed line touches nothing inside a protected folder either; no line reaches
+  // its target through a junction or symbolic link.
+  if (!sealed() && TouchesProtectedFolder(a->path, protected_))
+    return Refuse(kProtectedFolderText, withMarker, "NOT DONE(Protected):", line), true;
+  if (ReachedThroughLink(a->path)) return Log(kLinkLog, line), true;
+  const EvidenceRecord* evidence = sealed() ? EvidenceOf(original, line) : nullptr;
+  if (sealed() && !evidence) return true;
+  // A file goes only while it is as the report found it.
+  if (evidence && !a->isDirectory && !StillAsRecorded(*evidence, env_.windowsDirectory))
+    return LogKept(ParseRemoveFileAction(original) ? ParseRemoveFileAction(original)->path : a->path),
+           Log(kChangedLog, line), true;
 
   int answer = id::kYes;
   if (dllCheck_ && ContainsNoCase(withMarker, ".DLL")) {
@@ -403,7 +514,7 @@ bool Run::DoRemoveFile(const std::string& line) {
       if (env_.moveBack) env_.moveBack();
       closeWithCancel_ = true;
     }
-  } else if (verify_) {
+  } else if (verify_ || !sealed()) {
     answer = prompts_.Ask("Do you want to DELETE the file/directory '" + withMarker + "'?", kVerifyCaption,
                           mb::kYesNoCancel);
   }
@@ -416,6 +527,20 @@ bool Run::DoRemoveFile(const std::string& line) {
         withMarker, mb::kYesNoCancel);
     if (sure == id::kCancel) return false;
     if (sure == id::kNo) return Log("NOT DONE:", line), true;
+    if (evidence) {
+      // The entries as the report found them go; one new or changed since stays, with
+      // the folders that hold it.
+      const TreePlan plan = PlanFromLive(*evidence, env_.windowsDirectory);
+      if (!plan.whole) {
+        // Kept entries are logged by their names as written.
+        const auto written = ParseRemoveFileAction(original);
+        const std::string& base = written ? written->path : a->path;
+        for (const std::string& rel : plan.kept) LogKept(rel.empty() ? base : base + "\\" + rel);
+        RemoveFolderEntries(a->path, plan.removable);
+        Log(kChangedLog, line);
+        return true;
+      }
+    }
     Log(RemoveTree(a->path) ? "DONE:" : "NOT DONE(ERROR):", line);
     return true;
   }
