@@ -412,7 +412,7 @@ class Session {
     const bool sealed = LoadSealedEvidence(actionFile).sealed;
     doc_["sealed"] = sealed;
     if (sealed) return std::nullopt;
-    if (o_.command != CliCommand::Undo) return Say("warning: " + std::string(kUnsealedText)), std::nullopt;
+    if (o_.command != CliCommand::Undo || o_.dryRun) return Say("warning: " + std::string(kUnsealedText)), std::nullopt;
     if (!o_.unsealed)
       return Error(kExitBadInput, actionFile + ": " + kUnsealedText +
                                       " Nothing was changed; --unsealed removes what it names, line by line at a "
@@ -449,7 +449,6 @@ class Session {
     std::string report, actionFile;
     ListedActions listed;
     if (auto failed = OpenReportActions(report, actionFile, listed)) return *failed;
-    if (auto refused = CheckSeal(actionFile)) return *refused;
     doc_["dryRun"] = o_.dryRun;
     const std::vector<bool> chosen = ChooseActions(listed.entries, o_.only);
     const std::size_t count = static_cast<std::size_t>(std::count(chosen.begin(), chosen.end(), true));
@@ -464,6 +463,7 @@ class Session {
       Say("nothing to undo: " + actionFile + " holds no action");
       return kExitOk;
     }
+    if (auto refused = CheckSeal(actionFile)) return *refused;
     if (o_.dryRun) {
       Json actions = Json::array();
       for (std::size_t i = 0; i < listed.entries.size(); ++i) {

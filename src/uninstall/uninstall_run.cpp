@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <map>
 #include <optional>
 
 #include "core/settings_table.h"
@@ -128,6 +129,9 @@ class Run {
   bool protectedKnown_ = false;
   std::vector<std::string> protected_;  // the protected folders, found once per run
   SealedEvidence seal_;                 // the action file's evidence, and whether it is sealed
+  // The facts of the INI files that REMOVEFILE lines name, found before the run's own
+  // INI edits change them: those edits are the undo's, not changes since the report.
+  std::map<std::string, std::vector<std::string>> iniFilesBefore_;
   int kept_ = 0;                        // lines and entries kept as changed since the report
 };
 
@@ -193,6 +197,14 @@ UninstallResult Run::Execute() {
     }
   }
 
+  if (sealed()) {
+    for (std::size_t i = 0; i < sel_.entries.size(); ++i) {
+      const std::string& original = i < sel_.originals.size() ? sel_.originals[i] : sel_.entries[i];
+      const auto a = sel_.selected[i] ? ParseRemoveFileAction(original) : std::nullopt;
+      if (a && !a->isDirectory && EqualsNoCase(a->directory, env_.windowsDirectory) && IsActionIniFile(a->name))
+        iniFilesBefore_[original] = GatherEvidence(original, env_.windowsDirectory).facts;
+    }
+  }
   LogText(UninstallLogHeader(host_.Time().Now()));
   if (LogFailed()) return {RunOutcome::Stay, std::nullopt};
   for (std::size_t i = 0; i < sel_.entries.size(); ++i) {
@@ -502,7 +514,10 @@ bool Run::DoRemoveFile(const std::string& line, const std::string& original) {
   const EvidenceRecord* evidence = sealed() ? EvidenceOf(original, line) : nullptr;
   if (sealed() && !evidence) return true;
   // A file goes only while it is as the report found it.
-  if (evidence && !a->isDirectory && !StillAsRecorded(*evidence, env_.windowsDirectory))
+  const auto before = iniFilesBefore_.find(original);
+  if (evidence && !a->isDirectory &&
+      !(before != iniFilesBefore_.end() ? before->second == evidence->facts
+                                        : StillAsRecorded(*evidence, env_.windowsDirectory)))
     return LogKept(ParseRemoveFileAction(original) ? ParseRemoveFileAction(original)->path : a->path),
            Log(kChangedLog, line), true;
 

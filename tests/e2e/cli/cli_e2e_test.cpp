@@ -24,6 +24,7 @@
 #include "testbed.h"
 #include "../installers/installed_by_tests.h"
 #include "window_probe.h"
+#include "seal_for_tests.h"
 
 namespace tessary {
 namespace {
@@ -363,8 +364,11 @@ class CliUndoTest : public CliE2eTest {
     test::WriteBytes(files + "\\a.txt", "a");
     test::WriteBytes(files + "\\b.txt", "b");
     test::WriteBytes(backup + "\\HAND.TSC", "Tessary configuration file comparison file.\r\n");
-    test::WriteBytes(backup + "\\HAND.TSU", "ADD:CliKey=1>TO:WIN.INI[TessaryCliTest]\r\nREMOVEFILE:b.txt>FROM:" + files +
-                                                "\r\nREMOVEFILE:a.txt>FROM:" + files + "\r\n");
+    // Sealed as Compare seals what it writes.
+    ASSERT_TRUE(test::SealAsCompareWould(backup + "\\HAND.TSU",
+                                         {"ADD:CliKey=1>TO:WIN.INI[TessaryCliTest]", "REMOVEFILE:b.txt>FROM:" + files,
+                                          "REMOVEFILE:a.txt>FROM:" + files},
+                                         windows));
     ProfileFlush(windows + "\\win.ini");
     winIni = test::ReadBytes(windows + "\\win.ini");
     settingsFile = test::ReadBytes(ini);
@@ -448,6 +452,37 @@ TEST_F(CliUndoTest, BadInputIsRefusedWithNothingChanged) {
   EXPECT_EQ(Tessaryc({"undo", "NOSUCH", "--yes"}).code, 3u);
   EXPECT_EQ(Tessaryc({"track", "--", "C:\\no\\such\\setup.exe"}).code, 3u);
   ExpectUnchanged("LONE");
+}
+
+// An action file that is not as Compare sealed it (written by hand here, with a report
+// beside it): undo refuses it, and with --unsealed still refuses to run it unasked.
+TEST_F(CliUndoTest, AnUnsealedFileIsRefusedUnlessAskedLineByLineAtAConsole) {
+  test::WriteBytes(backup + "\\OLD.TSC", "x\r\n");
+  test::WriteBytes(backup + "\\OLD.TSU", "REMOVEFILE:b.txt>FROM:" + files + "\r\n");
+  struct Case {
+    std::vector<std::string> args;
+    const char* says;
+  };
+  const Case cases[] = {
+      {{"undo", "OLD", "--yes"}, "changed after Tessary wrote it"},
+      {{"undo", "OLD", "--yes", "--unsealed"}, "never runs with --yes"},
+      {{"undo", "OLD", "--unsealed"}, "without a console"},
+  };
+  for (const Case& c : cases) {
+    const Outcome run = Tessaryc(c.args);
+    EXPECT_EQ(run.code, 3u) << run.err;
+    EXPECT_NE(run.err.find(c.says), std::string::npos) << run.err;
+    ExpectUnchanged("OLD");
+  }
+  Outcome run = Tessaryc({"actions", "OLD", "--json"});
+  EXPECT_EQ(run.code, 0u) << run.err;
+  EXPECT_EQ(run.json["sealed"], false);
+  run = Tessaryc({"actions", "HAND", "--json"});
+  EXPECT_EQ(run.json["sealed"], true);
+  // The sealed file, changed by one byte, is unsealed too.
+  test::WriteBytes(backup + "\\HAND.TSU", test::ReadBytes(backup + "\\HAND.TSU") + "\r\n");
+  EXPECT_EQ(Tessaryc({"undo", "HAND", "--yes"}).code, 3u);
+  ExpectUnchanged();
 }
 
 // Ctrl+C while the registry is compared: the run stops at its next check, as Cancel in
