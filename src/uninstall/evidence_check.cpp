@@ -62,4 +62,13 @@ bool ReachedThroughLink(const std::string& path) {
   return false;
 }
 
+bool KeyReachedThroughLink(const std::string& root, const std::string& subkey) {
+  const HKEY rootKey = RootKeyNamed(root);
+  if (!rootKey || subkey.empty()) return false;
+  for (std::size_t at = subkey.find('\\');; at = subkey.find('\\', at + 1)) {
+    if (IsRegistryLink(rootKey, subkey.substr(0, at))) return true;
+    if (at == std::string::npos) return false;
+  }
+}
+
 }  // namespace tessary

@@ -366,6 +366,7 @@ bool Run::DoRegistry(const std::string& line, const std::string& original) {
   // An unsealed line touches nothing below a protected key either.
   if (!isProtected && !sealed()) isProtected = IsAtOrBelowProtectedKey(a->keyPath);
   if (isProtected) return Refuse(kProtectedKeyText, a->keyPath, "NOT DONE(Protected):", line), true;
+  if (KeyReachedThroughLink(a->root, a->subkey)) return Log(kLinkLog, line), true;
   const EvidenceRecord* evidence = sealed() ? EvidenceOf(original, line) : nullptr;
   if (sealed() && !evidence) return true;
   const int answer = Verify("Do you want to REMOVE the '" + a->keyPath + "' key from your Registry file?");
@@ -409,6 +410,7 @@ bool Run::DoValue(const std::string& original) {
   if (!sealed() && a->restore) return Log(kUnsealedLog, text), true;
   if (!sealed() && IsAtOrBelowProtectedKey(a->keyPath))
     return Refuse(kProtectedKeyText, a->keyPath, "NOT DONE(Protected):", text), true;
+  if (KeyReachedThroughLink(a->root, a->subkey)) return Log(kLinkLog, text), true;
   if (!StillAsCompareSaw(original, text)) return true;
   std::string question;
   if (!a->restore) {

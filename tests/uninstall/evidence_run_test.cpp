@@ -298,3 +298,66 @@ TEST_F(EvidenceRun, AWriteIntoAStartUpPlaceIsAskedAboutOnItsOwn) {
 
 }  // namespace
 }  // namespace tessary
+
+namespace tessary {
+namespace {
+
+// A registry link made for the test: `link` (below HKEY_CURRENT_USER) points to `target`;
+// removed as a link when the test ends.
+class RegistryLink {
+ public:
+  RegistryLink(const std::string& link, const std::string& target) : link_(link.begin(), link.end()) {
+    const std::string full = RegKey::OpenForReading(HKEY_CURRENT_USER, target).FullName();
+    const std::wstring value(full.begin(), full.end());
+    HKEY key = nullptr;
+    made_ = RegCreateKeyExW(HKEY_CURRENT_USER, link_.c_str(), 0, nullptr, REG_OPTION_CREATE_LINK | REG_OPTION_VOLATILE,
+                            KEY_ALL_ACCESS, nullptr, &key, nullptr) == ERROR_SUCCESS &&
+            !full.empty();
+    if (key) {
+      made_ = made_ && RegSetValueExW(key, L"SymbolicLinkValue", 0, REG_LINK, reinterpret_cast<const BYTE*>(value.data()),
+                                      static_cast<DWORD>(value.size() * sizeof(wchar_t))) == ERROR_SUCCESS;
+      RegCloseKey(key);
+    }
+  }
+  ~RegistryLink() {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, link_.c_str(), REG_OPTION_OPEN_LINK, DELETE, &key) != ERROR_SUCCESS) return;
+    using NtDeleteKeyFn = LONG(WINAPI*)(HANDLE);
+    const auto del = reinterpret_cast<NtDeleteKeyFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtDeleteKey")));
+    if (del) del(key);
+    RegCloseKey(key);
+  }
+  bool made() const { return made_; }
+
+ private:
+  std::wstring link_;
+  bool made_ = false;
+};
+
+// Nothing is removed through a registry link: what the line names lies elsewhere.
+TEST_F(EvidenceRun, NothingIsRemovedThroughARegistryLink) {
+  test::TempRegKey key;
+  key.Create("Target\\Sub");
+  key.SetString("Target", "Value", "x");
+  RegistryLink link(key.path() + "\\Link", key.path() + "\\Target");
+  if (!link.made()) GTEST_SKIP() << "registry links cannot be made here";
+  ASSERT_TRUE(RegKey::OpenForReading(HKEY_CURRENT_USER, key.path() + "\\Link\\Sub"));  // the link leads there
+  const std::string k = "HKEY_CURRENT_USER\\" + key.path();
+  const std::vector<std::string> lines = {"REG_DAT_REMOVE:" + k + "\\Link\\Sub>FROM:REG.DAT",
+                                          "REG_DAT_REMOVE:" + k + "\\Link>FROM:REG.DAT",
+                                          "REG_VALUE_REMOVE:Value>TYPE:REG_SZ>SIZE:4>DATA:\"x>FROM:" + k + "\\Link"};
+  ASSERT_TRUE(Seal(lines));
+  host.prompter.Answer(id::kYes).Answer(id::kNo);
+  EXPECT_EQ(Run(lines), RunOutcome::CloseOk);
+  EXPECT_TRUE(RegKey::OpenForReading(HKEY_CURRENT_USER, key.path() + "\\Target\\Sub"));
+  RegValue v;
+  EXPECT_TRUE(RegKey::OpenForValues(HKEY_CURRENT_USER, key.path() + "\\Target").QueryValue(u"Value", v));
+  const std::string log = Log();
+  for (const std::string& line : {ToUpperAscii(lines[0]), ToUpperAscii(lines[1])})
+    EXPECT_NE(log.find("NOT DONE(Reached through a link):" + line + "\r\n"), std::string::npos) << log;
+  EXPECT_EQ(log.find("\r\nDONE:"), std::string::npos) << log;  // no line done
+}
+
+}  // namespace
+}  // namespace tessary

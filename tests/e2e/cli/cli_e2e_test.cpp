@@ -17,6 +17,7 @@
 #include "core/startup_logic.h"
 #include "platform/ascii.h"
 #include "platform/files.h"
+#include "platform/folders.h"
 #include "platform/handles.h"
 #include "platform/profile.h"
 #include "platform/registry.h"
@@ -258,6 +259,30 @@ TEST_F(CliE2eTest, TrackUndoOfNewAppLeavesNothingOver) {
   ASSERT_NE(registry, nullptr);
   EXPECT_EQ((*registry)["count"], 12);
   EXPECT_EQ(doc["undo"]["done"], doc["actions"].size());
+}
+
+// A document the user saves into the program's folder after the report survives the undo,
+// with the folders that hold it; everything the installer put there goes.
+TEST_F(CliE2eTest, ADocumentSavedAfterTheReportSurvivesTheUndo) {
+  for (const char* f : kBootFiles) DeleteFileA(f);
+  Outcome run = Tessaryc({"track", "--yes", "--json", "--", test::BuildPath(NEWAPP_SETUP), "/S"});
+  ASSERT_EQ(run.code, 1u) << run.out << run.err;
+  const std::string app = "C:\\Program Files\\NewVendor\\NewApp";
+  ASSERT_TRUE(DirectoryExists(app));
+  test::WriteBytes(app + "\\letter.txt", "the user's own");
+  run = Tessaryc({"undo", "TRACK", "--yes", "--json"});
+  EXPECT_EQ(run.code, 1u) << run.out << run.err;  // an action not done
+  EXPECT_EQ(run.json["sealed"], true);
+  EXPECT_EQ(test::ReadBytes(app + "\\letter.txt"), "the user's own");
+  std::vector<std::string> left;
+  for (const FindEntry& e : ListFolder(app)) left.push_back(e.name);
+  EXPECT_EQ(left, std::vector<std::string>{"letter.txt"});
+  const std::string log = test::ReadBytes(backup + "\\TRACK.log");
+  EXPECT_NE(log.find("KEPT(changed since the report):C:\\Program Files\\NewVendor\\NewApp\\letter.txt\r\n"),
+            std::string::npos)
+      << log;
+  EXPECT_NE(log.find("1 item was kept as changed since the report.\r\n"), std::string::npos) << log;
+  EXPECT_EQ(run.json["notDone"], 1) << run.out;
 }
 
 TEST_F(CliE2eTest, TrackUndoOfSharedDllLeavesNothingOver) {
