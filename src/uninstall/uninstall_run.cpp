@@ -531,7 +531,11 @@ bool Run::DoRemoveFile(const std::string& line, const std::string& original) {
       if (env_.moveBack) env_.moveBack();
       closeWithCancel_ = true;
     }
-  } else if (verify_ || !sealed()) {
+  }
+  // Verify on, or a line of an unsealed file: asked on its own (a DLL after its check too,
+  // since the check lets a DLL that nothing imports go unasked from the command line).
+  const bool dllAsked = dllCheck_ && ContainsNoCase(withMarker, ".DLL");
+  if (answer == id::kYes && (verify_ || !sealed()) && (!sealed() || !dllAsked)) {
     answer = prompts_.Ask("Do you want to DELETE the file/directory '" + withMarker + "'?", kVerifyCaption,
                           mb::kYesNoCancel);
   }
