@@ -479,8 +479,11 @@ class Session {
       Say(std::to_string(count) + " action(s) would be carried out; nothing was changed (--dry-run)");
       return kExitOk;
     }
-    if (prompter_.Question("Carry out " + std::to_string(count) + " action(s) of " + actionFile +
-                               " without further questions?",
+    const bool sealed = doc_.value("sealed", false);
+    if (prompter_.Question(sealed ? "Carry out " + std::to_string(count) + " action(s) of " + actionFile +
+                                        " without further questions?"
+                                  : "Go through " + std::to_string(count) + " action(s) of the unsealed " + actionFile +
+                                        " one by one (removals only)?",
                            false) != id::kYes)
       return Error(kExitDeclined, io_.inputIsConsole || o_.yes
                                       ? "not confirmed; nothing was changed"
