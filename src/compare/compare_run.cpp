@@ -72,7 +72,8 @@ void SectionOutput::Report(const std::string& text) { report_->Write(ToCrLf(From
 void SectionOutput::Action(const std::string& line) {
   actions_->Write(line + "\r\n");
   run_.actionsWritten.insert(ToUpperAscii(line));
-  if (run_.evidence) *run_.evidence += FormatEvidenceRecord(GatherEvidence(line, run_.windowsDirectory));
+  if (run_.evidence)
+    *run_.evidence += FormatEvidenceRecord(GatherEvidence(line, run_.windowsDirectory, run_.evidenceKeyValues));
 }
 
 bool SectionOutput::ActionWritten(const std::string& line) const {
@@ -242,6 +243,7 @@ bool RunCompare(Host& host, const std::string& reportPath, const std::function<v
   run.actionFile = &actions;
   std::string evidence = std::string(kEvidenceHeader) + "\r\n";
   run.evidence = &evidence;
+  run.evidenceKeyValues = RecordsValues(settings, values);
   return Finish(run, RunSections(run), report, actions);
 }
 

@@ -2,19 +2,33 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include "platform/folders.h"
 #include "platform/registry.h"
 #include "platform/shell.h"
 #include "uninstall/evidence_live.h"
+#include "uninstall/logic/protected_keys.h"
 
 namespace tessary {
 
+namespace {
+
+// The facts of the record's line now, gathered as Compare gathered them.
+std::vector<std::string> LiveFacts(const EvidenceRecord& record, const std::string& windowsDirectory) {
+  const bool keyValues =
+      std::find(record.facts.begin(), record.facts.end(), std::string(kKeyValuesFact)) != record.facts.end();
+  return GatherEvidence(record.action, windowsDirectory, keyValues).facts;
+}
+
+}  // namespace
+
 bool StillAsRecorded(const EvidenceRecord& record, const std::string& windowsDirectory) {
-  return GatherEvidence(record.action, windowsDirectory).facts == record.facts;
+  return LiveFacts(record, windowsDirectory) == record.facts;
 }
 
 TreePlan PlanFromLive(const EvidenceRecord& record, const std::string& windowsDirectory) {
-  return PlanTreeRemoval(FactsByPath(record.facts), FactsByPath(GatherEvidence(record.action, windowsDirectory).facts));
+  return PlanTreeRemoval(FactsByPath(record.facts), FactsByPath(LiveFacts(record, windowsDirectory)));
 }
 
 bool RemoveFolderEntries(const std::string& folder, const std::vector<std::string>& removable) {
@@ -43,6 +57,7 @@ bool RemoveKeys(const std::string& root, const std::string& subkey, const std::v
   if (!rootKey) return false;
   bool all = true;
   for (const std::string& rel : removable) {
+    if (rel.find(kValueMark) != std::string::npos) continue;  // a value goes with its key
     const std::string path = rel.empty() ? subkey : subkey + "\\" + rel;
     const std::size_t slash = path.rfind('\\');
     const std::string parentPath = slash == std::string::npos ? std::string() : path.substr(0, slash);
@@ -66,7 +81,10 @@ bool KeyReachedThroughLink(const std::string& root, const std::string& subkey) {
   const HKEY rootKey = RootKeyNamed(root);
   if (!rootKey || subkey.empty()) return false;
   for (std::size_t at = subkey.find('\\');; at = subkey.find('\\', at + 1)) {
-    if (IsRegistryLink(rootKey, subkey.substr(0, at))) return true;
+    // The system's own links are keys it needs (CurrentControlSet, the keys the 32-bit
+    // view shares): passed. A link anywhere else leads where the line does not say.
+    const std::string path = subkey.substr(0, at);
+    if (IsRegistryLink(rootKey, path) && !IsProtectedKey(root + "\\" + path)) return true;
     if (at == std::string::npos) return false;
   }
 }

@@ -29,7 +29,8 @@ bool RemoveKeys(const std::string& root, const std::string& subkey, const std::v
 // A folder on the way to `path` (a full path) is a junction or symbolic link.
 bool ReachedThroughLink(const std::string& path);
 // The key `subkey` below the root named `root`, or a key on the way to it, is a registry
-// link: what the line names lies elsewhere.
+// link that is not itself a protected key (the system's own links, such as
+// CurrentControlSet, are keys it needs): what the line names lies elsewhere.
 bool KeyReachedThroughLink(const std::string& root, const std::string& subkey);
 
 }  // namespace tessary

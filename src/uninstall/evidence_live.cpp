@@ -41,14 +41,20 @@ void GatherFolder(const std::string& folder, const std::string& relative, std::v
   }
 }
 
-void GatherKey(const RegKey& key, const std::string& relative, std::vector<std::string>& facts) {
+void GatherKey(const RegKey& key, const std::string& relative, std::vector<std::string>& facts, bool values) {
+  if (values) {
+    RegValue v;
+    for (DWORD i = 0; key.EnumValue(i, v) == RegKey::Enum::Ok; ++i)
+      facts.push_back(FormatKeyValueFact(relative, EscapedUnits(v.name()), ValueTypeName(v.type()), v.data().size(),
+                                         Sha256Hex(v.data())));
+  }
   std::vector<std::string> names;
   std::string name;
   for (DWORD i = 0; key.EnumKey(i, name) == RegKey::Enum::Ok; ++i) names.push_back(name);
   for (const std::string& n : names) {
     const std::string rel = relative.empty() ? n : relative + "\\" + n;
     facts.push_back(FormatKeyFact(rel));
-    if (const RegKey sub = key.OpenSubKey(n)) GatherKey(sub, rel, facts);
+    if (const RegKey sub = key.OpenSubKey(n)) GatherKey(sub, rel, facts, values);
   }
 }
 
@@ -88,7 +94,7 @@ std::string FileNameOf(const std::string& path) {
 
 }  // namespace
 
-EvidenceRecord GatherEvidence(const std::string& line, const std::string& windowsDirectory) {
+EvidenceRecord GatherEvidence(const std::string& line, const std::string& windowsDirectory, bool keyValues) {
   EvidenceRecord record{line, {}};
   auto& facts = record.facts;
   switch (ClassifyAction(line)) {
@@ -109,7 +115,8 @@ EvidenceRecord GatherEvidence(const std::string& line, const std::string& window
       const RegKey key = RegKey::OpenForReading(root, a->subkey);
       if (!key) break;
       facts.push_back(FormatKeyFact(""));
-      GatherKey(key, "", facts);
+      if (keyValues) facts.emplace_back(kKeyValuesFact);
+      GatherKey(key, "", facts, keyValues);
       break;
     }
     case ActionKind::RegValueRemove:

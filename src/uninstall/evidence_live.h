@@ -13,7 +13,9 @@ namespace tessary {
 // the file or folder with every entry below it (never through a link), the key with its
 // subkeys, the value the line removes or overwrites, the INI entry it changes or removes.
 // `windowsDirectory` holds the INI files.
-EvidenceRecord GatherEvidence(const std::string& line, const std::string& windowsDirectory);
+// With `keyValues`, a key's line records the values of the key and of every subkey too
+// (when Compare records values); the executor gathers them again when the record says so.
+EvidenceRecord GatherEvidence(const std::string& line, const std::string& windowsDirectory, bool keyValues = false);
 
 // The evidence file of a report or action file: the last three characters made "tse".
 std::string EvidencePathFor(const std::string& reportOrActionPath);

@@ -379,7 +379,12 @@ bool Run::DoRegistry(const std::string& line, const std::string& original) {
     if (!plan.whole) {
       const auto written = ParseRegDatRemoveAction(original);
       const std::string& base = written ? written->keyPath : a->keyPath;
-      for (const std::string& rel : plan.kept) LogKept(rel.empty() ? base : base + "\\" + rel);
+      for (const std::string& rel : plan.kept) {
+        // A value is named after its key: "KEY\SUB value NAME".
+        const std::size_t mark = rel.find(kValueMark);
+        if (mark == std::string::npos) LogKept(rel.empty() ? base : base + "\\" + rel);
+        else LogKept((mark == 0 ? base : base + "\\" + rel.substr(0, mark - 1)) + " value " + rel.substr(mark + 1));
+      }
       RemoveKeys(a->root, a->subkey, plan.removable);
       Log(kChangedLog, line);
       return true;

@@ -361,3 +361,32 @@ TEST_F(EvidenceRun, NothingIsRemovedThroughARegistryLink) {
 
 }  // namespace
 }  // namespace tessary
+
+namespace tessary {
+namespace {
+
+// Where Compare records values, a key's evidence holds them: a value the user set in the
+// program's key since the report keeps that key (and the keys above it).
+TEST_F(EvidenceRun, AValueTheUserSetInTheProgramsKeyKeepsTheKey) {
+  test::TempRegKey key;
+  key.Create("App\\Prefs");
+  key.Create("App\\Cache");
+  key.SetString("App\\Prefs", "Colour", "blue");
+  const std::string line = "REG_DAT_REMOVE:HKEY_CURRENT_USER\\" + key.path() + "\\App>FROM:REG.DAT";
+  std::string body = std::string(kEvidenceHeader) + "\r\n" + FormatEvidenceRecord(GatherEvidence(line, win, true));
+  WriteBytes(actionFile, line + "\r\n");
+  WriteBytes(backupDir + "\\X.TSC", "report\r\n");
+  ASSERT_TRUE(WriteSealedEvidence(backupDir + "\\X.TSC", actionFile, body));
+  key.SetString("App\\Prefs", "Colour", "green");  // the user's choice since
+  host.prompter.Answer(id::kYes).Answer(id::kNo);
+  EXPECT_EQ(Run({line}), RunOutcome::CloseOk);
+  EXPECT_TRUE(RegKey::OpenForReading(HKEY_CURRENT_USER, key.path() + "\\App\\Prefs"));
+  EXPECT_FALSE(RegKey::OpenForReading(HKEY_CURRENT_USER, key.path() + "\\App\\Cache"));
+  EXPECT_EQ(Log(), Block({"KEPT(changed since the report):HKEY_CURRENT_USER\\" + key.path() +
+                              "\\App\\Prefs value Colour",
+                          "NOT DONE(Changed since the report):" + ToUpperAscii(line),
+                          "1 item was kept as changed since the report."}));
+}
+
+}  // namespace
+}  // namespace tessary

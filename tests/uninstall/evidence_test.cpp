@@ -123,9 +123,19 @@ TEST(Evidence, OnlyWhatIsAsRecordedGoesAndWhatHoldsAChangeStays) {
     EXPECT_EQ(plan.removable, c.removable) << c.name;
     EXPECT_EQ(plan.kept, c.kept) << c.name;
   }
-  // Facts by path: entry and key facts.
+  // Facts by path: entry, key and value facts; a value lies below its key.
   EXPECT_EQ(FactPath(FormatEntryFact({"A\\B", 0x20, 1, 2})), "A\\B");
   EXPECT_EQ(FactPath(FormatKeyFact("X\\Y")), "X\\Y");
+  const std::string sha(64, 'a');
+  EXPECT_EQ(FactPath(FormatKeyValueFact("X\\Y", "Colour", "REG_SZ", 10, sha)), std::string("X\\Y\\\x01") + "Colour");
+  EXPECT_EQ(FactPath(FormatKeyValueFact("", "a b", "REG_SZ", 10, sha)), std::string("\x01") + "a b");
+  EXPECT_EQ(FactPath(FormatKeyValueFact("X>Z", "", "REG_DWORD", 4, sha)), std::string("X>Z\\\x01"));
+  EXPECT_EQ(FactPath(std::string(kKeyValuesFact)), "");
+  const TreePlan plan =
+      PlanTreeRemoval(FactsByPath({FormatKeyFact(""), FormatKeyFact("P"), FormatKeyValueFact("P", "C", "REG_SZ", 1, sha)}),
+                      FactsByPath({FormatKeyFact(""), FormatKeyFact("P"), FormatKeyValueFact("P", "C", "REG_SZ", 2, sha)}));
+  EXPECT_EQ(plan.kept, std::vector<std::string>{std::string("P\\\x01") + "C"});
+  EXPECT_TRUE(plan.removable.empty());
 }
 
 TEST(ProtectedKeys, UnsealedFilesKeepOutOfWholeSubtrees) {

@@ -16,7 +16,7 @@ bool Writable(std::string_view text) {
 
 bool KnownFact(std::string_view fact) {
   if (fact.size() >= 2 && fact[0] == 'I' && (fact[1] == '=' || (fact[1] == '-' && fact.size() == 2))) return true;
-  return fact.size() >= 2 && fact[1] == ' ' && std::string_view("FKVR").find(fact[0]) != std::string_view::npos;
+  return fact.size() >= 2 && fact[1] == ' ' && std::string_view("FKVRW").find(fact[0]) != std::string_view::npos;
 }
 
 bool IsLowerHex(std::string_view text) {
@@ -150,6 +150,12 @@ std::string FormatValueFact(char tag, bool present, std::string_view typeName, s
 
 std::string FormatIniFact(const std::optional<std::string>& value) { return value ? "I=" + *value : "I-"; }
 
+std::string FormatKeyValueFact(std::string_view relativePath, std::string_view escapedName, std::string_view typeName,
+                               std::uint64_t size, std::string_view sha256) {
+  return "W " + std::string(typeName) + " " + std::to_string(size) + " " + std::string(sha256) + " " +
+         std::string(escapedName) + ">" + std::string(relativePath);
+}
+
 std::vector<std::string> FactsTagged(const EvidenceRecord& record, char tag) {
   std::vector<std::string> out;
   for (const std::string& fact : record.facts)
@@ -159,6 +165,18 @@ std::vector<std::string> FactsTagged(const EvidenceRecord& record, char tag) {
 
 std::string FactPath(std::string_view fact) {
   if (fact.size() >= 2 && fact.substr(0, 2) == "K ") return std::string(fact.substr(2));
+  if (fact.size() >= 2 && fact.substr(0, 2) == "W " && fact != kKeyValuesFact) {
+    // "W " type " " size " " sha " " name ">" path
+    std::size_t at = 2;
+    for (int field = 0; field < 3 && at != std::string_view::npos; ++field) {
+      at = fact.find(' ', at);
+      if (at != std::string_view::npos) ++at;
+    }
+    const std::size_t mark = at == std::string_view::npos ? at : fact.find('>', at);
+    if (mark == std::string_view::npos) return {};
+    const std::string path(fact.substr(mark + 1));
+    return (path.empty() ? std::string() : path + "\\") + kValueMark + std::string(fact.substr(at, mark - at));
+  }
   if (const auto entry = ParseEntryFact(fact)) return entry->path;
   return {};
 }

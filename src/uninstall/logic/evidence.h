@@ -25,6 +25,10 @@ inline constexpr std::string_view kEvidenceHeader = "TESSARY EVIDENCE 1";
 //   "V " type size sha256   the live value a value line removes or overwrites; "V -" none
 //   "R " type size sha256   the data a restore line puts back
 //   "I=" value              the live INI entry a CHANGE, ADD or REMOVE line finds; "I-" none
+//   "W *"                   a key's values are recorded (Compare recorded values)
+//   "W " type size sha256 " " name ">" relative path
+//                           a value of the key or of a subkey: its type, size, data's
+//                           SHA-256 and escaped name (registry_values.h: no ">" in it)
 struct EvidenceRecord {
   std::string action;               // the action line as written
   std::vector<std::string> facts;   // in the order found
@@ -73,6 +77,12 @@ std::string FormatKeyFact(std::string_view relativePath);
 std::string FormatValueFact(char tag, bool present, std::string_view typeName, std::uint64_t size,
                             std::string_view sha256);
 std::string FormatIniFact(const std::optional<std::string>& value);
+inline constexpr std::string_view kKeyValuesFact = "W *";
+std::string FormatKeyValueFact(std::string_view relativePath, std::string_view escapedName, std::string_view typeName,
+                               std::uint64_t size, std::string_view sha256);
+// The plan's path of a value fact: the key's relative path, a backslash, then "\x01" and
+// the escaped name, so that a value new or changed since holds its key. Never a key name.
+inline constexpr char kValueMark = '\x01';
 
 // The facts of one tag, in order.
 std::vector<std::string> FactsTagged(const EvidenceRecord& record, char tag);
@@ -88,7 +98,7 @@ struct TreePlan {
 };
 TreePlan PlanTreeRemoval(const std::map<std::string, std::string>& recorded,
                          const std::map<std::string, std::string>& live);
-// The relative path of a fact ("F" and "K" facts); "" for the others.
+// The relative path of a fact ("F", "K" and "W" facts); "" for the others.
 std::string FactPath(std::string_view fact);
 // Facts keyed by their relative path.
 std::map<std::string, std::string> FactsByPath(const std::vector<std::string>& facts);
