@@ -18,7 +18,8 @@ inline constexpr int kJsonSchema = 1;
 // {"path", "actionFile", "finished", "cancelled", "changes", "sections": [...]}
 nlohmann::json ReportJson(const ReportSummary& report, const std::string& reportPath, const std::string& actionFile);
 
-// One action: {"index", "line", "kind", "target"} (index from 1 in list order).
+// One action: {"index", "line", "kind", "target"} (index from 1 in list order), and
+// "sensitive": true for a write into a start-up place.
 nlohmann::json ActionJson(std::size_t index, const std::string& line);
 
 // {"section", "kind", "change", "text", "undoable"}
