@@ -19,7 +19,7 @@
 
 #include "cli/cli_commands.h"
 #include "cli/logic/cli_args.h"
-#include "compare/compare_dlg.h"
+#include "compare/compare_ok.h"
 #include "shell/progress_dialog.h"
 #include "compare_bench_host.h"
 #include "core/startup_logic.h"

@@ -16,7 +16,7 @@
 #include "cli/logic/report_summary.h"
 #include "cli/logic/undo_logic.h"
 #include "cli/tracked_program.h"
-#include "compare/compare_dlg.h"
+#include "compare/compare_ok.h"
 #include "compare/compare_run.h"
 #include "core/gui_seams.h"
 #include "core/startup.h"

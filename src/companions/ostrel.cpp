@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "core/install_layout.h"
 #include "core/settings_table.h"
 #include "core/startup_logic.h"
 #include "platform/ascii.h"
@@ -18,7 +19,6 @@
 #include "platform/profile.h"
 #include "platform/registry.h"
 #include "platform/shell.h"
-#include "setup/setup_install.h"
 
 namespace {
 

@@ -35,6 +35,15 @@ bool DirSearch::Next(FindEntry& entry) {
   return true;
 }
 
+std::vector<std::string> FileNamesMatching(const std::string& pattern) {
+  std::vector<std::string> names;
+  DirSearch search(pattern);
+  FindEntry entry;
+  while (search.Next(entry))
+    if ((entry.attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) names.push_back(std::move(entry.name));
+  return names;
+}
+
 DosDateTime ToDosDateTime(const FILETIME& utc) {
   FILETIME local{};
   WORD date = 0, time = 0;

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "dos_time.h"
 #include "handles.h"
@@ -40,6 +41,10 @@ class DirSearch {
   FindHandle handle_;
   bool pending_ = false;
 };
+
+// The names of the plain files (folders left out) that match `pattern`, in the order of
+// the directory search; empty when none matches or the folder cannot be read.
+std::vector<std::string> FileNamesMatching(const std::string& pattern);
 
 // A UTC file time as local packed DOS date and time.
 DosDateTime ToDosDateTime(const FILETIME& utc);
