@@ -315,7 +315,7 @@ class Session {
       ProfileDeleteSection(settings.path(), settings::kVerifyAllUninstall.section);
     settings.Flush();
     // A settings file that the run itself brought into being goes again.
-    if (!settingsExisted) DeleteFileA(settings.path().c_str());
+    if (!settingsExisted) DeleteLeftover(settings.path());
 
     const std::string log = ReadWholeFile(outcome.log).value_or("");
     // The log names a value action readably, not by its line.

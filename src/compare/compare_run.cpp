@@ -140,12 +140,12 @@ bool Finish(CompareRun& run, RunEnd end, OutputFile& report, OutputFile& actions
     ShowFileError(run, kReportError);
     ok = false;
   } else if (ok && !ReplaceWithSideFile(actions.path(), run.actionPath)) {
-    DeleteFileChecked(run.actionPath);
+    DeleteLeftover(run.actionPath);
     ShowFileError(run, kActionError);
     ok = false;
   }
-  DeleteFileA(report.path().c_str());
-  DeleteFileA(actions.path().c_str());
+  DeleteLeftover(report.path());
+  DeleteLeftover(actions.path());
   return ok && end == RunEnd::Finished;
 }
 
@@ -186,22 +186,22 @@ bool RunCompare(Host& host, const std::string& reportPath, const std::function<v
   OutputFile report(SideFileFor(reportPath), OutputFile::Mode::Create);
   if (!report.Write(ToCrLf(CompareHeaderText(sentinox, reportPath, brief)))) {
     report.Close();
-    DeleteFileA(report.path().c_str());
+    DeleteLeftover(report.path());
     prompts.Ask(kReportError, "Tessary", mb::kOk | mb::kIconExclamation);
     return false;
   }
   OutputFile actions(SideFileFor(actionPath), OutputFile::Mode::Create);
   if (!actions.ok()) {
     report.Close();
-    DeleteFileA(report.path().c_str());
+    DeleteLeftover(report.path());
     prompts.Ask(kActionError, "Tessary", mb::kOk | mb::kIconExclamation);
     return false;
   }
   auto discard = [&] {
     report.Close();
     actions.Close();
-    DeleteFileA(report.path().c_str());
-    DeleteFileA(actions.path().c_str());
+    DeleteLeftover(report.path());
+    DeleteLeftover(actions.path());
     return false;
   };
 

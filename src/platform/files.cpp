@@ -238,6 +238,8 @@ bool DeleteFileChecked(const std::string& path) {
   return DeleteFileA(path.c_str()) != FALSE;
 }
 
+void DeleteLeftover(const std::string& path) { static_cast<void>(DeleteFileChecked(path)); }
+
 bool MoveFileReplacing(const std::string& from, const std::string& to) {
   if (InjectedFault(FileOp::Rename, to)) return false;
   return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;

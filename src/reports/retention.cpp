@@ -71,8 +71,8 @@ void PruneSentinoxReports(Host& host) {
       if (answer == id::kCancel) return;
       if (answer != id::kYes) continue;
     }
-    DeleteFileA(path.c_str());
-    DeleteFileA(ActionFilePathFor(path).c_str());
+    DeleteLeftover(path);
+    DeleteLeftover(ActionFilePathFor(path));
   }
 }
 

@@ -93,7 +93,7 @@ void TUninstallDlg::Delete() {
     return;
   for (const char* ext : {"", "tsu", "log"}) {
     const std::string f = *ext ? WithLastThree(path, ext) : path;
-    if (FileExists(f)) DeleteFileA(f.c_str());
+    if (FileExists(f)) DeleteLeftover(f);
   }
   HWND list = Item(IDC_UNINSTALL_LIST);
   SendMessageA(list, LB_DELETESTRING, SendMessageA(list, LB_GETCURSEL, 0, 0), 0);
@@ -136,7 +136,7 @@ UninstallEnd UninstallCommand(Host& host) {
   }
   for (const char* name : {kDllNameListFile, kDllReferenceListFile}) {
     const std::string path = host.State().BackupDirectory + "\\" + name;
-    if (FileExists(path)) DeleteFileA(path.c_str());
+    if (FileExists(path)) DeleteLeftover(path);
   }
   return UninstallEnd::Done;
 }

@@ -127,7 +127,7 @@ UninstallResult Run::Execute() {
       return {RunOutcome::Stay, std::nullopt};
     }
   }
-  CopyFileChecked("c:\\msdos.sys", "c:\\msdos.uib");
+  static_cast<void>(CopyFileChecked("c:\\msdos.sys", "c:\\msdos.uib"));  // most systems have none
 
   const std::string logPath = WithLastThree(sel_.actionFile, "log");
   log_.Open(logPath, OutputFile::Mode::Append);
@@ -284,7 +284,7 @@ StepResult Run::RewriteSystemIni(bool insert, const std::string& value) {
     prompts_.Ask("Error opening system.ini. Backup file is system.tsd.", "File Error");
     return insert ? StepResult::Failed : StepResult::Stopped;
   }
-  DeleteFileChecked(safety);
+  DeleteLeftover(safety);
   return StepResult::Done;
 }
 
