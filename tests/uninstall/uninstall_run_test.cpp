@@ -522,7 +522,7 @@ TEST_F(UninstallValuesTest, ValuesOfProtectedKeysAreUndoneAndTheKeysStay) {
   EXPECT_TRUE(RegKey::OpenForValues(HKEY_CURRENT_USER, "Environment"));
   EXPECT_TRUE(RegKey::OpenForValues(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Run"));
   EXPECT_NE(Log().find("NOT DONE(Protected):REG_DAT_REMOVE:" + ToUpperAscii(env)), std::string::npos) << Log();
-  envKey.DeleteValue(u"TessaryTestPath");
+  static_cast<void>(envKey.DeleteValue(u"TessaryTestPath"));  // clean-up
 }
 
 // A value line that does not parse is an integrity error, and nothing is written.
