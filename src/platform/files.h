@@ -130,7 +130,7 @@ enum class LzCopyResult { Ok, SourceOpenFailed, DestOpenFailed, CopyFailed };
 // source is expanded, an ordinary one copied byte for byte. The copy keeps the
 // source's last-write time. CopyFailed also covers a copy that could not be written
 // whole (a full disk).
-LzCopyResult LzCopyFile(const std::string& source, const std::string& dest);
+[[nodiscard]] LzCopyResult LzCopyFile(const std::string& source, const std::string& dest);
 
 // The Windows and System directories as the system reports them; each of these is
 // empty when the system cannot give it or it does not fit MAX_PATH.
