@@ -15,6 +15,7 @@
 #include "cli/logic/cli_json.h"
 #include "cli/logic/report_summary.h"
 #include "cli/logic/undo_logic.h"
+#include "cli/logic/verdict.h"
 #include "cli/tracked_program.h"
 #include "compare/compare_dlg.h"
 #include "compare/compare_run.h"
@@ -26,6 +27,7 @@
 #include "platform/profile.h"
 #include "platform/registry.h"
 #include "snapshot/backup_run.h"
+#include "snapshot/logic/branch_choice.h"
 #include "uninstall/dll_scan.h"
 #include "uninstall/logic/action_file.h"
 #include "uninstall/uninstall_run.h"
@@ -87,6 +89,10 @@ class Session {
   int Run() {
     host_.LoadState(o_.dir);
     if (o_.deep) host_.State().DeepTrackingForced = true;
+    // Track compares the branches a program installs into whatever tessary.ini says;
+    // --branches chooses others. Nothing is written back.
+    if (o_.branches) host_.State().RegistryBranchesForced = ParseBranchList(*o_.branches);
+    else if (o_.command == CliCommand::Track) host_.State().RegistryBranchesForced = kTrackBranches;
     doc_["backupDirectory"] = host_.State().BackupDirectory;
     switch (o_.command) {
       case CliCommand::Backup: return Finish(Backup());
@@ -181,23 +187,32 @@ class Session {
     return actions;
   }
 
-  void SayReport(const ReportSummary& summary, const std::string& report, const std::string& actionFile,
-                 std::size_t actionCount) {
+  // Whether the run compared any registry branch.
+  static bool AnyBranchCompared(const CompareCoverage& coverage) {
+    for (const std::string& what : coverage.compared)
+      for (const char* branch : kBranchNames)
+        if (what == branch) return true;
+    return false;
+  }
+
+  void SayReport(const ReportSummary& summary, const CompareCoverage& coverage, const std::string& report,
+                 const std::string& actionFile, std::size_t actionCount) {
     Say("report:  " + report);
     Say("actions: " + actionFile + " (" + std::to_string(actionCount) + ")");
     for (const ReportSection& s : summary.sections) {
       std::string name = s.name;
       if (name.size() < 24) name.resize(24, ' ');
-      Say("  " + name + " " + CountsText(s));
+      const bool unlooked = s.kind == SectionKind::Registry && s.findings.empty() && !AnyBranchCompared(coverage);
+      Say("  " + name + " " + (unlooked ? std::string("not compared (no branch chosen)") : CountsText(s)));
     }
-    Say(std::to_string(summary.Changes()) + (summary.Changes() == 1 ? " change" : " changes") +
-        (summary.cancelled ? " before the compare was interrupted" : " found"));
+    for (const std::string& line : CompareVerdictLines(coverage, summary.Changes(), summary.cancelled)) Say(line);
   }
 
   struct CompareOutcome {
     int code = kExitOk;  // kExitOk / kExitChanges, or the failure
     std::string report, actionFile;
     ReportSummary summary;
+    CompareCoverage coverage;
     ListedActions actions;
   };
 
@@ -209,6 +224,7 @@ class Session {
     const std::size_t before = prompter_.shown().size();
     const CompareOkResult result = CompareOk(host_, name, nullptr, {}, "C:", Values());
     timings_[timing] = Seconds(start);
+    outcome.coverage = result.run.coverage;
     if (result.stay) {
       outcome.code = Error(kExitDeclined, "the report " + host_.State().BackupDirectory + "\\" + name +
                                               ".TSC is there already; not overwritten (--yes overwrites)");
@@ -240,9 +256,15 @@ class Session {
       outcome.code = *failed;
       return outcome;
     }
-    outcome.code = outcome.summary.Changes() > 0 ? kExitChanges : kExitOk;
+    const Verdict verdict = JudgeCompare(outcome.coverage, outcome.summary.Changes());
+    outcome.code = verdict == Verdict::NothingCompared ? kExitNothingCompared
+                   : verdict == Verdict::Found         ? kExitChanges
+                                                       : kExitOk;
     return outcome;
   }
+
+  // A compare that ran to its end, whatever it found.
+  static bool Finished(int code) { return code == kExitOk || code == kExitChanges || code == kExitNothingCompared; }
 
   static std::size_t Count(const ListedActions& listed) {
     return static_cast<std::size_t>(
@@ -357,12 +379,21 @@ class Session {
     const int result = RunBackup(host_, RunMode::Interactive, nullptr, {}, Values());
     timings_["backup"] = Seconds(start);
     host_.RefreshLastBackup();
-    doc_["backup"] = {{"directory", host_.State().BackupDirectory}, {"time", host_.State().LastBackupText}};
+    doc_["backup"] = BackupJson();
     if (result != 0) return Error(kExitBadInput, "the backup directory is invalid; nothing was written");
     const auto messages = prompter_.MessagesSince(0);
     if (!messages.empty()) return Error(kExitFailed, "the backup set is incomplete: " + messages.front());
     Say("backup set written to " + host_.State().BackupDirectory + " (" + host_.State().LastBackupText + ")");
     return kExitOk;
+  }
+
+  // Where the backup set went, when (ISO 8601, from the clock as the backup ended) and the
+  // last-backup text the main window shows.
+  Json BackupJson() {
+    const LocalTime t = clock_.Now();
+    return {{"directory", host_.State().BackupDirectory},
+            {"time", IsoTime(t.year, t.month, t.day, t.hour, t.minute, t.second)},
+            {"text", host_.State().LastBackupText}};
   }
 
   // --values records registry values whatever the settings say.
@@ -380,9 +411,10 @@ class Session {
     CompareOutcome c = CompareInto(name, "compare");
     if (!c.report.empty()) {
       doc_["report"] = ReportJson(c.summary, c.report, c.actionFile);
+      doc_["report"].update(CoverageJson(c.coverage));
       doc_["actions"] = ActionsJson(c.actions);
     }
-    if (c.code == kExitOk || c.code == kExitChanges) SayReport(c.summary, c.report, c.actionFile, Count(c.actions));
+    if (Finished(c.code)) SayReport(c.summary, c.coverage, c.report, c.actionFile, Count(c.actions));
     return c;
   }
 
@@ -500,7 +532,7 @@ class Session {
     const int backup = RunBackup(host_, RunMode::Interactive, nullptr, {}, Values());
     timings_["backup"] = Seconds(start);
     host_.RefreshLastBackup();
-    doc_["backup"] = {{"directory", host_.State().BackupDirectory}, {"time", host_.State().LastBackupText}};
+    doc_["backup"] = BackupJson();
     if (backup != 0) return Error(kExitBadInput, "the backup directory is invalid; nothing was written");
     if (const auto messages = prompter_.MessagesSince(0); !messages.empty())
       return Error(kExitFailed, "the backup set is incomplete: " + messages.front());
@@ -517,13 +549,21 @@ class Session {
     if (!o_.quiet)
       io_.err << "tessaryc: the program ended (exit code " << run.exitCode << ", " << run.processes
               << " process(es))\n" << std::flush;
+    Say("program: " + commandLine + " ended with exit code " + std::to_string(run.exitCode) +
+        (run.exitCode == 0 ? "" : " (failed)"));
+    // A program that failed gives its own exit code, whatever the compare found.
+    auto verdict = [&](int code) {
+      if (run.exitCode == 0 || !(code == kExitOk || code == kExitChanges)) return code;
+      doc_["error"] = "the program failed (exit code " + std::to_string(run.exitCode) + ")";
+      return static_cast<int>(kExitProgramFailed);
+    };
 
     // Compare.
     CompareOutcome first = CompareAndSay(name);
     if (first.code != kExitOk && first.code != kExitChanges) return first.code;
     if (!o_.undo) {
       timings_["total"] = Seconds(total);
-      return first.code;
+      return verdict(first.code);
     }
 
     // Undo every action, then compare once more against the same backup.
@@ -539,24 +579,30 @@ class Session {
     }
     doc_["undo"] = undo;
     CompareOutcome after = CompareInto(leftName, "after");
-    if (!after.report.empty()) doc_["after"] = ReportJson(after.summary, after.report, after.actionFile);
-    if (after.code != kExitOk && after.code != kExitChanges) return after.code;
+    if (!after.report.empty()) {
+      doc_["after"] = ReportJson(after.summary, after.report, after.actionFile);
+      doc_["after"].update(CoverageJson(after.coverage));
+    }
+    if (after.code != kExitOk && after.code != kExitChanges && after.code != kExitNothingCompared) return after.code;
     const std::vector<Leftover> left =
         FindLeftovers(after.summary, host_.State().WindowsDirectory, host_.State().BackupDirectory);
     Json leftovers = Json::array();
     for (const Leftover& l : left) leftovers.push_back(LeftoverJson(l));
     doc_["leftovers"] = leftovers;
-    doc_["nothingLeftOver"] = left.empty();
+    // "Nothing left over" is said only of what the compare after the undo looked at.
+    const Verdict judged = JudgeCompare(after.coverage, left.size());
+    doc_["nothingLeftOver"] = judged == Verdict::NoneFound;
     timings_["total"] = Seconds(total);
     Say("after the undo: " + after.report);
-    if (left.empty()) {
-      Say("nothing left over");
-      return kExitOk;
+    if (judged == Verdict::Found) {
+      Say(std::to_string(left.size()) + " left over:");
+      for (const Leftover& l : left)
+        Say("  " + l.section + ": " + l.text + (l.undoable ? "  (has an undo action)" : "  (no undo action)"));
     }
-    Say(std::to_string(left.size()) + " left over:");
-    for (const Leftover& l : left)
-      Say("  " + l.section + ": " + l.text + (l.undoable ? "  (has an undo action)" : "  (no undo action)"));
-    return kExitChanges;
+    for (const std::string& line : LeftoverVerdictLines(after.coverage, left.size())) Say(line);
+    return verdict(judged == Verdict::NothingCompared ? kExitNothingCompared
+                   : judged == Verdict::Found         ? kExitChanges
+                                                      : kExitOk);
   }
 
   CliOptions o_;
@@ -580,6 +626,10 @@ int RunTessaryc(const std::vector<std::string>& args, CliIo io) {
   }
   if (parsed.options.command == CliCommand::Help) {
     io.out << UsageText() << std::flush;
+    return kExitOk;
+  }
+  if (parsed.options.command == CliCommand::Version) {
+    io.out << kVersionText << "\n" << std::flush;
     return kExitOk;
   }
   return Session(parsed.options, io).Run();

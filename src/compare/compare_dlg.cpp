@@ -65,11 +65,12 @@ CompareOkResult CompareOk(Host& host, const std::string& fieldText, WindowHandle
   if (!state.SentinoxPass && !clash.empty()) {
     int answer = host.Prompts().Ask("Filename already exists, overwrite file?", clash,
                                     mb::kYesNo | mb::kIconQuestion, owner);
-    if (answer != id::kYes) return {true, ""};
+    if (answer != id::kYes) return {true, "", {}};
   }
   host.PumpMessages();
-  const bool ok = RunCompare(host, reportPath, beforeProgress, bootDirectory, values);
-  return {false, ok ? reportPath : std::string()};
+  CompareRunResult run = RunCompare(host, reportPath, beforeProgress, bootDirectory, values);
+  const bool ok = run.finished;
+  return {false, ok ? reportPath : std::string(), std::move(run)};
 }
 
 TCompareDlg::TCompareDlg(HWND owner, Host& host) : Dialog(owner, IDD_COMPARE), host_(host) {

@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 
+#include "compare/compare_run.h"
 #include "core/dialog.h"
 #include "core/host.h"
 #include "snapshot/values_switch.h"
@@ -29,6 +30,7 @@ std::string FreeSentinoxReportName(const std::string& backupDirectory, const std
 struct CompareOkResult {
   bool stay = false;
   std::string reportPath;
+  CompareRunResult run;  // what the run compared and what not (empty when none ran)
 };
 
 // The OK operation with the text of the name field. `values` decides whether registry

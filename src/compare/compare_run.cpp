@@ -92,11 +92,22 @@ RunEnd RunSections(CompareRun& run) {
     if (result == SectionResult::Cancelled) AppendToReport(run, kCancelledLine);
     return WriteFailed(run) ? RunEnd::WriteFailed : RunEnd::Stopped;
   };
-  auto next = [&](SectionResult result) { return result != SectionResult::Done || WriteFailed(run); };
+  // The sections still to come when the run stops: not reached.
+  const char* const kSections[] = {"boot files", "INI files", "registry", "directories", "free disk space",
+                                   "deep tracking"};
+  std::size_t reached = 0;
+  auto next = [&](SectionResult result) {
+    ++reached;
+    if (result == SectionResult::Done && !WriteFailed(run)) return false;
+    for (std::size_t i = reached; i < std::size(kSections); ++i) run.NotComparedAt(kSections[i], NotComparedWhy::NotReached);
+    return true;
+  };
   SectionResult result = CompareBootFiles(run);
   if (next(result)) return stop(result);
+  run.Compared("AUTOEXEC.BAT, CONFIG.SYS, MSDOS.SYS");
   result = CompareIniFiles(run);
   if (next(result)) return stop(result);
+  run.Compared("WIN.INI, SYSTEM.INI, PROTOCOL.INI");
 
   Settings settings = run.AppSettings();
   if (EqualsNoCase(settings.Read(settings::kCompSentinox), "no") || run.State().RunMode == RunMode::Interactive) {
@@ -105,15 +116,24 @@ RunEnd RunSections(CompareRun& run) {
     result = CompareRegistry(run);
     run.noChangesFound = false;
     if (next(result)) return stop(result);
+  } else {
+    run.NotComparedAt("the registry", NotComparedWhy::LeftOutByMode);
+    ++reached;
   }
   result = CompareDirectories(run);
   if (next(result)) return stop(result);
   result = CompareFreeSpace(run);
   if (next(result)) return stop(result);
-  // Deep tracking adds its sections after all the standard ones.
+  run.Compared("free disk space");
+  // Deep tracking adds its sections after all the standard ones; without it, the places
+  // it would look at are named as not compared.
   if (DeepTrackingOn(run.State(), settings)) {
     result = CompareDeepPlaces(run);
     if (next(result)) return stop(result);
+  } else {
+    for (const DeepPlace& place : CurrentDeepScope(run.State(), settings).places)
+      if (place.within.empty() && !place.path.empty())
+        run.NotComparedAt(place.title + " (" + place.path + ")", NotComparedWhy::OutsideMode);
   }
 
   AppendVerdict(run);
@@ -153,8 +173,10 @@ std::string ActionFileWrittenFor(const std::string& reportPath) {
   return reportPath.substr(0, reportPath.size() - 4) + ".TSU";
 }
 
-bool RunCompare(Host& host, const std::string& reportPath, const std::function<void()>& beforeProgress,
-                const std::string& bootDirectory, ValuesSwitch values) {
+namespace {
+
+bool RunCompareInto(Host& host, const std::string& reportPath, const std::function<void()>& beforeProgress,
+                    const std::string& bootDirectory, ValuesSwitch values, CompareCoverage& coverage) {
   AppState& state = host.State();
   Prompter& prompts = host.Prompts();
   Settings settings = host.AppSettings();
@@ -233,7 +255,18 @@ bool RunCompare(Host& host, const std::string& reportPath, const std::function<v
   run.noChangesFound = same.autoexec && same.msdos && same.config && same.win && same.system && same.protocol;
   run.reportFile = &report;
   run.actionFile = &actions;
-  return Finish(run, RunSections(run), report, actions);
+  const RunEnd end = RunSections(run);
+  coverage = std::move(run.coverage);
+  return Finish(run, end, report, actions);
+}
+
+}  // namespace
+
+CompareRunResult RunCompare(Host& host, const std::string& reportPath, const std::function<void()>& beforeProgress,
+                            const std::string& bootDirectory, ValuesSwitch values) {
+  CompareRunResult result;
+  result.finished = RunCompareInto(host, reportPath, beforeProgress, bootDirectory, values, result.coverage);
+  return result;
 }
 
 }  // namespace tessary

@@ -8,6 +8,7 @@
 #include <set>
 #include <string>
 
+#include "compare/logic/compare_coverage.h"
 #include "core/host.h"
 #include "platform/files.h"
 #include "snapshot/registry_export.h"
@@ -45,6 +46,10 @@ struct CompareRun {
   // Whether the registry section records and compares values: [registry] RecordValues
   // unless the caller decides (tessaryc's --values).
   ValuesSwitch values = ValuesSwitch::FromSettings;
+  // What the sections compared and what they did not, as they go.
+  CompareCoverage coverage = {};
+  void Compared(std::string what) { coverage.compared.push_back(std::move(what)); }
+  void NotComparedAt(std::string what, NotComparedWhy why) { coverage.notCompared.push_back({std::move(what), why}); }
 
   AppState& State() { return host.State(); }
   Settings AppSettings() { return host.AppSettings(); }
@@ -107,12 +112,19 @@ void AppendVerdict(CompareRun& run);
 // The action file a run writes beside `reportPath`: the report's extension made ".TSU".
 std::string ActionFileWrittenFor(const std::string& reportPath);
 
+// What a compare run did: whether it finished (its report and action file in place,
+// the verdict written), and what it compared and what not.
+struct CompareRunResult {
+  bool finished = false;
+  CompareCoverage coverage;
+};
+
 // The whole comparison into `reportPath` (the backup directory, the name cut to 48
 // characters, ".TSC" or ".SNC" in a Sentinox pass) and the action file beside it.
 // `beforeProgress` runs just before the progress dialog opens (the Compare dialog moves
-// itself out of sight there). The boot files are read from `bootDirectory`. True when
-// the run finished. `values` decides whether the registry's values are compared.
-bool RunCompare(Host& host, const std::string& reportPath, const std::function<void()>& beforeProgress = {},
+// itself out of sight there). The boot files are read from `bootDirectory`. `values`
+// decides whether the registry's values are compared.
+[[nodiscard]] CompareRunResult RunCompare(Host& host, const std::string& reportPath, const std::function<void()>& beforeProgress = {},
                 const std::string& bootDirectory = "C:", ValuesSwitch values = ValuesSwitch::FromSettings);
 
 }  // namespace tessary

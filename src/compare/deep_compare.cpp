@@ -90,11 +90,13 @@ SectionResult CompareDeepPlaces(CompareRun& run) {
     const std::string listingPath = DeepListingPath(run.State().BackupDirectory, place.id, run.backupExt);
     SectionOutput out(run);
     if (!FileExists(listingPath)) {
+      run.NotComparedAt(place.title + " (" + place.path + ")", NotComparedWhy::NoBaseline);
       out.ReportLine("--" + place.title + " not compared: the backup holds no deep listing of it.");
       continue;
     }
     DeepListingFile listing(listingPath);
     if (!listing.opened() || listing.Bad() || !EqualsNoCase(listing.header().place, place.path)) {
+      run.NotComparedAt(place.title + " (" + place.path + ")", NotComparedWhy::NoBaseline);
       out.ReportLine("--" + place.title + " not compared: " +
                      (listing.opened() && !listing.Bad() ? "the backup listed another folder, " + listing.header().place
                                                           : std::string("its deep listing cannot be read.")));
@@ -104,10 +106,13 @@ SectionResult CompareDeepPlaces(CompareRun& run) {
     TreeWalk walk(place.path, [&](const std::string& path, std::string_view name) { return IsLeftOut(leftOut, path, name); });
     PlaceFindings findings(run, place);
     if (!MergeTrees(listing, walk, findings)) return SectionResult::Cancelled;
-    if (listing.Complete())
+    if (listing.Complete()) {
+      run.Compared(place.title + " (" + place.path + ")");
       findings.WriteTo(out);
-    else
+    } else {
+      run.NotComparedAt(place.title + " (" + place.path + ")", NotComparedWhy::NoBaseline);
       out.ReportLine("--" + place.title + " not compared: its deep listing cannot be read.");
+    }
   }
   return SectionResult::Done;
 }

@@ -157,30 +157,38 @@ SectionResult CompareDirectories(CompareRun& run) {
 
   for (const StandardDirectory& d : kStandardDirectories) {
     std::string listing = run.BackupPath(d.listingBase);
+    std::string directory = d.relative ? windows + d.relative : windows.substr(0, 2) + "\\Program Files";
     if (!settings.IsYes(*d.setting)) {
       ReportOnly(run, d.notScanned);
+      run.NotComparedAt(directory, NotComparedWhy::SwitchedOff);
       continue;
     }
-    if (!FileExists(listing)) continue;
-    std::string directory = d.relative ? windows + d.relative : windows.substr(0, 2) + "\\Program Files";
+    if (!FileExists(listing)) {
+      run.NotComparedAt(directory, NotComparedWhy::NoBaseline);
+      continue;
+    }
+    run.Compared(directory);
     if (!StartSection(run, d.title)) return SectionResult::Cancelled;
     if (CompareOneDirectory(run, directory, listing) == SectionResult::Cancelled) return SectionResult::Cancelled;
   }
 
   // The Start Menu is always compared; a missing listing gives its open error.
   if (!StartSection(run, "Comparing Start Menu")) return SectionResult::Cancelled;
+  run.Compared(StartMenuProgramsFolder(windows));
   if (CompareOneDirectory(run, StartMenuProgramsFolder(windows), run.BackupPath("startdir")) ==
       SectionResult::Cancelled)
     return SectionResult::Cancelled;
 
   if (FileExists(run.BackupPath("msdos"))) {
     if (!StartSection(run, "Comparing Desktop")) return SectionResult::Cancelled;
+    run.Compared(DesktopFolder(windows));
     if (CompareOneDirectory(run, DesktopFolder(windows), run.BackupPath("desktop")) == SectionResult::Cancelled)
       return SectionResult::Cancelled;
   }
 
   if (!settings.IsYes(settings::kDirRoots)) {
     ReportOnly(run, kRootsNotScanned);
+    run.NotComparedAt("the root directories", NotComparedWhy::SwitchedOff);
   } else {
     bool titled = false;
     for (char letter = 'C'; letter <= 'Z'; ++letter) {
@@ -193,6 +201,7 @@ SectionResult CompareDirectories(CompareRun& run) {
       } else if (run.CheckCancelled()) {
         return SectionResult::Cancelled;
       }
+      run.Compared(std::string(1, letter) + ":\\");
       if (CompareOneDirectory(run, std::string(1, letter) + ":", listing) == SectionResult::Cancelled)
         return SectionResult::Cancelled;
     }
@@ -214,6 +223,7 @@ SectionResult CompareDirectories(CompareRun& run) {
     }
     std::string listing = run.BackupPath("optdir" + std::to_string(n));
     if (!StartSection(run, "Comparing " + directory + " Directory")) return SectionResult::Cancelled;
+    run.Compared(directory);
     if (CompareOneDirectory(run, directory, listing) == SectionResult::Cancelled) return SectionResult::Cancelled;
   }
   return SectionResult::Done;

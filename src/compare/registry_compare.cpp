@@ -129,23 +129,28 @@ SectionResult CompareRegistrySnapshots(CompareRun& run, const UnwritableKeys* un
       // A value branch: compared with values, while the branch that holds it is off; a
       // backup taken without values has none (the values part says so).
       plans[i] = BranchPlan::Disabled;
-      if (!values || settings.IsYes(*branch.compareSwitch)) continue;
+      if (!values || BranchSwitchOn(state, settings, branch)) continue;
       std::optional<std::string> currentText = ReadWholeFile(current(branch.fileBase));
       std::optional<std::string> backupText = currentText ? ReadWholeFile(backup(branch.fileBase)) : std::nullopt;
       if (currentText && backupText)
         plans[i] = SnapshotsSame(*currentText, *backupText) ? BranchPlan::Unchanged : BranchPlan::Walk;
       continue;
     }
-    if (!settings.IsYes(*branch.compareSwitch)) {
+    if (!BranchSwitchOn(state, settings, branch)) {
       plans[i] = BranchPlan::Disabled;
+      run.NotComparedAt(branch.progressText, NotComparedWhy::SwitchedOff);
       continue;
     }
     std::optional<std::string> currentText = ReadWholeFile(current(branch.fileBase));
     std::optional<std::string> backupText = currentText ? ReadWholeFile(backup(branch.fileBase)) : std::nullopt;
     if (!currentText || !backupText) {
       run.host.Prompts().Ask(kBranchTexts[i].missingText, kBranchTexts[i].missingCaption);
+      for (std::size_t j = i; j < std::size(kRegistryBranches); ++j)
+        if (j == i || BranchSwitchOn(state, settings, BranchAt(j)))
+          run.NotComparedAt(BranchAt(j).progressText, NotComparedWhy::NoBaseline);
       return SectionResult::Done;
     }
+    run.Compared(branch.progressText);
     plans[i] = SnapshotsSame(*currentText, *backupText) ? BranchPlan::Unchanged : BranchPlan::Walk;
   }
 
@@ -181,7 +186,7 @@ SectionResult CompareRegistrySnapshots(CompareRun& run, const UnwritableKeys* un
         const bool valuesBranch = i >= std::size(kRegistryBranches);
         // A value branch's own snapshot exists only while the branch holding it is off.
         if (!valuesBranch && plans[i] == BranchPlan::Disabled) continue;
-        if (valuesBranch && (settings.IsYes(*branch.compareSwitch))) continue;
+        if (valuesBranch && (BranchSwitchOn(state, settings, branch))) continue;
         run.progress.SetDetailText(branch.progressText);
         run.progress.Pump();
         const std::string base = ValueSnapshotBase(branch.fileBase);

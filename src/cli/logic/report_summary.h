@@ -10,17 +10,20 @@
 
 namespace tessary::cli {
 
-enum class SectionKind { Boot, Ini, Registry, Directory, FreeSpace, Deep };
+enum class SectionKind { Boot, Ini, Registry, RegistryValues, Directory, FreeSpace, Deep };
 
-const char* SectionKindName(SectionKind kind);  // "boot", "ini", "registry", "directory", "freeSpace", "deep"
+// "boot", "ini", "registry", "registryValues", "directory", "freeSpace", "deep"
+const char* SectionKindName(SectionKind kind);
 
 struct ReportFinding {
-  // "added", "deleted", "changed" (INI), "updated" (directory), "leftOut" (a name no line
-  // can carry), "increase" / "decrease" (free space)
+  // "added", "deleted", "changed" (INI, registry values), "updated" (directory), "leftOut"
+  // (a name no line can carry), "increase" / "decrease" (free space)
   std::string change;
   std::string line;     // the report line (a CHANGED entry: its TO: line)
   std::string context;  // boot: the block label; INI: the section name
-  std::string key, value, from;  // INI: key and value (CHANGED: value now, `from` before)
+  std::string key, value, from;  // INI: key and value (CHANGED: value now, `from` before);
+                                 // registry values: the key and the value's name as the
+                                 // report gives them, its data now (`from`: before)
   std::string name;              // directory: the entry's name, without "  (DIR)"; deep: its
                                  // path within the place, without "  (DIR)" and the counts
   bool isDirectory = false;
@@ -32,8 +35,8 @@ struct ReportFinding {
 
 struct ReportSection {
   SectionKind kind = SectionKind::Boot;
-  // "AUTOEXEC.BAT", "WIN.INI", "Registry", the directory as the report names it
-  // ("C:\windows", "C:\"), "Free disk space", a deep place's folder
+  // "AUTOEXEC.BAT", "WIN.INI", "Registry", "Registry values", the directory as the report
+  // names it ("C:\windows", "C:\"), "Free disk space", a deep place's folder
   std::string name;
   bool sameDate = false;  // boot or INI: "No changes made (File has same date/time)"
   std::vector<ReportFinding> findings;
