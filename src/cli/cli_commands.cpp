@@ -17,7 +17,6 @@
 #include "cli/logic/undo_logic.h"
 #include "cli/logic/verdict.h"
 #include "cli/tracked_program.h"
-#include "compare/compare_dlg.h"
 #include "compare/compare_run.h"
 #include "core/gui_seams.h"
 #include "core/startup.h"
@@ -222,16 +221,12 @@ class Session {
     const auto start = Clock::now();
     progress_.Reset();
     const std::size_t before = prompter_.shown().size();
-    const CompareOkResult result = CompareOk(host_, name, nullptr, {}, "C:", Values());
-    timings_[timing] = Seconds(start);
-    outcome.coverage = result.run.coverage;
-    if (result.stay) {
-      outcome.code = Error(kExitDeclined, "the report " + host_.State().BackupDirectory + "\\" + name +
-                                              ".TSC is there already; not overwritten (--yes overwrites)");
-      return outcome;
-    }
+    // The name was cleared to be overwritten before anything ran (MayOverwrite).
     const std::string expected = host_.State().BackupDirectory + "\\" + name.substr(0, kCompareNameLimit) + ".TSC";
-    if (result.reportPath.empty()) {
+    CompareRunResult result = RunCompare(host_, expected, {}, "C:", Values());
+    timings_[timing] = Seconds(start);
+    outcome.coverage = std::move(result.coverage);
+    if (!result.finished) {
       if (progress_.cancelSeen()) {
         outcome.code = Error(kExitInterrupted, "compare interrupted; the report " + expected +
                                                    " ends with the cancellation line");
@@ -244,8 +239,8 @@ class Session {
       outcome.code = Error(kExitFailed, "compare failed" + (messages.empty() ? std::string() : ": " + messages.back()));
       return outcome;
     }
-    outcome.report = result.reportPath;
-    outcome.actionFile = ActionFileWrittenFor(result.reportPath);
+    outcome.report = expected;
+    outcome.actionFile = ActionFileWrittenFor(expected);
     const std::optional<std::string> text = ReadWholeFile(outcome.report);
     if (!text) {
       outcome.code = Error(kExitFailed, "cannot read the report " + outcome.report);
@@ -276,10 +271,8 @@ class Session {
     const std::string base = host_.State().BackupDirectory + "\\" + name.substr(0, kCompareNameLimit);
     for (const std::string& path : {base + ".TSC", base + ".TSU"}) {
       if (!FileExists(path)) continue;
-      if (prompter_.Question("Overwrite " + path + "?", false) != id::kYes) return false;
-      break;
+      return prompter_.Question("Overwrite " + path + "?", false) == id::kYes;
     }
-    for (const std::string& path : {base + ".TSC", base + ".TSU"}) prompter_.FixAnswer(path, id::kYes);
     return true;
   }
 
@@ -293,16 +286,6 @@ class Session {
   // The chosen actions through the executor of the Uninstall Actions dialog, verify off.
   UndoOutcome UndoChosen(const std::string& actionFile, const ListedActions& listed, const std::vector<bool>& chosen) {
     UndoOutcome outcome;
-    Settings settings = host_.AppSettings();
-    // The dialog keeps its check boxes in the settings; a run from the console leaves the
-    // user's choices as they were.
-    constexpr const char* kAbsent = "\x7f";
-    const std::string verify = settings.Read(settings::kVerifyAllUninstall, kAbsent, 5);
-    const std::string dll = settings.Read(settings::kDLLDepend, kAbsent, 5);
-    const bool settingsExisted = FileExists(settings.path());
-    const bool sectionExisted = !ProfileKeys(settings.path(), settings::kVerifyAllUninstall.section).empty();
-    outcome.log = WithLastThree(actionFile, "log");
-    const std::size_t logBefore = FileSize(outcome.log).value_or(0);
 
     UninstallSelection selection;
     selection.actionFile = actionFile;
@@ -322,44 +305,30 @@ class Session {
       return prompter_.Question("Delete " + dllPath + " all the same?", true);
     });
     env.stopRequested = StopFlag::Raised;
-    prompter_.FixAnswer("No verify uninstall", id::kYes);  // confirmed before the run
-    prompter_.FixAnswer("Uninstall Complete", id::kNo);    // the log is printed, not shown
+    // Settled before the run: carrying out every action unverified was confirmed, the
+    // outcomes are printed rather than the log shown, and the dialog's check boxes stay
+    // as the user left them.
+    UninstallPolicy policy;
+    policy.unverifiedConfirmed = true;
+    policy.offerLog = false;
+    policy.rememberBoxes = false;
     const auto start = Clock::now();
-    RunUninstall(host_, selection, env);
+    const UninstallResult result = RunUninstall(host_, selection, env, policy);
     timings_["undo"] = Seconds(start);
-    auto restore = [&](const SettingKey& key, const std::string& value) {
-      if (value == kAbsent) settings.Delete(key);
-      else settings.Write(key, value);
-    };
-    restore(settings::kVerifyAllUninstall, verify);
-    restore(settings::kDLLDepend, dll);
-    if (!sectionExisted && ProfileKeys(settings.path(), settings::kVerifyAllUninstall.section).empty())
-      ProfileDeleteSection(settings.path(), settings::kVerifyAllUninstall.section);
-    settings.Flush();
-    // A settings file that the run itself brought into being goes again.
-    if (!settingsExisted) DeleteFileA(settings.path().c_str());
+    outcome.log = result.logPath.empty() ? WithLastThree(actionFile, "log") : result.logPath;
 
-    const std::string log = ReadWholeFile(outcome.log).value_or("");
-    // The log names a value action readably, not by its line.
-    std::vector<std::string> loggedAs = listed.entries;
-    for (std::size_t i = 0; i < loggedAs.size(); ++i) {
-      const ActionKind kind = ClassifyAction(loggedAs[i]);
-      if (kind != ActionKind::RegValueRemove && kind != ActionKind::RegValueRestore) continue;
-      if (const auto value = ParseValueAction(listed.originals[i])) loggedAs[i] = DescribeValueAction(*value, AnsiText);
-    }
-    const std::vector<ActionOutcome> outcomes =
-        OutcomesFromLog(std::string_view(log).substr(std::min(logBefore, log.size())), loggedAs, chosen);
     for (std::size_t i = 0; i < listed.entries.size(); ++i) {
       if (listed.entries[i].empty()) continue;
       Json a = ListedActionJson(listed, i, chosen[i]);
       if (chosen[i]) {
-        a["outcome"] = outcomes[i].status;
-        if (!outcomes[i].reason.empty()) a["reason"] = outcomes[i].reason;
-        if (outcomes[i].status == "done") ++outcome.done;
+        const ActionResult r = i < result.actions.size() ? result.actions[i] : ActionResult{i, ActionKind::None, ActionStatus::NotReached, ""};
+        const UndoneAction undone = DescribeOutcome(r);
+        a["outcome"] = undone.outcome;
+        a["status"] = ActionStatusName(r.status);
+        if (!undone.reason.empty()) a["reason"] = undone.reason;
+        if (r.status == ActionStatus::Done) ++outcome.done;
         else ++outcome.notDone;
-        std::string status = outcomes[i].status == "done" ? "DONE" : outcomes[i].status == "notDone" ? "NOT DONE" : "NOT REACHED";
-        if (!outcomes[i].reason.empty()) status += " (" + outcomes[i].reason + ")";
-        Say(status + "  " + listed.entries[i]);
+        Say(undone.text + "  " + listed.entries[i]);
       }
       outcome.actions.push_back(std::move(a));
     }
@@ -402,6 +371,9 @@ class Session {
   int Compare() {
     if (auto failed = CheckBackupSet()) return *failed;
     const std::string name = o_.name ? *o_.name : ProposeCompareName(host_);
+    if (!MayOverwrite(name))
+      return Error(kExitDeclined, "the report " + host_.State().BackupDirectory + "\\" + name.substr(0, kCompareNameLimit) +
+                                      ".TSC is there already; not overwritten (--yes overwrites)");
     return CompareAndSay(name).code;
   }
 

@@ -58,28 +58,38 @@ bool IsResidentProgram(const std::string& exeName) {
   return false;
 }
 
-TrackedRun RunTracked(const std::vector<std::string>& args, const std::function<bool()>& stop) {
-  TrackedRun run;
-  const std::string program = args.empty() ? std::string() : FindProgram(args[0]);
-  if (program.empty()) {
-    run.error = "cannot find the program " + (args.empty() ? std::string() : args[0]);
-    return run;
-  }
-  UniqueHandle job(CreateJobObjectA(nullptr, nullptr));
-  UniqueHandle port(CreateIoCompletionPort(INVALID_HANDLE_VALUE, nullptr, 0, 1));
-  if (!job || !port) {
-    run.error = "cannot create the job object (error " + std::to_string(GetLastError()) + ")";
-    return run;
+namespace {
+
+// A job object whose completion port announces its processes.
+struct WatchedJob {
+  UniqueHandle job, port;
+  std::string error;  // why there is none
+};
+
+WatchedJob CreateWatchedJob() {
+  WatchedJob watched{UniqueHandle(CreateJobObjectA(nullptr, nullptr)),
+                     UniqueHandle(CreateIoCompletionPort(INVALID_HANDLE_VALUE, nullptr, 0, 1)), {}};
+  if (!watched.job || !watched.port) {
+    watched.error = "cannot create the job object (error " + std::to_string(GetLastError()) + ")";
+    return watched;
   }
   JOBOBJECT_ASSOCIATE_COMPLETION_PORT association{};
-  association.CompletionKey = job.get();
-  association.CompletionPort = port.get();
-  if (!SetInformationJobObject(job.get(), JobObjectAssociateCompletionPortInformation, &association,
-                               sizeof association)) {
-    run.error = "cannot watch the job object (error " + std::to_string(GetLastError()) + ")";
-    return run;
-  }
+  association.CompletionKey = watched.job.get();
+  association.CompletionPort = watched.port.get();
+  if (!SetInformationJobObject(watched.job.get(), JobObjectAssociateCompletionPortInformation, &association,
+                               sizeof association))
+    watched.error = "cannot watch the job object (error " + std::to_string(GetLastError()) + ")";
+  return watched;
+}
 
+// The program, started suspended, put into the job and resumed.
+struct StartedProgram {
+  UniqueHandle process, thread;
+  DWORD id = 0;
+  std::string error;  // why it is not running
+};
+
+StartedProgram StartInJob(const std::string& program, const std::vector<std::string>& args, HANDLE job) {
   // The program's standard output goes to our standard error.
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
@@ -94,72 +104,100 @@ TrackedRun RunTracked(const std::vector<std::string>& args, const std::function<
     startup.hStdOutput = error;
     startup.hStdError = error;
   }
+  StartedProgram started;
   std::string commandLine = QuoteCommandLine(args);
   PROCESS_INFORMATION info{};
   if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, redirect ? TRUE : FALSE,
                       CREATE_SUSPENDED, nullptr, nullptr, &startup, &info)) {
-    run.error = "cannot start " + program + " (error " + std::to_string(GetLastError()) + ")";
-    return run;
+    started.error = "cannot start " + program + " (error " + std::to_string(GetLastError()) + ")";
+    return started;
   }
-  UniqueHandle process(info.hProcess);
-  UniqueHandle thread(info.hThread);
-  if (!AssignProcessToJobObject(job.get(), process.get())) {
-    TerminateProcess(process.get(), 1);
-    run.error = "cannot put " + program + " into a job object (error " + std::to_string(GetLastError()) + ")";
-    return run;
+  started.process = UniqueHandle(info.hProcess);
+  started.thread = UniqueHandle(info.hThread);
+  started.id = info.dwProcessId;
+  if (!AssignProcessToJobObject(job, started.process.get())) {
+    TerminateProcess(started.process.get(), 1);
+    started.error = "cannot put " + program + " into a job object (error " + std::to_string(GetLastError()) + ")";
+    return started;
   }
-  ResumeThread(thread.get());
-  run.started = true;
+  ResumeThread(started.thread.get());
+  return started;
+}
 
-  // The processes of the job by id, as the port announces them. A process that stays
-  // resident by nature (the shell, the system's services, which the system may start on
-  // demand from inside the job) is not waited for. The names come from a process
-  // snapshot, which needs no access to the process itself.
+// Whether a process of `live` still runs that is waited for: a process no longer in the
+// system's snapshot has ended, and a resident one is not waited for. The names come from
+// the snapshot, which needs no access to the process itself.
+bool OthersStillRunning(const std::set<DWORD>& live) {
+  std::map<DWORD, std::string> running;
+  const UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  PROCESSENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  if (snapshot && Process32First(snapshot.get(), &entry)) {
+    do {
+      running[entry.th32ProcessID] = entry.szExeFile;
+    } while (Process32Next(snapshot.get(), &entry));
+  }
+  return std::any_of(live.begin(), live.end(), [&](DWORD pid) {
+    const auto found = running.find(pid);
+    return found != running.end() && !IsResidentProgram(found->second);
+  });
+}
+
+enum class WaitEnd { AllEnded, Interrupted };
+
+// Waits until the program and every process of the job that is waited for have ended, or
+// `stop` turns true. The port announces the job's processes by id.
+WaitEnd WaitForJob(const WatchedJob& watched, const StartedProgram& started, const std::function<bool()>& stop) {
   std::set<DWORD> live;
   bool mainEnded = false;
   for (;;) {
     DWORD message = 0;
     ULONG_PTR key = 0;
     LPOVERLAPPED data = nullptr;
-    if (GetQueuedCompletionStatus(port.get(), &message, &key, &data, 200)) {
-      if (key != reinterpret_cast<ULONG_PTR>(job.get())) continue;
+    if (GetQueuedCompletionStatus(watched.port.get(), &message, &key, &data, 200)) {
+      if (key != reinterpret_cast<ULONG_PTR>(watched.job.get())) continue;
       const DWORD pid = static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(data));
-      if (message == JOB_OBJECT_MSG_ACTIVE_PROCESS_ZERO) break;
-      if (message == JOB_OBJECT_MSG_NEW_PROCESS && pid != info.dwProcessId) live.insert(pid);
+      if (message == JOB_OBJECT_MSG_ACTIVE_PROCESS_ZERO) return WaitEnd::AllEnded;
+      if (message == JOB_OBJECT_MSG_NEW_PROCESS && pid != started.id) live.insert(pid);
       if (message == JOB_OBJECT_MSG_EXIT_PROCESS || message == JOB_OBJECT_MSG_ABNORMAL_EXIT_PROCESS) {
         live.erase(pid);
-        if (pid == info.dwProcessId) mainEnded = true;
+        if (pid == started.id) mainEnded = true;
       }
       continue;
     }
-    if (stop && stop()) {
-      run.interrupted = true;
-      break;
-    }
-    mainEnded = mainEnded || WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0;
-    if (!mainEnded) continue;
-    // What is still running, by name; a process no longer in the snapshot has ended.
-    std::map<DWORD, std::string> running;
-    const UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    PROCESSENTRY32 entry{};
-    entry.dwSize = sizeof entry;
-    if (snapshot && Process32First(snapshot.get(), &entry)) {
-      do {
-        running[entry.th32ProcessID] = entry.szExeFile;
-      } while (Process32Next(snapshot.get(), &entry));
-    }
-    const bool othersLeft = std::any_of(live.begin(), live.end(), [&](DWORD pid) {
-      const auto found = running.find(pid);
-      return found != running.end() && !IsResidentProgram(found->second);
-    });
-    if (!othersLeft) break;
+    if (stop && stop()) return WaitEnd::Interrupted;
+    mainEnded = mainEnded || WaitForSingleObject(started.process.get(), 0) == WAIT_OBJECT_0;
+    if (mainEnded && !OthersStillRunning(live)) return WaitEnd::AllEnded;
   }
+}
+
+}  // namespace
+
+TrackedRun RunTracked(const std::vector<std::string>& args, const std::function<bool()>& stop) {
+  TrackedRun run;
+  const std::string program = args.empty() ? std::string() : FindProgram(args[0]);
+  if (program.empty()) {
+    run.error = "cannot find the program " + (args.empty() ? std::string() : args[0]);
+    return run;
+  }
+  const WatchedJob watched = CreateWatchedJob();
+  if (!watched.error.empty()) {
+    run.error = watched.error;
+    return run;
+  }
+  const StartedProgram started = StartInJob(program, args, watched.job.get());
+  if (!started.error.empty()) {
+    run.error = started.error;
+    return run;
+  }
+  run.started = true;
+  run.interrupted = WaitForJob(watched, started, stop) == WaitEnd::Interrupted;
   JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting{};
-  if (QueryInformationJobObject(job.get(), JobObjectBasicAccountingInformation, &accounting, sizeof accounting,
-                                nullptr))
+  if (QueryInformationJobObject(watched.job.get(), JobObjectBasicAccountingInformation, &accounting,
+                                sizeof accounting, nullptr))
     run.processes = accounting.TotalProcesses;
   DWORD code = 0;
-  if (WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0 && GetExitCodeProcess(process.get(), &code))
+  if (WaitForSingleObject(started.process.get(), 0) == WAIT_OBJECT_0 && GetExitCodeProcess(started.process.get(), &code))
     run.exitCode = code;
   return run;
 }

@@ -37,15 +37,6 @@ std::string FreeSentinoxReportName(const std::string& backupDirectory, const std
   return {};
 }
 
-std::string ProposeCompareName(Host& host) {
-  const std::string defaultName = host.AppSettings().Read(settings::kDefaultName);
-  if (EqualsNoCase(defaultName, "Compare") && !host.State().SentinoxPass) return "COMPARE";
-  const LocalTime now = host.Time().Now();
-  char text[32];
-  std::snprintf(text, sizeof text, "%02d%02d%02d%02d", now.month, now.day, now.hour, now.minute);
-  return text;
-}
-
 CompareOkResult CompareOk(Host& host, const std::string& fieldText, WindowHandle owner,
                           const std::function<void()>& beforeProgress, const std::string& bootDirectory,
                           ValuesSwitch values) {

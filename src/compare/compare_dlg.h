@@ -13,13 +13,6 @@
 
 namespace tessary {
 
-constexpr std::size_t kCompareNameLimit = 48;
-
-// The name the dialog proposes: "COMPARE", or the date name ("%02d%02d%02d%02d" of
-// month, day, hour, minute) when [compare] DefaultName is not "Compare" or in a
-// Sentinox pass.
-std::string ProposeCompareName(Host& host);
-
 // The name an unattended (Sentinox) pass gives its report: `name` itself when no
 // report, uninstall action file or uninstall log of that name lies in the backup
 // directory, else the first free of name + "_2", "_3", ...; empty when all are taken.

@@ -1,5 +1,6 @@
 #include "compare/compare_run.h"
 
+#include <cstdio>
 #include <memory>
 
 #include "compare/boot_compare.h"
@@ -167,6 +168,15 @@ bool Finish(CompareRun& run, RunEnd end, OutputFile& report, OutputFile& actions
   DeleteFileA(report.path().c_str());
   DeleteFileA(actions.path().c_str());
   return ok && end == RunEnd::Finished;
+}
+
+std::string ProposeCompareName(Host& host) {
+  const std::string defaultName = host.AppSettings().Read(settings::kDefaultName);
+  if (EqualsNoCase(defaultName, "Compare") && !host.State().SentinoxPass) return "COMPARE";
+  const LocalTime now = host.Time().Now();
+  char text[32];
+  std::snprintf(text, sizeof text, "%02d%02d%02d%02d", now.month, now.day, now.hour, now.minute);
+  return text;
 }
 
 std::string ActionFileWrittenFor(const std::string& reportPath) {

@@ -112,6 +112,14 @@ void AppendVerdict(CompareRun& run);
 // The action file a run writes beside `reportPath`: the report's extension made ".TSU".
 std::string ActionFileWrittenFor(const std::string& reportPath);
 
+// The longest report name: a longer one is cut to it.
+constexpr std::size_t kCompareNameLimit = 48;
+
+// The name the Compare dialog proposes: "COMPARE", or the date name ("%02d%02d%02d%02d"
+// of month, day, hour, minute) when [compare] DefaultName is not "Compare" or in a
+// Sentinox pass.
+std::string ProposeCompareName(Host& host);
+
 // What a compare run did: whether it finished (its report and action file in place,
 // the verdict written), and what it compared and what not.
 struct CompareRunResult {

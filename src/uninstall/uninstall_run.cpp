@@ -42,19 +42,42 @@ constexpr const char* kAmbiguousText =
 
 enum class StepResult { Done, Failed, Stopped };
 
+// How Execute ends, for the dialog.
+struct Ending {
+  RunOutcome outcome;
+  std::optional<std::string> logToShow;
+};
+
 class Run {
  public:
-  Run(Host& host, const UninstallSelection& sel, const UninstallEnvironment& env)
-      : host_(host), sel_(sel), env_(env), prompts_(host.Prompts()) {}
+  Run(Host& host, const UninstallSelection& sel, const UninstallEnvironment& env, const UninstallPolicy& policy)
+      : host_(host), sel_(sel), env_(env), policy_(policy), prompts_(host.Prompts()) {
+    for (std::size_t i = 0; i < sel_.entries.size(); ++i) {
+      const bool chosen = i < sel_.selected.size() && sel_.selected[i];
+      actions_.push_back({i, ClassifyAction(sel_.entries[i]), chosen ? ActionStatus::NotReached : ActionStatus::NotChosen, ""});
+    }
+  }
 
-  UninstallResult Execute();
+  Ending Execute();
+  std::vector<ActionResult> TakeActions() { return std::move(actions_); }
+  const std::string& logPath() const { return logPath_; }
 
  private:
   std::string IniPath(const std::string& file) const { return env_.windowsDirectory + "\\" + file; }
   // One whole line appended to the log; a line that cannot be written leaves no part
   // of itself, and the run stops after the action (LogFailed).
   void LogText(const std::string& text) { log_.Write(text); }
-  void Log(const std::string& prefix, const std::string& line) { LogText(prefix + line + "\r\n"); }
+  // The log line of the current action's outcome, which the action's result records too.
+  void Log(const std::string& prefix, const std::string& line) {
+    LogText(prefix + line + "\r\n");
+    Record(prefix);
+  }
+  void Record(const std::string& prefix) {
+    const std::optional<LoggedStatus> logged = StatusOfLogPrefix(prefix);
+    if (!logged || current_ >= actions_.size()) return;
+    actions_[current_].status = logged->status;
+    actions_[current_].reason = logged->reason;
+  }
   // The log could not be written: said once, true.
   bool LogFailed() {
     if (log_.ok()) return false;
@@ -76,7 +99,10 @@ class Run {
   bool DoRemoveFile(const std::string& line);
   StepResult RewriteSystemIni(bool insert, const std::string& value);
   bool RemoveTree(const std::string& dir);
-  void IntegrityError() { prompts_.Ask(kTsuIntegrityErrorText, kTsuIntegrityErrorCaption); }
+  void IntegrityError() {
+    prompts_.Ask(kTsuIntegrityErrorText, kTsuIntegrityErrorCaption);
+    if (current_ < actions_.size()) actions_[current_] = {current_, actions_[current_].kind, ActionStatus::Refused, "integrity error"};
+  }
   void LogIniEdit(bool ok, const std::string& line) { Log(ok ? "DONE:" : "NOT DONE(ERROR):", line); }
   // A line that will not be carried out: the reason shown, then logged.
   void Refuse(const char* text, const std::string& caption, const char* logPrefix, const std::string& line) {
@@ -94,7 +120,11 @@ class Run {
   Host& host_;
   const UninstallSelection& sel_;
   const UninstallEnvironment& env_;
+  const UninstallPolicy& policy_;
   Prompter& prompts_;
+  std::vector<ActionResult> actions_;
+  std::size_t current_ = static_cast<std::size_t>(-1);  // the action being carried out
+  std::string logPath_;
   OutputFile log_;
   bool verify_ = true;
   bool dllCheck_ = true;
@@ -103,7 +133,7 @@ class Run {
   std::vector<std::string> protected_;  // the protected folders, found once per run
 };
 
-UninstallResult Run::Execute() {
+Ending Run::Execute() {
   const AppState& state = host_.State();
   bool any = false;
   for (std::size_t i = 0; i < sel_.entries.size(); ++i) any = any || (i < sel_.selected.size() && sel_.selected[i]);
@@ -112,9 +142,11 @@ UninstallResult Run::Execute() {
                  "No actions selected");
     return {RunOutcome::Stay, std::nullopt};
   }
-  Settings settings = host_.AppSettings();
-  settings.WriteYesNo(settings::kVerifyAllUninstall, sel_.verifyBox);
-  settings.WriteYesNo(settings::kDLLDepend, sel_.dllCheckBox);
+  if (policy_.rememberBoxes) {
+    Settings settings = host_.AppSettings();
+    settings.WriteYesNo(settings::kVerifyAllUninstall, sel_.verifyBox);
+    settings.WriteYesNo(settings::kDLLDepend, sel_.dllCheckBox);
+  }
 
   dllCheck_ = sel_.dllCheckBox;
 
@@ -131,13 +163,14 @@ UninstallResult Run::Execute() {
 
   const std::string logPath = WithLastThree(sel_.actionFile, "log");
   log_.Open(logPath, OutputFile::Mode::Append);
+  if (log_.is_open()) logPath_ = logPath;
   if (!log_.is_open()) {
     prompts_.Ask("Unable to open uninstall log file", "File error");
     return {RunOutcome::CloseOk, std::nullopt};
   }
   // The box as the user left it decides, not what the settings file kept of it.
   verify_ = sel_.verifyBox;
-  if (!verify_ &&
+  if (!verify_ && !policy_.unverifiedConfirmed &&
       prompts_.Ask("Are you sure you want to carry out ALL selected uninstall actions without further interaction?",
                    "No verify uninstall", mb::kYesNo) == id::kNo)
     return {RunOutcome::CloseCancel, std::nullopt};
@@ -172,6 +205,7 @@ UninstallResult Run::Execute() {
       return {closeWithCancel_ ? RunOutcome::CloseCancel : RunOutcome::Stay, std::nullopt};
     const std::string& line = sel_.entries[i];
     const std::string& original = i < sel_.originals.size() ? sel_.originals[i] : line;
+    current_ = i;
     bool goOn = true;
     switch (ClassifyAction(line)) {
       case ActionKind::Change: goOn = DoChange(line, original); break;
@@ -186,8 +220,11 @@ UninstallResult Run::Execute() {
     if (LogFailed()) return {RunOutcome::Stay, std::nullopt};
     if (!goOn) return {closeWithCancel_ ? RunOutcome::CloseCancel : RunOutcome::Stay, std::nullopt};
   }
-  const bool view = prompts_.Ask("Would you like to view the uninstall log file, which shows all actions done/not done?",
-                                 "Uninstall Complete", mb::kYesNo) == id::kYes;
+  current_ = static_cast<std::size_t>(-1);
+  const bool view =
+      policy_.offerLog &&
+      prompts_.Ask("Would you like to view the uninstall log file, which shows all actions done/not done?",
+                   "Uninstall Complete", mb::kYesNo) == id::kYes;
   for (std::size_t i = 0; i < sel_.entries.size(); ++i) {
     const std::string& e = sel_.entries[i];
     if (sel_.selected[i]) continue;
@@ -469,8 +506,11 @@ UninstallEnvironment DefaultUninstallEnvironment(Host& host, std::function<int(c
   return env;
 }
 
-UninstallResult RunUninstall(Host& host, const UninstallSelection& selection, const UninstallEnvironment& env) {
-  return Run(host, selection, env).Execute();
+UninstallResult RunUninstall(Host& host, const UninstallSelection& selection, const UninstallEnvironment& env,
+                             const UninstallPolicy& policy) {
+  Run run(host, selection, env, policy);
+  const Ending end = run.Execute();
+  return {end.outcome, end.logToShow, run.TakeActions(), run.logPath()};
 }
 
 }  // namespace tessary

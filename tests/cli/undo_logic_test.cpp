@@ -102,6 +102,36 @@ TEST(UndoLogicTest, LeftoversLeaveOutWhatIsNoChangeOfTheProgram) {
   EXPECT_TRUE(FindLeftovers(ReadReport(Report({"- - - - -", "- - - - -"})), "C:\\windows", "C:\\B").empty());
 }
 
+// The executor records each action's outcome with the log line that says it; tessaryc
+// prints and reports it from that record.
+TEST(UndoLogicTest, EachLoggedOutcomeIsAStatusAndPrintsAsTheLogSaysIt) {
+  struct Case {
+    const char* prefix;
+    ActionStatus status;
+    const char* outcome;
+    const char* reason;
+    const char* text;
+  };
+  const Case cases[] = {
+      {"DONE:", ActionStatus::Done, "done", "", "DONE"},
+      {"NOT DONE:", ActionStatus::Declined, "notDone", "declined", "NOT DONE (declined)"},
+      {"NOT DONE(ERROR):", ActionStatus::Failed, "notDone", "ERROR", "NOT DONE (ERROR)"},
+      {"NOT DONE(File not found):", ActionStatus::Refused, "notDone", "File not found", "NOT DONE (File not found)"},
+  };
+  for (const Case& c : cases) {
+    const std::optional<LoggedStatus> logged = StatusOfLogPrefix(c.prefix);
+    ASSERT_TRUE(logged) << c.prefix;
+    EXPECT_EQ(logged->status, c.status) << c.prefix;
+    const UndoneAction undone = DescribeOutcome({0, ActionKind::RemoveFile, logged->status, logged->reason});
+    EXPECT_EQ(undone.outcome, c.outcome) << c.prefix;
+    EXPECT_EQ(undone.reason, c.reason) << c.prefix;
+    EXPECT_EQ(undone.text, c.text) << c.prefix;
+  }
+  for (const char* noOutcome : {"NOT DONE():", "DONE", "Above file possibly in use", "NOT DONE(x)"})
+    EXPECT_FALSE(StatusOfLogPrefix(noOutcome)) << noOutcome;
+  EXPECT_EQ(DescribeOutcome({0, ActionKind::Add, ActionStatus::NotReached, ""}).outcome, "notReached");
+}
+
 // "No changes" and "nothing left over" are said only of what was compared, the rest is
 // named, and a run that compared nothing gives no verdict at all.
 TEST(VerdictTest, AVerdictCoversOnlyWhatWasCompared) {

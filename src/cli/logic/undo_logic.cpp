@@ -87,6 +87,18 @@ std::vector<ActionOutcome> OutcomesFromLog(std::string_view logBlock, const std:
   return outcomes;
 }
 
+UndoneAction DescribeOutcome(const ActionResult& result) {
+  switch (result.status) {
+    case ActionStatus::Done: return {"done", "", "DONE"};
+    case ActionStatus::Declined: return {"notDone", "declined", "NOT DONE (declined)"};
+    case ActionStatus::Refused:
+    case ActionStatus::Failed: return {"notDone", result.reason, "NOT DONE (" + result.reason + ")"};
+    case ActionStatus::NotReached: return {"notReached", "", "NOT REACHED"};
+    case ActionStatus::NotChosen: return {"notChosen", "", "NOT CHOSEN"};
+  }
+  return {};
+}
+
 namespace {
 
 std::string WithoutTrailingBackslash(std::string_view path) {
