@@ -526,8 +526,7 @@ class Session {
     // A program that failed gives its own exit code, whatever the compare found.
     auto verdict = [&](int code) {
       if (run.exitCode == 0 || !(code == kExitOk || code == kExitChanges)) return code;
-      doc_["error"] = "the program failed (exit code " + std::to_string(run.exitCode) + ")";
-      return static_cast<int>(kExitProgramFailed);
+      return Error(kExitProgramFailed, "the program failed (exit code " + std::to_string(run.exitCode) + ")");
     };
 
     // Compare.
