@@ -226,13 +226,17 @@ class Session {
     CompareRunResult result = RunCompare(host_, expected, {}, "C:", Values());
     timings_[timing] = Seconds(start);
     outcome.coverage = std::move(result.coverage);
+    // What the run found, from the run itself (the report says the same in its words).
+    outcome.summary.path = expected;
+    outcome.summary.sections = std::move(result.sections);
+    outcome.summary.notScanned = std::move(result.notScanned);
+    outcome.summary.cancelled = result.cancelled;
     if (!result.finished) {
       if (progress_.cancelSeen()) {
         outcome.code = Error(kExitInterrupted, "compare interrupted; the report " + expected +
                                                    " ends with the cancellation line");
         outcome.report = expected;
         outcome.actionFile = ActionFileWrittenFor(expected);
-        if (auto text = ReadWholeFile(expected)) outcome.summary = ReadReport(*text);
         return outcome;
       }
       const auto messages = prompter_.MessagesSince(before);
@@ -241,12 +245,6 @@ class Session {
     }
     outcome.report = expected;
     outcome.actionFile = ActionFileWrittenFor(expected);
-    const std::optional<std::string> text = ReadWholeFile(outcome.report);
-    if (!text) {
-      outcome.code = Error(kExitFailed, "cannot read the report " + outcome.report);
-      return outcome;
-    }
-    outcome.summary = ReadReport(*text);
     if (auto failed = LoadListed(outcome.actionFile, outcome.actions)) {
       outcome.code = *failed;
       return outcome;

@@ -78,6 +78,22 @@ bool SectionOutput::ActionWritten(const std::string& line) const {
   return run_.actionsWritten.count(ToUpperAscii(line)) != 0;
 }
 
+ReportSection& CompareRun::OpenSection(SectionKind kind, const std::string& name) {
+  sections.push_back({kind, FromOlderLines(name), false, {}, {}});
+  return sections.back();
+}
+
+void CompareRun::Found(ReportFinding finding) {
+  if (sections.empty()) return;
+  for (std::string* text : {&finding.line, &finding.context, &finding.key, &finding.value, &finding.from, &finding.name})
+    *text = FromOlderLines(*text);
+  sections.back().findings.push_back(std::move(finding));
+}
+
+void CompareRun::Note(const std::string& line) {
+  if (!sections.empty()) sections.back().notes.push_back(FromOlderLines(line));
+}
+
 void AppendVerdict(CompareRun& run) {
   if (run.noChangesFound && !EqualsNoCase(run.AppSettings().Read(settings::kKeepBlank), "no"))
     AppendToReport(run, kNoChangesLine);
@@ -90,7 +106,10 @@ enum class RunEnd { Finished, Stopped, WriteFailed };
 RunEnd RunSections(CompareRun& run) {
   auto stop = [&](SectionResult result) {
     if (WriteFailed(run)) return RunEnd::WriteFailed;
-    if (result == SectionResult::Cancelled) AppendToReport(run, kCancelledLine);
+    if (result == SectionResult::Cancelled) {
+      AppendToReport(run, kCancelledLine);
+      run.cancelledLine = true;
+    }
     return WriteFailed(run) ? RunEnd::WriteFailed : RunEnd::Stopped;
   };
   // The sections still to come when the run stops: not reached.
@@ -186,7 +205,7 @@ std::string ActionFileWrittenFor(const std::string& reportPath) {
 namespace {
 
 bool RunCompareInto(Host& host, const std::string& reportPath, const std::function<void()>& beforeProgress,
-                    const std::string& bootDirectory, ValuesSwitch values, CompareCoverage& coverage) {
+                    const std::string& bootDirectory, ValuesSwitch values, CompareRunResult& result) {
   AppState& state = host.State();
   Prompter& prompts = host.Prompts();
   Settings settings = host.AppSettings();
@@ -266,7 +285,10 @@ bool RunCompareInto(Host& host, const std::string& reportPath, const std::functi
   run.reportFile = &report;
   run.actionFile = &actions;
   const RunEnd end = RunSections(run);
-  coverage = std::move(run.coverage);
+  result.coverage = std::move(run.coverage);
+  result.sections = std::move(run.sections);
+  result.notScanned = std::move(run.notScanned);
+  result.cancelled = run.cancelledLine;
   return Finish(run, end, report, actions);
 }
 
@@ -275,7 +297,7 @@ bool RunCompareInto(Host& host, const std::string& reportPath, const std::functi
 CompareRunResult RunCompare(Host& host, const std::string& reportPath, const std::function<void()>& beforeProgress,
                             const std::string& bootDirectory, ValuesSwitch values) {
   CompareRunResult result;
-  result.finished = RunCompareInto(host, reportPath, beforeProgress, bootDirectory, values, result.coverage);
+  result.finished = RunCompareInto(host, reportPath, beforeProgress, bootDirectory, values, result);
   return result;
 }
 

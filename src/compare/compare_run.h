@@ -9,6 +9,7 @@
 #include <string>
 
 #include "compare/logic/compare_coverage.h"
+#include "compare/logic/compare_findings.h"
 #include "core/host.h"
 #include "platform/files.h"
 #include "snapshot/registry_export.h"
@@ -50,6 +51,15 @@ struct CompareRun {
   CompareCoverage coverage = {};
   void Compared(std::string what) { coverage.compared.push_back(std::move(what)); }
   void NotComparedAt(std::string what, NotComparedWhy why) { coverage.notCompared.push_back({std::move(what), why}); }
+  // What the sections found, one section per heading of the report, as the report shows
+  // it (the same text, in UTF-8); the "not scanned" and "not compared" lines; whether the
+  // report ends with the cancellation line.
+  std::vector<ReportSection> sections = {};
+  std::vector<std::string> notScanned = {};
+  bool cancelledLine = false;
+  ReportSection& OpenSection(SectionKind kind, const std::string& name);
+  void Found(ReportFinding finding);
+  void Note(const std::string& line);
 
   AppState& State() { return host.State(); }
   Settings AppSettings() { return host.AppSettings(); }
@@ -125,6 +135,10 @@ std::string ProposeCompareName(Host& host);
 struct CompareRunResult {
   bool finished = false;
   CompareCoverage coverage;
+  // What it found, section by section, as its report says it (CompareRun::sections).
+  std::vector<ReportSection> sections;
+  std::vector<std::string> notScanned;
+  bool cancelled = false;  // the report ends with the cancellation line
 };
 
 // The whole comparison into `reportPath` (the backup directory, the name cut to 48

@@ -33,6 +33,9 @@ class PlaceFindings : public DeepFindings {
     run_.noChangesFound = false;
     out.Report("---------------\n" + place_.title + ": " + place_.path + "\n");
     for (const std::string& line : lines_) out.ReportLine(line);
+    run_.OpenSection(SectionKind::Deep, place_.path);
+    for (ReportFinding& finding : found_) run_.Found(std::move(finding));
+    for (std::size_t i = 0; i < notes_; ++i) run_.Note(kNoActionNote);
     // An entry a standard section found too (a new folder directly in Program Files)
     // already has its action.
     for (const std::string& action : actions_)
@@ -41,6 +44,7 @@ class PlaceFindings : public DeepFindings {
 
   void Added(const DeepAdded& added) override {
     lines_.push_back(DeepAddedLine(added));
+    Typed("added", added.entry.path, added.entry.IsFolder(), false);
     const std::string name(LeafName(added.entry.path));
     const std::string parent = ReportDirectory(Join(place_.path, ParentPath(added.entry.path)));
     const bool folder = added.entry.IsFolder();
@@ -49,13 +53,16 @@ class PlaceFindings : public DeepFindings {
         ActionNamesEntry(action, parent, name, folder))
       actions_.push_back(action);
     else
-      lines_.push_back(kNoActionNote);
+      lines_.push_back(kNoActionNote), ++notes_;
   }
+  // A change or a deletion is reported only: nothing can bring it back.
   void Updated(const TreeEntry& before, const TreeEntry& now) override {
     lines_.push_back(DeepUpdatedLine(before, now));
+    Typed("updated", now.path, false, true);
   }
   void Deleted(const TreeEntry& before) override {
     lines_.push_back(DeepDeletedLine(before));
+    Typed("deleted", before.path, before.IsFolder(), true);
   }
   bool Step() override {
     if ((++steps_ & 0x3FF) != 0) return true;
@@ -63,9 +70,22 @@ class PlaceFindings : public DeepFindings {
   }
 
  private:
+  // The finding of the line just added, typed.
+  void Typed(const char* change, const std::string& path, bool folder, bool noAction) {
+    ReportFinding finding;
+    finding.change = change;
+    finding.line = lines_.back();
+    finding.name = path;
+    finding.isDirectory = folder;
+    finding.noAction = noAction;
+    found_.push_back(std::move(finding));
+  }
+
   CompareRun& run_;
   const DeepPlace& place_;
   std::vector<std::string> lines_, actions_;
+  std::vector<ReportFinding> found_;
+  std::size_t notes_ = 0;
   unsigned steps_ = 0;
 };
 
@@ -92,14 +112,17 @@ SectionResult CompareDeepPlaces(CompareRun& run) {
     if (!FileExists(listingPath)) {
       run.NotComparedAt(place.title + " (" + place.path + ")", NotComparedWhy::NoBaseline);
       out.ReportLine("--" + place.title + " not compared: the backup holds no deep listing of it.");
+      run.notScanned.push_back("--" + place.title + " not compared: the backup holds no deep listing of it.");
       continue;
     }
     DeepListingFile listing(listingPath);
     if (!listing.opened() || listing.Bad() || !EqualsNoCase(listing.header().place, place.path)) {
       run.NotComparedAt(place.title + " (" + place.path + ")", NotComparedWhy::NoBaseline);
-      out.ReportLine("--" + place.title + " not compared: " +
-                     (listing.opened() && !listing.Bad() ? "the backup listed another folder, " + listing.header().place
-                                                          : std::string("its deep listing cannot be read.")));
+      const std::string line = "--" + place.title + " not compared: " +
+                               (listing.opened() && !listing.Bad() ? "the backup listed another folder, " + listing.header().place
+                                                                    : std::string("its deep listing cannot be read."));
+      out.ReportLine(line);
+      run.notScanned.push_back(line);
       continue;
     }
     const DeepLeftOut& leftOut = scope.leftOut;
@@ -112,6 +135,7 @@ SectionResult CompareDeepPlaces(CompareRun& run) {
     } else {
       run.NotComparedAt(place.title + " (" + place.path + ")", NotComparedWhy::NoBaseline);
       out.ReportLine("--" + place.title + " not compared: its deep listing cannot be read.");
+      run.notScanned.push_back("--" + place.title + " not compared: its deep listing cannot be read.");
     }
   }
   return SectionResult::Done;

@@ -62,6 +62,12 @@ void ReportOnly(CompareRun& run, const std::string& text) {
   out.Report(text);
 }
 
+// A "--... not scanned." line: in the report and among the run's not-scanned lines.
+void NotScanned(CompareRun& run, const std::string& line) {
+  ReportOnly(run, line);
+  run.notScanned.push_back(line.substr(0, line.size() - 1));
+}
+
 }  // namespace
 
 bool ActionNamesEntry(const std::string& action, const std::string& directory, const std::string& name,
@@ -130,22 +136,40 @@ SectionResult CompareOneDirectory(CompareRun& run, const std::string& directory,
     }
     if (!headed) {
       out.Report("===============\n" + reportDir + " Directory\n");
+      run.OpenSection(SectionKind::Directory, reportDir);
       run.noChangesFound = false;
       headed = true;
     }
+    ReportFinding finding;
+    finding.name = entry.name;
     if (use == EntryNameUse::Unwritable) {
-      out.ReportLine(kLeftOutPrefix + PrintableName(key));
+      finding.change = "leftOut";
+      finding.name = PrintableName(key);
+      finding.line = kLeftOutPrefix + finding.name;
+      finding.noAction = true;
+      out.ReportLine(finding.line);
     } else if (check.finding == EntryFinding::Updated) {
-      out.ReportLine(UpdatedLine(entry.name, now, ParseListingDateTime(check.oldDateTime)));
+      const DosDateTime old = ParseListingDateTime(check.oldDateTime);
+      finding.change = "updated";
+      finding.line = UpdatedLine(entry.name, now, old);
+      finding.newTime = FormatReportDate(now);
+      finding.oldTime = FormatReportDate(old);
+      finding.noAction = true;  // updated files are reported only
+      out.ReportLine(finding.line);
     } else {
-      out.ReportLine(AddedLine(entry.name, isDirectory));
+      finding.change = "added";
+      finding.isDirectory = isDirectory;
+      finding.line = AddedLine(entry.name, isDirectory);
+      out.ReportLine(finding.line);
       const std::string action = FormatRemoveFileAction(entry.name, isDirectory, reportDir);
       if (use == EntryNameUse::Action && ActionNamesEntry(action, directory, entry.name, isDirectory)) {
         out.Action(action);
       } else {
         out.ReportLine(kNoActionNote);
+        finding.noAction = true;
       }
     }
+    run.Found(std::move(finding));
   }
   return SectionResult::Done;
 }
@@ -159,7 +183,7 @@ SectionResult CompareDirectories(CompareRun& run) {
     std::string listing = run.BackupPath(d.listingBase);
     std::string directory = d.relative ? windows + d.relative : windows.substr(0, 2) + "\\Program Files";
     if (!settings.IsYes(*d.setting)) {
-      ReportOnly(run, d.notScanned);
+      NotScanned(run, d.notScanned);
       run.NotComparedAt(directory, NotComparedWhy::SwitchedOff);
       continue;
     }
@@ -187,7 +211,7 @@ SectionResult CompareDirectories(CompareRun& run) {
   }
 
   if (!settings.IsYes(settings::kDirRoots)) {
-    ReportOnly(run, kRootsNotScanned);
+    NotScanned(run, kRootsNotScanned);
     run.NotComparedAt("the root directories", NotComparedWhy::SwitchedOff);
   } else {
     bool titled = false;

@@ -148,28 +148,41 @@ int IniPass(CompareRun& run, const std::string& scanPath, const std::string& oth
         sectionReported = true;
       }
       const std::string keyValue = parsed.key + "=" + parsed.value;
+      ReportFinding typed;
+      typed.context = section;
+      typed.key = parsed.key;
+      typed.value = parsed.value;
       std::string action;
       switch (finding) {
         case Finding::Added:
+          typed.change = "added";
+          typed.line = "ADDED: " + keyValue;
           out.Report("ADDED: " + keyValue + "\n");
           action = FormatRemoveAction(parsed.key, parsed.value, target, section);
           break;
         case Finding::Deleted:
+          typed.change = "deleted";
+          typed.line = "DELETED: " + keyValue;
           out.Report("DELETED: " + keyValue + "\n");
           action = FormatAddAction(parsed.key, parsed.value, target, section);
           break;
         case Finding::Changed:
+          typed.change = "changed";
+          typed.line = "TO:    " + keyValue;
+          typed.from = *found;
           out.Report("FROM:  " + parsed.key + "=" + *found + "\nTO:    " + keyValue + "\n");
           action = FormatChangeAction(parsed.key, parsed.value, *found, target, section);
           break;
         case Finding::None:
           break;
       }
-      if (ActionNamesEntry(action, finding, parsed.key, target, section)) {
+      typed.noAction = !ActionNamesEntry(action, finding, parsed.key, target, section);
+      if (!typed.noAction) {
         out.Action(action);
       } else {
         out.ReportLine(kNoActionNote);
       }
+      run.Found(std::move(typed));
     }
     return result;
   } catch (const std::bad_alloc&) {
@@ -195,12 +208,15 @@ SectionResult CompareIniFiles(CompareRun& run) {
         continue;
       }
       if (same[i]) {
-        if (!run.brief)
+        if (!run.brief) {
           out.Report(std::string("====================\n") + file.target +
                      " - No changes made (File has same date/time)\n");
+          run.OpenSection(SectionKind::Ini, file.target).sameDate = true;
+        }
         continue;
       }
       out.Report(std::string("====================\n") + file.target + "\n");
+      run.OpenSection(SectionKind::Ini, file.target);
       if (!run.brief) out.Report("------\nLines Added or Changed:\n- - -\n");
     }
     int added = IniPass(run, currentPath, backupPath, file.target, IniPassKind::AddedAndChanged);

@@ -90,6 +90,11 @@ void ReportAddedKeys(CompareRun& run, SectionOutput& out, const RegistryBranch& 
     if (backupKeys->Contains(key)) return;
     std::string path = prefix + std::string(key);
     out.ReportLine(path);
+    ReportFinding finding;
+    finding.change = "added";
+    finding.line = path;
+    finding.name = path;
+    run.Found(std::move(finding));
     out.Action(FormatRegDatRemoveAction(path));
     run.noChangesFound = false;
   });
@@ -171,6 +176,7 @@ BranchPlans PlanBranches(CompareRun& run, const Settings& settings, bool values,
 void WriteAddedKeys(CompareRun& run, SectionOutput& out, const BranchPlans& planned, const SnapshotFiles& files,
                     const UnwritableKeys* unwritable) {
   out.Report("================\nRegistry keys ADDED:\n- - - - -\n");
+  run.OpenSection(SectionKind::Registry, "Registry");
   for (std::size_t i = 0; i < kAllBranchCount; ++i) {
     const RegistryBranch& branch = BranchAt(i);
     const bool valuesBranch = i >= std::size(kRegistryBranches);
@@ -179,6 +185,8 @@ void WriteAddedKeys(CompareRun& run, SectionOutput& out, const BranchPlans& plan
     run.progress.Pump();
     if (planned.plans[i] == BranchPlan::Disabled) {
       out.Report(kBranchTexts[i].disabledLine);
+      const std::string line = kBranchTexts[i].disabledLine;
+      run.Note(line.substr(0, line.size() - 1));
       continue;
     }
     if (planned.plans[i] == BranchPlan::Walk)
@@ -187,7 +195,13 @@ void WriteAddedKeys(CompareRun& run, SectionOutput& out, const BranchPlans& plan
     // not: the report names them (on one line) and no action does.
     if (unwritable) {
       for (const std::string& path : (*unwritable)[i]) {
-        out.ReportLine(kLeftOutPrefix + std::string(branch.progressText) + "\\" + PrintableName(path));
+        ReportFinding finding;
+        finding.change = "leftOut";
+        finding.name = std::string(branch.progressText) + "\\" + PrintableName(path);
+        finding.line = kLeftOutPrefix + finding.name;
+        finding.noAction = true;
+        out.ReportLine(finding.line);
+        run.Found(std::move(finding));
         run.noChangesFound = false;
       }
     }
@@ -220,6 +234,10 @@ void WriteValuesPart(CompareRun& run, SectionOutput& out, const BranchPlans& pla
                                " Registry Branch.");
   }
   WriteValueSection(out, findings);
+  run.OpenSection(SectionKind::RegistryValues, "Registry values");
+  for (const std::string& note : findings.notes) run.Note(note);
+  for (const auto* typed : {&findings.addedFound, &findings.changedFound, &findings.deletedFound})
+    for (const ReportFinding& finding : *typed) run.Found(finding);
   // A value added, changed or deleted is a change like a key (the notes are not).
   if (!findings.added.empty() || !findings.changed.empty() || !findings.deleted.empty()) run.noChangesFound = false;
 }

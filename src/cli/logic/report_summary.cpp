@@ -397,19 +397,6 @@ class Reader {
 
 }  // namespace
 
-const char* SectionKindName(SectionKind kind) {
-  switch (kind) {
-    case SectionKind::Boot: return "boot";
-    case SectionKind::Ini: return "ini";
-    case SectionKind::Registry: return "registry";
-    case SectionKind::RegistryValues: return "registryValues";
-    case SectionKind::Directory: return "directory";
-    case SectionKind::FreeSpace: return "freeSpace";
-    case SectionKind::Deep: return "deep";
-  }
-  return "";
-}
-
 std::size_t ReportSummary::Changes() const {
   std::size_t n = 0;
   for (const ReportSection& s : sections)

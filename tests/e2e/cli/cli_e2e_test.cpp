@@ -13,6 +13,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "cli/logic/cli_json.h"
 #include "cli/logic/report_summary.h"
 #include "core/startup_logic.h"
 #include "platform/ascii.h"
@@ -235,7 +236,16 @@ class CliE2eTest : public ::testing::Test {
     const cli::ReportSummary report = cli::ReadReport(test::ReadBytes(reportPath));
     EXPECT_GT(report.Changes(), 0u);
     EXPECT_EQ(doc["report"]["changes"], report.Changes());
+    // What the run returned is what its report says: section by section, entry by entry.
     EXPECT_EQ(doc["report"]["sections"].size(), report.sections.size());
+    for (std::size_t i = 0; i < report.sections.size() && i < doc["report"]["sections"].size(); ++i) {
+      const Json& typed = doc["report"]["sections"][i];
+      const ReportSection& fromFile = report.sections[i];
+      cli::ReportSummary one;
+      one.sections = {fromFile};
+      EXPECT_EQ(typed, cli::ReportJson(one, "", "")["sections"][0]) << fromFile.name;
+    }
+    EXPECT_EQ(doc["report"].value("notScanned", std::vector<std::string>{}), report.notScanned);
     std::multiset<std::string> fromJson, fromFile;
     for (const Json& a : doc["actions"]) fromJson.insert(a["line"].get<std::string>());
     for (const std::string& l : Lines(test::ReadBytes(doc["report"]["actionFile"]))) fromFile.insert(l);
