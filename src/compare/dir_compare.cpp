@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <memory>
 #include <new>
 
@@ -18,6 +19,14 @@
 namespace tessary {
 
 namespace {
+
+// "2026-12-08T12:40:06".
+std::string IsoDate(DosDateTime when) {
+  const CivilTime t = UnpackDos(when);
+  char text[32];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute, t.second);
+  return text;
+}
 
 bool CanAppend(CompareRun& run, bool report) {
   if (OutputFile* open = report ? run.reportFile : run.actionFile) return open->is_open();
@@ -154,6 +163,8 @@ SectionResult CompareOneDirectory(CompareRun& run, const std::string& directory,
       finding.line = UpdatedLine(entry.name, now, old);
       finding.newTime = FormatReportDate(now);
       finding.oldTime = FormatReportDate(old);
+      finding.newAt = IsoDate(now);
+      finding.oldAt = IsoDate(old);
       finding.noAction = true;  // updated files are reported only
       out.ReportLine(finding.line);
     } else {

@@ -32,6 +32,8 @@ nlohmann::json FindingJson(SectionKind kind, const ReportFinding& f) {
       if (f.change == "updated") {
         j["new"] = f.newTime;
         j["old"] = f.oldTime;
+        if (!f.newAt.empty()) j["newAt"] = f.newAt;
+        if (!f.oldAt.empty()) j["oldAt"] = f.oldAt;
       }
       break;
     case SectionKind::Deep:

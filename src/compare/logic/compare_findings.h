@@ -26,7 +26,9 @@ struct ReportFinding {
   std::string name;              // directory: the entry's name, without "  (DIR)"; deep: its
                                  // path within the place, without "  (DIR)" and the counts
   bool isDirectory = false;
-  std::string newTime, oldTime;  // directory, updated
+  std::string newTime, oldTime;  // directory, updated: as the report shows them
+  std::string newAt, oldAt;      // the same as ISO 8601 with seconds; only a run's own result
+                                 // has them (the report shows no seconds)
   char drive = 0;                // free space
   std::uint64_t bytes = 0;       // free space: the amount of the change
   bool noAction = false;         // the report says this finding has no undo action

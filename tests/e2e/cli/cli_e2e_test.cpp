@@ -239,8 +239,15 @@ class CliE2eTest : public ::testing::Test {
     // What the run returned is what its report says: section by section, entry by entry.
     EXPECT_EQ(doc["report"]["sections"].size(), report.sections.size());
     for (std::size_t i = 0; i < report.sections.size() && i < doc["report"]["sections"].size(); ++i) {
-      const Json& typed = doc["report"]["sections"][i];
+      Json typed = doc["report"]["sections"][i];
       const ReportSection& fromFile = report.sections[i];
+      // Only the run knows the seconds of a directory entry's times.
+      for (Json& entry : typed["entries"]) {
+        if (entry.value("change", "") != "updated" || typed["kind"] != "directory") continue;
+        EXPECT_EQ(entry["newAt"].get<std::string>().size(), 19u) << entry.dump();
+        entry.erase("newAt");
+        entry.erase("oldAt");
+      }
       cli::ReportSummary one;
       one.sections = {fromFile};
       EXPECT_EQ(typed, cli::ReportJson(one, "", "")["sections"][0]) << fromFile.name;
