@@ -1,5 +1,6 @@
 #include "compare/compare_run.h"
 
+#include <cstdio>
 #include <memory>
 
 #include "compare/boot_compare.h"
@@ -76,6 +77,22 @@ bool SectionOutput::ActionWritten(const std::string& line) const {
   return run_.actionsWritten.count(ToUpperAscii(line)) != 0;
 }
 
+ReportSection& CompareRun::OpenSection(SectionKind kind, const std::string& name) {
+  sections.push_back({kind, FromOlderLines(name), false, {}, {}});
+  return sections.back();
+}
+
+void CompareRun::Found(ReportFinding finding) {
+  if (sections.empty()) return;
+  for (std::string* text : {&finding.line, &finding.context, &finding.key, &finding.value, &finding.from, &finding.name})
+    *text = FromOlderLines(*text);
+  sections.back().findings.push_back(std::move(finding));
+}
+
+void CompareRun::Note(const std::string& line) {
+  if (!sections.empty()) sections.back().notes.push_back(FromOlderLines(line));
+}
+
 void AppendVerdict(CompareRun& run) {
   if (run.noChangesFound && !EqualsNoCase(run.AppSettings().Read(settings::kKeepBlank), "no"))
     AppendToReport(run, kNoChangesLine);
@@ -88,14 +105,28 @@ enum class RunEnd { Finished, Stopped, WriteFailed };
 RunEnd RunSections(CompareRun& run) {
   auto stop = [&](SectionResult result) {
     if (WriteFailed(run)) return RunEnd::WriteFailed;
-    if (result == SectionResult::Cancelled) AppendToReport(run, kCancelledLine);
+    if (result == SectionResult::Cancelled) {
+      AppendToReport(run, kCancelledLine);
+      run.cancelledLine = true;
+    }
     return WriteFailed(run) ? RunEnd::WriteFailed : RunEnd::Stopped;
   };
-  auto next = [&](SectionResult result) { return result != SectionResult::Done || WriteFailed(run); };
+  // The sections still to come when the run stops: not reached.
+  const char* const kSections[] = {"boot files", "INI files", "registry", "directories", "free disk space",
+                                   "deep tracking"};
+  std::size_t reached = 0;
+  auto next = [&](SectionResult result) {
+    ++reached;
+    if (result == SectionResult::Done && !WriteFailed(run)) return false;
+    for (std::size_t i = reached; i < std::size(kSections); ++i) run.NotComparedAt(kSections[i], NotComparedWhy::NotReached);
+    return true;
+  };
   SectionResult result = CompareBootFiles(run);
   if (next(result)) return stop(result);
+  run.Compared("AUTOEXEC.BAT, CONFIG.SYS, MSDOS.SYS");
   result = CompareIniFiles(run);
   if (next(result)) return stop(result);
+  run.Compared("WIN.INI, SYSTEM.INI, PROTOCOL.INI");
 
   Settings settings = run.AppSettings();
   if (EqualsNoCase(settings.Read(settings::kCompSentinox), "no") || run.State().RunMode == RunMode::Interactive) {
@@ -104,15 +135,24 @@ RunEnd RunSections(CompareRun& run) {
     result = CompareRegistry(run);
     run.noChangesFound = false;
     if (next(result)) return stop(result);
+  } else {
+    run.NotComparedAt("the registry", NotComparedWhy::LeftOutByMode);
+    ++reached;
   }
   result = CompareDirectories(run);
   if (next(result)) return stop(result);
   result = CompareFreeSpace(run);
   if (next(result)) return stop(result);
-  // Deep tracking adds its sections after all the standard ones.
+  run.Compared("free disk space");
+  // Deep tracking adds its sections after all the standard ones; without it, the places
+  // it would look at are named as not compared.
   if (DeepTrackingOn(run.State(), settings)) {
     result = CompareDeepPlaces(run);
     if (next(result)) return stop(result);
+  } else {
+    for (const DeepPlace& place : CurrentDeepScope(run.State(), settings).places)
+      if (place.within.empty() && !place.path.empty())
+        run.NotComparedAt(place.title + " (" + place.path + ")", NotComparedWhy::OutsideMode);
   }
 
   AppendVerdict(run);
@@ -153,12 +193,23 @@ bool Finish(CompareRun& run, RunEnd end, OutputFile& report, OutputFile& actions
   return ok && end == RunEnd::Finished;
 }
 
+std::string ProposeCompareName(Host& host) {
+  const std::string defaultName = host.AppSettings().Read(settings::kDefaultName);
+  if (EqualsNoCase(defaultName, "Compare") && !host.State().SentinoxPass) return "COMPARE";
+  const LocalTime now = host.Time().Now();
+  char text[32];
+  std::snprintf(text, sizeof text, "%02d%02d%02d%02d", now.month, now.day, now.hour, now.minute);
+  return text;
+}
+
 std::string ActionFileWrittenFor(const std::string& reportPath) {
   return reportPath.substr(0, reportPath.size() - 4) + ".TSU";
 }
 
-bool RunCompare(Host& host, const std::string& reportPath, const std::function<void()>& beforeProgress,
-                const std::string& bootDirectory, ValuesSwitch values) {
+namespace {
+
+bool RunCompareInto(Host& host, const std::string& reportPath, const std::function<void()>& beforeProgress,
+                    const std::string& bootDirectory, ValuesSwitch values, CompareRunResult& result) {
   AppState& state = host.State();
   Prompter& prompts = host.Prompts();
   Settings settings = host.AppSettings();
@@ -240,7 +291,21 @@ bool RunCompare(Host& host, const std::string& reportPath, const std::function<v
   std::string evidence = std::string(kEvidenceHeader) + "\r\n";
   run.evidence = &evidence;
   run.evidenceKeyValues = RecordsValues(settings, values);
-  return Finish(run, RunSections(run), report, actions);
+  const RunEnd end = RunSections(run);
+  result.coverage = std::move(run.coverage);
+  result.sections = std::move(run.sections);
+  result.notScanned = std::move(run.notScanned);
+  result.cancelled = run.cancelledLine;
+  return Finish(run, end, report, actions);
+}
+
+}  // namespace
+
+CompareRunResult RunCompare(Host& host, const std::string& reportPath, const std::function<void()>& beforeProgress,
+                            const std::string& bootDirectory, ValuesSwitch values) {
+  CompareRunResult result;
+  result.finished = RunCompareInto(host, reportPath, beforeProgress, bootDirectory, values, result);
+  return result;
 }
 
 }  // namespace tessary

@@ -33,6 +33,9 @@ class PlaceFindings : public DeepFindings {
     run_.noChangesFound = false;
     out.Report("---------------\n" + place_.title + ": " + place_.path + "\n");
     for (const std::string& line : lines_) out.ReportLine(line);
+    run_.OpenSection(SectionKind::Deep, place_.path);
+    for (ReportFinding& finding : found_) run_.Found(std::move(finding));
+    for (const std::string& note : notes_) run_.Note(note);
     // An entry a standard section found too (a new folder directly in Program Files)
     // already has its action.
     for (const std::string& action : actions_)
@@ -41,23 +44,33 @@ class PlaceFindings : public DeepFindings {
 
   void Added(const DeepAdded& added) override {
     lines_.push_back(DeepAddedLine(added));
+    Typed("added", added.entry.path, added.entry.IsFolder(), false);
     const std::string name(LeafName(added.entry.path));
     const std::string parent = ReportDirectory(Join(place_.path, ParentPath(added.entry.path)));
     const bool folder = added.entry.IsFolder();
     const std::string action = FormatRemoveFileAction(name, folder, parent);
+    const char* note = nullptr;
     if (added.entry.IsLink() || ClassifyEntryName(name, folder) != EntryNameUse::Action ||
         !ActionNamesEntry(action, parent, name, folder))
-      lines_.push_back(kNoActionNote);
+      note = kNoActionNote;
     else if (!UninstallCanReach(Join(place_.path, added.entry.path)))
-      lines_.push_back(kLongPathNote);
-    else
+      note = kLongPathNote;
+    if (!note) {
       actions_.push_back(action);
+    } else {
+      lines_.push_back(note);
+      notes_.push_back(note);
+      found_.back().noAction = true;
+    }
   }
+  // A change or a deletion is reported only: nothing can bring it back.
   void Updated(const TreeEntry& before, const TreeEntry& now) override {
     lines_.push_back(DeepUpdatedLine(before, now));
+    Typed("updated", now.path, false, true);
   }
   void Deleted(const TreeEntry& before) override {
     lines_.push_back(DeepDeletedLine(before));
+    Typed("deleted", before.path, before.IsFolder(), true);
   }
   bool Step() override {
     if ((++steps_ & 0x3FF) != 0) return true;
@@ -65,9 +78,22 @@ class PlaceFindings : public DeepFindings {
   }
 
  private:
+  // The finding of the line just added, typed.
+  void Typed(const char* change, const std::string& path, bool folder, bool noAction) {
+    ReportFinding finding;
+    finding.change = change;
+    finding.line = lines_.back();
+    finding.name = path;
+    finding.isDirectory = folder;
+    finding.noAction = noAction;
+    found_.push_back(std::move(finding));
+  }
+
   CompareRun& run_;
   const DeepPlace& place_;
   std::vector<std::string> lines_, actions_;
+  std::vector<ReportFinding> found_;
+  std::vector<std::string> notes_;  // the no-action lines, in order
   unsigned steps_ = 0;
 };
 
@@ -93,14 +119,19 @@ SectionResult CompareDeepPlaces(CompareRun& run) {
     SectionOutput out(run);
     // Only a listing the set's record names is the set's: one an older backup left is not.
     if (!run.setFiles.Holds(listingPath)) {
+      run.NotComparedAt(place.title + " (" + place.path + ")", NotComparedWhy::NoBaseline);
       out.ReportLine("--" + place.title + " not compared: the backup holds no deep listing of it.");
+      run.notScanned.push_back("--" + place.title + " not compared: the backup holds no deep listing of it.");
       continue;
     }
     DeepListingFile listing(listingPath);
     if (!listing.opened() || listing.Bad() || !EqualsNoCase(ByLongNames(listing.header().place), place.path)) {
-      out.ReportLine("--" + place.title + " not compared: " +
-                     (listing.opened() && !listing.Bad() ? "the backup listed another folder, " + listing.header().place
-                                                          : std::string("its deep listing cannot be read.")));
+      run.NotComparedAt(place.title + " (" + place.path + ")", NotComparedWhy::NoBaseline);
+      const std::string line = "--" + place.title + " not compared: " +
+                               (listing.opened() && !listing.Bad() ? "the backup listed another folder, " + listing.header().place
+                                                                    : std::string("its deep listing cannot be read."));
+      out.ReportLine(line);
+      run.notScanned.push_back(line);
       continue;
     }
     // What the backup left out of the place stays out: a folder left out then (the
@@ -110,10 +141,14 @@ SectionResult CompareDeepPlaces(CompareRun& run) {
     TreeWalk walk(place.path, [&](const std::string& path, std::string_view name) { return IsLeftOut(leftOut, path, name); });
     PlaceFindings findings(run, place);
     if (!MergeTrees(listing, walk, findings)) return SectionResult::Cancelled;
-    if (listing.Complete())
+    if (listing.Complete()) {
+      run.Compared(place.title + " (" + place.path + ")");
       findings.WriteTo(out);
-    else
+    } else {
+      run.NotComparedAt(place.title + " (" + place.path + ")", NotComparedWhy::NoBaseline);
       out.ReportLine("--" + place.title + " not compared: its deep listing cannot be read.");
+      run.notScanned.push_back("--" + place.title + " not compared: its deep listing cannot be read.");
+    }
   }
   return SectionResult::Done;
 }

@@ -26,6 +26,7 @@ struct ValueFindings {
   std::vector<std::string> notes;  // "***Values were not recorded at backup for: ..." lines
   std::string added, changed, deleted;  // report lines, each ending in "\n"
   std::vector<std::string> addedActions, changedActions, deletedActions;
+  std::vector<ReportFinding> addedFound, changedFound, deletedFound;  // the same findings, typed
   bool any() const { return !added.empty() || !changed.empty() || !deleted.empty() || !notes.empty(); }
 };
 

@@ -9,14 +9,21 @@
 
 #include "cli/logic/report_summary.h"
 #include "cli/logic/undo_logic.h"
+#include "compare/logic/compare_coverage.h"
 
 namespace tessary::cli {
 
 // The version of the documents' layout; it grows when a field changes meaning.
-inline constexpr int kJsonSchema = 1;
+inline constexpr int kJsonSchema = 2;
 
 // {"path", "actionFile", "finished", "cancelled", "changes", "sections": [...]}
 nlohmann::json ReportJson(const ReportSummary& report, const std::string& reportPath, const std::string& actionFile);
+
+// What a compare run looked at: {"compared": [...], "notCompared": [{"what", "why"}]}.
+nlohmann::json CoverageJson(const CompareCoverage& coverage);
+
+// A time as ISO 8601 with seconds: "2026-12-08T12:40:05".
+std::string IsoTime(int year, int month, int day, int hour, int minute, int second);
 
 // One action: {"index", "line", "kind", "target"} (index from 1 in list order), and
 // "sensitive": true for a write into a start-up place.
