@@ -3,7 +3,9 @@
 // predefined key of each name is RootKeyNamed (registry.h).
 #pragma once
 
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace tessary {
 
@@ -22,5 +24,9 @@ enum class RootNameForms { Full, FullOrShort };
 // The full name of the root that `name` names, in any letter case ("hkey_users" and,
 // with FullOrShort, "hku" give "HKEY_USERS"); empty when it names no root.
 std::string_view RegistryRootFullName(std::string_view name, RootNameForms accepted);
+
+// The names of a key path between its backslashes, empty ones (a doubled or trailing
+// backslash) left out: HKLM\A\\B\ gives HKLM, A and B.
+std::vector<std::string> KeyPathPieces(std::string_view path);
 
 }  // namespace tessary

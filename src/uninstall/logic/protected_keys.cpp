@@ -7,18 +7,6 @@ namespace tessary {
 
 namespace {
 
-std::vector<std::string> Pieces(std::string_view path) {
-  std::vector<std::string> pieces;
-  std::size_t start = 0;
-  while (start <= path.size()) {
-    std::size_t end = path.find('\\', start);
-    if (end == std::string_view::npos) end = path.size();
-    if (end > start) pieces.emplace_back(path.substr(start, end - start));
-    start = end + 1;
-  }
-  return pieces;
-}
-
 // "ControlSet" followed by one or more digits.
 bool IsNumberedControlSet(std::string_view name) {
   if (name.size() <= 10 || !StartsWithNoCase(name, "ControlSet")) return false;
@@ -122,11 +110,11 @@ const std::vector<std::string>& ProtectedKeyList() {
 }
 
 bool IsProtectedKey(std::string_view keyPath) {
-  std::vector<std::string> pieces = Pieces(keyPath);
+  std::vector<std::string> pieces = KeyPathPieces(keyPath);
   if (!NormaliseRoot(pieces)) return false;
   if (pieces.size() == 1) return true;  // a whole root
   for (const std::string& entry : ProtectedKeyList()) {
-    const std::vector<std::string> pattern = Pieces(entry);
+    const std::vector<std::string> pattern = KeyPathPieces(entry);
     if (pattern.size() != pieces.size()) continue;
     bool same = true;
     for (std::size_t i = 0; same && i < pattern.size(); ++i) same = PieceMatches(pattern[i], pieces[i]);
@@ -136,14 +124,14 @@ bool IsProtectedKey(std::string_view keyPath) {
 }
 
 bool IsAtOrBelowProtectedKey(std::string_view keyPath) {
-  std::vector<std::string> pieces = Pieces(keyPath);
+  std::vector<std::string> pieces = KeyPathPieces(keyPath);
   if (!NormaliseRoot(pieces)) return true;  // no known root: nothing to take it by
   if (pieces.size() == 1) return true;
   // HKEY_CLASSES_ROOT shows the Classes keys of the machine's and the user's Software,
   // HKEY_CURRENT_CONFIG a key of the machine's SYSTEM: both lie wholly below listed keys.
   if (pieces[0] == "HKEY_CLASSES_ROOT" || pieces[0] == "HKEY_CURRENT_CONFIG") return true;
   for (const std::string& entry : ProtectedKeyList()) {
-    const std::vector<std::string> pattern = Pieces(entry);
+    const std::vector<std::string> pattern = KeyPathPieces(entry);
     if (pattern.size() > pieces.size()) continue;
     bool same = true;
     for (std::size_t i = 0; same && i < pattern.size(); ++i) same = PieceMatches(pattern[i], pieces[i]);

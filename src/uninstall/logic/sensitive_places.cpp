@@ -48,18 +48,6 @@ const Place kPlaces[] = {
     {"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\AppCertDlls", ""},
 };
 
-std::vector<std::string> Pieces(std::string_view path) {
-  std::vector<std::string> pieces;
-  std::size_t start = 0;
-  while (start <= path.size()) {
-    std::size_t end = path.find('\\', start);
-    if (end == std::string_view::npos) end = path.size();
-    if (end > start) pieces.emplace_back(path.substr(start, end - start));
-    start = end + 1;
-  }
-  return pieces;
-}
-
 bool IsControlSet(std::string_view name) {
   if (EqualsNoCase(name, "CurrentControlSet")) return true;
   if (name.size() <= 10 || !StartsWithNoCase(name, "ControlSet")) return false;
@@ -72,7 +60,7 @@ bool IsControlSet(std::string_view name) {
 // HKEY_USERS loses the user's name, HKEY_CURRENT_CONFIG is left as it is, and the 32-bit
 // view's "Wow6432Node" is passed over. False for no known root.
 bool Plain(std::string_view keyPath, std::vector<std::string>& out) {
-  std::vector<std::string> pieces = Pieces(keyPath);
+  std::vector<std::string> pieces = KeyPathPieces(keyPath);
   if (pieces.empty()) return false;
   const std::string_view root = RegistryRootFullName(pieces[0], RootNameForms::FullOrShort);
   if (root.empty()) return false;
@@ -117,7 +105,7 @@ bool IsSensitiveKeyValue(std::string_view keyPath, std::u16string_view valueName
   std::vector<std::string> pieces;
   if (!Plain(keyPath, pieces)) return false;
   for (const Place& place : kPlaces) {
-    const std::vector<std::string> pattern = Pieces(place.key);
+    const std::vector<std::string> pattern = KeyPathPieces(place.key);
     if (pattern.size() > pieces.size()) continue;
     bool same = true;
     for (std::size_t i = 0; same && i < pattern.size(); ++i) same = PieceMatches(pattern[i], pieces[i]);
