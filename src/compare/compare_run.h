@@ -7,7 +7,9 @@
 #include <functional>
 #include <set>
 #include <string>
+#include <vector>
 
+#include "compare/logic/install_summary.h"
 #include "core/host.h"
 #include "platform/files.h"
 #include "snapshot/backup_set.h"
@@ -51,6 +53,11 @@ struct CompareRun {
   // listings, the value snapshots and the root and user directories' listings are
   // looked for through it, so that one an older backup left is never taken for the set's.
   BackupSetFiles setFiles = {};
+  // The install summary, written before the raw sections when deep tracking or registry
+  // values are on (RunCompare decides); while it is, the sections hand their findings
+  // over here.
+  bool summarize = false;
+  std::vector<InstallFinding> findings = {};
 
   AppState& State() { return host.State(); }
   Settings AppSettings() { return host.AppSettings(); }

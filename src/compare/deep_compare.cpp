@@ -1,5 +1,7 @@
 #include "compare/deep_compare.h"
 
+#include <iterator>
+
 #include "compare/dir_compare.h"
 #include "compare/logic/compare_text.h"
 #include "compare/logic/deep_merge.h"
@@ -37,6 +39,9 @@ class PlaceFindings : public DeepFindings {
     // already has its action.
     for (const std::string& action : actions_)
       if (!out.ActionWritten(action)) out.Action(action);
+    if (run_.summarize)
+      run_.findings.insert(run_.findings.end(), std::make_move_iterator(found_.begin()),
+                           std::make_move_iterator(found_.end()));
   }
 
   void Added(const DeepAdded& added) override {
@@ -45,19 +50,24 @@ class PlaceFindings : public DeepFindings {
     const std::string parent = ReportDirectory(Join(place_.path, ParentPath(added.entry.path)));
     const bool folder = added.entry.IsFolder();
     const std::string action = FormatRemoveFileAction(name, folder, parent);
+    const std::string full = Join(place_.path, added.entry.path);
+    bool undone = false;
     if (added.entry.IsLink() || ClassifyEntryName(name, folder) != EntryNameUse::Action ||
         !ActionNamesEntry(action, parent, name, folder))
       lines_.push_back(kNoActionNote);
-    else if (!UninstallCanReach(Join(place_.path, added.entry.path)))
+    else if (!UninstallCanReach(full))
       lines_.push_back(kLongPathNote);
     else
-      actions_.push_back(action);
+      actions_.push_back(action), undone = true;
+    Found(FindingKind::EntryAdded, full, folder, undone ? action : "");
   }
   void Updated(const TreeEntry& before, const TreeEntry& now) override {
     lines_.push_back(DeepUpdatedLine(before, now));
+    Found(FindingKind::EntryUpdated, Join(place_.path, now.path), now.IsFolder(), "");
   }
   void Deleted(const TreeEntry& before) override {
     lines_.push_back(DeepDeletedLine(before));
+    Found(FindingKind::EntryDeleted, Join(place_.path, before.path), before.IsFolder(), "");
   }
   bool Step() override {
     if ((++steps_ & 0x3FF) != 0) return true;
@@ -67,7 +77,12 @@ class PlaceFindings : public DeepFindings {
  private:
   CompareRun& run_;
   const DeepPlace& place_;
+  void Found(FindingKind kind, std::string path, bool folder, std::string action) {
+    if (run_.summarize) found_.push_back({kind, std::move(path), "", "", "", "", folder, std::move(action)});
+  }
+
   std::vector<std::string> lines_, actions_;
+  std::vector<InstallFinding> found_;
   unsigned steps_ = 0;
 };
 

@@ -131,6 +131,7 @@ SectionResult CompareOneDirectory(CompareRun& run, const std::string& directory,
       check = CheckEntry(*listing, entry.name, isDirectory, now, excludeIni, excludeGrp, form);
       if (check.finding == EntryFinding::Unchanged) continue;
     }
+    const std::string fullPath = reportDir + (reportDir.back() == '\\' ? "" : "\\") + entry.name;
     if (!headed) {
       out.Report("===============\n" + reportDir + " Directory\n");
       run.noChangesFound = false;
@@ -140,6 +141,7 @@ SectionResult CompareOneDirectory(CompareRun& run, const std::string& directory,
       out.ReportLine(kLeftOutPrefix + PrintableName(key));
     } else if (check.finding == EntryFinding::Updated) {
       out.ReportLine(UpdatedLine(entry.name, now, ParseListingDateTime(check.oldDateTime)));
+      if (run.summarize) run.findings.push_back({FindingKind::EntryUpdated, fullPath, "", "", "", "", isDirectory, ""});
     } else {
       out.ReportLine(AddedLine(entry.name, isDirectory));
       const std::string action = FormatRemoveFileAction(entry.name, isDirectory, reportDir);
@@ -150,6 +152,9 @@ SectionResult CompareOneDirectory(CompareRun& run, const std::string& directory,
       } else {
         out.Action(action);
       }
+      if (run.summarize)
+        run.findings.push_back({FindingKind::EntryAdded, fullPath, "", "", "", "", isDirectory,
+                                out.ActionWritten(action) ? action : ""});
     }
   }
   return SectionResult::Done;

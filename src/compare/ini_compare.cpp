@@ -180,7 +180,8 @@ enum class Reach { Action, RepeatedSection };
 // The finding in the report (under its section's header, written once) and its action,
 // or the note that no action can name or reach the entry.
 void WriteFinding(SectionOutput& out, PassSection& section, const std::string& target, Finding finding,
-                  const IniLine& parsed, const std::optional<std::string>& found, Reach reach) {
+                  const IniLine& parsed, const std::optional<std::string>& found, Reach reach,
+                  std::vector<InstallFinding>* summary) {
   if (!section.reported) {
     out.Report("[" + section.name + "]\n");
     section.reported = true;
@@ -203,12 +204,21 @@ void WriteFinding(SectionOutput& out, PassSection& section, const std::string& t
     case Finding::None:
       return;
   }
+  bool undone = false;
   if (reach == Reach::RepeatedSection) {
     out.ReportLine(kRepeatedSectionNote);
   } else if (ActionNamesEntry(action, finding, parsed.key, target, section.name)) {
     out.Action(action);
+    undone = true;
   } else {
     out.ReportLine(kNoActionNote);
+  }
+  if (summary) {
+    const FindingKind kind = finding == Finding::Added     ? FindingKind::IniAdded
+                             : finding == Finding::Deleted ? FindingKind::IniDeleted
+                                                           : FindingKind::IniChanged;
+    summary->push_back({kind, target, section.name, parsed.key, parsed.value,
+                        finding == Finding::Changed ? found.value_or("") : "", false, undone ? action : ""});
   }
 }
 
@@ -226,6 +236,7 @@ IniPassResult IniPass(CompareRun& run, const std::string& scanPath, const std::s
       return IniPassResult::Found;
     }
     const PassFiles files{scanPath, otherPath, target, kind, IsSystemPath(scanPath)};
+    std::vector<InstallFinding>* summary = run.summarize ? &run.findings : nullptr;
     IniPassResult result = IniPassResult::Nothing;
     PassSection section;
     EntriesOfEveryBlock otherEntries(otherPath);
@@ -245,14 +256,14 @@ IniPassResult IniPass(CompareRun& run, const std::string& scanPath, const std::s
         if (otherEntries.Holds(section.name, parsed)) continue;
         result = IniPassResult::Found;
         WriteFinding(out, section, target, kind == IniPassKind::AddedAndChanged ? Finding::Added : Finding::Deleted,
-                     parsed, std::nullopt, Reach::RepeatedSection);
+                     parsed, std::nullopt, Reach::RepeatedSection, summary);
         continue;
       }
       std::optional<std::string> found;
       const Finding finding = FindingOf(prompts, files, section, line, parsed, deviceLine, found);
       if (finding == Finding::None) continue;
       result = IniPassResult::Found;
-      WriteFinding(out, section, target, finding, parsed, found, Reach::Action);
+      WriteFinding(out, section, target, finding, parsed, found, Reach::Action, summary);
     }
     return result;
   } catch (const std::bad_alloc&) {

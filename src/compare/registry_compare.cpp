@@ -10,6 +10,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <iterator>
 #include <new>
 #include <optional>
 
@@ -90,7 +91,9 @@ void ReportAddedKeys(CompareRun& run, SectionOutput& out, const RegistryBranch& 
     if (backupKeys->Contains(key)) return;
     std::string path = prefix + std::string(key);
     out.ReportLine(path);
-    out.Action(FormatRegDatRemoveAction(path));
+    const std::string action = FormatRegDatRemoveAction(path);
+    out.Action(action);
+    if (run.summarize) run.findings.push_back({FindingKind::KeyAdded, path, "", "", "", "", false, action});
     run.noChangesFound = false;
   });
 }
@@ -199,6 +202,9 @@ SectionResult CompareRegistrySnapshots(CompareRun& run, const UnwritableKeys* un
                                    " Registry Branch.");
       }
       WriteValueSection(out, findings);
+      if (run.summarize)
+        run.findings.insert(run.findings.end(), std::make_move_iterator(findings.summary.begin()),
+                            std::make_move_iterator(findings.summary.end()));
       // A value added, changed or deleted is a change like a key (the notes are not).
       if (!findings.added.empty() || !findings.changed.empty() || !findings.deleted.empty())
         run.noChangesFound = false;

@@ -227,6 +227,7 @@ TEST(InstallSummary, BlockReadsBackAsWritten) {
     EXPECT_EQ((*back)[i].noUndo, items[i].noUndo);
   }
   EXPECT_FALSE(ReadSummaryBlock("HEADER\r\n====\r\n"));                     // a standard report
+  EXPECT_FALSE(ReadSummaryBlock("H\r\n================\r\n" + block));      // a finding's line, not the block
   EXPECT_FALSE(ReadSummaryBlock(block.substr(0, block.size() - 16)));       // cut short
   EXPECT_FALSE(ReadSummaryBlock(std::string(kSummaryFirstLine) + "\n[1] Unknown: x\nEND OF SUMMARY\n"));
   EXPECT_TRUE(ReadSummaryBlock(FormatSummaryBlock({})));

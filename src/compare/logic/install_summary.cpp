@@ -493,7 +493,7 @@ Said Describe(const Group& g) {
     }
     case Words::Entry: {
       std::size_t inside = 0;
-      for (const Member& m : g.members) inside += (m.f != &first);
+      for (const Member& m : g.members) inside += !EqualsNoCase(m.f->path, first.path);
       const bool into = first.kind == FindingKind::EntryAdded;
       s.words = std::string(Verb(first.kind)) + " " + g.landing.display + (first.folder ? " (folder" : "") +
                 (first.folder && inside ? ", " + std::to_string(inside) + " entries in it" : "") +
@@ -620,7 +620,9 @@ std::optional<std::vector<SummaryItem>> ReadSummaryBlock(std::string_view report
     if (state == Done || bad) return;
     const std::string line = TrimRight(raw);
     if (state == Before) {
-      if (StartsWithNoCase(line, kSummaryFirstLine)) state = Inside;
+      // Only between the header and the first section's rule.
+      if (line == "====================" || line == "================" || line == "===============") bad = true;
+      else if (StartsWithNoCase(line, kSummaryFirstLine)) state = Inside;
       return;
     }
     if (line == kSummaryLastLine) {

@@ -85,8 +85,8 @@ std::vector<SummaryItem> BuildInstallSummary(const std::vector<InstallFinding>& 
 //       NO UNDO: what and why
 //   END OF SUMMARY
 std::string FormatSummaryBlock(const std::vector<SummaryItem>& items);
-// The block read back from a whole report; nothing when the report has none (a standard
-// report) or the block is cut short.
+// The block read back from a whole report; nothing when the report has none before its
+// first section (a standard report) or the block is cut short.
 std::optional<std::vector<SummaryItem>> ReadSummaryBlock(std::string_view report);
 // The first and last line of the block, for readers of the raw sections to pass over it.
 inline constexpr std::string_view kSummaryFirstLine = "SUMMARY: what this install did";
