@@ -13,10 +13,15 @@
 namespace tessary::cli {
 
 // The version of the documents' layout; it grows when a field changes meaning.
-inline constexpr int kJsonSchema = 1;
+inline constexpr int kJsonSchema = 2;
 
 // {"path", "actionFile", "finished", "cancelled", "changes", "sections": [...]}
 nlohmann::json ReportJson(const ReportSummary& report, const std::string& reportPath, const std::string& actionFile);
+
+// The install summary: {"count", "secondLook", "items": [{"index", "category", "title",
+// "words", "secondLook", "why", "actions", "noUndo"}]} ("why" only with secondLook,
+// "noUndo" only when something cannot be undone).
+nlohmann::json SummaryJson(const std::vector<SummaryItem>& items);
 
 // One action: {"index", "line", "kind", "target"} (index from 1 in list order).
 nlohmann::json ActionJson(std::size_t index, const std::string& line);
