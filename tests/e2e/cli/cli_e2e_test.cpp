@@ -286,6 +286,38 @@ TEST_F(CliE2eTest, DeepTrackUndoOfModernAppLeavesNothingOver) {
   EXPECT_EQ(deepAdded.count("drivers\\modern.sys"), 1u) << doc["report"].dump(1);
   EXPECT_FALSE(FileExists(std::string(system) + "\\modern64.dll"));
   EXPECT_FALSE(FileExists(std::string(system) + "\\drivers\\modern.sys"));
+
+  // The summary names what the installer did by category, flags what Windows loads,
+  // and each item names the lines that undid it.
+  ASSERT_TRUE(doc.contains("summary")) << doc.dump(1);
+  std::map<std::string, std::vector<const Json*>> byCategory;
+  for (const Json& item : doc["summary"]["items"]) byCategory[item["category"].get<std::string>()].push_back(&item);
+  auto find = [&](const char* category, const char* words) -> const Json* {
+    for (const Json* item : byCategory[category])
+      if (ContainsNoCase((*item)["words"].get<std::string>(), words)) return item;
+    ADD_FAILURE() << category << ": " << words << " not in " << doc["summary"].dump(1);
+    return nullptr;
+  };
+  const std::set<std::string> undone = [&] {
+    std::set<std::string> lines;
+    for (const Json& a : doc["undo"]["actions"]) lines.insert(ToUpperAscii(a["line"].get<std::string>()));
+    return lines;
+  }();
+  struct Expected {
+    const char* category;
+    const char* words;
+    bool secondLook;
+  };
+  for (const Expected& e : {Expected{"systemFiles", "adds modern64.dll in the system folder", true},
+                            Expected{"services", "adds modern.sys in the drivers folder", true},
+                            Expected{"shortcuts", "ModernApp (folder", false}}) {
+    const Json* item = find(e.category, e.words);
+    if (!item) continue;
+    EXPECT_EQ((*item)["secondLook"], e.secondLook) << item->dump();
+    ASSERT_FALSE((*item)["actions"].empty()) << item->dump();
+    for (const Json& line : (*item)["actions"])
+      EXPECT_EQ(undone.count(ToUpperAscii(line.get<std::string>())), 1u) << line;
+  }
 }
 
 // Boot-file lines have no undo action: where autoexec.bat and config.sys were there
