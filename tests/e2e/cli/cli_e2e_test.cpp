@@ -320,6 +320,20 @@ TEST_F(CliE2eTest, DeepTrackUndoOfModernAppLeavesNothingOver) {
   }
 }
 
+// On the console the summary comes first, before the report's counts.
+TEST_F(CliE2eTest, DeepTrackPrintsTheSummaryFirst) {
+  for (const char* f : kBootFiles) DeleteFileA(f);
+  const Outcome run = Tessaryc({"track", "--deep", "--undo", "--yes", "--", test::BuildPath(MODERNAPP_SETUP), "/S"});
+  EXPECT_EQ(run.code, 0u) << run.out << run.err;
+  const std::vector<std::string> lines = Lines(run.out);
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(lines[0], "summary: 4 items, 3 for a second look") << run.out;
+  const auto line = [&](const std::string& text) { return std::find(lines.begin(), lines.end(), text) - lines.begin(); };
+  EXPECT_LT(line("  [3] System folder files: adds modern64.dll in the system folder"), line("      undo: 1 action (undo --only-summary 3)"));
+  EXPECT_LT(line("      undo: 1 action (undo --only-summary 3)"), static_cast<long>(lines.size()));
+  EXPECT_LT(line("      undo: 1 action (undo --only-summary 4)"), line("report:  " + ToUpperAscii(backup) + "\\TRACK.TSC"));
+}
+
 // Boot-file lines have no undo action: where autoexec.bat and config.sys were there
 // before, what the installer wrote into them is left over, and says so.
 TEST_F(CliE2eTest, TrackUndoReportsTheBootFileLinesItCannotUndo) {
@@ -460,6 +474,37 @@ TEST_F(CliUndoTest, OnlyCarriesOutTheChosenActions) {
   EXPECT_NE(log.find("DONE:REMOVEFILE:A.TXT>FROM:" + ToUpperAscii(files) + "\r\n"), std::string::npos) << log;
   EXPECT_NE(log.find("NOT DONE:REMOVEFILE:B.TXT"), std::string::npos) << log;  // as the dialog logs the rest
   EXPECT_EQ(test::ReadBytes(ini), settingsFile);  // the dialog's remembered check boxes stay
+}
+
+// --only-summary carries out exactly the lines of the named summary items; a report
+// without a summary, an item it lacks, or an action file without one of an item's lines
+// is refused with nothing changed.
+TEST_F(CliUndoTest, OnlySummaryCarriesOutTheLinesOfOneItem) {
+  test::WriteBytes(backup + "\\SUMMED.TSC",
+                   "Tessary configuration file comparison file.\r\n" + backup + "\\SUMMED.TSC\r\n"
+                   "SUMMARY: what this install did, 2 items (every finding is listed below)\r\n"
+                   "[1] Shortcuts: adds b.txt in the desktop (this user)\r\n"
+                   "    UNDO: REMOVEFILE:b.txt>FROM:" + files + "\r\n"
+                   "[2] Starts with Windows: adds WIN.INI [windows] run=x.exe\r\n"
+                   "    SECOND LOOK: it starts with Windows, every time\r\n"
+                   "    UNDO: ADD:CliKey=1>TO:WIN.INI[TessaryCliTest]\r\n"
+                   "    UNDO: REMOVEFILE:gone.txt>FROM:" + files + "\r\n"
+                   "END OF SUMMARY\r\n");
+  test::WriteBytes(backup + "\\SUMMED.TSU", test::ReadBytes(backup + "\\HAND.TSU"));
+  for (const std::vector<std::string>& refused :
+       {std::vector<std::string>{"undo", "HAND", "--yes", "--only-summary", "1"},
+        std::vector<std::string>{"undo", "SUMMED", "--yes", "--only-summary", "3"},
+        std::vector<std::string>{"undo", "SUMMED", "--yes", "--only-summary", "autostart"}}) {
+    const Outcome run = Tessaryc(refused);
+    EXPECT_EQ(run.code, 3u) << refused[1] << " " << refused[4] << ": " << run.err;
+    ExpectUnchanged(refused[1]);
+  }
+  Outcome run = Tessaryc({"undo", "SUMMED", "--yes", "--json", "--only-summary", "shortcuts"});
+  EXPECT_EQ(run.code, 0u) << run.err;
+  EXPECT_EQ(run.json["done"], 1);
+  EXPECT_TRUE(FileExists(files + "\\a.txt"));
+  EXPECT_FALSE(FileExists(files + "\\b.txt"));
+  EXPECT_EQ(ProfileRead(windows + "\\win.ini", "TessaryCliTest", "CliKey", "<absent>", 16), "<absent>");
 }
 
 TEST_F(CliUndoTest, BadInputIsRefusedWithNothingChanged) {
