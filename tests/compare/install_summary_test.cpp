@@ -178,6 +178,26 @@ TEST(InstallSummary, ItemsFollowCategoryOrderAndCollectTheirUndoLines) {
   EXPECT_EQ(items[4].noUndo, "C:\\windows\\system32\\b.dll: a changed file's old content is not kept");
 }
 
+// The one list of sensitive places is handed in: an item it takes is flagged even where
+// the row is not, and one the row flags keeps the row's reason.
+TEST(InstallSummary, TheSensitiveListHandedInFlagsItsItems) {
+  const std::vector<InstallFinding> findings = {
+      Key("HKEY_CLASSES_ROOT\\CLSID\\{1}"), Value(K::ValueAdded, "HKEY_CLASSES_ROOT\\CLSID\\{1}\\InprocServer32", "", "a.dll"),
+      Key("HKEY_CLASSES_ROOT\\CLSID\\{2}"),
+      Value(K::ValueAdded, kRun, "Foo", "foo.exe"),
+  };
+  const auto sensitive = [](const InstallFinding& f) {
+    return f.path.find("InprocServer32") != std::string::npos || f.path == kRun;
+  };
+  const auto items = BuildInstallSummary(findings, kFolders, sensitive);
+  ASSERT_EQ(items.size(), 3u);
+  EXPECT_EQ(items[0].why, "it starts with Windows, every time");
+  EXPECT_TRUE(items[1].secondLook);
+  EXPECT_EQ(items[1].why, kSensitiveWhy);
+  EXPECT_FALSE(items[2].secondLook);
+  EXPECT_FALSE(BuildInstallSummary(findings, kFolders)[1].secondLook);
+}
+
 TEST(InstallSummary, PathChangesSayWhatWentWhere) {
   struct PathCase {
     const char* before;

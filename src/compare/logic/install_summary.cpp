@@ -545,7 +545,8 @@ const char* SummaryCategoryName(SummaryCategory category) {
   return "";
 }
 
-std::vector<SummaryItem> BuildInstallSummary(const std::vector<InstallFinding>& findings, const KnownFolders& folders) {
+std::vector<SummaryItem> BuildInstallSummary(const std::vector<InstallFinding>& findings, const KnownFolders& folders,
+                                             SensitiveFinding sensitive) {
   std::vector<Group> groups;
   std::map<std::pair<const PlaceRow*, std::string>, std::size_t> index;
   for (const InstallFinding& f : findings) {
@@ -579,7 +580,12 @@ std::vector<SummaryItem> BuildInstallSummary(const std::vector<InstallFinding>& 
 
   std::vector<SummaryItem> items;
   for (const Group& g : groups) {
-    const Said said = Describe(g);
+    Said said = Describe(g);
+    if (!said.secondLook && sensitive &&
+        std::any_of(g.members.begin(), g.members.end(), [&](const Member& m) { return sensitive(*m.f); })) {
+      said.secondLook = true;
+      said.why = kSensitiveWhy;
+    }
     SummaryItem item{g.landing.row->category, said.words, said.secondLook, said.secondLook ? said.why : "", {}, ""};
     std::vector<std::string> reasons;
     for (const Member& m : g.members) {

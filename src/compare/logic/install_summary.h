@@ -75,7 +75,16 @@ struct SummaryItem {
 // takes it (findings no row takes are left to the raw sections); the findings of one
 // place (a service's key, a Run value, an added folder and what lies in it) make one item.
 // Items are in category order, then in the order their first finding came.
-std::vector<SummaryItem> BuildInstallSummary(const std::vector<InstallFinding>& findings, const KnownFolders& folders);
+//
+// An item deserves a second look when its row says so (the file-system places, a file
+// type taken over, PATH set first, ...) or when `sensitive` takes one of its findings: the
+// one list of places that decide what Windows starts or loads is kept by Uninstall
+// (sensitive_places.h), and the caller hands it in here; an item it flags alone gets
+// kSensitiveWhy.
+using SensitiveFinding = bool (*)(const InstallFinding& finding);
+inline constexpr const char* kSensitiveWhy = "it writes where Windows looks for what to start or load";
+std::vector<SummaryItem> BuildInstallSummary(const std::vector<InstallFinding>& findings, const KnownFolders& folders,
+                                             SensitiveFinding sensitive = nullptr);
 
 // The report's block (lines ending in "\n"):
 //   SUMMARY: what this install did, N items (every finding is listed below)
