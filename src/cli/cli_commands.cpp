@@ -29,7 +29,9 @@
 #include "snapshot/logic/backup_names.h"
 #include "uninstall/action_file_read.h"
 #include "uninstall/dll_scan.h"
+#include "uninstall/evidence_live.h"
 #include "uninstall/logic/action_file.h"
+#include "uninstall/logic/sensitive_places.h"
 #include "uninstall/uninstall_run.h"
 
 namespace tessary::cli {
@@ -406,10 +408,29 @@ class Session {
     return a;
   }
 
+  // Whether the action file is as Compare sealed it (in the JSON as "sealed"). Undo
+  // refuses an unsealed one unless --unsealed is given, and then only at a console,
+  // never with --yes: the executor asks about each of its lines.
+  std::optional<int> CheckSeal(const std::string& actionFile) {
+    const bool sealed = LoadSealedEvidence(actionFile).sealed;
+    doc_["sealed"] = sealed;
+    if (sealed) return std::nullopt;
+    if (o_.command != CliCommand::Undo || o_.dryRun) return Say("warning: " + std::string(kUnsealedText)), std::nullopt;
+    if (!o_.unsealed)
+      return Error(kExitBadInput, actionFile + ": " + kUnsealedText +
+                                      " Nothing was changed; --unsealed removes what it names, line by line at a "
+                                      "console.");
+    if (o_.yes || !io_.inputIsConsole)
+      return Error(kExitBadInput, "--unsealed asks about each line at a console; it never runs with --yes or without "
+                                  "a console. Nothing was changed.");
+    return std::nullopt;
+  }
+
   int Actions() {
     std::string report, actionFile;
     ListedActions listed;
     if (auto failed = OpenReportActions(report, actionFile, listed)) return *failed;
+    CheckSeal(actionFile);
     doc_["actions"] = ActionsJson(listed);
     std::size_t unreadable = 0;
     for (std::size_t i = 0; i < listed.entries.size(); ++i) {
@@ -461,6 +482,7 @@ class Session {
       Say("nothing to undo: " + actionFile + " holds no action");
       return kExitOk;
     }
+    if (auto refused = CheckSeal(actionFile)) return *refused;
     if (o_.dryRun) {
       Json actions = Json::array();
       for (std::size_t i = 0; i < listed.entries.size(); ++i) {
@@ -468,7 +490,7 @@ class Session {
         Json a = ListedActionJson(listed, i, chosen[i]);
         if (chosen[i]) {
           a["outcome"] = "wouldDo";
-          Say("WOULD DO  " + listed.entries[i]);
+          Say("WOULD DO  " + listed.entries[i] + (IsSensitiveWrite(listed.originals[i]) ? "  (writes a start-up place)" : ""));
         }
         actions.push_back(std::move(a));
       }
@@ -476,8 +498,11 @@ class Session {
       Say(std::to_string(count) + " action(s) would be carried out; nothing was changed (--dry-run)");
       return kExitOk;
     }
-    if (prompter_.Question("Carry out " + std::to_string(count) + " action(s) of " + actionFile +
-                               " without further questions?",
+    const bool sealed = doc_.value("sealed", false);
+    if (prompter_.Question(sealed ? "Carry out " + std::to_string(count) + " action(s) of " + actionFile +
+                                        " without further questions?"
+                                  : "Go through " + std::to_string(count) + " action(s) of the unsealed " + actionFile +
+                                        " one by one (removals only)?",
                            false) != id::kYes)
       return Error(kExitDeclined, io_.inputIsConsole || o_.yes
                                       ? "not confirmed; nothing was changed"

@@ -15,8 +15,8 @@ namespace tessary {
 namespace {
 
 // The files that share a report's base name: the report of either kind, its uninstall
-// actions and its uninstall log.
-constexpr const char* kReportFamily[] = {".SNC", ".TSC", ".TSU", ".LOG"};
+// actions, their evidence and its uninstall log.
+constexpr const char* kReportFamily[] = {".SNC", ".TSC", ".TSU", ".TSE", ".LOG"};
 // Far more passes than one minute can hold.
 constexpr int kMaxPassesPerName = 999;
 

@@ -15,6 +15,7 @@
 #include "snapshot/backup_set.h"
 #include "snapshot/deep_places.h"
 #include "snapshot/registry_export.h"
+#include "uninstall/evidence_live.h"
 
 namespace tessary {
 namespace {
@@ -102,6 +103,8 @@ void SectionOutput::Report(const std::string& text) { report_->Write(ToCrLf(From
 void SectionOutput::Action(const std::string& line) {
   actions_->Write(line + "\r\n");
   run_.actionsWritten.insert(ToUpperAscii(line));
+  if (run_.evidence)
+    *run_.evidence += FormatEvidenceRecord(GatherEvidence(line, run_.windowsDirectory, run_.evidenceKeyValues));
 }
 
 bool SectionOutput::ActionWritten(const std::string& line) const {
@@ -172,8 +175,13 @@ bool Finish(CompareRun& run, RunEnd end, OutputFile& report, OutputFile& actions
     ok = false;
   } else if (ok && !ReplaceWithSideFile(actions.path(), run.actionPath)) {
     DeleteFileChecked(run.actionPath);
+    DeleteFileChecked(EvidencePathFor(run.reportPath));
     ShowFileError(run, kActionError);
     ok = false;
+  } else if (ok && run.evidence) {
+    // The action file in place is sealed with its evidence; one that cannot be is left
+    // unsealed (the Uninstall Actions dialog then says so).
+    WriteSealedEvidence(run.reportPath, run.actionPath, *run.evidence);
   }
   DeleteFileA(report.path().c_str());
   DeleteFileA(actions.path().c_str());
@@ -265,6 +273,9 @@ bool RunCompare(Host& host, const std::string& reportPath, const std::function<v
   run.noChangesFound = same.autoexec && same.msdos && same.config && same.win && same.system && same.protocol;
   run.reportFile = &report;
   run.actionFile = &actions;
+  std::string evidence = std::string(kEvidenceHeader) + "\r\n";
+  run.evidence = &evidence;
+  run.evidenceKeyValues = RecordsValues(settings, values);
   // The summary is written with deep tracking or registry values: the standard report
   // stays as it was.
   run.summarize = DeepTrackingOn(state, settings) || RecordsValues(settings, values);

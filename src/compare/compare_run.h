@@ -41,6 +41,10 @@ struct CompareRun {
   // The action lines written so far, upper-cased as the uninstall reader takes them: an
   // entry both a standard and a deep section find gets one action.
   std::set<std::string> actionsWritten = {};
+  // The evidence of every action line written (logic/evidence.h), from its header on;
+  // sealed with the action file when the run ends. Null: none is gathered.
+  std::string* evidence = nullptr;
+  bool evidenceKeyValues = false;  // the evidence of a key holds its values (values are recorded)
   // The same-date check of the six copied files, made before the sections run.
   struct SameDates {
     bool autoexec = true, config = true, msdos = true, win = true, system = true, protocol = true;

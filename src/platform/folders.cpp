@@ -160,6 +160,17 @@ bool RemovesProtectedFolder(const std::string& path, const std::vector<std::stri
   return false;
 }
 
+bool TouchesProtectedFolder(const std::string& path, const std::vector<std::string>& folders) {
+  if (RemovesProtectedFolder(path, folders)) return true;
+  const std::string clean = WithoutTrailingBackslash(path);
+  for (const std::string& form : {clean, FullPathName(clean), LongPathName(clean), FinalPathName(clean)}) {
+    if (form.empty()) continue;
+    for (const std::string& folder : folders)
+      if (IsSameOrBelow(WithoutTrailingBackslash(form), folder)) return true;
+  }
+  return false;
+}
+
 std::vector<FindEntry> ListFolder(const std::string& folder) {
   std::vector<FindEntry> entries;
   DirSearch search(folder + (folder.empty() || folder.back() != '\\' ? "\\*" : "*"));

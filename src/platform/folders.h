@@ -56,6 +56,9 @@ std::vector<std::string> ProtectedFolders(const std::vector<std::string>& extra)
 // folder: it is a drive root, one of `folders`, or a folder that holds one. The path is
 // taken by its long names and with the links of its parent folders followed too.
 bool RemovesProtectedFolder(const std::string& path, const std::vector<std::string>& folders);
+// Whether `path` is a protected folder, holds one, or lies anywhere inside one (the whole
+// subtree), in any of the forms RemovesProtectedFolder looks at, links followed.
+bool TouchesProtectedFolder(const std::string& path, const std::vector<std::string>& folders);
 
 // A junction or symbolic link (a reparse point), by its attributes.
 inline bool IsLink(DWORD attributes) {

@@ -326,4 +326,13 @@ bool RegKey::QueryString(const char* valueName, std::string& out, DWORD maxBytes
   return true;
 }
 
+bool IsRegistryLink(HKEY root, const std::string& path) {
+  HKEY opened = nullptr;
+  if (RegOpenKeyExA(root, path.c_str(), REG_OPTION_OPEN_LINK, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS) return false;
+  const RegKeyHandle key(opened);
+  DWORD type = 0;
+  return RegQueryValueExW(key.get(), L"SymbolicLinkValue", nullptr, &type, nullptr, nullptr) == ERROR_SUCCESS &&
+         type == REG_LINK;
+}
+
 }  // namespace tessary

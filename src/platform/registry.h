@@ -117,4 +117,8 @@ std::string AnsiText(std::u16string_view units);
 // "HKEY_CURRENT_USER" gives HKEY_CURRENT_USER. Null for any other name.
 HKEY RootKeyNamed(std::string_view fullName);
 
+// Whether the key at `path` below `root` is itself a registry link (a key opened with
+// REG_OPTION_OPEN_LINK holding a REG_LINK "SymbolicLinkValue"), not what it points to.
+bool IsRegistryLink(HKEY root, const std::string& path);
+
 }  // namespace tessary

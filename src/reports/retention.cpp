@@ -73,6 +73,7 @@ void PruneSentinoxReports(Host& host) {
     }
     DeleteFileA(path.c_str());
     DeleteFileA(ActionFilePathFor(path).c_str());
+    DeleteFileA(WithLastThree(path, "tse").c_str());  // the evidence file (uninstall/evidence_live.h)
   }
 }
 

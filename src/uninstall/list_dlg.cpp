@@ -8,6 +8,7 @@
 #include "platform/files.h"
 #include "platform/registry.h"
 #include "uninstall/action_file_read.h"
+#include "uninstall/evidence_live.h"
 #include "uninstall/find_dll_dlg.h"
 #include "uninstall/list_ids.h"
 #include "uninstall/logic/action_file.h"
@@ -55,6 +56,10 @@ BOOL TListDlg::OnInit() {
   }
   if (!dllLines_) EnableItem(IDC_LIST_DLLDEPEND, false);
   SetItemText(IDC_LIST_FILE, actionFile_);
+  // A file that is not as Compare sealed it still opens, under a warning that says why.
+  if (!LoadSealedEvidence(actionFile_).sealed)
+    host_.Prompts().Ask(std::string(kUnsealedText) + "\n" + kUnsealedDetail, kUnsealedCaption,
+                        mb::kOk | mb::kIconExclamation, hwnd());
   OfferSummary();
   return TRUE;
 }

@@ -90,7 +90,7 @@ void TUninstallDlg::Delete() {
   if (p.Ask("Are you sure you want to delete this file (and its associated .tsu and .log files)?", path, mb::kYesNo,
             hwnd()) != id::kYes)
     return;
-  for (const char* ext : {"", "tsu", "log"}) {
+  for (const char* ext : {"", "tsu", "tse", "log"}) {
     const std::string f = *ext ? WithLastThree(path, ext) : path;
     if (FileExists(f)) DeleteFileA(f.c_str());
   }

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <map>
 #include <optional>
 
 #include "core/settings_table.h"
@@ -13,8 +14,11 @@
 #include "platform/registry.h"
 #include "platform/shell.h"
 #include "uninstall/dll_scan.h"
+#include "uninstall/evidence_check.h"
+#include "uninstall/evidence_live.h"
 #include "uninstall/logic/action_file.h"
 #include "uninstall/logic/protected_keys.h"
+#include "uninstall/logic/sensitive_places.h"
 #include "uninstall/logic/uninstall_logic.h"
 
 namespace tessary {
@@ -44,6 +48,15 @@ constexpr const char* kAmbiguousText =
 // A registry key that is gone when its line comes to remove it: done, and the log says why.
 constexpr const char* kAlreadyRemovedLog = "DONE(Already removed):";
 
+// What the evidence adds: a line acts only while the machine holds what Compare saw
+// (logged "NOT DONE(Changed since the report):"); a folder or key goes only with what
+// the evidence lists, and each entry kept is logged on its own line.
+constexpr const char* kChangedLog = "NOT DONE(Changed since the report):";
+constexpr const char* kKeptLog = "KEPT(changed since the report):";
+constexpr const char* kNoEvidenceLog = "NOT DONE(No evidence):";
+constexpr const char* kUnsealedLog = "NOT DONE(Unsealed file):";
+constexpr const char* kLinkLog = "NOT DONE(Reached through a link):";
+
 enum class StepResult { Done, Failed, Stopped };
 
 class Run {
@@ -65,10 +78,26 @@ class Run {
     prompts_.Ask(kLogWriteErrorText, "File error");
     return true;
   }
-  // The verification question, or Yes when verify is off.
+  // The verification question, or Yes when verify is off. A line of an unsealed file is
+  // always asked about.
   int Verify(const std::string& question) {
-    return verify_ ? prompts_.Ask(question, kVerifyCaption, mb::kYesNoCancel) : id::kYes;
+    return verify_ || !sealed() ? prompts_.Ask(question, kVerifyCaption, mb::kYesNoCancel) : id::kYes;
   }
+  // --- evidence (evidence_check.h) ---
+  bool sealed() const { return seal_.sealed; }
+  // A sealed line goes on only while its evidence is as the machine holds it now; else
+  // it is logged (as `logged`) and false. An unsealed line goes on (its own rules apply).
+  bool StillAsCompareSaw(const std::string& original, const std::string& logged);
+  // The evidence of a sealed line, or nullptr after logging that there is none.
+  const EvidenceRecord* EvidenceOf(const std::string& original, const std::string& logged);
+  // A write into a sensitive place: its own question, even with verify off.
+  int AskSensitiveWrite(const std::string& write);
+  void LogKept(const std::string& path) {
+    Log(kKeptLog, path);
+    ++kept_;
+  }
+  // The facts of the INI files that REMOVEFILE lines name, before the run's own edits.
+  void RememberIniFilesBefore();
   // Whether the run goes on to the next action after one line, or ends (Cancel).
   enum class After { Next, EndRun };
   // How the selected actions ended: all carried out, the run ended by a Cancel or a
@@ -90,12 +119,12 @@ class Run {
   [[nodiscard]] After CarryOut(const std::string& line, const std::string& original);
   [[nodiscard]] After DoChange(const std::string& line, const std::string& original);
   [[nodiscard]] After DoAdd(const std::string& line, const std::string& original);
-  [[nodiscard]] After DoRemove(const std::string& line);
-  [[nodiscard]] After DoRegistry(const std::string& line);
+  [[nodiscard]] After DoRemove(const std::string& line, const std::string& original);
+  [[nodiscard]] After DoRegistry(const std::string& line, const std::string& original);
   [[nodiscard]] After DoValue(const std::string& original);
   // A value line as the list shows it and the log records it.
   static std::string ValueText(const std::string& line, const std::string& original);
-  [[nodiscard]] After DoRemoveFile(const std::string& line);
+  [[nodiscard]] After DoRemoveFile(const std::string& line, const std::string& original);
   [[nodiscard]] StepResult RewriteSystemIni(bool insert, const std::string& value);
   [[nodiscard]] bool RemoveTree(const std::string& dir);
   void IntegrityError() { prompts_.Ask(kTsuIntegrityErrorText, kTsuIntegrityErrorCaption); }
@@ -126,6 +155,11 @@ class Run {
   bool dllScanComplete_ = false;  // the reference list names every program found to import a DLL
   bool protectedKnown_ = false;
   std::vector<std::string> protected_;  // the protected folders, found once per run
+  SealedEvidence seal_;                 // the action file's evidence, and whether it is sealed
+  // The facts of the INI files that REMOVEFILE lines name, found before the run's own
+  // INI edits change them: those edits are the undo's, not changes since the report.
+  std::map<std::string, std::vector<std::string>> iniFilesBefore_;
+  int kept_ = 0;                        // lines and entries kept as changed since the report
 };
 
 UninstallResult Run::Execute() {
@@ -134,6 +168,7 @@ UninstallResult Run::Execute() {
                  "No actions selected");
     return {RunOutcome::Stay, std::nullopt};
   }
+  seal_ = LoadSealedEvidence(sel_.actionFile);
   RememberBoxes();
   dllCheck_ = sel_.dllCheckBox;
   if (!WriteSafetyCopies()) return {RunOutcome::Stay, std::nullopt};
@@ -145,20 +180,26 @@ UninstallResult Run::Execute() {
   }
   // The box as the user left it decides, not what the settings file kept of it.
   verify_ = sel_.verifyBox;
-  if (!verify_ &&
+  if (!verify_ && sealed() &&
       prompts_.Ask("Are you sure you want to carry out ALL selected uninstall actions without further interaction?",
                    "No verify uninstall", mb::kYesNo) == id::kNo)
     return {RunOutcome::CloseCancel, std::nullopt};
 
   if (dllCheck_ && sel_.dllLinesPresent) CheckDllDependencies();
 
+  if (sealed()) RememberIniFilesBefore();
   switch (CarryOutSelected()) {
     case ActionsEnd::LogFailed: return {RunOutcome::Stay, std::nullopt};
     case ActionsEnd::Ended: return {EndedOutcome(), std::nullopt};
     case ActionsEnd::Finished: break;
   }
-  const bool view = prompts_.Ask("Would you like to view the uninstall log file, which shows all actions done/not done?",
-                                 "Uninstall Complete", mb::kYesNo) == id::kYes;
+  std::string complete = "Would you like to view the uninstall log file, which shows all actions done/not done?";
+  if (kept_ > 0) {
+    const std::string count = std::to_string(kept_) + (kept_ == 1 ? " item was" : " items were");
+    LogText(count + " kept as changed since the report.\r\n");
+    complete = count + " kept: they changed since the report.\n" + complete;
+  }
+  const bool view = prompts_.Ask(complete, "Uninstall Complete", mb::kYesNo) == id::kYes;
   LogUnselected();
   if (!log_.Close()) prompts_.Ask(kLogWriteErrorText, "File error");
   return {closeWithCancel_ ? RunOutcome::CloseCancel : RunOutcome::CloseOk,
@@ -214,6 +255,15 @@ bool Run::EditsIniFile(const char* target) const {
   return false;
 }
 
+void Run::RememberIniFilesBefore() {
+  for (std::size_t i = 0; i < sel_.entries.size(); ++i) {
+    const std::string& original = i < sel_.originals.size() ? sel_.originals[i] : sel_.entries[i];
+    const auto a = sel_.selected[i] ? ParseRemoveFileAction(original) : std::nullopt;
+    if (a && !a->isDirectory && EqualsNoCase(a->directory, env_.windowsDirectory) && IsActionIniFile(a->name))
+      iniFilesBefore_[original] = GatherEvidence(original, env_.windowsDirectory).facts;
+  }
+}
+
 bool Run::OpenLog(const std::string& logPath) {
   log_.Open(logPath, OutputFile::Mode::Append);
   return log_.is_open();
@@ -264,9 +314,9 @@ Run::After Run::CarryOut(const std::string& line, const std::string& original) {
   switch (ClassifyAction(line)) {
     case ActionKind::Change: return DoChange(line, original);
     case ActionKind::Add: return DoAdd(line, original);
-    case ActionKind::RegDatRemove: return DoRegistry(line);
-    case ActionKind::Remove: return DoRemove(line);
-    case ActionKind::RemoveFile: return DoRemoveFile(line);
+    case ActionKind::RegDatRemove: return DoRegistry(line, original);
+    case ActionKind::Remove: return DoRemove(line, original);
+    case ActionKind::RemoveFile: return DoRemoveFile(line, original);
     case ActionKind::RegValueRemove:
     case ActionKind::RegValueRestore: return DoValue(original);
     case ActionKind::None: break;
@@ -293,11 +343,19 @@ Run::After Run::DoChange(const std::string& line, const std::string& original) {
   auto a = ParseChangeAction(line);
   if (!a) return IntegrityError(), After::Next;
   auto asWritten = ParseChangeAction(original);
+  if (!sealed()) return Log(kUnsealedLog, line), After::Next;
+  if (!StillAsCompareSaw(original, line)) return After::Next;
   const int answer = Verify("Do you want to CHANGE the '" + a->key + "' entry from '" + a->value + "' to '" +
                             a->previous + "' in the '" + a->section + "' section of your " + a->file + " file?");
   if (answer == id::kCancel) return After::EndRun;
   if (answer == id::kNo) return Log("NOT DONE:", line), After::Next;
   const IniAction& write = asWritten && EqualsNoCase(original, line) ? *asWritten : *a;
+  if (IsSensitiveIniEntry(a->file, a->section, a->key)) {
+    const int sure = AskSensitiveWrite("Do you want to write '" + write.key + "=" + write.previous + "' into the '" +
+                                       write.section + "' section of your " + a->file + " file?");
+    if (sure == id::kCancel) return After::EndRun;
+    if (sure != id::kYes) return Log("NOT DONE:", line), After::Next;
+  }
   const bool ok = ProfileWrite(IniPath(a->file), write.section, write.key, write.previous);
   LogIniEdit(ok, line);
   return After::Next;
@@ -307,12 +365,20 @@ Run::After Run::DoAdd(const std::string& line, const std::string& original) {
   auto a = ParseAddAction(line);
   if (!a) return IntegrityError(), After::Next;
   auto asWritten = ParseAddAction(original);
+  if (!sealed()) return Log(kUnsealedLog, line), After::Next;
+  if (!StillAsCompareSaw(original, line)) return After::Next;
   const int answer = Verify("Do you want to ADD the '" + a->key + "=" + a->value + "' entry to the '" + a->section +
                             "' section of your " + a->file + " file?");
   if (answer == id::kCancel) return After::EndRun;
   if (answer == id::kNo) return Log("NOT DONE:", line), After::Next;
   const std::string ini = IniPath(a->file);
   const IniAction& write = asWritten && EqualsNoCase(original, line) ? *asWritten : *a;
+  if (IsSensitiveIniEntry(a->file, a->section, a->key)) {
+    const int sure = AskSensitiveWrite("Do you want to write '" + write.key + "=" + write.value + "' into the '" +
+                                       write.section + "' section of your " + a->file + " file?");
+    if (sure == id::kCancel) return After::EndRun;
+    if (sure != id::kYes) return Log("NOT DONE:", line), After::Next;
+  }
   const std::string twin = ";" + a->key;
   bool ok = true;
   if (!EqualsNoCase(ProfileRead(ini, a->section, twin, "Notfound", 300), "NotFound"))
@@ -327,9 +393,10 @@ Run::After Run::DoAdd(const std::string& line, const std::string& original) {
   return After::Next;
 }
 
-Run::After Run::DoRemove(const std::string& line) {
+Run::After Run::DoRemove(const std::string& line, const std::string& original) {
   auto a = ParseRemoveAction(line);
   if (!a) return IntegrityError(), After::Next;
+  if (!StillAsCompareSaw(original, line)) return After::Next;
   const int answer = Verify("Do you want to REMOVE the '" + a->key + "=" + a->value + "' entry from the '" +
                             a->section + "' section of your " + a->file + " file?");
   if (answer == id::kCancel) return After::EndRun;
@@ -381,7 +448,7 @@ StepResult Run::RewriteSystemIni(bool insert, const std::string& value) {
   return StepResult::Done;
 }
 
-Run::After Run::DoRegistry(const std::string& line) {
+Run::After Run::DoRegistry(const std::string& line, const std::string& original) {
   auto a = ParseRegDatRemoveAction(line);
   if (!a) return IntegrityError(), After::Next;
   const HKEY root = RootKeyNamed(a->root);
@@ -393,10 +460,33 @@ Run::After Run::DoRegistry(const std::string& line) {
     const std::string canonical = RegKey::OpenForReading(root, a->subkey).FullName();
     isProtected = !canonical.empty() && IsProtectedKey(canonical);
   }
+  // An unsealed line touches nothing below a protected key either.
+  if (!isProtected && !sealed()) isProtected = IsAtOrBelowProtectedKey(a->keyPath);
   if (isProtected) return Refuse(kProtectedKeyText, a->keyPath, "NOT DONE(Protected):", line), After::Next;
+  if (KeyReachedThroughLink(a->root, a->subkey)) return Log(kLinkLog, line), After::Next;
+  const EvidenceRecord* evidence = sealed() ? EvidenceOf(original, line) : nullptr;
+  if (sealed() && !evidence) return After::Next;
   const int answer = Verify("Do you want to REMOVE the '" + a->keyPath + "' key from your Registry file?");
   if (answer == id::kCancel) return After::EndRun;
   if (answer == id::kNo) return Log("NOT DONE:", line), After::Next;
+  if (evidence) {
+    // The key goes with the subkeys the evidence lists; one made since stays, with the
+    // keys above it.
+    const TreePlan plan = PlanFromLive(*evidence, env_.windowsDirectory);
+    if (!plan.whole) {
+      const auto written = ParseRegDatRemoveAction(original);
+      const std::string& base = written ? written->keyPath : a->keyPath;
+      for (const std::string& rel : plan.kept) {
+        // A value is named after its key: "KEY\SUB value NAME".
+        const std::size_t mark = rel.find(kValueMark);
+        if (mark == std::string::npos) LogKept(rel.empty() ? base : base + "\\" + rel);
+        else LogKept((mark == 0 ? base : base + "\\" + rel.substr(0, mark - 1)) + " value " + rel.substr(mark + 1));
+      }
+      RemoveKeys(a->root, a->subkey, plan.removable);
+      Log(kChangedLog, line);
+      return After::Next;
+    }
+  }
   const bool ok = root && !a->subkey.empty() && RegKey::Root(root).DeleteTree(a->subkey);
   // A key gone already (removed by an earlier line under another of its names, as a
   // 32-bit view and its twin are one key under Wine) is what the line asks for.
@@ -421,6 +511,12 @@ Run::After Run::DoValue(const std::string& original) {
   const std::string name = DescribeValueName(a->name, AnsiText);
   const std::string data = DescribeValueData(a->data, AnsiText);
   const HKEY root = RootKeyNamed(a->root);
+  // An unsealed file puts nothing back, and removes nothing below a protected key.
+  if (!sealed() && a->restore) return Log(kUnsealedLog, text), After::Next;
+  if (!sealed() && IsAtOrBelowProtectedKey(a->keyPath))
+    return Refuse(kProtectedKeyText, a->keyPath, "NOT DONE(Protected):", text), After::Next;
+  if (KeyReachedThroughLink(a->root, a->subkey)) return Log(kLinkLog, text), After::Next;
+  if (!StillAsCompareSaw(original, text)) return After::Next;
   std::string question;
   if (!a->restore) {
     question = "Do you want to REMOVE the value " + name + " = " + data + " from the '" + a->keyPath +
@@ -443,6 +539,12 @@ Run::After Run::DoValue(const std::string& original) {
   const int answer = Verify(question);
   if (answer == id::kCancel) return After::EndRun;
   if (answer == id::kNo) return Log("NOT DONE:", text), After::Next;
+  if (a->restore && IsSensitiveKeyValue(a->keyPath, a->name)) {
+    const int sure = AskSensitiveWrite("Do you want to write the value " + name + " = " + data + " into the '" +
+                                       a->keyPath + "' key of your Registry?");
+    if (sure == id::kCancel) return After::EndRun;
+    if (sure != id::kYes) return Log("NOT DONE:", text), After::Next;
+  }
   bool ok = false;
   if (!a->restore) {
     const RegKey key = root ? RegKey::OpenForValues(root, a->subkey) : RegKey();
@@ -460,6 +562,27 @@ Run::After Run::DoValue(const std::string& original) {
 
 bool Run::NothingImports(const std::string& dllPath) {
   return dllScanComplete_ && ReferencesOfDll(host_, host_.State().BackupDirectory, dllPath).empty();
+}
+
+bool Run::StillAsCompareSaw(const std::string& original, const std::string& logged) {
+  if (!sealed()) return true;
+  const EvidenceRecord* evidence = EvidenceOf(original, logged);
+  if (!evidence) return false;
+  if (StillAsRecorded(*evidence, env_.windowsDirectory)) return true;
+  ++kept_;
+  Log(kChangedLog, logged);
+  return false;
+}
+
+const EvidenceRecord* Run::EvidenceOf(const std::string& original, const std::string& logged) {
+  const EvidenceRecord* evidence = seal_.evidence.Find(original);
+  if (!evidence) Log(kNoEvidenceLog, logged);
+  return evidence;
+}
+
+int Run::AskSensitiveWrite(const std::string& write) {
+  return prompts_.Ask(write + "\nThis place decides what Windows starts or loads.", kSensitiveCaption,
+                      mb::kYesNoCancel);
 }
 
 bool Run::InScope(const FileAction& a) {
@@ -484,7 +607,7 @@ bool Run::IsProtectedFolder(const std::string& path) {
   return RemovesProtectedFolder(path, protected_);
 }
 
-Run::After Run::DoRemoveFile(const std::string& line) {
+Run::After Run::DoRemoveFile(const std::string& line, const std::string& original) {
   auto a = ParseRemoveFileAction(line);
   if (!a || !InScope(*a)) return IntegrityError(), After::Next;
   const std::string withMarker = a->isDirectory ? a->path + "  (DIR)" : a->path;
@@ -503,9 +626,27 @@ Run::After Run::DoRemoveFile(const std::string& line) {
     return Refuse(kAmbiguousText, withMarker, "NOT DONE(Ambiguous name):", line), After::Next;
   if (!a->isDirectory && isFolder) return Refuse(kNotAFileText, a->path, "NOT DONE(Not a file):", line), After::Next;
   if (IsProtectedFolder(a->path)) return Refuse(kProtectedFolderText, withMarker, "NOT DONE(Protected):", line), After::Next;
+  // An unsealed line touches nothing inside a protected folder either; no line reaches
+  // its target through a junction or symbolic link.
+  if (!sealed() && TouchesProtectedFolder(a->path, protected_))
+    return Refuse(kProtectedFolderText, withMarker, "NOT DONE(Protected):", line), After::Next;
+  if (ReachedThroughLink(a->path)) return Log(kLinkLog, line), After::Next;
+  const EvidenceRecord* evidence = sealed() ? EvidenceOf(original, line) : nullptr;
+  if (sealed() && !evidence) return After::Next;
+  // A file goes only while it is as the report found it.
+  const auto before = iniFilesBefore_.find(original);
+  if (evidence && !a->isDirectory &&
+      !(before != iniFilesBefore_.end() ? before->second == evidence->facts
+                                        : StillAsRecorded(*evidence, env_.windowsDirectory))) {
+    const auto written = ParseRemoveFileAction(original);
+    LogKept(written ? written->path : a->path);
+    Log(kChangedLog, line);
+    return After::Next;
+  }
 
   int answer = id::kYes;
-  if (dllCheck_ && ContainsNoCase(withMarker, ".DLL") && (verify_ || !NothingImports(a->path))) {
+  const bool dllAsked = dllCheck_ && ContainsNoCase(withMarker, ".DLL") && (verify_ || !NothingImports(a->path));
+  if (dllAsked) {
     // The DLL Dependencies dialog is the question for a DLL while the check is on: with
     // verify off, only when there is something to decide (a program imports it, or the
     // scan did not finish).
@@ -514,7 +655,10 @@ Run::After Run::DoRemoveFile(const std::string& line) {
       if (env_.moveBack) env_.moveBack();
       closeWithCancel_ = true;
     }
-  } else if (verify_) {
+  }
+  // Verify on, or a line of an unsealed file: asked on its own (a DLL of an unsealed file
+  // after its dependency dialog too).
+  if (answer == id::kYes && (sealed() ? verify_ && !dllAsked : true)) {
     answer = prompts_.Ask("Do you want to DELETE the file/directory '" + withMarker + "'?", kVerifyCaption,
                           mb::kYesNoCancel);
   }
@@ -527,6 +671,20 @@ Run::After Run::DoRemoveFile(const std::string& line) {
         withMarker, mb::kYesNoCancel);
     if (sure == id::kCancel) return After::EndRun;
     if (sure == id::kNo) return Log("NOT DONE:", line), After::Next;
+    if (evidence) {
+      // The entries as the report found them go; one new or changed since stays, with
+      // the folders that hold it.
+      const TreePlan plan = PlanFromLive(*evidence, env_.windowsDirectory);
+      if (!plan.whole) {
+        // Kept entries are logged by their names as written.
+        const auto written = ParseRemoveFileAction(original);
+        const std::string& base = written ? written->path : a->path;
+        for (const std::string& rel : plan.kept) LogKept(rel.empty() ? base : base + "\\" + rel);
+        RemoveFolderEntries(a->path, plan.removable);
+        Log(kChangedLog, line);
+        return After::Next;
+      }
+    }
     Log(RemoveTree(a->path) ? "DONE:" : "NOT DONE(ERROR):", line);
     return After::Next;
   }

@@ -187,6 +187,10 @@ TEST(ReportSummaryTest, JsonHoldsSectionsEntriesAndCounts) {
   EXPECT_EQ(a["kind"], "removeFile");
   EXPECT_EQ(a["target"], "C:\\Program Files\\NewVendor\\");
   EXPECT_EQ(ActionJson(1, "REMOVEFILE:..\\x>FROM:C:\\")["readable"], false);
+  // A write into a start-up place says so; any other action has no such field.
+  EXPECT_EQ(ActionJson(2, "ADD:load=old.exe>TO:WIN.INI[windows]")["sensitive"], true);
+  EXPECT_FALSE(a.contains("sensitive"));
+  EXPECT_FALSE(ActionJson(2, "REMOVE:load=new.exe>FROM:WIN.INI[windows]").contains("sensitive"));
 }
 
 

@@ -8,7 +8,9 @@
 #include "compare/logic/compare_text.h"
 #include "compare/logic/install_summary.h"
 #include "platform/files.h"
+#include "platform/text_lines.h"
 #include "testbed.h"
+#include "uninstall/evidence_live.h"
 
 namespace tessary {
 namespace {
@@ -277,6 +279,38 @@ TEST_F(CancelTest, AfterTheIniSectionsTheActionsFoundSoFarStay) {
   EXPECT_TRUE(EndsWith(text, "---COMPARE CANCELLED BY USER---")) << text;
   EXPECT_NE(text.find("FROM:  K=1\r\nTO:    K=2\r\n"), std::string::npos);
   EXPECT_TRUE(StartsWith(ReadBytes(Path("C.TSU")), "CHANGE:K=2>TO:1>IN:WIN.INI[TessA]\r\n"));
+}
+
+}  // namespace
+}  // namespace tessary
+
+namespace tessary {
+namespace {
+
+// Compare seals its action file with the evidence of every line, as the machine held it.
+TEST_F(CancelTest, TheActionFileIsSealedWithTheEvidenceOfEachLine) {
+  ASSERT_TRUE(Ok("C"));
+  const SealedEvidence sealed = LoadSealedEvidence(Path("C.TSU"));
+  EXPECT_TRUE(sealed.sealed);
+  std::size_t lines = 0;
+  ForEachLine(ReadBytes(Path("C.TSU")), [&](std::string_view line) {
+    ++lines;
+    EXPECT_NE(sealed.evidence.Find(line), nullptr) << line;
+  });
+  EXPECT_GT(lines, 0u);
+  const EvidenceRecord* change = sealed.evidence.Find("CHANGE:K=2>TO:1>IN:WIN.INI[TessA]");
+  ASSERT_NE(change, nullptr);
+  EXPECT_EQ(change->facts, std::vector<std::string>{"I=2"});
+  // The evidence file goes where the report's files go: a report of that name is in use.
+  EXPECT_TRUE(FileExists(Path("C.tse")));
+  // A second compare under the same name seals its own pair.
+  WriteBytes(winDir + "\\win.ini", "[TessA]\r\nK=3\r\n");
+  host.prompter.Answer(id::kYes);  // overwrite
+  ASSERT_TRUE(Ok("C"));
+  const SealedEvidence again = LoadSealedEvidence(Path("C.TSU"));
+  EXPECT_TRUE(again.sealed);
+  ASSERT_NE(again.evidence.Find("CHANGE:K=3>TO:1>IN:WIN.INI[TessA]"), nullptr);
+  EXPECT_EQ(again.evidence.Find("CHANGE:K=3>TO:1>IN:WIN.INI[TessA]")->facts, std::vector<std::string>{"I=3"});
 }
 
 }  // namespace

@@ -113,7 +113,7 @@ TEST(InstallSummary, EachPlaceOfTheTableGivesItsCategoryAndWords) {
       {"COM server",
        {Key("HKEY_CLASSES_ROOT\\CLSID\\{1234}"), Key("HKEY_CLASSES_ROOT\\CLSID\\{1234}\\InprocServer32"),
         Value(K::ValueAdded, "HKEY_CLASSES_ROOT\\CLSID\\{1234}\\InprocServer32", "", "C:\\foo.dll", "", "")},
-       C::ComServers, "adds the COM server {1234}: C:\\foo.dll", false},
+       C::ComServers, "adds the COM server {1234}: C:\\foo.dll", true},  // InprocServer32: on the sensitive list
       {"shell extension handler", {Key("HKEY_CLASSES_ROOT\\*\\shellex\\ContextMenuHandlers\\Foo")}, C::ComServers,
        "adds the shell extension Foo", true},
       {"App Path", {Key("HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\foo.exe"),
@@ -178,8 +178,8 @@ TEST(InstallSummary, ItemsFollowCategoryOrderAndCollectTheirUndoLines) {
   EXPECT_EQ(items[4].noUndo, "C:\\windows\\system32\\b.dll: a changed file's old content is not kept");
 }
 
-// The one list of sensitive places is handed in: an item it takes is flagged even where
-// the row is not, and one the row flags keeps the row's reason.
+// The list of sensitive places: an item it takes is flagged even where the row is not,
+// and one the row flags keeps the row's reason.
 TEST(InstallSummary, TheSensitiveListHandedInFlagsItsItems) {
   const std::vector<InstallFinding> findings = {
       Key("HKEY_CLASSES_ROOT\\CLSID\\{1}"), Value(K::ValueAdded, "HKEY_CLASSES_ROOT\\CLSID\\{1}\\InprocServer32", "", "a.dll"),
@@ -195,7 +195,10 @@ TEST(InstallSummary, TheSensitiveListHandedInFlagsItsItems) {
   EXPECT_TRUE(items[1].secondLook);
   EXPECT_EQ(items[1].why, kSensitiveWhy);
   EXPECT_FALSE(items[2].secondLook);
-  EXPECT_FALSE(BuildInstallSummary(findings, kFolders)[1].secondLook);
+  // By default the one list of sensitive places decides; without a list only the rows do.
+  EXPECT_EQ(BuildInstallSummary(findings, kFolders)[1].why, kSensitiveWhy);
+  EXPECT_FALSE(BuildInstallSummary(findings, kFolders)[2].secondLook);
+  EXPECT_FALSE(BuildInstallSummary(findings, kFolders, nullptr)[1].secondLook);
 }
 
 TEST(InstallSummary, PathChangesSayWhatWentWhere) {

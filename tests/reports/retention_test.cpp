@@ -16,12 +16,13 @@ namespace {
 
 class RetentionTest : public test::HostTest {
  protected:
-  // Twelve reports 01..12, report NN written on day NN, each with its .tsu and .log.
+  // Twelve reports 01..12, report NN written on day NN, each with its .tsu, its evidence
+  // (.tse) and .log.
   void MakeReports(int count) {
     for (int i = 1; i <= count; ++i) {
       char base[16];
       std::snprintf(base, sizeof base, "S%02d", i);
-      for (const char* ext : {".SNC", ".TSU", ".LOG"}) {
+      for (const char* ext : {".SNC", ".TSU", ".tse", ".LOG"}) {
         std::string path = backupDir + "\\" + base + ext;
         test::WriteBytes(path, "x");
         test::SetLastWrite(path, 1997, 3, i, 10, 0, 0);
@@ -61,8 +62,9 @@ TEST_F(RetentionTest, KeepsTheTenNewestAndTheLogsOfTheDeleted) {
   Set(settings::kConfirmSNCDelete, "no");
   PruneSentinoxReports(host);
   EXPECT_EQ(CountReports(), 10);
-  for (const char* gone : {"S01.SNC", "S01.TSU", "S02.SNC", "S02.TSU"}) EXPECT_FALSE(Has(gone)) << gone;
-  for (const char* kept : {"S01.LOG", "S02.LOG", "S03.SNC", "S03.TSU", "S12.SNC"}) EXPECT_TRUE(Has(kept)) << kept;
+  for (const char* gone : {"S01.SNC", "S01.TSU", "S01.tse", "S02.SNC", "S02.TSU", "S02.tse"})
+    EXPECT_FALSE(Has(gone)) << gone;
+  for (const char* kept : {"S01.LOG", "S02.LOG", "S03.SNC", "S03.TSU", "S03.tse", "S12.SNC"}) EXPECT_TRUE(Has(kept)) << kept;
   EXPECT_TRUE(host.prompter.boxes.empty());
   PruneSentinoxReports(host);  // at the limit: nothing more
   EXPECT_EQ(CountReports(), 10);

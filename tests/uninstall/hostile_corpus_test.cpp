@@ -12,6 +12,7 @@
 #include "platform/ascii.h"
 #include "platform/files.h"
 #include "platform/profile.h"
+#include "platform/registry.h"
 #include "testbed.h"
 #include "uninstall/logic/action_file.h"
 #include "uninstall/list_dlg.h"
@@ -192,20 +193,68 @@ TEST_F(HostileCorpus, ChangesOnlyWhatALinePlainlyNames) {
   reg.Create("NEWAPP\\SUB");
   reg.Create("KEEP\\SUB");
 
-  // Each line with what it must come to: a log prefix, or "" for an integrity error.
-  const std::string kIntegrity = "", kDone = "DONE:", kProtected = "NOT DONE(Protected):";
+  // Each line with what it must come to: a log prefix, or "" for an integrity error. The
+  // file is written by hand, so it is unsealed: removals are asked about one by one (and
+  // answered Yes here), nothing is written, nothing inside a protected folder or below a
+  // protected key is touched.
+  const std::string kIntegrity = "", kDone = "DONE:", kProtected = "NOT DONE(Protected):",
+                    kUnsealed = "NOT DONE(Unsealed file):";
+  const std::string windowsUpper = ToUpperAscii(windows);
+  auto protectedIfThere = [&](const std::string& path) {
+    return PathExists(path) ? kProtected : std::string("NOT DONE(File not found):");
+  };
+  const std::string runKey = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+  const std::string ntKey = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
   const std::vector<std::pair<std::string, std::string>> corpus = {
       // What an installer added, and what the lines plainly name.
       {"REMOVEFILE:NEWAPP  (DIR)>FROM:" + d, kDone},
       {"REMOVEFILE:ODD  (DIR)>FROM:" + d, kDone},
       {"REMOVEFILE:NEW.TXT>FROM:" + d, kDone},
       {"REMOVEFILE:NEWLIB.DLL>FROM:" + d, kDone},
-      {"ADD:Restored=copy a>b >nul>TO:WIN.INI[Corpus]", kDone},
+      {"ADD:Restored=copy a>b >nul>TO:WIN.INI[Corpus]", kUnsealed},
       {"REMOVE:NewKey=1>FROM:WIN.INI[Corpus]", kDone},
-      {"CHANGE:Mode=new>TO:old>IN:WIN.INI[Corpus]", kDone},
-      {"ADD:device=EVIL.386>TO:WIN.INI[386Enh]", kDone},  // an entry of WIN.INI, not a driver line
+      {"CHANGE:Mode=new>TO:old>IN:WIN.INI[Corpus]", kUnsealed},
+      {"ADD:device=EVIL.386>TO:WIN.INI[386Enh]", kUnsealed},
       {"REMOVE:shell=progman.exe>FROM:SYSTEM.INI[boot]]", kDone},  // the section "boot]", not "boot"
-      {"REG_DAT_REMOVE:" + k + "\\NEWAPP>FROM:REG.DAT", kDone},
+      {"REG_DAT_REMOVE:" + k + "\\NEWAPP>FROM:REG.DAT", kProtected},  // below HKEY_CURRENT_USER\Software
+      // Start-up and hijack places written by value lines: an unsealed file writes nothing.
+      {"REG_VALUE_RESTORE:Evil>TYPE:REG_SZ>SIZE:10>DATA:\"evil>IN:HKEY_LOCAL_MACHINE" + runKey, kUnsealed},
+      {"REG_VALUE_RESTORE:Evil>TYPE:REG_SZ>SIZE:10>DATA:\"evil>IN:HKEY_CURRENT_USER" + runKey, kUnsealed},
+      {"REG_VALUE_RESTORE:Evil>TYPE:REG_SZ>SIZE:10>DATA:\"evil>IN:HKEY_LOCAL_MACHINE" + runKey + "Once", kUnsealed},
+      {"REG_VALUE_RESTORE:Debugger>TYPE:REG_SZ>SIZE:10>DATA:\"evil>IN:" + ntKey +
+           "\\Image File Execution Options\\notepad.exe",
+       kUnsealed},
+      {"REG_VALUE_RESTORE:ImagePath>TYPE:REG_EXPAND_SZ>SIZE:10>DATA:\"evil>IN:HKEY_LOCAL_MACHINE\\SYSTEM\\"
+       "CurrentControlSet\\Services\\TessaryEvil",
+       kUnsealed},
+      {"REG_VALUE_RESTORE:Start>TYPE:REG_DWORD>SIZE:4>DATA::02000000>IN:HKEY_LOCAL_MACHINE\\SYSTEM\\"
+       "CurrentControlSet\\Services\\TessaryEvil",
+       kUnsealed},
+      {"REG_VALUE_RESTORE:AppInit_DLLs>TYPE:REG_SZ>SIZE:10>DATA:\"evil>IN:" + ntKey + "\\Windows", kUnsealed},
+      {"REG_VALUE_RESTORE:Shell>TYPE:REG_SZ>SIZE:10>DATA:\"evil>IN:" + ntKey + "\\Winlogon", kUnsealed},
+      {"REG_VALUE_RESTORE:>TYPE:REG_SZ>SIZE:10>DATA:\"evil>IN:HKEY_CLASSES_ROOT\\txtfile\\shell\\open\\command",
+       kUnsealed},
+      {"REG_VALUE_RESTORE:Evil>TYPE:REG_SZ>SIZE:10>DATA:\"evil>IN:HKEY_LOCAL_MACHINE\\SAM\\TessaryEvil", kUnsealed},
+      {"REG_VALUE_RESTORE:Evil>TYPE:REG_SZ>SIZE:10>DATA:\"evil>IN:HKEY_LOCAL_MACHINE", kUnsealed},
+      // The system's PATH named with other data: below a protected key, never removed.
+      {"REG_VALUE_REMOVE:PATH>TYPE:REG_SZ>SIZE:4>DATA:\"x>FROM:HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\"
+       "Control\\Session Manager\\Environment",
+       kProtected},
+      // Keys below the protected ones, however reached.
+      {"REG_DAT_REMOVE:HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Session Manager>FROM:REG.DAT",
+       kProtected},
+      {"REG_DAT_REMOVE:HKEY_CLASSES_ROOT\\exefile>FROM:REG.DAT", kProtected},
+      {"REG_DAT_REMOVE:" + ntKey + "\\Winlogon>FROM:REG.DAT", kProtected},
+      {"REG_DAT_REMOVE:" + ntKey + "\\Image File Execution Options>FROM:REG.DAT", kProtected},
+      {"REG_DAT_REMOVE:HKEY_CURRENT_CONFIG\\Software>FROM:REG.DAT", kProtected},
+      {"REG_DAT_REMOVE:HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Hardware Profiles\\Current\\Software>FROM:"
+       "REG.DAT",
+       kProtected},
+      // What lies inside the folders Windows needs.
+      {"REMOVEFILE:DRIVERS  (DIR)>FROM:" + SystemDirectory(), protectedIfThere(SystemDirectory() + "\\drivers")},
+      {"REMOVEFILE:CONFIG  (DIR)>FROM:" + SystemDirectory(), protectedIfThere(SystemDirectory() + "\\config")},
+      {"REMOVEFILE:ARIAL.TTF>FROM:" + windows + "\\Fonts", protectedIfThere(windows + "\\Fonts\\arial.ttf")},
+      {"REMOVEFILE:REGEDIT.EXE>FROM:" + windows, protectedIfThere(windows + "\\regedit.exe")},
       // Names the platform would trim, climb or read otherwise.
       {"REMOVEFILE:VICTIM.  (DIR)>FROM:" + d, kIntegrity},
       {"REMOVEFILE:VICTIM   (DIR)>FROM:" + d, kIntegrity},
@@ -324,6 +373,31 @@ TEST_F(HostileCorpus, ChangesOnlyWhatALinePlainlyNames) {
       {HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services"}};
   std::vector<std::string> bigBefore;
   for (const auto& [root, path] : bigKeys) bigBefore.push_back(KeyFacts(root, path));
+  // The start-up places and the keys the value lines name: no value and no key comes or goes.
+  const std::vector<std::pair<HKEY, std::string>> startKeys = {
+      {HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Run"},
+      {HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce"},
+      {HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Image File Execution Options"},
+      {HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Image File Execution Options\\notepad.exe"},
+      {HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Windows"},
+      {HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon"},
+      {HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\TessaryEvil"},
+      {HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\Session Manager"},
+      {HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment"},
+      {HKEY_CLASSES_ROOT, "exefile"},
+      {HKEY_CLASSES_ROOT, "txtfile\\shell\\open\\command"},
+      {HKEY_LOCAL_MACHINE, "SAM\\TessaryEvil"},
+      {HKEY_LOCAL_MACHINE, ""},
+      {HKEY_CURRENT_CONFIG, "Software"}};
+  std::vector<std::string> startBefore;
+  for (const auto& [root, path] : startKeys) startBefore.push_back(KeyFacts(root, path));
+  const auto path = [] {
+    RegValue v;
+    const RegKey env = RegKey::OpenForReading(HKEY_LOCAL_MACHINE,
+                                              "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment");
+    return env && env.QueryValue(u"PATH", v) ? std::to_string(v.type()) + ":" + std::string(v.data()) : "none";
+  };
+  const std::string pathBefore = path();
 
   EXPECT_EQ(RunUninstall(host, sel, env).outcome, RunOutcome::CloseOk);
 
@@ -331,6 +405,9 @@ TEST_F(HostileCorpus, ChangesOnlyWhatALinePlainlyNames) {
   ListKey(HKEY_CURRENT_USER, reg.path(), keysAfter);
   for (std::size_t i = 0; i < bigKeys.size(); ++i)
     EXPECT_EQ(KeyFacts(bigKeys[i].first, bigKeys[i].second), bigBefore[i]) << bigKeys[i].second;
+  for (std::size_t i = 0; i < startKeys.size(); ++i)
+    EXPECT_EQ(KeyFacts(startKeys[i].first, startKeys[i].second), startBefore[i]) << startKeys[i].second;
+  EXPECT_EQ(path(), pathBefore);
   std::cout << "[          ] listing and run took "
             << std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started).count()
             << " ms for " << filesBefore.size() << " files and folders\n";
@@ -338,10 +415,13 @@ TEST_F(HostileCorpus, ChangesOnlyWhatALinePlainlyNames) {
   // The log: each line in run order with its expected outcome; an integrity error has none.
   std::string expectedLog = "-----------UNINSTALL LOG FOR:\r\n12/7/1996  9:05:10\r\n";
   int integrity = 0;
-  for (const std::string& entry : sel.entries) {
+  for (std::size_t i = 0; i < sel.entries.size(); ++i) {
+    const std::string& entry = sel.entries[i];
     const std::string& outcome = expectedOutcome[entry];
+    // A value line is logged readably.
+    const auto value = ParseValueAction(sel.originals[i]);
     if (outcome.empty()) ++integrity;
-    else expectedLog += outcome + entry + "\r\n";
+    else expectedLog += outcome + (value ? DescribeValueAction(*value, AnsiText) : entry) + "\r\n";
   }
   EXPECT_EQ(ReadBytes(backup + "\\CORPUS.log"), expectedLog);
   EXPECT_EQ(host.yes.Count("TSU integrity error"), integrity);
@@ -367,16 +447,15 @@ TEST_F(HostileCorpus, ChangesOnlyWhatALinePlainlyNames) {
   EXPECT_TRUE(unexpected.empty()) << testing::PrintToString(unexpected);
   for (const char* gone : {"\\NEWAPP", "\\ODD", "\\NEW.TXT", "\\NEWLIB.DLL"}) EXPECT_FALSE(PathExists(d + gone)) << gone;
   // INI files: the entries the legitimate lines name, nothing else.
+  // Nothing is written from an unsealed file; the removal goes.
   const std::string winIni = win + "\\win.ini";
-  EXPECT_EQ(ProfileKeys(winIni, "Corpus"), (std::vector<std::string>{"Mode", "Restored"}));
-  EXPECT_EQ(ProfileReadFull(winIni, "Corpus", "Mode", "?"), "old");
-  EXPECT_EQ(ProfileReadFull(winIni, "Corpus", "Restored", "?"), "copy a>b >nul");
+  EXPECT_EQ(ProfileKeys(winIni, "Corpus"), (std::vector<std::string>{"Mode"}));
+  EXPECT_EQ(ProfileReadFull(winIni, "Corpus", "Mode", "?"), "new");
   EXPECT_EQ(ProfileReadFull(winIni, "boot", "shell", "?"), "keep.exe");
-  EXPECT_EQ(ProfileReadFull(winIni, "386Enh", "device", "?"), "EVIL.386");
   std::vector<std::string> headers;
   for (const std::string& line : SplitTextLines(ReadBytes(winIni)))
     if (!line.empty() && line[0] == '[') headers.push_back(line);
-  EXPECT_EQ(headers, (std::vector<std::string>{"[Corpus]", "[boot]", "[386Enh]"}));
+  EXPECT_EQ(headers, (std::vector<std::string>{"[Corpus]", "[boot]"}));
   EXPECT_EQ(ReadBytes(win + "\\system.ini"), "[boot]\r\nshell=progman.exe\r\n[386Enh]\r\ndevice=OLD.386\r\n");
   EXPECT_EQ(ReadBytes(win + "\\protocol.ini"), "[NetTrans]\r\nLana=0\r\n");
   EXPECT_FALSE(PathExists(win + "\\TESSARY.INI"));
@@ -384,10 +463,8 @@ TEST_F(HostileCorpus, ChangesOnlyWhatALinePlainlyNames) {
   // The settings file holds the boxes as the run saved them, nothing a line wrote.
   EXPECT_EQ(ProfileKeys(dir / "tessary.ini", "uninstall"), (std::vector<std::string>{"VerifyAllUninstall", "DLLDepend"}));
 
-  // Keys: only the named one is gone, with its subkey.
-  std::vector<std::string> keyChanges = Difference(keysBefore, keysAfter);
-  const std::string K = ToUpperAscii(reg.path());
-  EXPECT_EQ(keyChanges, (std::vector<std::string>{"removed " + K + "\\NEWAPP", "removed " + K + "\\NEWAPP\\SUB"}));
+  // Keys: none goes, not even the one the file names, below HKEY_CURRENT_USER\Software.
+  EXPECT_EQ(Difference(keysBefore, keysAfter), std::vector<std::string>{});
 }
 
 

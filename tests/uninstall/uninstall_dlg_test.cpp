@@ -16,6 +16,7 @@
 #include "uninstall/uninstall_dlg.h"
 #include "uninstall/uninstall_ids.h"
 #include "window_probe.h"
+#include "seal_for_tests.h"
 
 namespace tessary {
 namespace {
@@ -32,6 +33,7 @@ class UninstallDialogs : public test::HostTest {
     WriteBytes(Path("B.SNC"), "report");
     WriteBytes(Path("B.TSU"), "REMOVEFILE:B.DLL>FROM:C:\\TESS\r\n");
     WriteBytes(Path("C.TSC"), "report");  // no C.TSU
+    EXPECT_TRUE(test::SealAsCompareWould(Path("A.TSU"), {"add:Key=1>to:WIN.INI[Tess]"}, host.state.WindowsDirectory));
   }
   std::string Path(const std::string& name) const { return backupDir + "\\" + name; }
   // Selects the list entry that begins with `name`.
@@ -124,6 +126,10 @@ TEST_F(UninstallDialogs, ActionsDialogSelectsTheLinesOfOneSummaryItem) {
                             "END OF SUMMARY\r\n");
   WriteBytes(Path("S.TSU"), "add:Key=1>to:WIN.INI[Tess]\r\nREMOVEFILE:b.lnk>FROM:C:\\Desk\r\n"
                             "REMOVEFILE:a.dll>FROM:C:\\windows\\system32\r\nREMOVEFILE:c.txt>FROM:C:\\Desk\r\n");
+  ASSERT_TRUE(test::SealAsCompareWould(Path("S.TSU"),
+                                       {"add:Key=1>to:WIN.INI[Tess]", "REMOVEFILE:b.lnk>FROM:C:\\Desk",
+                                        "REMOVEFILE:a.dll>FROM:C:\\windows\\system32", "REMOVEFILE:c.txt>FROM:C:\\Desk"},
+                                       host.state.WindowsDirectory));
   TListDlg actions(host, Path("S.TSU"));
   HWND h = actions.CreateModeless();
   ASSERT_NE(h, nullptr);
@@ -166,7 +172,8 @@ TEST_F(UninstallDialogs, ActionsDialogListsValueLinesReadablyAndPutsTheValueBack
   test::TempRegKey key;
   key.SetString("App", "Mode", "new");
   const std::string keyPath = "HKEY_CURRENT_USER\\" + key.path() + "\\App";
-  WriteBytes(Path("V.TSU"), "REG_VALUE_RESTORE:Mode>TYPE:REG_SZ>SIZE:8>DATA:\"old>IN:" + keyPath + "\r\n");
+  ASSERT_TRUE(test::SealAsCompareWould(
+      Path("V.TSU"), {"REG_VALUE_RESTORE:Mode>TYPE:REG_SZ>SIZE:8>DATA:\"old>IN:" + keyPath}, host.state.WindowsDirectory));
   TListDlg actions(host, Path("V.TSU"));
   HWND h = actions.CreateModeless();
   ASSERT_NE(h, nullptr);

@@ -13,6 +13,7 @@
 #include "uninstall/logic/action_file.h"
 #include "uninstall/logic/uninstall_logic.h"
 #include "uninstall/uninstall_run.h"
+#include "seal_for_tests.h"
 
 namespace tessary {
 namespace {
@@ -48,6 +49,7 @@ class UninstallFaults : public test::HostTest {
     sel.selected.assign(sel.entries.size(), true);
     sel.verifyBox = false;
     sel.dllCheckBox = false;
+    EXPECT_TRUE(test::SealSelection(sel, win));
   }
   UninstallResult Run(test::AnsweringPrompter* seen = nullptr) {
     Host h;

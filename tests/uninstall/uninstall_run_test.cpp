@@ -11,6 +11,7 @@
 #include "uninstall/dll_scan.h"
 #include "uninstall/logic/action_file.h"
 #include "uninstall/uninstall_run.h"
+#include "seal_for_tests.h"
 
 namespace tessary {
 namespace {
@@ -43,6 +44,7 @@ class UninstallRunTest : public test::HostTest {
     sel.verifyBox = verify;
     for (const auto& e : sel.entries)
       if (e.find("REMOVEFILE") != std::string::npos && e.find(".DLL") != std::string::npos) sel.dllLinesPresent = true;
+    EXPECT_TRUE(test::SealSelection(sel, env.windowsDirectory));
     UninstallResult result = RunUninstall(host, sel, env);
     logToShow = result.logToShow;
     return result.outcome;
@@ -135,6 +137,7 @@ TEST_F(UninstallRunTest, ChangeAndAddPutBackTheLettersAsWritten) {
   sel.verifyBox = false;
   sel.actionFile = actionFile;
   host.prompter.Answer(id::kYes).Answer(id::kNo);
+  EXPECT_TRUE(test::SealSelection(sel, env.windowsDirectory));
   EXPECT_EQ(RunUninstall(host, sel, env).outcome, RunOutcome::CloseOk);
   const std::string ini = ReadBytes(Ini("win.ini"));
   EXPECT_NE(ini.find("Mode=Old Value\r\n"), std::string::npos) << ini;
@@ -178,7 +181,8 @@ TEST_F(UninstallRunTest, NothingSelectedAndNoVerifyRefused) {
 
 TEST_F(UninstallRunTest, DeviceLinesAreRewrittenInSystemIni) {
   WriteBytes(Ini("system.ini"), "[386Enh]\r\ndevice=OLD.386\r\n[x]\r\n[386enh]\r\nk=1\r\n");
-  host.prompter.Answer(id::kYes).Answer(id::kNo);
+  // A driver line written back is asked about on its own, even with verify off.
+  host.prompter.Answer(id::kYes).Answer(id::kYes).Answer(id::kNo);
   RunAll({"ADD:DEVICE=NEW.386>TO:SYSTEM.INI[386ENH]", "REMOVE:DEVICE=OLD.386>FROM:SYSTEM.INI[386ENH]"});
   EXPECT_EQ(ReadBytes(Ini("system.ini")),
             "[386Enh]\r\ndevice=NEW.386\r\n[x]\r\n[386enh]\r\ndevice=NEW.386\r\nk=1\r\n");
@@ -433,6 +437,7 @@ class UninstallValuesTest : public UninstallRunTest {
     }
     sel.selected.assign(lines.size(), true);
     sel.verifyBox = verify;
+    EXPECT_TRUE(test::SealSelection(sel, env.windowsDirectory));
     return RunUninstall(host, sel, env).outcome;
   }
   test::TempRegKey key;
@@ -515,6 +520,7 @@ TEST_F(UninstallValuesTest, EachValueIsAskedAboutWithItsDataAndUnselectedOnesAre
   sel.originals = {change, add};
   sel.selected = {false, true};
   sel.verifyBox = false;
+  EXPECT_TRUE(test::SealSelection(sel, env.windowsDirectory));
   RunUninstall(host, sel, env);
   EXPECT_NE(Log().find("NOT DONE:REG_VALUE_RESTORE:" + KeyPath("App") + " \"Mode\" = REG_SZ, 8 bytes: \"old\"\r\n"),
             std::string::npos) << Log();
@@ -735,7 +741,10 @@ TEST_F(UninstallRunTest, IniEditsKeepEachFilesEncodingAndLineEnds) {
     SCOPED_TRACE(c.name);
     WriteBytes(Ini(c.file), c.before);
     DeleteFileA((backupDir + "\\X.log").c_str());
-    host.prompter.Answer(id::kYes).Answer(id::kNo);
+    host.prompter.Answer(id::kYes);
+    // A driver line put back into system.ini is a write into a start-up place: asked on its own.
+    if (std::string(c.file) == "system.ini") host.prompter.Answer(id::kYes);
+    host.prompter.Answer(id::kNo);
     RunAll(c.lines);
     EXPECT_EQ(ReadBytes(Ini(c.file)), c.after);
     EXPECT_EQ(Log().find("NOT DONE"), std::string::npos) << Log();
@@ -786,6 +795,7 @@ TEST_F(UninstallRunTest, ValuesWithGreaterThanAreRestoredWhole) {
   sel.verifyBox = false;
   sel.actionFile = actionFile;
   host.prompter.Answer(id::kYes).Answer(id::kNo);
+  EXPECT_TRUE(test::SealSelection(sel, env.windowsDirectory));
   EXPECT_EQ(RunUninstall(host, sel, env).outcome, RunOutcome::CloseOk);
   EXPECT_EQ(ProfileReadFull(Ini("win.ini"), "Keep", "Cmd", "?"), "copy a>b >nul");
   EXPECT_EQ(ProfileReadFull(Ini("win.ini"), "Keep", "Run", "?"), "old > x");
@@ -843,7 +853,8 @@ TEST_F(UninstallRunTest, VerifyFollowsTheBoxNotTheSettingsFile) {
 // The device= rewrite keeps system.ini's attributes.
 TEST_F(UninstallRunTest, SystemIniRewriteKeepsItsAttributes) {
   test::SetAttributes(Ini("system.ini"), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
-  host.prompter.Answer(id::kYes).Answer(id::kNo);
+  // A driver line written back is asked about on its own, even with verify off.
+  host.prompter.Answer(id::kYes).Answer(id::kYes).Answer(id::kNo);
   RunAll({"ADD:DEVICE=NEW.386>TO:SYSTEM.INI[386ENH]"});
   EXPECT_NE(ReadBytes(Ini("system.ini")).find("device=NEW.386\r\n"), std::string::npos);
   EXPECT_EQ(GetFileAttributesA(Ini("system.ini").c_str()) & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM),

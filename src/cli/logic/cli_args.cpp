@@ -44,6 +44,8 @@ const std::vector<FlagSpec> kFlags = {
      "undo every action, compare again, report what is left over"},
     {"--dll-check", nullptr, kUndo | kTrack, false, [](CliOptions& o, const std::string&) { o.dllCheck = true; },
      "before deleting a DLL, look for programs still importing it"},
+    {"--unsealed", nullptr, kUndo, false, [](CliOptions& o, const std::string&) { o.unsealed = true; },
+     "undo from an unsealed action file: removals only, each asked at the console"},
     {"--deep", nullptr, kBackup | kCompare | kTrack, false, [](CliOptions& o, const std::string&) { o.deep = true; },
      "deep tracking for this run: today's install locations, all subfolders"},
     {"--dry-run", nullptr, kUndo, false, [](CliOptions& o, const std::string&) { o.dryRun = true; },

@@ -42,6 +42,7 @@ struct CliOptions {
   bool undo = false;
   bool values = false;  // --values: record registry values and their data
   bool deep = false;  // backup, compare, track --deep: deep tracking whatever tessary.ini says
+  bool unsealed = false;  // undo --unsealed: an unsealed action file, line by line at a console
 };
 
 // What a command takes besides flags.

@@ -1,4 +1,5 @@
 #include "cli/logic/cli_json.h"
+#include "uninstall/logic/sensitive_places.h"
 
 namespace tessary::cli {
 
@@ -85,6 +86,8 @@ nlohmann::json ActionJson(std::size_t index, const std::string& line) {
   const ActionTarget t = DescribeAction(line);
   nlohmann::json j = {{"index", index}, {"line", line}, {"kind", t.kind}, {"target", t.target}};
   if (t.kind.empty()) j["readable"] = false;
+  // A write into a place that decides what Windows starts (sensitive_places.h).
+  if (IsSensitiveWrite(line)) j["sensitive"] = true;
   return j;
 }
 

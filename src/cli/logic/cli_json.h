@@ -23,7 +23,8 @@ nlohmann::json ReportJson(const ReportSummary& report, const std::string& report
 // "noUndo" only when something cannot be undone).
 nlohmann::json SummaryJson(const std::vector<SummaryItem>& items);
 
-// One action: {"index", "line", "kind", "target"} (index from 1 in list order).
+// One action: {"index", "line", "kind", "target"} (index from 1 in list order), and
+// "sensitive": true for a write into a start-up place.
 nlohmann::json ActionJson(std::size_t index, const std::string& line);
 
 // {"section", "kind", "change", "text", "undoable"}

@@ -6,6 +6,7 @@
 
 #include "platform/ascii.h"
 #include "platform/text_lines.h"
+#include "uninstall/logic/sensitive_places.h"
 
 namespace tessary {
 
@@ -533,6 +534,17 @@ std::string TrimRight(std::string_view s) {
 }
 
 }  // namespace
+
+bool IsSensitiveFinding(const InstallFinding& f) {
+  if (IsRegistry(f.kind)) {
+    // The summary holds a value's name as text: its units again (non-ASCII names are
+    // never on the list).
+    const std::u16string name(f.name.begin(), f.name.end());
+    return IsSensitiveKeyValue(f.path, f.kind == FindingKind::KeyAdded ? std::u16string_view() : name);
+  }
+  if (!IsEntry(f.kind)) return IsSensitiveIniEntry(f.path, f.section, f.name);
+  return false;
+}
 
 const char* SummaryCategoryTitle(SummaryCategory category) {
   for (const CategoryText& c : kCategories)

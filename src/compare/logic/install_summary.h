@@ -77,14 +77,16 @@ struct SummaryItem {
 // Items are in category order, then in the order their first finding came.
 //
 // An item deserves a second look when its row says so (the file-system places, a file
-// type taken over, PATH set first, ...) or when `sensitive` takes one of its findings: the
-// one list of places that decide what Windows starts or loads is kept by Uninstall
-// (sensitive_places.h), and the caller hands it in here; an item it flags alone gets
-// kSensitiveWhy.
+// type taken over, PATH set first, ...) or when `sensitive` takes one of its findings: by
+// default the one list of places that decide what Windows starts or loads
+// (uninstall/logic/sensitive_places.h), through IsSensitiveFinding. An item only that
+// list flags gets kSensitiveWhy.
 using SensitiveFinding = bool (*)(const InstallFinding& finding);
 inline constexpr const char* kSensitiveWhy = "it writes where Windows looks for what to start or load";
+// A registry finding of a sensitive key and value, or an INI finding of a sensitive entry.
+bool IsSensitiveFinding(const InstallFinding& finding);
 std::vector<SummaryItem> BuildInstallSummary(const std::vector<InstallFinding>& findings, const KnownFolders& folders,
-                                             SensitiveFinding sensitive = nullptr);
+                                             SensitiveFinding sensitive = IsSensitiveFinding);
 
 // The report's block (lines ending in "\n"):
 //   SUMMARY: what this install did, N items (every finding is listed below)

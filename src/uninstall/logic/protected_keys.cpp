@@ -135,4 +135,21 @@ bool IsProtectedKey(std::string_view keyPath) {
   return false;
 }
 
+bool IsAtOrBelowProtectedKey(std::string_view keyPath) {
+  std::vector<std::string> pieces = Pieces(keyPath);
+  if (!NormaliseRoot(pieces)) return true;  // no known root: nothing to take it by
+  if (pieces.size() == 1) return true;
+  // HKEY_CLASSES_ROOT shows the Classes keys of the machine's and the user's Software,
+  // HKEY_CURRENT_CONFIG a key of the machine's SYSTEM: both lie wholly below listed keys.
+  if (pieces[0] == "HKEY_CLASSES_ROOT" || pieces[0] == "HKEY_CURRENT_CONFIG") return true;
+  for (const std::string& entry : ProtectedKeyList()) {
+    const std::vector<std::string> pattern = Pieces(entry);
+    if (pattern.size() > pieces.size()) continue;
+    bool same = true;
+    for (std::size_t i = 0; same && i < pattern.size(); ++i) same = PieceMatches(pattern[i], pieces[i]);
+    if (same) return true;
+  }
+  return false;
+}
+
 }  // namespace tessary

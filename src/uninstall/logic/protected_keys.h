@@ -19,4 +19,8 @@ const std::vector<std::string>& ProtectedKeyList();
 // backslashes) are passed over, so they never hide a listed key.
 bool IsProtectedKey(std::string_view keyPath);
 
+// True when keyPath names a key of the list or any key below one (the whole subtree), or
+// a whole root, or names no known root. What an unsealed action file may never touch.
+bool IsAtOrBelowProtectedKey(std::string_view keyPath);
+
 }  // namespace tessary

@@ -17,6 +17,7 @@
 #include "core/startup_logic.h"
 #include "platform/ascii.h"
 #include "platform/files.h"
+#include "platform/folders.h"
 #include "platform/handles.h"
 #include "platform/profile.h"
 #include "platform/registry.h"
@@ -24,6 +25,7 @@
 #include "testbed.h"
 #include "../installers/installed_by_tests.h"
 #include "window_probe.h"
+#include "seal_for_tests.h"
 
 namespace tessary {
 namespace {
@@ -259,6 +261,30 @@ TEST_F(CliE2eTest, TrackUndoOfNewAppLeavesNothingOver) {
   EXPECT_EQ(doc["undo"]["done"], doc["actions"].size());
 }
 
+// A document the user saves into the program's folder after the report survives the undo,
+// with the folders that hold it; everything the installer put there goes.
+TEST_F(CliE2eTest, ADocumentSavedAfterTheReportSurvivesTheUndo) {
+  for (const char* f : kBootFiles) DeleteFileA(f);
+  Outcome run = Tessaryc({"track", "--yes", "--json", "--", test::BuildPath(NEWAPP_SETUP), "/S"});
+  ASSERT_EQ(run.code, 1u) << run.out << run.err;
+  const std::string app = "C:\\Program Files\\NewVendor\\NewApp";
+  ASSERT_TRUE(DirectoryExists(app));
+  test::WriteBytes(app + "\\letter.txt", "the user's own");
+  run = Tessaryc({"undo", "TRACK", "--yes", "--json"});
+  EXPECT_EQ(run.code, 1u) << run.out << run.err;  // an action not done
+  EXPECT_EQ(run.json["sealed"], true);
+  EXPECT_EQ(test::ReadBytes(app + "\\letter.txt"), "the user's own");
+  std::vector<std::string> left;
+  for (const FindEntry& e : ListFolder(app)) left.push_back(e.name);
+  EXPECT_EQ(left, std::vector<std::string>{"letter.txt"});
+  const std::string log = test::ReadBytes(backup + "\\TRACK.log");
+  EXPECT_NE(log.find("KEPT(changed since the report):C:\\Program Files\\NewVendor\\NewApp\\letter.txt\r\n"),
+            std::string::npos)
+      << log;
+  EXPECT_NE(log.find("1 item was kept as changed since the report.\r\n"), std::string::npos) << log;
+  EXPECT_EQ(run.json["notDone"], 1) << run.out;
+}
+
 TEST_F(CliE2eTest, TrackUndoOfSharedDllLeavesNothingOver) {
   for (const char* f : kBootFiles) DeleteFileA(f);
   const Json doc = TrackAndUndo(SHAREDDLL_SETUP);
@@ -409,8 +435,11 @@ class CliUndoTest : public CliE2eTest {
     test::WriteBytes(files + "\\a.txt", "a");
     test::WriteBytes(files + "\\b.txt", "b");
     test::WriteBytes(backup + "\\HAND.TSC", "Tessary configuration file comparison file.\r\n");
-    test::WriteBytes(backup + "\\HAND.TSU", "ADD:CliKey=1>TO:WIN.INI[TessaryCliTest]\r\nREMOVEFILE:b.txt>FROM:" + files +
-                                                "\r\nREMOVEFILE:a.txt>FROM:" + files + "\r\n");
+    // Sealed as Compare seals what it writes.
+    ASSERT_TRUE(test::SealAsCompareWould(backup + "\\HAND.TSU",
+                                         {"ADD:CliKey=1>TO:WIN.INI[TessaryCliTest]", "REMOVEFILE:b.txt>FROM:" + files,
+                                          "REMOVEFILE:a.txt>FROM:" + files},
+                                         windows));
     ProfileFlush(windows + "\\win.ini");
     winIni = test::ReadBytes(windows + "\\win.ini");
     settingsFile = test::ReadBytes(ini);
@@ -490,7 +519,10 @@ TEST_F(CliUndoTest, OnlySummaryCarriesOutTheLinesOfOneItem) {
                    "    UNDO: ADD:CliKey=1>TO:WIN.INI[TessaryCliTest]\r\n"
                    "    UNDO: REMOVEFILE:gone.txt>FROM:" + files + "\r\n"
                    "END OF SUMMARY\r\n");
-  test::WriteBytes(backup + "\\SUMMED.TSU", test::ReadBytes(backup + "\\HAND.TSU"));
+  ASSERT_TRUE(test::SealAsCompareWould(backup + "\\SUMMED.TSU",
+                                       {"ADD:CliKey=1>TO:WIN.INI[TessaryCliTest]", "REMOVEFILE:b.txt>FROM:" + files,
+                                        "REMOVEFILE:a.txt>FROM:" + files},
+                                       windows));
   for (const std::vector<std::string>& refused :
        {std::vector<std::string>{"undo", "HAND", "--yes", "--only-summary", "1"},
         std::vector<std::string>{"undo", "SUMMED", "--yes", "--only-summary", "3"},
@@ -528,7 +560,8 @@ TEST_F(CliUndoTest, BadInputIsRefusedWithNothingChanged) {
 }
 
 // An older action file's REMOVEFILE line, in the machine's ANSI code page, is read as the
-// Uninstall Actions dialog reads it: listed in the program's text, and undone.
+// Uninstall Actions dialog reads it: listed in the program's text, and planned for undo
+// (an older file carries no seal, so it runs only line by line at a console).
 TEST_F(CliUndoTest, OlderAnsiLinesAreReadAsTheDialogReadsThem) {
   test::WriteBytes(files + "\\caf\xC3\xA9.txt", "c");
   test::WriteBytes(backup + "\\OLD.TSC", "x\r\n");
@@ -537,10 +570,41 @@ TEST_F(CliUndoTest, OlderAnsiLinesAreReadAsTheDialogReadsThem) {
   EXPECT_EQ(run.code, 0u) << run.err;
   ASSERT_EQ(run.json["actions"].size(), 1u);
   EXPECT_EQ(run.json["actions"][0]["line"], "REMOVEFILE:caf\xC3\xA9.txt>FROM:" + files);
-  run = Tessaryc({"undo", "OLD", "--yes", "--json"});
+  run = Tessaryc({"undo", "OLD", "--dry-run", "--json"});
   EXPECT_EQ(run.code, 0u) << run.err;
-  EXPECT_EQ(run.json["done"], 1);
-  EXPECT_FALSE(PathExists(files + "\\caf\xC3\xA9.txt"));
+  ASSERT_EQ(run.json["actions"].size(), 1u) << run.json;
+  EXPECT_EQ(run.json["actions"][0]["line"], "REMOVEFILE:caf\xC3\xA9.txt>FROM:" + files);
+}
+
+// An action file that is not as Compare sealed it (written by hand here, with a report
+// beside it): undo refuses it, and with --unsealed still refuses to run it unasked.
+TEST_F(CliUndoTest, AnUnsealedFileIsRefusedUnlessAskedLineByLineAtAConsole) {
+  test::WriteBytes(backup + "\\OLD.TSC", "x\r\n");
+  test::WriteBytes(backup + "\\OLD.TSU", "REMOVEFILE:b.txt>FROM:" + files + "\r\n");
+  struct Case {
+    std::vector<std::string> args;
+    const char* says;
+  };
+  const Case cases[] = {
+      {{"undo", "OLD", "--yes"}, "changed after Tessary wrote it"},
+      {{"undo", "OLD", "--yes", "--unsealed"}, "never runs with --yes"},
+      {{"undo", "OLD", "--unsealed"}, "without a console"},
+  };
+  for (const Case& c : cases) {
+    const Outcome run = Tessaryc(c.args);
+    EXPECT_EQ(run.code, 3u) << run.err;
+    EXPECT_NE(run.err.find(c.says), std::string::npos) << run.err;
+    ExpectUnchanged("OLD");
+  }
+  Outcome run = Tessaryc({"actions", "OLD", "--json"});
+  EXPECT_EQ(run.code, 0u) << run.err;
+  EXPECT_EQ(run.json["sealed"], false);
+  run = Tessaryc({"actions", "HAND", "--json"});
+  EXPECT_EQ(run.json["sealed"], true);
+  // The sealed file, changed by one byte, is unsealed too.
+  test::WriteBytes(backup + "\\HAND.TSU", test::ReadBytes(backup + "\\HAND.TSU") + "\r\n");
+  EXPECT_EQ(Tessaryc({"undo", "HAND", "--yes"}).code, 3u);
+  ExpectUnchanged();
 }
 
 // Ctrl+C while the registry is compared: the run stops at its next check, as Cancel in
