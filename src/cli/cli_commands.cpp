@@ -16,7 +16,7 @@
 #include "cli/logic/report_summary.h"
 #include "cli/logic/undo_logic.h"
 #include "cli/tracked_program.h"
-#include "compare/compare_dlg.h"
+#include "compare/compare_ok.h"
 #include "compare/compare_run.h"
 #include "core/gui_seams.h"
 #include "core/startup.h"
@@ -318,7 +318,7 @@ class Session {
       ProfileDeleteSection(settings.path(), settings::kVerifyAllUninstall.section);
     settings.Flush();
     // A settings file that the run itself brought into being goes again.
-    if (!settingsExisted) DeleteFileA(settings.path().c_str());
+    if (!settingsExisted) DeleteLeftover(settings.path());
 
     const std::string log = ReadWholeFile(outcome.log).value_or("");
     // The log names a value action readably, not by its line.

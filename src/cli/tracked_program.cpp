@@ -9,6 +9,7 @@
 
 #include "platform/ascii.h"
 #include "platform/handles.h"
+#include "platform/job.h"
 
 namespace tessary::cli {
 
@@ -65,50 +66,15 @@ TrackedRun RunTracked(const std::vector<std::string>& args, const std::function<
     run.error = "cannot find the program " + (args.empty() ? std::string() : args[0]);
     return run;
   }
-  UniqueHandle job(CreateJobObjectA(nullptr, nullptr));
-  UniqueHandle port(CreateIoCompletionPort(INVALID_HANDLE_VALUE, nullptr, 0, 1));
-  if (!job || !port) {
-    run.error = "cannot create the job object (error " + std::to_string(GetLastError()) + ")";
-    return run;
-  }
-  JOBOBJECT_ASSOCIATE_COMPLETION_PORT association{};
-  association.CompletionKey = job.get();
-  association.CompletionPort = port.get();
-  if (!SetInformationJobObject(job.get(), JobObjectAssociateCompletionPortInformation, &association,
-                               sizeof association)) {
-    run.error = "cannot watch the job object (error " + std::to_string(GetLastError()) + ")";
-    return run;
-  }
-
   // The program's standard output goes to our standard error.
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
-  HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
-  bool redirect = error != nullptr && error != INVALID_HANDLE_VALUE;
-  if (redirect) {
-    for (HANDLE h : {input, error})
-      if (h && h != INVALID_HANDLE_VALUE) SetHandleInformation(h, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT);
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = input;
-    startup.hStdOutput = error;
-    startup.hStdError = error;
-  }
-  std::string commandLine = QuoteCommandLine(args);
-  PROCESS_INFORMATION info{};
-  if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, redirect ? TRUE : FALSE,
-                      CREATE_SUSPENDED, nullptr, nullptr, &startup, &info)) {
-    run.error = "cannot start " + program + " (error " + std::to_string(GetLastError()) + ")";
+  const JobStart start = StartInNewJob(program, QuoteCommandLine(args), true);
+  if (!start) {
+    run.error = start.error;
     return run;
   }
-  UniqueHandle process(info.hProcess);
-  UniqueHandle thread(info.hThread);
-  if (!AssignProcessToJobObject(job.get(), process.get())) {
-    TerminateProcess(process.get(), 1);
-    run.error = "cannot put " + program + " into a job object (error " + std::to_string(GetLastError()) + ")";
-    return run;
-  }
-  ResumeThread(thread.get());
+  const UniqueHandle& job = start.job;
+  const UniqueHandle& port = start.port;
+  const UniqueHandle& process = start.process;
   run.started = true;
 
   // The processes of the job by id, as the port announces them. A process that stays
@@ -125,10 +91,10 @@ TrackedRun RunTracked(const std::vector<std::string>& args, const std::function<
       if (key != reinterpret_cast<ULONG_PTR>(job.get())) continue;
       const DWORD pid = static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(data));
       if (message == JOB_OBJECT_MSG_ACTIVE_PROCESS_ZERO) break;
-      if (message == JOB_OBJECT_MSG_NEW_PROCESS && pid != info.dwProcessId) live.insert(pid);
+      if (message == JOB_OBJECT_MSG_NEW_PROCESS && pid != start.processId) live.insert(pid);
       if (message == JOB_OBJECT_MSG_EXIT_PROCESS || message == JOB_OBJECT_MSG_ABNORMAL_EXIT_PROCESS) {
         live.erase(pid);
-        if (pid == info.dwProcessId) mainEnded = true;
+        if (pid == start.processId) mainEnded = true;
       }
       continue;
     }

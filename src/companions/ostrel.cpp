@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "core/install_layout.h"
 #include "core/settings_table.h"
 #include "core/startup_logic.h"
 #include "platform/ascii.h"
@@ -18,7 +19,6 @@
 #include "platform/profile.h"
 #include "platform/registry.h"
 #include "platform/shell.h"
-#include "setup/setup_install.h"
 
 namespace {
 
@@ -47,7 +47,7 @@ std::string SentinoxShortcut() {
 bool RemoveFile(const std::string& path) {
   if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) return false;
   SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-  if (DeleteFileA(path.c_str())) return true;
+  if (DeleteFileChecked(path)) return true;
   return MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
 }
 
@@ -57,7 +57,7 @@ bool RemoveFile(const std::string& path) {
 bool HandOverSelfRemoval(const std::string& self) {
   const std::string temp = TempDirectory();
   const std::string copy = temp + "ostrel-finish.exe";
-  if (!CopyFileA(self.c_str(), copy.c_str(), FALSE)) return false;
+  if (!CopyFileChecked(self, copy)) return false;
   return StartDetached(copy, "\"" + copy + "\" /finish " + std::to_string(GetCurrentProcessId()) + " " + self, temp);
 }
 
@@ -67,8 +67,7 @@ int FinishSelfRemoval(const std::string& args) {
   DWORD pid = static_cast<DWORD>(std::strtoul(args.c_str(), nullptr, 10));
   std::string path = args.substr(space + 1);
   if (const UniqueHandle parent{OpenProcess(SYNCHRONIZE, FALSE, pid)}) WaitForSingleObject(parent.get(), 30000);
-  for (int i = 0; i < 50 && !DeleteFileA(path.c_str()) && GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-       ++i)
+  for (int i = 0; i < 50 && !DeleteFileChecked(path) && GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; ++i)
     Sleep(100);
   RemoveDirectoryA(Parent(path).c_str());
   MoveFileExA(ProgramPath().c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
@@ -113,7 +112,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
     removed += sentinoxLink + "\n";
 
   if (const RegKey entries = RegKey::Root(HKEY_LOCAL_MACHINE).OpenSubKey(setup::kUninstallParent, KEY_ALL_ACCESS)) {
-    if (RegDeleteKeyA(entries.get(), setup::kUninstallSubkey) == ERROR_SUCCESS)
+    if (entries.DeleteSubKey(setup::kUninstallSubkey))
       removed += std::string("The entry \"") + setup::kDisplayName + "\" in Add/Remove Programs\n";
   }
 

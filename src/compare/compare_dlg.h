@@ -1,41 +1,15 @@
-// TCompareDlg: the Compare dialog (resource 217). It proposes a report name, asks
-// before overwriting a report (a Sentinox pass takes a free name instead), and hands
-// the run to RunCompare.
+// TCompareDlg: the Compare dialog (resource 217). It proposes a report name and hands
+// OK to CompareOk (compare_ok.h), which asks before overwriting a report (a Sentinox
+// pass takes a free name instead) and runs the compare.
 #pragma once
 
-#include <functional>
 #include <string>
 
+#include "compare/compare_ok.h"
 #include "core/dialog.h"
 #include "core/host.h"
-#include "snapshot/values_switch.h"
 
 namespace tessary {
-
-constexpr std::size_t kCompareNameLimit = 48;
-
-// The name the dialog proposes: "COMPARE", or the date name ("%02d%02d%02d%02d" of
-// month, day, hour, minute) when [compare] DefaultName is not "Compare" or in a
-// Sentinox pass.
-std::string ProposeCompareName(Host& host);
-
-// The name an unattended (Sentinox) pass gives its report: `name` itself when no
-// report, uninstall action file or uninstall log of that name lies in the backup
-// directory, else the first free of name + "_2", "_3", ...; empty when all are taken.
-std::string FreeSentinoxReportName(const std::string& backupDirectory, const std::string& name);
-
-// What OK decided: the dialog stays open (the user declined to overwrite), or it closes
-// with the path of the report the run wrote (empty when it wrote none or failed).
-struct CompareOkResult {
-  bool stay = false;
-  std::string reportPath;
-};
-
-// The OK operation with the text of the name field. `values` decides whether registry
-// values are compared ([registry] RecordValues unless the caller decides: tessaryc's --values).
-CompareOkResult CompareOk(Host& host, const std::string& fieldText, WindowHandle owner = nullptr,
-                          const std::function<void()>& beforeProgress = {}, const std::string& bootDirectory = "C:",
-                          ValuesSwitch values = ValuesSwitch::FromSettings);
 
 class TCompareDlg : public Dialog {
  public:

@@ -174,8 +174,8 @@ bool Finish(CompareRun& run, RunEnd end, OutputFile& report, OutputFile& actions
     ShowFileError(run, kReportError);
     ok = false;
   } else if (ok && !ReplaceWithSideFile(actions.path(), run.actionPath)) {
-    DeleteFileChecked(run.actionPath);
-    DeleteFileChecked(EvidencePathFor(run.reportPath));
+    DeleteLeftover(run.actionPath);
+    DeleteLeftover(EvidencePathFor(run.reportPath));
     ShowFileError(run, kActionError);
     ok = false;
   } else if (ok && run.evidence) {
@@ -183,8 +183,8 @@ bool Finish(CompareRun& run, RunEnd end, OutputFile& report, OutputFile& actions
     // unsealed (the Uninstall Actions dialog then says so).
     WriteSealedEvidence(run.reportPath, run.actionPath, *run.evidence);
   }
-  DeleteFileA(report.path().c_str());
-  DeleteFileA(actions.path().c_str());
+  DeleteLeftover(report.path());
+  DeleteLeftover(actions.path());
   return ok && end == RunEnd::Finished;
 }
 
@@ -225,22 +225,22 @@ bool RunCompare(Host& host, const std::string& reportPath, const std::function<v
   const std::string header = ToCrLf(CompareHeaderText(sentinox, reportPath, brief));
   if (!report.Write(header)) {
     report.Close();
-    DeleteFileA(report.path().c_str());
+    DeleteLeftover(report.path());
     prompts.Ask(kReportError, "Tessary", mb::kOk | mb::kIconExclamation);
     return false;
   }
   OutputFile actions(SideFileFor(actionPath), OutputFile::Mode::Create);
   if (!actions.ok()) {
     report.Close();
-    DeleteFileA(report.path().c_str());
+    DeleteLeftover(report.path());
     prompts.Ask(kActionError, "Tessary", mb::kOk | mb::kIconExclamation);
     return false;
   }
   auto discard = [&] {
     report.Close();
     actions.Close();
-    DeleteFileA(report.path().c_str());
-    DeleteFileA(actions.path().c_str());
+    DeleteLeftover(report.path());
+    DeleteLeftover(actions.path());
     return false;
   };
 

@@ -113,7 +113,7 @@ void DeleteCompareSnapshots(const std::string& backupDirectory) {
         doomed.push_back(backupDirectory + "\\" + entry.name);
     }
   }
-  for (const std::string& path : doomed) DeleteFileA(path.c_str());
+  for (const std::string& path : doomed) DeleteLeftover(path);
 }
 
 SectionResult CompareRegistrySnapshots(CompareRun& run, const UnwritableKeys* unwritable) {

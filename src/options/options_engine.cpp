@@ -1,6 +1,7 @@
 #include "options/options_engine.h"
 
 #include "options/logic/options_logic.h"
+#include "options/option_bindings.h"
 #include "platform/ascii.h"
 #include "platform/files.h"
 
@@ -8,14 +9,15 @@ namespace tessary {
 
 namespace {
 
-// The key forms the option dialogs write.
-constexpr SettingKey kWriteCuruser{"Registry", "curuser", "no", 5};
-constexpr SettingKey kWriteShowMax{"tessary", "showmax", "no", 5};
-constexpr SettingKey kWriteLargeIcon{"tessary", "largeicon", "no", 5};
+// The key form the Options dialog writes the retention count in.
 constexpr SettingKey kWriteLastSnc{"sentinox", "LastSnc", "40", 5};
 
-SettingKey InSection(const SettingKey& key, const char* section) {
-  return SettingKey{section, key.key, key.defaultValue, key.bufferLength};
+// The row of a table that stands for `field`.
+template <class Form, std::size_t N>
+const CheckBinding<Form>& RowOf(const CheckBinding<Form> (&table)[N], bool Form::*field) {
+  for (const CheckBinding<Form>& row : table)
+    if (row.field == field) return row;
+  return table[0];  // every caller names a field of the table
 }
 
 constexpr const char* kDirsMessages[5] = {
@@ -32,25 +34,13 @@ constexpr const char* kDirsMessages[5] = {
 
 DirsForm LoadDirsForm(const Settings& s) {
   DirsForm f;
-  f.win = s.IsYes(settings::kDirWin);
-  f.sys = s.IsYes(settings::kDirSys);
-  f.roots = s.IsYes(settings::kDirRoots);
-  f.prog = s.IsYes(settings::kDirProg);
-  f.fonts = s.IsYes(settings::kDirFonts);
-  f.inf = s.IsYes(settings::kDirInf);
-  f.help = s.IsYes(settings::kDirHelp);
+  LoadChecks(s, kDirsChecks, f);
   for (int i = 0; i < 5; ++i) f.optional[i] = s.Read(settings::kOptDir[i]);
   return f;
 }
 
 bool SaveDirsForm(const Settings& s, Prompter& prompts, const DirsForm& f, WindowHandle owner) {
-  s.WriteYesNo(settings::kDirWin, f.win);
-  s.WriteYesNo(settings::kDirSys, f.sys);
-  s.WriteYesNo(settings::kDirRoots, f.roots);
-  s.WriteYesNo(settings::kDirFonts, f.fonts);
-  s.WriteYesNo(settings::kDirInf, f.inf);
-  s.WriteYesNo(settings::kDirHelp, f.help);
-  s.WriteYesNo(settings::kDirProg, f.prog);
+  WriteChecks(s, kDirsChecks, f);
   for (int i = 0; i < 5; ++i) {
     std::string text = TrimOptionalDirectory(f.optional[i].substr(0, 254));
     if (text.empty()) {
@@ -74,33 +64,12 @@ bool SaveDirsForm(const Settings& s, Prompter& prompts, const DirsForm& f, Windo
 
 RegistryForm LoadRegistryForm(const Settings& s) {
   RegistryForm f;
-  f.showProgress = s.IsYes(settings::kShowProgress);
-  f.compSentinox = s.IsYes(settings::kCompSentinox);
-  f.curuser = s.IsYes(settings::kCuruser);
-  f.cusers = s.IsYes(settings::kCUsers);
-  f.clocmach = s.IsYes(settings::kCLocmach);
-  f.csoftware = s.IsYes(settings::kCSoftware);
-  f.cclasses = s.IsYes(settings::kCClasses);
-  f.cclsid = s.IsYes(settings::kCClsid);
-  f.ccrconfig = s.IsYes(settings::kCCrConfig);
-  f.cdyndata = s.IsYes(settings::kCDynData);
-  f.values = s.IsYes(settings::kRecordValues);
+  LoadChecks(s, kRegistryChecks, f);
   return f;
 }
 
 bool SaveRegistryForm(const Settings& s, const RegistryForm& f) {
-  // This dialog spells the section "Registry"; section names match in any case.
-  s.WriteYesNo(InSection(settings::kShowProgress, "Registry"), f.showProgress);
-  s.WriteYesNo(InSection(settings::kCompSentinox, "Registry"), f.compSentinox);
-  s.WriteYesNo(kWriteCuruser, f.curuser);
-  s.WriteYesNo(InSection(settings::kCUsers, "Registry"), f.cusers);
-  s.WriteYesNo(InSection(settings::kCLocmach, "Registry"), f.clocmach);
-  s.WriteYesNo(InSection(settings::kCSoftware, "Registry"), f.csoftware);
-  s.WriteYesNo(InSection(settings::kCClasses, "Registry"), f.cclasses);
-  s.WriteYesNo(InSection(settings::kCClsid, "Registry"), f.cclsid);
-  s.WriteYesNo(InSection(settings::kCCrConfig, "Registry"), f.ccrconfig);
-  s.WriteYesNo(InSection(settings::kCDynData, "Registry"), f.cdyndata);
-  if (f.values || s.IsYes(settings::kRecordValues)) s.WriteYesNo(InSection(settings::kRecordValues, "Registry"), f.values);
+  WriteChecks(s, kRegistryChecks, f);
   return !s.WriteFailed();
 }
 
@@ -113,24 +82,8 @@ SetupForm LoadSetupForm(Host& host) {
 
   SetupForm f;
   f.backupTo = state.BackupDirectory;
-  // Read as Compare reads it (8 characters, any letter case), so that the radio button
-  // shows the name Compare will use and OK keeps it.
-  f.nameCompare = EqualsNoCase(s.Read(settings::kDefaultName), "Compare");
-  f.brief = s.IsYes(settings::kBriefDescription);
-  f.keepBlank = s.IsYes(SettingKey{"compare", "KeepBlank", "yes", 5});
-  f.excludeGrp = s.IsYes(settings::kExcludeGrp);
-  f.excludeIni = s.IsYes(settings::kExcludeIni);
-  f.deepTracking = s.IsYes(settings::kDeepTracking);
-  f.showMax = s.IsYes(settings::kShowMax);
-  f.docMax = s.IsYes(settings::kDocMax);
-  f.largeIcon = s.IsYes(settings::kLargeIcon);
-  f.dllDepend = s.IsYes(settings::kDLLDepend);
-  f.verifyAll = s.IsYes(settings::kVerifyAllUninstall);
-  f.useSentinox = s.IsYes(settings::kUseSentinox);
-  f.autoOpenSnc = s.IsYes(settings::kAutoOpenSNC);
-  f.keepLastSnc = s.IsYes(settings::kKeepLastSNC);
+  LoadChecks(s, kSetupChecks, f);
   f.numberBox = f.keepLastSnc ? s.Read(settings::kLastSNC, kDefaultKeptReports, 5) : std::string();
-  f.confirmSncDelete = s.IsYes(settings::kConfirmSNCDelete);
   return f;
 }
 
@@ -160,32 +113,22 @@ SetupSave SaveSetupForm(Host& host, SetupForm& f, CompanionControl& companions, 
   host.State().BackupDirectory = directory;
 
   // 3. Window settings.
-  s.WriteYesNo(kWriteShowMax, f.showMax);
-  s.WriteYesNo(settings::kDocMax, f.docMax);
+  WriteChecks(s, kSetupChecks, f, kWindowStep);
 
   // 4. Icons take effect at the next start.
-  bool wasLarge = s.IsYes(settings::kLargeIcon);
+  const CheckBinding<SetupForm>& icons = RowOf(kSetupChecks, &SetupForm::largeIcon);
+  bool wasLarge = s.IsYes(icons.read);
   if (f.largeIcon) {
     if (!wasLarge)
       prompts.Ask("Large Icons will be shown the next time you start Tessary.", "Large icons enabled.", mb::kOk, owner);
-    s.Write(kWriteLargeIcon, "yes");
+    s.Write(icons.write, icons.on);
   } else if (wasLarge) {
     prompts.Ask("Small Icons will be shown the next time you start Tessary.", "Small icons enabled.", mb::kOk, owner);
-    s.Write(kWriteLargeIcon, "no");
+    s.Write(icons.write, icons.off);
   }
 
-  // 5. Compare, uninstall and Sentinox switches.
-  s.WriteYesNo(settings::kConfirmSNCDelete, f.confirmSncDelete);
-  s.WriteYesNo(settings::kKeepBlank, f.keepBlank);
-  s.Write(settings::kDefaultName, f.nameCompare ? "Compare" : "date");
-  s.WriteYesNo(settings::kDLLDepend, f.dllDepend);
-  s.WriteYesNo(settings::kAutoOpenSNC, f.autoOpenSnc);
-  s.WriteYesNo(settings::kExcludeIni, f.excludeIni);
-  s.WriteYesNo(settings::kExcludeGrp, f.excludeGrp);
-  s.WriteYesNo(settings::kBriefDescription, f.brief);
-  // Deep tracking is written once it was switched on; a settings file that never had it
-  // keeps its bytes.
-  if (f.deepTracking || s.IsYes(settings::kDeepTracking)) s.WriteYesNo(settings::kDeepTracking, f.deepTracking);
+  // 5. Compare, uninstall and Sentinox switches (deep tracking once it was switched on).
+  WriteChecks(s, kSetupChecks, f, kSwitchStep);
 
   // 6. The directory of the product's programs.
   std::string location = s.Read(settings::kLocation);
@@ -201,7 +144,7 @@ SetupSave SaveSetupForm(Host& host, SetupForm& f, CompanionControl& companions, 
   const bool tracked = f.useSentinox ? EnableSentinox(host, location, companions, owner) : DisableSentinox(host, companions);
 
   // 8.
-  s.WriteYesNo(settings::kVerifyAllUninstall, f.verifyAll);
+  WriteChecks(s, kSetupChecks, f, kUninstallStep);
   s.Flush();
   if (!tracked || s.WriteFailed()) return notSaved();
   return SetupSave::Saved;

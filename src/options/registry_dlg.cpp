@@ -1,7 +1,6 @@
 #include "options/registry_dlg.h"
 
-#include "options/options_engine.h"
-#include "options/registry_ids.h"
+#include "options/option_bindings.h"
 
 namespace tessary {
 
@@ -11,34 +10,14 @@ TRegistryDlg::TRegistryDlg(HWND owner, Host& host) : Dialog(owner, IDD_REGISTRY)
 
 BOOL TRegistryDlg::OnInit() {
   RegistryForm f = LoadRegistryForm(host_.AppSettings());
-  SetChecked(IDC_REGISTRY_PROGRESS, f.showProgress);
-  SetChecked(IDC_REGISTRY_SENTINOX, f.compSentinox);
-  SetChecked(IDC_REGISTRY_CURUSER, f.curuser);
-  SetChecked(IDC_REGISTRY_USERS, f.cusers);
-  SetChecked(IDC_REGISTRY_LOCMACH, f.clocmach);
-  SetChecked(IDC_REGISTRY_SOFTWARE, f.csoftware);
-  SetChecked(IDC_REGISTRY_CLASSES, f.cclasses);
-  SetChecked(IDC_REGISTRY_CLSID, f.cclsid);
-  SetChecked(IDC_REGISTRY_CRCONFIG, f.ccrconfig);
-  SetChecked(IDC_REGISTRY_DYNDATA, f.cdyndata);
-  SetChecked(IDC_REGISTRY_VALUES, f.values);
+  for (const auto& row : kRegistryChecks) SetChecked(row.control, f.*row.field);
   return TRUE;
 }
 
 bool TRegistryDlg::OnCommand(int id, int notifyCode, HWND control) {
   if (id != IDOK) return Dialog::OnCommand(id, notifyCode, control);
   RegistryForm f;
-  f.showProgress = IsChecked(IDC_REGISTRY_PROGRESS);
-  f.compSentinox = IsChecked(IDC_REGISTRY_SENTINOX);
-  f.curuser = IsChecked(IDC_REGISTRY_CURUSER);
-  f.cusers = IsChecked(IDC_REGISTRY_USERS);
-  f.clocmach = IsChecked(IDC_REGISTRY_LOCMACH);
-  f.csoftware = IsChecked(IDC_REGISTRY_SOFTWARE);
-  f.cclasses = IsChecked(IDC_REGISTRY_CLASSES);
-  f.cclsid = IsChecked(IDC_REGISTRY_CLSID);
-  f.ccrconfig = IsChecked(IDC_REGISTRY_CRCONFIG);
-  f.cdyndata = IsChecked(IDC_REGISTRY_DYNDATA);
-  f.values = IsChecked(IDC_REGISTRY_VALUES);
+  for (const auto& row : kRegistryChecks) f.*row.field = IsChecked(row.control);
   if (!SaveRegistryForm(host_.AppSettings(), f)) {
     host_.Prompts().Ask(kSettingsNotSaved, "File error", mb::kOk, hwnd());
     return true;

@@ -5,7 +5,7 @@
 #include "options/dirs_dlg.h"
 #include "options/logic/options_logic.h"
 #include "options/registry_dlg.h"
-#include "options/setup_ids.h"
+#include "options/option_bindings.h"
 #include "platform/files.h"
 
 namespace tessary {
@@ -26,33 +26,20 @@ TSetupDlg::TSetupDlg(HWND owner, Host& host, CompanionControl& companions)
 
 BOOL TSetupDlg::OnInit() {
   SetupForm f = LoadSetupForm(host_);
-  SetChecked(IDC_SETUP_NAMECOMPARE, f.nameCompare);
-  SetChecked(IDC_SETUP_NAMEDATE, !f.nameCompare);
-  SetChecked(IDC_SETUP_BRIEF, f.brief);
-  SetChecked(IDC_SETUP_KEEPBLANK, f.keepBlank);
-  SetChecked(IDC_SETUP_EXCLUDEGRP, f.excludeGrp);
-  SetChecked(IDC_SETUP_DEEP, f.deepTracking);
-  SetChecked(IDC_SETUP_EXCLUDEINI, f.excludeIni);
-  SetChecked(IDC_SETUP_SHOWMAX, f.showMax);
-  SetChecked(IDC_SETUP_DOCMAX, f.docMax);
-  SetChecked(IDC_SETUP_LARGEICON, f.largeIcon);
-  SetChecked(IDC_SETUP_DLLDEPEND, f.dllDepend);
-  SetChecked(IDC_SETUP_VERIFY, f.verifyAll);
-  SetChecked(IDC_SETUP_AUTOOPEN, f.autoOpenSnc);
+  for (const auto& row : kSetupChecks) {
+    SetChecked(row.control, f.*row.field);
+    if (row.offControl) SetChecked(row.offControl, !(f.*row.field));
+  }
 
   // Retention.
-  SetChecked(IDC_SETUP_KEEPLATEST, f.keepLastSnc);
   SetItemText(IDC_SETUP_KEEPCOUNT, f.numberBox);
   if (!f.keepLastSnc) {
     EnableItem(IDC_SETUP_KEEPCOUNT, false);
     EnableItem(IDC_SETUP_CONFIRMDEL, false);
   }
-  SetChecked(IDC_SETUP_CONFIRMDEL, f.confirmSncDelete);
 
   // Tracking.
-  if (f.useSentinox) {
-    SetChecked(IDC_SETUP_AUTOTRACK, true);
-  } else {
+  if (!f.useSentinox) {
     for (int id : {IDC_SETUP_KEEPCOUNT, IDC_SETUP_KEEPLATEST, IDC_SETUP_KEEPLABEL, IDC_SETUP_AUTOOPEN,
                    IDC_SETUP_CONFIRMDEL})
       EnableItem(id, false);
@@ -107,22 +94,8 @@ void TSetupDlg::AutoTrackingClicked() {
 void TSetupDlg::Save() {
   SetupForm f;
   f.backupTo = ItemText(IDC_SETUP_BACKUPTO);
-  f.useSentinox = IsChecked(IDC_SETUP_AUTOTRACK);
-  f.autoOpenSnc = IsChecked(IDC_SETUP_AUTOOPEN);
-  f.keepLastSnc = IsChecked(IDC_SETUP_KEEPLATEST);
   f.numberBox = ItemText(IDC_SETUP_KEEPCOUNT);
-  f.confirmSncDelete = IsChecked(IDC_SETUP_CONFIRMDEL);
-  f.brief = IsChecked(IDC_SETUP_BRIEF);
-  f.keepBlank = IsChecked(IDC_SETUP_KEEPBLANK);
-  f.excludeGrp = IsChecked(IDC_SETUP_EXCLUDEGRP);
-  f.deepTracking = IsChecked(IDC_SETUP_DEEP);
-  f.excludeIni = IsChecked(IDC_SETUP_EXCLUDEINI);
-  f.nameCompare = IsChecked(IDC_SETUP_NAMECOMPARE);
-  f.showMax = IsChecked(IDC_SETUP_SHOWMAX);
-  f.docMax = IsChecked(IDC_SETUP_DOCMAX);
-  f.largeIcon = IsChecked(IDC_SETUP_LARGEICON);
-  f.verifyAll = IsChecked(IDC_SETUP_VERIFY);
-  f.dllDepend = IsChecked(IDC_SETUP_DLLDEPEND);
+  for (const auto& row : kSetupChecks) f.*row.field = IsChecked(row.control);
   if (SaveSetupForm(host_, f, companions_, hwnd()) == SetupSave::StayOpen) {
     SetItemText(IDC_SETUP_KEEPCOUNT, f.numberBox);
     return;

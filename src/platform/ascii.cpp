@@ -46,4 +46,14 @@ std::size_t NoCaseHash::operator()(std::string_view s) const noexcept {
   return h;
 }
 
+int DecimalPrefix(std::string_view text) {
+  int value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') break;
+    if (value > 100000000) break;  // far beyond any accepted count; no overflow
+    value = value * 10 + (c - '0');
+  }
+  return value;
+}
+
 }  // namespace tessary

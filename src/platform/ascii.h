@@ -25,6 +25,9 @@ bool StartsWithNoCase(std::string_view s, std::string_view prefix);
 // Whether `s` ends with `suffix`, ignoring case. A name found by a wildcard search such as
 // "*.SNC" can still end otherwise ("x.SNCX", whose short alias matches): test the long name.
 bool EndsWithNoCase(std::string_view s, std::string_view suffix);
+// The value of the leading decimal digits of `text`; 0 when it starts with none. It
+// stops reading past 100,000,000, so it never overflows.
+int DecimalPrefix(std::string_view text);
 // A settings switch is on only when its value is "yes", in any case.
 inline bool IsYes(std::string_view value) { return EqualsNoCase(value, "yes"); }
 

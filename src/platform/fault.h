@@ -1,7 +1,8 @@
-// A seam for tests: the platform's file operations ask it before they act, so that a
-// test can make the N-th create, write, rename or delete fail with an error of its
-// choice (disk full, access denied, sharing violation), or the listing of a folder
-// fail as an unreadable folder does. The program never installs a
+// A seam for tests: the platform's operations that change the machine ask it before they
+// act, so that a test can make the N-th create, write, rename or delete fail with an
+// error of its choice (disk full, access denied, sharing violation), or the listing of a
+// folder fail as an unreadable folder does; likewise a change to the registry (a key
+// created or deleted, a value set or deleted) and the start of a program in a job. The program never installs a
 // hook, and nothing outside test code can: there is no switch, setting or variable for
 // it. With no hook the check is one test of a null pointer.
 #pragma once
@@ -10,7 +11,9 @@
 
 namespace tessary {
 
-enum class FileOp { Create, Write, Rename, Delete, List };
+// Registry and Start are no file operations; the fault plans of the file tests leave
+// them out unless asked for.
+enum class FileOp { Create, Write, Rename, Delete, List, Registry, Start };
 
 class FileFaults {
  public:

@@ -35,6 +35,15 @@ bool DirSearch::Next(FindEntry& entry) {
   return true;
 }
 
+std::vector<std::string> FileNamesMatching(const std::string& pattern) {
+  std::vector<std::string> names;
+  DirSearch search(pattern);
+  FindEntry entry;
+  while (search.Next(entry))
+    if ((entry.attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) names.push_back(std::move(entry.name));
+  return names;
+}
+
 DosDateTime ToDosDateTime(const FILETIME& utc) {
   FILETIME local{};
   WORD date = 0, time = 0;
@@ -228,6 +237,8 @@ bool DeleteFileChecked(const std::string& path) {
   if (InjectedFault(FileOp::Delete, path)) return false;
   return DeleteFileA(path.c_str()) != FALSE;
 }
+
+void DeleteLeftover(const std::string& path) { static_cast<void>(DeleteFileChecked(path)); }
 
 bool MoveFileReplacing(const std::string& from, const std::string& to) {
   if (InjectedFault(FileOp::Rename, to)) return false;

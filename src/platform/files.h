@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "dos_time.h"
 #include "handles.h"
@@ -41,24 +42,28 @@ class DirSearch {
   bool pending_ = false;
 };
 
+// The names of the plain files (folders left out) that match `pattern`, in the order of
+// the directory search; empty when none matches or the folder cannot be read.
+std::vector<std::string> FileNamesMatching(const std::string& pattern);
+
 // A UTC file time as local packed DOS date and time.
 DosDateTime ToDosDateTime(const FILETIME& utc);
 // The local last-write time of a file in packed DOS form, or nothing when it cannot be opened.
-std::optional<DosDateTime> FileDosDateTime(const std::string& path);
+[[nodiscard]] std::optional<DosDateTime> FileDosDateTime(const std::string& path);
 // Sets a file's last-write time from a local civil time (for tests and tools).
-bool SetFileLastWrite(const std::string& path, const CivilTime& local);
+[[nodiscard]] bool SetFileLastWrite(const std::string& path, const CivilTime& local);
 
 bool PathExists(const std::string& path);       // file or directory
 bool FileExists(const std::string& path);       // an existing file, not a directory
 bool DirectoryExists(const std::string& path);
-std::optional<std::uint64_t> FileSize(const std::string& path);
+[[nodiscard]] std::optional<std::uint64_t> FileSize(const std::string& path);
 // Whether the file can be opened for writing (it must exist).
-bool CanWriteFile(const std::string& path);
+[[nodiscard]] bool CanWriteFile(const std::string& path);
 // Creates or truncates a file to zero length.
-bool CreateEmptyFile(const std::string& path);
+[[nodiscard]] bool CreateEmptyFile(const std::string& path);
 
 // The whole content of a file, byte for byte, or nothing when it cannot be opened or read.
-std::optional<std::string> ReadWholeFile(const std::string& path);
+[[nodiscard]] std::optional<std::string> ReadWholeFile(const std::string& path);
 
 // A file being written through WriteFile, every write checked. Opened to create (an
 // old file of the name is emptied) or to append (writes go to the end). A write either
@@ -94,34 +99,38 @@ std::string SideFileFor(const std::string& target);
 // MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH). A target that exists keeps its
 // attributes (hidden, system, archive); a read-only target or a folder is refused. On
 // any failure the target is as it was and the side file is gone.
-bool WriteFileReplacing(const std::string& target, const std::string& content);
+[[nodiscard]] bool WriteFileReplacing(const std::string& target, const std::string& content);
 
 // The last step of the same: moves a complete, flushed side file over `target`, which
 // keeps its attributes when it exists. A read-only target or a folder is refused. On
 // failure the target is unchanged (the side file stays; the caller removes it).
-bool ReplaceWithSideFile(const std::string& side, const std::string& target);
+[[nodiscard]] bool ReplaceWithSideFile(const std::string& side, const std::string& target);
 
 // As WriteFileReplacing, for a target that must exist already (the device= rewrite of
 // system.ini): a missing target is refused.
-bool ReplaceFileKeepingAttributes(const std::string& target, const std::string& content);
+[[nodiscard]] bool ReplaceFileKeepingAttributes(const std::string& target, const std::string& content);
 
 // CopyFileA (the copy replaces `to`), DeleteFileA and MoveFileExA with
 // MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH, as the fault seam allows them.
-bool CopyFileChecked(const std::string& from, const std::string& to);
-bool DeleteFileChecked(const std::string& path);
-bool MoveFileReplacing(const std::string& from, const std::string& to);
+[[nodiscard]] bool CopyFileChecked(const std::string& from, const std::string& to);
+[[nodiscard]] bool DeleteFileChecked(const std::string& path);
+[[nodiscard]] bool MoveFileReplacing(const std::string& from, const std::string& to);
+// Deletes a file whose removal is a courtesy, not a result: a side file left by a failed
+// write, a work file, the partner of a file that could not be kept. DeleteFileChecked
+// without an answer; a missing file is no matter.
+void DeleteLeftover(const std::string& path);
 
 // GetDriveTypeA of "L:\".
 UINT DriveTypeOf(char letter);
 // Free bytes of a drive root: free clusters x sectors per cluster x bytes per sector.
-std::optional<std::uint64_t> FreeBytes(const std::string& root);
+[[nodiscard]] std::optional<std::uint64_t> FreeBytes(const std::string& root);
 
 enum class LzCopyResult { Ok, SourceOpenFailed, DestOpenFailed, CopyFailed };
 // Copies `source` to `dest` through the LZ expand-copy operation: an SZDD-compressed
 // source is expanded, an ordinary one copied byte for byte. The copy keeps the
 // source's last-write time. CopyFailed also covers a copy that could not be written
 // whole (a full disk).
-LzCopyResult LzCopyFile(const std::string& source, const std::string& dest);
+[[nodiscard]] LzCopyResult LzCopyFile(const std::string& source, const std::string& dest);
 
 // The Windows and System directories as the system reports them; each of these is
 // empty when the system cannot give it or it does not fit MAX_PATH.

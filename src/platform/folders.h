@@ -67,14 +67,14 @@ inline bool IsLink(DWORD attributes) {
 // The entries of a folder without "." and "..", in the order the file system gives them.
 std::vector<FindEntry> ListFolder(const std::string& folder);
 // Removes a junction or symbolic link itself, never what it points to.
-bool RemoveLink(const std::string& path, bool isDirectory);
+[[nodiscard]] bool RemoveLink(const std::string& path, bool isDirectory);
 
 using ListFolderFn = std::function<std::vector<FindEntry>(const std::string& folder)>;
 using RemoveLinkFn = std::function<bool(const std::string& path, bool isDirectory)>;
 // Removes every junction and symbolic link at any depth below `folder` as a link,
 // never listing what is behind one, so that deleting the tree afterwards cannot reach
 // outside it. False when a link could not be removed (the tree must then stay).
-bool RemoveLinksBelow(const std::string& folder, const ListFolderFn& list = ListFolder,
+[[nodiscard]] bool RemoveLinksBelow(const std::string& folder, const ListFolderFn& list = ListFolder,
                       const RemoveLinkFn& removeLink = RemoveLink);
 
 }  // namespace tessary

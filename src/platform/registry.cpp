@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "ascii.h"
+#include "fault.h"
 
 namespace tessary {
 
@@ -62,6 +63,7 @@ RegKey RegKey::CreateForWriting(HKEY root, const std::string& path) {
     if (end == std::string::npos) end = path.size();
     if (end == start) return RegKey();
     HKEY next = nullptr;
+    if (InjectedFault(FileOp::Registry, path)) return RegKey();
     if (RegCreateKeyExA(current.get(), path.substr(start, end - start).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                         KEY_READ | KEY_SET_VALUE | KEY_CREATE_SUB_KEY, nullptr, &next, nullptr) != ERROR_SUCCESS)
       return RegKey();
@@ -94,7 +96,27 @@ RegKey RegKey::OpenSubKey(const std::string& name, REGSAM access) const {
   return Owning(key);
 }
 
+RegKey RegKey::CreateSubKey(const std::string& name, REGSAM access) const {
+  if (InjectedFault(FileOp::Registry, name)) return RegKey();
+  HKEY key = nullptr;
+  if (RegCreateKeyExA(get(), name.c_str(), 0, nullptr, 0, access, nullptr, &key, nullptr) != ERROR_SUCCESS)
+    return RegKey();
+  return Owning(key);
+}
+
+bool RegKey::DeleteSubKey(const std::string& name) const {
+  if (InjectedFault(FileOp::Registry, name)) return false;
+  return RegDeleteKeyA(get(), name.c_str()) == ERROR_SUCCESS;
+}
+
+bool RegKey::SetString(const std::string& name, const std::string& text) const {
+  if (InjectedFault(FileOp::Registry, name)) return false;
+  return RegSetValueExA(get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                        static_cast<DWORD>(text.size() + 1)) == ERROR_SUCCESS;
+}
+
 bool RegKey::DeleteTree(const std::string& path) const {
+  if (InjectedFault(FileOp::Registry, path)) return false;
   if (!get() || path.empty() || path.front() == '\\' || path.back() == '\\' ||
       path.find("\\\\") != std::string::npos)
     return false;
@@ -278,6 +300,7 @@ bool RegKey::QueryValue(std::u16string_view name, RegValue& value) const {
 }
 
 bool RegKey::SetValue(std::u16string_view name, std::uint32_t type, std::string_view data) const {
+  if (InjectedFault(FileOp::Registry, std::string())) return false;
   if (data.size() > 0xFFFFFFFFu) return false;
   // RegSetValueExW gives string data a terminating NUL of its own when the unit after
   // the data is one; two bytes that are no NUL after it keep the data as it is.
@@ -295,6 +318,7 @@ bool RegKey::SetValue(std::u16string_view name, std::uint32_t type, std::string_
 }
 
 bool RegKey::DeleteValue(std::u16string_view name) const {
+  if (InjectedFault(FileOp::Registry, std::string())) return false;
   if (HoldsNul(name)) {
     const NativeValueCalls& native = NativeValueCalls::Get();
     if (!native.remove) return false;

@@ -56,6 +56,9 @@ class RegKey {
   // Opens `path` below `root` for reading and writing values, one name at a time; an
   // empty path opens the root itself. An empty name on the way fails.
   static RegKey OpenForValues(HKEY root, const std::string& path);
+  // Every change below (a key made or deleted, a value set or deleted) asks the fault
+  // seam first (FileOp::Registry, with the path or name of the key made or deleted, or
+  // nothing for a value set or deleted).
   // Opens `path` below `root` for writing values, creating every key on the way that is
   // missing (RegCreateKeyExA, one name at a time); an empty path opens the root itself.
   // An empty name on the way fails.
@@ -73,7 +76,12 @@ class RegKey {
   // trailing or doubled backslash) is refused: the tree delete of an empty name would
   // empty this key itself. False when a key on the way cannot be opened or the delete
   // fails.
-  bool DeleteTree(const std::string& path) const;
+  [[nodiscard]] bool DeleteTree(const std::string& path) const;
+  // RegCreateKeyExA: the subkey `name` of this key, made when missing, opened with
+  // `access`; an empty key when it cannot be made.
+  RegKey CreateSubKey(const std::string& name, REGSAM access) const;
+  // RegDeleteKeyA: deletes the subkey `name`, which must have no subkeys of its own.
+  [[nodiscard]] bool DeleteSubKey(const std::string& name) const;
 
   enum class Enum { Ok, NoMore, Failed };
   // The name of the subkey at `index` (RegEnumKeyExA). A name too long for the usual
@@ -90,9 +98,12 @@ class RegKey {
   bool QueryValue(std::u16string_view name, RegValue& value) const;
   // Sets the value exactly as given: type and data byte for byte (string data is not
   // given a terminating NUL it does not have). False when the registry refuses.
-  bool SetValue(std::u16string_view name, std::uint32_t type, std::string_view data) const;
+  [[nodiscard]] bool SetValue(std::u16string_view name, std::uint32_t type, std::string_view data) const;
+  // RegSetValueExA of a REG_SZ value: the text in the program's code page, with its
+  // terminating zero.
+  [[nodiscard]] bool SetString(const std::string& name, const std::string& text) const;
   // Deletes the value; false when there is none or the registry refuses.
-  bool DeleteValue(std::u16string_view name) const;
+  [[nodiscard]] bool DeleteValue(std::u16string_view name) const;
   // String data of a value (up to maxBytes bytes including the zero), or false.
   bool QueryString(const char* valueName, std::string& out, DWORD maxBytes = 256) const;
   // The registry's own full name of the key ("\REGISTRY\MACHINE\SOFTWARE\Classes\CLSID"

@@ -17,7 +17,7 @@ bool DeleteToRecycleBin(const std::string& path);
 // CreateProcessA of the program `application` with the whole `commandLine` (program
 // name first), in the working directory `directory`, not waited for: its handles are
 // closed at once. False when it cannot be started.
-bool StartDetached(const std::string& application, const std::string& commandLine, const std::string& directory);
+[[nodiscard]] bool StartDetached(const std::string& application, const std::string& commandLine, const std::string& directory);
 
 // A started process whose handles are closed with the object.
 class ChildProcess {

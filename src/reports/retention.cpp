@@ -71,9 +71,9 @@ void PruneSentinoxReports(Host& host) {
       if (answer == id::kCancel) return;
       if (answer != id::kYes) continue;
     }
-    DeleteFileA(path.c_str());
-    DeleteFileA(ActionFilePathFor(path).c_str());
-    DeleteFileA(WithLastThree(path, "tse").c_str());  // the evidence file (uninstall/evidence_live.h)
+    DeleteLeftover(path);
+    DeleteLeftover(ActionFilePathFor(path));
+    DeleteLeftover(WithLastThree(path, "tse"));  // the evidence file (uninstall/evidence_live.h)
   }
 }
 

@@ -3,7 +3,8 @@
 #include <new>
 
 #include "core/commands.h"
-#include "uninstall/compare_file_list.h"
+#include "platform/files.h"
+#include "uninstall/logic/compare_file_names.h"
 #include "reports/view_ids.h"
 
 namespace tessary {
@@ -32,7 +33,7 @@ void TViewDlg::FillList() {
   const std::string& dir = host_.State().BackupDirectory;
   SetItemText(IDC_VIEW_DIRECTORY, dir);
   try {
-    for (const std::string& line : CompareFileList(dir, showTsc_, showSnc_))
+    for (const std::string& line : CompareFileList(FileNamesMatching, dir, showTsc_, showSnc_))
       SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
   } catch (const std::bad_alloc&) {
     host_.Prompts().Ask("Not enough memory.", "Out of memory error.", mb::kOk, hwnd());

@@ -12,6 +12,7 @@
 #include "platform/folders.h"
 #include "platform/handles.h"
 #include "platform/profile.h"
+#include "platform/registry.h"
 
 namespace tessary::setup {
 namespace {
@@ -30,7 +31,7 @@ std::string ReadIni(const std::string& file, const char* section, const char* ke
 bool LzExpandCopy(const std::string& source, const std::string& target) {
   const std::string side = SideFileFor(target);
   const bool ok = LzCopyFile(source, side) == LzCopyResult::Ok && ReplaceWithSideFile(side, target);
-  if (!ok) DeleteFileA(side.c_str());
+  if (!ok) DeleteLeftover(side);
   return ok;
 }
 
@@ -69,23 +70,18 @@ void MakeShortcut(const std::string& directory) {
   std::wstring wide(static_cast<std::size_t>(length), L'\0');
   MultiByteToWideChar(CP_ACP, 0, side.c_str(), -1, wide.data(), length);
   const bool saved = !InjectedFault(FileOp::Create, side) && SUCCEEDED(file->Save(wide.c_str(), TRUE));
-  if (!saved || !ReplaceWithSideFile(side, link)) DeleteFileA(side.c_str());
+  if (!saved || !ReplaceWithSideFile(side, link)) DeleteLeftover(side);
 }
 
+// The entry in the list of removable programs. Best effort, as the install has always
+// treated it: a system that refuses it still has the program installed.
 void WriteUninstallEntry(const std::string& directory) {
-  HKEY opened = nullptr;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallParent, 0, KEY_CREATE_SUB_KEY, &opened) != ERROR_SUCCESS) return;
-  const RegKeyHandle parent(opened);
-  HKEY created = nullptr;
-  if (RegCreateKeyExA(parent.get(), kUninstallSubkey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &created, nullptr) ==
-      ERROR_SUCCESS) {
-    const RegKeyHandle sub(created);
-    std::string uninstall = directory + "\\ostrel.exe";
-    RegSetValueExA(sub.get(), "DisplayName", 0, REG_SZ, reinterpret_cast<const BYTE*>(kDisplayName),
-                   sizeof kDisplayName);
-    RegSetValueExA(sub.get(), "UninstallString", 0, REG_SZ, reinterpret_cast<const BYTE*>(uninstall.c_str()),
-                   static_cast<DWORD>(uninstall.size() + 1));
-  }
+  const RegKey parent = RegKey::Root(HKEY_LOCAL_MACHINE).OpenSubKey(kUninstallParent, KEY_CREATE_SUB_KEY);
+  if (!parent) return;
+  const RegKey entry = parent.CreateSubKey(kUninstallSubkey, KEY_SET_VALUE);
+  if (!entry) return;
+  static_cast<void>(entry.SetString("DisplayName", kDisplayName));
+  static_cast<void>(entry.SetString("UninstallString", directory + "\\ostrel.exe"));
 }
 
 }  // namespace

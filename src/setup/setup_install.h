@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "core/install_layout.h"
+
 namespace tessary::setup {
 
 constexpr char kDefaultLocation[] = "C:\\Program Files\\Tessary";
@@ -12,23 +14,7 @@ constexpr char kVersion[] = "95.1.3";
 constexpr char kDescription[] =
     "Install will create the specified directory (if not present) and copy the Tessary files to that location.";
 constexpr char kCopying[] = "Please wait...Copying files.";
-constexpr char kUninstallParent[] = "software\\microsoft\\windows\\currentversion\\uninstall";
-constexpr char kUninstallSubkey[] = "Tessary";
-constexpr char kDisplayName[] = "Tessary 95";
-// The Start-menu shortcut: kShortcutFile in the folder kShortcutFolder of the "Programs"
-// shell folder. ostrel.exe removes what setup.exe made by these names.
-constexpr char kShortcutFolder[] = "Tessary 95";
-constexpr char kShortcutFile[] = "Tessary.lnk";
 constexpr int kMaxDirectory = 250;  // characters of the directory edit
-
-struct FileEntry {
-  const char* source;
-  const char* target;
-};
-constexpr FileEntry kFiles[] = {
-    {"TESSARY.EX_", "TESSARY.EXE"}, {"TESSARY.HL_", "TESSARY.HLP"}, {"SENTINOX.EX_", "SENTINOX.EXE"},
-    {"README.TXT", "README.TXT"},   {"OSTREL.EX_", "OSTREL.EXE"},   {"CORVEL.EX_", "CORVEL.EXE"},
-};
 
 // Message box styles and answers used here (the Win32 values).
 enum : unsigned {

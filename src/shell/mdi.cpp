@@ -405,7 +405,7 @@ void TEditFile::Print() {
   }
   dialog->Destroy();
   dialog.reset();
-  DeleteFileA(work.c_str());
+  DeleteLeftover(work);
 }
 
 bool TEditFile::CommandEnabled(int id) const {

@@ -1,6 +1,7 @@
 #include "shell/progress_dialog.h"
 
 #include "core/host.h"
+#include "shell/progress_logic.h"
 #include "shell/progress_ids.h"
 
 namespace tessary {
@@ -58,14 +59,30 @@ class DialogProgress : public Progress {
       : host_(host), dialog_(host.MainWindow(), caption, host.State(), cancel) {
     dialog_.Create();
   }
-  void SetMainText(const std::string& text) override { dialog_.SetMainText(text); }
-  void SetDetailText(const std::string& text) override { dialog_.SetDetailText(text); }
-  void Pump() override { host_.PumpMessages(); }
+  ~DialogProgress() override { Draw(throttle_.Flush(GetTickCount64())); }
+  // A new step: its last item is shown before the main line changes.
+  void SetMainText(const std::string& text) override {
+    Draw(throttle_.Flush(GetTickCount64()));
+    dialog_.SetMainText(text);
+  }
+  // Drawn at most every DetailThrottle::kDetailInterval (progress_logic.h).
+  void SetDetailText(const std::string& text) override { Draw(throttle_.Offer(text, GetTickCount64())); }
+  // The messages wait at most PumpThrottle::kPumpInterval (progress_logic.h).
+  void Pump() override {
+    const std::uint64_t now = GetTickCount64();
+    Draw(throttle_.Due(now));
+    if (pumps_.Due(now)) host_.PumpMessages();
+  }
   bool Cancelled() override { return !dialog_.Exists(); }
 
  private:
+  void Draw(const std::optional<std::string>& text) {
+    if (text) dialog_.SetDetailText(*text);
+  }
   Host& host_;
   ProgressDialog dialog_;
+  DetailThrottle throttle_;
+  PumpThrottle pumps_;
 };
 
 }  // namespace

@@ -37,8 +37,8 @@ bool CopyIntoBackup(Host& host, const std::string& source, const std::string& de
     // Compare always finds a copy: an absent live file is backed up as an empty one. It
     // carries the earliest date a file can have, so that a file created later, even in
     // the same two seconds as the backup, never passes for unchanged by its date.
-    ok = CreateEmptyFile(dest);
-    if (ok) SetFileLastWrite(dest, CivilTime{});
+    // A copy that could not be given that date is no such copy.
+    ok = CreateEmptyFile(dest) && SetFileLastWrite(dest, CivilTime{});
   } else {
     ok = LzCopyFile(source, dest) == LzCopyResult::Ok;
   }
@@ -136,7 +136,7 @@ void RemoveStage(const std::string& stage) {
   for (const std::string& name : names) {
     const std::string path = stage + "\\" + name;
     SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteFileA(path.c_str());
+    DeleteLeftover(path);
   }
   RemoveDirectoryA(stage.c_str());
 }

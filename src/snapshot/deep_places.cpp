@@ -127,7 +127,7 @@ void RemoveOtherDeepListings(const std::string& backupDirectory, const std::stri
     bool kept = false;
     for (const std::string& id : keep) kept |= id == kind.id;
     const std::string path = DeepListingPath(backupDirectory, kind.id, ext);
-    if (!kept && FileExists(path)) DeleteFileChecked(path);
+    if (!kept && FileExists(path)) DeleteLeftover(path);
   }
 }
 

@@ -198,8 +198,8 @@ bool ExportRegistryForCompare(Host& host, UnwritableKeys* unwritable, ValuesSwit
 void DeleteValueSnapshots(const std::string& directory, const std::string& ext) {
   for (std::size_t i = 0; i < kAllBranchCount; ++i) {
     const RegistryBranch& branch = BranchAt(i);
-    if (i >= std::size(kRegistryBranches)) DeleteFileA((directory + "\\" + branch.fileBase + "." + ext).c_str());
-    DeleteFileA((directory + "\\" + ValueSnapshotBase(branch.fileBase) + "." + ext).c_str());
+    if (i >= std::size(kRegistryBranches)) DeleteLeftover(directory + "\\" + branch.fileBase + "." + ext);
+    DeleteLeftover(directory + "\\" + ValueSnapshotBase(branch.fileBase) + "." + ext);
   }
 }
 

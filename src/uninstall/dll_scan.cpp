@@ -134,7 +134,7 @@ bool ScanDllReferences(Host& host, const std::string& backupDirectory, const std
   // is removed and the DLL dialog says it has none.
   auto writeList = [&](const std::string& found) {
     if (WriteFileReplacing(refPath, "\r\n" + found)) return true;
-    DeleteFileChecked(refPath);
+    DeleteLeftover(refPath);
     prompts.Ask("Unable to create DLL List file. Make sure the disk is not full.", "");
     return false;
   };

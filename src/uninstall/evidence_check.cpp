@@ -39,7 +39,7 @@ bool RemoveFolderEntries(const std::string& folder, const std::vector<std::strin
     if (attributes == INVALID_FILE_ATTRIBUTES) continue;
     const bool isFolder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     if (IsLink(attributes)) {
-      RemoveLink(path, isFolder);
+      static_cast<void>(RemoveLink(path, isFolder));  // whether it went is looked at below
     } else if (isFolder) {
       SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
       if (!RemoveDirectoryA(path.c_str())) SetFileAttributesA(path.c_str(), attributes);
@@ -64,7 +64,7 @@ bool RemoveKeys(const std::string& root, const std::string& subkey, const std::v
     const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
     const RegKey parent = parentPath.empty() ? RegKey::Root(rootKey) : RegKey::OpenForReading(rootKey, parentPath);
     // RegDeleteKey takes no key that still has a subkey.
-    all = parent && RegDeleteKeyA(parent.get(), name.c_str()) == ERROR_SUCCESS && all;
+    all = parent && parent.DeleteSubKey(name) && all;
   }
   return all;
 }

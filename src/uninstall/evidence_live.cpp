@@ -154,7 +154,7 @@ bool WriteSealedEvidence(const std::string& reportPath, const std::string& actio
   const std::optional<std::string> secret = actions ? UserSecret(kSecretName, true) : std::nullopt;
   if (!secret || !WriteFileReplacing(evidencePath, body + FormatSealLine(HmacSha256Hex(
                                                                *secret, SealMessage(FileNameOf(reportPath), *actions, body))))) {
-    DeleteFileChecked(evidencePath);
+    DeleteLeftover(evidencePath);
     return false;
   }
   return true;

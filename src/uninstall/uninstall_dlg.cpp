@@ -3,7 +3,7 @@
 
 #include "core/commands.h"
 #include "platform/files.h"
-#include "uninstall/compare_file_list.h"
+#include "uninstall/logic/compare_file_names.h"
 #include "uninstall/dll_scan.h"
 #include "uninstall/list_dlg.h"
 #include "uninstall/logic/action_file.h"
@@ -60,7 +60,8 @@ void TUninstallDlg::Fill() {
   HWND list = Item(IDC_UNINSTALL_LIST);
   SendMessageA(list, LB_RESETCONTENT, 0, 0);
   for (const auto& e :
-       CompareFileList(host_.State().BackupDirectory, IsChecked(IDC_UNINSTALL_TSC), IsChecked(IDC_UNINSTALL_SNC)))
+       CompareFileList(FileNamesMatching, host_.State().BackupDirectory, IsChecked(IDC_UNINSTALL_TSC),
+                       IsChecked(IDC_UNINSTALL_SNC)))
     SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(e.c_str()));
 }
 
@@ -92,7 +93,7 @@ void TUninstallDlg::Delete() {
     return;
   for (const char* ext : {"", "tsu", "tse", "log"}) {
     const std::string f = *ext ? WithLastThree(path, ext) : path;
-    if (FileExists(f)) DeleteFileA(f.c_str());
+    if (FileExists(f)) DeleteLeftover(f);
   }
   HWND list = Item(IDC_UNINSTALL_LIST);
   SendMessageA(list, LB_DELETESTRING, SendMessageA(list, LB_GETCURSEL, 0, 0), 0);
@@ -135,7 +136,7 @@ UninstallEnd UninstallCommand(Host& host) {
   }
   for (const char* name : {kDllNameListFile, kDllReferenceListFile}) {
     const std::string path = host.State().BackupDirectory + "\\" + name;
-    if (FileExists(path)) DeleteFileA(path.c_str());
+    if (FileExists(path)) DeleteLeftover(path);
   }
   return UninstallEnd::Done;
 }

@@ -444,7 +444,7 @@ StepResult Run::RewriteSystemIni(bool insert, const std::string& value) {
     prompts_.Ask("Error opening system.ini. Backup file is system.tsd.", "File Error");
     return insert ? StepResult::Failed : StepResult::Stopped;
   }
-  DeleteFileChecked(safety);
+  DeleteLeftover(safety);
   return StepResult::Done;
 }
 

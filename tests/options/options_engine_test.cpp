@@ -1,6 +1,7 @@
 // Loading and saving the three option dialogs, tracking on and off, without windows.
 #include <gtest/gtest.h>
 
+#include "options/option_bindings.h"
 #include "options/options_engine.h"
 #include "platform/ascii.h"
 #include "platform/files.h"
@@ -41,6 +42,47 @@ class OptionsTest : public test::HostTest {
     return ProfileRead(host.state.SettingsFilePath, section, key, "<absent>", 300);
   }
 };
+
+// ---- The binding tables ----
+
+// Each row binds its own control and field, reads its own setting into its own field,
+// and writes the setting it reads (a row bound to another key, or two rows to one
+// field, would show or save the wrong box).
+template <class Form, std::size_t N>
+void CheckBindings(const Settings& s, const CheckBinding<Form> (&table)[N]) {
+  for (std::size_t r = 0; r < N; ++r) {
+    const CheckBinding<Form>& row = table[r];
+    SCOPED_TRACE(std::string(row.read.section) + " " + row.read.key);
+    for (std::size_t q = 0; q < r; ++q) {
+      EXPECT_NE(table[q].control, row.control);
+      EXPECT_FALSE(table[q].field == row.field);
+    }
+    ProfileFlush(s.path());
+    static_cast<void>(DeleteFileChecked(s.path()));
+    for (std::size_t q = 0; q < N; ++q) s.Write(table[q].read, q == r ? table[q].on : table[q].off);
+    Form loaded;
+    LoadChecks(s, table, loaded);
+    for (std::size_t q = 0; q < N; ++q) EXPECT_EQ(loaded.*table[q].field, q == r) << table[q].read.key;
+
+    ProfileFlush(s.path());
+    static_cast<void>(DeleteFileChecked(s.path()));
+    Form only{};
+    for (std::size_t q = 0; q < N; ++q) only.*table[q].field = q == r;
+    for (int group = 0; group < 10; ++group) WriteChecks(s, table, only, group);
+    if (row.written == Written::OwnStep) {
+      EXPECT_EQ(s.Read(row.read, "<absent>", 20), "<absent>");
+    } else {
+      EXPECT_TRUE(EqualsNoCase(s.Read(row.read), row.on)) << s.Read(row.read);
+    }
+  }
+}
+
+TEST_F(OptionsTest, EveryBindingReadsAndWritesItsOwnSetting) {
+  const Settings s = host.AppSettings();
+  CheckBindings(s, kDirsChecks);
+  CheckBindings(s, kRegistryChecks);
+  CheckBindings(s, kSetupChecks);
+}
 
 // ---- Directories to Compare ----
 

@@ -1,6 +1,10 @@
 // Retention rules of Sentinox reports: the keep count and the exchange ordering.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
+#include "platform/ascii.h"
 #include "reports/logic/retention_logic.h"
 #include "uninstall/logic/action_file.h"
 #include "uninstall/logic/compare_file_names.h"
@@ -62,6 +66,25 @@ TEST(CompareFileNames, ListsReportsByExtensionAndGivesBackEachNameWhole) {
       }
     }
   }
+}
+
+// The report list asks the search for the ".tsc" and then the ".snc" reports of the
+// backup directory, and keeps only the names that really end so.
+TEST(CompareFileNames, ListsTheReportsOfADirectoryThroughItsSearch) {
+  std::vector<std::string> asked;
+  const FileNameSearch search = [&](const std::string& pattern) {
+    asked.push_back(pattern);
+    return EndsWithNoCase(pattern, ".tsc") ? std::vector<std::string>{"B.TSC", "x.TSCX", "a.tsc"}
+                                           : std::vector<std::string>{"0412.snc", "y.sncx"};
+  };
+  EXPECT_EQ(CompareFileList(search, "C:\\B", true, true),
+            (std::vector<std::string>{"B.TSC", "a.tsc", "0412.snc\tSentinox Compare File"}));
+  EXPECT_EQ(asked, (std::vector<std::string>{"C:\\B\\*.tsc", "C:\\B\\*.snc"}));
+  EXPECT_EQ(CompareFileList(search, "C:\\B", false, true),
+            (std::vector<std::string>{"0412.snc\tSentinox Compare File"}));
+  asked.clear();
+  EXPECT_TRUE(CompareFileList(search, "C:\\B", false, false).empty());
+  EXPECT_TRUE(asked.empty());
 }
 
 }  // namespace

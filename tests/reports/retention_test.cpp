@@ -7,7 +7,8 @@
 #include "core/commands.h"
 #include "platform/files.h"
 #include "reports/logic/retention_logic.h"
-#include "uninstall/compare_file_list.h"
+#include "platform/files.h"
+#include "uninstall/logic/compare_file_names.h"
 #include "uninstall/logic/action_file.h"
 #include "testbed.h"
 
@@ -120,7 +121,7 @@ TEST_F(RetentionTest, ReportListsShowOnlyNamesEndingInTheirExtension) {
   // The View and UnInstall lists search "*.tsc" and "*.snc" too: the short aliases of
   // longer extensions must not make other files look like reports.
   for (const char* name : {"A.TSC", "B.snc", "A.TSCX", "B.SNC1", "C.TSC.BAK"}) test::WriteBytes(backupDir + "\\" + name, "");
-  auto listed = CompareFileList(backupDir, true, true);
+  auto listed = CompareFileList(FileNamesMatching, backupDir, true, true);
   std::sort(listed.begin(), listed.end());
   EXPECT_EQ(listed, (std::vector<std::string>{"A.TSC", "B.snc\tSentinox Compare File"}));
 }

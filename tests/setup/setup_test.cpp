@@ -737,5 +737,40 @@ TEST_F(SetupFaults, EveryFileOperationThatFailsIsReportedAndLosesNothing) {
   std::cout << "[          ] " << points.size() << " injection points\n";
 }
 
+// The entry in the list of removable programs is written through the platform (the
+// key, then its two values), where the seam sees it; a refused write leaves the
+// install standing, as a system that refuses the entry always did.
+TEST_F(SetupFaults, TheUninstallEntryGoesThroughThePlatformAndIsNoReasonToFail) {
+  Older();
+  const auto points = test::InjectionPoints(
+      [&] {
+        ScriptedUi ui;
+        Run(ui);
+      },
+      {FileOp::Registry});
+  ASSERT_EQ(points.size(), 3u);
+  EXPECT_EQ(points[0].path, kUninstallSubkey);
+  EXPECT_EQ(points[1].path, "DisplayName");
+  for (const test::InjectionPoint& point : points) {
+    SCOPED_TRACE(test::Describe(point));
+    Older();
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, "software\\microsoft\\windows\\currentversion\\uninstall\\Tessary");
+    test::FaultPlan plan;
+    plan.target = point;
+    ScriptedUi seen;
+    bool ok;
+    {
+      test::ScopedFaults faults(plan);
+      ok = Run(seen);
+    }
+    EXPECT_EQ(plan.failures, 1);
+    EXPECT_TRUE(ok);
+    // "<absent>": no key; empty: no such value.
+    EXPECT_EQ(UninstallValue("DisplayName") == std::string("Tessary 95", 11), point.nth == 3);
+    EXPECT_EQ(UninstallValue("UninstallString").empty() || UninstallValue("UninstallString") == "<absent>",
+              point.nth != 2);  // each value is written whatever became of the other
+  }
+}
+
 }  // namespace
 }  // namespace tessary::setup

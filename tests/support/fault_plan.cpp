@@ -4,7 +4,7 @@
 namespace tessary::test {
 
 std::string Describe(const InjectionPoint& p) {
-  static const char* const kNames[] = {"create", "write", "rename", "delete", "list"};
+  static const char* const kNames[] = {"create", "write", "rename", "delete", "list", "registry", "start"};
   return std::string(kNames[static_cast<int>(p.op)]) + " #" + std::to_string(p.nth) + " (" + p.path + ") error " +
          std::to_string(p.error);
 }

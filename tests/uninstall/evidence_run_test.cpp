@@ -142,9 +142,9 @@ TEST_F(EvidenceRun, NothingTheUserChangedSinceTheReportIsOverwrittenOrRemoved) {
   auto set = [&](const std::string& name, const std::string& data) {
     std::u16string units(data.begin(), data.end());
     units.push_back(u'\0');
-    RegKey::OpenForValues(HKEY_CURRENT_USER, key.path())
-        .SetValue(std::u16string(name.begin(), name.end()), REG_SZ,
-                  std::string(reinterpret_cast<const char*>(units.data()), units.size() * 2));
+    ASSERT_TRUE(RegKey::OpenForValues(HKEY_CURRENT_USER, key.path())
+                    .SetValue(std::u16string(name.begin(), name.end()), REG_SZ,
+                              std::string(reinterpret_cast<const char*>(units.data()), units.size() * 2)));
   };
   auto sz = [](const std::string& text) {
     std::u16string units(text.begin(), text.end());

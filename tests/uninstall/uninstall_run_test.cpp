@@ -7,7 +7,7 @@
 #include "platform/registry.h"
 #include "platform/registry_values.h"
 #include "testbed.h"
-#include "uninstall/compare_file_list.h"
+#include "uninstall/logic/compare_file_names.h"
 #include "uninstall/dll_scan.h"
 #include "uninstall/logic/action_file.h"
 #include "uninstall/uninstall_run.h"
@@ -555,7 +555,7 @@ TEST_F(UninstallValuesTest, ValuesOfProtectedKeysAreUndoneAndTheKeysStay) {
   EXPECT_TRUE(RegKey::OpenForValues(HKEY_CURRENT_USER, "Environment"));
   EXPECT_TRUE(RegKey::OpenForValues(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Run"));
   EXPECT_NE(Log().find("NOT DONE(Protected):REG_DAT_REMOVE:" + ToUpperAscii(env)), std::string::npos) << Log();
-  envKey.DeleteValue(u"TessaryTestPath");
+  static_cast<void>(envKey.DeleteValue(u"TessaryTestPath"));  // clean-up
 }
 
 // A value line that does not parse is an integrity error, and nothing is written.
@@ -980,10 +980,11 @@ TEST_F(UninstallRunTest, CompareFileListTagsSentinoxReports) {
   WriteBytes(backupDir + "\\A.TSC", "");
   WriteBytes(backupDir + "\\B.SNC", "");
   WriteBytes(backupDir + "\\C.TXT", "");
-  EXPECT_EQ(CompareFileList(backupDir, true, true),
+  EXPECT_EQ(CompareFileList(FileNamesMatching, backupDir, true, true),
             (std::vector<std::string>{"A.TSC", "B.SNC\tSentinox Compare File"}));
-  EXPECT_EQ(CompareFileList(backupDir, false, true), (std::vector<std::string>{"B.SNC\tSentinox Compare File"}));
-  EXPECT_TRUE(CompareFileList(backupDir, false, false).empty());
+  EXPECT_EQ(CompareFileList(FileNamesMatching, backupDir, false, true),
+            (std::vector<std::string>{"B.SNC\tSentinox Compare File"}));
+  EXPECT_TRUE(CompareFileList(FileNamesMatching, backupDir, false, false).empty());
   EXPECT_EQ(CompareFileNameOf("B.SNC\tSentinox Compare File"), "B.SNC");
 }
 

@@ -1,6 +1,6 @@
 #include "options/logic/options_logic.h"
 
-#include "reports/logic/retention_logic.h"
+#include "platform/ascii.h"
 
 namespace tessary {
 

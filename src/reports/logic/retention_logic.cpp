@@ -7,16 +7,6 @@
 
 namespace tessary {
 
-int DecimalPrefix(const std::string& text) {
-  int value = 0;
-  for (char c : text) {
-    if (c < '0' || c > '9') break;
-    if (value > 100000000) break;  // far beyond any accepted count; no overflow
-    value = value * 10 + (c - '0');
-  }
-  return value;
-}
-
 std::optional<int> RetentionKeepCount(const std::string& lastSnc) {
   if (lastSnc.empty()) return std::nullopt;
   int k = DecimalPrefix(lastSnc);

@@ -9,9 +9,6 @@
 
 namespace tessary {
 
-// The value of the leading decimal digits of `text`; 0 when it starts with none.
-int DecimalPrefix(const std::string& text);
-
 // The keep count of a [sentinox] LastSNC value: nothing when the value is empty or
 // its number lies outside 10..200.
 std::optional<int> RetentionKeepCount(const std::string& lastSnc);

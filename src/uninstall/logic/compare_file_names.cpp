@@ -21,4 +21,18 @@ std::string CompareFileNameOf(const std::string& entry) {
   return entry;
 }
 
+std::vector<std::string> CompareFileList(const FileNameSearch& search, const std::string& backupDirectory,
+                                         bool showTsc, bool showSnc) {
+  std::vector<std::string> entries;
+  // The search pattern also matches names whose short alias ends in the extension
+  // ("x.TSCX"); CompareFileEntry leaves those out.
+  auto add = [&](const char* pattern, bool tsc) {
+    for (const std::string& name : search(backupDirectory + "\\" + pattern))
+      if (auto listed = CompareFileEntry(name, false, tsc, !tsc)) entries.push_back(std::move(*listed));
+  };
+  if (showTsc) add("*.tsc", true);
+  if (showSnc) add("*.snc", false);
+  return entries;
+}
+
 }  // namespace tessary

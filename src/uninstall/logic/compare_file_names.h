@@ -2,8 +2,10 @@
 // and the file name each entry stands for. No <windows.h> here.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace tessary {
 
@@ -19,5 +21,15 @@ std::optional<std::string> CompareFileEntry(const std::string& name, bool isDire
 // The file name of a list entry: the entry without its Sentinox tag (only the tag comes
 // off: a tab in the name itself stays).
 std::string CompareFileNameOf(const std::string& entry);
+
+// The plain files (no folders) whose names match a search pattern, in the order the file
+// system gives them: FileNamesMatching (platform/files.h), or a test's stand-in.
+using FileNameSearch = std::function<std::vector<std::string>(const std::string& pattern)>;
+
+// The compare reports of a backup directory as the report choosers list them
+// (CompareFileEntry of each): the ".tsc" reports when showTsc, then the ".snc" ones when
+// showSnc. Each group is in directory order; the list box sorts them.
+std::vector<std::string> CompareFileList(const FileNameSearch& search, const std::string& backupDirectory,
+                                         bool showTsc, bool showSnc);
 
 }  // namespace tessary

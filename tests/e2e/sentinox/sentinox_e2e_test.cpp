@@ -436,16 +436,16 @@ class SentinoxValuesE2eTest : public SentinoxE2eTest {
       const ValuePlace& place = kSeededValues[i];
       RegKey key = RegKey::CreateForWriting(place.root, place.key);
       if (found_[i]) {
-        key.SetValue(place.name, found_[i]->type, found_[i]->data);
+        EXPECT_TRUE(key.SetValue(place.name, found_[i]->type, found_[i]->data)) << "put back";
       } else {
-        key.DeleteValue(place.name);
+        static_cast<void>(key.DeleteValue(place.name));  // none, unless the test made it
       }
     }
     SentinoxE2eTest::TearDown();
   }
 
   static void RemoveValuesInstallation() {
-    RegKey::CreateForWriting(HKEY_CURRENT_USER, kRunKey).DeleteValue(u"ValuesApp");
+    static_cast<void>(RegKey::CreateForWriting(HKEY_CURRENT_USER, kRunKey).DeleteValue(u"ValuesApp"));
     RegDeleteTreeA(HKEY_LOCAL_MACHINE, kAppPathKey);
     RegDeleteTreeA(HKEY_LOCAL_MACHINE, kServiceKey);
   }
