@@ -15,8 +15,8 @@
 #include "cli/logic/cli_json.h"
 #include "cli/logic/report_summary.h"
 #include "cli/logic/undo_logic.h"
+#include "cli/logic/verdict.h"
 #include "cli/tracked_program.h"
-#include "compare/compare_ok.h"
 #include "compare/compare_run.h"
 #include "core/gui_seams.h"
 #include "core/startup.h"
@@ -27,6 +27,7 @@
 #include "platform/registry.h"
 #include "snapshot/backup_run.h"
 #include "snapshot/logic/backup_names.h"
+#include "snapshot/logic/branch_choice.h"
 #include "uninstall/action_file_read.h"
 #include "uninstall/dll_scan.h"
 #include "uninstall/evidence_live.h"
@@ -87,6 +88,10 @@ class Session {
   int Run() {
     host_.LoadState(o_.dir);
     if (o_.deep) host_.State().DeepTrackingForced = true;
+    // Track compares the branches a program installs into whatever tessary.ini says;
+    // --branches chooses others. Nothing is written back.
+    if (o_.branches) host_.State().RegistryBranchesForced = ParseBranchList(*o_.branches);
+    else if (o_.command == CliCommand::Track) host_.State().RegistryBranchesForced = kTrackBranches;
     doc_["backupDirectory"] = host_.State().BackupDirectory;
     switch (o_.command) {
       case CliCommand::Backup: return Finish(Backup());
@@ -182,8 +187,16 @@ class Session {
     return actions;
   }
 
-  void SayReport(const ReportSummary& summary, const std::string& report, const std::string& actionFile,
-                 std::size_t actionCount) {
+  // Whether the run compared any registry branch.
+  static bool AnyBranchCompared(const CompareCoverage& coverage) {
+    for (const std::string& what : coverage.compared)
+      for (const char* branch : kBranchNames)
+        if (what == branch) return true;
+    return false;
+  }
+
+  void SayReport(const ReportSummary& summary, const CompareCoverage& coverage, const std::string& report,
+                 const std::string& actionFile, std::size_t actionCount) {
     if (summary.installSummary)
       for (const std::string& line : SummaryLines(*summary.installSummary)) Say(line);
     Say("report:  " + report);
@@ -191,16 +204,17 @@ class Session {
     for (const ReportSection& s : summary.sections) {
       std::string name = s.name;
       if (name.size() < 24) name.resize(24, ' ');
-      Say("  " + name + " " + CountsText(s));
+      const bool unlooked = s.kind == SectionKind::Registry && s.findings.empty() && !AnyBranchCompared(coverage);
+      Say("  " + name + " " + (unlooked ? std::string("not compared (no branch chosen)") : CountsText(s)));
     }
-    Say(std::to_string(summary.Changes()) + (summary.Changes() == 1 ? " change" : " changes") +
-        (summary.cancelled ? " before the compare was interrupted" : " found"));
+    for (const std::string& line : CompareVerdictLines(coverage, summary.Changes(), summary.cancelled)) Say(line);
   }
 
   struct CompareOutcome {
     int code = kExitOk;  // kExitOk / kExitChanges, or the failure
     std::string report, actionFile;
     ReportSummary summary;
+    CompareCoverage coverage;
     ListedActions actions;
   };
 
@@ -210,42 +224,44 @@ class Session {
     const auto start = Clock::now();
     progress_.Reset();
     const std::size_t before = prompter_.shown().size();
-    const CompareOkResult result = CompareOk(host_, name, nullptr, {}, "C:", Values());
-    timings_[timing] = Seconds(start);
-    if (result.stay) {
-      outcome.code = Error(kExitDeclined, "the report " + host_.State().BackupDirectory + "\\" + name +
-                                              ".TSC is there already; not overwritten (--yes overwrites)");
-      return outcome;
-    }
+    // The name was cleared to be overwritten before anything ran (MayOverwrite).
     const std::string expected = host_.State().BackupDirectory + "\\" + name.substr(0, kCompareNameLimit) + ".TSC";
-    if (result.reportPath.empty()) {
+    CompareRunResult result = RunCompare(host_, expected, {}, "C:", Values());
+    timings_[timing] = Seconds(start);
+    outcome.coverage = std::move(result.coverage);
+    // What the run found, from the run itself (the report says the same in its words).
+    outcome.summary.path = expected;
+    outcome.summary.sections = std::move(result.sections);
+    outcome.summary.notScanned = std::move(result.notScanned);
+    outcome.summary.cancelled = result.cancelled;
+    outcome.summary.installSummary = std::move(result.installSummary);
+    if (!result.finished) {
       if (progress_.cancelSeen()) {
         outcome.code = Error(kExitInterrupted, "compare interrupted; the report " + expected +
                                                    " ends with the cancellation line");
         outcome.report = expected;
         outcome.actionFile = ActionFileWrittenFor(expected);
-        if (auto text = ReadWholeFile(expected)) outcome.summary = ReadReport(*text);
         return outcome;
       }
       const auto messages = prompter_.MessagesSince(before);
       outcome.code = Error(kExitFailed, "compare failed" + (messages.empty() ? std::string() : ": " + messages.back()));
       return outcome;
     }
-    outcome.report = result.reportPath;
-    outcome.actionFile = ActionFileWrittenFor(result.reportPath);
-    const std::optional<std::string> text = ReadWholeFile(outcome.report);
-    if (!text) {
-      outcome.code = Error(kExitFailed, "cannot read the report " + outcome.report);
-      return outcome;
-    }
-    outcome.summary = ReadReport(*text);
+    outcome.report = expected;
+    outcome.actionFile = ActionFileWrittenFor(expected);
     if (auto failed = LoadListed(outcome.actionFile, outcome.actions)) {
       outcome.code = *failed;
       return outcome;
     }
-    outcome.code = outcome.summary.Changes() > 0 ? kExitChanges : kExitOk;
+    const Verdict verdict = JudgeCompare(outcome.coverage, outcome.summary.Changes());
+    outcome.code = verdict == Verdict::NothingCompared ? kExitNothingCompared
+                   : verdict == Verdict::Found         ? kExitChanges
+                                                       : kExitOk;
     return outcome;
   }
+
+  // A compare that ran to its end, whatever it found.
+  static bool Finished(int code) { return code == kExitOk || code == kExitChanges || code == kExitNothingCompared; }
 
   static std::size_t Count(const ListedActions& listed) {
     return static_cast<std::size_t>(
@@ -257,10 +273,8 @@ class Session {
     const std::string base = host_.State().BackupDirectory + "\\" + name.substr(0, kCompareNameLimit);
     for (const std::string& path : {base + ".TSC", base + ".TSU"}) {
       if (!FileExists(path)) continue;
-      if (prompter_.Question("Overwrite " + path + "?", false) != id::kYes) return false;
-      break;
+      return prompter_.Question("Overwrite " + path + "?", false) == id::kYes;
     }
-    for (const std::string& path : {base + ".TSC", base + ".TSU"}) prompter_.FixAnswer(path, id::kYes);
     return true;
   }
 
@@ -274,16 +288,6 @@ class Session {
   // The chosen actions through the executor of the Uninstall Actions dialog, verify off.
   UndoOutcome UndoChosen(const std::string& actionFile, const ListedActions& listed, const std::vector<bool>& chosen) {
     UndoOutcome outcome;
-    Settings settings = host_.AppSettings();
-    // The dialog keeps its check boxes in the settings; a run from the console leaves the
-    // user's choices as they were.
-    constexpr const char* kAbsent = "\x7f";
-    const std::string verify = settings.Read(settings::kVerifyAllUninstall, kAbsent, 5);
-    const std::string dll = settings.Read(settings::kDLLDepend, kAbsent, 5);
-    const bool settingsExisted = FileExists(settings.path());
-    const bool sectionExisted = !ProfileKeys(settings.path(), settings::kVerifyAllUninstall.section).empty();
-    outcome.log = WithLastThree(actionFile, "log");
-    const std::size_t logBefore = FileSize(outcome.log).value_or(0);
 
     UninstallSelection selection;
     selection.actionFile = actionFile;
@@ -303,44 +307,30 @@ class Session {
       return prompter_.Question("Delete " + dllPath + " all the same?", true);
     });
     env.stopRequested = StopFlag::Raised;
-    prompter_.FixAnswer("No verify uninstall", id::kYes);  // confirmed before the run
-    prompter_.FixAnswer("Uninstall Complete", id::kNo);    // the log is printed, not shown
+    // Settled before the run: carrying out every action unverified was confirmed, the
+    // outcomes are printed rather than the log shown, and the dialog's check boxes stay
+    // as the user left them.
+    UninstallPolicy policy;
+    policy.unverifiedConfirmed = true;
+    policy.offerLog = false;
+    policy.rememberBoxes = false;
     const auto start = Clock::now();
-    RunUninstall(host_, selection, env);
+    const UninstallResult result = RunUninstall(host_, selection, env, policy);
     timings_["undo"] = Seconds(start);
-    auto restore = [&](const SettingKey& key, const std::string& value) {
-      if (value == kAbsent) settings.Delete(key);
-      else settings.Write(key, value);
-    };
-    restore(settings::kVerifyAllUninstall, verify);
-    restore(settings::kDLLDepend, dll);
-    if (!sectionExisted && ProfileKeys(settings.path(), settings::kVerifyAllUninstall.section).empty())
-      ProfileDeleteSection(settings.path(), settings::kVerifyAllUninstall.section);
-    settings.Flush();
-    // A settings file that the run itself brought into being goes again.
-    if (!settingsExisted) DeleteLeftover(settings.path());
+    outcome.log = result.logPath.empty() ? WithLastThree(actionFile, "log") : result.logPath;
 
-    const std::string log = ReadWholeFile(outcome.log).value_or("");
-    // The log names a value action readably, not by its line.
-    std::vector<std::string> loggedAs = listed.entries;
-    for (std::size_t i = 0; i < loggedAs.size(); ++i) {
-      const ActionKind kind = ClassifyAction(loggedAs[i]);
-      if (kind != ActionKind::RegValueRemove && kind != ActionKind::RegValueRestore) continue;
-      if (const auto value = ParseValueAction(listed.originals[i])) loggedAs[i] = DescribeValueAction(*value, AnsiText);
-    }
-    const std::vector<ActionOutcome> outcomes =
-        OutcomesFromLog(std::string_view(log).substr(std::min(logBefore, log.size())), loggedAs, chosen);
     for (std::size_t i = 0; i < listed.entries.size(); ++i) {
       if (listed.entries[i].empty()) continue;
       Json a = ListedActionJson(listed, i, chosen[i]);
       if (chosen[i]) {
-        a["outcome"] = outcomes[i].status;
-        if (!outcomes[i].reason.empty()) a["reason"] = outcomes[i].reason;
-        if (outcomes[i].status == "done") ++outcome.done;
+        const ActionResult r = i < result.actions.size() ? result.actions[i] : ActionResult{i, ActionKind::None, ActionStatus::NotReached, ""};
+        const UndoneAction undone = DescribeOutcome(r);
+        a["outcome"] = undone.outcome;
+        a["status"] = ActionStatusName(r.status);
+        if (!undone.reason.empty()) a["reason"] = undone.reason;
+        if (r.status == ActionStatus::Done) ++outcome.done;
         else ++outcome.notDone;
-        std::string status = outcomes[i].status == "done" ? "DONE" : outcomes[i].status == "notDone" ? "NOT DONE" : "NOT REACHED";
-        if (!outcomes[i].reason.empty()) status += " (" + outcomes[i].reason + ")";
-        Say(status + "  " + listed.entries[i]);
+        Say(undone.text + "  " + listed.entries[i]);
       }
       outcome.actions.push_back(std::move(a));
     }
@@ -360,7 +350,7 @@ class Session {
     const BackupOutcome result = RunBackup(host_, RunMode::Interactive, nullptr, {}, Values());
     timings_["backup"] = Seconds(start);
     host_.RefreshLastBackup();
-    doc_["backup"] = {{"directory", host_.State().BackupDirectory}, {"time", host_.State().LastBackupText}};
+    doc_["backup"] = BackupJson();
     if (result == BackupOutcome::NoBackupDirectory)
       return Error(kExitBadInput, "the backup directory is invalid; nothing was written");
     const auto messages = prompter_.MessagesSince(0);
@@ -369,12 +359,24 @@ class Session {
     return kExitOk;
   }
 
+  // Where the backup set went, when (ISO 8601, from the clock as the backup ended) and the
+  // last-backup text the main window shows.
+  Json BackupJson() {
+    const LocalTime t = clock_.Now();
+    return {{"directory", host_.State().BackupDirectory},
+            {"time", IsoTime(t.year, t.month, t.day, t.hour, t.minute, t.second)},
+            {"text", host_.State().LastBackupText}};
+  }
+
   // --values records registry values whatever the settings say.
   ValuesSwitch Values() const { return o_.values ? ValuesSwitch::On : ValuesSwitch::FromSettings; }
 
   int Compare() {
     if (auto failed = CheckBackupSet()) return *failed;
     const std::string name = o_.name ? *o_.name : ProposeCompareName(host_);
+    if (!MayOverwrite(name))
+      return Error(kExitDeclined, "the report " + host_.State().BackupDirectory + "\\" + name.substr(0, kCompareNameLimit) +
+                                      ".TSC is there already; not overwritten (--yes overwrites)");
     return CompareAndSay(name).code;
   }
 
@@ -384,10 +386,11 @@ class Session {
     CompareOutcome c = CompareInto(name, "compare");
     if (!c.report.empty()) {
       doc_["report"] = ReportJson(c.summary, c.report, c.actionFile);
+      doc_["report"].update(CoverageJson(c.coverage));
       doc_["actions"] = ActionsJson(c.actions);
       if (c.summary.installSummary) doc_["summary"] = SummaryJson(*c.summary.installSummary);
     }
-    if (c.code == kExitOk || c.code == kExitChanges) SayReport(c.summary, c.report, c.actionFile, Count(c.actions));
+    if (Finished(c.code)) SayReport(c.summary, c.coverage, c.report, c.actionFile, Count(c.actions));
     return c;
   }
 
@@ -544,7 +547,7 @@ class Session {
     const BackupOutcome backup = RunBackup(host_, RunMode::Interactive, nullptr, {}, Values());
     timings_["backup"] = Seconds(start);
     host_.RefreshLastBackup();
-    doc_["backup"] = {{"directory", host_.State().BackupDirectory}, {"time", host_.State().LastBackupText}};
+    doc_["backup"] = BackupJson();
     if (backup == BackupOutcome::NoBackupDirectory)
       return Error(kExitBadInput, "the backup directory is invalid; nothing was written");
     if (const auto messages = prompter_.MessagesSince(0); !messages.empty())
@@ -562,13 +565,20 @@ class Session {
     if (!o_.quiet)
       io_.err << "tessaryc: the program ended (exit code " << run.exitCode << ", " << run.processes
               << " process(es))\n" << std::flush;
+    Say("program: " + commandLine + " ended with exit code " + std::to_string(run.exitCode) +
+        (run.exitCode == 0 ? "" : " (failed)"));
+    // A program that failed gives its own exit code, whatever the compare found.
+    auto verdict = [&](int code) {
+      if (run.exitCode == 0 || !(code == kExitOk || code == kExitChanges)) return code;
+      return Error(kExitProgramFailed, "the program failed (exit code " + std::to_string(run.exitCode) + ")");
+    };
 
     // Compare.
     CompareOutcome first = CompareAndSay(name);
     if (first.code != kExitOk && first.code != kExitChanges) return first.code;
     if (!o_.undo) {
       timings_["total"] = Seconds(total);
-      return first.code;
+      return verdict(first.code);
     }
 
     // Undo every action, then compare once more against the same backup.
@@ -584,24 +594,30 @@ class Session {
     }
     doc_["undo"] = undo;
     CompareOutcome after = CompareInto(leftName, "after");
-    if (!after.report.empty()) doc_["after"] = ReportJson(after.summary, after.report, after.actionFile);
-    if (after.code != kExitOk && after.code != kExitChanges) return after.code;
+    if (!after.report.empty()) {
+      doc_["after"] = ReportJson(after.summary, after.report, after.actionFile);
+      doc_["after"].update(CoverageJson(after.coverage));
+    }
+    if (after.code != kExitOk && after.code != kExitChanges && after.code != kExitNothingCompared) return after.code;
     const std::vector<Leftover> left =
         FindLeftovers(after.summary, host_.State().WindowsDirectory, host_.State().BackupDirectory);
     Json leftovers = Json::array();
     for (const Leftover& l : left) leftovers.push_back(LeftoverJson(l));
     doc_["leftovers"] = leftovers;
-    doc_["nothingLeftOver"] = left.empty();
+    // "Nothing left over" is said only of what the compare after the undo looked at.
+    const Verdict judged = JudgeCompare(after.coverage, left.size());
+    doc_["nothingLeftOver"] = judged == Verdict::NoneFound;
     timings_["total"] = Seconds(total);
     Say("after the undo: " + after.report);
-    if (left.empty()) {
-      Say("nothing left over");
-      return kExitOk;
+    if (judged == Verdict::Found) {
+      Say(std::to_string(left.size()) + " left over:");
+      for (const Leftover& l : left)
+        Say("  " + l.section + ": " + l.text + (l.undoable ? "  (has an undo action)" : "  (no undo action)"));
     }
-    Say(std::to_string(left.size()) + " left over:");
-    for (const Leftover& l : left)
-      Say("  " + l.section + ": " + l.text + (l.undoable ? "  (has an undo action)" : "  (no undo action)"));
-    return kExitChanges;
+    for (const std::string& line : LeftoverVerdictLines(after.coverage, left.size())) Say(line);
+    return verdict(judged == Verdict::NothingCompared ? kExitNothingCompared
+                   : judged == Verdict::Found         ? kExitChanges
+                                                      : kExitOk);
   }
 
   CliOptions o_;
@@ -625,6 +641,10 @@ int RunTessaryc(const std::vector<std::string>& args, CliIo io) {
   }
   if (parsed.options.command == CliCommand::Help) {
     io.out << UsageText() << std::flush;
+    return kExitOk;
+  }
+  if (parsed.options.command == CliCommand::Version) {
+    io.out << kVersionText << "\n" << std::flush;
     return kExitOk;
   }
   return Session(parsed.options, io).Run();

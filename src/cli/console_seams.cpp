@@ -88,8 +88,6 @@ int ConsolePrompter::Ask(const MessageBoxRequest& request) {
   Shown shown{caption, request.text, request.style, id::kOk, buttons != mb::kOk};
   if (buttons == mb::kOk) {
     err_ << "tessaryc: " << caption << ": " << OneLine(request.text) << "\n" << std::flush;
-  } else if (auto fixed = fixed_.find(caption); fixed != fixed_.end()) {
-    shown.answer = fixed->second;
   } else {
     const bool withCancel = buttons == mb::kYesNoCancel || buttons == mb::kOkCancel;
     int answer = Question(caption + ": " + OneLine(request.text), withCancel);

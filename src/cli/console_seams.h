@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <functional>
 #include <iosfwd>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -36,8 +35,6 @@ class ConsolePrompter : public Prompter {
   void Beep(unsigned) override {}
   using Prompter::Ask;
 
-  // A question this program answers itself, by its caption.
-  void FixAnswer(const std::string& caption, int answer) { fixed_[caption] = answer; }
   // A question put through the console outside the engine (same rules as Ask).
   int Question(const std::string& text, bool withCancel);
 
@@ -58,7 +55,6 @@ class ConsolePrompter : public Prompter {
   std::ostream& err_;
   AnswerMode mode_;
   std::function<bool()> stopRequested_;
-  std::map<std::string, int> fixed_;
   std::vector<Shown> shown_;
 };
 

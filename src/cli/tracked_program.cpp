@@ -59,6 +59,58 @@ bool IsResidentProgram(const std::string& exeName) {
   return false;
 }
 
+namespace {
+
+// Whether a process of `live` still runs that is waited for: a process no longer in the
+// system's snapshot has ended, and a resident one (the shell, the system's services,
+// which the system may start on demand from inside the job) is not waited for. The names
+// come from the snapshot, which needs no access to the process itself.
+bool OthersStillRunning(const std::set<DWORD>& live) {
+  std::map<DWORD, std::string> running;
+  const UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  PROCESSENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  if (snapshot && Process32First(snapshot.get(), &entry)) {
+    do {
+      running[entry.th32ProcessID] = entry.szExeFile;
+    } while (Process32Next(snapshot.get(), &entry));
+  }
+  return std::any_of(live.begin(), live.end(), [&](DWORD pid) {
+    const auto found = running.find(pid);
+    return found != running.end() && !IsResidentProgram(found->second);
+  });
+}
+
+enum class WaitEnd { AllEnded, Interrupted };
+
+// Waits until the program and every process of the job that is waited for have ended, or
+// `stop` turns true. The port announces the job's processes by id.
+WaitEnd WaitForJob(const JobStart& start, const std::function<bool()>& stop) {
+  std::set<DWORD> live;
+  bool mainEnded = false;
+  for (;;) {
+    DWORD message = 0;
+    ULONG_PTR key = 0;
+    LPOVERLAPPED data = nullptr;
+    if (GetQueuedCompletionStatus(start.port.get(), &message, &key, &data, 200)) {
+      if (key != reinterpret_cast<ULONG_PTR>(start.job.get())) continue;
+      const DWORD pid = static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(data));
+      if (message == JOB_OBJECT_MSG_ACTIVE_PROCESS_ZERO) return WaitEnd::AllEnded;
+      if (message == JOB_OBJECT_MSG_NEW_PROCESS && pid != start.processId) live.insert(pid);
+      if (message == JOB_OBJECT_MSG_EXIT_PROCESS || message == JOB_OBJECT_MSG_ABNORMAL_EXIT_PROCESS) {
+        live.erase(pid);
+        if (pid == start.processId) mainEnded = true;
+      }
+      continue;
+    }
+    if (stop && stop()) return WaitEnd::Interrupted;
+    mainEnded = mainEnded || WaitForSingleObject(start.process.get(), 0) == WAIT_OBJECT_0;
+    if (mainEnded && !OthersStillRunning(live)) return WaitEnd::AllEnded;
+  }
+}
+
+}  // namespace
+
 TrackedRun RunTracked(const std::vector<std::string>& args, const std::function<bool()>& stop) {
   TrackedRun run;
   const std::string program = args.empty() ? std::string() : FindProgram(args[0]);
@@ -72,60 +124,14 @@ TrackedRun RunTracked(const std::vector<std::string>& args, const std::function<
     run.error = start.error;
     return run;
   }
-  const UniqueHandle& job = start.job;
-  const UniqueHandle& port = start.port;
-  const UniqueHandle& process = start.process;
   run.started = true;
-
-  // The processes of the job by id, as the port announces them. A process that stays
-  // resident by nature (the shell, the system's services, which the system may start on
-  // demand from inside the job) is not waited for. The names come from a process
-  // snapshot, which needs no access to the process itself.
-  std::set<DWORD> live;
-  bool mainEnded = false;
-  for (;;) {
-    DWORD message = 0;
-    ULONG_PTR key = 0;
-    LPOVERLAPPED data = nullptr;
-    if (GetQueuedCompletionStatus(port.get(), &message, &key, &data, 200)) {
-      if (key != reinterpret_cast<ULONG_PTR>(job.get())) continue;
-      const DWORD pid = static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(data));
-      if (message == JOB_OBJECT_MSG_ACTIVE_PROCESS_ZERO) break;
-      if (message == JOB_OBJECT_MSG_NEW_PROCESS && pid != start.processId) live.insert(pid);
-      if (message == JOB_OBJECT_MSG_EXIT_PROCESS || message == JOB_OBJECT_MSG_ABNORMAL_EXIT_PROCESS) {
-        live.erase(pid);
-        if (pid == start.processId) mainEnded = true;
-      }
-      continue;
-    }
-    if (stop && stop()) {
-      run.interrupted = true;
-      break;
-    }
-    mainEnded = mainEnded || WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0;
-    if (!mainEnded) continue;
-    // What is still running, by name; a process no longer in the snapshot has ended.
-    std::map<DWORD, std::string> running;
-    const UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    PROCESSENTRY32 entry{};
-    entry.dwSize = sizeof entry;
-    if (snapshot && Process32First(snapshot.get(), &entry)) {
-      do {
-        running[entry.th32ProcessID] = entry.szExeFile;
-      } while (Process32Next(snapshot.get(), &entry));
-    }
-    const bool othersLeft = std::any_of(live.begin(), live.end(), [&](DWORD pid) {
-      const auto found = running.find(pid);
-      return found != running.end() && !IsResidentProgram(found->second);
-    });
-    if (!othersLeft) break;
-  }
+  run.interrupted = WaitForJob(start, stop) == WaitEnd::Interrupted;
   JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting{};
-  if (QueryInformationJobObject(job.get(), JobObjectBasicAccountingInformation, &accounting, sizeof accounting,
-                                nullptr))
+  if (QueryInformationJobObject(start.job.get(), JobObjectBasicAccountingInformation, &accounting,
+                                sizeof accounting, nullptr))
     run.processes = accounting.TotalProcesses;
   DWORD code = 0;
-  if (WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0 && GetExitCodeProcess(process.get(), &code))
+  if (WaitForSingleObject(start.process.get(), 0) == WAIT_OBJECT_0 && GetExitCodeProcess(start.process.get(), &code))
     run.exitCode = code;
   return run;
 }

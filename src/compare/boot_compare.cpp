@@ -28,12 +28,20 @@ std::string WithLineEnd(const std::string& text) {
   return (!text.empty() && text.back() == '\n') ? text : text + "\n";
 }
 
+// A piece as the report's reader gives it back: without its line end.
+std::string WithoutLineEnd(std::string text) {
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+  return text;
+}
+
 // One pass: the entries of `scanned` that no entry of `other` equals without regard to
 // case. Returns Cancelled when a check point found the dialog gone.
 SectionResult RunBootPass(CompareRun& run, SectionOutput& out, const std::vector<std::string>& scanned,
-                          const std::vector<std::string>& other, const std::function<void()>& heading, bool& found) {
+                          const std::vector<std::string>& other, const std::function<void()>& heading, bool& found,
+                          const char* change) {
   BootPass pass(other);
   found = false;
+  std::string block;  // the label the findings stand under
   for (const std::string& entry : scanned) {
     run.progress.SetDetailText(entry);
     if (run.CheckCancelled()) return SectionResult::Cancelled;
@@ -44,6 +52,13 @@ SectionResult RunBootPass(CompareRun& run, SectionOutput& out, const std::vector
       found = true;
     }
     for (const std::string& line : lines) out.Report(WithLineEnd(line));
+    // The label line, when one is due, then the piece: the finding.
+    if (lines.size() > 1) block = WithoutLineEnd(lines.front());
+    ReportFinding finding;
+    finding.change = change;
+    finding.line = WithoutLineEnd(lines.back());
+    finding.context = block;
+    run.Found(std::move(finding));
   }
   return SectionResult::Done;
 }
@@ -72,7 +87,10 @@ SectionResult CompareBootFile(CompareRun& run, const BootFile& file, bool same, 
     return SectionResult::Failed;
   }
   if (same) {
-    if (!run.brief) out.Report(std::string(kSeparator) + file.name + " - No changes made (File has same date/time)\n");
+    if (!run.brief) {
+      out.Report(std::string(kSeparator) + file.name + " - No changes made (File has same date/time)\n");
+      run.OpenSection(SectionKind::Boot, file.name).sameDate = true;
+    }
     return SectionResult::Done;
   }
   const std::string currentPath = run.bootDirectory + "\\" + file.fileName;
@@ -94,16 +112,23 @@ SectionResult CompareBootFile(CompareRun& run, const BootFile& file, bool same, 
     bool added = false;
     SectionResult result = RunBootPass(
         run, out, current, backup,
-        [&] { out.Report(std::string(kSeparator) + file.name + " File\nLines added or modified:\n"); }, added);
+        [&] {
+          out.Report(std::string(kSeparator) + file.name + " File\nLines added or modified:\n");
+          run.OpenSection(SectionKind::Boot, file.name);
+        },
+        added, "added");
     if (result != SectionResult::Done) return result;
     bool deleted = false;
     return RunBootPass(
         run, out, backup, current,
         [&] {
-          if (!added) out.Report(std::string(kSeparator) + file.name + " File\nNo lines added or modified.\n");
+          if (!added) {
+            out.Report(std::string(kSeparator) + file.name + " File\nNo lines added or modified.\n");
+            run.OpenSection(SectionKind::Boot, file.name);
+          }
           out.Report("- - -\nLines deleted or modified:\n");
         },
-        deleted);
+        deleted, "deleted");
   } catch (const std::bad_alloc&) {
     prompts.Ask("Not enough memory.", "Out of memory error.", mb::kOk | mb::kIconStop);
     return SectionResult::Failed;

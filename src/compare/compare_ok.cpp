@@ -1,7 +1,6 @@
 #include "compare/compare_ok.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "compare/compare_run.h"
 #include "platform/ascii.h"
@@ -34,15 +33,6 @@ std::string FreeSentinoxReportName(const std::string& backupDirectory, const std
   return {};
 }
 
-std::string ProposeCompareName(Host& host) {
-  const std::string defaultName = host.AppSettings().Read(settings::kDefaultName);
-  if (EqualsNoCase(defaultName, "Compare") && !host.State().SentinoxPass) return "COMPARE";
-  const LocalTime now = host.Time().Now();
-  char text[32];
-  std::snprintf(text, sizeof text, "%02d%02d%02d%02d", now.month, now.day, now.hour, now.minute);
-  return text;
-}
-
 CompareOkResult CompareOk(Host& host, const std::string& fieldText, WindowHandle owner,
                           const std::function<void()>& beforeProgress, const std::string& bootDirectory,
                           ValuesSwitch values) {
@@ -62,11 +52,12 @@ CompareOkResult CompareOk(Host& host, const std::string& fieldText, WindowHandle
   if (!state.SentinoxPass && !clash.empty()) {
     int answer = host.Prompts().Ask("Filename already exists, overwrite file?", clash,
                                     mb::kYesNo | mb::kIconQuestion, owner);
-    if (answer != id::kYes) return {true, ""};
+    if (answer != id::kYes) return {true, "", {}};
   }
   host.PumpMessages();
-  const bool ok = RunCompare(host, reportPath, beforeProgress, bootDirectory, values);
-  return {false, ok ? reportPath : std::string()};
+  CompareRunResult run = RunCompare(host, reportPath, beforeProgress, bootDirectory, values);
+  const bool ok = run.finished;
+  return {false, ok ? reportPath : std::string(), std::move(run)};
 }
 
 }  // namespace tessary

@@ -1,5 +1,6 @@
 // What the Compare dialog's OK does, without the dialog: the report name from the name
-// field, the overwrite question and the run. The dialog, tessaryc and the benchmarks call
+// field (kCompareNameLimit and ProposeCompareName are the run's, compare_run.h), the
+// overwrite question and the run. The dialog, tessaryc and the benchmarks call
 // it alike.
 #pragma once
 
@@ -7,17 +8,11 @@
 #include <functional>
 #include <string>
 
+#include "compare/compare_run.h"
 #include "core/host.h"
 #include "snapshot/values_switch.h"
 
 namespace tessary {
-
-constexpr std::size_t kCompareNameLimit = 48;
-
-// The name the Compare dialog proposes: "COMPARE", or the date name ("%02d%02d%02d%02d" of
-// month, day, hour, minute) when [compare] DefaultName is not "Compare" or in a
-// Sentinox pass.
-std::string ProposeCompareName(Host& host);
 
 // The name an unattended (Sentinox) pass gives its report: `name` itself when no
 // report, uninstall action file or uninstall log of that name lies in the backup
@@ -29,6 +24,7 @@ std::string FreeSentinoxReportName(const std::string& backupDirectory, const std
 struct CompareOkResult {
   bool stay = false;
   std::string reportPath;
+  CompareRunResult run;  // what the run compared and what not (empty when none ran)
 };
 
 // The OK operation with the text of the name field. `values` decides whether registry

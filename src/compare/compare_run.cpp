@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <cstdio>
 #include <memory>
 
 #include "compare/boot_compare.h"
@@ -70,9 +71,8 @@ KnownFolders KnownFoldersNow(const std::string& windows) {
 
 // The summary block goes between the header (its first `headerBytes`) and the raw
 // sections: the report written so far is read back and written again with it.
-void InsertSummary(CompareRun& run, OutputFile& report, std::size_t headerBytes) {
-  const std::string block =
-      ToCrLf(FromOlderLines(FormatSummaryBlock(BuildInstallSummary(run.findings, KnownFoldersNow(run.windowsDirectory)))));
+void InsertSummary(OutputFile& report, std::size_t headerBytes, const std::vector<SummaryItem>& items) {
+  const std::string block = ToCrLf(FromOlderLines(FormatSummaryBlock(items)));
   if (!report.Flush() || !report.Close()) return;  // the run's end reports the failed write
   std::optional<std::string> written = ReadWholeFile(report.path());
   if (!written || written->size() < headerBytes) {
@@ -111,6 +111,22 @@ bool SectionOutput::ActionWritten(const std::string& line) const {
   return run_.actionsWritten.count(ToUpperAscii(line)) != 0;
 }
 
+ReportSection& CompareRun::OpenSection(SectionKind kind, const std::string& name) {
+  sections.push_back({kind, FromOlderLines(name), false, {}, {}});
+  return sections.back();
+}
+
+void CompareRun::Found(ReportFinding finding) {
+  if (sections.empty()) return;
+  for (std::string* text : {&finding.line, &finding.context, &finding.key, &finding.value, &finding.from, &finding.name})
+    *text = FromOlderLines(*text);
+  sections.back().findings.push_back(std::move(finding));
+}
+
+void CompareRun::Note(const std::string& line) {
+  if (!sections.empty()) sections.back().notes.push_back(FromOlderLines(line));
+}
+
 void AppendVerdict(CompareRun& run) {
   if (run.noChangesFound && !EqualsNoCase(run.AppSettings().Read(settings::kKeepBlank), "no"))
     AppendToReport(run, kNoChangesLine);
@@ -123,14 +139,28 @@ enum class RunEnd { Finished, Stopped, WriteFailed };
 RunEnd RunSections(CompareRun& run) {
   auto stop = [&](SectionResult result) {
     if (WriteFailed(run)) return RunEnd::WriteFailed;
-    if (result == SectionResult::Cancelled) AppendToReport(run, kCancelledLine);
+    if (result == SectionResult::Cancelled) {
+      AppendToReport(run, kCancelledLine);
+      run.cancelledLine = true;
+    }
     return WriteFailed(run) ? RunEnd::WriteFailed : RunEnd::Stopped;
   };
-  auto next = [&](SectionResult result) { return result != SectionResult::Done || WriteFailed(run); };
+  // The sections still to come when the run stops: not reached.
+  const char* const kSections[] = {"boot files", "INI files", "registry", "directories", "free disk space",
+                                   "deep tracking"};
+  std::size_t reached = 0;
+  auto next = [&](SectionResult result) {
+    ++reached;
+    if (result == SectionResult::Done && !WriteFailed(run)) return false;
+    for (std::size_t i = reached; i < std::size(kSections); ++i) run.NotComparedAt(kSections[i], NotComparedWhy::NotReached);
+    return true;
+  };
   SectionResult result = CompareBootFiles(run);
   if (next(result)) return stop(result);
+  run.Compared("AUTOEXEC.BAT, CONFIG.SYS, MSDOS.SYS");
   result = CompareIniFiles(run);
   if (next(result)) return stop(result);
+  run.Compared("WIN.INI, SYSTEM.INI, PROTOCOL.INI");
 
   Settings settings = run.AppSettings();
   if (EqualsNoCase(settings.Read(settings::kCompSentinox), "no") || run.State().RunMode == RunMode::Interactive) {
@@ -139,15 +169,24 @@ RunEnd RunSections(CompareRun& run) {
     result = CompareRegistry(run);
     run.noChangesFound = false;
     if (next(result)) return stop(result);
+  } else {
+    run.NotComparedAt("the registry", NotComparedWhy::LeftOutByMode);
+    ++reached;
   }
   result = CompareDirectories(run);
   if (next(result)) return stop(result);
   result = CompareFreeSpace(run);
   if (next(result)) return stop(result);
-  // Deep tracking adds its sections after all the standard ones.
+  run.Compared("free disk space");
+  // Deep tracking adds its sections after all the standard ones; without it, the places
+  // it would look at are named as not compared.
   if (DeepTrackingOn(run.State(), settings)) {
     result = CompareDeepPlaces(run);
     if (next(result)) return stop(result);
+  } else {
+    for (const DeepPlace& place : CurrentDeepScope(run.State(), settings).places)
+      if (place.within.empty() && !place.path.empty())
+        run.NotComparedAt(place.title + " (" + place.path + ")", NotComparedWhy::OutsideMode);
   }
 
   AppendVerdict(run);
@@ -188,12 +227,23 @@ bool Finish(CompareRun& run, RunEnd end, OutputFile& report, OutputFile& actions
   return ok && end == RunEnd::Finished;
 }
 
+std::string ProposeCompareName(Host& host) {
+  const std::string defaultName = host.AppSettings().Read(settings::kDefaultName);
+  if (EqualsNoCase(defaultName, "Compare") && !host.State().SentinoxPass) return "COMPARE";
+  const LocalTime now = host.Time().Now();
+  char text[32];
+  std::snprintf(text, sizeof text, "%02d%02d%02d%02d", now.month, now.day, now.hour, now.minute);
+  return text;
+}
+
 std::string ActionFileWrittenFor(const std::string& reportPath) {
   return reportPath.substr(0, reportPath.size() - 4) + ".TSU";
 }
 
-bool RunCompare(Host& host, const std::string& reportPath, const std::function<void()>& beforeProgress,
-                const std::string& bootDirectory, ValuesSwitch values) {
+namespace {
+
+bool RunCompareInto(Host& host, const std::string& reportPath, const std::function<void()>& beforeProgress,
+                    const std::string& bootDirectory, ValuesSwitch values, CompareRunResult& result) {
   AppState& state = host.State();
   Prompter& prompts = host.Prompts();
   Settings settings = host.AppSettings();
@@ -280,8 +330,24 @@ bool RunCompare(Host& host, const std::string& reportPath, const std::function<v
   // stays as it was.
   run.summarize = DeepTrackingOn(state, settings) || RecordsValues(settings, values);
   const RunEnd end = RunSections(run);
-  if (end == RunEnd::Finished && run.summarize) InsertSummary(run, report, header.size());
+  if (end == RunEnd::Finished && run.summarize) {
+    result.installSummary = BuildInstallSummary(run.findings, KnownFoldersNow(run.windowsDirectory));
+    InsertSummary(report, header.size(), *result.installSummary);
+  }
+  result.coverage = std::move(run.coverage);
+  result.sections = std::move(run.sections);
+  result.notScanned = std::move(run.notScanned);
+  result.cancelled = run.cancelledLine;
   return Finish(run, end, report, actions);
+}
+
+}  // namespace
+
+CompareRunResult RunCompare(Host& host, const std::string& reportPath, const std::function<void()>& beforeProgress,
+                            const std::string& bootDirectory, ValuesSwitch values) {
+  CompareRunResult result;
+  result.finished = RunCompareInto(host, reportPath, beforeProgress, bootDirectory, values, result);
+  return result;
 }
 
 }  // namespace tessary

@@ -5,11 +5,14 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "compare/logic/install_summary.h"
+#include "compare/logic/compare_coverage.h"
+#include "compare/logic/compare_findings.h"
 #include "core/host.h"
 #include "platform/files.h"
 #include "snapshot/backup_set.h"
@@ -62,6 +65,20 @@ struct CompareRun {
   // over here.
   bool summarize = false;
   std::vector<InstallFinding> findings = {};
+
+  // What the sections compared and what they did not, as they go.
+  CompareCoverage coverage = {};
+  void Compared(std::string what) { coverage.compared.push_back(std::move(what)); }
+  void NotComparedAt(std::string what, NotComparedWhy why) { coverage.notCompared.push_back({std::move(what), why}); }
+  // What the sections found, one section per heading of the report, as the report shows
+  // it (the same text, in UTF-8); the "not scanned" and "not compared" lines; whether the
+  // report ends with the cancellation line.
+  std::vector<ReportSection> sections = {};
+  std::vector<std::string> notScanned = {};
+  bool cancelledLine = false;
+  ReportSection& OpenSection(SectionKind kind, const std::string& name);
+  void Found(ReportFinding finding);
+  void Note(const std::string& line);
 
   AppState& State() { return host.State(); }
   Settings AppSettings() { return host.AppSettings(); }
@@ -124,12 +141,33 @@ void AppendVerdict(CompareRun& run);
 // The action file a run writes beside `reportPath`: the report's extension made ".TSU".
 std::string ActionFileWrittenFor(const std::string& reportPath);
 
+// The longest report name: a longer one is cut to it.
+constexpr std::size_t kCompareNameLimit = 48;
+
+// The name the Compare dialog proposes: "COMPARE", or the date name ("%02d%02d%02d%02d"
+// of month, day, hour, minute) when [compare] DefaultName is not "Compare" or in a
+// Sentinox pass.
+std::string ProposeCompareName(Host& host);
+
+// What a compare run did: whether it finished (its report and action file in place,
+// the verdict written), and what it compared and what not.
+struct CompareRunResult {
+  bool finished = false;
+  CompareCoverage coverage;
+  // What it found, section by section, as its report says it (CompareRun::sections).
+  std::vector<ReportSection> sections;
+  std::vector<std::string> notScanned;
+  bool cancelled = false;  // the report ends with the cancellation line
+  // The install summary the report begins with (when the run wrote one).
+  std::optional<std::vector<SummaryItem>> installSummary;
+};
+
 // The whole comparison into `reportPath` (the backup directory, the name cut to 48
 // characters, ".TSC" or ".SNC" in a Sentinox pass) and the action file beside it.
 // `beforeProgress` runs just before the progress dialog opens (the Compare dialog moves
-// itself out of sight there). The boot files are read from `bootDirectory`. True when
-// the run finished. `values` decides whether the registry's values are compared.
-bool RunCompare(Host& host, const std::string& reportPath, const std::function<void()>& beforeProgress = {},
+// itself out of sight there). The boot files are read from `bootDirectory`. `values`
+// decides whether the registry's values are compared.
+[[nodiscard]] CompareRunResult RunCompare(Host& host, const std::string& reportPath, const std::function<void()>& beforeProgress = {},
                 const std::string& bootDirectory = "C:", ValuesSwitch values = ValuesSwitch::FromSettings);
 
 }  // namespace tessary

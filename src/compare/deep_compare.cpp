@@ -35,39 +35,51 @@ class PlaceFindings : public DeepFindings {
     run_.noChangesFound = false;
     out.Report("---------------\n" + place_.title + ": " + place_.path + "\n");
     for (const std::string& line : lines_) out.ReportLine(line);
+    run_.OpenSection(SectionKind::Deep, place_.path);
+    for (ReportFinding& finding : found_) run_.Found(std::move(finding));
+    for (const std::string& note : notes_) run_.Note(note);
     // An entry a standard section found too (a new folder directly in Program Files)
     // already has its action.
     for (const std::string& action : actions_)
       if (!out.ActionWritten(action)) out.Action(action);
     if (run_.summarize)
-      run_.findings.insert(run_.findings.end(), std::make_move_iterator(found_.begin()),
-                           std::make_move_iterator(found_.end()));
+      run_.findings.insert(run_.findings.end(), std::make_move_iterator(summary_.begin()),
+                           std::make_move_iterator(summary_.end()));
   }
 
   void Added(const DeepAdded& added) override {
     lines_.push_back(DeepAddedLine(added));
+    Typed("added", added.entry.path, added.entry.IsFolder(), false);
     const std::string name(LeafName(added.entry.path));
     const std::string parent = ReportDirectory(Join(place_.path, ParentPath(added.entry.path)));
     const bool folder = added.entry.IsFolder();
     const std::string action = FormatRemoveFileAction(name, folder, parent);
     const std::string full = Join(place_.path, added.entry.path);
-    bool undone = false;
+    const char* note = nullptr;
     if (added.entry.IsLink() || ClassifyEntryName(name, folder) != EntryNameUse::Action ||
         !ActionNamesEntry(action, parent, name, folder))
-      lines_.push_back(kNoActionNote);
+      note = kNoActionNote;
     else if (!UninstallCanReach(full))
-      lines_.push_back(kLongPathNote);
-    else
-      actions_.push_back(action), undone = true;
-    Found(FindingKind::EntryAdded, full, folder, undone ? action : "");
+      note = kLongPathNote;
+    if (!note) {
+      actions_.push_back(action);
+    } else {
+      lines_.push_back(note);
+      notes_.push_back(note);
+      found_.back().noAction = true;
+    }
+    Summarized(FindingKind::EntryAdded, full, folder, note ? "" : action);
   }
+  // A change or a deletion is reported only: nothing can bring it back.
   void Updated(const TreeEntry& before, const TreeEntry& now) override {
     lines_.push_back(DeepUpdatedLine(before, now));
-    Found(FindingKind::EntryUpdated, Join(place_.path, now.path), now.IsFolder(), "");
+    Typed("updated", now.path, false, true);
+    Summarized(FindingKind::EntryUpdated, Join(place_.path, now.path), now.IsFolder(), "");
   }
   void Deleted(const TreeEntry& before) override {
     lines_.push_back(DeepDeletedLine(before));
-    Found(FindingKind::EntryDeleted, Join(place_.path, before.path), before.IsFolder(), "");
+    Typed("deleted", before.path, before.IsFolder(), true);
+    Summarized(FindingKind::EntryDeleted, Join(place_.path, before.path), before.IsFolder(), "");
   }
   bool Step() override {
     if ((++steps_ & 0x3FF) != 0) return true;
@@ -75,14 +87,27 @@ class PlaceFindings : public DeepFindings {
   }
 
  private:
+  // The finding of the line just added, typed.
+  void Typed(const char* change, const std::string& path, bool folder, bool noAction) {
+    ReportFinding finding;
+    finding.change = change;
+    finding.line = lines_.back();
+    finding.name = path;
+    finding.isDirectory = folder;
+    finding.noAction = noAction;
+    found_.push_back(std::move(finding));
+  }
+
   CompareRun& run_;
   const DeepPlace& place_;
-  void Found(FindingKind kind, std::string path, bool folder, std::string action) {
-    if (run_.summarize) found_.push_back({kind, std::move(path), "", "", "", "", folder, std::move(action)});
+  void Summarized(FindingKind kind, std::string path, bool folder, std::string action) {
+    if (run_.summarize) summary_.push_back({kind, std::move(path), "", "", "", "", folder, std::move(action)});
   }
 
   std::vector<std::string> lines_, actions_;
-  std::vector<InstallFinding> found_;
+  std::vector<ReportFinding> found_;
+  std::vector<std::string> notes_;  // the no-action lines, in order
+  std::vector<InstallFinding> summary_;  // the same findings for the install summary (when it is written)
   unsigned steps_ = 0;
 };
 
@@ -108,14 +133,19 @@ SectionResult CompareDeepPlaces(CompareRun& run) {
     SectionOutput out(run);
     // Only a listing the set's record names is the set's: one an older backup left is not.
     if (!run.setFiles.Holds(listingPath)) {
+      run.NotComparedAt(place.title + " (" + place.path + ")", NotComparedWhy::NoBaseline);
       out.ReportLine("--" + place.title + " not compared: the backup holds no deep listing of it.");
+      run.notScanned.push_back("--" + place.title + " not compared: the backup holds no deep listing of it.");
       continue;
     }
     DeepListingFile listing(listingPath);
     if (!listing.opened() || listing.Bad() || !EqualsNoCase(ByLongNames(listing.header().place), place.path)) {
-      out.ReportLine("--" + place.title + " not compared: " +
-                     (listing.opened() && !listing.Bad() ? "the backup listed another folder, " + listing.header().place
-                                                          : std::string("its deep listing cannot be read.")));
+      run.NotComparedAt(place.title + " (" + place.path + ")", NotComparedWhy::NoBaseline);
+      const std::string line = "--" + place.title + " not compared: " +
+                               (listing.opened() && !listing.Bad() ? "the backup listed another folder, " + listing.header().place
+                                                                    : std::string("its deep listing cannot be read."));
+      out.ReportLine(line);
+      run.notScanned.push_back(line);
       continue;
     }
     // What the backup left out of the place stays out: a folder left out then (the
@@ -125,10 +155,14 @@ SectionResult CompareDeepPlaces(CompareRun& run) {
     TreeWalk walk(place.path, [&](const std::string& path, std::string_view name) { return IsLeftOut(leftOut, path, name); });
     PlaceFindings findings(run, place);
     if (!MergeTrees(listing, walk, findings)) return SectionResult::Cancelled;
-    if (listing.Complete())
+    if (listing.Complete()) {
+      run.Compared(place.title + " (" + place.path + ")");
       findings.WriteTo(out);
-    else
+    } else {
+      run.NotComparedAt(place.title + " (" + place.path + ")", NotComparedWhy::NoBaseline);
       out.ReportLine("--" + place.title + " not compared: its deep listing cannot be read.");
+      run.notScanned.push_back("--" + place.title + " not compared: its deep listing cannot be read.");
+    }
   }
   return SectionResult::Done;
 }

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <memory>
 #include <new>
 
@@ -18,6 +19,14 @@
 namespace tessary {
 
 namespace {
+
+// "2026-12-08T12:40:06".
+std::string IsoDate(DosDateTime when) {
+  const CivilTime t = UnpackDos(when);
+  char text[32];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute, t.second);
+  return text;
+}
 
 bool CanAppend(CompareRun& run, bool report) {
   if (OutputFile* open = report ? run.reportFile : run.actionFile) return open->is_open();
@@ -60,6 +69,12 @@ bool StartSection(CompareRun& run, const std::string& title) {
 void ReportOnly(CompareRun& run, const std::string& text) {
   SectionOutput out(run);
   out.Report(text);
+}
+
+// A "--... not scanned." line: in the report and among the run's not-scanned lines.
+void NotScanned(CompareRun& run, const std::string& line) {
+  ReportOnly(run, line);
+  run.notScanned.push_back(line.substr(0, line.size() - 1));
 }
 
 }  // namespace
@@ -134,21 +149,41 @@ SectionResult CompareOneDirectory(CompareRun& run, const std::string& directory,
     const std::string fullPath = reportDir + (reportDir.back() == '\\' ? "" : "\\") + entry.name;
     if (!headed) {
       out.Report("===============\n" + reportDir + " Directory\n");
+      run.OpenSection(SectionKind::Directory, reportDir);
       run.noChangesFound = false;
       headed = true;
     }
+    ReportFinding finding;
+    finding.name = entry.name;
     if (use == EntryNameUse::Unwritable) {
-      out.ReportLine(kLeftOutPrefix + PrintableName(key));
+      finding.change = "leftOut";
+      finding.name = PrintableName(key);
+      finding.line = kLeftOutPrefix + finding.name;
+      finding.noAction = true;
+      out.ReportLine(finding.line);
     } else if (check.finding == EntryFinding::Updated) {
-      out.ReportLine(UpdatedLine(entry.name, now, ParseListingDateTime(check.oldDateTime)));
+      const DosDateTime old = ParseListingDateTime(check.oldDateTime);
+      finding.change = "updated";
+      finding.line = UpdatedLine(entry.name, now, old);
+      finding.newTime = FormatReportDate(now);
+      finding.oldTime = FormatReportDate(old);
+      finding.newAt = IsoDate(now);
+      finding.oldAt = IsoDate(old);
+      finding.noAction = true;  // updated files are reported only
+      out.ReportLine(finding.line);
       if (run.summarize) run.findings.push_back({FindingKind::EntryUpdated, fullPath, "", "", "", "", isDirectory, ""});
     } else {
-      out.ReportLine(AddedLine(entry.name, isDirectory));
+      finding.change = "added";
+      finding.isDirectory = isDirectory;
+      finding.line = AddedLine(entry.name, isDirectory);
+      out.ReportLine(finding.line);
       const std::string action = FormatRemoveFileAction(entry.name, isDirectory, reportDir);
       if (use != EntryNameUse::Action || !ActionNamesEntry(action, directory, entry.name, isDirectory)) {
         out.ReportLine(kNoActionNote);
+        finding.noAction = true;
       } else if (!UninstallCanReach(reportDir + (reportDir.back() == '\\' ? "" : "\\") + entry.name)) {
         out.ReportLine(kLongPathNote);
+        finding.noAction = true;
       } else {
         out.Action(action);
       }
@@ -156,6 +191,7 @@ SectionResult CompareOneDirectory(CompareRun& run, const std::string& directory,
         run.findings.push_back({FindingKind::EntryAdded, fullPath, "", "", "", "", isDirectory,
                                 out.ActionWritten(action) ? action : ""});
     }
+    run.Found(std::move(finding));
   }
   return SectionResult::Done;
 }
@@ -167,30 +203,38 @@ SectionResult CompareDirectories(CompareRun& run) {
 
   for (const StandardDirectory& d : kStandardDirectories) {
     std::string listing = run.BackupPath(d.listingBase);
+    std::string directory = d.relative ? windows + d.relative : windows.substr(0, 2) + "\\Program Files";
     if (!settings.IsYes(*d.setting)) {
-      ReportOnly(run, d.notScanned);
+      NotScanned(run, d.notScanned);
+      run.NotComparedAt(directory, NotComparedWhy::SwitchedOff);
       continue;
     }
-    if (!FileExists(listing)) continue;
-    std::string directory = d.relative ? windows + d.relative : windows.substr(0, 2) + "\\Program Files";
+    if (!FileExists(listing)) {
+      run.NotComparedAt(directory, NotComparedWhy::NoBaseline);
+      continue;
+    }
+    run.Compared(directory);
     if (!StartSection(run, d.title)) return SectionResult::Cancelled;
     if (CompareOneDirectory(run, directory, listing) == SectionResult::Cancelled) return SectionResult::Cancelled;
   }
 
   // The Start Menu is always compared; a missing listing gives its open error.
   if (!StartSection(run, "Comparing Start Menu")) return SectionResult::Cancelled;
+  run.Compared(StartMenuProgramsFolder(windows));
   if (CompareOneDirectory(run, StartMenuProgramsFolder(windows), run.BackupPath("startdir")) ==
       SectionResult::Cancelled)
     return SectionResult::Cancelled;
 
   if (FileExists(run.BackupPath("msdos"))) {
     if (!StartSection(run, "Comparing Desktop")) return SectionResult::Cancelled;
+    run.Compared(DesktopFolder(windows));
     if (CompareOneDirectory(run, DesktopFolder(windows), run.BackupPath("desktop")) == SectionResult::Cancelled)
       return SectionResult::Cancelled;
   }
 
   if (!settings.IsYes(settings::kDirRoots)) {
-    ReportOnly(run, kRootsNotScanned);
+    NotScanned(run, kRootsNotScanned);
+    run.NotComparedAt("the root directories", NotComparedWhy::SwitchedOff);
   } else {
     bool titled = false;
     for (char letter = 'C'; letter <= 'Z'; ++letter) {
@@ -203,6 +247,7 @@ SectionResult CompareDirectories(CompareRun& run) {
       } else if (run.CheckCancelled()) {
         return SectionResult::Cancelled;
       }
+      run.Compared(std::string(1, letter) + ":\\");
       if (CompareOneDirectory(run, std::string(1, letter) + ":", listing) == SectionResult::Cancelled)
         return SectionResult::Cancelled;
     }
@@ -227,6 +272,7 @@ SectionResult CompareDirectories(CompareRun& run) {
       continue;
     }
     if (!StartSection(run, "Comparing " + directory + " Directory")) return SectionResult::Cancelled;
+    run.Compared(directory);
     if (CompareOneDirectory(run, directory, listing) == SectionResult::Cancelled) return SectionResult::Cancelled;
   }
   return SectionResult::Done;

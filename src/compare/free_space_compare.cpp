@@ -11,6 +11,7 @@
 #include "platform/ascii.h"
 #include "platform/files.h"
 #include "platform/profile.h"
+#include "platform/text_lines.h"
 #include "snapshot/backup_set.h"
 
 namespace tessary {
@@ -27,6 +28,8 @@ SectionResult CompareFreeSpace(CompareRun& run) {
   AppState& state = run.State();
   const std::string systemIni = state.WindowsDirectory + "\\system.ini";
   std::string text = "- - - - -\n";
+  std::vector<ReportFinding> found;
+  std::vector<std::string> notes;
   for (char letter = 'C'; letter <= 'Z'; ++letter) {
     if (DriveTypeOf(letter) != DRIVE_FIXED) continue;
     std::string record = state.BackupDirectory + "\\" + letter + "_free." + run.freeSpaceExt;
@@ -43,14 +46,27 @@ SectionResult CompareFreeSpace(CompareRun& run) {
     std::string line = FreeSpaceChangeLine(letter, *before, now);
     if (line.empty()) continue;
     text += line;
+    ReportFinding finding;
+    finding.change = now > *before ? "increase" : "decrease";
+    finding.line = line.back() == '\n' ? line.substr(0, line.size() - 1) : line;
+    finding.drive = letter;
+    finding.bytes = now > *before ? now - *before : *before - now;
+    finding.noAction = true;
+    found.push_back(std::move(finding));
     std::string pagingDrive = now > *before ? ProfileRead(systemIni, "386enh", "PagingDrive", "not present", 256)
                                              : ProfileRead(systemIni, "386enh", "PagingDrive", "", 256);
     if (now > *before && pagingDrive == "not present") pagingDrive = state.WindowsDirectory;
-    if (BeginsWithLetter(pagingDrive, letter)) text += PagingNote(letter);
+    if (BeginsWithLetter(pagingDrive, letter)) {
+      text += PagingNote(letter);
+      ForEachLine(PagingNote(letter), [&](std::string_view note) { notes.emplace_back(note); });
+    }
   }
   text += "- - - - -\n";
   SectionOutput out(run);
   out.Report(text);
+  run.OpenSection(SectionKind::FreeSpace, "Free disk space");
+  for (ReportFinding& finding : found) run.Found(std::move(finding));
+  for (const std::string& note : notes) run.Note(note);
   return SectionResult::Done;
 }
 

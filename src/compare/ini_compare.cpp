@@ -179,47 +179,60 @@ enum class Reach { Action, RepeatedSection };
 
 // The finding in the report (under its section's header, written once) and its action,
 // or the note that no action can name or reach the entry.
-void WriteFinding(SectionOutput& out, PassSection& section, const std::string& target, Finding finding,
-                  const IniLine& parsed, const std::optional<std::string>& found, Reach reach,
-                  std::vector<InstallFinding>* summary) {
+void WriteFinding(CompareRun& run, SectionOutput& out, PassSection& section, const std::string& target,
+                  Finding finding, const IniLine& parsed, const std::optional<std::string>& found, Reach reach) {
   if (!section.reported) {
     out.Report("[" + section.name + "]\n");
     section.reported = true;
   }
   const std::string keyValue = parsed.key + "=" + parsed.value;
+  ReportFinding typed;
+  typed.context = section.name;
+  typed.key = parsed.key;
+  typed.value = parsed.value;
   std::string action;
   switch (finding) {
     case Finding::Added:
+      typed.change = "added";
+      typed.line = "ADDED: " + keyValue;
       out.Report("ADDED: " + keyValue + "\n");
       action = FormatRemoveAction(parsed.key, parsed.value, target, section.name);
       break;
     case Finding::Deleted:
+      typed.change = "deleted";
+      typed.line = "DELETED: " + keyValue;
       out.Report("DELETED: " + keyValue + "\n");
       action = FormatAddAction(parsed.key, parsed.value, target, section.name);
       break;
     case Finding::Changed:
+      typed.change = "changed";
+      typed.line = "TO:    " + keyValue;
+      typed.from = found.value_or("");
       out.Report("FROM:  " + parsed.key + "=" + found.value_or("") + "\nTO:    " + keyValue + "\n");
       action = FormatChangeAction(parsed.key, parsed.value, found.value_or(""), target, section.name);
       break;
     case Finding::None:
       return;
   }
+  typed.noAction = true;
   bool undone = false;
   if (reach == Reach::RepeatedSection) {
     out.ReportLine(kRepeatedSectionNote);
   } else if (ActionNamesEntry(action, finding, parsed.key, target, section.name)) {
+    typed.noAction = false;
     out.Action(action);
     undone = true;
   } else {
     out.ReportLine(kNoActionNote);
   }
-  if (summary) {
+  if (run.summarize) {
     const FindingKind kind = finding == Finding::Added     ? FindingKind::IniAdded
                              : finding == Finding::Deleted ? FindingKind::IniDeleted
                                                            : FindingKind::IniChanged;
-    summary->push_back({kind, target, section.name, parsed.key, parsed.value,
+    run.findings.push_back({kind, target, section.name, parsed.key, parsed.value,
                         finding == Finding::Changed ? found.value_or("") : "", false, undone ? action : ""});
   }
+  run.Found(std::move(typed));
 }
 
 }  // namespace
@@ -236,7 +249,6 @@ IniPassResult IniPass(CompareRun& run, const std::string& scanPath, const std::s
       return IniPassResult::Found;
     }
     const PassFiles files{scanPath, otherPath, target, kind, IsSystemPath(scanPath)};
-    std::vector<InstallFinding>* summary = run.summarize ? &run.findings : nullptr;
     IniPassResult result = IniPassResult::Nothing;
     PassSection section;
     EntriesOfEveryBlock otherEntries(otherPath);
@@ -255,15 +267,16 @@ IniPassResult IniPass(CompareRun& run, const std::string& scanPath, const std::s
         // other file holds it in no section of that name, and no action can reach it.
         if (otherEntries.Holds(section.name, parsed)) continue;
         result = IniPassResult::Found;
-        WriteFinding(out, section, target, kind == IniPassKind::AddedAndChanged ? Finding::Added : Finding::Deleted,
-                     parsed, std::nullopt, Reach::RepeatedSection, summary);
+        WriteFinding(run, out, section, target,
+                     kind == IniPassKind::AddedAndChanged ? Finding::Added : Finding::Deleted, parsed, std::nullopt,
+                     Reach::RepeatedSection);
         continue;
       }
       std::optional<std::string> found;
       const Finding finding = FindingOf(prompts, files, section, line, parsed, deviceLine, found);
       if (finding == Finding::None) continue;
       result = IniPassResult::Found;
-      WriteFinding(out, section, target, finding, parsed, found, Reach::Action, summary);
+      WriteFinding(run, out, section, target, finding, parsed, found, Reach::Action);
     }
     return result;
   } catch (const std::bad_alloc&) {
@@ -289,12 +302,15 @@ SectionResult CompareIniFiles(CompareRun& run) {
         continue;
       }
       if (same[i]) {
-        if (!run.brief)
+        if (!run.brief) {
           out.Report(std::string("====================\n") + file.target +
                      " - No changes made (File has same date/time)\n");
+          run.OpenSection(SectionKind::Ini, file.target).sameDate = true;
+        }
         continue;
       }
       out.Report(std::string("====================\n") + file.target + "\n");
+      run.OpenSection(SectionKind::Ini, file.target);
       if (!run.brief) out.Report("------\nLines Added or Changed:\n- - -\n");
     }
     const IniPassResult added = IniPass(run, currentPath, backupPath, file.target, IniPassKind::AddedAndChanged);

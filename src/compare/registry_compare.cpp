@@ -91,6 +91,11 @@ void ReportAddedKeys(CompareRun& run, SectionOutput& out, const RegistryBranch& 
     if (backupKeys->Contains(key)) return;
     std::string path = prefix + std::string(key);
     out.ReportLine(path);
+    ReportFinding finding;
+    finding.change = "added";
+    finding.line = path;
+    finding.name = path;
+    run.Found(std::move(finding));
     const std::string action = FormatRegDatRemoveAction(path);
     out.Action(action);
     if (run.summarize) run.findings.push_back({FindingKind::KeyAdded, path, "", "", "", "", false, action});
@@ -116,99 +121,155 @@ void DeleteCompareSnapshots(const std::string& backupDirectory) {
   for (const std::string& path : doomed) DeleteLeftover(path);
 }
 
-SectionResult CompareRegistrySnapshots(CompareRun& run, const UnwritableKeys* unwritable) {
-  AppState& state = run.State();
-  Settings settings = run.AppSettings();
-  run.showRegistryKeys = settings.IsYes(settings::kShowProgress);
-  const bool values = RecordsValues(settings, run.values);
-  const std::string backupExt = state.RunMode == RunMode::Sentinox ? ".SNB" : ".TSB";
-  auto current = [&](const std::string& base) { return state.BackupDirectory + "\\" + base + ".TST"; };
-  auto backup = [&](const std::string& base) { return state.BackupDirectory + "\\" + base + backupExt; };
+namespace {
 
-  BranchPlan plans[kAllBranchCount];
+// The snapshot files of one compare: today's (".TST") and the backup's.
+struct SnapshotFiles {
+  std::string directory, backupExt;
+  std::string Current(const std::string& base) const { return directory + "\\" + base + ".TST"; }
+  std::string Backup(const std::string& base) const { return directory + "\\" + base + backupExt; }
+  // Walk when the two differ, Unchanged when they are the same; nothing when either is missing.
+  std::optional<BranchPlan> Compare(const std::string& base) const {
+    std::optional<std::string> current = ReadWholeFile(Current(base));
+    std::optional<std::string> backup = current ? ReadWholeFile(Backup(base)) : std::nullopt;
+    if (!current || !backup) return std::nullopt;
+    return SnapshotsSame(*current, *backup) ? BranchPlan::Unchanged : BranchPlan::Walk;
+  }
+};
+
+// What each branch gets, or the branch whose snapshot is missing (the section then ends).
+struct BranchPlans {
+  BranchPlan plans[kAllBranchCount] = {};
+  std::optional<std::size_t> missing;
+};
+
+BranchPlans PlanBranches(CompareRun& run, const Settings& settings, bool values, const SnapshotFiles& files) {
+  const AppState& state = run.State();
+  BranchPlans planned;
   for (std::size_t i = 0; i < kAllBranchCount; ++i) {
     const RegistryBranch& branch = BranchAt(i);
+    planned.plans[i] = BranchPlan::Disabled;
     if (i >= std::size(kRegistryBranches)) {
       // A value branch: compared with values, while the branch that holds it is off; a
       // backup taken without values has none (the values part says so).
-      plans[i] = BranchPlan::Disabled;
-      if (!values || settings.IsYes(*branch.compareSwitch)) continue;
+      if (!values || BranchSwitchOn(state, settings, branch)) continue;
       // Only the set's own snapshot: one an older backup with values left is not.
-      if (!run.setFiles.Holds(backup(branch.fileBase))) continue;
-      std::optional<std::string> currentText = ReadWholeFile(current(branch.fileBase));
-      std::optional<std::string> backupText = currentText ? ReadWholeFile(backup(branch.fileBase)) : std::nullopt;
-      if (currentText && backupText)
-        plans[i] = SnapshotsSame(*currentText, *backupText) ? BranchPlan::Unchanged : BranchPlan::Walk;
+      if (!run.setFiles.Holds(files.Backup(branch.fileBase))) continue;
+      planned.plans[i] = files.Compare(branch.fileBase).value_or(BranchPlan::Disabled);
       continue;
     }
-    if (!settings.IsYes(*branch.compareSwitch)) {
-      plans[i] = BranchPlan::Disabled;
+    if (!BranchSwitchOn(state, settings, branch)) {
+      run.NotComparedAt(branch.progressText, NotComparedWhy::SwitchedOff);
       continue;
     }
-    std::optional<std::string> currentText = ReadWholeFile(current(branch.fileBase));
-    std::optional<std::string> backupText = currentText ? ReadWholeFile(backup(branch.fileBase)) : std::nullopt;
-    if (!currentText || !backupText) {
-      run.host.Prompts().Ask(kBranchTexts[i].missingText, kBranchTexts[i].missingCaption);
-      return SectionResult::Done;
+    const std::optional<BranchPlan> plan = files.Compare(branch.fileBase);
+    if (!plan) {
+      planned.missing = i;
+      for (std::size_t j = i; j < std::size(kRegistryBranches); ++j)
+        if (j == i || BranchSwitchOn(state, settings, BranchAt(j)))
+          run.NotComparedAt(BranchAt(j).progressText, NotComparedWhy::NoBaseline);
+      return planned;
     }
-    plans[i] = SnapshotsSame(*currentText, *backupText) ? BranchPlan::Unchanged : BranchPlan::Walk;
+    run.Compared(branch.progressText);
+    planned.plans[i] = *plan;
   }
+  return planned;
+}
 
+// "Registry keys ADDED:": each branch's added keys, a disabled branch's line, and the keys
+// no snapshot line can carry.
+void WriteAddedKeys(CompareRun& run, SectionOutput& out, const BranchPlans& planned, const SnapshotFiles& files,
+                    const UnwritableKeys* unwritable) {
+  out.Report("================\nRegistry keys ADDED:\n- - - - -\n");
+  run.OpenSection(SectionKind::Registry, "Registry");
+  for (std::size_t i = 0; i < kAllBranchCount; ++i) {
+    const RegistryBranch& branch = BranchAt(i);
+    const bool valuesBranch = i >= std::size(kRegistryBranches);
+    if (valuesBranch && planned.plans[i] == BranchPlan::Disabled) continue;
+    run.progress.SetDetailText(branch.progressText);
+    run.progress.Pump();
+    if (planned.plans[i] == BranchPlan::Disabled) {
+      out.Report(kBranchTexts[i].disabledLine);
+      const std::string line = kBranchTexts[i].disabledLine;
+      run.Note(line.substr(0, line.size() - 1));
+      continue;
+    }
+    if (planned.plans[i] == BranchPlan::Walk)
+      ReportAddedKeys(run, out, branch, files.Current(branch.fileBase), files.Backup(branch.fileBase));
+    // Keys the snapshots cannot hold were compared with nothing, changed branch or
+    // not: the report names them (on one line) and no action does.
+    if (unwritable) {
+      for (const std::string& path : (*unwritable)[i]) {
+        ReportFinding finding;
+        finding.change = "leftOut";
+        finding.name = std::string(branch.progressText) + "\\" + PrintableName(path);
+        finding.line = kLeftOutPrefix + finding.name;
+        finding.noAction = true;
+        out.ReportLine(finding.line);
+        run.Found(std::move(finding));
+        run.noChangesFound = false;
+      }
+    }
+  }
+  out.Report("================\n");
+}
+
+// The "Registry values" part: every compared branch's value snapshots held against the
+// backup's.
+void WriteValuesPart(CompareRun& run, SectionOutput& out, const BranchPlans& planned, const Settings& settings,
+                     const SnapshotFiles& files) {
+  ValueFindings findings;
+  for (std::size_t i = 0; i < kAllBranchCount; ++i) {
+    const RegistryBranch& branch = BranchAt(i);
+    const bool valuesBranch = i >= std::size(kRegistryBranches);
+    // A value branch's own snapshot exists only while the branch holding it is off.
+    if (!valuesBranch && planned.plans[i] == BranchPlan::Disabled) continue;
+    if (valuesBranch && BranchSwitchOn(run.State(), settings, branch)) continue;
+    run.progress.SetDetailText(branch.progressText);
+    run.progress.Pump();
+    const std::string base = ValueSnapshotBase(branch.fileBase);
+    bool read = false;
+    try {
+      // Only the set's own value snapshot: one an older backup left is not.
+      read = run.setFiles.Holds(files.Backup(base)) &&
+             CollectValueChanges(files.Current(base), files.Backup(base), branch.progressText, findings);
+    } catch (const std::bad_alloc&) {
+      run.host.Prompts().Ask("Not enough memory.", "Out of memory error.");
+    }
+    if (!read)
+      findings.notes.push_back("***Values were not recorded at backup for: " + std::string(branch.progressText) +
+                               " Registry Branch.");
+  }
+  WriteValueSection(out, findings);
+  if (run.summarize)
+    run.findings.insert(run.findings.end(), std::make_move_iterator(findings.summary.begin()),
+                        std::make_move_iterator(findings.summary.end()));
+  run.OpenSection(SectionKind::RegistryValues, "Registry values");
+  for (const std::string& note : findings.notes) run.Note(note);
+  for (const auto* typed : {&findings.addedFound, &findings.changedFound, &findings.deletedFound})
+    for (const ReportFinding& finding : *typed) run.Found(finding);
+  // A value added, changed or deleted is a change like a key (the notes are not).
+  if (!findings.added.empty() || !findings.changed.empty() || !findings.deleted.empty()) run.noChangesFound = false;
+}
+
+}  // namespace
+
+SectionResult CompareRegistrySnapshots(CompareRun& run, const UnwritableKeys* unwritable) {
+  const AppState& state = run.State();
+  Settings settings = run.AppSettings();
+  run.showRegistryKeys = settings.IsYes(settings::kShowProgress);
+  const bool values = RecordsValues(settings, run.values);
+  const SnapshotFiles files{state.BackupDirectory, state.RunMode == RunMode::Sentinox ? ".SNB" : ".TSB"};
+
+  const BranchPlans planned = PlanBranches(run, settings, values, files);
+  if (planned.missing) {
+    run.host.Prompts().Ask(kBranchTexts[*planned.missing].missingText, kBranchTexts[*planned.missing].missingCaption);
+    return SectionResult::Done;
+  }
   {
     SectionOutput out(run);
-    out.Report("================\nRegistry keys ADDED:\n- - - - -\n");
-    for (std::size_t i = 0; i < kAllBranchCount; ++i) {
-      const RegistryBranch& branch = BranchAt(i);
-      const bool valuesBranch = i >= std::size(kRegistryBranches);
-      if (valuesBranch && plans[i] == BranchPlan::Disabled) continue;
-      run.progress.SetDetailText(branch.progressText);
-      run.progress.Pump();
-      if (plans[i] == BranchPlan::Disabled) {
-        out.Report(kBranchTexts[i].disabledLine);
-        continue;
-      }
-      if (plans[i] == BranchPlan::Walk)
-        ReportAddedKeys(run, out, branch, current(branch.fileBase), backup(branch.fileBase));
-      // Keys the snapshots cannot hold were compared with nothing, changed branch or
-      // not: the report names them (on one line) and no action does.
-      if (unwritable) {
-        for (const std::string& path : (*unwritable)[i]) {
-          out.ReportLine(kLeftOutPrefix + std::string(branch.progressText) + "\\" + PrintableName(path));
-          run.noChangesFound = false;
-        }
-      }
-    }
-    out.Report("================\n");
-    if (values) {
-      ValueFindings findings;
-      for (std::size_t i = 0; i < kAllBranchCount; ++i) {
-        const RegistryBranch& branch = BranchAt(i);
-        const bool valuesBranch = i >= std::size(kRegistryBranches);
-        // A value branch's own snapshot exists only while the branch holding it is off.
-        if (!valuesBranch && plans[i] == BranchPlan::Disabled) continue;
-        if (valuesBranch && (settings.IsYes(*branch.compareSwitch))) continue;
-        run.progress.SetDetailText(branch.progressText);
-        run.progress.Pump();
-        const std::string base = ValueSnapshotBase(branch.fileBase);
-        bool read = false;
-        try {
-          read = run.setFiles.Holds(backup(base)) &&
-                 CollectValueChanges(current(base), backup(base), branch.progressText, findings);
-        } catch (const std::bad_alloc&) {
-          run.host.Prompts().Ask("Not enough memory.", "Out of memory error.");
-        }
-        if (!read)
-          findings.notes.push_back("***Values were not recorded at backup for: " + std::string(branch.progressText) +
-                                   " Registry Branch.");
-      }
-      WriteValueSection(out, findings);
-      if (run.summarize)
-        run.findings.insert(run.findings.end(), std::make_move_iterator(findings.summary.begin()),
-                            std::make_move_iterator(findings.summary.end()));
-      // A value added, changed or deleted is a change like a key (the notes are not).
-      if (!findings.added.empty() || !findings.changed.empty() || !findings.deleted.empty())
-        run.noChangesFound = false;
-    }
+    WriteAddedKeys(run, out, planned, files, unwritable);
+    if (values) WriteValuesPart(run, out, planned, settings, files);
   }
   DeleteCompareSnapshots(state.BackupDirectory);
   return run.CheckCancelled() ? SectionResult::Cancelled : SectionResult::Done;

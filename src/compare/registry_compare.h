@@ -29,6 +29,7 @@ struct ValueFindings {
   // The same findings for the install summary, the values of added keys included (with
   // no action of their own: the key's removal takes them).
   std::vector<InstallFinding> summary;
+  std::vector<ReportFinding> addedFound, changedFound, deletedFound;  // the same findings, typed
   bool any() const { return !added.empty() || !changed.empty() || !deleted.empty() || !notes.empty(); }
 };
 

@@ -64,6 +64,12 @@ bool CollectValueChanges(const std::string& currentPath, const std::string& back
     if (!now) continue;
     const std::string key = KeyOf(prefix, c.keyPath);
     findings.added += key + " " + DescribeValueName(now->name, AnsiText) + " = " + DescribeValueData(now->data, AnsiText) + "\n";
+    ReportFinding found;
+    found.change = "added";
+    found.key = key + " " + DescribeValueName(now->name, AnsiText);
+    found.value = DescribeValueData(now->data, AnsiText);
+    found.line = found.key + " = " + found.value;
+    findings.addedFound.push_back(std::move(found));
     findings.addedActions.push_back(FormatValueRemoveAction(key, now->name, now->data));
     findings.summary.push_back(SummaryFinding(FindingKind::ValueAdded, key, *now, findings.addedActions.back()));
   }
@@ -75,6 +81,14 @@ bool CollectValueChanges(const std::string& currentPath, const std::string& back
     findings.changed += key + " " + DescribeValueName(now->name, AnsiText) + "\n";
     findings.changed += "FROM:  " + DescribeValueData(old->data, AnsiText) + Unrestorable(old->data) + "\n";
     findings.changed += "TO:    " + DescribeValueData(now->data, AnsiText) + "\n";
+    ReportFinding found;
+    found.change = "changed";
+    found.key = key + " " + DescribeValueName(now->name, AnsiText);
+    found.line = found.key;
+    found.from = DescribeValueData(old->data, AnsiText) + Unrestorable(old->data);
+    found.value = DescribeValueData(now->data, AnsiText);
+    found.noAction = !old->data.whole;
+    findings.changedFound.push_back(std::move(found));
     if (old->data.whole) findings.changedActions.push_back(FormatValueRestoreAction(key, old->name, old->data));
     findings.summary.push_back(SummaryFinding(FindingKind::ValueChanged, key, *now,
                                               old->data.whole ? findings.changedActions.back() : "", &old->data));
@@ -85,6 +99,13 @@ bool CollectValueChanges(const std::string& currentPath, const std::string& back
     const std::string key = KeyOf(prefix, c.keyPath);
     findings.deleted += key + " " + DescribeValueName(old->name, AnsiText) + " = " +
                         DescribeValueData(old->data, AnsiText) + Unrestorable(old->data) + "\n";
+    ReportFinding found;
+    found.change = "deleted";
+    found.key = key + " " + DescribeValueName(old->name, AnsiText);
+    found.value = DescribeValueData(old->data, AnsiText) + Unrestorable(old->data);
+    found.line = found.key + " = " + found.value;
+    found.noAction = !old->data.whole;
+    findings.deletedFound.push_back(std::move(found));
     if (old->data.whole) findings.deletedActions.push_back(FormatValueRestoreAction(key, old->name, old->data));
     findings.summary.push_back(
         SummaryFinding(FindingKind::ValueDeleted, key, *old, old->data.whole ? findings.deletedActions.back() : ""));

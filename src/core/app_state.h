@@ -3,6 +3,7 @@
 // owned by tessaryApp and passed by reference to whatever needs it.
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace tessary {
@@ -19,6 +20,10 @@ struct AppState {
   // Deep tracking for this process whatever [tessary] DeepTracking says: the switch a
   // command line's --deep sets.
   bool DeepTrackingForced = false;
+  // The registry branches Compare looks at for this process whatever [registry] says: bit
+  // i for branch i of kRegistryBranches (src/snapshot/logic/branch_choice.h). Empty: the
+  // settings decide. tessaryc's track and --branches set it; nothing writes it back.
+  std::optional<unsigned> RegistryBranchesForced;
 };
 
 }  // namespace tessary

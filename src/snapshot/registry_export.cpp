@@ -44,6 +44,13 @@ bool RecordsValues(const Settings& settings, ValuesSwitch values) {
   return settings.IsYes(settings::kRecordValues);
 }
 
+bool BranchSwitchOn(const AppState& state, const Settings& settings, const RegistryBranch& branch) {
+  if (!state.RegistryBranchesForced) return settings.IsYes(*branch.compareSwitch);
+  for (std::size_t i = 0; i < std::size(kRegistryBranches); ++i)
+    if (kRegistryBranches[i].compareSwitch == branch.compareSwitch) return (*state.RegistryBranchesForced >> i) & 1u;
+  return false;
+}
+
 namespace {
 
 // The branch file: lines gathered in a buffer and written in large pieces, each write
@@ -149,7 +156,7 @@ bool Export(Host& host, const char* mainText, const std::string& directory, cons
     // Compare: the enabled branches, and a value branch only while the branch that holds
     // it is off (when it is on, that branch's own walk records it).
     if (enabledOnly) {
-      const bool switchOn = settings.IsYes(*branch.compareSwitch);
+      const bool switchOn = BranchSwitchOn(host.State(), settings, branch);
       if (valuesBranch ? switchOn : !switchOn) continue;
     }
     progress->SetDetailText(branch.progressText);

@@ -48,6 +48,11 @@ const RegistryBranch& BranchAt(std::size_t i);
 // [registry] RecordValues.
 bool RecordsValues(const Settings& settings, ValuesSwitch values);
 
+// Whether Compare looks at `branch` (for a branch of kValuesBranches: whether the branch
+// holding it is on): the process's choice (AppState::RegistryBranchesForced) or else the
+// branch's [registry] switch.
+bool BranchSwitchOn(const AppState& state, const Settings& settings, const RegistryBranch& branch);
+
 // Writes the backup set's snapshot files (".TSB", or ".SNB" in Sentinox mode, where
 // [registry] CompSentinox "yes" writes none) into `directory` (the backup directory when
 // empty); with values, the value snapshots and the three value branches too. False when

@@ -59,19 +59,44 @@ constexpr const char* kLinkLog = "NOT DONE(Reached through a link):";
 
 enum class StepResult { Done, Failed, Stopped };
 
+constexpr std::size_t kNoAction = static_cast<std::size_t>(-1);
+
+// How Execute ends, for the dialog.
+struct Ending {
+  RunOutcome outcome;
+  std::optional<std::string> logToShow;
+};
+
 class Run {
  public:
-  Run(Host& host, const UninstallSelection& sel, const UninstallEnvironment& env)
-      : host_(host), sel_(sel), env_(env), prompts_(host.Prompts()) {}
+  Run(Host& host, const UninstallSelection& sel, const UninstallEnvironment& env, const UninstallPolicy& policy)
+      : host_(host), sel_(sel), env_(env), policy_(policy), prompts_(host.Prompts()) {
+    for (std::size_t i = 0; i < sel_.entries.size(); ++i) {
+      const bool chosen = i < sel_.selected.size() && sel_.selected[i];
+      actions_.push_back({i, ClassifyAction(sel_.entries[i]), chosen ? ActionStatus::NotReached : ActionStatus::NotChosen, ""});
+    }
+  }
 
-  UninstallResult Execute();
+  Ending Execute();
+  std::vector<ActionResult> TakeActions() { return std::move(actions_); }
+  const std::string& logPath() const { return logPath_; }
 
  private:
   std::string IniPath(const std::string& file) const { return env_.windowsDirectory + "\\" + file; }
   // One whole line appended to the log; a line that cannot be written leaves no part
   // of itself, and the run stops after the action (LogFailed).
   void LogText(const std::string& text) { log_.Write(text); }
-  void Log(const std::string& prefix, const std::string& line) { LogText(prefix + line + "\r\n"); }
+  // The log line of the current action's outcome, which the action's result records too.
+  void Log(const std::string& prefix, const std::string& line) {
+    LogText(prefix + line + "\r\n");
+    Record(prefix);
+  }
+  void Record(const std::string& prefix) {
+    const std::optional<LoggedStatus> logged = StatusOfLogPrefix(prefix);
+    if (!logged || current_ >= actions_.size()) return;
+    actions_[current_].status = logged->status;
+    actions_[current_].reason = logged->reason;
+  }
   // The log could not be written: said once, true.
   bool LogFailed() {
     if (log_.ok()) return false;
@@ -127,7 +152,10 @@ class Run {
   [[nodiscard]] After DoRemoveFile(const std::string& line, const std::string& original);
   [[nodiscard]] StepResult RewriteSystemIni(bool insert, const std::string& value);
   [[nodiscard]] bool RemoveTree(const std::string& dir);
-  void IntegrityError() { prompts_.Ask(kTsuIntegrityErrorText, kTsuIntegrityErrorCaption); }
+  void IntegrityError() {
+    prompts_.Ask(kTsuIntegrityErrorText, kTsuIntegrityErrorCaption);
+    if (current_ < actions_.size()) actions_[current_] = {current_, actions_[current_].kind, ActionStatus::Refused, "integrity error"};
+  }
   void LogIniEdit(bool ok, const std::string& line) { Log(ok ? "DONE:" : "NOT DONE(ERROR):", line); }
   // A line that will not be carried out: the reason shown, then logged.
   void Refuse(const char* text, const std::string& caption, const char* logPrefix, const std::string& line) {
@@ -147,7 +175,11 @@ class Run {
   Host& host_;
   const UninstallSelection& sel_;
   const UninstallEnvironment& env_;
+  const UninstallPolicy& policy_;
   Prompter& prompts_;
+  std::vector<ActionResult> actions_;
+  std::size_t current_ = kNoAction;  // the action being carried out
+  std::string logPath_;
   OutputFile log_;
   bool verify_ = true;
   bool dllCheck_ = true;
@@ -162,14 +194,14 @@ class Run {
   int kept_ = 0;                        // lines and entries kept as changed since the report
 };
 
-UninstallResult Run::Execute() {
+Ending Run::Execute() {
   if (!AnySelected()) {
     prompts_.Ask("No uninstall actions selected.  You must select at least one action to be performed.",
                  "No actions selected");
     return {RunOutcome::Stay, std::nullopt};
   }
   seal_ = LoadSealedEvidence(sel_.actionFile);
-  RememberBoxes();
+  if (policy_.rememberBoxes) RememberBoxes();
   dllCheck_ = sel_.dllCheckBox;
   if (!WriteSafetyCopies()) return {RunOutcome::Stay, std::nullopt};
 
@@ -180,7 +212,7 @@ UninstallResult Run::Execute() {
   }
   // The box as the user left it decides, not what the settings file kept of it.
   verify_ = sel_.verifyBox;
-  if (!verify_ && sealed() &&
+  if (!verify_ && sealed() && !policy_.unverifiedConfirmed &&
       prompts_.Ask("Are you sure you want to carry out ALL selected uninstall actions without further interaction?",
                    "No verify uninstall", mb::kYesNo) == id::kNo)
     return {RunOutcome::CloseCancel, std::nullopt};
@@ -199,7 +231,7 @@ UninstallResult Run::Execute() {
     LogText(count + " kept as changed since the report.\r\n");
     complete = count + " kept: they changed since the report.\n" + complete;
   }
-  const bool view = prompts_.Ask(complete, "Uninstall Complete", mb::kYesNo) == id::kYes;
+  const bool view = policy_.offerLog && prompts_.Ask(complete, "Uninstall Complete", mb::kYesNo) == id::kYes;
   LogUnselected();
   if (!log_.Close()) prompts_.Ask(kLogWriteErrorText, "File error");
   return {closeWithCancel_ ? RunOutcome::CloseCancel : RunOutcome::CloseOk,
@@ -266,6 +298,7 @@ void Run::RememberIniFilesBefore() {
 
 bool Run::OpenLog(const std::string& logPath) {
   log_.Open(logPath, OutputFile::Mode::Append);
+  if (log_.is_open()) logPath_ = logPath;
   return log_.is_open();
 }
 
@@ -303,10 +336,12 @@ Run::ActionsEnd Run::CarryOutSelected() {
   for (std::size_t i = 0; i < sel_.entries.size(); ++i) {
     if (!sel_.selected[i]) continue;
     if (env_.stopRequested && env_.stopRequested()) return ActionsEnd::Ended;
+    current_ = i;
     const After after = CarryOut(sel_.entries[i], i < sel_.originals.size() ? sel_.originals[i] : sel_.entries[i]);
     if (LogFailed()) return ActionsEnd::LogFailed;
     if (after == After::EndRun) return ActionsEnd::Ended;
   }
+  current_ = kNoAction;
   return ActionsEnd::Finished;
 }
 
@@ -738,8 +773,11 @@ UninstallEnvironment DefaultUninstallEnvironment(Host& host, std::function<int(c
   return env;
 }
 
-UninstallResult RunUninstall(Host& host, const UninstallSelection& selection, const UninstallEnvironment& env) {
-  return Run(host, selection, env).Execute();
+UninstallResult RunUninstall(Host& host, const UninstallSelection& selection, const UninstallEnvironment& env,
+                             const UninstallPolicy& policy) {
+  Run run(host, selection, env, policy);
+  const Ending end = run.Execute();
+  return {end.outcome, end.logToShow, run.TakeActions(), run.logPath()};
 }
 
 }  // namespace tessary

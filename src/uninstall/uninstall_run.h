@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/host.h"
+#include "uninstall/logic/action_result.h"
 
 namespace tessary {
 
@@ -35,6 +36,22 @@ struct UninstallResult {
   RunOutcome outcome = RunOutcome::Stay;
   // The uninstall log, when the user asked at the end of the run to view it.
   std::optional<std::string> logToShow;
+  // One per entry of the selection, in its order: what became of it.
+  std::vector<ActionResult> actions;
+  std::string logPath;  // the log the run appended its block to (empty: none was opened)
+};
+
+// What the run decides itself instead of asking, and what it keeps. The dialog takes the
+// defaults; a caller that has settled the questions beforehand (tessaryc) says so here.
+struct UninstallPolicy {
+  // Carrying out every selected action without verification is confirmed already: the
+  // "No verify uninstall" question is not asked.
+  bool unverifiedConfirmed = false;
+  // At the end, ask whether to view the log ("Uninstall Complete").
+  bool offerLog = true;
+  // Write the two check boxes back to the settings ([uninstall] VerifyAllUninstall,
+  // DLLDepend), as the dialog keeps them for its next opening.
+  bool rememberBoxes = true;
 };
 
 // The parts of a run that belong to the dialog or the machine; tests replace them.
@@ -56,6 +73,7 @@ struct UninstallEnvironment {
 UninstallEnvironment DefaultUninstallEnvironment(Host& host, std::function<int(const std::string&)> askDll);
 
 // One press of OK in the Uninstall Actions dialog.
-UninstallResult RunUninstall(Host& host, const UninstallSelection& selection, const UninstallEnvironment& env);
+UninstallResult RunUninstall(Host& host, const UninstallSelection& selection, const UninstallEnvironment& env,
+                             const UninstallPolicy& policy = {});
 
 }  // namespace tessary

@@ -5,11 +5,13 @@
 #include <set>
 
 #include "cli/logic/cli_args.h"
+#include "snapshot/logic/branch_choice.h"
 
 namespace tessary::cli {
 namespace {
 
 ParsedCommandLine Parse(std::vector<std::string> args) { return ParseCommandLine(args); }
+std::string Describe(const CliOptions& o);
 
 TEST(CliArgsTest, CommandsTakeTheirFlagsInEitherForm) {
   auto p = Parse({"compare", "--name", "SETUP", "--dir=C:\\B", "--json", "--yes", "--quiet"});
@@ -68,6 +70,28 @@ TEST(CliArgsTest, HelpInEveryPlace) {
   EXPECT_NE(UsageText().find("Exit codes"), std::string::npos);
 }
 
+// The options of every command are taken before the command as after it; --version
+// stands alone.
+TEST(CliArgsTest, CommonOptionsBeforeTheCommandAndVersion) {
+  const auto before = Parse({"--json", "--dir=D:\\B", "--quiet", "--yes", "track", "--", "setup.exe", "--dir"});
+  const auto after = Parse({"track", "--json", "--dir", "D:\\B", "--quiet", "--yes", "--", "setup.exe", "--dir"});
+  ASSERT_EQ(before.error, "");
+  EXPECT_EQ(Describe(before.options), Describe(after.options));
+  EXPECT_EQ(before.options.program, (std::vector<std::string>{"setup.exe", "--dir"}));
+  EXPECT_EQ(Parse({"--version"}).options.command, CliCommand::Version);
+  EXPECT_EQ(Parse({"--quiet", "--version"}).options.command, CliCommand::Version);
+}
+
+// --branches: long and short names in any case, all and none; anything else is refused.
+TEST(CliArgsTest, BranchListsNameTheSevenBranches) {
+  const std::pair<const char*, std::optional<unsigned>> cases[] = {
+      {"HKCU", 0x01u}, {"hklm\\software, HKEY_CLASSES_ROOT\\CLSID", 0x14u}, {"HKLM,HKU,HKCC", 0x62u},
+      {"all", 0x7Fu}, {"None", 0u}, {"HKCU,", std::nullopt}, {"HKLM\\SYSTEM", std::nullopt}, {"", std::nullopt}};
+  for (const auto& [text, bits] : cases) EXPECT_EQ(ParseBranchList(text), bits) << text;
+  EXPECT_EQ(BranchListText(kTrackBranches),
+            "HKEY_CURRENT_USER,HKEY_LOCAL_MACHINE\\SOFTWARE,HKEY_CLASSES_ROOT,HKEY_CLASSES_ROOT\\CLSID");
+}
+
 TEST(CliArgsTest, UsageErrorsNameWhatIsWrong) {
   struct Case {
     std::vector<std::string> args;
@@ -89,6 +113,11 @@ TEST(CliArgsTest, UsageErrorsNameWhatIsWrong) {
       {{"track", "--undo"}, "track needs a PROGRAM to run"},
       {{"track", "--"}, "track needs a PROGRAM to run"},
       {{"compare", "--", "x"}, "'--' belongs to track only"},
+      {{"compare", "--branches", "HKCU,HKLM\\NOPE"},
+       "--branches: 'HKCU,HKLM\\NOPE' is no list of registry branches (try tessaryc --help)"},
+      {{"--dir", "A", "compare", "--dir", "B"}, "--dir given twice"},
+      {{"--json"}, "no command given (try tessaryc --help)"},
+      {{"--name", "X", "compare"}, "unknown command '--name' (try tessaryc --help)"},
   };
   for (const Case& c : cases) EXPECT_EQ(Parse(c.args).error, c.error) << testing::PrintToString(c.args);
 }
@@ -113,6 +142,7 @@ std::string Describe(const CliOptions& o) {
   d += "|";
   for (const std::string& s : o.program) d += s + ",";
   for (bool b : {o.json, o.yes, o.quiet, o.dryRun, o.dllCheck, o.undo, o.values, o.deep, o.unsealed}) d += b ? "1" : "0";
+  d += "|" + o.branches.value_or("-");
   return d;
 }
 
@@ -127,8 +157,9 @@ TEST(CliArgsTest, EveryFlagOfTheTableIsTakenByItsCommandsAloneAndHasAnEffect) {
     for (const CommandSpec& c : Commands()) {
       if (c.command == CliCommand::Help) continue;
       const bool takes = (f.commands & CommandBit(c.command)) != 0;
+      // Values every flag takes (--branches reads its value as a list of branches).
       const std::vector<std::string> flag =
-          f.valueName ? std::vector<std::string>{f.name, "V"} : std::vector<std::string>{f.name};
+          f.valueName ? std::vector<std::string>{f.name, "HKU"} : std::vector<std::string>{f.name};
       const ParsedCommandLine p = ParseCommandLine(Around(c, flag));
       if (!takes) {
         EXPECT_EQ(p.error, std::string("unknown option '") + f.name + "' for " + c.word);
@@ -137,11 +168,11 @@ TEST(CliArgsTest, EveryFlagOfTheTableIsTakenByItsCommandsAloneAndHasAnEffect) {
       ASSERT_EQ(p.error, "") << f.name << " " << c.word;
       EXPECT_NE(Describe(p.options), Describe(ParseCommandLine(Around(c, {})).options)) << f.name << " " << c.word;
       if (f.valueName) {
-        const ParsedCommandLine joined = ParseCommandLine(Around(c, {std::string(f.name) + "=V"}));
+        const ParsedCommandLine joined = ParseCommandLine(Around(c, {std::string(f.name) + "=HKU"}));
         EXPECT_EQ(Describe(joined.options), Describe(p.options)) << f.name;
         EXPECT_EQ(ParseCommandLine(Around(c, {std::string(f.name) + "="})).error,
                   std::string("option ") + f.name + " needs a value");
-        const ParsedCommandLine twice = ParseCommandLine(Around(c, {f.name, "V", f.name, "W"}));
+        const ParsedCommandLine twice = ParseCommandLine(Around(c, {f.name, "HKU", f.name, "HKCC"}));
         EXPECT_EQ(twice.error, f.repeatable ? "" : std::string(f.name) + " given twice") << f.name;
       } else {
         EXPECT_EQ(ParseCommandLine(Around(c, {std::string(f.name) + "=yes"})).error,
@@ -169,7 +200,7 @@ TEST(CliArgsTest, HelpIsMadeFromTheTables) {
     }
   }
   EXPECT_NE(usage.find("  undo REPORT [--only TEXT]... [--only-summary ITEM]... [--dll-check] [--unsealed] [--dry-run]"), std::string::npos) << usage;
-  EXPECT_NE(usage.find("  track [--name NAME] [--values] [--undo] [--dll-check] [--deep] [--] PROGRAM [ARGS...]"),
+  EXPECT_NE(usage.find("  track [--name NAME] [--values] [--undo] [--dll-check] [--deep] [--branches LIST] [--] PROGRAM"),
             std::string::npos)
       << usage;
   EXPECT_NE(usage.find("  backup [--values] [--deep]"), std::string::npos) << usage;

@@ -28,13 +28,11 @@ TEST(ConsoleSeamsTest, MessagesGoToStandardErrorAsOneLine) {
   EXPECT_FALSE(p.shown()[0].question);
 }
 
-TEST(ConsoleSeamsTest, QuestionsAreAnsweredByModeFixedAnswerOrStop) {
+TEST(ConsoleSeamsTest, QuestionsAreAnsweredByModeOrStop) {
   Console c;
   ConsolePrompter yes(c.in, c.err, AnswerMode::Yes, [&] { return c.stop; });
   EXPECT_EQ(yes.Ask("Overwrite?", "C:\\B\\X.TSC", mb::kYesNo), id::kYes);
   EXPECT_EQ(yes.Ask("Go on?", "x", mb::kOkCancel), id::kOk);
-  yes.FixAnswer("Uninstall Complete", id::kNo);
-  EXPECT_EQ(yes.Ask("View the log?", "Uninstall Complete", mb::kYesNo), id::kNo);
   c.stop = true;  // Ctrl+C: every later question is a Cancel (or No without one)
   EXPECT_EQ(yes.Ask("Remove the tree?", "C:\\X", mb::kYesNoCancel), id::kCancel);
   EXPECT_EQ(yes.Ask("Overwrite?", "C:\\B\\X.TSC", mb::kYesNo), id::kNo);

@@ -1,6 +1,8 @@
 // Reports read back into sections and findings, as the compare run writes them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "cli/logic/cli_json.h"
 #include "cli/logic/report_summary.h"
 #include "cli/logic/undo_logic.h"
@@ -193,6 +195,48 @@ TEST(ReportSummaryTest, JsonHoldsSectionsEntriesAndCounts) {
   EXPECT_FALSE(ActionJson(2, "REMOVE:load=new.exe>FROM:WIN.INI[windows]").contains("sensitive"));
 }
 
+
+// With values recorded, the registry's keys are followed by its values: a section of its
+// own, counted, whose entries can be left over, and never part of the free-space section.
+TEST(ReportSummaryTest, RegistryValuesAreASectionOfTheirOwn) {
+  std::vector<std::string> lines = kFull;
+  const auto keysEnd = std::find(lines.begin(), lines.end(), "***User has disabled compare of: HKEY_USERS Registry Branch.") + 2;
+  lines.insert(keysEnd, {"***Values were not recorded at backup for: HKEY_USERS Registry Branch.",
+                         "Registry values ADDED:", "- - - - -",
+                         "HKEY_CURRENT_USER\\Environment \"X\" = REG_SZ, 4 bytes: \"1\"", "- - - - -",
+                         "Registry values CHANGED:", "- - - - -", "HKEY_CURRENT_USER\\Environment \"Y\"",
+                         "FROM:  REG_SZ, 4 bytes: \"a\"", "TO:    REG_SZ, 4 bytes: \"b\"",
+                         "HKEY_LOCAL_MACHINE\\SOFTWARE\\V \"big\"",
+                         "FROM:  REG_BINARY, 100000 bytes (SHA-256 1f2e3d4c5b6a7988...), not restorable",
+                         "TO:    REG_DWORD, 4 bytes: 0x00000002 (2)", "- - - - -", "Registry values DELETED:", "- - - - -",
+                         "HKEY_CURRENT_USER\\Environment \"Z\" = REG_SZ, 4 bytes: \"z\"", "================"});
+  const ReportSummary full = ReadReport(Crlf(kFull));
+  const ReportSummary r = ReadReport(Crlf(lines));
+  ASSERT_EQ(r.sections.size(), full.sections.size() + 1);
+  const ReportSection& values = r.sections[4];
+  EXPECT_EQ(values.kind, SectionKind::RegistryValues);
+  EXPECT_EQ(values.name, "Registry values");
+  EXPECT_EQ(values.notes.size(), 1u);
+  ASSERT_EQ(values.findings.size(), 4u);
+  EXPECT_EQ(values.findings[0].key, "HKEY_CURRENT_USER\\Environment \"X\"");
+  EXPECT_EQ(values.findings[0].value, "REG_SZ, 4 bytes: \"1\"");
+  EXPECT_EQ(values.findings[1].change, "changed");
+  EXPECT_EQ(values.findings[1].from, "REG_SZ, 4 bytes: \"a\"");
+  EXPECT_EQ(values.findings[1].value, "REG_SZ, 4 bytes: \"b\"");
+  EXPECT_EQ(CountsText(values), "1 added, 2 changed, 1 deleted");
+  EXPECT_EQ(r.sections.back().notes, full.sections.back().notes);  // free space holds its own lines only
+  EXPECT_EQ(r.Changes(), full.Changes() + 4);
+
+  std::vector<std::string> left;
+  for (const Leftover& l : FindLeftovers(r, "C:\\windows", "C:\\B"))
+    if (l.kind == std::string("registryValues")) left.push_back(l.change + (l.undoable ? " undoable" : ""));
+  EXPECT_EQ(left, (std::vector<std::string>{"added undoable", "changed undoable", "changed", "deleted undoable"}));
+  const nlohmann::json j = ReportJson(r, "C:\\B\\C.TSC", "C:\\B\\C.TSU");
+  EXPECT_EQ(j["changes"], full.Changes() + 4);
+  EXPECT_EQ(j["sections"][4]["kind"], "registryValues");
+  EXPECT_EQ(j["sections"][4]["entries"][1]["from"], "REG_SZ, 4 bytes: \"a\"");
+  EXPECT_EQ(j["sections"][4]["entries"][2]["undoAction"], false);
+}
 
 // A deep report: the standard sections as always, then the deep heading and one block per
 // place. Deep findings are sections of their own, never part of the last standard one.

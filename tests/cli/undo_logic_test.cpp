@@ -6,6 +6,7 @@
 
 #include "cli/logic/report_summary.h"
 #include "cli/logic/undo_logic.h"
+#include "cli/logic/verdict.h"
 
 namespace tessary::cli {
 namespace {
@@ -81,10 +82,12 @@ TEST(UndoLogicTest, LeftoversLeaveOutWhatIsNoChangeOfTheProgram) {
       "====================", "AUTOEXEC.BAT File", "Lines added or modified:", "SET NEWAPP=C:\\NEWAPP",
       "====================", "WIN.INI", "No Added or Changed lines found.", "No Deleted lines found.",
       "===============", "C:\\windows Directory",
-      "ADDED  : win.uib", "ADDED  : system.uib", "UPDATED: win.ini\tNEW:15:00  3 Dec 1996\tOLD:09:30  1 Jul 1995",
+      "ADDED  : win.uib", "ADDED  : system.uib",
+      "UPDATED: protocol.uib\tNEW:15:00  3 Dec 1996\tOLD:09:30  1 Jul 1995",  // refreshed by a second undo
+      "UPDATED: win.ini\tNEW:15:00  3 Dec 1996\tOLD:09:30  1 Jul 1995",
       "UPDATED: system.ini\tNEW:15:00  3 Dec 1996\tOLD:09:30  1 Jul 1995",
       "UPDATED: tessary.ini\tNEW:15:00  3 Dec 1996\tOLD:09:30  1 Jul 1995", "ADDED  : stray.dll",
-      "===============", "C:\\ Directory", "ADDED  : msdos.uib",
+      "===============", "C:\\ Directory", "UPDATED: msdos.uib\tNEW:15:00  3 Dec 1996\tOLD:09:30  1 Jul 1995",
       "UPDATED: autoexec.bat\tNEW:15:00  3 Dec 1996\tOLD:09:30  1 Jul 1995",
       "UPDATED: config.sys\tNEW:15:00  3 Dec 1996\tOLD:09:30  1 Jul 1995",
       "===============", "C:\\TRACK Directory", "ADDED  : TRACK.TSC",
@@ -102,6 +105,68 @@ TEST(UndoLogicTest, LeftoversLeaveOutWhatIsNoChangeOfTheProgram) {
   EXPECT_FALSE(left[2].undoable);
   EXPECT_EQ(left[2].section, "C:\\");
   EXPECT_TRUE(FindLeftovers(ReadReport(Report({"- - - - -", "- - - - -"})), "C:\\windows", "C:\\B").empty());
+}
+
+// The executor records each action's outcome with the log line that says it; tessaryc
+// prints and reports it from that record.
+TEST(UndoLogicTest, EachLoggedOutcomeIsAStatusAndPrintsAsTheLogSaysIt) {
+  struct Case {
+    const char* prefix;
+    ActionStatus status;
+    const char* outcome;
+    const char* reason;
+    const char* text;
+  };
+  const Case cases[] = {
+      {"DONE:", ActionStatus::Done, "done", "", "DONE"},
+      {"NOT DONE:", ActionStatus::Declined, "notDone", "declined", "NOT DONE (declined)"},
+      {"NOT DONE(ERROR):", ActionStatus::Failed, "notDone", "ERROR", "NOT DONE (ERROR)"},
+      {"NOT DONE(File not found):", ActionStatus::Refused, "notDone", "File not found", "NOT DONE (File not found)"},
+  };
+  for (const Case& c : cases) {
+    const std::optional<LoggedStatus> logged = StatusOfLogPrefix(c.prefix);
+    ASSERT_TRUE(logged) << c.prefix;
+    EXPECT_EQ(logged->status, c.status) << c.prefix;
+    const UndoneAction undone = DescribeOutcome({0, ActionKind::RemoveFile, logged->status, logged->reason});
+    EXPECT_EQ(undone.outcome, c.outcome) << c.prefix;
+    EXPECT_EQ(undone.reason, c.reason) << c.prefix;
+    EXPECT_EQ(undone.text, c.text) << c.prefix;
+  }
+  for (const char* noOutcome : {"NOT DONE():", "DONE", "Above file possibly in use", "NOT DONE(x)"})
+    EXPECT_FALSE(StatusOfLogPrefix(noOutcome)) << noOutcome;
+  EXPECT_EQ(DescribeOutcome({0, ActionKind::Add, ActionStatus::NotReached, ""}).outcome, "notReached");
+}
+
+// "No changes" and "nothing left over" are said only of what was compared, the rest is
+// named, and a run that compared nothing gives no verdict at all.
+TEST(VerdictTest, AVerdictCoversOnlyWhatWasCompared) {
+  const CompareCoverage nothing{{}, {{"HKEY_USERS", NotComparedWhy::SwitchedOff}}};
+  const CompareCoverage part{{"WIN.INI"},
+                             {{"HKEY_USERS", NotComparedWhy::SwitchedOff},
+                              {"ProgramData (C:\\ProgramData)", NotComparedWhy::OutsideMode}}};
+  const CompareCoverage all{{"WIN.INI"}, {}};
+  const std::string users = "not compared: HKEY_USERS (switched off)";
+  const std::string data = "not compared: ProgramData (C:\\ProgramData) (deep tracking is off; --deep compares all of it)";
+  struct Case {
+    const CompareCoverage& coverage;
+    std::size_t found;
+    Verdict verdict;
+    std::vector<std::string> compare, leftover;
+  };
+  const Case cases[] = {
+      {nothing, 0, Verdict::NothingCompared, {"nothing was compared: no verdict can be given", users},
+       {"nothing was compared after the undo: what is left over is unknown", users}},
+      {part, 0, Verdict::NoneFound, {"0 changes found in what was compared", users, data},
+       {"nothing left over in what was compared", users, data}},
+      {part, 2, Verdict::Found, {"2 changes found in what was compared", users, data}, {users, data}},
+      {all, 0, Verdict::NoneFound, {"0 changes found"}, {"nothing left over"}},
+      {all, 1, Verdict::Found, {"1 change found"}, {}},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(JudgeCompare(c.coverage, c.found), c.verdict) << c.found;
+    EXPECT_EQ(CompareVerdictLines(c.coverage, c.found, false), c.compare);
+    EXPECT_EQ(LeftoverVerdictLines(c.coverage, c.found), c.leftover);
+  }
 }
 
 }  // namespace

@@ -37,7 +37,7 @@ class CompareFaults : public test::HostTest {
   bool Run(test::AnsweringPrompter* seen = nullptr) {
     Host h;
     h.state = host.state;
-    const bool ok = RunCompare(h, report, {}, bootDir);
+    const bool ok = RunCompare(h, report, {}, bootDir).finished;
     if (seen) *seen = h.answers;
     return ok;
   }
@@ -99,7 +99,7 @@ TEST_F(CompareFaults, ACancelledRunStillLeavesItsReportWithTheCancelLine) {
   Host h;
   h.state = host.state;
   h.progress.cancelAt = 3;
-  EXPECT_FALSE(RunCompare(h, report, {}, bootDir));
+  EXPECT_FALSE(RunCompare(h, report, {}, bootDir).finished);
   const std::string r = ReadBytes(report);
   EXPECT_EQ(r.substr(r.size() - 31), "---COMPARE CANCELLED BY USER---");
   EXPECT_FALSE(PathExists(SideFileFor(report)));

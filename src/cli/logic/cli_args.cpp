@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <string_view>
 
+#include "snapshot/logic/branch_choice.h"
+
 namespace tessary::cli {
 
 namespace {
@@ -48,6 +50,9 @@ const std::vector<FlagSpec> kFlags = {
      "undo from an unsealed action file: removals only, each asked at the console"},
     {"--deep", nullptr, kBackup | kCompare | kTrack, false, [](CliOptions& o, const std::string&) { o.deep = true; },
      "deep tracking for this run: today's install locations, all subfolders"},
+    {"--branches", "LIST", kCompare | kTrack, false,
+     [](CliOptions& o, const std::string& v) { o.branches = v; },
+     "the registry branches compared (default: tessary.ini's; track: HKCU,HKLM\\SOFTWARE,HKCR,HKCR\\CLSID)"},
     {"--dry-run", nullptr, kUndo, false, [](CliOptions& o, const std::string&) { o.dryRun = true; },
      "print what would be done and change nothing"},
     {"--json", nullptr, kEveryCommand, false, [](CliOptions& o, const std::string&) { o.json = true; },
@@ -94,13 +99,14 @@ const std::vector<FlagSpec>& Flags() { return kFlags; }
 
 const char* CommandName(CliCommand command) {
   const CommandSpec* c = FindCommand(command);
-  return c && command != CliCommand::Help ? c->word : "";
+  return c && command != CliCommand::Help && command != CliCommand::Version ? c->word : "";
 }
 
 std::string UsageText() {
   constexpr std::size_t kCommandColumn = 32, kFlagColumn = 16;
   std::string text =
-      "Usage: tessaryc COMMAND [OPTIONS]\n"
+      "Usage: tessaryc [--dir DIR] [--json] [--yes] [--quiet] COMMAND [OPTIONS]\n"
+      "       tessaryc --version\n"
       "\n"
       "Records what a program installation changes and undoes it, on the same backup set,\n"
       "reports and action files as tessary.exe, with the settings of tessary.ini.\n"
@@ -128,8 +134,9 @@ std::string UsageText() {
         if (f.commands & CommandBit(c.command)) which += (which.empty() ? "" : ", ") + std::string(c.word);
       which += ": ";
     }
-    text += Pad(std::string("  ") + f.name + (f.valueName ? std::string(" ") + f.valueName : ""), kFlagColumn) +
-            which + f.help + "\n";
+    const std::string head =
+        Pad(std::string("  ") + f.name + (f.valueName ? std::string(" ") + f.valueName : ""), kFlagColumn) + which;
+    text += head + Indented(f.help, head.size()) + "\n";
   }
   text +=
       "\n"
@@ -137,11 +144,16 @@ std::string UsageText() {
       "Questions are asked on the console when standard input is one; otherwise a question\n"
       "that --yes does not answer is answered No and the command changes nothing.\n"
       "Ctrl+C stops compare and undo at the next check, as Cancel does.\n"
+      "LIST names registry branches, comma-separated: HKCU, HKLM, HKLM\\SOFTWARE, HKCR,\n"
+      "HKCR\\CLSID, HKU, HKCC (or their long names), all or none.\n"
       "\n"
       "Exit codes: 0 no changes / every action done / nothing left over; 1 changes found /\n"
       "some action not done / something left over; 2 usage error; 3 bad input (no backup set,\n"
       "no report or action file, integrity errors, program not found); 4 the run failed;\n"
-      "5 declined (nothing changed); 130 interrupted by Ctrl+C.\n";
+      "5 declined (nothing changed); 6 the tracked program failed (exit code not 0; the\n"
+      "compare was made); 7 nothing was compared (every section left out); 130 interrupted\n"
+      "by Ctrl+C. A verdict (no changes, nothing left over) holds for what was compared;\n"
+      "the output names what was not.\n";
   return text;
 }
 
@@ -154,9 +166,36 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
   };
   if (args.empty()) return fail("no command given (try tessaryc --help)");
 
-  const std::string& first = args[0];
+  std::vector<const FlagSpec*> given;
+  // A flag of every command given before the command: "--dir DIR", "--dir=DIR", "--json".
+  std::size_t at = 0;
+  std::vector<std::pair<const FlagSpec*, std::string>> early;
+  for (; at < args.size() && args[at].size() > 2 && args[at].compare(0, 2, "--") == 0; ++at) {
+    const std::string& arg = args[at];
+    const std::size_t equals = arg.find('=');
+    const FlagSpec* flag = FindFlag(arg.substr(0, equals));
+    if (!flag || flag->commands != kEveryCommand || std::string_view(flag->name) == "--help") break;
+    std::string value;
+    if (flag->valueName) {
+      if (equals != std::string::npos) value = arg.substr(equals + 1);
+      else if (at + 1 < args.size()) value = args[++at];
+      if (value.empty()) return fail(std::string("option ") + flag->name + " needs a value");
+    } else if (equals != std::string::npos) {
+      return fail(std::string("option ") + flag->name + " takes no value");
+    }
+    for (const FlagSpec* g : given)
+      if (g == flag) return fail(std::string(flag->name) + " given twice");
+    given.push_back(flag);
+    early.emplace_back(flag, value);
+  }
+  if (at >= args.size()) return fail("no command given (try tessaryc --help)");
+  const std::string& first = args[at];
   if (first == "--help" || first == "-h" || first == "/?") {
     o.command = CliCommand::Help;
+    return parsed;
+  }
+  if (first == "--version") {
+    o.command = CliCommand::Version;
     return parsed;
   }
   const CommandSpec* chosen = nullptr;
@@ -164,11 +203,11 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
     if (first == c.word) chosen = &c;
   if (!chosen) return fail("unknown command '" + first + "' (try tessaryc --help)");
   o.command = chosen->command;
-  if (o.command == CliCommand::Help) return parsed;
+  if (o.command == CliCommand::Help || o.command == CliCommand::Version) return parsed;
   const std::string command = chosen->word;
+  for (const auto& [flag, value] : early) flag->apply(o, value);
 
-  std::vector<const FlagSpec*> given;
-  for (std::size_t i = 1; i < args.size(); ++i) {
+  for (std::size_t i = at + 1; i < args.size(); ++i) {
     const std::string& arg = args[i];
     if (arg == "--") {
       if (chosen->operand != Operand::Program) return fail("'--' belongs to track only");
@@ -215,6 +254,8 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
     return fail("unexpected argument '" + arg + "' for " + command);
   }
 
+  if (o.branches && !ParseBranchList(*o.branches))
+    return fail("--branches: '" + *o.branches + "' is no list of registry branches (try tessaryc --help)");
   if (chosen->operand == Operand::Report && o.report.empty()) return fail(command + " needs a REPORT");
   if (chosen->operand == Operand::Program && (o.program.empty() || o.program[0].empty()))
     return fail(command + " needs a PROGRAM to run");

@@ -21,10 +21,15 @@ enum ExitCode : int {
   kExitBadInput = 3,     // no backup set, no report or action file, integrity errors, program not found
   kExitFailed = 4,       // the run failed: a file could not be written, the program could not be started
   kExitDeclined = 5,     // a question was answered No (or could not be asked): nothing was changed
+  kExitProgramFailed = 6,  // track: the program ended with an exit code other than 0 (the compare was made)
+  kExitNothingCompared = 7,  // compare/track: every section was left out, so no verdict can be given
   kExitInterrupted = 130 // Ctrl+C: stopped at the next check, as Cancel stops the dialogs
 };
 
-enum class CliCommand { None, Help, Backup, Compare, Actions, Undo, Track };
+enum class CliCommand { None, Help, Version, Backup, Compare, Actions, Undo, Track };
+
+// What --version prints (one line).
+inline constexpr const char* kVersionText = "tessaryc 95.1.3 (Tessary 95 Release 1.3a)";
 
 struct CliOptions {
   CliCommand command = CliCommand::None;
@@ -43,6 +48,10 @@ struct CliOptions {
   bool values = false;  // --values: record registry values and their data
   bool deep = false;  // backup, compare, track --deep: deep tracking whatever tessary.ini says
   bool unsealed = false;  // undo --unsealed: an unsealed action file, line by line at a console
+  // compare, track --branches: the registry branches compared, as given (read with
+  // ParseBranchList of branch_choice.h); empty: compare takes tessary.ini's, track its own
+  // (kTrackBranches).
+  std::optional<std::string> branches;
 };
 
 // What a command takes besides flags.
@@ -80,8 +89,9 @@ struct ParsedCommandLine {
 };
 
 // Parses the arguments after the program name. "--flag=value" and "--flag value" both
-// work; after "--" (and, for track, from the first argument that is not a flag) every
-// argument belongs to the program.
+// work; the options every command takes may come before the command too; after "--"
+// (and, for track, from the first argument that is not a flag) every argument belongs to
+// the program.
 ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args);
 
 // The command's name as typed ("compare"), "" for None and Help.

@@ -1,6 +1,8 @@
 #include "cli/logic/cli_json.h"
 #include "uninstall/logic/sensitive_places.h"
 
+#include <cstdio>
+
 namespace tessary::cli {
 
 namespace {
@@ -20,12 +22,19 @@ nlohmann::json FindingJson(SectionKind kind, const ReportFinding& f) {
     case SectionKind::Registry:
       j["key"] = f.name;
       break;
+    case SectionKind::RegistryValues:
+      j["value"] = f.key;
+      j["data"] = f.value;
+      if (f.change == "changed") j["from"] = f.from;
+      break;
     case SectionKind::Directory:
       j["name"] = f.name;
       j["directory"] = f.isDirectory;
       if (f.change == "updated") {
         j["new"] = f.newTime;
         j["old"] = f.oldTime;
+        if (!f.newAt.empty()) j["newAt"] = f.newAt;
+        if (!f.oldAt.empty()) j["oldAt"] = f.oldAt;
       }
       break;
     case SectionKind::Deep:
@@ -80,6 +89,19 @@ nlohmann::json SummaryJson(const std::vector<SummaryItem>& items) {
     list.push_back(std::move(j));
   }
   return {{"count", items.size()}, {"secondLook", flagged}, {"items", list}};
+}
+
+nlohmann::json CoverageJson(const CompareCoverage& coverage) {
+  nlohmann::json notCompared = nlohmann::json::array();
+  for (const NotCompared& n : coverage.notCompared)
+    notCompared.push_back({{"what", n.what}, {"why", NotComparedWhyName(n.why)}});
+  return {{"compared", coverage.compared}, {"notCompared", notCompared}};
+}
+
+std::string IsoTime(int year, int month, int day, int hour, int minute, int second) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d", year, month, day, hour, minute, second);
+  return text;
 }
 
 nlohmann::json ActionJson(std::size_t index, const std::string& line) {

@@ -9,6 +9,7 @@
 
 #include "cli/logic/report_summary.h"
 #include "cli/logic/undo_logic.h"
+#include "compare/logic/compare_coverage.h"
 
 namespace tessary::cli {
 
@@ -22,6 +23,12 @@ nlohmann::json ReportJson(const ReportSummary& report, const std::string& report
 // "words", "secondLook", "why", "actions", "noUndo"}]} ("why" only with secondLook,
 // "noUndo" only when something cannot be undone).
 nlohmann::json SummaryJson(const std::vector<SummaryItem>& items);
+
+// What a compare run looked at: {"compared": [...], "notCompared": [{"what", "why"}]}.
+nlohmann::json CoverageJson(const CompareCoverage& coverage);
+
+// A time as ISO 8601 with seconds: "2026-12-08T12:40:05".
+std::string IsoTime(int year, int month, int day, int hour, int minute, int second);
 
 // One action: {"index", "line", "kind", "target"} (index from 1 in list order), and
 // "sensitive": true for a write into a start-up place.

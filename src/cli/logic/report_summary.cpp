@@ -19,6 +19,9 @@ constexpr std::string_view kDeepHeading = "DEEP TRACKING: ";  // after kDirector
 constexpr std::string_view kDeepRule = "---------------";     // a deep place's block
 constexpr std::string_view kCancelled = "---COMPARE CANCELLED BY USER---";
 constexpr std::string_view kNoChanges = "---No Changes found---";
+constexpr std::string_view kValuesAdded = "Registry values ADDED:";  // after kRegistryRule
+constexpr std::string_view kValuesNote = "***Values were not recorded";  // or before it
+constexpr std::string_view kNotRestorable = ", not restorable";
 constexpr std::string_view kSameDate = " - No changes made (File has same date/time)";
 constexpr const char* kBootFiles[] = {"AUTOEXEC.BAT", "CONFIG.SYS", "MSDOS.SYS"};
 constexpr const char* kIniFiles[] = {"WIN.INI", "SYSTEM.INI", "PROTOCOL.INI"};
@@ -78,7 +81,7 @@ class Reader {
   }
 
  private:
-  enum class Mode { None, Boot, Ini, Registry, Directory, FreeSpace, DeepHeading, Deep };
+  enum class Mode { None, Boot, Ini, Registry, Values, Directory, FreeSpace, DeepHeading, Deep };
 
   const std::string& Next(std::size_t i) const {
     static const std::string kEmpty;
@@ -124,6 +127,15 @@ class Reader {
       Open(SectionKind::Registry, "Registry", Mode::Registry);
       return;
     }
+    // The registry keys end with their rule; the values part (recorded values only)
+    // follows at once, its notes first.
+    if (mode_ == Mode::Registry && line == kRegistryRule) {
+      if (Next(i) == kValuesAdded || StartsWith(Next(i), kValuesNote))
+        Open(SectionKind::RegistryValues, "Registry values", Mode::Values);
+      else
+        mode_ = Mode::None;
+      return;
+    }
     // The deep part comes after every standard section: its heading (the places and what
     // is left out), then one block per place with findings, "Title: folder".
     if (mode_ != Mode::Boot && line == kDirectoryRule && StartsWith(Next(i), kDeepHeading)) {
@@ -153,7 +165,7 @@ class Reader {
       mode_ = Mode::None;
       return;
     }
-    if (line == kFreeSpaceRule && mode_ != Mode::Boot && mode_ != Mode::Registry) {
+    if (line == kFreeSpaceRule && mode_ != Mode::Boot && mode_ != Mode::Registry && mode_ != Mode::Values) {
       if (mode_ == Mode::FreeSpace) {
         mode_ = Mode::None;
       } else {
@@ -165,6 +177,7 @@ class Reader {
       case Mode::Boot: BootLine(line); break;
       case Mode::Ini: IniLine(i); break;
       case Mode::Registry: RegistryLine(line); break;
+      case Mode::Values: ValueLine(i); break;
       case Mode::Directory: DirectoryLine(line); break;
       case Mode::FreeSpace: FreeSpaceLine(line); break;
       case Mode::Deep: DeepLine(line); break;
@@ -255,6 +268,43 @@ class Reader {
     } else {
       f.change = "added";
       f.name = line;
+    }
+    Add(std::move(f));
+  }
+
+  // "Registry values ADDED:", "CHANGED:" and "DELETED:", each list between "- - - - -"
+  // lines: "KEY NAME = DATA" (added, deleted), "KEY NAME" with its "FROM:" and "TO:"
+  // lines (changed); old data that cannot be put back ends in ", not restorable".
+  void ValueLine(std::size_t& i) {
+    const std::string& line = lines_[i];
+    if (line == kFreeSpaceRule) return;
+    if (line == kRegistryRule) {
+      mode_ = Mode::None;
+      return;
+    }
+    if (line == kValuesAdded || line == "Registry values CHANGED:" || line == "Registry values DELETED:") {
+      pass_ = line == kValuesAdded ? "added" : line[16] == 'C' ? "changed" : "deleted";
+      return;
+    }
+    if (StartsWith(line, "***")) {
+      Current().notes.push_back(line);
+      return;
+    }
+    ReportFinding f;
+    f.change = pass_;
+    f.line = line;
+    if (pass_ == "changed" && StartsWith(Next(i), "FROM:  ") && i + 2 < lines_.size() &&
+        StartsWith(lines_[i + 2], "TO:    ")) {
+      f.key = line;
+      f.from = lines_[i + 1].substr(7);
+      f.value = lines_[i + 2].substr(7);
+      f.noAction = EndsWith(f.from, kNotRestorable);
+      i += 2;
+    } else {
+      const std::size_t equals = line.find(" = ");
+      f.key = line.substr(0, equals);
+      f.value = equals == std::string::npos ? std::string() : line.substr(equals + 3);
+      f.noAction = f.change == "deleted" && EndsWith(line, kNotRestorable);
     }
     Add(std::move(f));
   }
@@ -354,18 +404,6 @@ class Reader {
 };
 
 }  // namespace
-
-const char* SectionKindName(SectionKind kind) {
-  switch (kind) {
-    case SectionKind::Boot: return "boot";
-    case SectionKind::Ini: return "ini";
-    case SectionKind::Registry: return "registry";
-    case SectionKind::Directory: return "directory";
-    case SectionKind::FreeSpace: return "freeSpace";
-    case SectionKind::Deep: return "deep";
-  }
-  return "";
-}
 
 std::size_t ReportSummary::Changes() const {
   std::size_t n = 0;

@@ -1,6 +1,7 @@
-// A compare report read back into its sections and findings, for the counts tessaryc
-// prints, its JSON and what track finds left over after an undo. The report stays the
-// one written by the compare run; this only reads it. No <windows.h>.
+// A compare report written earlier, read into the sections and findings a compare run
+// returns (compare/logic/compare_findings.h), and what tessaryc sums up of either: the
+// counts it prints, its JSON and what track finds left over after an undo. A run's own
+// results come from the run, never from this reader. No <windows.h>.
 #pragma once
 
 #include <cstdint>
@@ -10,38 +11,9 @@
 #include <vector>
 
 #include "compare/logic/install_summary.h"
+#include "compare/logic/compare_findings.h"
 
 namespace tessary::cli {
-
-enum class SectionKind { Boot, Ini, Registry, Directory, FreeSpace, Deep };
-
-const char* SectionKindName(SectionKind kind);  // "boot", "ini", "registry", "directory", "freeSpace", "deep"
-
-struct ReportFinding {
-  // "added", "deleted", "changed" (INI), "updated" (directory), "leftOut" (a name no line
-  // can carry), "increase" / "decrease" (free space)
-  std::string change;
-  std::string line;     // the report line (a CHANGED entry: its TO: line)
-  std::string context;  // boot: the block label; INI: the section name
-  std::string key, value, from;  // INI: key and value (CHANGED: value now, `from` before)
-  std::string name;              // directory: the entry's name, without "  (DIR)"; deep: its
-                                 // path within the place, without "  (DIR)" and the counts
-  bool isDirectory = false;
-  std::string newTime, oldTime;  // directory, updated
-  char drive = 0;                // free space
-  std::uint64_t bytes = 0;       // free space: the amount of the change
-  bool noAction = false;         // the report says this finding has no undo action
-};
-
-struct ReportSection {
-  SectionKind kind = SectionKind::Boot;
-  // "AUTOEXEC.BAT", "WIN.INI", "Registry", the directory as the report names it
-  // ("C:\windows", "C:\"), "Free disk space", a deep place's folder
-  std::string name;
-  bool sameDate = false;  // boot or INI: "No changes made (File has same date/time)"
-  std::vector<ReportFinding> findings;
-  std::vector<std::string> notes;  // branches or directories left out, and the like
-};
 
 struct ReportSummary {
   std::string title;  // the first line

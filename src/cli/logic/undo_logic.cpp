@@ -119,6 +119,18 @@ std::vector<ActionOutcome> OutcomesFromLog(std::string_view logBlock, const std:
   return outcomes;
 }
 
+UndoneAction DescribeOutcome(const ActionResult& result) {
+  switch (result.status) {
+    case ActionStatus::Done: return {"done", "", "DONE"};
+    case ActionStatus::Declined: return {"notDone", "declined", "NOT DONE (declined)"};
+    case ActionStatus::Refused:
+    case ActionStatus::Failed: return {"notDone", result.reason, "NOT DONE (" + result.reason + ")"};
+    case ActionStatus::NotReached: return {"notReached", "", "NOT REACHED"};
+    case ActionStatus::NotChosen: return {"notChosen", "", "NOT CHOSEN"};
+  }
+  return {};
+}
+
 namespace {
 
 std::string WithoutTrailingBackslash(std::string_view path) {
@@ -151,9 +163,11 @@ std::vector<Leftover> FindLeftovers(const ReportSummary& after, std::string_view
     for (const ReportFinding& f : s.findings) {
       if (s.kind == SectionKind::Directory && !f.isDirectory) {
         const std::string name = ToUpperAscii(f.name);
-        if (f.change == "added" && inWindows && EndsWithNoCase(name, ".UIB")) continue;
+        // The safety copies an undo writes, whether this undo made them or refreshed
+        // those of an earlier one.
+        if (inWindows && EndsWithNoCase(name, ".UIB")) continue;
         if (inWindows && name == "TESSARY.INI") continue;
-        if (f.change == "added" && inRoot && name == "MSDOS.UIB") continue;
+        if (inRoot && name == "MSDOS.UIB") continue;
         if (f.change == "updated" && inWindows &&
             (name == "WIN.INI" || name == "SYSTEM.INI" || name == "PROTOCOL.INI") &&
             OnlyDateChanged(after, SectionKind::Ini, name))

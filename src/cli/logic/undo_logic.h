@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "cli/logic/report_summary.h"
+#include "uninstall/logic/action_result.h"
 
 namespace tessary::cli {
 
@@ -44,6 +45,15 @@ struct ActionOutcome {
   std::string status;  // "done", "notDone", "notReached" (no log line: refused as an integrity error or the run stopped first)
   std::string reason;  // "NOT DONE(reason):" and "DONE(reason):" give the reason; "NOT DONE:" gives "declined"
 };
+
+// What the executor's result for a chosen action means for tessaryc's output: the JSON
+// `outcome` ("done", "notDone", "notReached") and `reason` ("declined", or why it was
+// refused or failed), and the word printed before the entry ("DONE", "NOT DONE (reason)",
+// "NOT REACHED").
+struct UndoneAction {
+  std::string outcome, reason, text;
+};
+UndoneAction DescribeOutcome(const ActionResult& result);
 
 // The log block's lines in order matched to the chosen entries in order: each chosen
 // entry takes the next line that logs it. Entries not chosen get an empty outcome.

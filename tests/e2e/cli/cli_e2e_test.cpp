@@ -13,6 +13,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "cli/logic/cli_json.h"
 #include "cli/logic/report_summary.h"
 #include "core/startup_logic.h"
 #include "platform/ascii.h"
@@ -35,6 +36,14 @@ using Json = nlohmann::json;
 using namespace installed;
 const char* const kLateFolder = "C:\\Program Files\\CliLateVendor";
 const char* const kManyKeys = "Software\\TessaryCliMany";
+const char* const kVendorKey = "Software\\TessaryCliVendor";
+const char* const kValuesKey = "Software\\TessaryCliValues";
+
+std::string SystemProgram(const char* name) {
+  char system[MAX_PATH] = {};
+  GetSystemDirectoryA(system, MAX_PATH);
+  return std::string(system) + "\\" + name;
+}
 
 bool KeyExists(HKEY root, const std::string& path) { return static_cast<bool>(RegKey::Open(root, path)); }
 
@@ -42,6 +51,11 @@ std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
   ForEachLine(text, [&](std::string_view line) { lines.emplace_back(line); });
   return lines;
+}
+
+bool HasLine(const std::string& text, const std::string& line) {
+  const std::vector<std::string> lines = Lines(text);
+  return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
 std::string ShellFolder(const char* name) {
@@ -93,7 +107,7 @@ class CliE2eTest : public ::testing::Test {
 
   void TearDown() override {
     RemoveInstallation();
-    RegDeleteTreeA(HKEY_CURRENT_USER, kManyKeys);
+    for (const char* key : {kManyKeys, kVendorKey, kValuesKey}) RegDeleteTreeA(HKEY_CURRENT_USER, key);
     for (const auto& [path, bytes] : saved) {
       if (bytes) test::WriteBytes(path, *bytes);
       else DeleteFileA(path.c_str());
@@ -224,7 +238,23 @@ class CliE2eTest : public ::testing::Test {
     const cli::ReportSummary report = cli::ReadReport(test::ReadBytes(reportPath));
     EXPECT_GT(report.Changes(), 0u);
     EXPECT_EQ(doc["report"]["changes"], report.Changes());
+    // What the run returned is what its report says: section by section, entry by entry.
     EXPECT_EQ(doc["report"]["sections"].size(), report.sections.size());
+    for (std::size_t i = 0; i < report.sections.size() && i < doc["report"]["sections"].size(); ++i) {
+      Json typed = doc["report"]["sections"][i];
+      const ReportSection& fromFile = report.sections[i];
+      // Only the run knows the seconds of a directory entry's times.
+      for (Json& entry : typed["entries"]) {
+        if (entry.value("change", "") != "updated" || typed["kind"] != "directory") continue;
+        EXPECT_EQ(entry["newAt"].get<std::string>().size(), 19u) << entry.dump();
+        entry.erase("newAt");
+        entry.erase("oldAt");
+      }
+      cli::ReportSummary one;
+      one.sections = {fromFile};
+      EXPECT_EQ(typed, cli::ReportJson(one, "", "")["sections"][0]) << fromFile.name;
+    }
+    EXPECT_EQ(doc["report"].value("notScanned", std::vector<std::string>{}), report.notScanned);
     std::multiset<std::string> fromJson, fromFile;
     for (const Json& a : doc["actions"]) fromJson.insert(a["line"].get<std::string>());
     for (const std::string& l : Lines(test::ReadBytes(doc["report"]["actionFile"]))) fromFile.insert(l);
@@ -352,8 +382,10 @@ TEST_F(CliE2eTest, DeepTrackPrintsTheSummaryFirst) {
   const Outcome run = Tessaryc({"track", "--deep", "--undo", "--yes", "--", test::BuildPath(MODERNAPP_SETUP), "/S"});
   EXPECT_EQ(run.code, 0u) << run.out << run.err;
   const std::vector<std::string> lines = Lines(run.out);
-  ASSERT_FALSE(lines.empty());
-  EXPECT_EQ(lines[0], "summary: 4 items, 3 for a second look") << run.out;
+  ASSERT_GE(lines.size(), 2u);
+  // The program's own line comes first, then the summary, before the report's counts.
+  EXPECT_EQ(lines[0].rfind("program: ", 0), 0u) << run.out;
+  EXPECT_EQ(lines[1], "summary: 4 items, 3 for a second look") << run.out;
   const auto line = [&](const std::string& text) { return std::find(lines.begin(), lines.end(), text) - lines.begin(); };
   EXPECT_LT(line("  [3] System folder files: adds modern64.dll in the system folder"), line("      undo: 1 action (undo --only-summary 3)"));
   EXPECT_LT(line("      undo: 1 action (undo --only-summary 3)"), static_cast<long>(lines.size()));
@@ -392,6 +424,73 @@ TEST_F(CliE2eTest, TrackWaitsForEveryProcessTheProgramStarted) {
     for (const Json& e : s["entries"]) late = late || e["text"] == "ADDED  : CliLateVendor  (DIR)";
   EXPECT_TRUE(late) << run.json["report"].dump(1);
   EXPECT_TRUE(DirectoryExists(kLateFolder));
+}
+
+// Track compares the branches a program installs into whatever tessary.ini says (and
+// writes nothing there); what it did not compare is named; a program that failed gives
+// tessaryc's own exit code and shows in the summary.
+TEST_F(CliE2eTest, TrackComparesItsOwnBranchesNamesTheRestAndTellsAFailedProgram) {
+  WriteSettings(false);  // every registry branch off
+  const std::string settings = test::ReadBytes(ini);
+  Outcome run = Tessaryc({"track", "--json", "--quiet", "--", SystemProgram("cmd.exe"), "/c", "reg", "add",
+                          std::string("HKCU\\") + kVendorKey + "\\App", "/f", "&", "exit", "3"});
+  EXPECT_EQ(run.code, 6u) << run.err;
+  EXPECT_EQ(run.json["exitCode"], 6);
+  EXPECT_EQ(run.json["program"]["exitCode"], 3);
+  std::set<std::string> keys;
+  for (const Json& s : run.json["report"]["sections"])
+    if (s["kind"] == "registry")
+      for (const Json& e : s["entries"]) keys.insert(e["key"].get<std::string>());
+  EXPECT_EQ(keys.count(std::string("HKEY_CURRENT_USER\\") + kVendorKey), 1u) << run.json["report"].dump(1);
+  std::map<std::string, std::string> notCompared;
+  for (const Json& n : run.json["report"]["notCompared"]) notCompared[n["what"]] = n["why"];
+  EXPECT_EQ(notCompared["HKEY_LOCAL_MACHINE"], "switchedOff");
+  EXPECT_EQ(notCompared["HKEY_USERS"], "switchedOff");
+  EXPECT_EQ(notCompared.count("HKEY_CURRENT_USER"), 0u);
+  EXPECT_TRUE(std::any_of(notCompared.begin(), notCompared.end(), [](const auto& n) { return n.second == "outsideMode"; }));
+  EXPECT_EQ(test::ReadBytes(ini), settings);
+
+  // In text: the program's exit code, and --branches none leaves the registry out by name.
+  run = Tessaryc({"--quiet", "track", "--name", "FAILED", "--branches", "none", "--", SystemProgram("cmd.exe"), "/c",
+                  "exit", "3"});
+  EXPECT_EQ(run.code, 6u) << run.err;
+  EXPECT_TRUE(HasLine(run.out, "program: " + SystemProgram("cmd.exe") + " /c exit 3 ended with exit code 3 (failed)"))
+      << run.out;
+  EXPECT_TRUE(HasLine(run.out, "  Registry                 not compared (no branch chosen)")) << run.out;
+  EXPECT_NE(run.out.find(" found in what was compared\r\n"), std::string::npos) << run.out;
+  EXPECT_TRUE(HasLine(run.out, "not compared: HKEY_CURRENT_USER (switched off)")) << run.out;
+}
+
+// Registry values alone are changes: counted, listed, and what an undo cannot put back
+// is left over (data too large to keep whole has no undo action).
+TEST_F(CliE2eTest, ValueChangesAreCountedListedAndLeftOver) {
+  WriteSettings(false);
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyA(HKEY_CURRENT_USER, kValuesKey, &key), ERROR_SUCCESS);
+  const RegKeyHandle owner(key);
+  const std::string big(70000, 'b');
+  ASSERT_EQ(RegSetValueExA(key, "Big", 0, REG_BINARY, reinterpret_cast<const BYTE*>(big.data()),
+                           static_cast<DWORD>(big.size())),
+            ERROR_SUCCESS);
+  ASSERT_EQ(Tessaryc({"backup", "--quiet", "--values"}).code, 0u);
+  ASSERT_EQ(RegSetValueExA(key, "Added", 0, REG_SZ, reinterpret_cast<const BYTE*>("1"), 2), ERROR_SUCCESS);
+  Outcome run = Tessaryc({"compare", "--values", "--branches", "HKCU", "--quiet"});
+  RegDeleteValueA(key, "Added");
+  EXPECT_EQ(run.code, 1u) << run.out << run.err;
+  EXPECT_TRUE(HasLine(run.out, "  Registry values          1 added")) << run.out;
+  EXPECT_TRUE(HasLine(run.out, "1 change found in what was compared")) << run.out;
+
+  run = Tessaryc({"track", "--undo", "--values", "--yes", "--json", "--quiet", "--", SystemProgram("cmd.exe"), "/c",
+                  "reg", "add", std::string("HKCU\\") + kValuesKey, "/v", "Big", "/t", "REG_DWORD", "/d", "2", "/f", "&",
+                  "reg", "add", std::string("HKCU\\") + kValuesKey, "/v", "Undone", "/d", "1", "/f"});
+  EXPECT_EQ(run.code, 1u) << run.err;
+  EXPECT_EQ(run.json["nothingLeftOver"], false);
+  std::vector<std::string> left;
+  for (const Json& l : run.json["leftovers"])
+    left.push_back(l["kind"].get<std::string>() + " " + l["change"].get<std::string>() +
+                   (l["undoable"].get<bool>() ? " undoable" : "") + (ContainsNoCase(l["text"].get<std::string>(), "\"Big\"") ? " Big" : ""));
+  EXPECT_EQ(left, (std::vector<std::string>{"registryValues changed Big"})) << run.json["leftovers"].dump(1);
+  EXPECT_EQ(RegQueryValueExA(key, "Undone", nullptr, nullptr, nullptr, nullptr), ERROR_FILE_NOT_FOUND);
 }
 
 TEST_F(CliE2eTest, CompareExitCodesTellNoChangesChangesAndErrors) {
