@@ -33,7 +33,8 @@ SUBSYSTEM_USES = {
                      "values_switch.h"),
         "uninstall": ("logic/", "evidence_live.h"),
     },
-    "uninstall": {},
+    # The Uninstall Actions dialog reads a report's install summary to select one item's lines.
+    "uninstall": {"compare": ("logic/",)},
     # The report list and the retention of Sentinox reports know the report names.
     "reports": {"uninstall": ("logic/",)},
     "options": {},

@@ -197,6 +197,8 @@ class Session {
 
   void SayReport(const ReportSummary& summary, const CompareCoverage& coverage, const std::string& report,
                  const std::string& actionFile, std::size_t actionCount) {
+    if (summary.installSummary)
+      for (const std::string& line : SummaryLines(*summary.installSummary)) Say(line);
     Say("report:  " + report);
     Say("actions: " + actionFile + " (" + std::to_string(actionCount) + ")");
     for (const ReportSection& s : summary.sections) {
@@ -232,6 +234,7 @@ class Session {
     outcome.summary.sections = std::move(result.sections);
     outcome.summary.notScanned = std::move(result.notScanned);
     outcome.summary.cancelled = result.cancelled;
+    outcome.summary.installSummary = std::move(result.installSummary);
     if (!result.finished) {
       if (progress_.cancelSeen()) {
         outcome.code = Error(kExitInterrupted, "compare interrupted; the report " + expected +
@@ -385,6 +388,7 @@ class Session {
       doc_["report"] = ReportJson(c.summary, c.report, c.actionFile);
       doc_["report"].update(CoverageJson(c.coverage));
       doc_["actions"] = ActionsJson(c.actions);
+      if (c.summary.installSummary) doc_["summary"] = SummaryJson(*c.summary.installSummary);
     }
     if (Finished(c.code)) SayReport(c.summary, c.coverage, c.report, c.actionFile, Count(c.actions));
     return c;
@@ -447,12 +451,27 @@ class Session {
     return kExitOk;
   }
 
+  // --only-summary: of the actions chosen so far, those behind the named summary items.
+  std::optional<int> ChooseBySummary(const std::string& report, const ListedActions& listed, std::vector<bool>& chosen) {
+    const std::optional<std::string> text = ReadWholeFile(report);
+    const auto items = text ? ReadSummaryBlock(*text) : std::nullopt;
+    if (!items) return Error(kExitBadInput, "the report " + report + " has no summary (compare with --deep or --values)");
+    std::string why;
+    const auto bySummary = ChooseSummaryActions(listed.entries, *items, o_.onlySummary, why);
+    if (!bySummary) return Error(kExitBadInput, why + "; nothing was changed");
+    for (std::size_t i = 0; i < chosen.size(); ++i) chosen[i] = chosen[i] && (*bySummary)[i];
+    return std::nullopt;
+  }
+
   int Undo() {
     std::string report, actionFile;
     ListedActions listed;
     if (auto failed = OpenReportActions(report, actionFile, listed)) return *failed;
     doc_["dryRun"] = o_.dryRun;
-    const std::vector<bool> chosen = ChooseActions(listed.entries, o_.only);
+    std::vector<bool> chosen = ChooseActions(listed.entries, o_.only);
+    if (!o_.onlySummary.empty()) {
+      if (auto failed = ChooseBySummary(report, listed, chosen)) return *failed;
+    }
     const std::size_t count = static_cast<std::size_t>(std::count(chosen.begin(), chosen.end(), true));
     for (std::size_t i = 0; i < listed.entries.size(); ++i) {
       if (!chosen[i] || ActionReadable(listed.entries[i], listed.originals[i])) continue;
@@ -461,7 +480,8 @@ class Session {
     }
     if (count == 0) {
       doc_["actions"] = ActionsJson(listed);
-      if (!o_.only.empty()) return Error(kExitBadInput, "--only matched none of the actions of " + actionFile);
+      if (!o_.only.empty() || !o_.onlySummary.empty())
+        return Error(kExitBadInput, "--only or --only-summary matched none of the actions of " + actionFile);
       Say("nothing to undo: " + actionFile + " holds no action");
       return kExitOk;
     }

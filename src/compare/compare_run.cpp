@@ -1,5 +1,8 @@
 #include "compare/compare_run.h"
 
+#include <windows.h>
+#include <shlobj.h>
+
 #include <cstdio>
 #include <memory>
 
@@ -9,8 +12,10 @@
 #include "platform/ascii.h"
 #include "platform/code_page.h"
 #include "platform/files.h"
+#include "platform/folders.h"
 #include "snapshot/backup_set.h"
 #include "snapshot/deep_places.h"
+#include "snapshot/registry_export.h"
 #include "uninstall/evidence_live.h"
 
 namespace tessary {
@@ -47,6 +52,35 @@ bool WriteFailed(CompareRun& run) {
   if (run.reportFile && !run.reportFile->ok()) return ShowFileError(run, kReportError), true;
   if (run.actionFile && !run.actionFile->ok()) return ShowFileError(run, kActionError), true;
   return false;
+}
+
+// The folders the summary's place table names, as this machine has them.
+KnownFolders KnownFoldersNow(const std::string& windows) {
+  KnownFolders f;
+  f.windows = windows;
+  f.system = SystemDirectory();
+  f.sysWow64 = SystemWow64Directory();
+  f.startMenu = KnownFolder(CSIDL_STARTMENU);
+  f.commonStartMenu = KnownFolder(CSIDL_COMMON_STARTMENU);
+  f.startup = KnownFolder(CSIDL_STARTUP);
+  f.commonStartup = KnownFolder(CSIDL_COMMON_STARTUP);
+  f.desktop = DesktopFolder(windows);
+  f.commonDesktop = KnownFolder(CSIDL_COMMON_DESKTOPDIRECTORY);
+  return f;
+}
+
+// The summary block goes between the header (its first `headerBytes`) and the raw
+// sections: the report written so far is read back and written again with it.
+void InsertSummary(OutputFile& report, std::size_t headerBytes, const std::vector<SummaryItem>& items) {
+  const std::string block = ToCrLf(FromOlderLines(FormatSummaryBlock(items)));
+  if (!report.Flush() || !report.Close()) return;  // the run's end reports the failed write
+  std::optional<std::string> written = ReadWholeFile(report.path());
+  if (!written || written->size() < headerBytes) {
+    report.Open(report.path(), OutputFile::Mode::Append);
+    return;
+  }
+  written->insert(headerBytes, block);
+  if (report.Open(report.path(), OutputFile::Mode::Create)) report.Write(*written);
 }
 
 }  // namespace
@@ -238,7 +272,8 @@ bool RunCompareInto(Host& host, const std::string& reportPath, const std::functi
   const std::string actionPath = ActionFileWrittenFor(reportPath);
   // Both files are written beside their names and replace them when the run ends.
   OutputFile report(SideFileFor(reportPath), OutputFile::Mode::Create);
-  if (!report.Write(ToCrLf(CompareHeaderText(sentinox, reportPath, brief)))) {
+  const std::string header = ToCrLf(CompareHeaderText(sentinox, reportPath, brief));
+  if (!report.Write(header)) {
     report.Close();
     DeleteLeftover(report.path());
     prompts.Ask(kReportError, "Tessary", mb::kOk | mb::kIconExclamation);
@@ -291,7 +326,14 @@ bool RunCompareInto(Host& host, const std::string& reportPath, const std::functi
   std::string evidence = std::string(kEvidenceHeader) + "\r\n";
   run.evidence = &evidence;
   run.evidenceKeyValues = RecordsValues(settings, values);
+  // The summary is written with deep tracking or registry values: the standard report
+  // stays as it was.
+  run.summarize = DeepTrackingOn(state, settings) || RecordsValues(settings, values);
   const RunEnd end = RunSections(run);
+  if (end == RunEnd::Finished && run.summarize) {
+    result.installSummary = BuildInstallSummary(run.findings, KnownFoldersNow(run.windowsDirectory));
+    InsertSummary(report, header.size(), *result.installSummary);
+  }
   result.coverage = std::move(run.coverage);
   result.sections = std::move(run.sections);
   result.notScanned = std::move(run.notScanned);

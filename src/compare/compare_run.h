@@ -5,9 +5,12 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <set>
 #include <string>
+#include <vector>
 
+#include "compare/logic/install_summary.h"
 #include "compare/logic/compare_coverage.h"
 #include "compare/logic/compare_findings.h"
 #include "core/host.h"
@@ -57,6 +60,12 @@ struct CompareRun {
   // listings, the value snapshots and the root and user directories' listings are
   // looked for through it, so that one an older backup left is never taken for the set's.
   BackupSetFiles setFiles = {};
+  // The install summary, written before the raw sections when deep tracking or registry
+  // values are on (RunCompare decides); while it is, the sections hand their findings
+  // over here.
+  bool summarize = false;
+  std::vector<InstallFinding> findings = {};
+
   // What the sections compared and what they did not, as they go.
   CompareCoverage coverage = {};
   void Compared(std::string what) { coverage.compared.push_back(std::move(what)); }
@@ -149,6 +158,8 @@ struct CompareRunResult {
   std::vector<ReportSection> sections;
   std::vector<std::string> notScanned;
   bool cancelled = false;  // the report ends with the cancellation line
+  // The install summary the report begins with (when the run wrote one).
+  std::optional<std::vector<SummaryItem>> installSummary;
 };
 
 // The whole comparison into `reportPath` (the backup directory, the name cut to 48

@@ -1,5 +1,7 @@
 #include "compare/deep_compare.h"
 
+#include <iterator>
+
 #include "compare/dir_compare.h"
 #include "compare/logic/compare_text.h"
 #include "compare/logic/deep_merge.h"
@@ -40,6 +42,9 @@ class PlaceFindings : public DeepFindings {
     // already has its action.
     for (const std::string& action : actions_)
       if (!out.ActionWritten(action)) out.Action(action);
+    if (run_.summarize)
+      run_.findings.insert(run_.findings.end(), std::make_move_iterator(summary_.begin()),
+                           std::make_move_iterator(summary_.end()));
   }
 
   void Added(const DeepAdded& added) override {
@@ -49,11 +54,12 @@ class PlaceFindings : public DeepFindings {
     const std::string parent = ReportDirectory(Join(place_.path, ParentPath(added.entry.path)));
     const bool folder = added.entry.IsFolder();
     const std::string action = FormatRemoveFileAction(name, folder, parent);
+    const std::string full = Join(place_.path, added.entry.path);
     const char* note = nullptr;
     if (added.entry.IsLink() || ClassifyEntryName(name, folder) != EntryNameUse::Action ||
         !ActionNamesEntry(action, parent, name, folder))
       note = kNoActionNote;
-    else if (!UninstallCanReach(Join(place_.path, added.entry.path)))
+    else if (!UninstallCanReach(full))
       note = kLongPathNote;
     if (!note) {
       actions_.push_back(action);
@@ -62,15 +68,18 @@ class PlaceFindings : public DeepFindings {
       notes_.push_back(note);
       found_.back().noAction = true;
     }
+    Summarized(FindingKind::EntryAdded, full, folder, note ? "" : action);
   }
   // A change or a deletion is reported only: nothing can bring it back.
   void Updated(const TreeEntry& before, const TreeEntry& now) override {
     lines_.push_back(DeepUpdatedLine(before, now));
     Typed("updated", now.path, false, true);
+    Summarized(FindingKind::EntryUpdated, Join(place_.path, now.path), now.IsFolder(), "");
   }
   void Deleted(const TreeEntry& before) override {
     lines_.push_back(DeepDeletedLine(before));
     Typed("deleted", before.path, before.IsFolder(), true);
+    Summarized(FindingKind::EntryDeleted, Join(place_.path, before.path), before.IsFolder(), "");
   }
   bool Step() override {
     if ((++steps_ & 0x3FF) != 0) return true;
@@ -91,9 +100,14 @@ class PlaceFindings : public DeepFindings {
 
   CompareRun& run_;
   const DeepPlace& place_;
+  void Summarized(FindingKind kind, std::string path, bool folder, std::string action) {
+    if (run_.summarize) summary_.push_back({kind, std::move(path), "", "", "", "", folder, std::move(action)});
+  }
+
   std::vector<std::string> lines_, actions_;
   std::vector<ReportFinding> found_;
   std::vector<std::string> notes_;  // the no-action lines, in order
+  std::vector<InstallFinding> summary_;  // the same findings for the install summary (when it is written)
   unsigned steps_ = 0;
 };
 

@@ -146,6 +146,7 @@ SectionResult CompareOneDirectory(CompareRun& run, const std::string& directory,
       check = CheckEntry(*listing, entry.name, isDirectory, now, excludeIni, excludeGrp, form);
       if (check.finding == EntryFinding::Unchanged) continue;
     }
+    const std::string fullPath = reportDir + (reportDir.back() == '\\' ? "" : "\\") + entry.name;
     if (!headed) {
       out.Report("===============\n" + reportDir + " Directory\n");
       run.OpenSection(SectionKind::Directory, reportDir);
@@ -170,6 +171,7 @@ SectionResult CompareOneDirectory(CompareRun& run, const std::string& directory,
       finding.oldAt = IsoDate(old);
       finding.noAction = true;  // updated files are reported only
       out.ReportLine(finding.line);
+      if (run.summarize) run.findings.push_back({FindingKind::EntryUpdated, fullPath, "", "", "", "", isDirectory, ""});
     } else {
       finding.change = "added";
       finding.isDirectory = isDirectory;
@@ -185,6 +187,9 @@ SectionResult CompareOneDirectory(CompareRun& run, const std::string& directory,
       } else {
         out.Action(action);
       }
+      if (run.summarize)
+        run.findings.push_back({FindingKind::EntryAdded, fullPath, "", "", "", "", isDirectory,
+                                out.ActionWritten(action) ? action : ""});
     }
     run.Found(std::move(finding));
   }

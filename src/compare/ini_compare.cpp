@@ -215,13 +215,22 @@ void WriteFinding(CompareRun& run, SectionOutput& out, PassSection& section, con
       return;
   }
   typed.noAction = true;
+  bool undone = false;
   if (reach == Reach::RepeatedSection) {
     out.ReportLine(kRepeatedSectionNote);
   } else if (ActionNamesEntry(action, finding, parsed.key, target, section.name)) {
     typed.noAction = false;
     out.Action(action);
+    undone = true;
   } else {
     out.ReportLine(kNoActionNote);
+  }
+  if (run.summarize) {
+    const FindingKind kind = finding == Finding::Added     ? FindingKind::IniAdded
+                             : finding == Finding::Deleted ? FindingKind::IniDeleted
+                                                           : FindingKind::IniChanged;
+    run.findings.push_back({kind, target, section.name, parsed.key, parsed.value,
+                        finding == Finding::Changed ? found.value_or("") : "", false, undone ? action : ""});
   }
   run.Found(std::move(typed));
 }

@@ -10,6 +10,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <iterator>
 #include <new>
 #include <optional>
 
@@ -95,7 +96,9 @@ void ReportAddedKeys(CompareRun& run, SectionOutput& out, const RegistryBranch& 
     finding.line = path;
     finding.name = path;
     run.Found(std::move(finding));
-    out.Action(FormatRegDatRemoveAction(path));
+    const std::string action = FormatRegDatRemoveAction(path);
+    out.Action(action);
+    if (run.summarize) run.findings.push_back({FindingKind::KeyAdded, path, "", "", "", "", false, action});
     run.noChangesFound = false;
   });
 }
@@ -238,6 +241,9 @@ void WriteValuesPart(CompareRun& run, SectionOutput& out, const BranchPlans& pla
                                " Registry Branch.");
   }
   WriteValueSection(out, findings);
+  if (run.summarize)
+    run.findings.insert(run.findings.end(), std::make_move_iterator(findings.summary.begin()),
+                        std::make_move_iterator(findings.summary.end()));
   run.OpenSection(SectionKind::RegistryValues, "Registry values");
   for (const std::string& note : findings.notes) run.Note(note);
   for (const auto* typed : {&findings.addedFound, &findings.changedFound, &findings.deletedFound})

@@ -26,6 +26,9 @@ struct ValueFindings {
   std::vector<std::string> notes;  // "***Values were not recorded at backup for: ..." lines
   std::string added, changed, deleted;  // report lines, each ending in "\n"
   std::vector<std::string> addedActions, changedActions, deletedActions;
+  // The same findings for the install summary, the values of added keys included (with
+  // no action of their own: the key's removal takes them).
+  std::vector<InstallFinding> summary;
   std::vector<ReportFinding> addedFound, changedFound, deletedFound;  // the same findings, typed
   bool any() const { return !added.empty() || !changed.empty() || !deleted.empty() || !notes.empty(); }
 };

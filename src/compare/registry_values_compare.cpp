@@ -36,6 +36,17 @@ std::string KeyOf(const std::string& prefix, std::string_view keyPath) {
   return keyPath.empty() ? prefix : prefix + "\\" + std::string(keyPath);
 }
 
+// The data as the summary words show it.
+std::string SummaryData(const ValueData& data) {
+  return data.whole ? SummaryValueText(data.type, data.bytes)
+                    : "(" + std::to_string(data.size) + " bytes, not kept whole)";
+}
+
+InstallFinding SummaryFinding(FindingKind kind, const std::string& key, const Value& v, const std::string& action,
+                              const ValueData* old = nullptr) {
+  return {kind, key, "", AsciiText(v.name), SummaryData(v.data), old ? SummaryData(*old) : "", false, action};
+}
+
 // The old data cannot be put back: the line says so, and no action is written.
 std::string Unrestorable(const ValueData& old) { return old.whole ? "" : ", not restorable"; }
 
@@ -60,6 +71,7 @@ bool CollectValueChanges(const std::string& currentPath, const std::string& back
     found.line = found.key + " = " + found.value;
     findings.addedFound.push_back(std::move(found));
     findings.addedActions.push_back(FormatValueRemoveAction(key, now->name, now->data));
+    findings.summary.push_back(SummaryFinding(FindingKind::ValueAdded, key, *now, findings.addedActions.back()));
   }
   for (const ValueChange& c : changes->changed) {
     const auto now = Decode(c.name, c.type, c.data);
@@ -78,6 +90,8 @@ bool CollectValueChanges(const std::string& currentPath, const std::string& back
     found.noAction = !old->data.whole;
     findings.changedFound.push_back(std::move(found));
     if (old->data.whole) findings.changedActions.push_back(FormatValueRestoreAction(key, old->name, old->data));
+    findings.summary.push_back(SummaryFinding(FindingKind::ValueChanged, key, *now,
+                                              old->data.whole ? findings.changedActions.back() : "", &old->data));
   }
   for (const ValueChange& c : changes->deleted) {
     const auto old = Decode(c.name, c.type, c.data);
@@ -93,7 +107,12 @@ bool CollectValueChanges(const std::string& currentPath, const std::string& back
     found.noAction = !old->data.whole;
     findings.deletedFound.push_back(std::move(found));
     if (old->data.whole) findings.deletedActions.push_back(FormatValueRestoreAction(key, old->name, old->data));
+    findings.summary.push_back(
+        SummaryFinding(FindingKind::ValueDeleted, key, *old, old->data.whole ? findings.deletedActions.back() : ""));
   }
+  for (const ValueChange& c : changes->inAddedKeys)
+    if (const auto now = Decode(c.name, c.type, c.data))
+      findings.summary.push_back(SummaryFinding(FindingKind::ValueAdded, KeyOf(prefix, c.keyPath), *now, ""));
   return true;
 }
 

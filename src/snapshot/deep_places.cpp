@@ -19,15 +19,14 @@ std::function<DeepScope()>& ScopeForTests() {
   return scope;
 }
 
-// A folder the shell knows by its CSIDL, as it is (not created); empty when there is none.
+}  // namespace
+
 std::string KnownFolder(int csidl) {
   wchar_t path[MAX_PATH] = {};
   if (FAILED(SHGetFolderPathW(nullptr, csidl | CSIDL_FLAG_DONT_VERIFY, nullptr, SHGFP_TYPE_CURRENT, path)))
     return {};
   return FromWide(path);
 }
-
-}  // namespace
 
 std::string ByLongNames(const std::string& path) {
   const std::string given = WithoutTrailingSlash(path);

@@ -38,6 +38,10 @@ DeepScope CurrentDeepScope(const AppState& state, const Settings& settings);
 // Test code only: the scope every run takes instead of this machine's; {} to go back.
 void SetDeepPlacesForTests(std::function<DeepScope()> scope);
 
+// A folder the shell knows by its CSIDL, as it is (not created); empty when there is none.
+// The deep places and the install summary's known folders are found through it.
+std::string KnownFolder(int csidl);
+
 // Whether deep tracking is on: the process forces it (a command line's --deep) or the
 // settings file switches it on.
 bool DeepTrackingOn(const AppState& state, const Settings& settings);

@@ -60,7 +60,43 @@ BOOL TListDlg::OnInit() {
   if (!LoadSealedEvidence(actionFile_).sealed)
     host_.Prompts().Ask(std::string(kUnsealedText) + "\n" + kUnsealedDetail, kUnsealedCaption,
                         mb::kOk | mb::kIconExclamation, hwnd());
+  OfferSummary();
   return TRUE;
+}
+
+void TListDlg::OfferSummary() {
+  // The report beside the action file: a compare report, or a Sentinox one.
+  for (const char* ext : {"TSC", "SNC"}) {
+    const std::optional<std::string> report = ReadWholeFile(WithLastThree(actionFile_, ext));
+    if (!report) continue;
+    if (auto items = ReadSummaryBlock(*report)) summary_ = std::move(*items);
+    break;
+  }
+  if (summary_.empty()) return;
+  HWND box = Item(IDC_LIST_SUMMARY);
+  const std::string first = "Select the lines of a summary item...";
+  SendMessageA(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(first.c_str()));
+  for (std::size_t i = 0; i < summary_.size(); ++i) {
+    const std::string text = "[" + std::to_string(i + 1) + "] " + SummaryCategoryTitle(summary_[i].category) + ": " +
+                             summary_[i].words;
+    SendMessageA(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  }
+  SendMessageA(box, CB_SETCURSEL, 0, 0);
+  ShowWindow(box, SW_SHOW);
+}
+
+void TListDlg::SelectSummaryItem(int index) {
+  if (index < 1 || static_cast<std::size_t>(index) > summary_.size()) return;
+  const SummaryItem& item = summary_[static_cast<std::size_t>(index) - 1];
+  HWND list = Item(IDC_LIST_ACTIONS);
+  SelectAll(false);
+  const int n = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
+  for (int i = 0; i < n; ++i) {
+    const auto line = static_cast<std::size_t>(SendMessageA(list, LB_GETITEMDATA, i, 0));
+    if (line >= entries_.size()) continue;
+    for (const std::string& action : item.actions)
+      if (EqualsNoCase(entries_[line], action)) SendMessageA(list, LB_SETSEL, TRUE, i);
+  }
 }
 
 bool TListDlg::OnCommand(int id, int notifyCode, HWND control) {
@@ -68,6 +104,10 @@ bool TListDlg::OnCommand(int id, int notifyCode, HWND control) {
     case IDC_LIST_SELECTALL:
     case IDC_LIST_DESELECTALL:
       SelectAll(id == IDC_LIST_SELECTALL);
+      return true;
+    case IDC_LIST_SUMMARY:
+      if (notifyCode == CBN_SELCHANGE)
+        SelectSummaryItem(static_cast<int>(SendMessageA(control, CB_GETCURSEL, 0, 0)));
       return true;
     case IDOK:
       Run();

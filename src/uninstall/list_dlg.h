@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "compare/logic/install_summary.h"
 #include "core/dialog.h"
 #include "core/host.h"
 
@@ -25,6 +26,9 @@ class TListDlg : public Dialog {
 
  private:
   void SelectAll(bool select);
+  // The report's install summary, when it has one, offered for choosing one item's lines.
+  void OfferSummary();
+  void SelectSummaryItem(int index);
   void Run();
 
   Host& host_;
@@ -32,6 +36,7 @@ class TListDlg : public Dialog {
   bool dllLines_ = false;
   std::vector<std::string> entries_;    // the action file's lines as loaded (upper-cased)
   std::vector<std::string> originals_;  // the action file's lines as written
+  std::vector<SummaryItem> summary_;    // the report's install summary (empty: none)
   bool wentBack_ = false;
   std::optional<std::string> logToShow_;
 };

@@ -138,6 +138,8 @@ std::string Describe(const CliOptions& o) {
                   o.name.value_or("-") + "|" + o.report + "|";
   for (const std::string& s : o.only) d += s + ",";
   d += "|";
+  for (const std::string& s : o.onlySummary) d += s + ",";
+  d += "|";
   for (const std::string& s : o.program) d += s + ",";
   for (bool b : {o.json, o.yes, o.quiet, o.dryRun, o.dllCheck, o.undo, o.values, o.deep, o.unsealed}) d += b ? "1" : "0";
   d += "|" + o.branches.value_or("-");
@@ -197,7 +199,7 @@ TEST(CliArgsTest, HelpIsMadeFromTheTables) {
       EXPECT_EQ(synopsis.find(std::string("[") + f.name) != std::string::npos, own) << c.word << " " << f.name;
     }
   }
-  EXPECT_NE(usage.find("  undo REPORT [--only TEXT]... [--dll-check] [--unsealed] [--dry-run]"), std::string::npos) << usage;
+  EXPECT_NE(usage.find("  undo REPORT [--only TEXT]... [--only-summary ITEM]... [--dll-check] [--unsealed] [--dry-run]"), std::string::npos) << usage;
   EXPECT_NE(usage.find("  track [--name NAME] [--values] [--undo] [--dll-check] [--deep] [--branches LIST] [--] PROGRAM"),
             std::string::npos)
       << usage;

@@ -289,3 +289,96 @@ TEST(ReportSummaryTest, DeepSectionsFollowTheStandardOnes) {
 
 }  // namespace
 }  // namespace tessary::cli
+
+namespace tessary::cli {
+namespace {
+
+const std::vector<SummaryItem> kItems = {
+    {SummaryCategory::Autostart, "\"Foo\" runs foo.exe (Run, this user)", true, "it starts with Windows, every time",
+     {"REG_VALUE_REMOVE:Foo>TYPE:REG_SZ>SIZE:16>DATA:\"foo.exe>FROM:HKEY_CURRENT_USER\\Run"}, ""},
+    {SummaryCategory::SystemFiles, "changes b.dll in the system folder", true, "files in the system folder are loaded by other programs and by Windows", {},
+     "C:\\windows\\system32\\b.dll: a changed file's old content is not kept"},
+    {SummaryCategory::Shortcuts, "adds Foo.lnk in the desktop (this user)", false, "",
+     {"REMOVEFILE:Foo.lnk>FROM:C:\\users\\me\\Desktop", "REMOVEFILE:Bar.lnk>FROM:C:\\users\\me\\Desktop"}, ""},
+};
+
+// The summary block between the header and the first section: the sections read as
+// without it, and the block is read apart.
+TEST(ReportSummaryTest, TheSummaryBlockIsNoSectionAndIsReadApart) {
+  std::vector<std::string> lines(kFull.begin(), kFull.begin() + 6);
+  std::string block = FormatSummaryBlock(kItems);
+  for (std::size_t at = 0, nl; (nl = block.find('\n', at)) != std::string::npos; at = nl + 1)
+    lines.push_back(block.substr(at, nl - at));
+  lines.insert(lines.end(), kFull.begin() + 6, kFull.end());
+  const ReportSummary full = ReadReport(Crlf(kFull));
+  const ReportSummary r = ReadReport(Crlf(lines));
+  EXPECT_FALSE(full.installSummary);
+  ASSERT_EQ(r.sections.size(), full.sections.size());
+  EXPECT_EQ(r.Changes(), full.Changes());
+  ASSERT_TRUE(r.installSummary);
+  ASSERT_EQ(r.installSummary->size(), 3u);
+  EXPECT_EQ((*r.installSummary)[2].actions, kItems[2].actions);
+
+  EXPECT_EQ(SummaryLines(*r.installSummary),
+            (std::vector<std::string>{
+                "summary: 3 items, 2 for a second look",
+                "  [1] Starts with Windows: \"Foo\" runs foo.exe (Run, this user)",
+                "      second look: it starts with Windows, every time",
+                "      undo: 1 action (undo --only-summary 1)",
+                "  [2] System folder files: changes b.dll in the system folder",
+                std::string("      second look: ") + "files in the system folder are loaded by other programs and by Windows",
+                "      no undo: C:\\windows\\system32\\b.dll: a changed file's old content is not kept",
+                "  [3] Shortcuts: adds Foo.lnk in the desktop (this user)",
+                "      undo: 2 actions (undo --only-summary 3)",
+            }));
+
+  const nlohmann::json j = SummaryJson(*r.installSummary);
+  EXPECT_EQ(j["count"], 3);
+  EXPECT_EQ(j["secondLook"], 2);
+  EXPECT_EQ(j["items"][0]["category"], "autostart");
+  EXPECT_EQ(j["items"][0]["title"], "Starts with Windows");
+  EXPECT_EQ(j["items"][0]["why"], "it starts with Windows, every time");
+  EXPECT_FALSE(j["items"][0].contains("noUndo"));
+  EXPECT_EQ(j["items"][1]["actions"].size(), 0u);
+  EXPECT_EQ(j["items"][1]["noUndo"], kItems[1].noUndo);
+  EXPECT_EQ(j["items"][2]["index"], 3);
+  EXPECT_FALSE(j["items"][2].contains("why"));
+}
+
+TEST(ReportSummaryTest, OnlySummaryChoosesTheLinesOfTheNamedItems) {
+  const std::vector<std::string> entries = {
+      "", "REMOVEFILE:FOO.LNK>FROM:C:\\USERS\\ME\\DESKTOP", "REMOVEFILE:OTHER.DLL>FROM:C:\\WINDOWS",
+      "REG_VALUE_REMOVE:FOO>TYPE:REG_SZ>SIZE:16>DATA:\"FOO.EXE>FROM:HKEY_CURRENT_USER\\RUN",
+      "REMOVEFILE:BAR.LNK>FROM:C:\\USERS\\ME\\DESKTOP"};
+  struct Case {
+    std::vector<std::string> selectors;
+    std::vector<bool> chosen;  // empty: refused
+    const char* error;
+  };
+  const Case cases[] = {
+      {{"1"}, {false, false, false, true, false}, ""},
+      {{"3"}, {false, true, false, false, true}, ""},
+      {{"1", "shortcuts"}, {false, true, false, true, true}, ""},
+      {{"AUTOSTART"}, {false, false, false, true, false}, ""},
+      {{"2"}, {false, false, false, false, false}, ""},  // nothing can undo it
+      {{"4"}, {}, "the summary has no item 4 (give its number or a category such as autostart)"},
+      {{"fonts"}, {}, "the summary has no item fonts (give its number or a category such as autostart)"},
+  };
+  for (const Case& c : cases) {
+    std::string error;
+    const auto chosen = ChooseSummaryActions(entries, kItems, c.selectors, error);
+    EXPECT_EQ(chosen.has_value(), !c.chosen.empty()) << c.selectors.front();
+    if (chosen) {
+      EXPECT_EQ(*chosen, c.chosen) << c.selectors.front();
+    }
+    EXPECT_EQ(error, c.error);
+  }
+  // An action file that is not the report's: an item's line it lacks refuses the choice.
+  std::string error;
+  EXPECT_FALSE(ChooseSummaryActions({"", "REMOVEFILE:FOO.LNK>FROM:C:\\USERS\\ME\\DESKTOP"}, kItems, {"3"}, error));
+  EXPECT_EQ(error, "summary item 3 names an action the action file does not hold: "
+                   "REMOVEFILE:Bar.lnk>FROM:C:\\users\\me\\Desktop");
+}
+
+}  // namespace
+}  // namespace tessary::cli

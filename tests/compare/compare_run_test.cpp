@@ -6,6 +6,7 @@
 #include "compare/compare_dlg.h"
 #include "compare/compare_run.h"
 #include "compare/logic/compare_text.h"
+#include "compare/logic/install_summary.h"
 #include "platform/files.h"
 #include "platform/text_lines.h"
 #include "testbed.h"
@@ -80,6 +81,26 @@ TEST_F(CompareRunTest, InteractiveRunWritesHeaderAndNeverReportsNoChanges) {
   auto mains = host.progress.Mains();
   EXPECT_NE(std::find(mains.begin(), mains.end(), "Comparing Registry"), mains.end());
   EXPECT_EQ(host.progress.open, 0);
+}
+
+// With registry values (or deep tracking) on, the install summary sits between the header
+// and the first section; without them the report is as it always was.
+TEST_F(CompareRunTest, TheSummaryComesBeforeTheSectionsOnlyWithValuesOrDeepTracking) {
+  ASSERT_TRUE(Ok("PLAIN"));
+  const std::string plain = ReadBytes(Path("PLAIN.TSC"));
+  EXPECT_EQ(plain.find("SUMMARY:"), std::string::npos);
+  EXPECT_FALSE(ReadSummaryBlock(plain));
+
+  Set(settings::kRecordValues, "yes");
+  ASSERT_TRUE(Ok("SUMMED"));
+  const std::string report = Path("SUMMED.TSC");
+  const std::string text = ReadBytes(report);
+  const std::string header = CrLf(CompareHeaderText(false, report, false));
+  ASSERT_TRUE(StartsWith(text, header + "SUMMARY: what this install did, ")) << text;
+  const std::size_t end = text.find("END OF SUMMARY\r\n");
+  ASSERT_NE(end, std::string::npos);
+  EXPECT_TRUE(StartsWith(text.substr(end + 16), "================\r\nRegistry keys ADDED:")) << text.substr(end);
+  EXPECT_TRUE(ReadSummaryBlock(text));
 }
 
 TEST_F(CompareRunTest, BriefHeaderLongNameAndOverwriteQuestion) {

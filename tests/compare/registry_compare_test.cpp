@@ -289,6 +289,35 @@ TEST_F(RegistryValuesCompareTest, ValuesAddedChangedAndDeletedAreReportedAfterTh
     EXPECT_FALSE(FileExists(backupDir + "\\" + f)) << f;
 }
 
+// With the summary on, every finding is handed over with the action that undoes it:
+// the values of an added key with none (the key's removal takes them), a value whose old
+// data was not kept whole with none.
+TEST_F(RegistryValuesCompareTest, TheSummaryReceivesEveryFindingWithItsAction) {
+  Set(settings::kRecordValues, "yes");
+  Snapshots();
+  run.summarize = true;
+  EXPECT_EQ(CompareRegistrySnapshots(run), SectionResult::Done);
+  const std::string user = "HKEY_CURRENT_USER\\Software\\";
+  std::vector<std::string> got;
+  for (const InstallFinding& f : run.findings)
+    got.push_back(std::to_string(static_cast<int>(f.kind)) + "|" + f.path + "|" + f.name + "|" + f.data + "|" +
+                  f.oldData + "|" + f.action.substr(0, f.action.find(':')));
+  EXPECT_EQ(got, (std::vector<std::string>{
+                     "0|" + user + "NewApp||||REG_DAT_REMOVE",
+                     "1|" + user + "Vendor||a; b||REG_VALUE_REMOVE",
+                     "2|" + user + "Vendor|Mode|new|old|REG_VALUE_RESTORE",
+                     "3|" + user + "Vendor|Level|2||REG_VALUE_RESTORE",
+                     "3|" + user + "Vendor|Big|(70000 bytes, not kept whole)||",
+                     "1|" + user + "NewApp|InKeyAdded|x||",
+                 }));
+  // Without it, nothing is gathered.
+  run.summarize = false;
+  run.findings.clear();
+  Snapshots();
+  EXPECT_EQ(CompareRegistrySnapshots(run), SectionResult::Done);
+  EXPECT_TRUE(run.findings.empty());
+}
+
 // A run whose only change is a value is no run without changes.
 TEST_F(RegistryValuesCompareTest, AValueChangeAloneIsAChange) {
   Set(settings::kRecordValues, "yes");

@@ -87,6 +87,12 @@ TEST(ValueCompare, AddedKeysAreLeftToTheirKeyLinesAndDeletedKeysLoseTheirValues)
   EXPECT_TRUE(changes->added.empty());
   EXPECT_EQ(Shown(changes->changed), (Lines{"Z|z|REG_SZ \"z -> REG_SZ \"changed"}));
   EXPECT_EQ(Shown(changes->deleted), (Lines{"Gone|G1|REG_SZ \"g", "Gone\\Deeper|G2|REG_DWORD :02000000"}));
+  EXPECT_EQ(Shown(changes->inAddedKeys), (Lines{"New|N1|REG_SZ \"n", "New\\Deeper|N2|REG_SZ \"n"}));
+  // New keys at the end of the walk, and in a walk of another order.
+  const std::string longer = current + "Zz\r\n\tq\tREG_SZ\t\"q\r\n";  // the changes point into it
+  const auto atEnd = CompareValueSnapshots(longer, backup);
+  ASSERT_TRUE(atEnd);
+  EXPECT_EQ(Shown(atEnd->inAddedKeys), (Lines{"New|N1|REG_SZ \"n", "New\\Deeper|N2|REG_SZ \"n", "Zz|q|REG_SZ \"q"}));
 }
 
 TEST(ValueCompare, WalksInAnotherOrderAreMatchedByKey) {
@@ -97,6 +103,7 @@ TEST(ValueCompare, WalksInAnotherOrderAreMatchedByKey) {
   EXPECT_TRUE(changes->added.empty());
   EXPECT_EQ(Shown(changes->changed), (Lines{"C|c|REG_SZ \"1 -> REG_SZ \"2"}));
   EXPECT_EQ(Shown(changes->deleted), (Lines{"B|b|REG_SZ \"1"}));
+  EXPECT_EQ(Shown(changes->inAddedKeys), (Lines{"D|d|REG_SZ \"1"}));
 }
 
 TEST(ValueCompare, OnlyValueSnapshotsAreCompared) {

@@ -112,6 +112,57 @@ TEST_F(UninstallDialogs, ActionsDialogShowsTheFileAndTellsCancelFromAFileItCanno
   EXPECT_FALSE(actions.wentBack());
 }
 
+// A report with an install summary offers its items; choosing one selects exactly its
+// lines. A report without one shows no choice.
+TEST_F(UninstallDialogs, ActionsDialogSelectsTheLinesOfOneSummaryItem) {
+  WriteBytes(Path("S.TSC"), "Tessary configuration file comparison file.\r\nS.TSC\r\n"
+                            "SUMMARY: what this install did, 2 items (every finding is listed below)\r\n"
+                            "[1] Shortcuts: adds b.lnk in the desktop (this user)\r\n"
+                            "    UNDO: REMOVEFILE:b.lnk>FROM:C:\\Desk\r\n"
+                            "[2] System folder files: adds a.dll in the system folder\r\n"
+                            "    SECOND LOOK: why\r\n"
+                            "    UNDO: REMOVEFILE:a.dll>FROM:C:\\windows\\system32\r\n"
+                            "    UNDO: add:Key=1>to:WIN.INI[Tess]\r\n"
+                            "END OF SUMMARY\r\n");
+  WriteBytes(Path("S.TSU"), "add:Key=1>to:WIN.INI[Tess]\r\nREMOVEFILE:b.lnk>FROM:C:\\Desk\r\n"
+                            "REMOVEFILE:a.dll>FROM:C:\\windows\\system32\r\nREMOVEFILE:c.txt>FROM:C:\\Desk\r\n");
+  ASSERT_TRUE(test::SealAsCompareWould(Path("S.TSU"),
+                                       {"add:Key=1>to:WIN.INI[Tess]", "REMOVEFILE:b.lnk>FROM:C:\\Desk",
+                                        "REMOVEFILE:a.dll>FROM:C:\\windows\\system32", "REMOVEFILE:c.txt>FROM:C:\\Desk"},
+                                       host.state.WindowsDirectory));
+  TListDlg actions(host, Path("S.TSU"));
+  HWND h = actions.CreateModeless();
+  ASSERT_NE(h, nullptr);
+  HWND box = GetDlgItem(h, IDC_LIST_SUMMARY);
+  EXPECT_TRUE(IsWindowVisible(box));
+  ASSERT_EQ(SendMessageA(box, CB_GETCOUNT, 0, 0), 3);
+  char text[200] = {};
+  SendMessageA(box, CB_GETLBTEXT, 2, reinterpret_cast<LPARAM>(text));
+  EXPECT_STREQ(text, "[2] System folder files: adds a.dll in the system folder");
+  HWND list = GetDlgItem(h, IDC_LIST_ACTIONS);
+  auto selected = [&] {
+    std::vector<std::string> out;
+    for (int i = 0; i < SendMessageA(list, LB_GETCOUNT, 0, 0); ++i)
+      if (SendMessageA(list, LB_GETSEL, i, 0) > 0) out.push_back(test::ListItems(list)[static_cast<std::size_t>(i)]);
+    return out;
+  };
+  auto choose = [&](int index) {
+    SendMessageA(box, CB_SETCURSEL, index, 0);
+    SendMessageA(h, WM_COMMAND, MAKEWPARAM(IDC_LIST_SUMMARY, CBN_SELCHANGE), reinterpret_cast<LPARAM>(box));
+  };
+  choose(2);
+  EXPECT_EQ(selected(), (std::vector<std::string>{"ADD:KEY=1>TO:WIN.INI[TESS]", "REMOVEFILE:A.DLL>FROM:C:\\WINDOWS\\SYSTEM32"}));
+  choose(1);  // another item: only its lines
+  EXPECT_EQ(selected(), std::vector<std::string>{"REMOVEFILE:B.LNK>FROM:C:\\DESK"});
+  Click(h, IDCANCEL);
+
+  TListDlg plain(host, Path("A.TSU"));
+  HWND p = plain.CreateModeless();
+  ASSERT_NE(p, nullptr);
+  EXPECT_FALSE(IsWindowVisible(GetDlgItem(p, IDC_LIST_SUMMARY)));
+  Click(p, IDCANCEL);
+}
+
 // A value line is listed readably, its name and data in their own case, and the run
 // carries out the line as written.
 TEST_F(UninstallDialogs, ActionsDialogListsValueLinesReadablyAndPutsTheValueBack) {

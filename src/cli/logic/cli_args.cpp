@@ -40,6 +40,8 @@ const std::vector<FlagSpec> kFlags = {
      "record registry values and their data too (docs/registry-values.md)"},
     {"--only", "TEXT", kUndo, true, [](CliOptions& o, const std::string& v) { o.only.push_back(v); },
      "only the actions holding TEXT (any case); give it again for more"},
+    {"--only-summary", "ITEM", kUndo, true, [](CliOptions& o, const std::string& v) { o.onlySummary.push_back(v); },
+     "only the actions of the report's summary item ITEM (a number or category)"},
     {"--undo", nullptr, kTrack, false, [](CliOptions& o, const std::string&) { o.undo = true; },
      "undo every action, compare again, report what is left over"},
     {"--dll-check", nullptr, kUndo | kTrack, false, [](CliOptions& o, const std::string&) { o.dllCheck = true; },

@@ -37,6 +37,7 @@ struct CliOptions {
   std::optional<std::string> name;   // --name: the report's name (compare, track)
   std::string report;                // actions, undo: the report (path or name in the backup directory)
   std::vector<std::string> only;     // undo --only TEXT: the actions holding TEXT (any case)
+  std::vector<std::string> onlySummary;  // undo --only-summary ITEM: the actions of summary items
   std::vector<std::string> program;  // track: the program and its arguments
   bool json = false;
   bool yes = false;

@@ -73,6 +73,24 @@ nlohmann::json ReportJson(const ReportSummary& report, const std::string& report
   return j;
 }
 
+nlohmann::json SummaryJson(const std::vector<SummaryItem>& items) {
+  nlohmann::json list = nlohmann::json::array();
+  std::size_t flagged = 0;
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    const SummaryItem& item = items[i];
+    nlohmann::json j = {{"index", i + 1},
+                        {"category", SummaryCategoryName(item.category)},
+                        {"title", SummaryCategoryTitle(item.category)},
+                        {"words", item.words},
+                        {"secondLook", item.secondLook},
+                        {"actions", item.actions}};
+    if (item.secondLook) j["why"] = item.why, ++flagged;
+    if (!item.noUndo.empty()) j["noUndo"] = item.noUndo;
+    list.push_back(std::move(j));
+  }
+  return {{"count", items.size()}, {"secondLook", flagged}, {"items", list}};
+}
+
 nlohmann::json CoverageJson(const CompareCoverage& coverage) {
   nlohmann::json notCompared = nlohmann::json::array();
   for (const NotCompared& n : coverage.notCompared)

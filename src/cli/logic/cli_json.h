@@ -19,6 +19,11 @@ inline constexpr int kJsonSchema = 2;
 // {"path", "actionFile", "finished", "cancelled", "changes", "sections": [...]}
 nlohmann::json ReportJson(const ReportSummary& report, const std::string& reportPath, const std::string& actionFile);
 
+// The install summary: {"count", "secondLook", "items": [{"index", "category", "title",
+// "words", "secondLook", "why", "actions", "noUndo"}]} ("why" only with secondLook,
+// "noUndo" only when something cannot be undone).
+nlohmann::json SummaryJson(const std::vector<SummaryItem>& items);
+
 // What a compare run looked at: {"compared": [...], "notCompared": [{"what", "why"}]}.
 nlohmann::json CoverageJson(const CompareCoverage& coverage);
 

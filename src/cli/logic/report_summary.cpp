@@ -1,5 +1,6 @@
 #include "cli/logic/report_summary.h"
 
+#include <algorithm>
 #include <map>
 
 #include "compare/logic/compare_text.h"
@@ -68,7 +69,14 @@ class Reader {
       while (i < lines_.size() && !StartsWith(lines_[i], "updated (changed/replaced)")) ++i;
       ++i;
     }
-    for (; i < lines_.size(); ++i) Line(i);
+    for (; i < lines_.size(); ++i) {
+      // The install summary's block is no section: read apart (ReadSummaryBlock).
+      if (summary_.sections.empty() && StartsWith(lines_[i], kSummaryFirstLine)) {
+        while (i < lines_.size() && lines_[i] != kSummaryLastLine) ++i;
+        continue;
+      }
+      Line(i);
+    }
     return std::move(summary_);
   }
 
@@ -414,7 +422,26 @@ ReportSummary ReadReport(std::string_view text) {
   std::vector<std::string> lines;
   ForEachLine(text, [&](std::string_view line) { lines.emplace_back(line); });
   // The last line of a report may lack its line end ("---No Changes found---").
-  return Reader(std::move(lines)).Read();
+  ReportSummary summary = Reader(std::move(lines)).Read();
+  summary.installSummary = ReadSummaryBlock(text);
+  return summary;
+}
+
+std::vector<std::string> SummaryLines(const std::vector<SummaryItem>& items) {
+  const auto flagged = std::count_if(items.begin(), items.end(), [](const SummaryItem& i) { return i.secondLook; });
+  std::vector<std::string> out = {"summary: " + std::to_string(items.size()) + (items.size() == 1 ? " item" : " items") +
+                                  ", " + std::to_string(flagged) + " for a second look"};
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    const SummaryItem& item = items[i];
+    const std::string number = std::to_string(i + 1);
+    out.push_back("  [" + number + "] " + SummaryCategoryTitle(item.category) + ": " + item.words);
+    if (item.secondLook) out.push_back("      second look: " + item.why);
+    if (!item.actions.empty())
+      out.push_back("      undo: " + std::to_string(item.actions.size()) +
+                    (item.actions.size() == 1 ? " action" : " actions") + " (undo --only-summary " + number + ")");
+    if (!item.noUndo.empty()) out.push_back("      no undo: " + item.noUndo);
+  }
+  return out;
 }
 
 std::string CountsText(const ReportSection& section) {

@@ -5,10 +5,12 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "compare/logic/install_summary.h"
 #include "compare/logic/compare_findings.h"
 
 namespace tessary::cli {
@@ -20,6 +22,9 @@ struct ReportSummary {
   std::vector<std::string> notScanned;  // "--... not scanned" lines
   bool cancelled = false;      // ends with "---COMPARE CANCELLED BY USER---"
   bool noChangesLine = false;  // ends with "---No Changes found---"
+  // The install summary before the raw sections (deep tracking or registry values on);
+  // nothing for a standard report.
+  std::optional<std::vector<SummaryItem>> installSummary;
 
   // Findings of every section but free space: what counts as a change.
   std::size_t Changes() const;
@@ -32,5 +37,13 @@ ReportSummary ReadReport(std::string_view text);
 
 // "1 added, 2 changed" for a section; "no changes" when it has none.
 std::string CountsText(const ReportSection& section);
+
+// The install summary as tessaryc prints it first (lines without line ends):
+//   summary: 3 items, 1 for a second look
+//     [1] Starts with Windows: "Foo" runs C:\foo.exe (Run, this user)
+//         second look: it starts with Windows, every time
+//         undo: 1 action (undo --only-summary 1)
+//         no undo: C:\windows\system32\b.dll: a changed file's old content is not kept
+std::vector<std::string> SummaryLines(const std::vector<SummaryItem>& items);
 
 }  // namespace tessary::cli

@@ -20,6 +20,33 @@ std::vector<bool> ChooseActions(const std::vector<std::string>& entries, const s
   return chosen;
 }
 
+std::optional<std::vector<bool>> ChooseSummaryActions(const std::vector<std::string>& entries,
+                                                      const std::vector<SummaryItem>& items,
+                                                      const std::vector<std::string>& selectors, std::string& error) {
+  std::vector<bool> chosen(entries.size(), false);
+  for (const std::string& selector : selectors) {
+    bool named = false;
+    for (std::size_t n = 0; n < items.size(); ++n) {
+      if (selector != std::to_string(n + 1) && !EqualsNoCase(selector, SummaryCategoryName(items[n].category))) continue;
+      named = true;
+      for (const std::string& action : items[n].actions) {
+        bool found = false;
+        for (std::size_t i = 0; i < entries.size(); ++i)
+          if (!entries[i].empty() && EqualsNoCase(entries[i], action)) chosen[i] = found = true;
+        if (!found) {
+          error = "summary item " + std::to_string(n + 1) + " names an action the action file does not hold: " + action;
+          return std::nullopt;
+        }
+      }
+    }
+    if (!named) {
+      error = "the summary has no item " + selector + " (give its number or a category such as autostart)";
+      return std::nullopt;
+    }
+  }
+  return chosen;
+}
+
 bool ActionReadable(std::string_view entry, std::string_view original) {
   if (entry.empty()) return true;
   const ActionKind kind = ClassifyAction(entry);

@@ -4,6 +4,7 @@
 // an undo still finds. No <windows.h>.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,6 +17,14 @@ namespace tessary::cli {
 // One flag per entry: the entries holding one of `only` (any case), or every entry that
 // is not empty when `only` is empty.
 std::vector<bool> ChooseActions(const std::vector<std::string>& entries, const std::vector<std::string>& only);
+
+// The entries (as loaded) that undo the summary items `selectors` names: an item by its
+// number ("3") or every item of a category by its name ("autostart"). Nothing, and
+// `error` says why, when a selector names no item or an item's action line is not among
+// the entries (an action file that is not the report's).
+std::optional<std::vector<bool>> ChooseSummaryActions(const std::vector<std::string>& entries,
+                                                      const std::vector<SummaryItem>& items,
+                                                      const std::vector<std::string>& selectors, std::string& error);
 
 // Whether the executor reads the line (an entry as loaded: upper-cased) as an action:
 // an empty line is no action; any other line must be of a known kind and parse. A

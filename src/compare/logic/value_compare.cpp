@@ -154,7 +154,7 @@ class Merge {
       if (!Resync(c, b)) break;
     }
     ValueChanges result = std::move(changes_);
-    for (auto* list : {&result.added, &result.changed, &result.deleted})
+    for (auto* list : {&result.added, &result.changed, &result.deleted, &result.inAddedKeys})
       std::stable_sort(list->begin(), list->end(),
                        [](const ValueChange& x, const ValueChange& y) { return x.order < y.order; });
     return result;
@@ -171,7 +171,10 @@ class Merge {
         for (; b < bak_.size(); b = bak_.GroupAt(b, false).end) Deleted(bak_.GroupAt(b, false));
         return false;
       }
-      if (bakEnd) return false;  // the current snapshot's remaining keys are new
+      if (bakEnd) {  // the current snapshot's remaining keys are new
+        for (; c < cur_.size(); c = cur_.GroupAt(c, false).end) InAddedKey(cur_.GroupAt(c, false));
+        return false;
+      }
       const Group gc = cur_.GroupAt(c, false), gb = bak_.GroupAt(b, false);
       if (gc.key == gb.key) {
         Pair(gc, gb);
@@ -180,7 +183,8 @@ class Merge {
         return true;
       }
       if (bak_.Keys().count(gc.key) == 0) {
-        c = gc.end;  // an added key: its values are not listed
+        InAddedKey(gc);  // an added key: its values are listed apart
+        c = gc.end;
       } else if (cur_.Keys().count(gb.key) == 0) {
         Deleted(gb);
         b = gb.end;
@@ -205,6 +209,7 @@ class Merge {
       const Group gc = cur_.GroupAt(c, false);
       c = gc.end;
       const auto found = index.find(gc.key);
+      if (found == index.end() && bak_.Keys().count(gc.key) == 0) InAddedKey(gc);
       if (found == index.end() || used[found->second]) continue;
       used[found->second] = true;
       Pair(gc, groups[found->second]);
@@ -232,6 +237,13 @@ class Merge {
         ++i;
         ++j;
       }
+    }
+  }
+
+  void InAddedKey(const Group& gc) {
+    for (std::size_t at = gc.bodyStart; at < gc.end;) {
+      const std::size_t order = at;
+      if (const auto fields = SplitValueLine(cur_.LineAt(at, at))) Add(changes_.inAddedKeys, gc.key, *fields, {}, order);
     }
   }
 

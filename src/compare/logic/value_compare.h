@@ -35,6 +35,9 @@ struct ValueChanges {
   std::vector<ValueChange> added;    // values of keys that are in both snapshots
   std::vector<ValueChange> changed;
   std::vector<ValueChange> deleted;  // deleted keys' values included
+  // The values of keys the backup lacks (the report's line of the key covers them; the
+  // install summary reads a new service's or uninstall entry's values from them).
+  std::vector<ValueChange> inAddedKeys;
 };
 
 // The differences from `backup` to `current`, each list in walk order; nothing when

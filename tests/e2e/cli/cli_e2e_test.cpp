@@ -342,6 +342,54 @@ TEST_F(CliE2eTest, DeepTrackUndoOfModernAppLeavesNothingOver) {
   EXPECT_EQ(deepAdded.count("drivers\\modern.sys"), 1u) << doc["report"].dump(1);
   EXPECT_FALSE(FileExists(std::string(system) + "\\modern64.dll"));
   EXPECT_FALSE(FileExists(std::string(system) + "\\drivers\\modern.sys"));
+
+  // The summary names what the installer did by category, flags what Windows loads,
+  // and each item names the lines that undid it.
+  ASSERT_TRUE(doc.contains("summary")) << doc.dump(1);
+  std::map<std::string, std::vector<const Json*>> byCategory;
+  for (const Json& item : doc["summary"]["items"]) byCategory[item["category"].get<std::string>()].push_back(&item);
+  auto find = [&](const char* category, const char* words) -> const Json* {
+    for (const Json* item : byCategory[category])
+      if (ContainsNoCase((*item)["words"].get<std::string>(), words)) return item;
+    ADD_FAILURE() << category << ": " << words << " not in " << doc["summary"].dump(1);
+    return nullptr;
+  };
+  const std::set<std::string> undone = [&] {
+    std::set<std::string> lines;
+    for (const Json& a : doc["undo"]["actions"]) lines.insert(ToUpperAscii(a["line"].get<std::string>()));
+    return lines;
+  }();
+  struct Expected {
+    const char* category;
+    const char* words;
+    bool secondLook;
+  };
+  for (const Expected& e : {Expected{"systemFiles", "adds modern64.dll in the system folder", true},
+                            Expected{"services", "adds modern.sys in the drivers folder", true},
+                            Expected{"shortcuts", "ModernApp (folder", false}}) {
+    const Json* item = find(e.category, e.words);
+    if (!item) continue;
+    EXPECT_EQ((*item)["secondLook"], e.secondLook) << item->dump();
+    ASSERT_FALSE((*item)["actions"].empty()) << item->dump();
+    for (const Json& line : (*item)["actions"])
+      EXPECT_EQ(undone.count(ToUpperAscii(line.get<std::string>())), 1u) << line;
+  }
+}
+
+// On the console the summary comes first, before the report's counts.
+TEST_F(CliE2eTest, DeepTrackPrintsTheSummaryFirst) {
+  for (const char* f : kBootFiles) DeleteFileA(f);
+  const Outcome run = Tessaryc({"track", "--deep", "--undo", "--yes", "--", test::BuildPath(MODERNAPP_SETUP), "/S"});
+  EXPECT_EQ(run.code, 0u) << run.out << run.err;
+  const std::vector<std::string> lines = Lines(run.out);
+  ASSERT_GE(lines.size(), 2u);
+  // The program's own line comes first, then the summary, before the report's counts.
+  EXPECT_EQ(lines[0].rfind("program: ", 0), 0u) << run.out;
+  EXPECT_EQ(lines[1], "summary: 4 items, 3 for a second look") << run.out;
+  const auto line = [&](const std::string& text) { return std::find(lines.begin(), lines.end(), text) - lines.begin(); };
+  EXPECT_LT(line("  [3] System folder files: adds modern64.dll in the system folder"), line("      undo: 1 action (undo --only-summary 3)"));
+  EXPECT_LT(line("      undo: 1 action (undo --only-summary 3)"), static_cast<long>(lines.size()));
+  EXPECT_LT(line("      undo: 1 action (undo --only-summary 4)"), line("report:  " + ToUpperAscii(backup) + "\\TRACK.TSC"));
 }
 
 // Boot-file lines have no undo action: where autoexec.bat and config.sys were there
@@ -554,6 +602,40 @@ TEST_F(CliUndoTest, OnlyCarriesOutTheChosenActions) {
   EXPECT_NE(log.find("DONE:REMOVEFILE:A.TXT>FROM:" + ToUpperAscii(files) + "\r\n"), std::string::npos) << log;
   EXPECT_NE(log.find("NOT DONE:REMOVEFILE:B.TXT"), std::string::npos) << log;  // as the dialog logs the rest
   EXPECT_EQ(test::ReadBytes(ini), settingsFile);  // the dialog's remembered check boxes stay
+}
+
+// --only-summary carries out exactly the lines of the named summary items; a report
+// without a summary, an item it lacks, or an action file without one of an item's lines
+// is refused with nothing changed.
+TEST_F(CliUndoTest, OnlySummaryCarriesOutTheLinesOfOneItem) {
+  test::WriteBytes(backup + "\\SUMMED.TSC",
+                   "Tessary configuration file comparison file.\r\n" + backup + "\\SUMMED.TSC\r\n"
+                   "SUMMARY: what this install did, 2 items (every finding is listed below)\r\n"
+                   "[1] Shortcuts: adds b.txt in the desktop (this user)\r\n"
+                   "    UNDO: REMOVEFILE:b.txt>FROM:" + files + "\r\n"
+                   "[2] Starts with Windows: adds WIN.INI [windows] run=x.exe\r\n"
+                   "    SECOND LOOK: it starts with Windows, every time\r\n"
+                   "    UNDO: ADD:CliKey=1>TO:WIN.INI[TessaryCliTest]\r\n"
+                   "    UNDO: REMOVEFILE:gone.txt>FROM:" + files + "\r\n"
+                   "END OF SUMMARY\r\n");
+  ASSERT_TRUE(test::SealAsCompareWould(backup + "\\SUMMED.TSU",
+                                       {"ADD:CliKey=1>TO:WIN.INI[TessaryCliTest]", "REMOVEFILE:b.txt>FROM:" + files,
+                                        "REMOVEFILE:a.txt>FROM:" + files},
+                                       windows));
+  for (const std::vector<std::string>& refused :
+       {std::vector<std::string>{"undo", "HAND", "--yes", "--only-summary", "1"},
+        std::vector<std::string>{"undo", "SUMMED", "--yes", "--only-summary", "3"},
+        std::vector<std::string>{"undo", "SUMMED", "--yes", "--only-summary", "autostart"}}) {
+    const Outcome run = Tessaryc(refused);
+    EXPECT_EQ(run.code, 3u) << refused[1] << " " << refused[4] << ": " << run.err;
+    ExpectUnchanged(refused[1]);
+  }
+  Outcome run = Tessaryc({"undo", "SUMMED", "--yes", "--json", "--only-summary", "shortcuts"});
+  EXPECT_EQ(run.code, 0u) << run.err;
+  EXPECT_EQ(run.json["done"], 1);
+  EXPECT_TRUE(FileExists(files + "\\a.txt"));
+  EXPECT_FALSE(FileExists(files + "\\b.txt"));
+  EXPECT_EQ(ProfileRead(windows + "\\win.ini", "TessaryCliTest", "CliKey", "<absent>", 16), "<absent>");
 }
 
 TEST_F(CliUndoTest, BadInputIsRefusedWithNothingChanged) {

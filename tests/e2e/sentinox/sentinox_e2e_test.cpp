@@ -20,6 +20,7 @@
 #include "platform/ascii.h"
 #include "platform/files.h"
 #include "platform/profile.h"
+#include "compare/logic/install_summary.h"
 #include "compare/logic/value_compare.h"
 #include "platform/registry.h"
 #include "platform/registry_values.h"
@@ -502,6 +503,34 @@ TEST_F(SentinoxValuesE2eTest, ValuesAreReportedAndUninstallPutsTheRegistryBackVa
     EXPECT_NE(report.find(line, values), std::string::npos) << line << "\n" << report;
   // The added keys' own values are covered by their key lines.
   EXPECT_EQ(report.find("ImagePath", values), std::string::npos) << report;
+
+  // The summary before the sections: one item of each category the installer touched,
+  // the sensitive ones flagged, each with the lines that undo it.
+  const auto summary = ReadSummaryBlock(report);
+  ASSERT_TRUE(summary) << report;
+  struct Expected {
+    SummaryCategory category;
+    const char* words;
+    bool secondLook;
+  };
+  const Expected expected[] = {
+      {SummaryCategory::Autostart, "\"ValuesApp\" runs \"C:\\Program Files\\ValuesVendor\\ValuesApp\\valuesapp.exe\" /tray (Run, this user)", true},
+      {SummaryCategory::Services, "adds service \"ValuesAppSvc\": C:\\Program Files\\ValuesVendor\\ValuesApp\\valuessvc.exe, starts on demand, own process", true},
+      {SummaryCategory::FileTypes, "takes over .txt from txtfile (now ValuesApp.Text)", true},
+      {SummaryCategory::Environment, "adds C:\\Program Files\\ValuesVendor\\ValuesApp to PATH (this user), last", false},
+      {SummaryCategory::AppPaths, "adds the App Path valuesapp.exe to C:\\Program Files\\ValuesVendor\\ValuesApp\\valuesapp.exe", false},
+  };
+  for (const Expected& e : expected) {
+    const auto item = std::find_if(summary->begin(), summary->end(), [&](const SummaryItem& i) {
+      return i.category == e.category && i.words == e.words;
+    });
+    ASSERT_NE(item, summary->end()) << e.words << "\n" << report.substr(0, values);
+    EXPECT_EQ(item->secondLook, e.secondLook) << e.words;
+    EXPECT_FALSE(item->actions.empty()) << e.words;
+    for (const std::string& action : item->actions)
+      EXPECT_NE(ToUpperAscii(test::ReadBytes(ActionFilePathFor(reportPath))).find(ToUpperAscii(action)), std::string::npos)
+          << action;
+  }
   EXPECT_EQ(report.find("valuesapp.exe \"Path\"", values), std::string::npos) << report;
 
   std::vector<std::string> dllsAsked;
