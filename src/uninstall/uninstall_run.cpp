@@ -125,6 +125,10 @@ class Run {
   void RememberIniFilesBefore();
   // Whether the run goes on to the next action after one line, or ends (Cancel).
   enum class After { Next, EndRun };
+  // An INI entry `key=value` written into a sensitive place: its own question. Nothing
+  // when the write may go on; else how the line ends (logged "NOT DONE:" on No).
+  std::optional<After> ConfirmSensitiveIniWrite(const IniAction& a, const IniAction& write, const std::string& value,
+                                                const std::string& line);
   // How the selected actions ended: all carried out, the run ended by a Cancel or a
   // stop request, or the log could not be written.
   enum class ActionsEnd { Finished, Ended, LogFailed };
@@ -385,12 +389,7 @@ Run::After Run::DoChange(const std::string& line, const std::string& original) {
   if (answer == id::kCancel) return After::EndRun;
   if (answer == id::kNo) return Log("NOT DONE:", line), After::Next;
   const IniAction& write = asWritten && EqualsNoCase(original, line) ? *asWritten : *a;
-  if (IsSensitiveIniEntry(a->file, a->section, a->key)) {
-    const int sure = AskSensitiveWrite("Do you want to write '" + write.key + "=" + write.previous + "' into the '" +
-                                       write.section + "' section of your " + a->file + " file?");
-    if (sure == id::kCancel) return After::EndRun;
-    if (sure != id::kYes) return Log("NOT DONE:", line), After::Next;
-  }
+  if (const std::optional<After> end = ConfirmSensitiveIniWrite(*a, write, write.previous, line)) return *end;
   const bool ok = ProfileWrite(IniPath(a->file), write.section, write.key, write.previous);
   LogIniEdit(ok, line);
   return After::Next;
@@ -408,12 +407,7 @@ Run::After Run::DoAdd(const std::string& line, const std::string& original) {
   if (answer == id::kNo) return Log("NOT DONE:", line), After::Next;
   const std::string ini = IniPath(a->file);
   const IniAction& write = asWritten && EqualsNoCase(original, line) ? *asWritten : *a;
-  if (IsSensitiveIniEntry(a->file, a->section, a->key)) {
-    const int sure = AskSensitiveWrite("Do you want to write '" + write.key + "=" + write.value + "' into the '" +
-                                       write.section + "' section of your " + a->file + " file?");
-    if (sure == id::kCancel) return After::EndRun;
-    if (sure != id::kYes) return Log("NOT DONE:", line), After::Next;
-  }
+  if (const std::optional<After> end = ConfirmSensitiveIniWrite(*a, write, write.value, line)) return *end;
   const std::string twin = ";" + a->key;
   bool ok = true;
   if (!EqualsNoCase(ProfileRead(ini, a->section, twin, "Notfound", 300), "NotFound"))
@@ -618,6 +612,16 @@ const EvidenceRecord* Run::EvidenceOf(const std::string& original, const std::st
 int Run::AskSensitiveWrite(const std::string& write) {
   return prompts_.Ask(write + "\nThis place decides what Windows starts or loads.", kSensitiveCaption,
                       mb::kYesNoCancel);
+}
+
+std::optional<Run::After> Run::ConfirmSensitiveIniWrite(const IniAction& a, const IniAction& write,
+                                                        const std::string& value, const std::string& line) {
+  if (!IsSensitiveIniEntry(a.file, a.section, a.key)) return std::nullopt;
+  const int sure = AskSensitiveWrite("Do you want to write '" + write.key + "=" + value + "' into the '" +
+                                     write.section + "' section of your " + a.file + " file?");
+  if (sure == id::kCancel) return After::EndRun;
+  if (sure != id::kYes) return Log("NOT DONE:", line), After::Next;
+  return std::nullopt;
 }
 
 bool Run::InScope(const FileAction& a) {
