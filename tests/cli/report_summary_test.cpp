@@ -289,8 +289,7 @@ TEST(ReportSummaryTest, DeepSectionsFollowTheStandardOnes) {
 
 // What a run left out as the system's own changes is named in the values part (its first
 // line when the part has no other note) and under a deep place's heading (alone when the
-// place had nothing else): read back as notes, never as findings; the run's counts go to
-// the JSON and the console line.
+// place had nothing else): read back as notes, never as findings.
 TEST(ReportSummaryTest, LinesOfWhatWasLeftOutAsNoiseAreNotesOnly) {
   std::vector<std::string> lines = kFull;
   const auto keysEnd = std::find(lines.begin(), lines.end(), "***User has disabled compare of: HKEY_USERS Registry Branch.") + 2;
@@ -319,14 +318,6 @@ TEST(ReportSummaryTest, LinesOfWhatWasLeftOutAsNoiseAreNotesOnly) {
   EXPECT_TRUE(deep.findings.empty());
   EXPECT_EQ(r.Changes(), full.Changes() + 1);
   EXPECT_TRUE(FindLeftovers(r, "C:\\windows", "C:\\B").size() == FindLeftovers(full, "C:\\windows", "C:\\B").size() + 1);
-
-  const std::vector<NoiseCount> counts = {{"value HKCU\\W \"a\"", 1}, {"path C:\\L\\**", 2}};
-  EXPECT_EQ(NoiseJson(counts)["noise"],
-            (nlohmann::json{{"count", 3}, {"rules", {{{"rule", "value HKCU\\W \"a\""}, {"count", 1}},
-                                                     {{"rule", "path C:\\L\\**"}, {"count", 2}}}}}));
-  EXPECT_EQ(NoiseJson({})["noise"], (nlohmann::json{{"count", 0}, {"rules", nlohmann::json::array()}}));
-  EXPECT_EQ(NoiseText(counts), "left out as noise: 3 (value HKCU\\W \"a\": 1; path C:\\L\\**: 2)");
-  EXPECT_EQ(NoiseText({}), "");
 }
 
 }  // namespace

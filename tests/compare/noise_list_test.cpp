@@ -117,25 +117,6 @@ TEST(NoiseList, TheUsersRulesAddToTheDefaultsAndTooWideOnesAreRefused) {
   EXPECT_EQ(list.MatchPath("C:\\users\\me\\AppData\\Roaming\\Vendor\\logs\\run.log"), nullptr);
 }
 
-TEST(NoiseList, NamePatternsStayWithinOneName) {
-  struct Case {
-    const char* pattern;
-    const char* text;
-    bool any, within;
-  };
-  const Case cases[] = {
-      {"*ControlSet*", "CurrentControlSet", true, true}, {"*ControlSet*", "ControlSet001", true, true},
-      {"Lease*", "LeaseObtainedTime", true, true},       {"lease?", "LEASE1", true, true},
-      {"\"*\"", "\"a\\b\"", true, false},                {"a*c", "abbbc", true, true},
-      {"a*c", "abcd", false, false},                     {"", "", true, true},
-      {"*", "", true, true},                              {"?", "", false, false},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(MatchesNamePattern(c.pattern, c.text, true), c.any) << c.pattern << " " << c.text;
-    EXPECT_EQ(MatchesNamePattern(c.pattern, c.text, false), c.within) << c.pattern << " " << c.text;
-  }
-}
-
 // The line names the count and every rule that matched, with its own count, in the order
 // they first matched; nothing is said when nothing matched.
 TEST(NoiseList, TheTallyNamesTheCountAndTheRules) {
