@@ -108,9 +108,10 @@ class PlaceFindings : public DeepFindings {
 
   // The action that removes the place's own folder from its parent; "" for a drive root.
   std::string PlaceRemovalAction() const {
-    const std::string_view parent = ParentPath(place_.path);
-    if (parent.empty() || parent.back() == ':' || LeafName(place_.path).empty()) return {};
-    return FormatRemoveFileAction(std::string(LeafName(place_.path)), true, ReportDirectory(std::string(parent)));
+    std::string parent(ParentPath(place_.path));
+    if (parent.empty() || LeafName(place_.path).empty()) return {};
+    if (parent.back() == ':') parent += '\\';
+    return FormatRemoveFileAction(std::string(LeafName(place_.path)), true, ReportDirectory(parent));
   }
 
   CompareRun& run_;

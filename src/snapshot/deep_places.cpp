@@ -82,7 +82,8 @@ std::vector<DeepPlace> FindDeepPlaces(const Settings& settings) {
     // A user directory that is not there is not listed (as the standard listing does).
     // The package cache is listed even before the first package made it, so that the
     // first package's cached copy is seen.
-    const bool there = !paths[i].empty() && (DirectoryExists(paths[i]) || std::string_view(kDeepPlaceKinds[i].id) == "installer");
+    const bool always = std::string_view(kDeepPlaceKinds[i].id) == "installer";
+    const bool there = !paths[i].empty() && (always || DirectoryExists(paths[i]));
     places.push_back({kDeepPlaceKinds[i].id, kDeepPlaceKinds[i].title, there ? ByLongNames(paths[i]) : std::string(), ""});
   }
   return FoldPlaces(std::move(places));
