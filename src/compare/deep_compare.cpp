@@ -44,9 +44,17 @@ class PlaceFindings : public DeepFindings {
     for (ReportFinding& finding : found_) run_.Found(std::move(finding));
     for (const std::string& note : notes_) run_.Note(note);
     // An entry a standard section found too (a new folder directly in Program Files)
-    // already has its action.
-    for (const std::string& action : actions_)
-      if (!out.ActionWritten(action)) out.Action(action);
+    // already has its action. A place that is new itself (the Windows folder's Installer
+    // on a machine that never ran a package) goes with the one action a standard section
+    // wrote for its folder: actions of its own entries would find nothing left to remove.
+    const std::string placeAction = PlaceRemovalAction();
+    const bool placeGoes = !placeAction.empty() && out.ActionWritten(placeAction);
+    if (!placeGoes)
+      for (const std::string& action : actions_)
+        if (!out.ActionWritten(action)) out.Action(action);
+    if (placeGoes)
+      for (InstallFinding& finding : summary_)
+        if (!finding.action.empty()) finding.action = placeAction;
     if (run_.summarize)
       run_.findings.insert(run_.findings.end(), std::make_move_iterator(summary_.begin()),
                            std::make_move_iterator(summary_.end()));
@@ -111,6 +119,14 @@ class PlaceFindings : public DeepFindings {
     finding.isDirectory = folder;
     finding.noAction = noAction;
     found_.push_back(std::move(finding));
+  }
+
+  // The action that removes the place's own folder from its parent; "" for a drive root.
+  std::string PlaceRemovalAction() const {
+    std::string parent(ParentPath(place_.path));
+    if (parent.empty() || LeafName(place_.path).empty()) return {};
+    if (parent.back() == ':') parent += '\\';
+    return FormatRemoveFileAction(std::string(LeafName(place_.path)), true, ReportDirectory(parent));
   }
 
   CompareRun& run_;

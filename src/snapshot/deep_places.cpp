@@ -41,6 +41,17 @@ bool DeepTrackingOn(const AppState& state, const Settings& settings) {
   return state.DeepTrackingForced || settings.IsYes(settings::kDeepTracking);
 }
 
+namespace {
+
+// Where Windows Installer keeps its copy of each installed package (and of each patch):
+// the Windows folder's Installer. The system has no folder function for it.
+std::string InstallerCache() {
+  const std::string windows = WindowsDirectory();
+  return windows.empty() ? std::string() : WithoutTrailingSlash(windows) + "\\Installer";
+}
+
+}  // namespace
+
 std::vector<DeepPlace> FindDeepPlaces(const Settings& settings) {
   auto csidl = [](int id) { return KnownFolder(id); };
   const std::string paths[] = {
@@ -52,6 +63,7 @@ std::vector<DeepPlace> FindDeepPlaces(const Settings& settings) {
       SystemDirectory(),
       SystemWow64Directory(),
       csidl(CSIDL_FONTS),
+      InstallerCache(),
       csidl(CSIDL_APPDATA),
       csidl(CSIDL_LOCAL_APPDATA),
       csidl(CSIDL_PROGRAMS),
@@ -68,7 +80,10 @@ std::vector<DeepPlace> FindDeepPlaces(const Settings& settings) {
   std::vector<DeepPlace> places;
   for (std::size_t i = 0; i < std::size(kDeepPlaceKinds); ++i) {
     // A user directory that is not there is not listed (as the standard listing does).
-    const bool there = !paths[i].empty() && DirectoryExists(paths[i]);
+    // The package cache is listed even before the first package made it, so that the
+    // first package's cached copy is seen.
+    const bool always = std::string_view(kDeepPlaceKinds[i].id) == "installer";
+    const bool there = !paths[i].empty() && (always || DirectoryExists(paths[i]));
     places.push_back({kDeepPlaceKinds[i].id, kDeepPlaceKinds[i].title, there ? ByLongNames(paths[i]) : std::string(), ""});
   }
   return FoldPlaces(std::move(places));

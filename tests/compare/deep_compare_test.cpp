@@ -325,5 +325,42 @@ TEST_F(DeepCompareTest, TheBackupSetHoldsTheDeepListingsOnlyWhileDeepTrackingIsO
   EXPECT_EQ(settings().Read(settings::kDeepTracking), "no");
 }
 
+// A place that a setup program makes (the Windows folder's package cache on a machine
+// that never ran a package) is listed while it is absent; what appears in it later is
+// found, and undone by the standard section's removal of the new folder when there is one,
+// else entry by entry.
+TEST_F(DeepCompareTest, APlaceMadeAfterTheBackupGoesWithItsFoldersOneAction) {
+  const std::string win = dir.MakeDir("WIN");
+  const std::string cache = win + "\\Installer";
+  scope.places = FoldPlaces({{"installer", "Windows Installer cache", cache, ""}});
+  struct Case {
+    bool existed;             // the folder was there at the backup
+    bool standardAction;      // a standard section wrote the removal of the folder
+    std::vector<std::string> actions;
+  };
+  const std::string folderAction = "REMOVEFILE:Installer  (DIR)>FROM:" + win;
+  const std::string entryAction = "REMOVEFILE:1ef.msi>FROM:" + cache;
+  for (const Case& c : {Case{false, true, {folderAction}}, Case{true, false, {entryAction}},
+                        Case{false, false, {entryAction}}}) {
+    SCOPED_TRACE(std::to_string(c.existed) + std::to_string(c.standardAction));
+    test::RemoveTree(cache);
+    if (c.existed) dir.MakeDir("WIN\\Installer");
+    WriteBytes(run.reportPath, "");
+    WriteBytes(run.actionPath, "");
+    run.actionsWritten.clear();
+    Backup();
+    const std::string listing = ReadBytes(DeepListingPath(backupDir, "installer", "tsb"));
+    EXPECT_NE(listing.find("\r\nEND\t0\r\n"), std::string::npos) << listing;
+    dir.MakeDir("WIN\\Installer");
+    WriteBytes(cache + "\\1ef.msi", "package");
+    if (c.standardAction) SectionOutput(run).Action(folderAction);
+    ASSERT_EQ(CompareDeepPlaces(run), SectionResult::Done);
+    const std::vector<std::string> findings = Findings();
+    ASSERT_EQ(findings.size(), 3u) << Report();
+    EXPECT_EQ(findings[2], "ADDED  : 1ef.msi  7 bytes");
+    EXPECT_EQ(Lines(Actions()), c.actions);
+  }
+}
+
 }  // namespace
 }  // namespace tessary

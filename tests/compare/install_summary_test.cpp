@@ -115,7 +115,16 @@ TEST(InstallSummary, EachPlaceOfTheTableGivesItsCategoryAndWords) {
         Value(K::ValueAdded, "HKEY_CLASSES_ROOT\\CLSID\\{1234}\\InprocServer32", "", "C:\\foo.dll", "", "")},
        C::ComServers, "adds the COM server {1234}: C:\\foo.dll", true},  // InprocServer32: on the sensitive list
       {"shell extension handler", {Key("HKEY_CLASSES_ROOT\\*\\shellex\\ContextMenuHandlers\\Foo")}, C::ComServers,
-       "adds the shell extension Foo", true},
+       "adds the shell extension Foo (ContextMenuHandlers for all files)", true},
+      // A new program id's keys come from the shellex key down: the handler is the deepest.
+      {"shell extension of a new program id",
+       {Key("HKEY_CLASSES_ROOT\\Foo.Doc\\shellex"), Key("HKEY_CLASSES_ROOT\\Foo.Doc\\shellex\\ContextMenuHandlers"),
+        Key("HKEY_CLASSES_ROOT\\Foo.Doc\\shellex\\ContextMenuHandlers\\FooMenu")},
+       C::ComServers, "adds the shell extension FooMenu (ContextMenuHandlers for Foo.Doc)", true},
+      {"icon handler, named by its server",
+       {Key("HKEY_CLASSES_ROOT\\Foo.Doc\\shellex"), Key("HKEY_CLASSES_ROOT\\Foo.Doc\\shellex\\IconHandler"),
+        Value(K::ValueAdded, "HKEY_CLASSES_ROOT\\Foo.Doc\\shellex\\IconHandler", "", "{1234}", "", "")},
+       C::ComServers, "adds the shell extension {1234} (IconHandler for Foo.Doc)", true},
       {"App Path", {Key("HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\foo.exe"),
                     Value(K::ValueAdded, "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\foo.exe", "", "C:\\Foo\\foo.exe", "", "")},
        C::AppPaths, "adds the App Path foo.exe to C:\\Foo\\foo.exe", false},

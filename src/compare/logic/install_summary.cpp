@@ -367,6 +367,26 @@ std::string JoinList(const std::vector<std::string>& list, const char* sep = "; 
   return out;
 }
 
+// A handler below a program id's shellex key, by the deepest key the item added or changed:
+// "AllKinds (ContextMenuHandlers for AllKinds.Document)"; a handler key of one piece
+// ("shellex\IconHandler") is named by its default value, the server's CLSID. A new program
+// id's findings begin with the shellex key itself, which names nothing. Other rows: the
+// first finding's key ("{CLSID}" of a browser helper).
+std::string HandlerWords(const Group& g) {
+  const Member* deepest = &g.members.front();
+  for (const Member& m : g.members)
+    if (Pieces(m.rest).size() > Pieces(deepest->rest).size()) deepest = &m;
+  if (!EqualsNoCase(g.landing.display, "shellex") || deepest->rest.empty()) return Last(g.members.front().f->path);
+  const std::vector<std::string_view> rest = Pieces(deepest->rest);
+  const std::string kind(rest.front());
+  std::string name = rest.size() > 1 ? Last(deepest->rest) : kind;
+  if (rest.size() == 1)
+    if (const InstallFinding* server = ValueOf(g, "", deepest->rest); server && !server->data.empty())
+      name = server->data;
+  const std::string& progid = g.landing.parent;
+  return name + " (" + kind + " for " + (progid == "*" ? std::string("all files") : progid) + ")";
+}
+
 struct Said {
   std::string words;
   bool secondLook = false;
@@ -474,8 +494,7 @@ Said Describe(const Group& g) {
     }
     case Words::ShellExtension:
       s.words = std::string(Verb(first.kind)) + " the shell extension " +
-                (row.perValue ? first.name + (first.data.empty() ? "" : " " + Quoted(first.data))
-                              : Last(first.path));
+                (row.perValue ? first.name + (first.data.empty() ? "" : " " + Quoted(first.data)) : HandlerWords(g));
       break;
     case Words::AppPath: {
       const InstallFinding* v = ValueOf(g, "");

@@ -25,6 +25,7 @@ inline constexpr DeepPlaceKind kDeepPlaceKinds[] = {
     {"system", "System folder"},
     {"syswow64", "32-bit System folder"},
     {"fonts", "Fonts"},
+    {"installer", "Windows Installer cache"},
     {"roaming", "AppData Roaming"},
     {"local", "AppData Local"},
     {"startmenu", "Start-menu programs"},
