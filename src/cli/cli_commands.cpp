@@ -18,6 +18,7 @@
 #include "cli/logic/verdict.h"
 #include "cli/tracked_program.h"
 #include "compare/compare_run.h"
+#include "compare/noise_file.h"
 #include "core/gui_seams.h"
 #include "core/startup.h"
 #include "platform/ascii.h"
@@ -87,11 +88,12 @@ class Session {
 
   int Run() {
     host_.LoadState(o_.dir);
-    if (o_.deep) host_.State().DeepTrackingForced = true;
-    // Track compares the branches a program installs into whatever tessary.ini says;
-    // --branches chooses others. Nothing is written back.
+    // Track is complete unless --standard: deep tracking, values and the branches a
+    // program installs into, whatever tessary.ini says; --branches chooses others.
+    // Nothing is written back.
+    if (o_.deep || Complete()) host_.State().DeepTrackingForced = true;
     if (o_.branches) host_.State().RegistryBranchesForced = ParseBranchList(*o_.branches);
-    else if (o_.command == CliCommand::Track) host_.State().RegistryBranchesForced = kTrackBranches;
+    else if (Complete()) host_.State().RegistryBranchesForced = kTrackBranches;
     doc_["backupDirectory"] = host_.State().BackupDirectory;
     switch (o_.command) {
       case CliCommand::Backup: return Finish(Backup());
@@ -195,8 +197,8 @@ class Session {
     return false;
   }
 
-  void SayReport(const ReportSummary& summary, const CompareCoverage& coverage, const std::string& report,
-                 const std::string& actionFile, std::size_t actionCount) {
+  void SayReport(const ReportSummary& summary, const CompareCoverage& coverage, const std::vector<NoiseCount>& noise,
+                 const std::string& report, const std::string& actionFile, std::size_t actionCount) {
     if (summary.installSummary)
       for (const std::string& line : SummaryLines(*summary.installSummary)) Say(line);
     Say("report:  " + report);
@@ -207,6 +209,7 @@ class Session {
       const bool unlooked = s.kind == SectionKind::Registry && s.findings.empty() && !AnyBranchCompared(coverage);
       Say("  " + name + " " + (unlooked ? std::string("not compared (no branch chosen)") : CountsText(s)));
     }
+    if (const std::string left = NoiseText(noise); !left.empty()) Say(left);
     for (const std::string& line : CompareVerdictLines(coverage, summary.Changes(), summary.cancelled)) Say(line);
   }
 
@@ -216,6 +219,7 @@ class Session {
     ReportSummary summary;
     CompareCoverage coverage;
     ListedActions actions;
+    std::vector<NoiseCount> noise;  // what the run left out as the system's own changes
   };
 
   // One compare run as the Compare command makes it, then read back.
@@ -235,6 +239,10 @@ class Session {
     outcome.summary.notScanned = std::move(result.notScanned);
     outcome.summary.cancelled = result.cancelled;
     outcome.summary.installSummary = std::move(result.installSummary);
+    outcome.noise = std::move(result.noise);
+    for (const std::string& line : result.noiseRefused)
+      io_.err << "tessaryc: " << NoiseFilePathFor(host_.State().SettingsFilePath) << ", " << line
+              << ": no rule, not used\n" << std::flush;
     if (!result.finished) {
       if (progress_.cancelSeen()) {
         outcome.code = Error(kExitInterrupted, "compare interrupted; the report " + expected +
@@ -346,6 +354,7 @@ class Session {
 
   int Backup() {
     if (auto failed = CheckBackupDirectory()) return *failed;
+    SettleOwnWrites();
     const auto start = Clock::now();
     const BackupOutcome result = RunBackup(host_, RunMode::Interactive, nullptr, {}, Values());
     timings_["backup"] = Seconds(start);
@@ -368,8 +377,21 @@ class Session {
             {"text", host_.State().LastBackupText}};
   }
 
-  // --values records registry values whatever the settings say.
-  ValuesSwitch Values() const { return o_.values ? ValuesSwitch::On : ValuesSwitch::FromSettings; }
+  // Whether this is a complete track (not --standard).
+  bool Complete() const { return o_.command == CliCommand::Track && !o_.standard; }
+
+  // --values (and a complete track) records registry values whatever the settings say.
+  ValuesSwitch Values() const { return o_.values || Complete() ? ValuesSwitch::On : ValuesSwitch::FromSettings; }
+
+  // What the program itself would otherwise change between a backup and the compare,
+  // done before the backup: the seal's secret made (a new key under
+  // HKEY_CURRENT_USER\Software\Tessary), and the folders an undo protects asked for once
+  // (Wine writes a value the first time the user profiles' folder is asked for). Both
+  // would otherwise show as the installer's changes.
+  void SettleOwnWrites() {
+    static_cast<void>(MakeSealSecret());  // without it the compare writes no seal, as before
+    static_cast<void>(ProtectedFolders({}));
+  }
 
   int Compare() {
     if (auto failed = CheckBackupSet()) return *failed;
@@ -387,10 +409,11 @@ class Session {
     if (!c.report.empty()) {
       doc_["report"] = ReportJson(c.summary, c.report, c.actionFile);
       doc_["report"].update(CoverageJson(c.coverage));
+      doc_["report"].update(NoiseJson(c.noise));
       doc_["actions"] = ActionsJson(c.actions);
       if (c.summary.installSummary) doc_["summary"] = SummaryJson(*c.summary.installSummary);
     }
-    if (Finished(c.code)) SayReport(c.summary, c.coverage, c.report, c.actionFile, Count(c.actions));
+    if (Finished(c.code)) SayReport(c.summary, c.coverage, c.noise, c.report, c.actionFile, Count(c.actions));
     return c;
   }
 
@@ -541,6 +564,7 @@ class Session {
     // system does when the first window of a session opens (Wine writes its video keys
     // then) is not the program's doing.
     GetDesktopWindow();
+    SettleOwnWrites();
 
     // Backup.
     auto start = Clock::now();
@@ -597,6 +621,7 @@ class Session {
     if (!after.report.empty()) {
       doc_["after"] = ReportJson(after.summary, after.report, after.actionFile);
       doc_["after"].update(CoverageJson(after.coverage));
+      doc_["after"].update(NoiseJson(after.noise));
     }
     if (after.code != kExitOk && after.code != kExitChanges && after.code != kExitNothingCompared) return after.code;
     const std::vector<Leftover> left =
@@ -609,6 +634,7 @@ class Session {
     doc_["nothingLeftOver"] = judged == Verdict::NoneFound;
     timings_["total"] = Seconds(total);
     Say("after the undo: " + after.report);
+    if (const std::string noise = NoiseText(after.noise); !noise.empty()) Say("  " + noise);
     if (judged == Verdict::Found) {
       Say(std::to_string(left.size()) + " left over:");
       for (const Leftover& l : left)

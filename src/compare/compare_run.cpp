@@ -9,6 +9,7 @@
 #include "compare/boot_compare.h"
 #include "compare/deep_compare.h"
 #include "compare/logic/compare_text.h"
+#include "compare/noise_file.h"
 #include "platform/ascii.h"
 #include "platform/code_page.h"
 #include "platform/files.h"
@@ -329,6 +330,9 @@ bool RunCompareInto(Host& host, const std::string& reportPath, const std::functi
   // The summary is written with deep tracking or registry values: the standard report
   // stays as it was.
   run.summarize = DeepTrackingOn(state, settings) || RecordsValues(settings, values);
+  LoadedNoise noise = LoadNoiseList(state.SettingsFilePath);
+  run.noise = std::move(noise.list);
+  result.noiseRefused = std::move(noise.refused);
   const RunEnd end = RunSections(run);
   if (end == RunEnd::Finished && run.summarize) {
     result.installSummary = BuildInstallSummary(run.findings, KnownFoldersNow(run.windowsDirectory));
@@ -338,6 +342,7 @@ bool RunCompareInto(Host& host, const std::string& reportPath, const std::functi
   result.sections = std::move(run.sections);
   result.notScanned = std::move(run.notScanned);
   result.cancelled = run.cancelledLine;
+  result.noise = run.noiseLeftOut.counts();
   return Finish(run, end, report, actions);
 }
 

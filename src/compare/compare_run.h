@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "compare/logic/install_summary.h"
+#include "compare/logic/noise_list.h"
 #include "compare/logic/compare_coverage.h"
 #include "compare/logic/compare_findings.h"
 #include "core/host.h"
@@ -65,6 +66,11 @@ struct CompareRun {
   // over here.
   bool summarize = false;
   std::vector<InstallFinding> findings = {};
+  // What the system changes by itself (logic/noise_list.h): the values part and the deep
+  // places leave out what it matches and name it; `noiseLeftOut` sums up the whole run.
+  // RunCompare loads it; a section run on its own has none.
+  NoiseList noise = {};
+  NoiseTally noiseLeftOut = {};
 
   // What the sections compared and what they did not, as they go.
   CompareCoverage coverage = {};
@@ -160,6 +166,10 @@ struct CompareRunResult {
   bool cancelled = false;  // the report ends with the cancellation line
   // The install summary the report begins with (when the run wrote one).
   std::optional<std::vector<SummaryItem>> installSummary;
+  // What the values part and the deep places left out as the system's own changes, by
+  // rule; the lines of the user's noise file that are no rule ("line N: text").
+  std::vector<NoiseCount> noise;
+  std::vector<std::string> noiseRefused;
 };
 
 // The whole comparison into `reportPath` (the backup directory, the name cut to 48

@@ -30,12 +30,17 @@ class PlaceFindings : public DeepFindings {
   PlaceFindings(CompareRun& run, const DeepPlace& place) : run_(run), place_(place) {}
 
   // Writes the findings under the place's heading; nothing when there are none.
+  // What the system changed by itself is named under the heading, and only counted.
   void WriteTo(SectionOutput& out) {
-    if (lines_.empty()) return;
-    run_.noChangesFound = false;
+    if (lines_.empty() && leftOut_.total() == 0) return;
+    if (!lines_.empty()) run_.noChangesFound = false;
     out.Report("---------------\n" + place_.title + ": " + place_.path + "\n");
+    const std::string noise = leftOut_.total() ? "--" + leftOut_.Text("entry", "entries") : "";
+    if (!noise.empty()) out.ReportLine(noise);
     for (const std::string& line : lines_) out.ReportLine(line);
     run_.OpenSection(SectionKind::Deep, place_.path);
+    if (!noise.empty()) run_.Note(noise);
+    run_.noiseLeftOut.Add(leftOut_.counts());
     for (ReportFinding& finding : found_) run_.Found(std::move(finding));
     for (const std::string& note : notes_) run_.Note(note);
     // An entry a standard section found too (a new folder directly in Program Files)
@@ -56,6 +61,7 @@ class PlaceFindings : public DeepFindings {
   }
 
   void Added(const DeepAdded& added) override {
+    if (IsNoise(added.entry.path)) return;
     lines_.push_back(DeepAddedLine(added));
     Typed("added", added.entry.path, added.entry.IsFolder(), false);
     const std::string name(LeafName(added.entry.path));
@@ -80,11 +86,13 @@ class PlaceFindings : public DeepFindings {
   }
   // A change or a deletion is reported only: nothing can bring it back.
   void Updated(const TreeEntry& before, const TreeEntry& now) override {
+    if (IsNoise(now.path)) return;
     lines_.push_back(DeepUpdatedLine(before, now));
     Typed("updated", now.path, false, true);
     Summarized(FindingKind::EntryUpdated, Join(place_.path, now.path), now.IsFolder(), "");
   }
   void Deleted(const TreeEntry& before) override {
+    if (IsNoise(before.path)) return;
     lines_.push_back(DeepDeletedLine(before));
     Typed("deleted", before.path, before.IsFolder(), true);
     Summarized(FindingKind::EntryDeleted, Join(place_.path, before.path), before.IsFolder(), "");
@@ -95,6 +103,13 @@ class PlaceFindings : public DeepFindings {
   }
 
  private:
+  // Whether the list of the system's own changes takes the entry: then it is counted.
+  bool IsNoise(const std::string& relative) {
+    const NoiseRule* rule = run_.noise.MatchPath(Join(place_.path, relative));
+    if (rule) leftOut_.Add(*rule);
+    return rule != nullptr;
+  }
+
   // The finding of the line just added, typed.
   void Typed(const char* change, const std::string& path, bool folder, bool noAction) {
     ReportFinding finding;
@@ -124,6 +139,7 @@ class PlaceFindings : public DeepFindings {
   std::vector<ReportFinding> found_;
   std::vector<std::string> notes_;  // the no-action lines, in order
   std::vector<InstallFinding> summary_;  // the same findings for the install summary (when it is written)
+  NoiseTally leftOut_;  // the entries the noise list took
   unsigned steps_ = 0;
 };
 

@@ -219,6 +219,7 @@ void WriteAddedKeys(CompareRun& run, SectionOutput& out, const BranchPlans& plan
 void WriteValuesPart(CompareRun& run, SectionOutput& out, const BranchPlans& planned, const Settings& settings,
                      const SnapshotFiles& files) {
   ValueFindings findings;
+  findings.noise = &run.noise;
   for (std::size_t i = 0; i < kAllBranchCount; ++i) {
     const RegistryBranch& branch = BranchAt(i);
     const bool valuesBranch = i >= std::size(kRegistryBranches);
@@ -240,6 +241,9 @@ void WriteValuesPart(CompareRun& run, SectionOutput& out, const BranchPlans& pla
       findings.notes.push_back("***Values were not recorded at backup for: " + std::string(branch.progressText) +
                                " Registry Branch.");
   }
+  // What was left out as the system's own changes is named, after the notes.
+  if (findings.leftOut.total() > 0) findings.notes.push_back("***" + findings.leftOut.Text("value", "values"));
+  run.noiseLeftOut.Add(findings.leftOut.counts());
   WriteValueSection(out, findings);
   if (run.summarize)
     run.findings.insert(run.findings.end(), std::make_move_iterator(findings.summary.begin()),

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "compare/compare_run.h"
+#include "compare/logic/noise_list.h"
 #include "snapshot/registry_export.h"
 
 namespace tessary {
@@ -30,6 +31,10 @@ struct ValueFindings {
   // no action of their own: the key's removal takes them).
   std::vector<InstallFinding> summary;
   std::vector<ReportFinding> addedFound, changedFound, deletedFound;  // the same findings, typed
+  // The system's own changes: a value the list matches is counted in `leftOut` instead
+  // of reported. No list: every value is reported.
+  const NoiseList* noise = nullptr;
+  NoiseTally leftOut;
   bool any() const { return !added.empty() || !changed.empty() || !deleted.empty() || !notes.empty(); }
 };
 

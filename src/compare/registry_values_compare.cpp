@@ -47,6 +47,15 @@ InstallFinding SummaryFinding(FindingKind kind, const std::string& key, const Va
   return {kind, key, "", AsciiText(v.name), SummaryData(v.data), old ? SummaryData(*old) : "", false, action};
 }
 
+// Whether the list of the system's own changes takes the value: then it is counted, not
+// reported.
+bool IsNoise(ValueFindings& findings, const std::string& key, const Value& v) {
+  if (!findings.noise) return false;
+  const NoiseRule* rule = findings.noise->MatchValue(key, DescribeValueName(v.name, AsciiText));
+  if (rule) findings.leftOut.Add(*rule);
+  return rule != nullptr;
+}
+
 // The old data cannot be put back: the line says so, and no action is written.
 std::string Unrestorable(const ValueData& old) { return old.whole ? "" : ", not restorable"; }
 
@@ -63,6 +72,7 @@ bool CollectValueChanges(const std::string& currentPath, const std::string& back
     const auto now = Decode(c.name, c.type, c.data);
     if (!now) continue;
     const std::string key = KeyOf(prefix, c.keyPath);
+    if (IsNoise(findings, key, *now)) continue;
     findings.added += key + " " + DescribeValueName(now->name, AnsiText) + " = " + DescribeValueData(now->data, AnsiText) + "\n";
     ReportFinding found;
     found.change = "added";
@@ -78,6 +88,7 @@ bool CollectValueChanges(const std::string& currentPath, const std::string& back
     const auto old = Decode(c.name, c.oldType, c.oldData);
     if (!now || !old) continue;
     const std::string key = KeyOf(prefix, c.keyPath);
+    if (IsNoise(findings, key, *now)) continue;
     findings.changed += key + " " + DescribeValueName(now->name, AnsiText) + "\n";
     findings.changed += "FROM:  " + DescribeValueData(old->data, AnsiText) + Unrestorable(old->data) + "\n";
     findings.changed += "TO:    " + DescribeValueData(now->data, AnsiText) + "\n";
@@ -97,6 +108,7 @@ bool CollectValueChanges(const std::string& currentPath, const std::string& back
     const auto old = Decode(c.name, c.type, c.data);
     if (!old) continue;
     const std::string key = KeyOf(prefix, c.keyPath);
+    if (IsNoise(findings, key, *old)) continue;
     findings.deleted += key + " " + DescribeValueName(old->name, AnsiText) + " = " +
                         DescribeValueData(old->data, AnsiText) + Unrestorable(old->data) + "\n";
     ReportFinding found;

@@ -160,6 +160,8 @@ bool WriteSealedEvidence(const std::string& reportPath, const std::string& actio
   return true;
 }
 
+bool MakeSealSecret() { return UserSecret(kSecretName, true).has_value(); }
+
 SealedEvidence LoadSealedEvidence(const std::string& actionFile) {
   SealedEvidence out;
   const std::optional<std::string> content = ReadWholeFile(EvidencePathFor(actionFile));

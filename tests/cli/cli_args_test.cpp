@@ -89,7 +89,8 @@ TEST(CliArgsTest, BranchListsNameTheSevenBranches) {
       {"all", 0x7Fu}, {"None", 0u}, {"HKCU,", std::nullopt}, {"HKLM\\SYSTEM", std::nullopt}, {"", std::nullopt}};
   for (const auto& [text, bits] : cases) EXPECT_EQ(ParseBranchList(text), bits) << text;
   EXPECT_EQ(BranchListText(kTrackBranches),
-            "HKEY_CURRENT_USER,HKEY_LOCAL_MACHINE\\SOFTWARE,HKEY_CLASSES_ROOT,HKEY_CLASSES_ROOT\\CLSID");
+            "HKEY_CURRENT_USER,HKEY_LOCAL_MACHINE,HKEY_LOCAL_MACHINE\\SOFTWARE,HKEY_CLASSES_ROOT,"
+            "HKEY_CLASSES_ROOT\\CLSID");
 }
 
 TEST(CliArgsTest, UsageErrorsNameWhatIsWrong) {
@@ -141,7 +142,7 @@ std::string Describe(const CliOptions& o) {
   for (const std::string& s : o.onlySummary) d += s + ",";
   d += "|";
   for (const std::string& s : o.program) d += s + ",";
-  for (bool b : {o.json, o.yes, o.quiet, o.dryRun, o.dllCheck, o.undo, o.values, o.deep, o.unsealed}) d += b ? "1" : "0";
+  for (bool b : {o.json, o.yes, o.quiet, o.dryRun, o.dllCheck, o.undo, o.values, o.deep, o.unsealed, o.standard}) d += b ? "1" : "0";
   d += "|" + o.branches.value_or("-");
   return d;
 }
@@ -200,7 +201,7 @@ TEST(CliArgsTest, HelpIsMadeFromTheTables) {
     }
   }
   EXPECT_NE(usage.find("  undo REPORT [--only TEXT]... [--only-summary ITEM]... [--dll-check] [--unsealed] [--dry-run]"), std::string::npos) << usage;
-  EXPECT_NE(usage.find("  track [--name NAME] [--values] [--undo] [--dll-check] [--deep] [--branches LIST] [--] PROGRAM"),
+  EXPECT_NE(usage.find("  track [--name NAME] [--values] [--undo] [--dll-check] [--deep] [--standard] [--branches LIST] [--] PROGRAM"),
             std::string::npos)
       << usage;
   EXPECT_NE(usage.find("  backup [--values] [--deep]"), std::string::npos) << usage;

@@ -287,6 +287,39 @@ TEST(ReportSummaryTest, DeepSectionsFollowTheStandardOnes) {
   EXPECT_EQ(j["sections"][full.sections.size()]["entries"][1]["directory"], true);
 }
 
+// What a run left out as the system's own changes is named in the values part (its first
+// line when the part has no other note) and under a deep place's heading (alone when the
+// place had nothing else): read back as notes, never as findings.
+TEST(ReportSummaryTest, LinesOfWhatWasLeftOutAsNoiseAreNotesOnly) {
+  std::vector<std::string> lines = kFull;
+  const auto keysEnd = std::find(lines.begin(), lines.end(), "***User has disabled compare of: HKEY_USERS Registry Branch.") + 2;
+  const std::string valuesNoise =
+      "***Left out as the system's own changes: 2 values (value HKCU\\W \"a\": 1; value HKCU\\W \"b\": 1)";
+  lines.insert(keysEnd, {valuesNoise, "Registry values ADDED:", "- - - - -",
+                         "HKEY_CURRENT_USER\\Environment \"X\" = REG_SZ, 4 bytes: \"1\"", "- - - - -",
+                         "Registry values CHANGED:", "- - - - -", "- - - - -", "Registry values DELETED:", "- - - - -",
+                         "================"});
+  const std::string deepNoise = "--Left out as the system's own changes: 1 entry (path C:\\L\\**: 1)";
+  for (const std::string& l : {std::string("==============="),
+                               std::string("DEEP TRACKING: today's install locations with all their subfolders"),
+                               std::string("System: C:\\windows\\system32"), std::string("---------------"),
+                               std::string("System: C:\\windows\\system32"), deepNoise})
+    lines.push_back(l);
+  const ReportSummary full = ReadReport(Crlf(kFull));
+  const ReportSummary r = ReadReport(Crlf(lines));
+  ASSERT_EQ(r.sections.size(), full.sections.size() + 2);
+  const ReportSection& values = r.sections[4];
+  EXPECT_EQ(values.kind, SectionKind::RegistryValues);
+  EXPECT_EQ(values.notes, std::vector<std::string>{valuesNoise});
+  EXPECT_EQ(values.findings.size(), 1u);
+  const ReportSection& deep = r.sections.back();
+  EXPECT_EQ(deep.kind, SectionKind::Deep);
+  EXPECT_EQ(deep.notes, std::vector<std::string>{deepNoise});
+  EXPECT_TRUE(deep.findings.empty());
+  EXPECT_EQ(r.Changes(), full.Changes() + 1);
+  EXPECT_TRUE(FindLeftovers(r, "C:\\windows", "C:\\B").size() == FindLeftovers(full, "C:\\windows", "C:\\B").size() + 1);
+}
+
 }  // namespace
 }  // namespace tessary::cli
 

@@ -163,6 +163,39 @@ TEST_F(DeepCompareTest, ABackupThenACompareFindsNothingAndAMissingListingIsSaid)
   EXPECT_EQ(Actions(), "");
 }
 
+// What the noise list takes is counted under the place's heading with its rules, never
+// reported nor given an action; a place with nothing else gets its heading and that line,
+// and the run still found no change.
+TEST_F(DeepCompareTest, EntriesTheNoiseListTakesAreNamedNotReported) {
+  dir.MakeDir("PF\\App");
+  WriteBytes(prog + "\\App\\old.log", "1");
+  Backup();
+  WriteBytes(prog + "\\App\\old.log", "22");
+  WriteBytes(prog + "\\App\\new.log", "3");
+  WriteBytes(prog + "\\App\\new.dll", "4");
+  WriteBytes(sys + "\\run.log", "5");
+  const std::string appLogs = "path " + prog + "\\App\\*.log", sysLogs = "path " + sys + "\\*.log";
+  ASSERT_TRUE(run.noise.Add(appLogs, {}));
+  ASSERT_TRUE(run.noise.Add(sysLogs, {}));
+  ASSERT_EQ(CompareDeepPlaces(run), SectionResult::Done);
+  EXPECT_EQ(Findings(), (std::vector<std::string>{"---------------", "Program Files: " + prog,
+                                                  "--Left out as the system's own changes: 2 entries (" + appLogs + ": 2)",
+                                                  "ADDED  : App\\new.dll  1 byte", "---------------",
+                                                  "System folder: " + sys,
+                                                  "--Left out as the system's own changes: 1 entry (" + sysLogs + ": 1)"}))
+      << Report();
+  EXPECT_EQ(Actions(), "REMOVEFILE:new.dll>FROM:" + prog + "\\App\r\n");
+  EXPECT_FALSE(run.noChangesFound);
+  EXPECT_EQ(run.noiseLeftOut.total(), 3u);
+
+  ASSERT_TRUE(DeleteFileA((prog + "\\App\\new.dll").c_str()));
+  WriteBytes(run.reportPath, "");
+  run.noChangesFound = true;
+  ASSERT_EQ(CompareDeepPlaces(run), SectionResult::Done);
+  EXPECT_TRUE(run.noChangesFound) << Report();
+  EXPECT_EQ(Report().find("ADDED"), std::string::npos) << Report();
+}
+
 // A new folder directly in a place that a standard section compares too is reported by
 // both, and gets one action.
 TEST_F(DeepCompareTest, AnEntryTheStandardSectionFoundGetsOneAction) {

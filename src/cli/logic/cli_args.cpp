@@ -26,7 +26,10 @@ const std::vector<CommandSpec> kCommands = {
     {"track", CliCommand::Track, Operand::Program,
      "backup, run PROGRAM and wait until it and every process\n"
      "it started have ended, compare; with --undo carry out\n"
-     "every action, compare again and report what is left over"},
+     "every action, compare again and report what is left over;\n"
+     "complete by default: deep tracking, registry values and\n"
+     "the branches programs install into (--standard: as\n"
+     "tessary.ini says, as the window compares)"},
     {"help", CliCommand::Help, Operand::None, "this text"},
 };
 
@@ -37,7 +40,7 @@ const std::vector<FlagSpec> kFlags = {
     {"--name", "NAME", kCompare | kTrack, false, [](CliOptions& o, const std::string& v) { o.name = v; },
      "the report's name (default: as the Compare dialog proposes; track: TRACK)"},
     {"--values", nullptr, kBackup | kCompare | kTrack, false, [](CliOptions& o, const std::string&) { o.values = true; },
-     "record registry values and their data too (docs/registry-values.md)"},
+     "record registry values and their data too (docs/registry-values.md; track: on)"},
     {"--only", "TEXT", kUndo, true, [](CliOptions& o, const std::string& v) { o.only.push_back(v); },
      "only the actions holding TEXT (any case); give it again for more"},
     {"--only-summary", "ITEM", kUndo, true, [](CliOptions& o, const std::string& v) { o.onlySummary.push_back(v); },
@@ -49,10 +52,12 @@ const std::vector<FlagSpec> kFlags = {
     {"--unsealed", nullptr, kUndo, false, [](CliOptions& o, const std::string&) { o.unsealed = true; },
      "undo from an unsealed action file: removals only, each asked at the console"},
     {"--deep", nullptr, kBackup | kCompare | kTrack, false, [](CliOptions& o, const std::string&) { o.deep = true; },
-     "deep tracking for this run: today's install locations, all subfolders"},
+     "deep tracking for this run: today's install locations, all subfolders (track: on)"},
+    {"--standard", nullptr, kTrack, false, [](CliOptions& o, const std::string&) { o.standard = true; },
+     "deep tracking, values and branches as tessary.ini says, as the window compares"},
     {"--branches", "LIST", kCompare | kTrack, false,
      [](CliOptions& o, const std::string& v) { o.branches = v; },
-     "the registry branches compared (default: tessary.ini's; track: HKCU,HKLM\\SOFTWARE,HKCR,HKCR\\CLSID)"},
+     "the registry branches compared (default: tessary.ini's; track: HKCU,HKLM,HKLM\\SOFTWARE,HKCR,HKCR\\CLSID)"},
     {"--dry-run", nullptr, kUndo, false, [](CliOptions& o, const std::string&) { o.dryRun = true; },
      "print what would be done and change nothing"},
     {"--json", nullptr, kEveryCommand, false, [](CliOptions& o, const std::string&) { o.json = true; },
@@ -145,7 +150,9 @@ std::string UsageText() {
       "that --yes does not answer is answered No and the command changes nothing.\n"
       "Ctrl+C stops compare and undo at the next check, as Cancel does.\n"
       "LIST names registry branches, comma-separated: HKCU, HKLM, HKLM\\SOFTWARE, HKCR,\n"
-      "HKCR\\CLSID, HKU, HKCC (or their long names), all or none.\n"
+      "HKCR\\CLSID, HKU, HKCC (or their long names), all or none.\n"      "Registry values and deep entries that the system changes by itself (caches, logs,\n"
+      "MRU lists, random seeds) are left out of reports and counted: tessary-noise.txt\n"
+      "beside tessary.ini adds rules of your own (docs/noise.md).\n"
       "\n"
       "Exit codes: 0 no changes / every action done / nothing left over; 1 changes found /\n"
       "some action not done / something left over; 2 usage error; 3 bad input (no backup set,\n"

@@ -47,10 +47,14 @@ struct CliOptions {
   bool undo = false;
   bool values = false;  // --values: record registry values and their data
   bool deep = false;  // backup, compare, track --deep: deep tracking whatever tessary.ini says
+  // track --standard: what tessary.ini says of deep tracking, values and branches, as the
+  // window's Backup and Compare take it. Without it track is complete: deep tracking,
+  // values and kTrackBranches, whatever tessary.ini says (and nothing written there).
+  bool standard = false;
   bool unsealed = false;  // undo --unsealed: an unsealed action file, line by line at a console
   // compare, track --branches: the registry branches compared, as given (read with
-  // ParseBranchList of branch_choice.h); empty: compare takes tessary.ini's, track its own
-  // (kTrackBranches).
+  // ParseBranchList of branch_choice.h); empty: compare and track --standard take
+  // tessary.ini's, track its own (kTrackBranches).
   std::optional<std::string> branches;
 };
 

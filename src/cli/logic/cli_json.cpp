@@ -98,6 +98,26 @@ nlohmann::json CoverageJson(const CompareCoverage& coverage) {
   return {{"compared", coverage.compared}, {"notCompared", notCompared}};
 }
 
+nlohmann::json NoiseJson(const std::vector<NoiseCount>& counts) {
+  std::size_t total = 0;
+  nlohmann::json rules = nlohmann::json::array();
+  for (const NoiseCount& c : counts) {
+    total += c.count;
+    rules.push_back({{"rule", c.rule}, {"count", c.count}});
+  }
+  return {{"noise", {{"count", total}, {"rules", rules}}}};
+}
+
+std::string NoiseText(const std::vector<NoiseCount>& counts) {
+  NoiseTally tally;
+  tally.Add(counts);
+  if (tally.total() == 0) return {};
+  std::string text = "left out as noise: " + std::to_string(tally.total()) + " (";
+  for (std::size_t i = 0; i < counts.size(); ++i)
+    text += (i ? "; " : "") + counts[i].rule + ": " + std::to_string(counts[i].count);
+  return text + ")";
+}
+
 std::string IsoTime(int year, int month, int day, int hour, int minute, int second) {
   char text[32];
   std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d", year, month, day, hour, minute, second);

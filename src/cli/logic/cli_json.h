@@ -10,11 +10,12 @@
 #include "cli/logic/report_summary.h"
 #include "cli/logic/undo_logic.h"
 #include "compare/logic/compare_coverage.h"
+#include "compare/logic/noise_list.h"
 
 namespace tessary::cli {
 
 // The version of the documents' layout; it grows when a field changes meaning.
-inline constexpr int kJsonSchema = 2;
+inline constexpr int kJsonSchema = 3;
 
 // {"path", "actionFile", "finished", "cancelled", "changes", "sections": [...]}
 nlohmann::json ReportJson(const ReportSummary& report, const std::string& reportPath, const std::string& actionFile);
@@ -26,6 +27,14 @@ nlohmann::json SummaryJson(const std::vector<SummaryItem>& items);
 
 // What a compare run looked at: {"compared": [...], "notCompared": [{"what", "why"}]}.
 nlohmann::json CoverageJson(const CompareCoverage& coverage);
+
+// What a compare run left out as the system's own changes: {"noise": {"count", "rules":
+// [{"rule", "count"}]}}, the rules in the order they first matched.
+nlohmann::json NoiseJson(const std::vector<NoiseCount>& counts);
+
+// The console's line for it: "left out as noise: 2 (value ...: 1; path ...: 1)"; empty
+// when nothing was left out.
+std::string NoiseText(const std::vector<NoiseCount>& counts);
 
 // A time as ISO 8601 with seconds: "2026-12-08T12:40:05".
 std::string IsoTime(int year, int month, int day, int hour, int minute, int second);

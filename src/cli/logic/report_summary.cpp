@@ -4,6 +4,7 @@
 #include <map>
 
 #include "compare/logic/compare_text.h"
+#include "compare/logic/noise_list.h"
 #include "platform/ascii.h"
 #include "platform/text_lines.h"
 
@@ -130,7 +131,8 @@ class Reader {
     // The registry keys end with their rule; the values part (recorded values only)
     // follows at once, its notes first.
     if (mode_ == Mode::Registry && line == kRegistryRule) {
-      if (Next(i) == kValuesAdded || StartsWith(Next(i), kValuesNote))
+      if (Next(i) == kValuesAdded || StartsWith(Next(i), kValuesNote) ||
+          (StartsWith(Next(i), "***") && StartsWith(Next(i).substr(3), kNoiseLineText)))
         Open(SectionKind::RegistryValues, "Registry values", Mode::Values);
       else
         mode_ = Mode::None;

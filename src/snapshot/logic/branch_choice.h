@@ -17,9 +17,12 @@ inline constexpr std::size_t kBranchCount = 7;
 // HKEY_CURRENT_CONFIG.
 extern const char* const kBranchNames[kBranchCount];
 
-// What track compares of its own runs: HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE\SOFTWARE,
-// HKEY_CLASSES_ROOT and HKEY_CLASSES_ROOT\CLSID.
-inline constexpr unsigned kTrackBranches = 0x1Du;
+// What track compares of its own runs unless told otherwise: every branch a program
+// installs into, HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE (its services and drivers) with
+// its SOFTWARE, HKEY_CLASSES_ROOT and HKEY_CLASSES_ROOT\CLSID. HKEY_USERS and
+// HKEY_CURRENT_CONFIG are left out: the first holds HKEY_CURRENT_USER again, the second
+// is a view of HKEY_LOCAL_MACHINE.
+inline constexpr unsigned kTrackBranches = 0x1Fu;
 
 // "HKCU,HKLM\SOFTWARE" (names as kBranchNames or short: HKCU, HKLM, HKLM\SOFTWARE, HKCR,
 // HKCR\CLSID, HKU, HKCC; any case; commas between), "all" or "none". Nothing for a name

@@ -282,7 +282,7 @@ class CliE2eTest : public ::testing::Test {
 // autoexec.bat and config.sys go with the files the undo removes.
 TEST_F(CliE2eTest, TrackUndoOfNewAppLeavesNothingOver) {
   for (const char* f : kBootFiles) DeleteFileA(f);
-  const Json doc = TrackAndUndo(NEWAPP_SETUP);
+  const Json doc = TrackAndUndo(NEWAPP_SETUP, {"--standard"});
   const Json* registry = nullptr;
   for (const Json& s : doc["report"]["sections"])
     if (s["kind"] == "registry") registry = &s;
@@ -295,7 +295,7 @@ TEST_F(CliE2eTest, TrackUndoOfNewAppLeavesNothingOver) {
 // with the folders that hold it; everything the installer put there goes.
 TEST_F(CliE2eTest, ADocumentSavedAfterTheReportSurvivesTheUndo) {
   for (const char* f : kBootFiles) DeleteFileA(f);
-  Outcome run = Tessaryc({"track", "--yes", "--json", "--", test::BuildPath(NEWAPP_SETUP), "/S"});
+  Outcome run = Tessaryc({"track", "--standard", "--yes", "--json", "--", test::BuildPath(NEWAPP_SETUP), "/S"});
   ASSERT_EQ(run.code, 1u) << run.out << run.err;
   const std::string app = "C:\\Program Files\\NewVendor\\NewApp";
   ASSERT_TRUE(DirectoryExists(app));
@@ -317,7 +317,7 @@ TEST_F(CliE2eTest, ADocumentSavedAfterTheReportSurvivesTheUndo) {
 
 TEST_F(CliE2eTest, TrackUndoOfSharedDllLeavesNothingOver) {
   for (const char* f : kBootFiles) DeleteFileA(f);
-  const Json doc = TrackAndUndo(SHAREDDLL_SETUP);
+  const Json doc = TrackAndUndo(SHAREDDLL_SETUP, {"--standard"});
   EXPECT_FALSE(FileExists(windows + "\\system\\sharelib.dll"));
   bool dll = false;
   for (const Json& a : doc["actions"]) dll = dll || ContainsNoCase(a["line"].get<std::string>(), "sharelib.dll");
@@ -395,7 +395,8 @@ TEST_F(CliE2eTest, DeepTrackPrintsTheSummaryFirst) {
 // Boot-file lines have no undo action: where autoexec.bat and config.sys were there
 // before, what the installer wrote into them is left over, and says so.
 TEST_F(CliE2eTest, TrackUndoReportsTheBootFileLinesItCannotUndo) {
-  Outcome run = Tessaryc({"track", "--undo", "--yes", "--json", "--", test::BuildPath(NEWAPP_SETUP), "/S"});
+  Outcome run =
+      Tessaryc({"track", "--standard", "--undo", "--yes", "--json", "--", test::BuildPath(NEWAPP_SETUP), "/S"});
   EXPECT_EQ(run.code, 1u) << run.err;
   std::set<std::string> boot;
   for (const Json& l : run.json["leftovers"]) {
@@ -416,7 +417,8 @@ TEST_F(CliE2eTest, TrackUndoReportsTheBootFileLinesItCannotUndo) {
 // later. Tracking waits for the whole job.
 TEST_F(CliE2eTest, TrackWaitsForEveryProcessTheProgramStarted) {
   WriteSettings(false);
-  Outcome run = Tessaryc({"track", "--json", "--", test::BuildPath(SPAWNER_EXE), "spawn", "CliLateVendor"});
+  Outcome run =
+      Tessaryc({"track", "--standard", "--json", "--", test::BuildPath(SPAWNER_EXE), "spawn", "CliLateVendor"});
   EXPECT_EQ(run.code, 1u) << run.err;
   EXPECT_GE(run.json["program"]["processes"].get<int>(), 2);
   bool late = false;
@@ -427,8 +429,8 @@ TEST_F(CliE2eTest, TrackWaitsForEveryProcessTheProgramStarted) {
 }
 
 // Track compares the branches a program installs into whatever tessary.ini says (and
-// writes nothing there); what it did not compare is named; a program that failed gives
-// tessaryc's own exit code and shows in the summary.
+// writes nothing there), --standard those tessary.ini names; what it did not compare is
+// named; a program that failed gives tessaryc's own exit code and shows in the summary.
 TEST_F(CliE2eTest, TrackComparesItsOwnBranchesNamesTheRestAndTellsAFailedProgram) {
   WriteSettings(false);  // every registry branch off
   const std::string settings = test::ReadBytes(ini);
@@ -444,10 +446,24 @@ TEST_F(CliE2eTest, TrackComparesItsOwnBranchesNamesTheRestAndTellsAFailedProgram
   EXPECT_EQ(keys.count(std::string("HKEY_CURRENT_USER\\") + kVendorKey), 1u) << run.json["report"].dump(1);
   std::map<std::string, std::string> notCompared;
   for (const Json& n : run.json["report"]["notCompared"]) notCompared[n["what"]] = n["why"];
-  EXPECT_EQ(notCompared["HKEY_LOCAL_MACHINE"], "switchedOff");
+  EXPECT_EQ(notCompared.count("HKEY_LOCAL_MACHINE"), 0u);
   EXPECT_EQ(notCompared["HKEY_USERS"], "switchedOff");
+  EXPECT_EQ(notCompared["HKEY_CURRENT_CONFIG"], "switchedOff");
   EXPECT_EQ(notCompared.count("HKEY_CURRENT_USER"), 0u);
+  EXPECT_FALSE(std::any_of(notCompared.begin(), notCompared.end(), [](const auto& n) { return n.second == "outsideMode"; }));
+  EXPECT_EQ(test::ReadBytes(ini), settings);
+
+  // --standard: the branches of tessary.ini, here none, and no deep places.
+  run = Tessaryc({"track", "--standard", "--name", "STANDARD", "--json", "--quiet", "--", SystemProgram("cmd.exe"), "/c",
+                  "exit", "0"});
+  EXPECT_EQ(run.code, 0u) << run.err;
+  notCompared.clear();
+  for (const Json& n : run.json["report"]["notCompared"]) notCompared[n["what"]] = n["why"];
+  EXPECT_EQ(notCompared["HKEY_CURRENT_USER"], "switchedOff");
+  EXPECT_EQ(notCompared["HKEY_LOCAL_MACHINE\\SOFTWARE"], "switchedOff");
   EXPECT_TRUE(std::any_of(notCompared.begin(), notCompared.end(), [](const auto& n) { return n.second == "outsideMode"; }));
+  for (const Json& what : run.json["report"]["compared"])
+    EXPECT_NE(what.get<std::string>().rfind("Program Files (", 0), 0u) << run.json["report"]["compared"].dump();
   EXPECT_EQ(test::ReadBytes(ini), settings);
 
   // In text: the program's exit code, and --branches none leaves the registry out by name.
