@@ -3,7 +3,7 @@
 // measured in the same run: a bare recursive walk of the deep places twice (the backup
 // and the compare each walk them once) and a bare registry walk that reads every value of
 // the compared branches twice. Rounds alternate which side goes first; the median round
-// of each counts. Prints the figures, the ratio (target: at most 1.3), the changes the
+// of each counts (5 rounds unless told). Prints the figures, the ratio (target: at most 1.3), the changes the
 // track found (a null install: 0), tessaryc's peak working set, and the time of each of
 // its steps (from the progress lines it writes to standard error, as they arrive).
 // scripts/bench runs it in a fresh prefix of its own.
@@ -12,13 +12,11 @@
 #include <psapi.h>
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include <nlohmann/json.hpp>
@@ -60,8 +58,8 @@ struct Tally {
   std::size_t keys = 0, values = 0, bytes = 0;
 };
 void RegistryWalk(HKEY key, Tally& tally, const char* leftOut = nullptr) {
-  std::vector<char> name(16384);
-  std::vector<BYTE> data(1 << 16);
+  static std::vector<char> name(16384);  // kept from key to key, as the export keeps its own
+  static std::vector<BYTE> data(1 << 16);
   for (DWORD i = 0;; ++i) {
     DWORD nameSize = static_cast<DWORD>(name.size()), dataSize = static_cast<DWORD>(data.size()), type = 0;
     const LONG r = RegEnumValueA(key, i, name.data(), &nameSize, nullptr, &type, data.data(), &dataSize);
@@ -137,12 +135,15 @@ TrackRun Track(const std::string& tessaryc) {
   CloseHandle(writeErr);
   CloseHandle(out);
   CloseHandle(in);
-  // The progress lines, stamped as they arrive.
-  std::thread reader([&] {
-    std::string pending;
+  // The progress lines, stamped as they arrive, and the peak working set, read while the
+  // process lives. The pipe is only peeked at: a process tessaryc started (Wine's
+  // desktop, say) may hold its end open long after tessaryc ended.
+  std::string pending;
+  auto readLines = [&] {
+    DWORD available = 0, got = 0;
     char buffer[4096];
-    DWORD got = 0;
-    while (ReadFile(readErr, buffer, sizeof buffer, &got, nullptr) && got) {
+    while (PeekNamedPipe(readErr, nullptr, 0, nullptr, &available, nullptr) && available &&
+           ReadFile(readErr, buffer, std::min<DWORD>(available, sizeof buffer), &got, nullptr) && got) {
       pending.append(buffer, got);
       for (std::size_t end; (end = pending.find('\n')) != std::string::npos; pending.erase(0, end + 1)) {
         std::string line = pending.substr(0, end);
@@ -150,20 +151,20 @@ TrackRun Track(const std::string& tessaryc) {
         run.steps.emplace_back(Seconds(start), line);
       }
     }
-  });
-  // The peak working set, read while the process lives.
+  };
   for (;;) {
+    readLines();
     PROCESS_MEMORY_COUNTERS counters{};
     counters.cb = sizeof counters;
     if (GetProcessMemoryInfo(info.hProcess, &counters, sizeof counters))
       run.peakMb = std::max(run.peakMb, counters.PeakWorkingSetSize / (1024.0 * 1024.0));
     if (WaitForSingleObject(info.hProcess, 50) == WAIT_OBJECT_0) break;
   }
+  readLines();
   run.seconds = Seconds(start);
   GetExitCodeProcess(info.hProcess, &run.code);
   CloseHandle(info.hProcess);
   CloseHandle(info.hThread);
-  reader.join();
   CloseHandle(readErr);
   HANDLE file = CreateFileA(outPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   char buffer[65536];
@@ -174,18 +175,12 @@ TrackRun Track(const std::string& tessaryc) {
   return run;
 }
 
-std::string HereRelative(const char* relative) {
-  char self[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, self, MAX_PATH);
-  std::string path = self;
-  return path.substr(0, path.rfind('\\') + 1) + relative;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
-  const std::string tessaryc = argc > 2 ? argv[2] : HereRelative("..\\..\\src\\cli\\tessaryc.exe");
+  const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+  // B: is the build folder (or the scratch folder scripts/bench makes, laid out alike).
+  const std::string tessaryc = argc > 2 ? argv[2] : "B:\\src\\cli\\tessaryc.exe";
   CreateDirectoryA(kBackupDirectory, nullptr);
   char windows[MAX_PATH] = {};
   GetWindowsDirectoryA(windows, MAX_PATH);
@@ -195,13 +190,14 @@ int main(int argc, char** argv) {
     if (place.within.empty()) places.push_back(place.path);
   std::printf("deep places walked: %zu\n", places.size());
 
-  std::vector<double> deepFloors, registryFloors, tracks, peaks;
+  std::vector<double> deepFloors, registryFloors, tracks, owns, peaks;
   std::size_t entries = 0;
   Tally tally;
   TrackRun last;
   for (int round = 1; round <= rounds; ++round) {
     double deepFloor = 0, registryFloor = 0;
     auto floor = [&] {
+      std::fprintf(stderr, "round %d: the floors\n", round);
       for (int twice = 0; twice < 2; ++twice) {
         auto start = StopWatch::now();
         entries = 0;
@@ -213,6 +209,7 @@ int main(int argc, char** argv) {
       }
     };
     if (round % 2 == 1) floor();
+    std::fprintf(stderr, "round %d: the track (%s)\n", round, tessaryc.c_str());
     last = Track(tessaryc);
     if (round % 2 == 0) floor();
     std::printf("  round %d: floor %.2f s (deep %.2f, registry %.2f), track %.2f s, exit code %lu\n", round,
@@ -221,13 +218,16 @@ int main(int argc, char** argv) {
     deepFloors.push_back(deepFloor);
     registryFloors.push_back(registryFloor);
     tracks.push_back(last.seconds);
+    const nlohmann::json timings = nlohmann::json::parse(last.out, nullptr, false);
+    owns.push_back(timings.is_object() && timings.contains("timings") ? timings["timings"].value("total", 0.0) : 0.0);
     peaks.push_back(last.peakMb);
   }
   auto median = [](std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
   };
-  const double deep = median(deepFloors), registry = median(registryFloors), track = median(tracks);
+  const double deep = median(deepFloors), registry = median(registryFloors), track = median(tracks),
+               own = median(owns);
   const nlohmann::json doc = nlohmann::json::parse(last.out, nullptr, false);
   const bool parsed = doc.is_object() && doc.contains("report");
   std::printf("the last track's steps (seconds from its start):\n");
@@ -240,8 +240,14 @@ int main(int argc, char** argv) {
   std::printf("floor: deep walk twice %.2f s + registry walk twice %.2f s = %.2f s (median of %d)\n", deep, registry,
               deep + registry, rounds);
   std::printf("null track: %.2f s; ratio %.2f (target <= 1.3)\n", track, track / (deep + registry));
+  std::printf("tessaryc's own total of its steps: %.2f s; ratio %.2f (without starting the process)\n", own,
+              own / (deep + registry));
   std::printf("changes found: %s; exit code %lu\n",
               parsed ? std::to_string(doc["report"].value("changes", -1)).c_str() : "(no JSON)", last.code);
+  if (parsed)
+    for (const auto& section : doc["report"]["sections"])
+      for (const auto& entry : section["entries"])
+        std::printf("  found: %s: %s\n", section.value("name", "").c_str(), entry.value("text", "").c_str());
   std::printf("tessaryc peak working set: %.1f MB\n", median(peaks));
   return parsed ? 0 : 1;
 }
