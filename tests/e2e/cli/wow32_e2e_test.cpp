@@ -277,6 +277,18 @@ TEST_F(Wow32E2eTest, TrackUndoTakesBackEverythingA32BitInstallerAdded) {
     EXPECT_TRUE(Holds(values, v.change, {v.key, v.name})) << v.change << " " << v.key << " " << v.name << " not in:\n"
                                                           << doc["report"].dump(1);
 
+  // The summary names each thing once, the 32-bit places as such.
+  std::multiset<std::string> summary;
+  for (const Json& item : doc["summary"]["items"])
+    summary.insert(item["category"].get<std::string>() + ": " + item["words"].get<std::string>());
+  for (const char* expected :
+       {"comServers: adds the COM server {3F2A9C41-7B6D-4E85-9A10-C2D3E4F50617}: C:\\Program Files "
+        "(x86)\\Wow32Vendor\\Wow32App\\bin\\wow32ext.dll",
+        "systemFiles: adds wow32lib.dll in the 32-bit system folder",
+        "uninstallEntries: adds the uninstall entry \"Wow32App\"; uninstalls with C:\\Program Files "
+        "(x86)\\Wow32Vendor\\Wow32App\\uninst.exe"})
+    EXPECT_EQ(summary.count(expected), 1u) << expected << " not in:\n" << doc["summary"].dump(1);
+
   // Every undo action was carried out.
   EXPECT_EQ(doc["undo"]["notDone"], 0) << doc["undo"].dump(1);
   for (const Json& a : doc["undo"]["actions"]) EXPECT_EQ(a["outcome"], "done") << a.dump();
