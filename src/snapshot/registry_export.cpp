@@ -18,7 +18,7 @@ const RegistryBranch kRegistryBranches[7] = {
     {"locmach", HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", "", "SOFTWARE", "HKEY_LOCAL_MACHINE",
      &settings::kCLocmach},
     {"software", HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", "SOFTWARE", "CLASSES", "HKEY_LOCAL_MACHINE\\SOFTWARE",
-     &settings::kCSoftware},
+     &settings::kCSoftware, "CLASSES"},
     {"classes", HKEY_CLASSES_ROOT, "HKEY_CLASSES_ROOT", "", "CLSID", "HKEY_CLASSES_ROOT", &settings::kCClasses},
     {"clsid", HKEY_CLASSES_ROOT, "HKEY_CLASSES_ROOT", "CLSID", "", "HKEY_CLASSES_ROOT\\CLSID",
      &settings::kCClsid},
@@ -108,7 +108,9 @@ struct Walk {
   // Lists the subkeys of `key` below `path`, each line before its subtree. Every
   // child is opened once, relative to its open parent, so no path from the root is
   // ever handed to the registry (and deep paths are no problem).
-  void Children(const RegKey& key, const char* leftOut) {
+  // `leftOut` is a name left out among the children, `leftOutBelowWow` one left out
+  // among the children of the child named WOW6432Node.
+  void Children(const RegKey& key, const char* leftOut, const char* leftOutBelowWow = nullptr) {
     std::string name;
     for (DWORD index = 0; key.EnumKey(index, name) == RegKey::Enum::Ok; ++index) {
       if (leftOut && *leftOut && EqualsNoCase(name, leftOut)) continue;
@@ -134,7 +136,7 @@ struct Walk {
         continue;
       }
       if (values) Values(child);
-      Children(child, nullptr);
+      Children(child, leftOutBelowWow && *leftOutBelowWow && EqualsNoCase(name, "Wow6432Node") ? leftOutBelowWow : nullptr);
       path.resize(mark);
     }
   }
@@ -185,7 +187,7 @@ bool WriteBranchFile(const RegistryBranch& branch, const std::string& path, Prog
     Walk walk{out, values.get(), progress, unwritable, std::string(), 0, RegValue(), std::string()};
     walk.path.reserve(512);
     if (values) walk.Values(root);
-    walk.Children(root, branch.leftOut);
+    walk.Children(root, branch.leftOut, branch.leftOutBelowWow);
   }
   const bool valuesOk = !values || values->Close();
   return out.Close() && valuesOk;

@@ -31,6 +31,10 @@ struct RegistryBranch {
   // kValuesBranches: the key of the branch that holds them, which compares them itself
   // when it is on.
   const SettingKey* compareSwitch;
+  // The name left out below the top-level WOW6432Node, or "": "CLASSES" for the SOFTWARE
+  // branch (the 32-bit programs' classes, which HKEY_CLASSES_ROOT\Wow6432Node shows, so
+  // that a 32-bit class is found once).
+  const char* leftOutBelowWow = "";
 };
 
 // The seven branches in the order they are written.
@@ -78,8 +82,8 @@ bool ExportRegistryForCompare(Host& host, UnwritableKeys* unwritable = nullptr,
 
 // Writes one branch file at `path` (created empty first): the lines of every key below
 // the branch's root (or its `subkey`, when it has one), depth first, each key's line
-// before its subkeys', leaving out the branch's top-level `leftOut` name (without
-// regard to case). A subkey that cannot be opened leaves the file empty. A key whose
+// before its subkeys', leaving out the branch's top-level `leftOut` name and its
+// `leftOutBelowWow` name below a top-level WOW6432Node (without regard to case). A subkey that cannot be opened leaves the file empty. A key whose
 // name holds a control character is left out with its subtree, and its path goes to
 // `unwritable` when given. With a `valuesPath`, the same walk writes the branch's value
 // snapshot there. Lets waiting messages through `progress` as it goes. False when a file

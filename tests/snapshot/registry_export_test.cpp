@@ -83,6 +83,30 @@ TEST_F(BranchWalk, SubkeyBranchAndItsLeftOutName) {
   EXPECT_FALSE(WriteBranchFile(TestBranch(root.get(), "", ""), dir / "missing\\x.TSB", *progress));
 }
 
+// SOFTWARE\Wow6432Node\Classes holds the 32-bit programs' classes that
+// HKEY_CLASSES_ROOT\Wow6432Node shows: the SOFTWARE branch leaves them out, keys and
+// values, so that a class a 32-bit installer registers is found once. A Classes key
+// anywhere else stays.
+TEST_F(BranchWalk, SoftwareLeavesOutThe32BitClassesBelowWow6432Node) {
+  key.Create("SOFTWARE\\Classes\\.txt");
+  key.Create("SOFTWARE\\Wow6432Node\\Classes\\CLSID\\{X}");
+  key.Create("SOFTWARE\\Wow6432Node\\Vendor\\Classes");
+  key.Create("SOFTWARE\\Vendor\\Wow6432Node\\Classes");
+  RegKey root = Root();
+  RegistryBranch branch = TestBranch(root.get(), "SOFTWARE", "CLASSES");
+  branch.leftOutBelowWow = "CLASSES";
+  const std::string out = dir / "software.TSB", values = dir / "software_val.TSB";
+  ASSERT_TRUE(WriteBranchFile(branch, out, *progress, nullptr, values));
+  const std::string kept =
+      "Vendor\r\nVendor\\Wow6432Node\r\nVendor\\Wow6432Node\\Classes\r\n"
+      "Wow6432Node\r\nWow6432Node\\Vendor\r\nWow6432Node\\Vendor\\Classes\r\n";
+  EXPECT_EQ(ReadBytes(out), kept);
+  EXPECT_EQ(ReadBytes(values).find("CLSID"), std::string::npos) << ReadBytes(values);
+  // Without the name, the branch holds them.
+  ASSERT_TRUE(WriteBranchFile(TestBranch(root.get(), "SOFTWARE", "CLASSES"), out, *progress));
+  EXPECT_NE(ReadBytes(out).find("Wow6432Node\\Classes\\CLSID\\{X}\r\n"), std::string::npos);
+}
+
 TEST_F(BranchWalk, LongNamesAndDeepPathsAreWalkedWhole) {
   // Names far beyond the usual sizes and a path longer than the registry's path limit:
   // every key is opened relative to its parent, and the sibling after the long name
@@ -228,6 +252,8 @@ TEST(RegistryBranches, TableInWritingOrder) {
   EXPECT_STREQ(kRegistryBranches[2].subkey, "SOFTWARE");
   EXPECT_STREQ(kRegistryBranches[2].leftOut, "CLASSES");
   EXPECT_STREQ(kRegistryBranches[2].progressText, "HKEY_LOCAL_MACHINE\\SOFTWARE");
+  EXPECT_STREQ(kRegistryBranches[2].leftOutBelowWow, "CLASSES");
+  for (int i : {0, 1, 3, 4, 5, 6}) EXPECT_STREQ(kRegistryBranches[i].leftOutBelowWow, "") << i;
   EXPECT_STREQ(kRegistryBranches[3].leftOut, "CLSID");
   EXPECT_STREQ(kRegistryBranches[4].subkey, "CLSID");
   EXPECT_EQ(kRegistryBranches[6].compareSwitch, &settings::kCCrConfig);
