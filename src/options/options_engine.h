@@ -80,7 +80,7 @@ struct SetupForm {
 };
 
 // Reads the settings as the dialog opens; BackupDirectory receives [tessary] Directory.
-SetupForm LoadSetupForm(Host& host);
+SetupForm LoadSetupForm(EngineHost& host);
 
 enum class SetupSave { Saved, StayOpen };
 // OK of the Options dialog. A retention number out of range shows its message, puts
@@ -88,12 +88,12 @@ enum class SetupSave { Saved, StayOpen };
 // that cannot be written (each change is whole or not made at all) shows
 // kSettingsNotSaved and returns StayOpen, before the companions are touched when it
 // happens before them.
-SetupSave SaveSetupForm(Host& host, SetupForm& form, CompanionControl& companions, WindowHandle owner);
+SetupSave SaveSetupForm(EngineHost& host, SetupForm& form, CompanionControl& companions, WindowHandle owner);
 
 // Turning tracking on and off (also part of SaveSetupForm).
 // False when a setting could not be written (EnableSentinox then starts nothing).
-bool EnableSentinox(Host& host, const std::string& programDirectory, CompanionControl& companions, WindowHandle owner);
-bool DisableSentinox(Host& host, CompanionControl& companions);
+bool EnableSentinox(EngineHost& host, const std::string& programDirectory, CompanionControl& companions, WindowHandle owner);
+bool DisableSentinox(EngineHost& host, CompanionControl& companions);
 
 inline constexpr char kSettingsNotSaved[] =
     "Unable to save the settings. Make sure the disk is not full and that the settings file can be written to.";

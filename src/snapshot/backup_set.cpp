@@ -31,7 +31,7 @@ std::string BackupFilePath(const AppState& state, const std::string& base, const
   return state.BackupDirectory + "\\" + base + "." + ext;
 }
 
-bool CopyIntoBackup(Host& host, const std::string& source, const std::string& dest, WindowHandle owner) {
+bool CopyIntoBackup(EngineHost& host, const std::string& source, const std::string& dest, WindowHandle owner) {
   bool ok;
   if (!FileExists(source)) {
     // Compare always finds a copy: an absent live file is backed up as an empty one. It
@@ -100,7 +100,7 @@ bool WriteFreeSpaceRecord(const AppState& state, char letter, const std::string&
   return WriteWhole(path, FreeSpaceRecord(FreeSpaceWithSwap(state.WindowsDirectory, letter)));
 }
 
-bool WriteOptionalDirectories(Host& host, const std::string& ext, const std::string& directory,
+bool WriteOptionalDirectories(EngineHost& host, const std::string& ext, const std::string& directory,
                               std::vector<std::string>* unreadable) {
   Settings settings = host.AppSettings();
   bool ok = true;

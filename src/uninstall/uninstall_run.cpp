@@ -69,7 +69,7 @@ struct Ending {
 
 class Run {
  public:
-  Run(Host& host, const UninstallSelection& sel, const UninstallEnvironment& env, const UninstallPolicy& policy)
+  Run(EngineHost& host, const UninstallSelection& sel, const UninstallEnvironment& env, const UninstallPolicy& policy)
       : host_(host), sel_(sel), env_(env), policy_(policy), prompts_(host.Prompts()) {
     for (std::size_t i = 0; i < sel_.entries.size(); ++i) {
       const bool chosen = i < sel_.selected.size() && sel_.selected[i];
@@ -176,7 +176,7 @@ class Run {
     return EqualsNoCase(a.file, "SYSTEM.INI") && EqualsNoCase(a.section, "386enh") && EqualsNoCase(a.key, "device");
   }
 
-  Host& host_;
+  EngineHost& host_;
   const UninstallSelection& sel_;
   const UninstallEnvironment& env_;
   const UninstallPolicy& policy_;
@@ -769,7 +769,7 @@ bool Run::RemoveTree(const std::string& dir) {
 
 }  // namespace
 
-UninstallEnvironment DefaultUninstallEnvironment(Host& host, std::function<int(const std::string&)> askDll) {
+UninstallEnvironment DefaultUninstallEnvironment(EngineHost& host, std::function<int(const std::string&)> askDll) {
   UninstallEnvironment env;
   env.windowsDirectory = host.State().WindowsDirectory;
   env.askDll = std::move(askDll);
@@ -777,7 +777,7 @@ UninstallEnvironment DefaultUninstallEnvironment(Host& host, std::function<int(c
   return env;
 }
 
-UninstallResult RunUninstall(Host& host, const UninstallSelection& selection, const UninstallEnvironment& env,
+UninstallResult RunUninstall(EngineHost& host, const UninstallSelection& selection, const UninstallEnvironment& env,
                              const UninstallPolicy& policy) {
   Run run(host, selection, env, policy);
   const Ending end = run.Execute();
