@@ -178,8 +178,8 @@ bool DisableSentinox(EngineHost& host, CompanionControl& companions) {
   s.Write(settings::kUseSentinox, "no");
   s.Delete(settings::kEnableMessage);
   if (companions.CompanionRunning()) companions.CloseCompanion();
-  companions.RemoveShortcut(companions.StartupFolder() + "\\sentinox.lnk");
-  return !s.WriteFailed();
+  const bool removed = companions.RemoveShortcut(companions.StartupFolder() + "\\sentinox.lnk");
+  return removed && !s.WriteFailed();
 }
 
 }  // namespace tessary

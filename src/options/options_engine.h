@@ -52,8 +52,9 @@ class CompanionControl {
   virtual bool CompanionRunning() = 0;
   // Posts the companion's window a close message.
   virtual void CloseCompanion() = 0;
-  // Deletes the Startup-folder shortcut when it exists and may be written.
-  virtual void RemoveShortcut(const std::string& path) = 0;
+  // Deletes the Startup-folder shortcut when it exists and may be written. False when
+  // it was to go and is still there (Sentinox would start with Windows again).
+  [[nodiscard]] virtual bool RemoveShortcut(const std::string& path) = 0;
 };
 
 // The real companions: the registry, WinExec, FindWindowA and the shell's delete.
@@ -63,7 +64,7 @@ class SystemCompanions : public CompanionControl {
   unsigned Start(const std::string& commandLine) override;
   bool CompanionRunning() override;
   void CloseCompanion() override;
-  void RemoveShortcut(const std::string& path) override;
+  bool RemoveShortcut(const std::string& path) override;
 };
 
 struct SetupForm {
@@ -91,7 +92,8 @@ enum class SetupSave { Saved, StayOpen };
 SetupSave SaveSetupForm(EngineHost& host, SetupForm& form, CompanionControl& companions, WindowHandle owner);
 
 // Turning tracking on and off (also part of SaveSetupForm).
-// False when a setting could not be written (EnableSentinox then starts nothing).
+// False when a setting could not be written (EnableSentinox then starts nothing), or when
+// the start-up shortcut that DisableSentinox removes is still there.
 bool EnableSentinox(EngineHost& host, const std::string& programDirectory, CompanionControl& companions, WindowHandle owner);
 bool DisableSentinox(EngineHost& host, CompanionControl& companions);
 

@@ -727,7 +727,8 @@ Run::After Run::DoRemoveFile(const std::string& line, const std::string& origina
     Log(RemoveTree(a->path) ? "DONE:" : "NOT DONE(ERROR):", line);
     return After::Next;
   }
-  if (CanWriteFile(a->path)) DeleteToRecycleBin(a->path);
+  // Whether it went is looked at next.
+  if (CanWriteFile(a->path)) static_cast<void>(DeleteToRecycleBin(a->path));
   if (PathExists(a->path)) {
     prompts_.Ask(kInUseText, a->path);
     Log("NOT DONE(ERROR):", line);
@@ -753,15 +754,17 @@ bool Run::RemoveTree(const std::string& dir) {
   }
   for (const auto& entry : ListFolder(dir)) {
     const std::string path = dir + "\\" + entry.name;
-    if (entry.attributes != FILE_ATTRIBUTE_DIRECTORY) SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteToRecycleBin(path);
+    // Whether each entry went is looked at next, and the folder's after the loop.
+    if (entry.attributes != FILE_ATTRIBUTE_DIRECTORY) static_cast<void>(SetPathAttributes(path, FILE_ATTRIBUTE_NORMAL));
+    static_cast<void>(DeleteToRecycleBin(path));
     if (PathExists(path)) prompts_.Ask(kInUseText, dir);
   }
   // An installer's folder may be hidden, system or read-only; it goes all the same.
-  SetFileAttributesA(dir.c_str(), FILE_ATTRIBUTE_NORMAL);
-  DeleteToRecycleBin(dir);
+  static_cast<void>(SetPathAttributes(dir, FILE_ATTRIBUTE_NORMAL));
+  static_cast<void>(DeleteToRecycleBin(dir));
   if (PathExists(dir)) {
-    SetFileAttributesA(dir.c_str(), attributes);
+    // It stays, logged NOT DONE; with its attributes back as far as the system lets it.
+    static_cast<void>(SetPathAttributes(dir, attributes));
     return false;
   }
   return true;
