@@ -123,10 +123,11 @@ int main() {
   CreateDirectoryA(files.c_str(), nullptr);
   RegDeleteTreeA(HKEY_CURRENT_USER, kBenchKey);
   DeleteFileA(ini.c_str());
-  ProfileWrite(ini, "tessary", "Directory", kRoot);
-  ProfileWrite(ini, "registry", "Curuser", "yes");
-  ProfileWrite(ini, "registry", "ShowProgress", "yes");
-  ProfileWrite(ini, "Directories", "opt1", files);
+  if (!ProfileWrite(ini, "tessary", "Directory", kRoot) || !ProfileWrite(ini, "registry", "Curuser", "yes") ||
+      !ProfileWrite(ini, "registry", "ShowProgress", "yes") || !ProfileWrite(ini, "Directories", "opt1", files)) {
+    std::fprintf(stderr, "cannot write the settings file %s\n", ini.c_str());
+    return 1;
+  }
   ProfileFlush(ini);
 
   std::printf("workload: %d keys below HKEY_CURRENT_USER\\%s, %d files in %s\n", kGroups * (kKeysPerGroup + 1),

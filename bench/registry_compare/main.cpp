@@ -54,7 +54,10 @@ int main() {
   host.state.BackupDirectory = root;
   host.state.SettingsFilePath = root + "\\tessary.ini";
   host.state.WindowsDirectory = WindowsDirectory();
-  ProfileWrite(host.state.SettingsFilePath, "registry", "Curuser", "yes");
+  if (!ProfileWrite(host.state.SettingsFilePath, "registry", "Curuser", "yes")) {
+    std::fprintf(stderr, "cannot write the settings file %s\n", host.state.SettingsFilePath.c_str());
+    return 1;
+  }
 
   std::printf("creating %d keys below HKEY_CURRENT_USER\\%s...\n", kGroups * (kKeysPerGroup + 1), kBenchKey);
   HKEY bench = nullptr;

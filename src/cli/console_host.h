@@ -1,4 +1,4 @@
-// The Host of tessaryc: the engine's seams on the console, no main window, no viewer.
+// The EngineHost of tessaryc: the engine's seams on the console; no window, no viewer.
 // The state is read as tessary.exe reads it at start-up (the settings file of the
 // Windows directory, its backup directory), except that it never takes a Sentinox start
 // request and always runs in the interactive mode.
@@ -12,7 +12,7 @@
 
 namespace tessary::cli {
 
-class ConsoleHost : public Host {
+class ConsoleHost : public EngineHost {
  public:
   ConsoleHost(ConsolePrompter& prompter, ConsoleProgressFactory& progress, Clock& clock)
       : prompter_(prompter), progress_(progress), clock_(clock) {}
@@ -24,30 +24,17 @@ class ConsoleHost : public Host {
   Prompter& Prompts() override { return prompter_; }
   ProgressFactory& Progresses() override { return progress_; }
   Clock& Time() override { return clock_; }
-  HelpEngine& Help() override { return help_; }
-  WindowHandle MainWindow() override { return nullptr; }
-  void PumpMessages() override {}
-  void RefreshLastBackup() override;
-  // The console shows no files: the commands print the paths instead.
-  void OpenInViewer(const std::string&) override {}
-  void RunCommand(Command) override {}
-  void ContinueExpress() override {}
-  void PruneSentinoxReports() override {}
-  void Quit() override {}
+  // Reads the last-backup text into the state again (after a backup).
+  void RefreshLastBackup();
 
   ConsolePrompter& prompter() { return prompter_; }
   ConsoleProgressFactory& progress() { return progress_; }
 
  private:
-  class NoHelp : public HelpEngine {
-   public:
-    int Call(WindowHandle, const HelpRequest&) override { return 0; }
-  };
   AppState state_;
   ConsolePrompter& prompter_;
   ConsoleProgressFactory& progress_;
   Clock& clock_;
-  NoHelp help_;
 };
 
 }  // namespace tessary::cli

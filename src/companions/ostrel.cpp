@@ -46,9 +46,10 @@ std::string SentinoxShortcut() {
 // next starts. Returns true when the file is gone or will be.
 bool RemoveFile(const std::string& path) {
   if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) return false;
-  SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  // A read-only file that stays so is refused by the delete below, which says so.
+  static_cast<void>(SetPathAttributes(path, FILE_ATTRIBUTE_NORMAL));
   if (DeleteFileChecked(path)) return true;
-  return MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
+  return DeleteAtRestart(path);
 }
 
 // A running program cannot delete its own file. A copy in the temporary folder,
@@ -69,8 +70,10 @@ int FinishSelfRemoval(const std::string& args) {
   if (const UniqueHandle parent{OpenProcess(SYNCHRONIZE, FALSE, pid)}) WaitForSingleObject(parent.get(), 30000);
   for (int i = 0; i < 50 && !DeleteFileChecked(path) && GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; ++i)
     Sleep(100);
-  RemoveDirectoryA(Parent(path).c_str());
-  MoveFileExA(ProgramPath().c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+  // The install directory goes only when nothing else (backups) is left in it, and this
+  // copy in the temporary folder when Windows next starts; nobody is left to be told.
+  static_cast<void>(RemoveEmptyFolder(Parent(path)));
+  static_cast<void>(DeleteAtRestart(ProgramPath()));
   return 0;
 }
 
@@ -103,7 +106,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
     std::string folder = programs + "\\" + setup::kShortcutFolder;
     std::string link = folder + "\\" + setup::kShortcutFile;
     if (RemoveFile(link)) removed += link + "\n";
-    if (RemoveDirectoryA(folder.c_str())) removed += folder + "\n";
+    if (RemoveEmptyFolder(folder)) removed += folder + "\n";
   }
 
   // The Sentinox start-up shortcut, whose path the Options dialog keeps in LPath.

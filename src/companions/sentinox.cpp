@@ -39,8 +39,11 @@ const char* RequestPass() {
   if (!StartDetached(exe, "\"" + exe + "\"", OwnDirectory())) {
     // A request nobody took would turn the user's next start of tessary.exe into an
     // unattended pass: take it back.
-    ProfileDeleteKey(ini, request.section, request.key);
+    const bool takenBack = ProfileDeleteKey(ini, request.section, request.key);
     ProfileFlush(ini);
+    if (!takenBack)
+      return "Sentinox could not start tessary.exe from its own directory, nor take its request back out of "
+             "tessary.ini: the next start of Tessary makes an unattended pass.";
     return "Sentinox could not start tessary.exe from its own directory.";
   }
   return nullptr;

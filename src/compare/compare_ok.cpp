@@ -33,7 +33,7 @@ std::string FreeSentinoxReportName(const std::string& backupDirectory, const std
   return {};
 }
 
-CompareOkResult CompareOk(Host& host, const std::string& fieldText, WindowHandle owner,
+CompareOkResult CompareOk(EngineHost& host, const std::string& fieldText, WindowHandle owner,
                           const std::function<void()>& beforeProgress, const std::string& bootDirectory,
                           ValuesSwitch values) {
   const AppState& state = host.State();
@@ -54,7 +54,7 @@ CompareOkResult CompareOk(Host& host, const std::string& fieldText, WindowHandle
                                     mb::kYesNo | mb::kIconQuestion, owner);
     if (answer != id::kYes) return {true, "", {}};
   }
-  host.PumpMessages();
+  host.Progresses().Settle();
   CompareRunResult run = RunCompare(host, reportPath, beforeProgress, bootDirectory, values);
   const bool ok = run.finished;
   return {false, ok ? reportPath : std::string(), std::move(run)};

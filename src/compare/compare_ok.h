@@ -29,7 +29,7 @@ struct CompareOkResult {
 
 // The OK operation with the text of the name field. `values` decides whether registry
 // values are compared ([registry] RecordValues unless the caller decides: tessaryc's --values).
-CompareOkResult CompareOk(Host& host, const std::string& fieldText, WindowHandle owner = nullptr,
+CompareOkResult CompareOk(EngineHost& host, const std::string& fieldText, WindowHandle owner = nullptr,
                           const std::function<void()>& beforeProgress = {}, const std::string& bootDirectory = "C:",
                           ValuesSwitch values = ValuesSwitch::FromSettings);
 

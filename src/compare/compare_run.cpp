@@ -228,7 +228,7 @@ bool Finish(CompareRun& run, RunEnd end, OutputFile& report, OutputFile& actions
   return ok && end == RunEnd::Finished;
 }
 
-std::string ProposeCompareName(Host& host) {
+std::string ProposeCompareName(EngineHost& host) {
   const std::string defaultName = host.AppSettings().Read(settings::kDefaultName);
   if (EqualsNoCase(defaultName, "Compare") && !host.State().SentinoxPass) return "COMPARE";
   const LocalTime now = host.Time().Now();
@@ -243,7 +243,7 @@ std::string ActionFileWrittenFor(const std::string& reportPath) {
 
 namespace {
 
-bool RunCompareInto(Host& host, const std::string& reportPath, const std::function<void()>& beforeProgress,
+bool RunCompareInto(EngineHost& host, const std::string& reportPath, const std::function<void()>& beforeProgress,
                     const std::string& bootDirectory, ValuesSwitch values, CompareRunResult& result) {
   AppState& state = host.State();
   Prompter& prompts = host.Prompts();
@@ -348,7 +348,7 @@ bool RunCompareInto(Host& host, const std::string& reportPath, const std::functi
 
 }  // namespace
 
-CompareRunResult RunCompare(Host& host, const std::string& reportPath, const std::function<void()>& beforeProgress,
+CompareRunResult RunCompare(EngineHost& host, const std::string& reportPath, const std::function<void()>& beforeProgress,
                             const std::string& bootDirectory, ValuesSwitch values) {
   CompareRunResult result;
   result.finished = RunCompareInto(host, reportPath, beforeProgress, bootDirectory, values, result);

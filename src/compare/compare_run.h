@@ -22,7 +22,7 @@
 namespace tessary {
 
 struct CompareRun {
-  Host& host;
+  EngineHost& host;
   Progress& progress;        // the run's progress dialog (caption: the report path)
   std::string reportPath;    // BackupDirectory\name.TSC (.SNC in a Sentinox pass)
   std::string actionPath;    // BackupDirectory\name.TSU
@@ -153,7 +153,7 @@ constexpr std::size_t kCompareNameLimit = 48;
 // The name the Compare dialog proposes: "COMPARE", or the date name ("%02d%02d%02d%02d"
 // of month, day, hour, minute) when [compare] DefaultName is not "Compare" or in a
 // Sentinox pass.
-std::string ProposeCompareName(Host& host);
+std::string ProposeCompareName(EngineHost& host);
 
 // What a compare run did: whether it finished (its report and action file in place,
 // the verdict written), and what it compared and what not.
@@ -177,7 +177,7 @@ struct CompareRunResult {
 // `beforeProgress` runs just before the progress dialog opens (the Compare dialog moves
 // itself out of sight there). The boot files are read from `bootDirectory`. `values`
 // decides whether the registry's values are compared.
-[[nodiscard]] CompareRunResult RunCompare(Host& host, const std::string& reportPath, const std::function<void()>& beforeProgress = {},
+[[nodiscard]] CompareRunResult RunCompare(EngineHost& host, const std::string& reportPath, const std::function<void()>& beforeProgress = {},
                 const std::string& bootDirectory = "C:", ValuesSwitch values = ValuesSwitch::FromSettings);
 
 }  // namespace tessary

@@ -1,6 +1,9 @@
-// What a command needs of the running application: the state, the settings, the
-// seams, the main window and the few services that cross subsystems. tessaryApp
-// implements it; tests implement it with scripted seams and no window.
+// What a run and a command need of the running application. EngineHost is what the
+// engine's runs take (Backup, Compare, Uninstall and everything tessaryc calls): the
+// state, the settings and the seams through which they reach the user. Host adds what
+// only the window shell has: help, the main window, the message pump and the services
+// that cross subsystems. tessaryApp implements Host; tessaryc's console implements
+// EngineHost alone; tests implement Host with scripted seams and no window.
 #pragma once
 
 #include <string>
@@ -13,15 +16,19 @@
 
 namespace tessary {
 
-class Host {
+class EngineHost {
  public:
-  virtual ~Host() = default;
+  virtual ~EngineHost() = default;
 
   virtual AppState& State() = 0;
   Settings AppSettings() { return Settings(State().SettingsFilePath); }
   virtual Prompter& Prompts() = 0;
   virtual ProgressFactory& Progresses() = 0;
   virtual Clock& Time() = 0;
+};
+
+class Host : public EngineHost {
+ public:
   virtual HelpEngine& Help() = 0;
 
   // The main window, owner of dialogs and message boxes; null in tests.

@@ -68,6 +68,10 @@ class ProgressFactory {
   virtual ~ProgressFactory() = default;
   virtual std::unique_ptr<Progress> Open(const std::string& caption, ProgressCancel cancel) = 0;
   std::unique_ptr<Progress> Open(const std::string& caption) { return Open(caption, ProgressCancel::Shown); }
+  // Lets the waiting window messages through while no progress dialog is open (the
+  // window a message box covered repaints before a long step starts). Nothing to do
+  // where there are no windows.
+  virtual void Settle() {}
 };
 
 struct LocalTime {

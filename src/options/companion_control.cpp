@@ -21,8 +21,9 @@ void SystemCompanions::CloseCompanion() {
   if (HWND window = FindWindowA(kCompanionName, kCompanionName)) PostMessageA(window, WM_CLOSE, 0, 0);
 }
 
-void SystemCompanions::RemoveShortcut(const std::string& path) {
-  if (FileExists(path) && CanWriteFile(path)) DeleteToRecycleBin(path);
+bool SystemCompanions::RemoveShortcut(const std::string& path) {
+  if (!FileExists(path) || !CanWriteFile(path)) return true;  // none, or one the user keeps
+  return DeleteToRecycleBin(path) || !PathExists(path);
 }
 
 }  // namespace tessary

@@ -75,7 +75,7 @@ bool SaveRegistryForm(const Settings& s, const RegistryForm& f) {
 
 // ---- Options ----
 
-SetupForm LoadSetupForm(Host& host) {
+SetupForm LoadSetupForm(EngineHost& host) {
   Settings s = host.AppSettings();
   AppState& state = host.State();
   state.BackupDirectory = s.Read(settings::kDirectory, CurrentDirectory(), 250);
@@ -87,7 +87,7 @@ SetupForm LoadSetupForm(Host& host) {
   return f;
 }
 
-SetupSave SaveSetupForm(Host& host, SetupForm& f, CompanionControl& companions, WindowHandle owner) {
+SetupSave SaveSetupForm(EngineHost& host, SetupForm& f, CompanionControl& companions, WindowHandle owner) {
   Settings s = host.AppSettings();
   Prompter& prompts = host.Prompts();
 
@@ -150,7 +150,7 @@ SetupSave SaveSetupForm(Host& host, SetupForm& f, CompanionControl& companions, 
   return SetupSave::Saved;
 }
 
-bool EnableSentinox(Host& host, const std::string& programDirectory, CompanionControl& companions, WindowHandle owner) {
+bool EnableSentinox(EngineHost& host, const std::string& programDirectory, CompanionControl& companions, WindowHandle owner) {
   Settings s = host.AppSettings();
   s.Write(settings::kUseSentinox, "yes");
   std::string startup = companions.StartupFolder();
@@ -173,13 +173,13 @@ bool EnableSentinox(Host& host, const std::string& programDirectory, CompanionCo
   return !s.WriteFailed();
 }
 
-bool DisableSentinox(Host& host, CompanionControl& companions) {
+bool DisableSentinox(EngineHost& host, CompanionControl& companions) {
   Settings s = host.AppSettings();
   s.Write(settings::kUseSentinox, "no");
   s.Delete(settings::kEnableMessage);
   if (companions.CompanionRunning()) companions.CloseCompanion();
-  companions.RemoveShortcut(companions.StartupFolder() + "\\sentinox.lnk");
-  return !s.WriteFailed();
+  const bool removed = companions.RemoveShortcut(companions.StartupFolder() + "\\sentinox.lnk");
+  return removed && !s.WriteFailed();
 }
 
 }  // namespace tessary

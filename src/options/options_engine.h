@@ -52,8 +52,9 @@ class CompanionControl {
   virtual bool CompanionRunning() = 0;
   // Posts the companion's window a close message.
   virtual void CloseCompanion() = 0;
-  // Deletes the Startup-folder shortcut when it exists and may be written.
-  virtual void RemoveShortcut(const std::string& path) = 0;
+  // Deletes the Startup-folder shortcut when it exists and may be written. False when
+  // it was to go and is still there (Sentinox would start with Windows again).
+  [[nodiscard]] virtual bool RemoveShortcut(const std::string& path) = 0;
 };
 
 // The real companions: the registry, WinExec, FindWindowA and the shell's delete.
@@ -63,7 +64,7 @@ class SystemCompanions : public CompanionControl {
   unsigned Start(const std::string& commandLine) override;
   bool CompanionRunning() override;
   void CloseCompanion() override;
-  void RemoveShortcut(const std::string& path) override;
+  bool RemoveShortcut(const std::string& path) override;
 };
 
 struct SetupForm {
@@ -80,7 +81,7 @@ struct SetupForm {
 };
 
 // Reads the settings as the dialog opens; BackupDirectory receives [tessary] Directory.
-SetupForm LoadSetupForm(Host& host);
+SetupForm LoadSetupForm(EngineHost& host);
 
 enum class SetupSave { Saved, StayOpen };
 // OK of the Options dialog. A retention number out of range shows its message, puts
@@ -88,12 +89,13 @@ enum class SetupSave { Saved, StayOpen };
 // that cannot be written (each change is whole or not made at all) shows
 // kSettingsNotSaved and returns StayOpen, before the companions are touched when it
 // happens before them.
-SetupSave SaveSetupForm(Host& host, SetupForm& form, CompanionControl& companions, WindowHandle owner);
+SetupSave SaveSetupForm(EngineHost& host, SetupForm& form, CompanionControl& companions, WindowHandle owner);
 
 // Turning tracking on and off (also part of SaveSetupForm).
-// False when a setting could not be written (EnableSentinox then starts nothing).
-bool EnableSentinox(Host& host, const std::string& programDirectory, CompanionControl& companions, WindowHandle owner);
-bool DisableSentinox(Host& host, CompanionControl& companions);
+// False when a setting could not be written (EnableSentinox then starts nothing), or when
+// the start-up shortcut that DisableSentinox removes is still there.
+bool EnableSentinox(EngineHost& host, const std::string& programDirectory, CompanionControl& companions, WindowHandle owner);
+bool DisableSentinox(EngineHost& host, CompanionControl& companions);
 
 inline constexpr char kSettingsNotSaved[] =
     "Unable to save the settings. Make sure the disk is not full and that the settings file can be written to.";

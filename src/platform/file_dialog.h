@@ -19,7 +19,7 @@ struct FileNameRequest {
 
 // The name the user chose (at most MAX_PATH - 1 characters), or none when the dialog
 // was cancelled or failed.
-std::optional<std::string> ChooseFileToOpen(const FileNameRequest& request);
-std::optional<std::string> ChooseFileToSave(const FileNameRequest& request);
+[[nodiscard]] std::optional<std::string> ChooseFileToOpen(const FileNameRequest& request);
+[[nodiscard]] std::optional<std::string> ChooseFileToSave(const FileNameRequest& request);
 
 }  // namespace tessary

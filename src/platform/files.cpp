@@ -240,6 +240,26 @@ bool DeleteFileChecked(const std::string& path) {
 
 void DeleteLeftover(const std::string& path) { static_cast<void>(DeleteFileChecked(path)); }
 
+bool SetPathAttributes(const std::string& path, DWORD attributes) {
+  if (InjectedFault(FileOp::Write, path)) return false;
+  return SetFileAttributesA(path.c_str(), attributes) != FALSE;
+}
+
+bool CreateFolder(const std::string& path) {
+  if (InjectedFault(FileOp::Create, path)) return false;
+  return CreateDirectoryA(path.c_str(), nullptr) != FALSE;
+}
+
+bool RemoveEmptyFolder(const std::string& path) {
+  if (InjectedFault(FileOp::Delete, path)) return false;
+  return RemoveDirectoryA(path.c_str()) != FALSE;
+}
+
+bool DeleteAtRestart(const std::string& path) {
+  if (InjectedFault(FileOp::Delete, path)) return false;
+  return MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE;
+}
+
 bool MoveFileReplacing(const std::string& from, const std::string& to) {
   if (InjectedFault(FileOp::Rename, to)) return false;
   return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;

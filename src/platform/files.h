@@ -120,6 +120,17 @@ std::string SideFileFor(const std::string& target);
 // without an answer; a missing file is no matter.
 void DeleteLeftover(const std::string& path);
 
+// The other changes to files and folders, as the fault seam allows them (false with the
+// reason as the thread's last error): SetFileAttributesA (a write); CreateDirectoryA of
+// one folder (a create; ERROR_ALREADY_EXISTS when something of the name is there);
+// RemoveDirectoryA of an empty folder (a delete); and MoveFileExA with
+// MOVEFILE_DELAY_UNTIL_REBOOT, which deletes a file in use when Windows next starts
+// (a delete).
+[[nodiscard]] bool SetPathAttributes(const std::string& path, DWORD attributes);
+[[nodiscard]] bool CreateFolder(const std::string& path);
+[[nodiscard]] bool RemoveEmptyFolder(const std::string& path);
+[[nodiscard]] bool DeleteAtRestart(const std::string& path);
+
 // GetDriveTypeA of "L:\".
 UINT DriveTypeOf(char letter);
 // Free bytes of a drive root: free clusters x sectors per cluster x bytes per sector.

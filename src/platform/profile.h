@@ -23,14 +23,14 @@ std::string ProfileReadFull(const std::string& file, const std::string& section,
 // The changes: each is made to a copy of the file beside it (SideFileFor), which then
 // replaces the file; on any failure (a read-only file, a full disk, a copy the profile
 // functions wrote short) the file stays as it was and the result is false.
-bool ProfileWrite(const std::string& file, const std::string& section, const std::string& key,
-                  const std::string& value);
-bool ProfileDeleteKey(const std::string& file, const std::string& section, const std::string& key);
+[[nodiscard]] bool ProfileWrite(const std::string& file, const std::string& section, const std::string& key,
+                                const std::string& value);
+[[nodiscard]] bool ProfileDeleteKey(const std::string& file, const std::string& section, const std::string& key);
 // Deletes the first entry `key` of `section` whose value is `value` (ignoring ASCII case,
 // one pair of quotes removed), or the first entry of that name when none holds it.
 [[nodiscard]] bool ProfileDeleteEntry(const std::string& file, const std::string& section, const std::string& key,
                         const std::string& value);
-bool ProfileDeleteSection(const std::string& file, const std::string& section);
+[[nodiscard]] bool ProfileDeleteSection(const std::string& file, const std::string& section);
 // The names of the keys of a section, in file order.
 std::vector<std::string> ProfileKeys(const std::string& file, const std::string& section);
 // The names of the sections of a file, in file order.

@@ -42,7 +42,7 @@ class RegKey {
   static RegKey Open(HKEY parent, const std::string& path);
   // Opens `path` below `parent` one name at a time, for reading (the registry functions
   // take paths of limited length). An empty name on the way fails.
-  static RegKey OpenForReading(HKEY parent, const std::string& path);
+  [[nodiscard]] static RegKey OpenForReading(HKEY parent, const std::string& path);
   RegKey(RegKey&& other) noexcept
       : owned_(std::move(other.owned_)), borrowed_(std::exchange(other.borrowed_, nullptr)) {}
   RegKey& operator=(RegKey&& other) noexcept;
@@ -69,7 +69,7 @@ class RegKey {
   static bool IsMissing(HKEY parent, const std::string& path);
   // RegOpenKeyExA: the subkey `name` of this key (one name, or a path the registry takes
   // whole) with the given access; an empty key when it cannot be opened.
-  RegKey OpenSubKey(const std::string& name, REGSAM access = KEY_READ) const;
+  [[nodiscard]] RegKey OpenSubKey(const std::string& name, REGSAM access = KEY_READ) const;
   // Deletes the key `path` below this key with all its subkeys (RegDeleteTreeA). The
   // parents on the way are opened one name at a time, since the registry functions take
   // paths of limited length. A path with an empty name anywhere (empty, a leading,
@@ -79,7 +79,7 @@ class RegKey {
   [[nodiscard]] bool DeleteTree(const std::string& path) const;
   // RegCreateKeyExA: the subkey `name` of this key, made when missing, opened with
   // `access`; an empty key when it cannot be made.
-  RegKey CreateSubKey(const std::string& name, REGSAM access) const;
+  [[nodiscard]] RegKey CreateSubKey(const std::string& name, REGSAM access) const;
   // RegDeleteKeyA: deletes the subkey `name`, which must have no subkeys of its own.
   [[nodiscard]] bool DeleteSubKey(const std::string& name) const;
 
@@ -95,7 +95,7 @@ class RegKey {
   Enum EnumValue(DWORD index, RegValue& value) const;
   // The value of that name (RegQueryValueExW, or the native call for a name holding a
   // NUL, which the Win32 calls cannot name); false when there is none.
-  bool QueryValue(std::u16string_view name, RegValue& value) const;
+  [[nodiscard]] bool QueryValue(std::u16string_view name, RegValue& value) const;
   // Sets the value exactly as given: type and data byte for byte (string data is not
   // given a terminating NUL it does not have). False when the registry refuses.
   [[nodiscard]] bool SetValue(std::u16string_view name, std::uint32_t type, std::string_view data) const;
@@ -105,7 +105,7 @@ class RegKey {
   // Deletes the value; false when there is none or the registry refuses.
   [[nodiscard]] bool DeleteValue(std::u16string_view name) const;
   // String data of a value (up to maxBytes bytes including the zero), or false.
-  bool QueryString(const char* valueName, std::string& out, DWORD maxBytes = 256) const;
+  [[nodiscard]] bool QueryString(const char* valueName, std::string& out, DWORD maxBytes = 256) const;
   // The registry's own full name of the key ("\REGISTRY\MACHINE\SOFTWARE\Classes\CLSID"
   // for HKEY_CLASSES_ROOT\CLSID): aliases and links resolved, in the letter case the
   // registry keeps. Empty when the registry cannot say.

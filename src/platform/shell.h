@@ -10,9 +10,9 @@
 namespace tessary {
 
 // WinExec: the system's result (below 32 is a failure).
-UINT StartProgram(const std::string& commandLine, UINT showCommand);
+[[nodiscard]] UINT StartProgram(const std::string& commandLine, UINT showCommand);
 // Deletes a file or directory tree to the recycle bin without asking (SHFileOperationA).
-bool DeleteToRecycleBin(const std::string& path);
+[[nodiscard]] bool DeleteToRecycleBin(const std::string& path);
 
 // CreateProcessA of the program `application` with the whole `commandLine` (program
 // name first), in the working directory `directory`, not waited for: its handles are
@@ -24,7 +24,7 @@ class ChildProcess {
  public:
   ChildProcess() = default;
   // CreateProcessA of a command line with the given show command.
-  bool Start(const std::string& commandLine, WORD showWindow);
+  [[nodiscard]] bool Start(const std::string& commandLine, WORD showWindow);
   bool Running() const;  // exit code still STILL_ACTIVE
   DWORD ExitCode() const;
   HANDLE handle() const { return process_.get(); }

@@ -12,6 +12,6 @@ namespace tessary {
 // `create`, a secret that is not there yet (or cannot be unprotected) is made from the
 // system's random generator and stored; without it, nothing is made. Nothing when the
 // secret is not there, cannot be read or cannot be made.
-std::optional<std::string> UserSecret(const char* valueName, bool create);
+[[nodiscard]] std::optional<std::string> UserSecret(const char* valueName, bool create);
 
 }  // namespace tessary

@@ -48,7 +48,8 @@ void MakeShortcut(const std::string& directory) {
   // at the root of the current drive would only be clutter.
   if (folder.empty()) return;
   folder += std::string("\\") + kShortcutFolder;
-  CreateDirectoryA(folder.c_str(), nullptr);
+  // There already, or it cannot be made: then the shortcut's save below fails and leaves nothing.
+  static_cast<void>(CreateFolder(folder));
   std::string link = folder + "\\" + kShortcutFile;
 
   const ComInit com;
@@ -109,7 +110,7 @@ bool Install(const SetupContext& ctx, SetupUi& ui, std::string directory) {
   if (directory.size() > kMaxDirectory) directory.resize(kMaxDirectory);
   if (directory.find(":\\") == std::string::npos) directory = "C:\\" + directory;
 
-  if (!DirectoryExists(directory) && !CreateDirectoryA(directory.c_str(), nullptr)) {
+  if (!DirectoryExists(directory) && !CreateFolder(directory)) {
     ui.Ask("Unable to create tessary directory. Ensure you have entered a valid path for the installation "
            "directory.",
            "File error", kIconWarning);

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "platform/shell.h"
 #include "setup_ids.h"
 #include "setup_install.h"
 
@@ -28,7 +29,11 @@ class DialogUi : public SetupUi {
     SetDlgItemTextA(dialog_, IDC_MAIN_STATUS, text.c_str());
     UpdateWindow(GetDlgItem(dialog_, IDC_MAIN_STATUS));
   }
-  void Start(const std::string& commandLine, int show) override { WinExec(commandLine.c_str(), show); }
+  // The read-me or the program after a complete install: one that does not start leaves
+  // the install as complete as it is, and the user sees no window open.
+  void Start(const std::string& commandLine, int show) override {
+    static_cast<void>(tessary::StartProgram(commandLine, static_cast<UINT>(show)));
+  }
   void Busy(bool busy) override {
     if (busy) {
       old_ = SetCursor(LoadCursor(nullptr, IDC_WAIT));

@@ -87,6 +87,8 @@ class DialogProgress : public Progress {
 
 }  // namespace
 
+void DialogProgressFactory::Settle() { host_.PumpMessages(); }
+
 std::unique_ptr<Progress> DialogProgressFactory::Open(const std::string& caption, ProgressCancel cancel) {
   return std::make_unique<DialogProgress>(host_, caption, cancel);
 }

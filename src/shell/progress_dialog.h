@@ -55,6 +55,7 @@ class DialogProgressFactory : public ProgressFactory {
   explicit DialogProgressFactory(Host& host) : host_(host) {}
   std::unique_ptr<Progress> Open(const std::string& caption, ProgressCancel cancel) override;
   using ProgressFactory::Open;
+  void Settle() override;
 
  private:
   Host& host_;

@@ -46,7 +46,7 @@ constexpr char kStageCannotMakeText[] =
 // that keeps the set from being complete (`complete_`).
 class BackupRunner {
  public:
-  BackupRunner(Host& host, RunMode mode, WindowHandle owner, Progress& progress, BackupStage& stage)
+  BackupRunner(EngineHost& host, RunMode mode, WindowHandle owner, Progress& progress, BackupStage& stage)
       : host_(host), state_(host.State()), mode_(mode), owner_(owner), progress_(progress), stage_(stage),
         ext_(BackupExtension(mode)), windows_(state_.WindowsDirectory) {}
 
@@ -75,7 +75,7 @@ class BackupRunner {
     }
   }
 
-  Host& host_;
+  EngineHost& host_;
   AppState& state_;
   const RunMode mode_;
   const WindowHandle owner_;
@@ -192,7 +192,7 @@ ProgressCancel BackupProgressCancel(RunMode mode) {
   return mode == RunMode::Interactive ? ProgressCancel::Hidden : ProgressCancel::Shown;
 }
 
-BackupOutcome RunBackup(Host& host, RunMode mode, WindowHandle owner, const RegistryExport& exportRegistry,
+BackupOutcome RunBackup(EngineHost& host, RunMode mode, WindowHandle owner, const RegistryExport& exportRegistry,
                         ValuesSwitch values) {
   AppState& state = host.State();
   std::unique_ptr<Progress> progress = host.Progresses().Open("Please wait...", BackupProgressCancel(mode));

@@ -11,7 +11,7 @@ namespace tessary {
 
 // The registry step of a backup (ExportRegistryForBackup unless a caller substitutes
 // it): writes the snapshot files into the given folder.
-using RegistryExport = std::function<bool(Host&, RunMode, const std::string& directory)>;
+using RegistryExport = std::function<bool(EngineHost&, RunMode, const std::string& directory)>;
 
 // A backup never looks for a Cancel: its progress dialogs have none in an interactive
 // run and show it greyed in the runs the program starts by itself.
@@ -32,7 +32,7 @@ enum class BackupOutcome {
 // the set is replaced only when all of them are complete; a step that fails is reported
 // and the older set stays. `values` decides whether the registry's values are recorded
 // ([registry] RecordValues unless the caller decides: tessaryc's --values).
-[[nodiscard]] BackupOutcome RunBackup(Host& host, RunMode mode, WindowHandle owner,
+[[nodiscard]] BackupOutcome RunBackup(EngineHost& host, RunMode mode, WindowHandle owner,
                                       const RegistryExport& exportRegistry = {},
                                       ValuesSwitch values = ValuesSwitch::FromSettings);
 

@@ -31,7 +31,7 @@ std::string BackupFilePath(const AppState& state, const std::string& base, const
   return state.BackupDirectory + "\\" + base + "." + ext;
 }
 
-bool CopyIntoBackup(Host& host, const std::string& source, const std::string& dest, WindowHandle owner) {
+bool CopyIntoBackup(EngineHost& host, const std::string& source, const std::string& dest, WindowHandle owner) {
   bool ok;
   if (!FileExists(source)) {
     // Compare always finds a copy: an absent live file is backed up as an empty one. It
@@ -100,7 +100,7 @@ bool WriteFreeSpaceRecord(const AppState& state, char letter, const std::string&
   return WriteWhole(path, FreeSpaceRecord(FreeSpaceWithSwap(state.WindowsDirectory, letter)));
 }
 
-bool WriteOptionalDirectories(Host& host, const std::string& ext, const std::string& directory,
+bool WriteOptionalDirectories(EngineHost& host, const std::string& ext, const std::string& directory,
                               std::vector<std::string>* unreadable) {
   Settings settings = host.AppSettings();
   bool ok = true;
@@ -135,10 +135,11 @@ void RemoveStage(const std::string& stage) {
   }
   for (const std::string& name : names) {
     const std::string path = stage + "\\" + name;
-    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    // A file that cannot be made writable or removed stays; Prepare then refuses the stage.
+    static_cast<void>(SetPathAttributes(path, FILE_ATTRIBUTE_NORMAL));
     DeleteLeftover(path);
   }
-  RemoveDirectoryA(stage.c_str());
+  static_cast<void>(RemoveEmptyFolder(stage));  // what stays now goes at the next backup's Prepare
 }
 
 }  // namespace
@@ -161,8 +162,7 @@ StageProblem BackupStage::Prepare(const PathAttributesFn& attributesOf) {
     owned_ = true;
     RemoveStage(stage_);  // what a failed backup left; the folder goes when it can
   }
-  if (InjectedFault(FileOp::Create, stage_) != 0) return StageProblem::CannotMake;
-  if (!CreateDirectoryA(stage_.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+  if (!CreateFolder(stage_) && GetLastError() != ERROR_ALREADY_EXISTS)
     return StageProblem::CannotMake;
   owned_ = true;
   // Whatever stands there now must be a folder of its own (not made a link or a file

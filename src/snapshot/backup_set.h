@@ -23,7 +23,7 @@ std::string BackupFilePath(const AppState& state, const std::string& base, const
 // time. A missing live file gives an empty backup file. When the copy cannot be made
 // (source or destination cannot be opened, or the copy itself fails) it shows the copy
 // message with the source path as caption and returns false.
-bool CopyIntoBackup(Host& host, const std::string& source, const std::string& dest, WindowHandle owner);
+bool CopyIntoBackup(EngineHost& host, const std::string& source, const std::string& dest, WindowHandle owner);
 
 // Writes the listing of `directory` (a non-recursive scan of directory + "\*.*") to
 // `outPath`. A directory that does not exist gives an empty listing. False when the
@@ -49,7 +49,7 @@ bool WriteFreeSpaceRecord(const AppState& state, char letter, const std::string&
 // existing directory, in `directory` (the backup directory when empty). False when some
 // file could not be written or an optional directory could not be read; each unreadable
 // directory is added to `unreadable` when given.
-bool WriteOptionalDirectories(Host& host, const std::string& ext, const std::string& directory = {},
+bool WriteOptionalDirectories(EngineHost& host, const std::string& ext, const std::string& directory = {},
                               std::vector<std::string>* unreadable = nullptr);
 
 // What stood in the backup directory under the stage's name when a backup began, when

@@ -142,7 +142,7 @@ struct Walk {
   }
 };
 
-bool Export(Host& host, const char* mainText, const std::string& directory, const std::string& ext, bool enabledOnly,
+bool Export(EngineHost& host, const char* mainText, const std::string& directory, const std::string& ext, bool enabledOnly,
             ProgressCancel cancel, UnwritableKeys* unwritable, ValuesSwitch valuesSwitch) {
   std::unique_ptr<Progress> progress = host.Progresses().Open("Please wait...", cancel);
   progress->SetMainText(mainText);
@@ -193,13 +193,13 @@ bool WriteBranchFile(const RegistryBranch& branch, const std::string& path, Prog
   return out.Close() && valuesOk;
 }
 
-bool ExportRegistryForBackup(Host& host, RunMode mode, const std::string& directory, ValuesSwitch values) {
+bool ExportRegistryForBackup(EngineHost& host, RunMode mode, const std::string& directory, ValuesSwitch values) {
   if (mode == RunMode::Sentinox && host.AppSettings().IsYes(settings::kCompSentinox)) return true;
   return Export(host, "Backing up Registry.", directory.empty() ? host.State().BackupDirectory : directory,
                 RegistryBackupExtension(mode), false, BackupProgressCancel(mode), nullptr, values);
 }
 
-bool ExportRegistryForCompare(Host& host, UnwritableKeys* unwritable, ValuesSwitch values) {
+bool ExportRegistryForCompare(EngineHost& host, UnwritableKeys* unwritable, ValuesSwitch values) {
   return Export(host, "Preparing to Compare Registry.", host.State().BackupDirectory, "TST", true, ProgressCancel::Shown,
                 unwritable, values);
 }

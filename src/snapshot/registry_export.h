@@ -61,7 +61,7 @@ bool BranchSwitchOn(const AppState& state, const Settings& settings, const Regis
 // [registry] CompSentinox "yes" writes none) into `directory` (the backup directory when
 // empty); with values, the value snapshots and the three value branches too. False when
 // a file could not be written whole.
-bool ExportRegistryForBackup(Host& host, RunMode mode, const std::string& directory = {},
+bool ExportRegistryForBackup(EngineHost& host, RunMode mode, const std::string& directory = {},
                              ValuesSwitch values = ValuesSwitch::FromSettings);
 // Deletes the value snapshots of extension `ext` from `directory`, and the key snapshots
 // of the three value branches: a backup set taken without values keeps none an earlier
@@ -77,7 +77,7 @@ using UnwritableKeys = std::array<std::vector<std::string>, kAllBranchCount>;
 // Writes "<base>.TST" in the backup directory for every branch enabled for Compare,
 // and, when asked, the keys each one left out. With values: the value snapshots of
 // those branches, and the branches of kValuesBranches whose holding branch is off.
-bool ExportRegistryForCompare(Host& host, UnwritableKeys* unwritable = nullptr,
+bool ExportRegistryForCompare(EngineHost& host, UnwritableKeys* unwritable = nullptr,
                               ValuesSwitch values = ValuesSwitch::FromSettings);
 
 // Writes one branch file at `path` (created empty first): the lines of every key below

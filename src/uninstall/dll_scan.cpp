@@ -21,7 +21,7 @@ constexpr const char* kCancelCaption = "Dependency Check Cancelled";
 
 class Scanner {
  public:
-  Scanner(Host& host, Progress& progress, std::vector<std::string> dlls)
+  Scanner(EngineHost& host, Progress& progress, std::vector<std::string> dlls)
       : host_(host), progress_(progress), dlls_(std::move(dlls)) {}
 
   // The reference list found so far, one "MODULE path" line each.
@@ -58,7 +58,6 @@ class Scanner {
     for (const auto& path : subdirs) {
       progress_.SetDetailText(path);
       progress_.Pump();
-      host_.PumpMessages();
       if (progress_.Cancelled()) {
         host_.Prompts().Ask(kCancelText, kCancelCaption);
         return false;
@@ -100,7 +99,7 @@ class Scanner {
     }
   }
 
-  Host& host_;
+  EngineHost& host_;
   Progress& progress_;
   std::string found_;
   std::vector<std::string> dlls_;
@@ -124,7 +123,7 @@ std::vector<std::string> ScanRootsFrom(const std::function<unsigned(char letter)
   return roots;
 }
 
-bool ScanDllReferences(Host& host, const std::string& backupDirectory, const std::vector<std::string>& roots,
+bool ScanDllReferences(EngineHost& host, const std::string& backupDirectory, const std::vector<std::string>& roots,
                        const std::function<void()>& beforeScan) {
   Prompter& prompts = host.Prompts();
   const std::string refPath = backupDirectory + "\\" + kDllReferenceListFile;
@@ -151,7 +150,7 @@ bool ScanDllReferences(Host& host, const std::string& backupDirectory, const std
     if (!line.empty()) dlls.emplace_back(line);
   });
   if (beforeScan) beforeScan();
-  host.PumpMessages();
+  host.Progresses().Settle();
   auto progress = host.Progresses().Open("Dll Dependancy Check");
   progress->Pump();
   if (progress->Cancelled()) {
@@ -172,7 +171,7 @@ bool ScanDllReferences(Host& host, const std::string& backupDirectory, const std
   return writeList(scanner.found()) && complete;
 }
 
-std::vector<std::string> ReferencesOfDll(Host& host, const std::string& backupDirectory, const std::string& dllPath) {
+std::vector<std::string> ReferencesOfDll(EngineHost& host, const std::string& backupDirectory, const std::string& dllPath) {
   std::vector<std::string> found;
   const std::optional<std::string> list = ReadWholeFile(backupDirectory + "\\" + kDllReferenceListFile);
   if (!list) {

@@ -23,11 +23,11 @@ std::vector<std::string> ScanRootsFrom(const std::function<unsigned(char letter)
 // reference list into backupDirectory from the DLL name list there. Returns true when
 // complete, false when cancelled or failed. beforeScan runs once the lists are ready
 // (the caller moves its dialog out of the way there).
-bool ScanDllReferences(Host& host, const std::string& backupDirectory, const std::vector<std::string>& roots,
+bool ScanDllReferences(EngineHost& host, const std::string& backupDirectory, const std::vector<std::string>& roots,
                        const std::function<void()>& beforeScan = {});
 
 // The referring files recorded for one DLL (given by its full path), in list order;
 // reports a missing reference list and returns nothing then.
-std::vector<std::string> ReferencesOfDll(Host& host, const std::string& backupDirectory, const std::string& dllPath);
+std::vector<std::string> ReferencesOfDll(EngineHost& host, const std::string& backupDirectory, const std::string& dllPath);
 
 }  // namespace tessary

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "platform/files.h"
 #include "platform/folders.h"
 #include "platform/registry.h"
 #include "platform/shell.h"
@@ -41,11 +42,13 @@ bool RemoveFolderEntries(const std::string& folder, const std::vector<std::strin
     if (IsLink(attributes)) {
       static_cast<void>(RemoveLink(path, isFolder));  // whether it went is looked at below
     } else if (isFolder) {
-      SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-      if (!RemoveDirectoryA(path.c_str())) SetFileAttributesA(path.c_str(), attributes);
+      // Whether it went is looked at below; a folder that stays gets its attributes back
+      // as far as the system lets it.
+      static_cast<void>(SetPathAttributes(path, FILE_ATTRIBUTE_NORMAL));
+      if (!RemoveEmptyFolder(path)) static_cast<void>(SetPathAttributes(path, attributes));
     } else {
-      SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-      DeleteToRecycleBin(path);
+      static_cast<void>(SetPathAttributes(path, FILE_ATTRIBUTE_NORMAL));  // as for a folder
+      static_cast<void>(DeleteToRecycleBin(path));
     }
     all = all && !PathExists(path);
   }

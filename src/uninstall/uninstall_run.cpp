@@ -69,7 +69,7 @@ struct Ending {
 
 class Run {
  public:
-  Run(Host& host, const UninstallSelection& sel, const UninstallEnvironment& env, const UninstallPolicy& policy)
+  Run(EngineHost& host, const UninstallSelection& sel, const UninstallEnvironment& env, const UninstallPolicy& policy)
       : host_(host), sel_(sel), env_(env), policy_(policy), prompts_(host.Prompts()) {
     for (std::size_t i = 0; i < sel_.entries.size(); ++i) {
       const bool chosen = i < sel_.selected.size() && sel_.selected[i];
@@ -176,7 +176,7 @@ class Run {
     return EqualsNoCase(a.file, "SYSTEM.INI") && EqualsNoCase(a.section, "386enh") && EqualsNoCase(a.key, "device");
   }
 
-  Host& host_;
+  EngineHost& host_;
   const UninstallSelection& sel_;
   const UninstallEnvironment& env_;
   const UninstallPolicy& policy_;
@@ -727,7 +727,8 @@ Run::After Run::DoRemoveFile(const std::string& line, const std::string& origina
     Log(RemoveTree(a->path) ? "DONE:" : "NOT DONE(ERROR):", line);
     return After::Next;
   }
-  if (CanWriteFile(a->path)) DeleteToRecycleBin(a->path);
+  // Whether it went is looked at next.
+  if (CanWriteFile(a->path)) static_cast<void>(DeleteToRecycleBin(a->path));
   if (PathExists(a->path)) {
     prompts_.Ask(kInUseText, a->path);
     Log("NOT DONE(ERROR):", line);
@@ -753,15 +754,17 @@ bool Run::RemoveTree(const std::string& dir) {
   }
   for (const auto& entry : ListFolder(dir)) {
     const std::string path = dir + "\\" + entry.name;
-    if (entry.attributes != FILE_ATTRIBUTE_DIRECTORY) SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteToRecycleBin(path);
+    // Whether each entry went is looked at next, and the folder's after the loop.
+    if (entry.attributes != FILE_ATTRIBUTE_DIRECTORY) static_cast<void>(SetPathAttributes(path, FILE_ATTRIBUTE_NORMAL));
+    static_cast<void>(DeleteToRecycleBin(path));
     if (PathExists(path)) prompts_.Ask(kInUseText, dir);
   }
   // An installer's folder may be hidden, system or read-only; it goes all the same.
-  SetFileAttributesA(dir.c_str(), FILE_ATTRIBUTE_NORMAL);
-  DeleteToRecycleBin(dir);
+  static_cast<void>(SetPathAttributes(dir, FILE_ATTRIBUTE_NORMAL));
+  static_cast<void>(DeleteToRecycleBin(dir));
   if (PathExists(dir)) {
-    SetFileAttributesA(dir.c_str(), attributes);
+    // It stays, logged NOT DONE; with its attributes back as far as the system lets it.
+    static_cast<void>(SetPathAttributes(dir, attributes));
     return false;
   }
   return true;
@@ -769,7 +772,7 @@ bool Run::RemoveTree(const std::string& dir) {
 
 }  // namespace
 
-UninstallEnvironment DefaultUninstallEnvironment(Host& host, std::function<int(const std::string&)> askDll) {
+UninstallEnvironment DefaultUninstallEnvironment(EngineHost& host, std::function<int(const std::string&)> askDll) {
   UninstallEnvironment env;
   env.windowsDirectory = host.State().WindowsDirectory;
   env.askDll = std::move(askDll);
@@ -777,7 +780,7 @@ UninstallEnvironment DefaultUninstallEnvironment(Host& host, std::function<int(c
   return env;
 }
 
-UninstallResult RunUninstall(Host& host, const UninstallSelection& selection, const UninstallEnvironment& env,
+UninstallResult RunUninstall(EngineHost& host, const UninstallSelection& selection, const UninstallEnvironment& env,
                              const UninstallPolicy& policy) {
   Run run(host, selection, env, policy);
   const Ending end = run.Execute();

@@ -70,10 +70,10 @@ struct UninstallEnvironment {
 };
 
 // The environment of the running program: the real Windows directory and drives.
-UninstallEnvironment DefaultUninstallEnvironment(Host& host, std::function<int(const std::string&)> askDll);
+UninstallEnvironment DefaultUninstallEnvironment(EngineHost& host, std::function<int(const std::string&)> askDll);
 
 // One press of OK in the Uninstall Actions dialog.
-UninstallResult RunUninstall(Host& host, const UninstallSelection& selection, const UninstallEnvironment& env,
+UninstallResult RunUninstall(EngineHost& host, const UninstallSelection& selection, const UninstallEnvironment& env,
                              const UninstallPolicy& policy = {});
 
 }  // namespace tessary

@@ -299,7 +299,7 @@ TEST_F(DeepCompareTest, APathBeyondWhatUninstallReachesIsReportedWithoutAnAction
 TEST_F(DeepCompareTest, TheBackupSetHoldsTheDeepListingsOnlyWhileDeepTrackingIsOn) {
   host.state.WindowsDirectory = dir.MakeDir("WIN");
   WriteBytes(prog + "\\p.txt", "p");
-  auto stub = [](Host&, RunMode, const std::string&) { return true; };
+  auto stub = [](EngineHost&, RunMode, const std::string&) { return true; };
   ASSERT_EQ(RunBackup(host, RunMode::Interactive, nullptr, stub), BackupOutcome::Completed);
   EXPECT_TRUE(host.prompter.boxes.empty());
   const std::vector<std::string> details = host.progress.Details();

@@ -343,8 +343,8 @@ TEST_F(DirCompareTest, UserDirectoryNeedsAMatchingNameFile) {
 TEST_F(DirCompareTest, FreeSpaceReportsEachRecordedFixedDrive) {
   std::string win = dir.MakeDir("WINDOWS");
   host.state.WindowsDirectory = win;
-  ProfileWrite(win + "\\system.ini", "386enh", "PagingDrive", "C:");
-  ProfileWrite(win + "\\system.ini", "386enh", "PagingFile", dir / "none.swp");
+  EXPECT_TRUE(ProfileWrite(win + "\\system.ini", "386enh", "PagingDrive", "C:"));
+  EXPECT_TRUE(ProfileWrite(win + "\\system.ini", "386enh", "PagingFile", dir / "none.swp"));
   // No record: the section is only its two rulers.
   EXPECT_EQ(CompareFreeSpace(run), SectionResult::Done);
   EXPECT_EQ(Report(), "- - - - -\r\n- - - - -\r\n");
@@ -363,7 +363,7 @@ TEST_F(DirCompareTest, FreeSpaceReportsEachRecordedFixedDrive) {
   // An older negative record reads as its unsigned 32-bit count; a record of 0 is
   // an increase; without a paging drive the increase falls back to the Windows
   // directory's drive for its note, the decrease has no note.
-  ProfileDeleteKey(win + "\\system.ini", "386enh", "PagingDrive");
+  EXPECT_TRUE(ProfileDeleteKey(win + "\\system.ini", "386enh", "PagingDrive"));
   WriteBytes(backupDir + "\\C_free.tsb", "0");
   WriteBytes(run.reportPath, "");
   EXPECT_EQ(CompareFreeSpace(run), SectionResult::Done);

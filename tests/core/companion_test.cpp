@@ -18,7 +18,7 @@ TEST(SentinoxCompanion, RequestsAPassStartsTessaryAndClosesOnRequest) {
   ASSERT_TRUE(CopyFileA(test::BuildPath(SENTINOX_EXE).c_str(), (dir / "sentinox.exe").c_str(), FALSE));
   ASSERT_TRUE(CopyFileA(test::BuildPath(FAKE_TESSARY_EXE).c_str(), (dir / "tessary.exe").c_str(), FALSE));
   std::string ini = SettingsPathFor(WindowsDirectory());
-  ProfileDeleteKey(ini, "sentinox", "RunBackup");
+  EXPECT_TRUE(ProfileDeleteKey(ini, "sentinox", "RunBackup"));
 
   ChildProcess companion;
   ASSERT_TRUE(companion.Start("\"" + (dir / "sentinox.exe") + "\"", SW_HIDE));
@@ -43,10 +43,10 @@ TEST(SentinoxCompanion, AStartThatFailsTakesTheRequestBack) {
   test::TempDir dir;
   ASSERT_TRUE(CopyFileA(test::BuildPath(SENTINOX_EXE).c_str(), (dir / "sentinox.exe").c_str(), FALSE));
   std::string ini = SettingsPathFor(WindowsDirectory());
-  ProfileDeleteKey(ini, "sentinox", "RunBackup");
+  EXPECT_TRUE(ProfileDeleteKey(ini, "sentinox", "RunBackup"));
   struct RequestGuard {
     std::string ini;
-    ~RequestGuard() { ProfileDeleteKey(ini, "sentinox", "RunBackup"); }
+    ~RequestGuard() { EXPECT_TRUE(ProfileDeleteKey(ini, "sentinox", "RunBackup")); }
   } guard{ini};
 
   ChildProcess companion;

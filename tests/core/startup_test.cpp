@@ -21,8 +21,8 @@ constexpr Command kBackup{204}, kCompare{304}, kUninstall{303};
 TEST(StartRequest, IsHonouredExactlyOnceInAnyCase) {
   TempDir dir;
   std::string ini = dir / "tessary.ini";
-  ProfileWrite(ini, "sentinox", "RunBackup", "YES");
-  ProfileWrite(ini, "sentinox", "AutoOpenSNC", "yes");
+  EXPECT_TRUE(ProfileWrite(ini, "sentinox", "RunBackup", "YES"));
+  EXPECT_TRUE(ProfileWrite(ini, "sentinox", "AutoOpenSNC", "yes"));
   EXPECT_TRUE(TakeStartRequest(ini));
   EXPECT_EQ(ProfileRead(ini, "sentinox", "RunBackup", "gone", 9), "gone");
   EXPECT_FALSE(TakeStartRequest(ini));
@@ -34,7 +34,7 @@ TEST(StartRequest, AnyOtherValueStartsInteractivelyAndIsRemovedToo) {
   TempDir dir;
   std::string ini = dir / "tessary.ini";
   for (const char* value : {"no", "yess", "y", ""}) {
-    ProfileWrite(ini, "sentinox", "RunBackup", value);
+    EXPECT_TRUE(ProfileWrite(ini, "sentinox", "RunBackup", value));
     EXPECT_FALSE(TakeStartRequest(ini)) << value;
     EXPECT_EQ(ProfileRead(ini, "sentinox", "RunBackup", "gone", 9), "gone") << value;
   }
@@ -58,7 +58,7 @@ TEST_F(StartupTest, LoadStateTakesTheDirectorySettingInUpperCaseOrTheCurrentDire
   EXPECT_EQ(state.SettingsFilePath, dir / "tessary.ini");
   EXPECT_EQ(state.WindowsDirectory, dir.path());
   EXPECT_EQ(state.BackupDirectory, "C:\\WORK\\HERE");
-  ProfileWrite(dir / "tessary.ini", "Tessary", "directory", "d:\\backups\\tess");
+  EXPECT_TRUE(ProfileWrite(dir / "tessary.ini", "Tessary", "directory", "d:\\backups\\tess"));
   LoadStartupState(state, dir.path(), "c:\\work\\here");
   EXPECT_EQ(state.BackupDirectory, "D:\\BACKUPS\\TESS");
 }

@@ -19,9 +19,9 @@ class CorvelTest : public ::testing::Test {
   ~CorvelTest() override {
     for (std::size_t i = 0; i < saved_.size(); ++i) {
       if (saved_[i] == "\x01") {
-        ProfileDeleteKey(ini_, "tessary", kKeys[i]);
+        EXPECT_TRUE(ProfileDeleteKey(ini_, "tessary", kKeys[i]));
       } else {
-        ProfileWrite(ini_, "tessary", kKeys[i], saved_[i]);
+        EXPECT_TRUE(ProfileWrite(ini_, "tessary", kKeys[i], saved_[i]));
       }
     }
     ProfileFlush(ini_);
@@ -42,10 +42,10 @@ class CorvelTest : public ::testing::Test {
 
 TEST_F(CorvelTest, MakesTheShortcutTheSettingsDescribe) {
   std::string link = dir_ / "Sentinox.lnk";
-  ProfileWrite(ini_, "tessary", "LPath", link);
-  ProfileWrite(ini_, "tessary", "EXEPath", dir_ / "sentinox.exe");
-  ProfileWrite(ini_, "tessary", "WorkDir", dir_.path());
-  ProfileWrite(ini_, "tessary", "LDesc", "Sentinox");
+  EXPECT_TRUE(ProfileWrite(ini_, "tessary", "LPath", link));
+  EXPECT_TRUE(ProfileWrite(ini_, "tessary", "EXEPath", dir_ / "sentinox.exe"));
+  EXPECT_TRUE(ProfileWrite(ini_, "tessary", "WorkDir", dir_.path()));
+  EXPECT_TRUE(ProfileWrite(ini_, "tessary", "LDesc", "Sentinox"));
   EXPECT_EQ(RunCorvel(), 0u);
   ASSERT_TRUE(FileExists(link));
   // A shell link starts with its header size and the shell-link class id.
@@ -55,14 +55,14 @@ TEST_F(CorvelTest, MakesTheShortcutTheSettingsDescribe) {
 }
 
 TEST_F(CorvelTest, FailsWithAReasonWhenTheSettingsAreMissing) {
-  ProfileDeleteKey(ini_, "tessary", "LPath");
-  ProfileDeleteKey(ini_, "tessary", "EXEPath");
+  EXPECT_TRUE(ProfileDeleteKey(ini_, "tessary", "LPath"));
+  EXPECT_TRUE(ProfileDeleteKey(ini_, "tessary", "EXEPath"));
   EXPECT_EQ(RunCorvel(), 2u);
 }
 
 TEST_F(CorvelTest, FailsWhenTheShortcutCannotBeSaved) {
-  ProfileWrite(ini_, "tessary", "LPath", dir_ / "no-such-folder\\Sentinox.lnk");
-  ProfileWrite(ini_, "tessary", "EXEPath", dir_ / "sentinox.exe");
+  EXPECT_TRUE(ProfileWrite(ini_, "tessary", "LPath", dir_ / "no-such-folder\\Sentinox.lnk"));
+  EXPECT_TRUE(ProfileWrite(ini_, "tessary", "EXEPath", dir_ / "sentinox.exe"));
   EXPECT_EQ(RunCorvel(), 4u);
 }
 

@@ -27,11 +27,15 @@ class FakeCompanions : public CompanionControl {
   }
   bool CompanionRunning() override { return running; }
   void CloseCompanion() override { ++closes; }
-  void RemoveShortcut(const std::string& path) override { removed.push_back(path); }
+  bool RemoveShortcut(const std::string& path) override {
+    removed.push_back(path);
+    return !shortcutStays;
+  }
 
   std::string startup = "C:\\windows\\Start Menu\\Programs\\StartUp";
   unsigned startResult = 33;
   bool running = false;
+  bool shortcutStays = false;
   int closes = 0;
   std::vector<std::string> started, removed;
 };
@@ -361,6 +365,20 @@ TEST_F(OptionsTest, DisablingClosesARunningCompanion) {
   EXPECT_EQ(Get("sentinox", "EnableMessage"), "<absent>");
 }
 
+// A start-up shortcut that cannot be removed would start Sentinox with Windows again:
+// turning tracking off says so and the dialog stays open.
+TEST_F(OptionsTest, AShortcutThatStaysIsNoDisabling) {
+  FakeCompanions companions;
+  companions.shortcutStays = true;
+  SetupForm f = LoadSetupForm(host);
+  f.useSentinox = false;
+  host.prompter.Answer(id::kOk);
+  EXPECT_EQ(SaveSetupForm(host, f, companions, nullptr), SetupSave::StayOpen);
+  ASSERT_EQ(host.prompter.boxes.size(), 1u);
+  EXPECT_EQ(host.prompter.boxes[0].caption, "File error");
+  EXPECT_EQ(companions.removed.size(), 1u);
+}
+
 // The real companion control: a window of the companion's class and title is found
 // and closed; the shortcut is deleted.
 LRESULT CALLBACK CompanionWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -391,9 +409,9 @@ TEST(SystemCompanionsTest, FindsAndClosesTheCompanionWindowAndDeletesTheShortcut
   test::TempDir dir;
   std::string link = dir / "sentinox.lnk";
   test::WriteBytes(link, "link");
-  companions.RemoveShortcut(link);
+  EXPECT_TRUE(companions.RemoveShortcut(link));
   EXPECT_FALSE(FileExists(link));
-  companions.RemoveShortcut(link);  // gone already: nothing happens
+  EXPECT_TRUE(companions.RemoveShortcut(link));  // gone already: nothing happens
 }
 
 // OK of the Options dialog meets a settings file that cannot be written at each file

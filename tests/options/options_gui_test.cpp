@@ -24,7 +24,7 @@ class NoCompanions : public CompanionControl {
   unsigned Start(const std::string&) override { return 33; }
   bool CompanionRunning() override { return false; }
   void CloseCompanion() override {}
-  void RemoveShortcut(const std::string&) override {}
+  bool RemoveShortcut(const std::string&) override { return true; }
 };
 
 std::string Text(HWND dlg, int id) {

@@ -30,9 +30,9 @@ class SettingsGuard {
   ~SettingsGuard() {
     for (std::size_t i = 0; i < saved_.size(); ++i) {
       if (saved_[i] == "\x01") {
-        ProfileDeleteKey(ini_, kTouched[i].section, kTouched[i].key);
+        EXPECT_TRUE(ProfileDeleteKey(ini_, kTouched[i].section, kTouched[i].key));
       } else {
-        ProfileWrite(ini_, kTouched[i].section, kTouched[i].key, saved_[i]);
+        EXPECT_TRUE(ProfileWrite(ini_, kTouched[i].section, kTouched[i].key, saved_[i]));
       }
     }
     ProfileFlush(ini_);
@@ -57,14 +57,14 @@ TEST(SentinoxPass, PrunesTheOldestReportsAndQuits) {
       test::SetLastWrite(path, 1997, 3, i, 10, 0, 0);
     }
   }
-  ProfileWrite(ini, "tessary", "Directory", backup);
-  ProfileDeleteKey(ini, "tessary", "FirstRun");
-  ProfileWrite(ini, "sentinox", "RunBackup", "yes");
-  ProfileWrite(ini, "sentinox", "KeepLastSNC", "yes");
-  ProfileWrite(ini, "sentinox", "LastSNC", "10");
-  ProfileWrite(ini, "sentinox", "ConfirmSNCDelete", "no");
-  ProfileWrite(ini, "sentinox", "AutoOpenSNC", "no");
-  ProfileWrite(ini, "registry", "CompSentinox", "yes");
+  EXPECT_TRUE(ProfileWrite(ini, "tessary", "Directory", backup));
+  EXPECT_TRUE(ProfileDeleteKey(ini, "tessary", "FirstRun"));
+  EXPECT_TRUE(ProfileWrite(ini, "sentinox", "RunBackup", "yes"));
+  EXPECT_TRUE(ProfileWrite(ini, "sentinox", "KeepLastSNC", "yes"));
+  EXPECT_TRUE(ProfileWrite(ini, "sentinox", "LastSNC", "10"));
+  EXPECT_TRUE(ProfileWrite(ini, "sentinox", "ConfirmSNCDelete", "no"));
+  EXPECT_TRUE(ProfileWrite(ini, "sentinox", "AutoOpenSNC", "no"));
+  EXPECT_TRUE(ProfileWrite(ini, "registry", "CompSentinox", "yes"));
   ProfileFlush(ini);
 
   ChildProcess tessary;
@@ -110,12 +110,12 @@ TEST(SentinoxPass, ASecondPassInOneMinuteKeepsTheFirstReportAndEnds) {
     test::WriteBytes(backup + "\\" + name + ".SNC", "earlier report");
     test::WriteBytes(backup + "\\" + name + ".TSU", "earlier actions");
   }
-  ProfileWrite(ini, "tessary", "Directory", backup);
-  ProfileDeleteKey(ini, "tessary", "FirstRun");
-  ProfileWrite(ini, "sentinox", "RunBackup", "yes");
-  ProfileWrite(ini, "sentinox", "KeepLastSNC", "no");
-  ProfileWrite(ini, "sentinox", "AutoOpenSNC", "no");
-  ProfileWrite(ini, "registry", "CompSentinox", "yes");
+  EXPECT_TRUE(ProfileWrite(ini, "tessary", "Directory", backup));
+  EXPECT_TRUE(ProfileDeleteKey(ini, "tessary", "FirstRun"));
+  EXPECT_TRUE(ProfileWrite(ini, "sentinox", "RunBackup", "yes"));
+  EXPECT_TRUE(ProfileWrite(ini, "sentinox", "KeepLastSNC", "no"));
+  EXPECT_TRUE(ProfileWrite(ini, "sentinox", "AutoOpenSNC", "no"));
+  EXPECT_TRUE(ProfileWrite(ini, "registry", "CompSentinox", "yes"));
   ProfileFlush(ini);
 
   ChildProcess tessary;

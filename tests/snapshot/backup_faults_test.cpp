@@ -38,7 +38,7 @@ class BackupFaults : public test::HostTest {
     Host h;
     h.state = host.state;
     h.state.WindowsDirectory = windows;
-    static_cast<void>(RunBackup(h, RunMode::Interactive, nullptr, [](tessary::Host&, RunMode, const std::string& directory) {
+    static_cast<void>(RunBackup(h, RunMode::Interactive, nullptr, [](tessary::EngineHost&, RunMode, const std::string& directory) {
       OutputFile out(directory + "\\curuser.TSB", OutputFile::Mode::Create);
       return out.Write("Software\r\nSoftware\\Vendor\r\n") && out.Close();
     }));

@@ -24,7 +24,7 @@ class BackupRun : public test::HostTest {
  protected:
   // Stands in for the registry export (the real one has its own tests).
   RegistryExport StubExport(bool result = true) {
-    return [this, result](Host&, RunMode mode, const std::string&) {
+    return [this, result](EngineHost&, RunMode mode, const std::string&) {
       exportModes.push_back(mode);
       return result;
     };
@@ -81,7 +81,7 @@ TEST_F(BackupRun, InteractiveRunWritesTheWholeSetInStepOrder) {
 TEST_F(BackupRun, ABackupWithoutValuesDropsTheValueFilesOfAnEarlierOne) {
   for (const char* stale : {"curuser_val.TSB", "services.TSB", "services_val.TSB", "userenv_val.TSB", "users_val.SNB"})
     test::WriteBytes(Backup(stale), "TESSARY REGISTRY VALUES 1\r\n");
-  auto writeSnapshots = [](Host&, RunMode, const std::string& directory) {
+  auto writeSnapshots = [](EngineHost&, RunMode, const std::string& directory) {
     test::WriteBytes(directory + "\\curuser.TSB", "Software\r\n");
     return true;
   };
@@ -92,7 +92,7 @@ TEST_F(BackupRun, ABackupWithoutValuesDropsTheValueFilesOfAnEarlierOne) {
   EXPECT_EQ(ReadBytes(Backup("curuser.TSB")), "Software\r\n");
 
   Set(settings::kRecordValues, "yes");
-  auto writeWithValues = [](Host&, RunMode, const std::string& directory) {
+  auto writeWithValues = [](EngineHost&, RunMode, const std::string& directory) {
     test::WriteBytes(directory + "\\curuser_val.TSB", "TESSARY REGISTRY VALUES 1\r\n");
     return true;
   };

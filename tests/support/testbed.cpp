@@ -283,7 +283,7 @@ HostTest::HostTest() {
 }
 
 void HostTest::Set(const SettingKey& key, const std::string& value) {
-  ProfileWrite(host.state.SettingsFilePath, key.section, key.key, value);
+  EXPECT_TRUE(ProfileWrite(host.state.SettingsFilePath, key.section, key.key, value));
 }
 
 }  // namespace tessary::test

@@ -141,7 +141,7 @@ class CliE2eTest : public ::testing::Test {
     test::RemoveTree(ShellFolder("Programs") + "\\NewApp");
     if (!systemExisted) RemoveDirectoryA((windows + "\\system").c_str());
     for (const RegPlace& place : kInstalledKeys) RegDeleteTreeA(place.root, place.path);
-    for (const char* section : {"TessaryE2E", "NewApp", "TessaryCliTest"}) ProfileDeleteSection(windows + "\\win.ini", section);
+    for (const char* section : {"TessaryE2E", "NewApp", "TessaryCliTest"}) EXPECT_TRUE(ProfileDeleteSection(windows + "\\win.ini", section));
     ProfileFlush(windows + "\\win.ini");
   }
 

@@ -434,12 +434,12 @@ class TrackedNewApp : public TrackedInstall {
       guard_.RemoveAfter(system_);
     }
     // Entries the installer changes and deletes, and a file it replaces.
-    ProfileWrite(winIni_, "TessaryE2E", "Mode", "old");
-    ProfileWrite(winIni_, "TessaryE2E", "Obsolete", "1");
-    ProfileWrite(sysIni_, "386Enh", "MinTimeSlice", "20");
-    ProfileWrite(sysIni_, "386Enh", "KeyBufferDelay", ".5");
-    ProfileWrite(protIni_, "NetTrans", "Lana", "0");
-    ProfileWrite(protIni_, "NetTrans", "Stale", "yes");
+    EXPECT_TRUE(ProfileWrite(winIni_, "TessaryE2E", "Mode", "old"));
+    EXPECT_TRUE(ProfileWrite(winIni_, "TessaryE2E", "Obsolete", "1"));
+    EXPECT_TRUE(ProfileWrite(sysIni_, "386Enh", "MinTimeSlice", "20"));
+    EXPECT_TRUE(ProfileWrite(sysIni_, "386Enh", "KeyBufferDelay", ".5"));
+    EXPECT_TRUE(ProfileWrite(protIni_, "NetTrans", "Lana", "0"));
+    EXPECT_TRUE(ProfileWrite(protIni_, "NetTrans", "Stale", "yes"));
     // Files changed within two seconds of the backup would have the same packed DOS time
     // and count as unchanged: date the tracked files back.
     for (const std::string& f : {winIni_, sysIni_, protIni_, autoexec_, config_}) {

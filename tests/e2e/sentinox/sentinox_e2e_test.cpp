@@ -95,8 +95,8 @@ class SentinoxE2eTest : public ::testing::Test {
     backup = dir.MakeDir("BACKUP");
 
     // Entries the installer changes and deletes.
-    ProfileWrite(windows + "\\win.ini", "TessaryE2E", "Mode", "old");
-    ProfileWrite(windows + "\\win.ini", "TessaryE2E", "Obsolete", "1");
+    EXPECT_TRUE(ProfileWrite(windows + "\\win.ini", "TessaryE2E", "Mode", "old"));
+    EXPECT_TRUE(ProfileWrite(windows + "\\win.ini", "TessaryE2E", "Obsolete", "1"));
     ProfileFlush(windows + "\\win.ini");
     // Compare skips a file whose date and time (to two seconds) are those of its backup
     // copy: the files the installer changes were last written well before the pass.
@@ -104,13 +104,13 @@ class SentinoxE2eTest : public ::testing::Test {
     for (const char* f : kIniFiles) test::SetLastWrite(windows + "\\" + f, 2020, 1, 2, 3, 4, 6);
 
     test::WriteBytes(ini, "");
-    ProfileWrite(ini, "tessary", "Directory", backup);
-    ProfileWrite(ini, "tessary", "FirstRun", "no");
-    ProfileWrite(ini, "sentinox", "AutoOpenSNC", "no");
-    ProfileWrite(ini, "sentinox", "KeepLastSNC", "no");
-    ProfileWrite(ini, "registry", "CompSentinox", "no");  // registry snapshots in Sentinox passes too
+    EXPECT_TRUE(ProfileWrite(ini, "tessary", "Directory", backup));
+    EXPECT_TRUE(ProfileWrite(ini, "tessary", "FirstRun", "no"));
+    EXPECT_TRUE(ProfileWrite(ini, "sentinox", "AutoOpenSNC", "no"));
+    EXPECT_TRUE(ProfileWrite(ini, "sentinox", "KeepLastSNC", "no"));
+    EXPECT_TRUE(ProfileWrite(ini, "registry", "CompSentinox", "no"));  // registry snapshots in Sentinox passes too
     for (const char* branch : {"Curuser", "CLocmach", "CSoftware", "CClasses", "CClsid"})
-      ProfileWrite(ini, "registry", branch, "yes");
+      EXPECT_TRUE(ProfileWrite(ini, "registry", branch, "yes"));
     ProfileFlush(ini);
   }
 
@@ -140,8 +140,8 @@ class SentinoxE2eTest : public ::testing::Test {
     for (const char* f : {"system\\sharelib.dll", "system32\\sharelib64.dll"}) DeleteFileA((windows + "\\" + f).c_str());
     if (!systemExisted_) RemoveDirectoryA((windows + "\\system").c_str());
     for (const RegPlace& place : kInstalledKeys) RegDeleteTreeA(place.root, place.path);
-    ProfileDeleteSection(windows + "\\win.ini", "TessaryE2E");
-    ProfileDeleteSection(windows + "\\win.ini", "NewApp");
+    EXPECT_TRUE(ProfileDeleteSection(windows + "\\win.ini", "TessaryE2E"));
+    EXPECT_TRUE(ProfileDeleteSection(windows + "\\win.ini", "NewApp"));
     ProfileFlush(windows + "\\win.ini");
   }
 
@@ -410,9 +410,9 @@ class SentinoxValuesE2eTest : public SentinoxE2eTest {
     SentinoxE2eTest::SetUp();
     // Values on; the local-machine branch off, so that the services are recorded as a
     // branch of their own; CLSID, which the installer does not touch, off to save time.
-    ProfileWrite(ini, "registry", "RecordValues", "yes");
-    ProfileWrite(ini, "registry", "CLocmach", "no");
-    ProfileWrite(ini, "registry", "CClsid", "no");
+    EXPECT_TRUE(ProfileWrite(ini, "registry", "RecordValues", "yes"));
+    EXPECT_TRUE(ProfileWrite(ini, "registry", "CLocmach", "no"));
+    EXPECT_TRUE(ProfileWrite(ini, "registry", "CClsid", "no"));
     ProfileFlush(ini);
     RemoveValuesInstallation();
     for (const ValuePlace& place : kSeededValues) {
