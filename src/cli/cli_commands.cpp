@@ -354,7 +354,6 @@ class Session {
 
   int Backup() {
     if (auto failed = CheckBackupDirectory()) return *failed;
-    SettleOwnWrites();
     const auto start = Clock::now();
     const BackupOutcome result = RunBackup(host_, RunMode::Interactive, nullptr, {}, Values());
     timings_["backup"] = Seconds(start);
@@ -382,16 +381,6 @@ class Session {
 
   // --values (and a complete track) records registry values whatever the settings say.
   ValuesSwitch Values() const { return o_.values || Complete() ? ValuesSwitch::On : ValuesSwitch::FromSettings; }
-
-  // What the program itself would otherwise change between a backup and the compare,
-  // done before the backup: the seal's secret made (a new key under
-  // HKEY_CURRENT_USER\Software\Tessary), and the folders an undo protects asked for once
-  // (Wine writes a value the first time the user profiles' folder is asked for). Both
-  // would otherwise show as the installer's changes.
-  void SettleOwnWrites() {
-    static_cast<void>(MakeSealSecret());  // without it the compare writes no seal, as before
-    static_cast<void>(ProtectedFolders({}));
-  }
 
   int Compare() {
     if (auto failed = CheckBackupSet()) return *failed;
@@ -564,7 +553,6 @@ class Session {
     // system does when the first window of a session opens (Wine writes its video keys
     // then) is not the program's doing.
     GetDesktopWindow();
-    SettleOwnWrites();
 
     // Backup.
     auto start = Clock::now();

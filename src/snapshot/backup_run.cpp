@@ -3,6 +3,7 @@
 #include <memory>
 #include <vector>
 
+#include "core/own_writes.h"
 #include "platform/files.h"
 #include "platform/folders.h"
 #include "snapshot/backup_set.h"
@@ -207,6 +208,7 @@ BackupOutcome RunBackup(EngineHost& host, RunMode mode, WindowHandle owner, cons
     host.Prompts().Ask(StageProblemText(problem), stage.directory(), mb::kOk, owner);
     return BackupOutcome::StageRefused;
   }
+  SettleOwnWrites();
   BackupRunner run(host, mode, owner, *progress, stage);
   run.CopyFiles();
   run.ExportRegistry(exportRegistry, values);

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "core/own_writes.h"
 #include "platform/ascii.h"
 #include "platform/files.h"
 #include "platform/folders.h"
@@ -19,7 +20,6 @@ namespace tessary {
 
 namespace {
 
-constexpr const char* kSecretName = "EvidenceSeal";
 
 EntryFact FactOf(const std::string& relative, const FindEntry& e) {
   EntryFact f;
@@ -151,7 +151,7 @@ std::string EvidencePathFor(const std::string& reportOrActionPath) { return With
 bool WriteSealedEvidence(const std::string& reportPath, const std::string& actionPath, const std::string& body) {
   const std::string evidencePath = EvidencePathFor(reportPath);
   const std::optional<std::string> actions = ReadWholeFile(actionPath);
-  const std::optional<std::string> secret = actions ? UserSecret(kSecretName, true) : std::nullopt;
+  const std::optional<std::string> secret = actions ? UserSecret(kSealSecretName, true) : std::nullopt;
   if (!secret || !WriteFileReplacing(evidencePath, body + FormatSealLine(HmacSha256Hex(
                                                                *secret, SealMessage(FileNameOf(reportPath), *actions, body))))) {
     DeleteLeftover(evidencePath);
@@ -159,8 +159,6 @@ bool WriteSealedEvidence(const std::string& reportPath, const std::string& actio
   }
   return true;
 }
-
-bool MakeSealSecret() { return UserSecret(kSecretName, true).has_value(); }
 
 SealedEvidence LoadSealedEvidence(const std::string& actionFile) {
   SealedEvidence out;
@@ -171,7 +169,7 @@ SealedEvidence LoadSealedEvidence(const std::string& actionFile) {
   if (!evidence) return out;
   out.evidence = std::move(*evidence);
   if (out.evidence.seal.empty()) return out;
-  const std::optional<std::string> secret = UserSecret(kSecretName, false);
+  const std::optional<std::string> secret = UserSecret(kSealSecretName, false);
   if (!secret) return out;
   // The report beside it, of either kind, whose name the seal covers.
   for (const char* ext : {"TSC", "SNC"}) {

@@ -25,12 +25,6 @@ std::string EvidencePathFor(const std::string& reportOrActionPath);
 // not be made: the evidence file is then removed, and the action file is unsealed.
 bool WriteSealedEvidence(const std::string& reportPath, const std::string& actionPath, const std::string& body);
 
-// Makes this user's seal secret now when there is none yet (it is kept in the registry,
-// HKEY_CURRENT_USER\Software\Tessary): a run that backs up first makes it before the
-// backup, so that the program's own key is never among the changes it reports. False
-// when it cannot be made (a compare then writes no seal, as before).
-bool MakeSealSecret();
-
 // An action file with its evidence, when both are as Compare sealed them for a report
 // beside them (.TSC or .SNC). Unsealed: the seal is missing or wrong, the evidence file
 // is missing or does not read, the report is not there, or this user has no secret.

@@ -1,6 +1,10 @@
 // The Backup run and the Backup command in their three modes, without windows.
+#include <windows.h>
+
+#include "core/own_writes.h"
 #include "fault_plan.h"
 #include "platform/files.h"
+#include "platform/user_secret.h"
 #include "snapshot/backup_run.h"
 #include "snapshot/backup_set.h"
 #include "snapshot/registry_export.h"
@@ -54,7 +58,11 @@ TEST_F(BackupRun, InteractiveRunWritesTheWholeSetInStepOrder) {
   std::string opt = dir.MakeDir("My Tools");
   Set(settings::kOptDir[1], opt);
   Set(settings::kDirWin, "no");  // Compare's switches do not change the backup
+  // The program's own key is made before anything is recorded, never between a backup
+  // and its compare, where it would pass for an installer's.
+  RegDeleteKeyValueA(HKEY_CURRENT_USER, "Software\\Tessary", kSealSecretName);
   EXPECT_EQ(RunBackup(host, RunMode::Interactive, nullptr, StubExport()), BackupOutcome::Completed);
+  EXPECT_TRUE(UserSecret(kSealSecretName, false));
   EXPECT_TRUE(host.prompter.boxes.empty());
   EXPECT_EQ(host.progress.Details(), kSteps);
   EXPECT_EQ(exportModes, (std::vector<RunMode>{RunMode::Interactive}));
