@@ -23,6 +23,7 @@
 #include "platform/profile.h"
 #include "platform/registry.h"
 #include "platform/text_lines.h"
+#include "program_run.h"
 #include "testbed.h"
 #include "../installers/installed_by_tests.h"
 #include "window_probe.h"
@@ -80,11 +81,7 @@ void ListTree(const std::string& root, std::vector<std::string>& out) {
   }
 }
 
-struct Outcome {
-  DWORD code = 0;
-  std::string out, err;
-  Json json;  // the document on standard output, when it is one
-};
+using Outcome = test::ProgramRun;
 
 class CliE2eTest : public ::testing::Test {
  protected:
@@ -171,50 +168,11 @@ class CliE2eTest : public ::testing::Test {
     return text;
   }
 
-  // Runs tessaryc.exe with standard input from NUL (no console to ask on) and its output
-  // in files; `flags` go to CreateProcess.
+  // Runs tessaryc.exe with no console to ask on and its output in files; `flags` go to
+  // CreateProcess.
   Outcome Tessaryc(const std::vector<std::string>& args, DWORD flags = 0,
-               const std::function<void(HANDLE process, const std::string& errPath)>& whileRunning = {}) {
-    static int runs = 0;
-    const std::string outPath = dir / ("out" + std::to_string(++runs) + ".txt");
-    const std::string errPath = dir / ("err" + std::to_string(runs) + ".txt");
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    auto open = [&](const std::string& path, DWORD access, DWORD disposition) {
-      return UniqueHandle(CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, disposition,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
-    };
-    UniqueHandle in = open("NUL", GENERIC_READ, OPEN_EXISTING);
-    UniqueHandle out = open(outPath, GENERIC_WRITE, CREATE_ALWAYS);
-    UniqueHandle err = open(errPath, GENERIC_WRITE, CREATE_ALWAYS);
-    std::string commandLine = "\"" + test::BuildPath(TESSARYC_EXE) + "\"";
-    for (const std::string& a : args) commandLine += a.find(' ') == std::string::npos ? " " + a : " \"" + a + "\"";
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = in.get();
-    startup.hStdOutput = out.get();
-    startup.hStdError = err.get();
-    PROCESS_INFORMATION info{};
-    Outcome run;
-    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, flags, nullptr, dir.path().c_str(),
-                        &startup, &info)) {
-      ADD_FAILURE() << "cannot start " << commandLine;
-      return run;
-    }
-    const UniqueHandle process(info.hProcess), thread(info.hThread);
-    if (whileRunning) whileRunning(process.get(), errPath);
-    EXPECT_EQ(WaitForSingleObject(process.get(), 300000), WAIT_OBJECT_0) << commandLine;
-    GetExitCodeProcess(process.get(), &run.code);
-    out = UniqueHandle();
-    err = UniqueHandle();
-    run.out = test::ReadBytes(outPath);
-    run.err = test::ReadBytes(errPath);
-    if (!run.out.empty() && run.out[0] == '{') {
-      run.json = Json::parse(run.out, nullptr, false);
-      EXPECT_FALSE(run.json.is_discarded()) << run.out;
-    }
-    if (std::getenv("TESSARY_E2E_PRINT")) std::cout << "---- tessaryc " << commandLine << "\n" << run.out << run.err;
-    return run;
+                   const std::function<void(HANDLE process, const std::string& errPath)>& whileRunning = {}) {
+    return test::RunProgram(test::CommandLine(test::BuildPath(TESSARYC_EXE), args), dir.path(), flags, whileRunning);
   }
 
   // track --undo of an installer: nothing left over, the JSON as the report and the

@@ -22,6 +22,7 @@
 #include "platform/folders.h"
 #include "platform/handles.h"
 #include "platform/profile.h"
+#include "program_run.h"
 #include "testbed.h"
 
 namespace tessary {
@@ -98,72 +99,11 @@ std::string StartMenuPrograms() {
   return std::string(path) + "\\Microsoft\\Windows\\Start Menu\\Programs";
 }
 
-// Runs a program to its end with standard input from NUL and its output in files;
-// returns its exit code and what it printed.
-struct ProgramRun {
-  DWORD code = 0xFFFFFFFF;
-  std::string out, err;
-  double seconds = 0;
-};
-ProgramRun RunProgram(const std::string& commandLine, const std::string& folder) {
-  static int runs = 0;
-  const std::string outPath = folder + "\\out" + std::to_string(++runs) + ".txt";
-  const std::string errPath = folder + "\\err" + std::to_string(runs) + ".txt";
-  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-  auto open = [&](const std::string& path, DWORD access, DWORD disposition) {
-    return UniqueHandle(CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, disposition,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
-  };
-  ProgramRun run;
-  {
-    UniqueHandle in = open("NUL", GENERIC_READ, OPEN_EXISTING);
-    UniqueHandle out = open(outPath, GENERIC_WRITE, CREATE_ALWAYS);
-    UniqueHandle err = open(errPath, GENERIC_WRITE, CREATE_ALWAYS);
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = in.get();
-    startup.hStdOutput = out.get();
-    startup.hStdError = err.get();
-    PROCESS_INFORMATION info{};
-    std::string line = commandLine;
-    const auto start = std::chrono::steady_clock::now();
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, folder.c_str(), &startup, &info)) {
-      ADD_FAILURE() << "cannot start " << commandLine;
-      return run;
-    }
-    const UniqueHandle process(info.hProcess), thread(info.hThread);
-    EXPECT_EQ(WaitForSingleObject(process.get(), 600000), WAIT_OBJECT_0) << commandLine;
-    GetExitCodeProcess(process.get(), &run.code);
-    run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  }
-  run.out = test::ReadBytes(outPath);
-  run.err = test::ReadBytes(errPath);
-  return run;
-}
+using test::ProgramRun;
+using test::RunProgram;
 
 class InstallerRecordsTest : public ::testing::Test {
  protected:
-  // What Wine and Tessary write the first time anything is tracked and undone on a fresh
-  // machine (the seal's secret; the user profiles' root, which Wine records when the
-  // protected folders are first looked up) is written here, before the runs this suite
-  // looks at.
-  static void SetUpTestSuite() {
-    static_cast<void>(ProtectedFolders({}));
-    test::TempDir scratch;
-    const std::string ini = SettingsPathFor(WindowsDirectory());
-    const std::optional<std::string> saved =
-        FileExists(ini) ? std::optional<std::string>(test::ReadBytes(ini)) : std::nullopt;
-    test::WriteBytes(ini, "[tessary]\r\nDirectory=" + scratch.MakeDir("BACKUP") + "\r\n");
-    ProfileFlush(ini);
-    RunProgram("\"" + test::BuildPath(TESSARYC_EXE) + "\" track --undo --yes -- \"" + SystemDirectory() +
-                   "\\cmd.exe\" /c exit 0",
-               scratch.path());
-    if (saved) test::WriteBytes(ini, *saved);
-    else DeleteFileA(ini.c_str());
-    ProfileFlush(ini);
-  }
-
   void SetUp() override {
     ini = SettingsPathFor(WindowsDirectory());
     ProfileFlush(ini);

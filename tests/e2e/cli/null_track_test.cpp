@@ -19,6 +19,7 @@
 #include "platform/handles.h"
 #include "platform/profile.h"
 #include "platform/registry.h"
+#include "program_run.h"
 #include "testbed.h"
 
 namespace tessary {
@@ -58,46 +59,18 @@ class NullTrackTest : public ::testing::Test {
 
   // tessaryc.exe with no console to ask on; its standard output as JSON.
   Json Track(const std::vector<std::string>& program, DWORD& code) {
-    const std::string outPath = dir / ("out" + std::to_string(++runs) + ".txt");
-    errPath = dir / ("err" + std::to_string(runs) + ".txt");
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    const UniqueHandle in(CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
-    UniqueHandle out(CreateFileA(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-    UniqueHandle err(CreateFileA(errPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-    std::string commandLine = "\"" + test::BuildPath(TESSARYC_EXE) + "\" track --undo --yes --json --quiet --";
-    for (const std::string& a : program) commandLine += a.find(' ') == std::string::npos ? " " + a : " \"" + a + "\"";
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = in.get();
-    startup.hStdOutput = out.get();
-    startup.hStdError = err.get();
-    PROCESS_INFORMATION info{};
-    code = 255;
-    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, dir.path().c_str(), &startup,
-                        &info)) {
-      ADD_FAILURE() << "cannot start " << commandLine;
-      return {};
-    }
-    const UniqueHandle process(info.hProcess), thread(info.hThread);
-    EXPECT_EQ(WaitForSingleObject(process.get(), 300000), WAIT_OBJECT_0);
-    GetExitCodeProcess(process.get(), &code);
-    out = UniqueHandle();
-    err = UniqueHandle();
-    const std::string text = test::ReadBytes(outPath);
-    if (std::getenv("TESSARY_E2E_PRINT")) std::cout << text;
-    const Json doc = Json::parse(text, nullptr, false);
-    EXPECT_FALSE(doc.is_discarded()) << text;
-    return doc;
+    std::vector<std::string> args = {"track", "--undo", "--yes", "--json", "--quiet", "--"};
+    args.insert(args.end(), program.begin(), program.end());
+    test::ProgramRun run = test::RunProgram(test::CommandLine(test::BuildPath(TESSARYC_EXE), args), dir.path());
+    code = run.code;
+    errText = run.err;
+    EXPECT_TRUE(run.json.is_object()) << run.out << run.err;
+    return std::move(run.json);
   }
 
   test::TempDir dir;
-  std::string ini, noiseFile, backup, errPath;
+  std::string ini, noiseFile, backup, errText;  // errText: the last run's standard error
   std::vector<std::pair<std::string, std::optional<std::string>>> saved;
-  int runs = 0;
 };
 
 TEST_F(NullTrackTest, ANullInstallShowsNothingRunAfterRun) {
@@ -160,8 +133,7 @@ TEST_F(NullTrackTest, TheUsersRuleLeavesAValueOutAndTheReportNamesIt) {
   EXPECT_EQ(RegQueryValueExA(key, "Stamp", nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size), ERROR_SUCCESS);
   EXPECT_STREQ(data, "2");  // left as the program wrote it
   // The line of the file that is no rule is named, and the run goes on.
-  EXPECT_NE(test::ReadBytes(errPath).find(noiseFile + ", line 3: no rule at all: no rule, not used"), std::string::npos)
-      << test::ReadBytes(errPath);
+  EXPECT_NE(errText.find(noiseFile + ", line 3: no rule at all: no rule, not used"), std::string::npos) << errText;
   EXPECT_EQ(RegQueryValueExA(key, "Other", nullptr, nullptr, nullptr, nullptr), ERROR_FILE_NOT_FOUND);
 }
 

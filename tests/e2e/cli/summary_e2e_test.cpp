@@ -22,6 +22,7 @@
 #include "platform/profile.h"
 #include "platform/registry.h"
 #include "platform/text_lines.h"
+#include "program_run.h"
 #include "testbed.h"
 
 namespace tessary {
@@ -79,11 +80,7 @@ void SetString(HKEY root, const std::string& key, const char* name, const std::s
   ASSERT_TRUE(RegKey::CreateForWriting(root, key).SetString(name, value)) << key;
 }
 
-struct Outcome {
-  DWORD code = 0;
-  std::string out, err;
-  Json json;
-};
+using Outcome = test::ProgramRun;
 
 class SummaryE2eTest : public ::testing::Test {
  protected:
@@ -134,47 +131,9 @@ class SummaryE2eTest : public ::testing::Test {
     for (const Value& v : kInstalledValues) RegDeleteKeyValueA(v.root, v.key, v.name);
   }
 
-  // tessaryc.exe with standard input from NUL and its output in files.
+  // tessaryc.exe with no console to ask on and its output in files.
   Outcome Tessaryc(const std::vector<std::string>& args) {
-    static int runs = 0;
-    const std::string outPath = dir / ("out" + std::to_string(++runs) + ".txt");
-    const std::string errPath = dir / ("err" + std::to_string(runs) + ".txt");
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    auto open = [&](const std::string& path, DWORD access, DWORD disposition) {
-      return UniqueHandle(CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, disposition,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
-    };
-    UniqueHandle in = open("NUL", GENERIC_READ, OPEN_EXISTING);
-    UniqueHandle out = open(outPath, GENERIC_WRITE, CREATE_ALWAYS);
-    UniqueHandle err = open(errPath, GENERIC_WRITE, CREATE_ALWAYS);
-    std::string commandLine = "\"" + test::BuildPath(TESSARYC_EXE) + "\"";
-    for (const std::string& a : args) commandLine += a.find(' ') == std::string::npos ? " " + a : " \"" + a + "\"";
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = in.get();
-    startup.hStdOutput = out.get();
-    startup.hStdError = err.get();
-    PROCESS_INFORMATION info{};
-    Outcome run;
-    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, dir.path().c_str(), &startup,
-                        &info)) {
-      ADD_FAILURE() << "cannot start " << commandLine;
-      return run;
-    }
-    const UniqueHandle process(info.hProcess), thread(info.hThread);
-    EXPECT_EQ(WaitForSingleObject(process.get(), 600000), WAIT_OBJECT_0) << commandLine;
-    GetExitCodeProcess(process.get(), &run.code);
-    out = UniqueHandle();
-    err = UniqueHandle();
-    run.out = test::ReadBytes(outPath);
-    run.err = test::ReadBytes(errPath);
-    if (!run.out.empty() && run.out[0] == '{') {
-      run.json = Json::parse(run.out, nullptr, false);
-      EXPECT_FALSE(run.json.is_discarded()) << run.out;
-    }
-    if (std::getenv("TESSARY_E2E_PRINT")) std::cout << "---- tessaryc " << commandLine << "\n" << run.out << run.err;
-    return run;
+    return test::RunProgram(test::CommandLine(test::BuildPath(TESSARYC_EXE), args), dir.path());
   }
 
   test::TempDir dir;

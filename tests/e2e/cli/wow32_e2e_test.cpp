@@ -21,6 +21,7 @@
 #include "platform/handles.h"
 #include "platform/profile.h"
 #include "platform/registry.h"
+#include "program_run.h"
 #include "testbed.h"
 
 namespace tessary {
@@ -157,44 +158,13 @@ class Wow32E2eTest : public ::testing::Test {
     return tree;
   }
 
-  // Runs tessaryc.exe with standard input from NUL and its output in files; the JSON
-  // document it prints.
+  // Runs tessaryc.exe with no console to ask on; the JSON document it prints.
   Json Tessaryc(const std::vector<std::string>& args, DWORD& code, double& seconds) {
-    const std::string outPath = dir / "out.txt", errPath = dir / "err.txt";
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    auto open = [&](const std::string& path, DWORD access, DWORD disposition) {
-      return UniqueHandle(CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, disposition,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
-    };
-    UniqueHandle in = open("NUL", GENERIC_READ, OPEN_EXISTING);
-    UniqueHandle out = open(outPath, GENERIC_WRITE, CREATE_ALWAYS);
-    UniqueHandle err = open(errPath, GENERIC_WRITE, CREATE_ALWAYS);
-    std::string commandLine = "\"" + test::BuildPath(TESSARYC_EXE) + "\"";
-    for (const std::string& a : args) commandLine += a.find(' ') == std::string::npos ? " " + a : " \"" + a + "\"";
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = in.get();
-    startup.hStdOutput = out.get();
-    startup.hStdError = err.get();
-    PROCESS_INFORMATION info{};
-    const auto start = std::chrono::steady_clock::now();
-    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, dir.path().c_str(), &startup,
-                        &info)) {
-      ADD_FAILURE() << "cannot start " << commandLine;
-      return {};
-    }
-    const UniqueHandle process(info.hProcess), thread(info.hThread);
-    EXPECT_EQ(WaitForSingleObject(process.get(), 600000), WAIT_OBJECT_0) << commandLine;
-    seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    GetExitCodeProcess(process.get(), &code);
-    out = UniqueHandle();
-    err = UniqueHandle();
-    const std::string text = test::ReadBytes(outPath);
-    if (std::getenv("TESSARY_E2E_PRINT")) std::cout << text << test::ReadBytes(errPath);
-    Json doc = Json::parse(text, nullptr, false);
-    EXPECT_FALSE(doc.is_discarded()) << text << test::ReadBytes(errPath);
-    return doc;
+    test::ProgramRun run = test::RunProgram(test::CommandLine(test::BuildPath(TESSARYC_EXE), args), dir.path());
+    code = run.code;
+    seconds = run.seconds;
+    EXPECT_TRUE(run.json.is_object()) << run.out << run.err;
+    return std::move(run.json);
   }
 
   test::TempDir dir;
