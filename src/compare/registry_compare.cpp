@@ -233,7 +233,7 @@ void WriteValuesPart(CompareRun& run, SectionOutput& out, const BranchPlans& pla
     try {
       // Only the set's own value snapshot: one an older backup left is not.
       read = run.setFiles.Holds(files.Backup(base)) &&
-             CollectValueChanges(files.Current(base), files.Backup(base), branch.progressText, findings);
+             CollectValueChanges(files.Current(base), files.Backup(base), branch, findings);
     } catch (const std::bad_alloc&) {
       run.host.Prompts().Ask("Not enough memory.", "Out of memory error.");
     }

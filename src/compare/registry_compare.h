@@ -39,10 +39,10 @@ struct ValueFindings {
 };
 
 // Holds one branch's fresh value snapshot (`currentPath`) against the backup's and adds
-// what differs to `findings`, every key path behind `prefix` (the branch's progress text,
-// "HKEY_CURRENT_USER"). False, with nothing added, when a file is missing or is not a
+// what differs to `findings`, every key path behind the branch's progress text
+// ("HKEY_CURRENT_USER"). False, with nothing added, when a file is missing or is not a
 // value snapshot.
-bool CollectValueChanges(const std::string& currentPath, const std::string& backupPath, const std::string& prefix,
+bool CollectValueChanges(const std::string& currentPath, const std::string& backupPath, const RegistryBranch& branch,
                          ValueFindings& findings);
 
 // Appends the part to the report and its actions to the action file.

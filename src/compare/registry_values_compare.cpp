@@ -61,8 +61,9 @@ std::string Unrestorable(const ValueData& old) { return old.whole ? "" : ", not 
 
 }  // namespace
 
-bool CollectValueChanges(const std::string& currentPath, const std::string& backupPath, const std::string& prefix,
+bool CollectValueChanges(const std::string& currentPath, const std::string& backupPath, const RegistryBranch& branch,
                          ValueFindings& findings) {
+  const std::string prefix = branch.progressText;
   const std::optional<std::string> current = ReadWholeFile(currentPath);
   const std::optional<std::string> backup = current ? ReadWholeFile(backupPath) : std::nullopt;
   if (!current || !backup) return false;
@@ -105,6 +106,8 @@ bool CollectValueChanges(const std::string& currentPath, const std::string& back
                                               old->data.whole ? findings.changedActions.back() : "", &old->data));
   }
   for (const ValueChange& c : changes->deleted) {
+    // Not gone: no longer walked (an older backup walked it).
+    if (BranchLeavesOutBelowWow(branch, c.keyPath)) continue;
     const auto old = Decode(c.name, c.type, c.data);
     if (!old) continue;
     const std::string key = KeyOf(prefix, c.keyPath);

@@ -39,6 +39,14 @@ const RegistryBranch& BranchAt(std::size_t i) {
   return i < std::size(kRegistryBranches) ? kRegistryBranches[i] : kValuesBranches[i - std::size(kRegistryBranches)];
 }
 
+bool BranchLeavesOutBelowWow(const RegistryBranch& branch, std::string_view keyPath) {
+  constexpr std::string_view kWow = "Wow6432Node\\";
+  const std::string_view name = branch.leftOutBelowWow;
+  if (name.empty() || !StartsWithNoCase(keyPath, kWow)) return false;
+  const std::string_view rest = keyPath.substr(kWow.size());
+  return StartsWithNoCase(rest, name) && (rest.size() == name.size() || rest[name.size()] == '\\');
+}
+
 bool RecordsValues(const Settings& settings, ValuesSwitch values) {
   if (values != ValuesSwitch::FromSettings) return values == ValuesSwitch::On;
   return settings.IsYes(settings::kRecordValues);

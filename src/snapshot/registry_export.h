@@ -13,6 +13,7 @@
 
 #include <array>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/host.h"
@@ -47,6 +48,11 @@ extern const RegistryBranch kValuesBranches[3];
 inline constexpr std::size_t kAllBranchCount = 10;
 // Branch `i` of the seven followed by the three.
 const RegistryBranch& BranchAt(std::size_t i);
+
+// Whether `keyPath` (below the branch's own key) lies in what the branch's walk leaves out
+// below its top-level WOW6432Node. A backup made before the walk left it out recorded it;
+// a compare holds nothing there against today.
+bool BranchLeavesOutBelowWow(const RegistryBranch& branch, std::string_view keyPath);
 
 // Whether snapshots record values: a caller's decision (tessaryc's --values), or else
 // [registry] RecordValues.
