@@ -40,6 +40,7 @@
 #include "platform/tree_walk.h"
 #include "resources/ids.h"
 #include "snapshot/deep_places.h"
+#include "shell/progress_ids.h"
 #include "tessary_process.h"
 #include "testbed.h"
 #include "uninstall/find_dll_ids.h"
@@ -306,6 +307,9 @@ class TrackedInstall : public ::testing::Test {
             std::string caption = test::TextOf(box);
             if (caption == "Uninstall Actions" || caption == "Dll Dependancy Check" || caption == "Please wait...")
               continue;
+            // A progress window caught before its caption is set (its detail line may show
+            // first) asks nothing: pressing it would cancel its step.
+            if (GetDlgItem(box, IDC_PROGRESS_DETAIL)) continue;
             Shown s{caption, test::StaticTexts(box), {}};
             // A box caught between its creation and its first texts (a progress window
             // gets its caption just after it shows) is looked at again on the next round.
