@@ -2,7 +2,9 @@
 
 #include <winternl.h>
 
+#include <algorithm>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 #include "core/startup.h"
@@ -154,6 +156,16 @@ std::string MakeDirNamed(const std::string& parent, const std::wstring& name) {
   const std::wstring path = Utf16(parent) + L"\\" + name;
   if (!CreateDirectoryW(path.c_str(), nullptr)) ADD_FAILURE() << "cannot make " << Utf8(path);
   return parent + "\\" + Utf8(name);
+}
+
+std::string ListDiff(const std::vector<std::string>& before, const std::vector<std::string>& after) {
+  std::vector<std::string> added, removed;
+  std::set_difference(after.begin(), after.end(), before.begin(), before.end(), std::back_inserter(added));
+  std::set_difference(before.begin(), before.end(), after.begin(), after.end(), std::back_inserter(removed));
+  std::string text;
+  for (const auto& a : added) text += "  + " + a + "\n";
+  for (const auto& r : removed) text += "  - " + r + "\n";
+  return text;
 }
 
 std::string ReadBytes(const std::string& path) {

@@ -145,6 +145,9 @@ std::string MakeDirNamed(const std::string& parent, const std::wstring& name);
 // UTF-16 text as UTF-8.
 std::string Utf8(const std::wstring& text);
 std::string ReadBytes(const std::string& path);  // "" when missing
+// What `after` has that `before` lacks ("  + name" lines), then the other way ("  - name");
+// both sorted.
+std::string ListDiff(const std::vector<std::string>& before, const std::vector<std::string>& after);
 bool SetAttributes(const std::string& path, DWORD attributes);
 // Sets the last-write time (local time).
 bool SetLastWrite(const std::string& path, int year, int month, int day, int hour, int minute, int second);

@@ -159,13 +159,7 @@ class CliE2eTest : public ::testing::Test {
   }
 
   static std::string Diff(const std::vector<std::string>& before, const std::vector<std::string>& after) {
-    std::vector<std::string> added, removed;
-    std::set_difference(after.begin(), after.end(), before.begin(), before.end(), std::back_inserter(added));
-    std::set_difference(before.begin(), before.end(), after.begin(), after.end(), std::back_inserter(removed));
-    std::string text;
-    for (const auto& a : added) text += "  + " + a + "\n";
-    for (const auto& r : removed) text += "  - " + r + "\n";
-    return text;
+    return test::ListDiff(before, after);
   }
 
   // Runs tessaryc.exe with no console to ask on and its output in files; `flags` go to
